@@ -1,0 +1,408 @@
+#include "engine/cached_dataset.h"
+
+#include <algorithm>
+
+#include "engine/connection.h"
+#include "engine/date_field.h"
+#include "engine/engine_error.h"
+#include "engine/statement.h"
+
+namespace quillo {
+
+// An update statement prepared once per apply, with each parameter resolved to
+// the column it takes its value from.
+struct CachedDataset::BoundStatement {
+    struct Parameter {
+        int field;
+        bool fromOriginal;
+    };
+    Statement statement;
+    std::vector<Parameter> parameters;
+
+    BoundStatement(Connection& connection, const QStringList& sql,
+                   const std::vector<FieldDef>& fields)
+        : statement(connection.handle(), sql) {
+        for (int i = 1; i <= statement.parameterCount(); ++i) {
+            QString name = statement.parameterName(i);
+            const bool old = name.startsWith(QLatin1String("OLD_"), Qt::CaseInsensitive);
+            if (old)
+                name = name.mid(4);
+            const int field = indexOfField(fields, name);
+            if (field < 0)
+                throw EngineError(
+                    QStringLiteral("パラメータ '%1' に当たる列がありません。").arg(name));
+            parameters.push_back({field, old});
+        }
+    }
+};
+
+CachedDataset::CachedDataset(Connection& connection) : m_connection(connection) {}
+
+CachedDataset::~CachedDataset() = default;
+
+template <typename F>
+void CachedDataset::notify(F&& f) {
+    for (DatasetListener* listener : m_listeners)
+        f(listener);
+}
+
+void CachedDataset::changed() {
+    if (onDataChange)
+        onDataChange();
+}
+
+void CachedDataset::addListener(DatasetListener* listener) { m_listeners.push_back(listener); }
+
+void CachedDataset::removeListener(DatasetListener* listener) {
+    m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener),
+                      m_listeners.end());
+}
+
+void CachedDataset::setSql(const QStringList& lines) {
+    if (isActive())
+        throw EngineError(QStringLiteral("開いている問い合わせの SQL は変更できません。"));
+    m_sql = lines;
+}
+
+void CachedDataset::setUpdateStatements(UpdateStatements statements) {
+    m_updateSql = std::move(statements);
+    m_modify.reset();
+    m_insert.reset();
+    m_remove.reset();
+}
+
+void CachedDataset::open() {
+    if (isActive())
+        return;
+    Statement statement(m_connection.handle(), m_sql);
+    std::vector<PackedRow> rows;
+    loadRows(statement, rows);
+    m_fields = fieldsOf(statement);
+    m_slots.clear();
+    m_slots.reserve(rows.size());
+    for (PackedRow& row : rows)
+        m_slots.push_back({std::move(row), {}, RowStatus::Stored});
+    m_deleted.clear();
+    m_pendingSlots = 0;
+    m_current = m_slots.empty() ? -1 : 0;
+    m_state = DatasetState::Browse;
+    notify([](DatasetListener* l) { l->datasetReset(); });
+    changed();
+}
+
+void CachedDataset::close() {
+    if (!isActive())
+        return;
+    m_state = DatasetState::Inactive;
+    m_slots.clear();
+    m_slots.shrink_to_fit();
+    m_deleted.clear();
+    m_buffer.clear();
+    m_pendingSlots = 0;
+    m_current = -1;
+    m_modify.reset();
+    m_insert.reset();
+    m_remove.reset();
+    notify([](DatasetListener* l) { l->datasetReset(); });
+}
+
+void CachedDataset::requireActive() const {
+    if (!isActive())
+        throw EngineError(QStringLiteral("データセットが開かれていません。"));
+}
+
+int CachedDataset::requireField(const QString& name) const {
+    const int index = fieldIndex(name);
+    if (index < 0)
+        throw EngineError(QStringLiteral("列 '%1' がありません。").arg(name));
+    return index;
+}
+
+void CachedDataset::moveTo(int row) {
+    requireActive();
+    if (m_slots.empty())
+        return;
+    row = std::clamp(row, 0, rowCount() - 1);
+    if (row == m_current)
+        return;
+    if (isEditing())
+        post();
+    m_current = row;
+    changed();
+}
+
+bool CachedDataset::locate(int field, qint64 value) {
+    requireActive();
+    if (isEditing())
+        post();
+    for (size_t i = 0; i < m_slots.size(); ++i) {
+        const PackedRow& row = m_slots[i].current;
+        if (row.type(field) != FieldValue::Type::Null && row.integer(field) == value) {
+            moveTo(static_cast<int>(i));
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CachedDataset::isNull(int field) const {
+    if (isEditing())
+        return m_buffer[static_cast<size_t>(field)].isNull();
+    if (m_current < 0)
+        return true;
+    return m_slots[static_cast<size_t>(m_current)].current.type(field) == FieldValue::Type::Null;
+}
+
+QString CachedDataset::text(int field) const {
+    if (m_current < 0)
+        return QString();
+    return textAt(m_current, field);
+}
+
+qint64 CachedDataset::integer(int field) const {
+    if (isEditing()) {
+        const FieldValue& v = m_buffer[static_cast<size_t>(field)];
+        return v.type == FieldValue::Type::Integer ? v.integer : v.text.toLongLong();
+    }
+    return m_current < 0 ? 0 : m_slots[static_cast<size_t>(m_current)].current.integer(field);
+}
+
+std::optional<std::chrono::year_month_day> CachedDataset::date(int field) const {
+    if (isEditing())
+        return storedDateToYmd(m_buffer[static_cast<size_t>(field)].text);
+    if (m_current < 0)
+        return std::nullopt;
+    return storedDateToYmd(m_slots[static_cast<size_t>(m_current)].current.text(field));
+}
+
+QString CachedDataset::textAt(int row, int field) const {
+    if (row < 0 || row >= rowCount() || field < 0 || field >= fieldCount())
+        return QString();
+    const FieldKind kind = m_fields[static_cast<size_t>(field)].kind;
+    if (row == m_current && isEditing()) {
+        const PackedRow single = PackedRow::pack({m_buffer[static_cast<size_t>(field)]});
+        return fieldText(single, 0, kind);
+    }
+    return fieldText(m_slots[static_cast<size_t>(row)].current, field, kind);
+}
+
+FieldValue CachedDataset::parseText(int field, const QString& text) const {
+    if (text.isEmpty())
+        return FieldValue::null();
+    switch (m_fields[static_cast<size_t>(field)].kind) {
+        case FieldKind::Integer: {
+            bool ok = false;
+            const qint64 v = text.trimmed().toLongLong(&ok);
+            if (!ok)
+                throw EngineError(QStringLiteral("'%1' は整数ではありません").arg(text));
+            return FieldValue::fromInteger(v);
+        }
+        case FieldKind::Date: {
+            const std::optional<QByteArray> stored = shownDateToStored(text);
+            if (!stored)
+                throw EngineError(QStringLiteral("'%1' は日付ではありません").arg(text));
+            return FieldValue::fromText(*stored);
+        }
+        case FieldKind::Text: break;
+    }
+    return FieldValue::fromText(text.toUtf8());
+}
+
+void CachedDataset::setText(int field, const QString& text) {
+    requireActive();
+    setValue(field, parseText(field, text));
+}
+
+void CachedDataset::setInteger(int field, qint64 value) {
+    requireActive();
+    setValue(field, FieldValue::fromInteger(value));
+}
+
+void CachedDataset::setValue(int field, FieldValue value) {
+    if (field < 0 || field >= fieldCount())
+        throw EngineError(QStringLiteral("列番号 %1 は範囲外です。").arg(field));
+    if (!isEditing())
+        edit();
+    m_buffer[static_cast<size_t>(field)] = std::move(value);
+    const int row = m_current;
+    notify([row](DatasetListener* l) { l->rowChanged(row); });
+    changed();
+}
+
+void CachedDataset::setFieldVisible(int field, bool visible) {
+    const QString key = m_fields.at(static_cast<size_t>(field)).name.toLower();
+    if (visible)
+        m_hidden.remove(key);
+    else
+        m_hidden.insert(key);
+}
+
+bool CachedDataset::isFieldVisible(int field) const {
+    return !m_hidden.contains(m_fields.at(static_cast<size_t>(field)).name.toLower());
+}
+
+void CachedDataset::append() {
+    requireActive();
+    if (isEditing())
+        post();
+    m_buffer.assign(m_fields.size(), FieldValue::null());
+    m_slots.push_back({PackedRow::pack(m_buffer), {}, RowStatus::Inserted});
+    m_current = rowCount() - 1;
+    m_state = DatasetState::Insert;
+    const int row = m_current;
+    notify([row](DatasetListener* l) { l->rowInserted(row); });
+    changed();
+}
+
+void CachedDataset::edit() {
+    requireActive();
+    if (isEditing())
+        return;
+    if (m_current < 0)
+        throw EngineError(QStringLiteral("編集するレコードがありません。"));
+    m_buffer = m_slots[static_cast<size_t>(m_current)].current.unpack();
+    m_state = DatasetState::Edit;
+}
+
+void CachedDataset::post() {
+    if (!isEditing())
+        return;
+    Slot& slot = m_slots[static_cast<size_t>(m_current)];
+    const bool inserting = m_state == DatasetState::Insert;
+    if (inserting) {
+        ++m_pendingSlots;
+    } else if (slot.status == RowStatus::Stored) {
+        slot.original = std::move(slot.current);
+        slot.status = RowStatus::Modified;
+        ++m_pendingSlots;
+    }
+    slot.current = PackedRow::pack(m_buffer);
+    m_buffer.clear();
+    m_state = DatasetState::Browse;
+    const int row = m_current;
+    notify([row](DatasetListener* l) { l->rowChanged(row); });
+    if (inserting && onAfterInsert)
+        onAfterInsert();
+    if (!inserting && onAfterEdit)
+        onAfterEdit();
+    changed();
+}
+
+void CachedDataset::cancel() {
+    if (!isEditing())
+        return;
+    m_buffer.clear();
+    const int row = m_current;
+    if (m_state == DatasetState::Insert) {
+        m_slots.erase(m_slots.begin() + row);
+        m_current = std::min(row, rowCount() - 1);
+        m_state = DatasetState::Browse;
+        notify([row](DatasetListener* l) { l->rowRemoved(row); });
+    } else {
+        m_state = DatasetState::Browse;
+        notify([row](DatasetListener* l) { l->rowChanged(row); });
+    }
+    changed();
+}
+
+void CachedDataset::deleteCurrent() {
+    requireActive();
+    if (m_state == DatasetState::Insert) {
+        cancel();  // a row not yet posted is simply discarded
+        return;
+    }
+    if (m_current < 0)
+        return;
+    m_buffer.clear();
+    m_state = DatasetState::Browse;
+    const int row = m_current;
+    Slot& slot = m_slots[static_cast<size_t>(row)];
+    switch (slot.status) {
+        case RowStatus::Stored: m_deleted.push_back(std::move(slot.current)); break;
+        case RowStatus::Modified:
+            m_deleted.push_back(std::move(slot.original));
+            --m_pendingSlots;
+            break;
+        case RowStatus::Inserted: --m_pendingSlots; break;
+    }
+    m_slots.erase(m_slots.begin() + row);
+    m_current = std::min(row, rowCount() - 1);
+    notify([row](DatasetListener* l) { l->rowRemoved(row); });
+    if (onAfterDelete)
+        onAfterDelete();
+    changed();
+}
+
+CachedDataset::BoundStatement& CachedDataset::statementFor(std::unique_ptr<BoundStatement>& slot,
+                                                           const QStringList& sql) {
+    if (!slot)
+        slot = std::make_unique<BoundStatement>(m_connection, sql, m_fields);
+    return *slot;
+}
+
+void CachedDataset::write(BoundStatement& bound, const PackedRow& row, const PackedRow& original) {
+    Statement& statement = bound.statement;
+    statement.reset();
+    for (size_t i = 0; i < bound.parameters.size(); ++i) {
+        const auto& parameter = bound.parameters[i];
+        const PackedRow& source = parameter.fromOriginal ? original : row;
+        const int index = static_cast<int>(i) + 1;
+        switch (source.type(parameter.field)) {
+            case FieldValue::Type::Null: statement.bindNull(index); break;
+            case FieldValue::Type::Integer:
+                statement.bindInteger(index, source.integer(parameter.field));
+                break;
+            case FieldValue::Type::Text:
+                statement.bindText(index, source.text(parameter.field));
+                break;
+        }
+    }
+    statement.step();
+}
+
+void CachedDataset::applyUpdates() {
+    requireActive();
+    post();
+    if (!updatesPending())
+        return;
+    {
+        // Nothing in the cache changes until the commit has succeeded, so a failure
+        // anywhere leaves every update pending and the table as it was.
+        TransactionGuard transaction(m_connection);
+        for (const PackedRow& row : m_deleted)
+            write(statementFor(m_remove, m_updateSql.remove), row, row);
+        for (const Slot& slot : m_slots) {
+            if (slot.status == RowStatus::Modified)
+                write(statementFor(m_modify, m_updateSql.modify), slot.current, slot.original);
+            else if (slot.status == RowStatus::Inserted)
+                write(statementFor(m_insert, m_updateSql.insert), slot.current, slot.current);
+        }
+        // Finished statements hold no locks, but reset them before the commit anyway.
+        for (auto* s : {m_remove.get(), m_modify.get(), m_insert.get()}) {
+            if (s)
+                s->statement.reset();
+        }
+        transaction.commit();
+    }
+    for (Slot& slot : m_slots) {
+        slot.status = RowStatus::Stored;
+        slot.original = PackedRow();
+    }
+    m_deleted.clear();
+    m_pendingSlots = 0;
+}
+
+void CachedDataset::cancelUpdates() {
+    requireActive();
+    cancel();
+    // Re-reading the table shows every row as stored, in the query's order; the
+    // cursor stays on the same key where that row is still there.
+    const bool hadRow = m_current >= 0;
+    const qint64 key = hadRow ? m_slots[static_cast<size_t>(m_current)].current.integer(0) : 0;
+    close();
+    open();
+    if (hadRow)
+        locate(0, key);
+}
+
+}  // namespace quillo

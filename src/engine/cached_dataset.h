@@ -1,0 +1,145 @@
+#pragma once
+
+#include <QSet>
+#include <QStringList>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "engine/field_def.h"
+#include "engine/packed_row.h"
+
+namespace quillo {
+
+class Connection;
+class Statement;
+
+enum class DatasetState { Inactive, Browse, Edit, Insert };
+
+// The three statements that write cached updates back. In each, ":Name" is the new
+// value of column Name and ":OLD_Name" its value as it was read from the table.
+struct UpdateStatements {
+    QStringList modify;
+    QStringList insert;
+    QStringList remove;
+};
+
+// Told about changes of the rows, for views that show them.
+class DatasetListener {
+public:
+    virtual ~DatasetListener() = default;
+    virtual void datasetReset() {}
+    virtual void rowInserted(int /*row*/) {}
+    virtual void rowRemoved(int /*row*/) {}
+    virtual void rowChanged(int /*row*/) {}
+};
+
+// The rows of a SELECT held in memory with cached updates: appending, editing and
+// deleting change only the cache until applyUpdates() writes it in one transaction
+// with the update statements, or cancelUpdates() drops it.
+class CachedDataset {
+public:
+    explicit CachedDataset(Connection& connection);
+    ~CachedDataset();
+    CachedDataset(const CachedDataset&) = delete;
+    CachedDataset& operator=(const CachedDataset&) = delete;
+
+    void setSql(const QStringList& lines);
+    const QStringList& sql() const { return m_sql; }
+    void setUpdateStatements(UpdateStatements statements);
+    void open();
+    void close();
+    bool isActive() const { return m_state != DatasetState::Inactive; }
+    DatasetState state() const { return m_state; }
+
+    // Cursor. "At the beginning" is on the first row, "at the end" on the last row
+    // (both hold when there are no rows).
+    int rowCount() const { return static_cast<int>(m_slots.size()); }
+    int currentRow() const { return m_current; }
+    bool atBeginning() const { return m_current <= 0; }
+    bool atEnd() const { return m_current < 0 || m_current >= rowCount() - 1; }
+    void first() { moveTo(0); }
+    void prior() { moveTo(m_current - 1); }
+    void next() { moveTo(m_current + 1); }
+    void last() { moveTo(rowCount() - 1); }
+    void moveTo(int row);
+    bool locate(int field, qint64 value);
+
+    // Fields of the current row, by position or by name.
+    int fieldCount() const { return static_cast<int>(m_fields.size()); }
+    const FieldDef& field(int index) const { return m_fields[static_cast<size_t>(index)]; }
+    int fieldIndex(const QString& name) const { return indexOfField(m_fields, name); }
+    bool isNull(int field) const;
+    QString text(int field) const;
+    qint64 integer(int field) const;
+    std::optional<std::chrono::year_month_day> date(int field) const;
+    QString text(const QString& name) const { return text(requireField(name)); }
+    void setText(int field, const QString& text);
+    void setText(const QString& name, const QString& text) { setText(requireField(name), text); }
+    void setInteger(int field, qint64 value);
+
+    // Any row, for views: the current row shows its edit buffer.
+    QString textAt(int row, int field) const;
+
+    void setFieldVisible(int field, bool visible);
+    bool isFieldVisible(int field) const;
+
+    // Editing; post() and deleteCurrent() record cached updates.
+    void append();
+    void edit();
+    void post();
+    void cancel();
+    void deleteCurrent();
+
+    bool updatesPending() const { return m_pendingSlots > 0 || !m_deleted.empty(); }
+    void applyUpdates();
+    void cancelUpdates();
+
+    std::function<void()> onAfterInsert;
+    std::function<void()> onAfterEdit;
+    std::function<void()> onAfterDelete;
+    std::function<void()> onDataChange;  // the current row moved or its data changed
+
+    void addListener(DatasetListener* listener);
+    void removeListener(DatasetListener* listener);
+
+private:
+    enum class RowStatus : quint8 { Stored, Modified, Inserted };
+    struct Slot {
+        PackedRow current;
+        PackedRow original;  // the row as read, for a modified row
+        RowStatus status = RowStatus::Stored;
+    };
+    struct BoundStatement;
+
+    void requireActive() const;
+    int requireField(const QString& name) const;
+    bool isEditing() const {
+        return m_state == DatasetState::Edit || m_state == DatasetState::Insert;
+    }
+    FieldValue parseText(int field, const QString& text) const;
+    void setValue(int field, FieldValue value);
+    BoundStatement& statementFor(std::unique_ptr<BoundStatement>& slot, const QStringList& sql);
+    void write(BoundStatement& statement, const PackedRow& row, const PackedRow& original);
+    void changed();
+    template <typename F>
+    void notify(F&& f);
+
+    Connection& m_connection;
+    QStringList m_sql;
+    UpdateStatements m_updateSql;
+    std::unique_ptr<BoundStatement> m_modify, m_insert, m_remove;
+    DatasetState m_state = DatasetState::Inactive;
+    std::vector<FieldDef> m_fields;
+    QSet<QString> m_hidden;  // lower-cased names of hidden fields
+    std::vector<Slot> m_slots;
+    std::vector<PackedRow> m_deleted;  // stored rows deleted in the cache
+    int m_pendingSlots = 0;            // rows modified or inserted in the cache
+    int m_current = -1;
+    std::vector<FieldValue> m_buffer;  // the row being edited or inserted
+    std::vector<DatasetListener*> m_listeners;
+};
+
+}  // namespace quillo

@@ -1,0 +1,86 @@
+#include "engine/connection.h"
+
+#include <sqlite3.h>
+
+#include <QDir>
+#include <QHash>
+#include <SQLiteCpp/Database.h>
+#include <SQLiteCpp/Exception.h>
+
+#include "engine/engine_error.h"
+#include "platform/app_folders.h"
+
+namespace quillo {
+
+namespace {
+
+QHash<QString, QString>& aliasPaths() {
+    static QHash<QString, QString> paths;
+    return paths;
+}
+
+constexpr int kBusyTimeoutMs = 2000;
+
+// The book table as the program expects it; created when a new file is opened.
+const char* const kCreateBookTable =
+    "CREATE TABLE IF NOT EXISTS quillo ("
+    " ID INTEGER PRIMARY KEY,"
+    " Title TEXT, Writer TEXT, Publisher TEXT, PubDate DATE, BuyDate DATE,"
+    " SubTitle TEXT, Kind TEXT, Translator TEXT, Memo TEXT,"
+    " Writer2 TEXT, Writer3 TEXT, Writer4 TEXT, Writer5 TEXT)";
+
+}  // namespace
+
+void Connection::setAliasPath(const QString& alias, const QString& path) {
+    aliasPaths().insert(alias.toLower(), path);
+}
+
+QString Connection::aliasPath(const QString& alias) {
+    const QString key = alias.toLower();
+    const auto it = aliasPaths().constFind(key);
+    if (it != aliasPaths().constEnd())
+        return *it;
+    if (key == QLatin1String("book"))
+        return QDir(programDataFolder(QStandardPaths::AppDataLocation))
+            .filePath(QStringLiteral("book.db"));
+    throw EngineError(QStringLiteral("データベースの別名 '%1' は登録されていません。").arg(alias));
+}
+
+Connection::Connection(const QString& alias) : m_path(aliasPath(alias)) {
+    try {
+        m_db = std::make_unique<SQLite::Database>(m_path.toStdString(),
+                                                  SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE,
+                                                  kBusyTimeoutMs);
+        ensureBookTable();
+    } catch (const SQLite::Exception& e) {
+        throw EngineError(QStringLiteral("%1: %2").arg(m_path, QString::fromUtf8(e.what())));
+    }
+}
+
+Connection::~Connection() = default;
+
+sqlite3* Connection::handle() const { return m_db->getHandle(); }
+
+void Connection::execute(const QString& sql) {
+    char* error = nullptr;
+    if (sqlite3_exec(handle(), sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+        const QString message = QString::fromUtf8(error ? error : sqlite3_errmsg(handle()));
+        sqlite3_free(error);
+        throw EngineError(message);
+    }
+}
+
+void Connection::ensureBookTable() { m_db->exec(kCreateBookTable); }
+
+void Connection::begin() { execute(QStringLiteral("BEGIN IMMEDIATE")); }
+
+void Connection::commit() { execute(QStringLiteral("COMMIT")); }
+
+void Connection::rollback() {
+    if (inTransaction())
+        sqlite3_exec(handle(), "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+bool Connection::inTransaction() const { return sqlite3_get_autocommit(handle()) == 0; }
+
+}  // namespace quillo

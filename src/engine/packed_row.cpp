@@ -1,0 +1,124 @@
+#include "engine/packed_row.h"
+
+#include <cstring>
+
+namespace quillo {
+
+namespace {
+
+constexpr char kNull = 0;
+constexpr char kInteger = 1;
+constexpr char kText = 2;
+
+qint32 readLength(const char* p) {
+    qint32 n;
+    std::memcpy(&n, p, sizeof n);
+    return n;
+}
+
+}  // namespace
+
+void PackedRow::Builder::addNull() { m_buffer.append(kNull); }
+
+void PackedRow::Builder::addInteger(qint64 v) {
+    m_buffer.append(kInteger);
+    m_buffer.append(reinterpret_cast<const char*>(&v), sizeof v);
+}
+
+void PackedRow::Builder::addText(const char* data, qsizetype size) {
+    const qint32 n = static_cast<qint32>(size);
+    m_buffer.append(kText);
+    m_buffer.append(reinterpret_cast<const char*>(&n), sizeof n);
+    m_buffer.append(data, size);
+}
+
+PackedRow PackedRow::Builder::take() {
+    // A copy of exactly the used size, so rows carry no spare capacity.
+    PackedRow row(QByteArray(m_buffer.constData(), m_buffer.size()));
+    m_buffer.resize(0);
+    return row;
+}
+
+PackedRow PackedRow::pack(const std::vector<FieldValue>& values) {
+    Builder builder;
+    for (const FieldValue& v : values) {
+        switch (v.type) {
+            case FieldValue::Type::Null: builder.addNull(); break;
+            case FieldValue::Type::Integer: builder.addInteger(v.integer); break;
+            case FieldValue::Type::Text: builder.addText(v.text.constData(), v.text.size()); break;
+        }
+    }
+    return builder.take();
+}
+
+qsizetype PackedRow::offsetOf(int field) const {
+    const char* data = m_bytes.constData();
+    qsizetype pos = 0;
+    for (int i = 0; i < field; ++i) {
+        switch (data[pos]) {
+            case kNull: pos += 1; break;
+            case kInteger: pos += 1 + sizeof(qint64); break;
+            default: pos += 1 + sizeof(qint32) + readLength(data + pos + 1); break;
+        }
+    }
+    return pos;
+}
+
+FieldValue::Type PackedRow::type(int field) const {
+    switch (m_bytes.constData()[offsetOf(field)]) {
+        case kInteger: return FieldValue::Type::Integer;
+        case kText: return FieldValue::Type::Text;
+        default: return FieldValue::Type::Null;
+    }
+}
+
+qint64 PackedRow::integer(int field) const {
+    const char* p = m_bytes.constData() + offsetOf(field);
+    if (*p == kInteger) {
+        qint64 v;
+        std::memcpy(&v, p + 1, sizeof v);
+        return v;
+    }
+    if (*p == kText)
+        return QByteArray(p + 5, readLength(p + 1)).toLongLong();
+    return 0;
+}
+
+QByteArrayView PackedRow::text(int field) const {
+    const char* p = m_bytes.constData() + offsetOf(field);
+    if (*p != kText)
+        return {};
+    return QByteArrayView(p + 5, readLength(p + 1));
+}
+
+FieldValue PackedRow::value(int field) const {
+    switch (type(field)) {
+        case FieldValue::Type::Integer: return FieldValue::fromInteger(integer(field));
+        case FieldValue::Type::Text: return FieldValue::fromText(text(field).toByteArray());
+        default: return FieldValue::null();
+    }
+}
+
+std::vector<FieldValue> PackedRow::unpack() const {
+    std::vector<FieldValue> values;
+    const char* data = m_bytes.constData();
+    qsizetype pos = 0;
+    while (pos < m_bytes.size()) {
+        if (data[pos] == kInteger) {
+            qint64 v;
+            std::memcpy(&v, data + pos + 1, sizeof v);
+            values.push_back(FieldValue::fromInteger(v));
+            pos += 1 + sizeof v;
+        } else if (data[pos] == kText) {
+            const qint32 n = readLength(data + pos + 1);
+            values.push_back(FieldValue::fromText(QByteArray(data + pos + 5, n)));
+            pos += 5 + n;
+        } else {
+            values.push_back(FieldValue::null());
+            pos += 1;
+        }
+    }
+    return values;
+}
+
+}  // namespace quillo

@@ -1,0 +1,109 @@
+#include "engine/statement.h"
+
+#include <sqlite3.h>
+
+#include "engine/engine_error.h"
+#include "engine/packed_row.h"
+#include "engine/sql_text.h"
+
+namespace quillo {
+
+namespace {
+
+bool onlyBlanksOrSemicolons(const char* p) {
+    for (; *p; ++p) {
+        if (*p != ';' && *p != ' ' && *p != '\t' && *p != '\r' && *p != '\n')
+            return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+Statement::Statement(sqlite3* db, const QStringList& lines) : m_db(db) {
+    const QByteArray sql = toEngineSql(lines);
+    const char* tail = nullptr;
+    if (sqlite3_prepare_v2(db, sql.constData(), static_cast<int>(sql.size() + 1), &m_stmt,
+                           &tail) != SQLITE_OK)
+        fail();
+    if (!m_stmt)
+        throw EngineError(QStringLiteral("SQL 文がありません。"));
+    if (tail && !onlyBlanksOrSemicolons(tail)) {
+        sqlite3_finalize(m_stmt);
+        m_stmt = nullptr;
+        throw EngineError(QStringLiteral("一度に実行できる SQL 文は一つだけです。"));
+    }
+}
+
+Statement::~Statement() { sqlite3_finalize(m_stmt); }
+
+void Statement::fail() const { throw EngineError(QString::fromUtf8(sqlite3_errmsg(m_db))); }
+
+bool Statement::step() {
+    const int rc = sqlite3_step(m_stmt);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE)
+        return false;
+    const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
+    sqlite3_reset(m_stmt);
+    throw EngineError(message);
+}
+
+void Statement::reset() {
+    sqlite3_reset(m_stmt);
+    sqlite3_clear_bindings(m_stmt);
+}
+
+int Statement::columnCount() const { return sqlite3_column_count(m_stmt); }
+
+QString Statement::columnName(int column) const {
+    return QString::fromUtf8(sqlite3_column_name(m_stmt, column));
+}
+
+QByteArray Statement::declaredType(int column) const {
+    return QByteArray(sqlite3_column_decltype(m_stmt, column)).toUpper();
+}
+
+PackedRow Statement::currentRow() const {
+    thread_local PackedRow::Builder builder;
+    const int n = sqlite3_column_count(m_stmt);
+    for (int i = 0; i < n; ++i) {
+        switch (sqlite3_column_type(m_stmt, i)) {
+            case SQLITE_NULL: builder.addNull(); break;
+            case SQLITE_INTEGER: builder.addInteger(sqlite3_column_int64(m_stmt, i)); break;
+            default: {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
+                builder.addText(text, sqlite3_column_bytes(m_stmt, i));
+            }
+        }
+    }
+    return builder.take();
+}
+
+int Statement::parameterCount() const { return sqlite3_bind_parameter_count(m_stmt); }
+
+QString Statement::parameterName(int index) const {
+    const char* name = sqlite3_bind_parameter_name(m_stmt, index);
+    return name ? QString::fromUtf8(name + 1) : QString();
+}
+
+void Statement::bindNull(int index) {
+    if (sqlite3_bind_null(m_stmt, index) != SQLITE_OK)
+        fail();
+}
+
+void Statement::bindInteger(int index, qint64 value) {
+    if (sqlite3_bind_int64(m_stmt, index, value) != SQLITE_OK)
+        fail();
+}
+
+void Statement::bindText(int index, QByteArrayView utf8) {
+    // A null pointer would bind SQL NULL; an empty text must stay a text.
+    const char* data = utf8.data() ? utf8.data() : "";
+    if (sqlite3_bind_text(m_stmt, index, data, static_cast<int>(utf8.size()),
+                          SQLITE_TRANSIENT) != SQLITE_OK)
+        fail();
+}
+
+}  // namespace quillo

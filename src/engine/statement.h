@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QStringList>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace quillo {
+
+class PackedRow;
+
+// One prepared SQLite statement. Built from the program's SQL lines (see
+// toEngineSql); a text holding more than one statement is refused, so a built
+// text can never smuggle in a second one.
+class Statement {
+public:
+    Statement(sqlite3* db, const QStringList& lines);
+    ~Statement();
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    bool step();  // true while a row is available; throws on failure
+    void reset();
+
+    int columnCount() const;
+    QString columnName(int column) const;
+    QByteArray declaredType(int column) const;
+    PackedRow currentRow() const;
+
+    int parameterCount() const;
+    QString parameterName(int index) const;  // 1-based, without its colon
+    void bindNull(int index);
+    void bindInteger(int index, qint64 value);
+    void bindText(int index, QByteArrayView utf8);
+
+private:
+    [[noreturn]] void fail() const;
+
+    sqlite3* m_db;
+    sqlite3_stmt* m_stmt = nullptr;
+};
+
+}  // namespace quillo

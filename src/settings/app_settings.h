@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <array>
+
+#include "store/book_record.h"
+#include "store/query_builder.h"
+
+namespace quillo {
+
+// A font as the settings hold it: name, size in points and style.
+struct FontSetting {
+    QString name = QStringLiteral("ＭＳ Ｐゴシック");
+    int size = 9;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    bool operator==(const FontSetting&) const = default;
+};
+
+struct WindowBounds {
+    int left = 199;
+    int top = 141;
+    int width = 687;
+    int height = 634;
+    bool operator==(const WindowBounds&) const = default;
+};
+
+// All user settings, held by the main window for the run; initial values are the
+// ones a first run starts with.
+struct AppSettings {
+    WindowBounds bounds;
+    bool ToolBarShown = true;
+    bool StatusBarShown = true;
+    int ViewType = 0;
+    QString SortField1 = QStringLiteral("Writer");
+    QString SortField2 = QStringLiteral("Title");
+    int SortOption = 0;
+    std::array<QString, kFieldCount> FieldLabels = defaultFieldLabels();
+    std::array<int, kFieldCount> FieldWidths = {10,  200, 100, 100, 80,  80,  100,
+                                                100, 100, 80,  100, 100, 100, 100};
+    std::array<bool, kFieldCount> FieldVisible = {false, true, true, true, true, true, true,
+                                                  true,  true, true, true, true, true, true};
+    QString FilterText;
+    std::array<bool, kFieldCount> FilterFields = {};
+    bool ConfirmExit = true;
+    bool ConfirmApply = false;
+    bool ConfirmCancel = false;
+    bool ConfirmDelete = true;
+    int CopyType = 1;
+    bool CopyAddLabel = true;
+    bool CopyAddChar = true;
+    QString AddStringStart = QStringLiteral("『");
+    QString AddStringEnd = QStringLiteral("』");
+    bool SkipPoorField = true;
+    FontSetting RecordFont;
+    FontSetting TitleFont;
+
+    SortSettings sort() const { return {SortField1, SortField2, SortOption}; }
+    FieldFlags filterFlags() const;
+};
+
+}  // namespace quillo

@@ -1,0 +1,132 @@
+#include "store/query_builder.h"
+
+namespace quillo {
+
+namespace {
+
+const QString kTable = QStringLiteral("QUILLO");
+
+QString selectAll() { return QStringLiteral("SELECT * FROM %1 ").arg(kTable); }
+
+// A sort column as the table names it, or the fallback when it names none.
+QString sortColumn(const QString& requested, const QString& fallback) {
+    static const FieldNameTable names;
+    const int fieldNo = names.fieldNoOf(requested.trimmed());
+    return fieldNo < 0 ? fallback : names.name(fieldNo);
+}
+
+// The chosen fields in the order the builder looks at them: Title, then 2 to 13.
+QList<int> chosenFields(const FieldFlags& flags) {
+    QList<int> fields;
+    for (int k = FieldNo::Title; k < kFieldCount; ++k) {
+        if (flags[static_cast<size_t>(k)])
+            fields << k;
+    }
+    return fields;
+}
+
+}  // namespace
+
+QString BuildOrderBy(const SortSettings& sort) {
+    const QString first = sortColumn(sort.field1, QStringLiteral("Writer"));
+    const QString second =
+        sort.field2.trimmed().isEmpty() ? QString() : sortColumn(sort.field2, QStringLiteral("Title"));
+    const QString id = QStringLiteral("ID");
+    if (sort.option == 0) {
+        if (second.isEmpty())
+            return QStringLiteral(" ORDER BY %1, %2 ").arg(first, id);
+        return QStringLiteral(" ORDER BY %1, %2, %3 ").arg(first, second, id);
+    }
+    if (second.isEmpty())
+        return QStringLiteral(" ORDER BY %1 DESC, %2 ").arg(first, id);
+    return QStringLiteral(" ORDER BY %1 DESC, %2 DESC, %3 ").arg(first, second, id);
+}
+
+QString BuildUnfilteredSql(const SortSettings& sort) { return selectAll() + BuildOrderBy(sort); }
+
+std::optional<FilterSql> BuildFilterSql(const QString& text, const FieldFlags& flags,
+                                        const SortSettings& sort, const FieldNameTable& names) {
+    // The text is quoted like an exact search's value, so an apostrophe or a colon
+    // in it is matched rather than breaking the SQL; "%" and "_" stay wildcards.
+    const QString value = QuoteValueText(text);
+    QString condition;
+    for (int k : chosenFields(flags)) {
+        const QString column = k == FieldNo::Title ? QStringLiteral("Title") : names.name(k);
+        if (condition.isEmpty())
+            condition = QStringLiteral("WHERE %1 LIKE '%%2%' ").arg(column, value);
+        else
+            condition += QStringLiteral(" OR %1 LIKE '%%2%' ").arg(column, value);
+    }
+    if (condition.isEmpty())
+        return std::nullopt;
+    FilterSql sql;
+    sql.condition = QStringLiteral("( %1 )").arg(condition.mid(5));
+    sql.lines << selectAll() << condition + BuildOrderBy(sort);
+    return sql;
+}
+
+std::optional<QString> BuildSearchSql(const QString& text, const FieldFlags& flags, bool fuzzy,
+                                      const QString& filterCondition, const SortSettings& sort,
+                                      const FieldNameTable& names) {
+    const QString value = fuzzy ? EscapeLikeText(text) : QuoteValueText(text);
+    const QString escape = QStringLiteral(" ESCAPE '$' ");
+    QString condition;
+    for (int k : chosenFields(flags)) {
+        const bool title = k == FieldNo::Title;
+        const QString column = title ? QStringLiteral("Title") : names.name(k);
+        if (fuzzy) {
+            const QString predicate = QStringLiteral("%1 LIKE '%%2%'").arg(column, value) + escape;
+            if (title)
+                condition = predicate;
+            else if (condition.isEmpty())
+                condition = predicate + QLatin1Char(' ');
+            else
+                condition += QStringLiteral(" OR ") + predicate + QLatin1Char(' ');
+        } else {
+            if (condition.isEmpty())
+                condition = QStringLiteral("%1 = '%2' ").arg(column, value);
+            else
+                condition += QStringLiteral(" OR %1 = '%2' ").arg(column, value);
+        }
+    }
+    if (condition.isEmpty())
+        return std::nullopt;
+    const QString where = filterCondition.isEmpty()
+                              ? QStringLiteral("WHERE %1").arg(condition)
+                              : QStringLiteral("WHERE %1 and ( %2 )").arg(filterCondition, condition);
+    return selectAll() + where + BuildOrderBy(sort);
+}
+
+QString BuildMaxIdSql() {
+    return QStringLiteral("SELECT * FROM %1 WHERE %2 = (SELECT MAX(%3) FROM %4) ;")
+        .arg(kTable, QStringLiteral("ID"), QStringLiteral("ID"), kTable);
+}
+
+QString BuildDistinctValuesSql(const QString& column) {
+    return QStringLiteral("SELECT DISTINCT %1 FROM %2 ").arg(column, kTable);
+}
+
+QString EscapeLikeText(const QString& text) {
+    QString out;
+    out.reserve(text.size() * 2);
+    for (QChar c : text) {
+        switch (c.unicode()) {
+            case '%': out += QLatin1String("$%"); break;
+            case '_': out += QLatin1String("$_"); break;
+            case '$': out += QLatin1String("$$"); break;
+            case '\'': out += QLatin1String("''"); break;
+            case ':': out += QLatin1String("::"); break;
+            default: out += c;
+        }
+    }
+    return out;
+}
+
+QString QuoteValueText(const QString& text) {
+    QString out = text;
+    out.replace(QLatin1Char('\''), QLatin1String("''"));
+    out.replace(QLatin1Char(':'), QLatin1String("::"));
+    return out;
+}
+
+}  // namespace quillo

@@ -1,0 +1,268 @@
+#include "store/tdm.h"
+
+#include "engine/engine_error.h"
+#include "engine/table_cursor.h"
+#include "store/query_builder.h"
+
+namespace quillo {
+
+namespace {
+
+const QString kInitialSql = QStringLiteral("select * from quillo;");
+const QString kDeleteQuestion = QStringLiteral("現在のレコードを削除します。\nよろしいですか？");
+constexpr int kAnswerYes = 6;
+
+UpdateStatements bookUpdateStatements() {
+    UpdateStatements s;
+    s.modify = QStringList{
+        QStringLiteral("update quillo"),           QStringLiteral("set"),
+        QStringLiteral("  ID = :ID,"),             QStringLiteral("  Title = :Title,"),
+        QStringLiteral("  Writer = :Writer,"),     QStringLiteral("  Publisher = :Publisher,"),
+        QStringLiteral("  PubDate = :PubDate,"),   QStringLiteral("  BuyDate = :BuyDate,"),
+        QStringLiteral("  SubTitle = :SubTitle,"), QStringLiteral("  Kind = :Kind,"),
+        QStringLiteral("  Translator = :Translator,"), QStringLiteral("  Memo = :Memo,"),
+        QStringLiteral("  Writer2 = :Writer2,"),   QStringLiteral("  Writer3 = :Writer3,"),
+        QStringLiteral("  Writer4 = :Writer4,"),   QStringLiteral("  Writer5 = :Writer5"),
+        QStringLiteral("where"),                   QStringLiteral("  ID = :OLD_ID")};
+    s.insert = QStringList{
+        QStringLiteral("insert into quillo"),
+        QStringLiteral("  (ID, Title, Writer, Publisher, PubDate, BuyDate, SubTitle, Kind, "
+                       "Translator, "),
+        QStringLiteral("   Memo, Writer2, Writer3, Writer4, Writer5)"),
+        QStringLiteral("values"),
+        QStringLiteral("  (:ID, :Title, :Writer, :Publisher, :PubDate, :BuyDate, :SubTitle, "
+                       ":Kind, "),
+        QStringLiteral("   :Translator, :Memo, :Writer2, :Writer3, :Writer4, :Writer5)")};
+    s.remove = QStringList{QStringLiteral("delete from quillo"), QStringLiteral("where"),
+                           QStringLiteral("  ID = :OLD_ID")};
+    return s;
+}
+
+}  // namespace
+
+std::unique_ptr<TDM> TDM::OpenStore(StoreHost* owner) { return std::make_unique<TDM>(owner); }
+
+TDM::TDM(StoreHost* owner)
+    : m_host(owner),
+      m_database(std::make_unique<Connection>(QStringLiteral("book"))),
+      m_queryBook(std::make_unique<CachedDataset>(*m_database)),
+      m_queryWork(std::make_unique<ReadOnlyQuery>(*m_database)) {
+    m_queryBook->setUpdateStatements(bookUpdateStatements());
+    auto pending = [this] { OnUpdatesPending(); };
+    m_queryBook->onAfterInsert = pending;
+    m_queryBook->onAfterEdit = pending;
+    m_queryBook->onAfterDelete = pending;
+    m_queryBook->setSql({kInitialSql});
+    m_queryBook->open();
+    countRows();
+    m_queryBook->setFieldVisible(0, false);
+    attachCursorHook();
+}
+
+TDM::~TDM() {
+    if (!m_closed) {
+        try {
+            CloseStore();
+        } catch (const std::exception&) {
+            // Renumbering is tidying only; the rows themselves are already stored.
+        }
+    }
+}
+
+void TDM::attachCursorHook() {
+    m_queryBook->onDataChange = [this] { OnCursorMoved(); };
+    m_cursorHookAttached = true;
+}
+
+void TDM::detachCursorHook() {
+    m_queryBook->onDataChange = nullptr;
+    m_cursorHookAttached = false;
+}
+
+void TDM::OnUpdatesPending() {
+    if (m_queryBook->updatesPending() && m_host)
+        m_host->SetPendingMode(true);
+}
+
+void TDM::OnCursorMoved() {
+    if (!m_host)
+        return;
+    m_host->RefreshNavigation();
+    if (m_host->viewType() == 1)
+        m_host->FillCard();
+}
+
+void TDM::reopenLiveQuery(const QStringList& sql) {
+    m_queryBook->close();
+    m_queryBook->setSql(sql);
+    m_queryBook->open();
+}
+
+void TDM::QueryAll() {
+    const SortSettings sort = m_host ? m_host->sortSettings() : SortSettings{};
+    reopenLiveQuery({BuildUnfilteredSql(sort)});
+    countRows();
+}
+
+int TDM::ApplyFilter(const QString& text, const FieldFlags* flags) {
+    if (text.isNull() || !flags)
+        return -1;
+    const SortSettings sort = m_host ? m_host->sortSettings() : SortSettings{};
+    if (const auto sql = BuildFilterSql(text, *flags, sort, m_fieldNames)) {
+        m_filterCondition = sql->condition;
+        reopenLiveQuery(sql->lines);
+    }
+    countRows();
+    return 0;
+}
+
+void TDM::Requery() {
+    const QString text = m_host ? m_host->filterText() : QString();
+    if (text.isEmpty()) {
+        QueryAll();
+    } else {
+        const FieldFlags flags = m_host->filterFields();
+        ApplyFilter(text, &flags);
+    }
+    countRows();
+}
+
+void TDM::moveLiveQueryToMatch() {
+    // The match is found again in the live query by its ID.
+    m_queryBook->locate(m_queryBook->fieldIndex(QStringLiteral("ID")), m_queryWork->integer(0));
+}
+
+int TDM::Search(const QString& text, const FieldFlags* flags, bool fuzzy) {
+    if (text.isNull() || !flags)
+        return -1;
+    const SortSettings sort = m_host ? m_host->sortSettings() : SortSettings{};
+    const auto sql = BuildSearchSql(text, *flags, fuzzy, m_filterCondition, sort, m_fieldNames);
+    if (!sql)
+        return 0;
+    m_queryWork->close();
+    m_queryWork->setSql({*sql});
+    m_queryWork->open();
+    if (m_queryWork->rowCount() == 0)
+        return 0;
+    m_queryWork->first();
+    moveLiveQueryToMatch();
+    m_matchCount = m_queryWork->rowCount();
+    m_matchIndex = 1;
+    return m_matchCount;
+}
+
+int TDM::SearchNext() {
+    if (!m_queryWork->isActive())
+        return -2;
+    if (m_matchIndex + 1 > m_matchCount)
+        return -1;
+    m_queryWork->next();
+    moveLiveQueryToMatch();
+    ++m_matchIndex;
+    return 0;
+}
+
+void TDM::EndSearch() {
+    m_matchIndex = 0;
+    m_matchCount = 0;
+    m_queryWork->close();
+}
+
+void TDM::AppendRecord() {
+    m_queryBook->append();
+    const int id = (m_host ? m_host->MaxId() : 0) + 1;
+    m_queryBook->setInteger(m_queryBook->fieldIndex(QStringLiteral("ID")), id);
+    SetRecordCount(m_recordCount + 1);
+    if (m_host)
+        m_host->SetMaxId(id);
+}
+
+void TDM::DeleteCurrent(bool confirm) {
+    // With no row there is nothing to delete and nothing to ask about.
+    if (m_queryBook->currentRow() < 0)
+        return;
+    if (!confirm || (m_host && m_host->AskConfirmation(kDeleteQuestion) == kAnswerYes)) {
+        m_queryBook->deleteCurrent();
+        if (m_recordCount > 0)
+            SetRecordCount(m_recordCount - 1);
+    }
+    if (m_host)
+        m_host->RefreshRecordStatus();
+}
+
+void TDM::ApplyPendingUpdates() {
+    try {
+        m_queryBook->applyUpdates();
+    } catch (const EngineError& e) {
+        countRows();
+        attachCursorHook();
+        if (m_host)
+            m_host->RefreshRecordStatus();
+        // The engine's reason goes to the caller: a bare "error" tells a user nothing.
+        throw EngineError(e.message());
+    }
+    Requery();
+    attachCursorHook();
+    if (m_host)
+        m_host->RefreshRecordStatus();
+}
+
+void TDM::CancelPendingUpdates() {
+    m_queryBook->cancelUpdates();
+    countRows();
+    if (m_host)
+        m_host->RefreshRecordStatus();
+}
+
+int TDM::GetMaxId() {
+    m_queryWork->close();
+    m_queryWork->setSql({BuildMaxIdSql()});
+    m_queryWork->open();
+    m_queryWork->first();
+    const int id = static_cast<int>(m_queryWork->integer(0));
+    m_queryWork->close();
+    return id;
+}
+
+int TDM::GetDistinctValues(int fieldNo, QStringList* list) {
+    if (fieldNo < 0 || fieldNo >= kFieldCount || !list)
+        return -1;
+    m_queryWork->close();
+    m_queryWork->setSql({BuildDistinctValuesSql(m_fieldNames.name(fieldNo))});
+    m_queryWork->open();
+    if (m_queryWork->rowCount() == 0)
+        return 0;
+    list->clear();
+    for (m_queryWork->first(); !m_queryWork->eof(); m_queryWork->next())
+        list->append(m_queryWork->text(0));
+    m_queryWork->close();
+    return 0;
+}
+
+void TDM::RenumberIds() {
+    TableCursor table(QStringLiteral("BOOK"), QStringLiteral("QUILLO"));
+    // One transaction: a crash part-way leaves the old IDs, never a mixture.
+    TransactionGuard transaction(table.connection());
+    table.open();
+    const int n = table.recordCount();
+    table.first();
+    for (int i = 1; i <= n; ++i) {
+        table.edit();
+        table.setInteger(QStringLiteral("ID"), i);
+        table.next();
+    }
+    table.close();
+    transaction.commit();
+}
+
+void TDM::CloseStore() {
+    if (m_closed)
+        return;
+    m_closed = true;
+    detachCursorHook();
+    m_queryBook->close();
+    m_queryWork->close();
+    RenumberIds();
+}
+
+}  // namespace quillo

@@ -1,0 +1,101 @@
+#pragma once
+
+#include <QStringList>
+#include <memory>
+
+#include "engine/cached_dataset.h"
+#include "engine/connection.h"
+#include "engine/read_only_query.h"
+#include "store/book_record.h"
+#include "store/store_host.h"
+
+namespace quillo {
+
+// The catalogue store: the connection, the live query the views show and every
+// change passes through, the scratch query for one-off selects, the record count,
+// the active filter and the state of the last search.
+class TDM {
+public:
+    static std::unique_ptr<TDM> OpenStore(StoreHost* owner);
+    explicit TDM(StoreHost* owner);
+    ~TDM();  // closes the store if CloseStore was not called
+    TDM(const TDM&) = delete;
+    TDM& operator=(const TDM&) = delete;
+
+    CachedDataset& QueryBook() { return *m_queryBook; }
+    ReadOnlyQuery& QueryWork() { return *m_queryWork; }
+    Connection& Database() { return *m_database; }
+    const FieldNameTable& fieldNames() const { return m_fieldNames; }
+    StoreHost* host() const { return m_host; }
+
+    int RecordCount() const { return m_recordCount; }
+    void SetRecordCount(int count) { m_recordCount = count < 0 ? 0 : count; }
+    QString FilterCondition() const { return m_filterCondition; }
+    int MatchIndex() const { return m_matchIndex; }
+    int MatchCount() const { return m_matchCount; }
+
+    void QueryAll();
+    int ApplyFilter(const QString& text, const FieldFlags* flags);
+    void Requery();
+    void ClearFilterCondition() { m_filterCondition.clear(); }
+
+    // A null text or missing flags is a refusal (-1); an empty text is a text.
+    int Search(const QString& text, const FieldFlags* flags, bool fuzzy);
+    int SearchNext();
+    void EndSearch();
+
+    void AppendRecord();
+    void DeleteCurrent(bool confirm);
+    void ApplyPendingUpdates();
+    void CancelPendingUpdates();
+
+    int GetMaxId();
+    int GetDistinctValues(int fieldNo, QStringList* list);
+    void RenumberIds();
+    void CloseStore();
+
+    // The hooks the live query calls.
+    void OnUpdatesPending();
+    void OnCursorMoved();
+    void attachCursorHook();
+    void detachCursorHook();
+    bool cursorHookAttached() const { return m_cursorHookAttached; }
+
+private:
+    void countRows() { SetRecordCount(m_queryBook->rowCount()); }
+    void reopenLiveQuery(const QStringList& sql);
+    void moveLiveQueryToMatch();
+
+    StoreHost* m_host;
+    FieldNameTable m_fieldNames;
+    std::unique_ptr<Connection> m_database;
+    std::unique_ptr<CachedDataset> m_queryBook;
+    std::unique_ptr<ReadOnlyQuery> m_queryWork;
+    QString m_filterCondition;
+    int m_matchIndex = 0;
+    int m_matchCount = 0;
+    int m_recordCount = 0;
+    bool m_cursorHookAttached = false;
+    bool m_closed = false;
+};
+
+// Detaches the store's cursor hook for a scope and re-attaches it however the
+// scope ends, so bulk work does not refresh the views row by row.
+class CursorHookDetach {
+public:
+    explicit CursorHookDetach(TDM& store) : m_store(store), m_wasAttached(store.cursorHookAttached()) {
+        m_store.detachCursorHook();
+    }
+    ~CursorHookDetach() {
+        if (m_wasAttached)
+            m_store.attachCursorHook();
+    }
+    CursorHookDetach(const CursorHookDetach&) = delete;
+    CursorHookDetach& operator=(const CursorHookDetach&) = delete;
+
+private:
+    TDM& m_store;
+    bool m_wasAttached;
+};
+
+}  // namespace quillo
