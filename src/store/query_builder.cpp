@@ -16,10 +16,11 @@ QString sortColumn(const QString& requested, const QString& fallback) {
 }
 
 // The chosen fields in the order the builder looks at them: Title, then 2 to 13.
+// The dates are never filtered or searched, whatever their flags say.
 QList<int> chosenFields(const FieldFlags& flags) {
     QList<int> fields;
     for (int k = FieldNo::Title; k < kFieldCount; ++k) {
-        if (flags[static_cast<size_t>(k)])
+        if (flags[static_cast<size_t>(k)] && !isDateField(k))
             fields << k;
     }
     return fields;

@@ -1,0 +1,363 @@
+// The catalogue store over a real database file, with a recording main window.
+#include <QtTest>
+
+#include "engine/engine_error.h"
+#include "recording_host.h"
+#include "store/tdm.h"
+#include "test_db.h"
+
+using namespace quillo;
+
+static QString S(const char* text) { return QString::fromUtf8(text); }
+using test::flagsFor;
+
+namespace {
+
+const QString kSample = QStringLiteral(
+    "insert into quillo (ID, Title, Writer, Publisher, Memo) values"
+    " (1, '吾輩は猫である', '夏目漱石', '岩波書店', NULL),"
+    " (2, '羅生門', '芥川龍之介', '新潮社', '短編'),"
+    " (4, 'こころ', '夏目漱石', NULL, NULL),"
+    " (7, 'Long Day''s Journey', 'O''Neil', '岩波書店', 'a:b 10% off')");
+
+}  // namespace
+
+class TestCatalogueStore : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TempBookDb> m_db;
+    test::RecordingHost m_host;
+    std::unique_ptr<TDM> m_store;
+
+    QStringList titlesInView() {
+        QStringList titles;
+        CachedDataset& q = m_store->QueryBook();
+        const int title = q.fieldIndex(QStringLiteral("Title"));
+        for (int row = 0; row < q.rowCount(); ++row)
+            titles << q.textAt(row, title);
+        return titles;
+    }
+    QString currentTitle() { return m_store->QueryBook().text(QStringLiteral("Title")); }
+    void openStore() {
+        m_store = TDM::OpenStore(&m_host);
+        m_store->QueryAll();
+        m_host.maxId = m_store->GetMaxId();
+        m_host.calls.clear();
+    }
+
+private slots:
+    void init() {
+        m_db = std::make_unique<test::TempBookDb>();
+        test::exec(kSample);
+        m_host = test::RecordingHost();
+        openStore();
+    }
+    void cleanup() {
+        m_store.reset();
+        m_db.reset();
+    }
+
+    void opensSortedWithTheIdHidden() {
+        QCOMPARE(m_store->RecordCount(), 4);
+        QVERIFY(!m_store->QueryBook().isFieldVisible(0));
+        QCOMPARE(m_host.maxId, 7);
+        // Sorted by writer, then title, then ID (SQLite orders texts by code point).
+        QCOMPARE(titlesInView(), (QStringList{QStringLiteral("Long Day's Journey"),
+                                              QStringLiteral("こころ"), QStringLiteral("吾輩は猫である"),
+                                              QStringLiteral("羅生門")}));
+        m_host.sort = {QStringLiteral("Title"), QString(), 1};
+        m_store->QueryAll();
+        QCOMPARE(titlesInView().first(), QStringLiteral("羅生門"));
+    }
+
+    void aBrokenSortSettingStillOpens() {
+        m_host.sort = {QString(), QStringLiteral("NoSuchColumn"), 0};
+        m_store->QueryAll();
+        QCOMPARE(m_store->RecordCount(), 4);
+    }
+
+    void emptyTableGivesIdOne() {
+        test::exec(QStringLiteral("delete from quillo"));
+        openStore();
+        QCOMPARE(m_host.maxId, 0);
+        QCOMPARE(m_store->RecordCount(), 0);
+        m_store->AppendRecord();
+        QCOMPARE(m_store->QueryBook().integer(0), 1);
+        QCOMPARE(m_host.maxId, 1);
+    }
+
+    void appendApplyRequeriesInSortedPlace() {
+        m_store->AppendRecord();
+        QCOMPARE(m_store->RecordCount(), 5);
+        CachedDataset& q = m_store->QueryBook();
+        QCOMPARE(q.integer(0), 8);
+        q.setText(QStringLiteral("Title"), QStringLiteral("あいうえお"));
+        q.setText(QStringLiteral("Writer"), QStringLiteral("あ"));
+        q.post();
+        QCOMPARE(m_host.count(QStringLiteral("SetPendingMode(on)")), 1);
+
+        // A discarded row leaves a gap: its ID is not handed out again this run.
+        m_store->AppendRecord();
+        m_store->DeleteCurrent(false);
+        QCOMPARE(m_store->RecordCount(), 5);
+        m_store->AppendRecord();
+        QCOMPARE(q.integer(0), 10);
+        q.setText(QStringLiteral("Title"), QStringLiteral("続き"));
+        q.post();
+
+        {
+            CursorHookDetach detached(*m_store);
+            m_store->ApplyPendingUpdates();
+        }
+        QVERIFY(m_store->cursorHookAttached());
+        QVERIFY(!q.updatesPending());
+        QCOMPARE(m_store->RecordCount(), 6);
+        QCOMPARE(titlesInView().at(0), QStringLiteral("続き"));  // no writer sorts first
+        QCOMPARE(titlesInView().at(2), QStringLiteral("あいうえお"));
+        QCOMPARE(test::scalar(QStringLiteral("select count(*) from quillo where ID in (8, 10)")), 2);
+        QVERIFY(m_host.calls.contains(QStringLiteral("RefreshRecordStatus")));
+    }
+
+    void cancelRestoresTheStoredRows() {
+        CachedDataset& q = m_store->QueryBook();
+        q.setText(QStringLiteral("Title"), QStringLiteral("変更"));
+        q.post();
+        m_store->AppendRecord();
+        q.post();
+        m_store->CancelPendingUpdates();
+        QCOMPARE(m_store->RecordCount(), 4);
+        QVERIFY(!q.updatesPending());
+        QVERIFY(!titlesInView().contains(QStringLiteral("変更")));
+        QCOMPARE(m_host.count(QStringLiteral("RefreshRecordStatus")), 1);
+    }
+
+    void deleteAsksAndRespectsTheAnswer() {
+        m_host.answer = 7;  // No
+        m_store->DeleteCurrent(true);
+        QCOMPARE(m_host.questions, QStringList{QStringLiteral("現在のレコードを削除します。\nよろしいですか？")});
+        QCOMPARE(m_store->RecordCount(), 4);
+        QVERIFY(!m_store->QueryBook().updatesPending());
+        QCOMPARE(m_host.count(QStringLiteral("RefreshRecordStatus")), 1);
+
+        m_host.answer = 6;
+        m_store->DeleteCurrent(true);
+        QCOMPARE(m_store->RecordCount(), 3);
+        QVERIFY(m_store->QueryBook().updatesPending());
+        QCOMPARE(m_host.count(QStringLiteral("SetPendingMode(on)")), 1);
+    }
+
+    void deleteWithNoRowDoesNothing() {
+        test::exec(QStringLiteral("delete from quillo"));
+        openStore();
+        m_store->DeleteCurrent(true);
+        QVERIFY(m_host.questions.isEmpty());
+        QVERIFY(m_host.calls.isEmpty());
+        QCOMPARE(m_store->RecordCount(), 0);
+    }
+
+    void searchStepsThroughMatchesInViewOrder() {
+        const FieldFlags writer = flagsFor({FieldNo::Writer});
+        QCOMPARE(m_store->Search(QStringLiteral("夏目漱石"), &writer, false), 2);
+        QCOMPARE(currentTitle(), QStringLiteral("こころ"));
+        QCOMPARE(m_store->MatchIndex(), 1);
+        QCOMPARE(m_store->SearchNext(), 0);
+        QCOMPARE(currentTitle(), QStringLiteral("吾輩は猫である"));
+        QCOMPARE(m_store->SearchNext(), -1);  // no further match: the cursor stays
+        QCOMPARE(currentTitle(), QStringLiteral("吾輩は猫である"));
+        m_store->EndSearch();
+        QCOMPARE(m_store->SearchNext(), -2);
+        QCOMPARE(m_store->MatchCount(), 0);
+    }
+
+    void searchRefusalsAndMisses() {
+        const FieldFlags title = flagsFor({FieldNo::Title});
+        const FieldFlags dates = flagsFor({FieldNo::PubDate, FieldNo::BuyDate});
+        QCOMPARE(m_store->Search(QString(), &title, true), -1);
+        QCOMPARE(m_store->Search(QStringLiteral("x"), nullptr, true), -1);
+        QCOMPARE(m_store->Search(QStringLiteral("x"), &dates, true), 0);
+        QCOMPARE(m_store->SearchNext(), -2);  // no field chosen opened nothing
+        QCOMPARE(m_store->Search(QStringLiteral("存在しない"), &title, true), 0);
+    }
+
+    void searchMatchesUserTextLiterally_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("field");
+        QTest::addColumn<bool>("fuzzy");
+        QTest::addColumn<int>("matches");
+        QTest::addRow("apostrophe exact") << S("O'Neil") << int(FieldNo::Writer) << false << 1;
+        QTest::addRow("apostrophe fuzzy") << S("Day's") << int(FieldNo::Title) << true << 1;
+        QTest::addRow("colon fuzzy") << S("a:b") << int(FieldNo::Memo) << true << 1;
+        QTest::addRow("percent is literal") << S("10%") << int(FieldNo::Memo) << true << 1;
+        QTest::addRow("percent alone matches only itself") << S("0% o") << int(FieldNo::Memo) << true << 1;
+        QTest::addRow("underscore is literal") << S("_") << int(FieldNo::Memo) << true << 0;
+    }
+    void searchMatchesUserTextLiterally() {
+        QFETCH(QString, text);
+        QFETCH(int, field);
+        QFETCH(bool, fuzzy);
+        QFETCH(int, matches);
+        const FieldFlags flags = flagsFor({field});
+        QCOMPARE(m_store->Search(text, &flags, fuzzy), matches);
+    }
+
+    void filterNarrowsTheViewAndLaterSearches() {
+        const FieldFlags publisher = flagsFor({FieldNo::Publisher});
+        QCOMPARE(m_store->ApplyFilter(QStringLiteral("岩波"), &publisher), 0);
+        QCOMPARE(m_store->RecordCount(), 2);
+        QCOMPARE(m_store->FilterCondition(), QStringLiteral("(  Publisher LIKE '%岩波%'  )"));
+
+        const FieldFlags writer = flagsFor({FieldNo::Writer});
+        QCOMPARE(m_store->Search(QStringLiteral("夏目漱石"), &writer, false), 1);  // こころ is filtered out
+
+        // No field chosen: the view stays, the count is taken again.
+        const FieldFlags none{};
+        QCOMPARE(m_store->ApplyFilter(QStringLiteral("x"), &none), 0);
+        QCOMPARE(m_store->RecordCount(), 2);
+        QCOMPARE(m_store->ApplyFilter(QStringLiteral("x"), nullptr), -1);
+
+        // QueryAll shows everything again but keeps the condition until it is cleared.
+        m_store->QueryAll();
+        QCOMPARE(m_store->RecordCount(), 4);
+        QVERIFY(!m_store->FilterCondition().isEmpty());
+        m_store->ClearFilterCondition();
+        QVERIFY(m_store->FilterCondition().isEmpty());
+    }
+
+    void filterTextIsMatchedNotRun_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("rows");
+        QTest::addRow("apostrophe") << S("O'Neil") << 1;
+        QTest::addRow("colon") << S("a:b") << 1;
+        QTest::addRow("underscore is a wildcard") << S("a_b") << 1;
+        QTest::addRow("long text") << QString(600, QLatin1Char('z')) << 0;
+    }
+    void filterTextIsMatchedNotRun() {
+        QFETCH(QString, text);
+        QFETCH(int, rows);
+        const FieldFlags flags = flagsFor({FieldNo::Writer, FieldNo::Memo});
+        QCOMPARE(m_store->ApplyFilter(text, &flags), 0);
+        QCOMPARE(m_store->RecordCount(), rows);
+    }
+
+    void requeryFollowsTheFilterSettings() {
+        m_host.filter = QStringLiteral("漱石");
+        m_host.filterFlags = flagsFor({FieldNo::Writer});
+        m_store->Requery();
+        QCOMPARE(m_store->RecordCount(), 2);
+        m_host.filter.clear();
+        m_store->Requery();
+        QCOMPARE(m_store->RecordCount(), 4);
+    }
+
+    void distinctValues() {
+        QStringList list{QStringLiteral("untouched")};
+        QCOMPARE(m_store->GetDistinctValues(FieldNo::Publisher, &list), 0);
+        list.sort();
+        QCOMPARE(list, (QStringList{QString(), QStringLiteral("岩波書店"), QStringLiteral("新潮社")}));
+        QCOMPARE(m_store->GetDistinctValues(-1, &list), -1);
+        QCOMPARE(m_store->GetDistinctValues(FieldNo::Kind, nullptr), -1);
+
+        test::exec(QStringLiteral("delete from quillo"));
+        list = QStringList{QStringLiteral("untouched")};
+        QCOMPARE(m_store->GetDistinctValues(FieldNo::Writer, &list), 0);
+        QCOMPARE(list, QStringList{QStringLiteral("untouched")});
+    }
+
+    void distinctValuesEndAnOpenSearch() {
+        const FieldFlags title = flagsFor({FieldNo::Title});
+        QCOMPARE(m_store->Search(QStringLiteral("の"), &title, true), 0);
+        QCOMPARE(m_store->Search(QStringLiteral("門"), &title, true), 1);
+        QStringList list;
+        m_store->GetDistinctValues(FieldNo::Writer, &list);
+        QCOMPARE(m_store->SearchNext(), -2);
+    }
+
+    void refusedApplyKeepsUpdatesAndCarriesTheReason() {
+        test::exec(QStringLiteral(
+            "create trigger refuse before update on quillo"
+            " begin select raise(abort, 'ディスクがいっぱいです'); end"));
+        const QStringList before = test::rows(QStringLiteral("select * from quillo order by ID"));
+        CachedDataset& q = m_store->QueryBook();
+        m_store->AppendRecord();
+        q.setText(QStringLiteral("Title"), QStringLiteral("新刊"));
+        q.post();
+        q.first();
+        q.setText(QStringLiteral("Title"), QStringLiteral("改題"));
+        q.post();
+        m_store->detachCursorHook();
+        try {
+            m_store->ApplyPendingUpdates();
+            QFAIL("the update should have been refused");
+        } catch (const EngineError& e) {
+            QVERIFY2(e.message().contains(QStringLiteral("ディスクがいっぱいです")), qPrintable(e.message()));
+        }
+        QVERIFY(m_store->cursorHookAttached());
+        QVERIFY(q.updatesPending());
+        QCOMPARE(m_store->RecordCount(), 5);
+        QCOMPARE(test::rows(QStringLiteral("select * from quillo order by ID")), before);
+        QVERIFY(m_host.calls.contains(QStringLiteral("RefreshRecordStatus")));
+    }
+
+    void cursorHookRefreshesTheCardOnlyInCardView() {
+        CachedDataset& q = m_store->QueryBook();
+        q.next();
+        QCOMPARE(m_host.calls, QStringList{QStringLiteral("RefreshNavigation")});
+        m_host.view = 1;
+        q.next();
+        QCOMPARE(m_host.count(QStringLiteral("FillCard")), 1);
+        {
+            CursorHookDetach detached(*m_store);
+            q.next();
+        }
+        QCOMPARE(m_host.count(QStringLiteral("FillCard")), 1);
+        QVERIFY(m_store->cursorHookAttached());
+    }
+
+    void hookGuardReattachesWhenTheScopeFails() {
+        try {
+            CursorHookDetach detached(*m_store);
+            QVERIFY(!m_store->cursorHookAttached());
+            throw EngineError(QStringLiteral("途中で失敗"));
+        } catch (const EngineError&) {
+        }
+        QVERIFY(m_store->cursorHookAttached());
+    }
+
+    void renumberingClosesGapsAndKeepsOrder() {
+        m_store->CloseStore();
+        QCOMPARE(test::rows(QStringLiteral("select ID, Title from quillo order by ID")),
+                 (QStringList{QStringLiteral("1|吾輩は猫である"), QStringLiteral("2|羅生門"),
+                              QStringLiteral("3|こころ"), QStringLiteral("4|Long Day's Journey")}));
+    }
+
+    void renumberingIsAllOrNothing() {
+        // The third rewrite fails: none of the earlier ones may stay.
+        test::exec(QStringLiteral(
+            "create trigger stop_third before update on quillo when old.ID = 7"
+            " begin select raise(abort, 'stop'); end"));
+        QVERIFY_THROWS_EXCEPTION(EngineError, m_store->CloseStore());
+        QCOMPARE(test::rows(QStringLiteral("select ID from quillo order by ID")),
+                 (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("4"),
+                              QStringLiteral("7")}));
+    }
+
+    void unopenableDatabaseReportsTheEngineMessage() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("book.db"));
+        QFile junk(path);
+        QVERIFY(junk.open(QIODevice::WriteOnly));
+        junk.write(QByteArray(4096, 'x'));
+        junk.close();
+        Connection::setAliasPath(QStringLiteral("book"), path);
+        try {
+            TDM store(&m_host);
+            QFAIL("a file that is no database was opened");
+        } catch (const EngineError& e) {
+            QVERIFY2(e.message().contains(QStringLiteral("not a database")), qPrintable(e.message()));
+        }
+        Connection::setAliasPath(QStringLiteral("book"), m_db->path());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCatalogueStore)
+#include "tst_catalogue_store.moc"
