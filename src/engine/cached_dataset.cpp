@@ -135,10 +135,15 @@ bool CachedDataset::locate(int field, qint64 value) {
     requireActive();
     if (isEditing())
         post();
-    for (size_t i = 0; i < m_slots.size(); ++i) {
-        const PackedRow& row = m_slots[i].current;
+    // Look from the current row on, then from the top: stepping through matches in
+    // the order of the rows then reads each row once.
+    const int n = rowCount();
+    const int start = std::max(m_current, 0);
+    for (int k = 0; k < n; ++k) {
+        const int i = (start + k) % n;
+        const PackedRow& row = m_slots[static_cast<size_t>(i)].current;
         if (row.type(field) != FieldValue::Type::Null && row.integer(field) == value) {
-            moveTo(static_cast<int>(i));
+            moveTo(i);
             return true;
         }
     }

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QString>
+#include <QTextStream>
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace quillo::bench {
+
+// Prints one figure as "name<TAB>value".
+inline void report(const char* name, double value) {
+    std::printf("%s\t%.1f\n", name, value);
+    std::fflush(stdout);
+}
+
+// Times a piece of work in milliseconds and reports it.
+template <typename F>
+void timed(const char* name, F&& work) {
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    report(name, static_cast<double>(timer.nsecsElapsed()) / 1e6);
+}
+
+inline double peakResidentMb() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// Writes an SQL script for the sqlite3 shell (UTF-8).
+inline void writeScript(const QString& path, const QString& text) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(text.toUtf8());
+}
+
+}  // namespace quillo::bench

@@ -1,0 +1,158 @@
+// Times the catalogue store on a generated catalogue and writes the same SQL as
+// scripts for the sqlite3 shell, which bench/compare.sh runs for the ratios.
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+
+#include "bench_host.h"
+#include "bench_support.h"
+#include "catalogue_generator.h"
+#include "engine/sql_text.h"
+#include "store/query_builder.h"
+#include "store/tdm.h"
+
+using namespace quillo;
+using namespace quillo::bench;
+
+namespace {
+
+const QString kFilterText = QStringLiteral("の");
+const QString kSearchText = QStringLiteral("佐藤");
+
+FieldFlags allTextFields() {
+    FieldFlags flags{};
+    flags.fill(1);
+    flags[FieldNo::ID] = 0;
+    return flags;
+}
+
+QString sqlLiteral(const QString& value) {
+    if (value.isEmpty())
+        return QStringLiteral("NULL");
+    QString quoted = value;
+    return QLatin1Char('\'') + quoted.replace(QLatin1Char('\''), QLatin1String("''")) +
+           QLatin1Char('\'');
+}
+
+QString engineText(const QStringList& lines) {
+    return QString::fromUtf8(toEngineSql(lines)) + QStringLiteral(";\n");
+}
+
+// The same work for the sqlite3 shell, one script per figure.
+void writeShellScripts(const QString& dir, int books, const std::vector<BookRecord>& appended) {
+    QDir().mkpath(dir);
+    const FieldNameTable names;
+    const SortSettings sort;
+    const FieldFlags all = allTextFields();
+    writeScript(dir + QStringLiteral("/open_query_all.sql"),
+                QStringLiteral("select * from quillo;\n") + engineText({BuildUnfilteredSql(sort)}));
+    writeScript(dir + QStringLiteral("/filter_all_text_fields.sql"),
+                engineText(BuildFilterSql(kFilterText, all, sort, names)->lines));
+    FieldFlags writers{};
+    writers[FieldNo::Writer] = 1;
+    writeScript(dir + QStringLiteral("/search_walk_100.sql"),
+                engineText({*BuildSearchSql(kSearchText, writers, true, {}, sort, names)}));
+
+    QString inserts = QStringLiteral("BEGIN;\n");
+    for (const BookRecord& book : appended) {
+        QStringList values{QString::number(book.id)};
+        for (int k = 1; k < kFieldCount; ++k) {
+            QString v = book.fields[static_cast<size_t>(k)];
+            if (isDateField(k))
+                v.replace(QLatin1Char('/'), QLatin1Char('-'));
+            values << sqlLiteral(v);
+        }
+        inserts += QStringLiteral("insert into quillo values (%1);\n").arg(values.join(QLatin1Char(',')));
+    }
+    inserts += QStringLiteral("COMMIT;\n") + engineText({BuildUnfilteredSql(sort)});
+    writeScript(dir + QStringLiteral("/append_apply.sql"), inserts);
+
+    QString renumber = QStringLiteral("BEGIN;\nSELECT rowid FROM \"QUILLO\" ORDER BY rowid;\n");
+    int next = 1;
+    for (int i = 1; i <= books; ++i)
+        renumber += QStringLiteral("UPDATE \"QUILLO\" SET \"ID\" = %1 WHERE rowid = %2;\n").arg(next++).arg(3 * i);
+    for (const BookRecord& book : appended)
+        renumber += QStringLiteral("UPDATE \"QUILLO\" SET \"ID\" = %1 WHERE rowid = %2;\n").arg(next++).arg(book.id);
+    renumber += QStringLiteral("COMMIT;\n");
+    writeScript(dir + QStringLiteral("/renumber.sql"), renumber);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Times the Quillo catalogue store."));
+    parser.addHelpOption();
+    parser.addOption({QStringLiteral("db"), QStringLiteral("Database file to create."), QStringLiteral("path")});
+    parser.addOption({QStringLiteral("books"), QStringLiteral("Number of books."), QStringLiteral("n"),
+                      QStringLiteral("100000")});
+    parser.addOption({QStringLiteral("emit-sql"), QStringLiteral("Write sqlite3 shell scripts here."),
+                      QStringLiteral("dir")});
+    parser.process(app);
+    const QString path = parser.isSet(QStringLiteral("db")) ? parser.value(QStringLiteral("db"))
+                                                            : QDir::temp().filePath(QStringLiteral("quillo-bench.db"));
+    const int books = parser.value(QStringLiteral("books")).toInt();
+
+    QFile::remove(path);
+    QFile::remove(path + QStringLiteral(".pristine"));
+    generateCatalogue(path, books);
+    QFile::copy(path, path + QStringLiteral(".pristine"));
+
+    // The books to append, made only after the catalogue's own figures.
+    auto booksToAppend = [books] {
+        std::vector<BookRecord> appended;
+        CatalogueGenerator generator(4242);
+        for (int i = 1; i <= books; ++i)
+            appended.push_back(generator.next(3 * books + i));
+        return appended;
+    };
+    if (parser.isSet(QStringLiteral("emit-sql"))) {
+        // A separate run, so the scripts' memory does not count in the figures.
+        writeShellScripts(parser.value(QStringLiteral("emit-sql")), books, booksToAppend());
+        return 0;
+    }
+
+    Connection::setAliasPath(QStringLiteral("book"), path);
+    BenchHost host;
+    std::unique_ptr<TDM> store;
+    timed("open_query_all_ms", [&] {
+        store = TDM::OpenStore(&host);
+        store->QueryAll();
+    });
+    host.maxId = store->GetMaxId();
+    report("peak_rss_loaded_mb", peakResidentMb());
+
+    const FieldFlags all = allTextFields();
+    timed("filter_all_text_fields_ms", [&] { store->ApplyFilter(kFilterText, &all); });
+    store->ClearFilterCondition();
+    store->QueryAll();
+
+    FieldFlags writers{};
+    writers[FieldNo::Writer] = 1;
+    timed("search_walk_100_ms", [&] {
+        store->Search(kSearchText, &writers, true);
+        for (int i = 1; i < 100; ++i)
+            store->SearchNext();
+    });
+    store->EndSearch();
+
+    CachedDataset& q = store->QueryBook();
+    const std::vector<BookRecord> appended = booksToAppend();
+    timed("append_apply_ms", [&] {
+        {
+            CursorHookDetach detached(*store);
+            for (const BookRecord& book : appended) {
+                store->AppendRecord();
+                for (int k = 1; k < kFieldCount; ++k)
+                    q.setText(k, book.fields[static_cast<size_t>(k)]);
+                q.post();
+            }
+        }
+        store->ApplyPendingUpdates();
+    });
+    timed("renumber_ms", [&] { store->CloseStore(); });
+    report("peak_rss_mb", peakResidentMb());
+    return 0;
+}
