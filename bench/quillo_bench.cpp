@@ -90,6 +90,8 @@ int main(int argc, char* argv[]) {
                       QStringLiteral("100000")});
     parser.addOption({QStringLiteral("emit-sql"), QStringLiteral("Write sqlite3 shell scripts here."),
                       QStringLiteral("dir")});
+    parser.addOption({QStringLiteral("generate-only"),
+                      QStringLiteral("Only write the generated catalogue, for samples and screenshots.")});
     parser.process(app);
     const QString path = parser.isSet(QStringLiteral("db")) ? parser.value(QStringLiteral("db"))
                                                             : QDir::temp().filePath(QStringLiteral("quillo-bench.db"));
@@ -98,6 +100,8 @@ int main(int argc, char* argv[]) {
     QFile::remove(path);
     QFile::remove(path + QStringLiteral(".pristine"));
     generateCatalogue(path, books);
+    if (parser.isSet(QStringLiteral("generate-only")))
+        return 0;
     QFile::copy(path, path + QStringLiteral(".pristine"));
 
     // The books to append, made only after the catalogue's own figures.

@@ -3,7 +3,7 @@
 namespace quillo {
 
 BookListModel::BookListModel(CachedDataset& dataset, QObject* parent)
-    : QAbstractTableModel(parent), m_dataset(dataset), m_rowCount(dataset.rowCount()) {
+    : QAbstractTableModel(parent), m_dataset(dataset) {
     m_dataset.addListener(this);
 }
 
@@ -17,7 +17,7 @@ void BookListModel::setColumns(const QList<int>& fields, const QStringList& titl
 }
 
 int BookListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : m_rowCount;
+    return parent.isValid() ? 0 : m_dataset.rowCount();
 }
 
 int BookListModel::columnCount(const QModelIndex& parent) const {
@@ -34,25 +34,6 @@ QVariant BookListModel::headerData(int section, Qt::Orientation orientation, int
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole)
         return m_titles.value(section);
     return QAbstractTableModel::headerData(section, orientation, role);
-}
-
-void BookListModel::datasetReset() {
-    beginResetModel();
-    m_rowCount = m_dataset.rowCount();
-    endResetModel();
-}
-
-void BookListModel::rowInserted(int row) {
-    // The dataset has already grown; the count the views see follows here.
-    beginInsertRows({}, row, row);
-    ++m_rowCount;
-    endInsertRows();
-}
-
-void BookListModel::rowRemoved(int row) {
-    beginRemoveRows({}, row, row);
-    --m_rowCount;
-    endRemoveRows();
 }
 
 void BookListModel::rowChanged(int row) {

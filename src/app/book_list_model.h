@@ -25,15 +25,17 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
 private:
-    void datasetReset() override;
-    void rowInserted(int row) override;
-    void rowRemoved(int row) override;
+    void beginReset() override { beginResetModel(); }
+    void endReset() override { endResetModel(); }
+    void beginInsertRow(int row) override { beginInsertRows({}, row, row); }
+    void endInsertRow() override { endInsertRows(); }
+    void beginRemoveRow(int row) override { beginRemoveRows({}, row, row); }
+    void endRemoveRow() override { endRemoveRows(); }
     void rowChanged(int row) override;
 
     CachedDataset& m_dataset;
     QList<int> m_fields;
     QStringList m_titles;
-    int m_rowCount = 0;  // as the views last heard it
 };
 
 }  // namespace quillo

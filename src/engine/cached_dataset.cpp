@@ -77,6 +77,7 @@ void CachedDataset::open() {
     Statement statement(m_connection.handle(), m_sql);
     std::vector<PackedRow> rows;
     loadRows(statement, rows);
+    notify([](DatasetListener* l) { l->beginReset(); });
     m_fields = fieldsOf(statement);
     m_slots.clear();
     m_slots.reserve(rows.size());
@@ -86,13 +87,14 @@ void CachedDataset::open() {
     m_pendingSlots = 0;
     m_current = m_slots.empty() ? -1 : 0;
     m_state = DatasetState::Browse;
-    notify([](DatasetListener* l) { l->datasetReset(); });
+    notify([](DatasetListener* l) { l->endReset(); });
     changed();
 }
 
 void CachedDataset::close() {
     if (!isActive())
         return;
+    notify([](DatasetListener* l) { l->beginReset(); });
     m_state = DatasetState::Inactive;
     m_slots.clear();
     m_slots.shrink_to_fit();
@@ -103,7 +105,7 @@ void CachedDataset::close() {
     m_modify.reset();
     m_insert.reset();
     m_remove.reset();
-    notify([](DatasetListener* l) { l->datasetReset(); });
+    notify([](DatasetListener* l) { l->endReset(); });
 }
 
 void CachedDataset::requireActive() const {
@@ -250,12 +252,13 @@ void CachedDataset::append() {
     requireActive();
     if (isEditing())
         post();
+    const int row = rowCount();
+    notify([row](DatasetListener* l) { l->beginInsertRow(row); });
     m_buffer.assign(m_fields.size(), FieldValue::null());
     m_slots.push_back({PackedRow::pack(m_buffer), {}, RowStatus::Inserted});
-    m_current = rowCount() - 1;
+    m_current = row;
     m_state = DatasetState::Insert;
-    const int row = m_current;
-    notify([row](DatasetListener* l) { l->rowInserted(row); });
+    notify([](DatasetListener* l) { l->endInsertRow(); });
     changed();
 }
 
@@ -299,10 +302,11 @@ void CachedDataset::cancel() {
     m_buffer.clear();
     const int row = m_current;
     if (m_state == DatasetState::Insert) {
+        notify([row](DatasetListener* l) { l->beginRemoveRow(row); });
         m_slots.erase(m_slots.begin() + row);
         m_current = std::min(row, rowCount() - 1);
         m_state = DatasetState::Browse;
-        notify([row](DatasetListener* l) { l->rowRemoved(row); });
+        notify([](DatasetListener* l) { l->endRemoveRow(); });
     } else {
         m_state = DatasetState::Browse;
         notify([row](DatasetListener* l) { l->rowChanged(row); });
@@ -321,6 +325,7 @@ void CachedDataset::deleteCurrent() {
     m_buffer.clear();
     m_state = DatasetState::Browse;
     const int row = m_current;
+    notify([row](DatasetListener* l) { l->beginRemoveRow(row); });
     Slot& slot = m_slots[static_cast<size_t>(row)];
     switch (slot.status) {
         case RowStatus::Stored: m_deleted.push_back(std::move(slot.current)); break;
@@ -332,7 +337,7 @@ void CachedDataset::deleteCurrent() {
     }
     m_slots.erase(m_slots.begin() + row);
     m_current = std::min(row, rowCount() - 1);
-    notify([row](DatasetListener* l) { l->rowRemoved(row); });
+    notify([](DatasetListener* l) { l->endRemoveRow(); });
     if (onAfterDelete)
         onAfterDelete();
     changed();

@@ -26,13 +26,17 @@ struct UpdateStatements {
     QStringList remove;
 };
 
-// Told about changes of the rows, for views that show them.
+// Told about changes of the rows, for views that show them: before and after each
+// change of the row set, so a view can follow it step by step.
 class DatasetListener {
 public:
     virtual ~DatasetListener() = default;
-    virtual void datasetReset() {}
-    virtual void rowInserted(int /*row*/) {}
-    virtual void rowRemoved(int /*row*/) {}
+    virtual void beginReset() {}
+    virtual void endReset() {}
+    virtual void beginInsertRow(int /*row*/) {}
+    virtual void endInsertRow() {}
+    virtual void beginRemoveRow(int /*row*/) {}
+    virtual void endRemoveRow() {}
     virtual void rowChanged(int /*row*/) {}
 };
 
