@@ -1,11 +1,11 @@
 #pragma once
 
+#include <sys/resource.h>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QString>
 #include <QTextStream>
 #include <cstdio>
-#include <sys/resource.h>
 
 namespace quillo::bench {
 

@@ -74,9 +74,10 @@ void generateCatalogue(const QString& path, int count, unsigned seed) {
     Connection::setAliasPath(QStringLiteral("bench-generator"), path);
     Connection connection(QStringLiteral("bench-generator"));
     TransactionGuard transaction(connection);
-    Statement insert(connection.handle(),
-                     {QStringLiteral("insert into quillo values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
-                                     "?, ?)")});
+    Statement insert(
+        connection.handle(),
+        {QStringLiteral("insert into quillo values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "
+                        "?, ?)")});
     CatalogueGenerator generator(seed);
     for (int i = 1; i <= count; ++i) {
         const BookRecord book = generator.next(3 * i);

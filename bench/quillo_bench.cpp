@@ -63,7 +63,8 @@ void writeShellScripts(const QString& dir, int books, const std::vector<BookReco
                 v.replace(QLatin1Char('/'), QLatin1Char('-'));
             values << sqlLiteral(v);
         }
-        inserts += QStringLiteral("insert into quillo values (%1);\n").arg(values.join(QLatin1Char(',')));
+        inserts +=
+            QStringLiteral("insert into quillo values (%1);\n").arg(values.join(QLatin1Char(',')));
     }
     inserts += QStringLiteral("COMMIT;\n") + engineText({BuildUnfilteredSql(sort)});
     writeScript(dir + QStringLiteral("/append_apply.sql"), inserts);
@@ -71,9 +72,13 @@ void writeShellScripts(const QString& dir, int books, const std::vector<BookReco
     QString renumber = QStringLiteral("BEGIN;\nSELECT rowid FROM \"QUILLO\" ORDER BY rowid;\n");
     int next = 1;
     for (int i = 1; i <= books; ++i)
-        renumber += QStringLiteral("UPDATE \"QUILLO\" SET \"ID\" = %1 WHERE rowid = %2;\n").arg(next++).arg(3 * i);
+        renumber += QStringLiteral("UPDATE \"QUILLO\" SET \"ID\" = %1 WHERE rowid = %2;\n")
+                        .arg(next++)
+                        .arg(3 * i);
     for (const BookRecord& book : appended)
-        renumber += QStringLiteral("UPDATE \"QUILLO\" SET \"ID\" = %1 WHERE rowid = %2;\n").arg(next++).arg(book.id);
+        renumber += QStringLiteral("UPDATE \"QUILLO\" SET \"ID\" = %1 WHERE rowid = %2;\n")
+                        .arg(next++)
+                        .arg(book.id);
     renumber += QStringLiteral("COMMIT;\n");
     writeScript(dir + QStringLiteral("/renumber.sql"), renumber);
 }
@@ -85,16 +90,19 @@ int main(int argc, char* argv[]) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Times the Quillo catalogue store."));
     parser.addHelpOption();
-    parser.addOption({QStringLiteral("db"), QStringLiteral("Database file to create."), QStringLiteral("path")});
-    parser.addOption({QStringLiteral("books"), QStringLiteral("Number of books."), QStringLiteral("n"),
-                      QStringLiteral("100000")});
-    parser.addOption({QStringLiteral("emit-sql"), QStringLiteral("Write sqlite3 shell scripts here."),
-                      QStringLiteral("dir")});
-    parser.addOption({QStringLiteral("generate-only"),
-                      QStringLiteral("Only write the generated catalogue, for samples and screenshots.")});
+    parser.addOption(
+        {QStringLiteral("db"), QStringLiteral("Database file to create."), QStringLiteral("path")});
+    parser.addOption({QStringLiteral("books"), QStringLiteral("Number of books."),
+                      QStringLiteral("n"), QStringLiteral("100000")});
+    parser.addOption({QStringLiteral("emit-sql"),
+                      QStringLiteral("Write sqlite3 shell scripts here."), QStringLiteral("dir")});
+    parser.addOption(
+        {QStringLiteral("generate-only"),
+         QStringLiteral("Only write the generated catalogue, for samples and screenshots.")});
     parser.process(app);
-    const QString path = parser.isSet(QStringLiteral("db")) ? parser.value(QStringLiteral("db"))
-                                                            : QDir::temp().filePath(QStringLiteral("quillo-bench.db"));
+    const QString path = parser.isSet(QStringLiteral("db"))
+                             ? parser.value(QStringLiteral("db"))
+                             : QDir::temp().filePath(QStringLiteral("quillo-bench.db"));
     const int books = parser.value(QStringLiteral("books")).toInt();
 
     QFile::remove(path);

@@ -7,7 +7,9 @@ BookListModel::BookListModel(CachedDataset& dataset, QObject* parent)
     m_dataset.addListener(this);
 }
 
-BookListModel::~BookListModel() { m_dataset.removeListener(this); }
+BookListModel::~BookListModel() {
+    m_dataset.removeListener(this);
+}
 
 void BookListModel::setColumns(const QList<int>& fields, const QStringList& titles) {
     beginResetModel();

@@ -51,7 +51,9 @@ void CachedDataset::changed() {
         onDataChange();
 }
 
-void CachedDataset::addListener(DatasetListener* listener) { m_listeners.push_back(listener); }
+void CachedDataset::addListener(DatasetListener* listener) {
+    m_listeners.push_back(listener);
+}
 
 void CachedDataset::removeListener(DatasetListener* listener) {
     m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener),
@@ -210,7 +212,8 @@ FieldValue CachedDataset::parseText(int field, const QString& text) const {
                 throw EngineError(QStringLiteral("'%1' は日付ではありません").arg(text));
             return FieldValue::fromText(*stored);
         }
-        case FieldKind::Text: break;
+        case FieldKind::Text:
+            break;
     }
     return FieldValue::fromText(text.toUtf8());
 }
@@ -328,12 +331,16 @@ void CachedDataset::deleteCurrent() {
     notify([row](DatasetListener* l) { l->beginRemoveRow(row); });
     Slot& slot = m_slots[static_cast<size_t>(row)];
     switch (slot.status) {
-        case RowStatus::Stored: m_deleted.push_back(std::move(slot.current)); break;
+        case RowStatus::Stored:
+            m_deleted.push_back(std::move(slot.current));
+            break;
         case RowStatus::Modified:
             m_deleted.push_back(std::move(slot.original));
             --m_pendingSlots;
             break;
-        case RowStatus::Inserted: --m_pendingSlots; break;
+        case RowStatus::Inserted:
+            --m_pendingSlots;
+            break;
     }
     m_slots.erase(m_slots.begin() + row);
     m_current = std::min(row, rowCount() - 1);
@@ -358,7 +365,9 @@ void CachedDataset::write(BoundStatement& bound, const PackedRow& row, const Pac
         const PackedRow& source = parameter.fromOriginal ? original : row;
         const int index = static_cast<int>(i) + 1;
         switch (source.type(parameter.field)) {
-            case FieldValue::Type::Null: statement.bindNull(index); break;
+            case FieldValue::Type::Null:
+                statement.bindNull(index);
+                break;
             case FieldValue::Type::Integer:
                 statement.bindInteger(index, source.integer(parameter.field));
                 break;

@@ -2,10 +2,10 @@
 
 #include <sqlite3.h>
 
-#include <QDir>
-#include <QHash>
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Exception.h>
+#include <QDir>
+#include <QHash>
 
 #include "engine/engine_error.h"
 #include "platform/app_folders.h"
@@ -48,9 +48,8 @@ QString Connection::aliasPath(const QString& alias) {
 
 Connection::Connection(const QString& alias) : m_path(aliasPath(alias)) {
     try {
-        m_db = std::make_unique<SQLite::Database>(m_path.toStdString(),
-                                                  SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE,
-                                                  kBusyTimeoutMs);
+        m_db = std::make_unique<SQLite::Database>(
+            m_path.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, kBusyTimeoutMs);
         ensureBookTable();
     } catch (const SQLite::Exception& e) {
         throw EngineError(QStringLiteral("%1: %2").arg(m_path, QString::fromUtf8(e.what())));
@@ -59,7 +58,9 @@ Connection::Connection(const QString& alias) : m_path(aliasPath(alias)) {
 
 Connection::~Connection() = default;
 
-sqlite3* Connection::handle() const { return m_db->getHandle(); }
+sqlite3* Connection::handle() const {
+    return m_db->getHandle();
+}
 
 void Connection::execute(const QString& sql) {
     char* error = nullptr;
@@ -70,17 +71,25 @@ void Connection::execute(const QString& sql) {
     }
 }
 
-void Connection::ensureBookTable() { m_db->exec(kCreateBookTable); }
+void Connection::ensureBookTable() {
+    m_db->exec(kCreateBookTable);
+}
 
-void Connection::begin() { execute(QStringLiteral("BEGIN IMMEDIATE")); }
+void Connection::begin() {
+    execute(QStringLiteral("BEGIN IMMEDIATE"));
+}
 
-void Connection::commit() { execute(QStringLiteral("COMMIT")); }
+void Connection::commit() {
+    execute(QStringLiteral("COMMIT"));
+}
 
 void Connection::rollback() {
     if (inTransaction())
         sqlite3_exec(handle(), "ROLLBACK", nullptr, nullptr, nullptr);
 }
 
-bool Connection::inTransaction() const { return sqlite3_get_autocommit(handle()) == 0; }
+bool Connection::inTransaction() const {
+    return sqlite3_get_autocommit(handle()) == 0;
+}
 
 }  // namespace quillo

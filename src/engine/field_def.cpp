@@ -35,8 +35,10 @@ namespace quillo {
 
 QString fieldText(const PackedRow& row, int field, FieldKind kind) {
     switch (row.type(field)) {
-        case FieldValue::Type::Null: return QString();
-        case FieldValue::Type::Integer: return QString::number(row.integer(field));
+        case FieldValue::Type::Null:
+            return QString();
+        case FieldValue::Type::Integer:
+            return QString::number(row.integer(field));
         case FieldValue::Type::Text:
             return kind == FieldKind::Date ? storedDateToShown(row.text(field))
                                            : QString::fromUtf8(row.text(field));

@@ -18,7 +18,9 @@ qint32 readLength(const char* p) {
 
 }  // namespace
 
-void PackedRow::Builder::addNull() { m_buffer.append(kNull); }
+void PackedRow::Builder::addNull() {
+    m_buffer.append(kNull);
+}
 
 void PackedRow::Builder::addInteger(qint64 v) {
     m_buffer.append(kInteger);
@@ -43,9 +45,15 @@ PackedRow PackedRow::pack(const std::vector<FieldValue>& values) {
     Builder builder;
     for (const FieldValue& v : values) {
         switch (v.type) {
-            case FieldValue::Type::Null: builder.addNull(); break;
-            case FieldValue::Type::Integer: builder.addInteger(v.integer); break;
-            case FieldValue::Type::Text: builder.addText(v.text.constData(), v.text.size()); break;
+            case FieldValue::Type::Null:
+                builder.addNull();
+                break;
+            case FieldValue::Type::Integer:
+                builder.addInteger(v.integer);
+                break;
+            case FieldValue::Type::Text:
+                builder.addText(v.text.constData(), v.text.size());
+                break;
         }
     }
     return builder.take();
@@ -56,9 +64,15 @@ qsizetype PackedRow::offsetOf(int field) const {
     qsizetype pos = 0;
     for (int i = 0; i < field; ++i) {
         switch (data[pos]) {
-            case kNull: pos += 1; break;
-            case kInteger: pos += 1 + sizeof(qint64); break;
-            default: pos += 1 + sizeof(qint32) + readLength(data + pos + 1); break;
+            case kNull:
+                pos += 1;
+                break;
+            case kInteger:
+                pos += 1 + sizeof(qint64);
+                break;
+            default:
+                pos += 1 + sizeof(qint32) + readLength(data + pos + 1);
+                break;
         }
     }
     return pos;
@@ -66,9 +80,12 @@ qsizetype PackedRow::offsetOf(int field) const {
 
 FieldValue::Type PackedRow::type(int field) const {
     switch (m_bytes.constData()[offsetOf(field)]) {
-        case kInteger: return FieldValue::Type::Integer;
-        case kText: return FieldValue::Type::Text;
-        default: return FieldValue::Type::Null;
+        case kInteger:
+            return FieldValue::Type::Integer;
+        case kText:
+            return FieldValue::Type::Text;
+        default:
+            return FieldValue::Type::Null;
     }
 }
 
@@ -93,9 +110,12 @@ QByteArrayView PackedRow::text(int field) const {
 
 FieldValue PackedRow::value(int field) const {
     switch (type(field)) {
-        case FieldValue::Type::Integer: return FieldValue::fromInteger(integer(field));
-        case FieldValue::Type::Text: return FieldValue::fromText(text(field).toByteArray());
-        default: return FieldValue::null();
+        case FieldValue::Type::Integer:
+            return FieldValue::fromInteger(integer(field));
+        case FieldValue::Type::Text:
+            return FieldValue::fromText(text(field).toByteArray());
+        default:
+            return FieldValue::null();
     }
 }
 

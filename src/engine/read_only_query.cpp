@@ -31,7 +31,9 @@ void ReadOnlyQuery::close() {
     m_current = -1;
 }
 
-void ReadOnlyQuery::first() { m_current = m_rows.empty() ? -1 : 0; }
+void ReadOnlyQuery::first() {
+    m_current = m_rows.empty() ? -1 : 0;
+}
 
 void ReadOnlyQuery::next() {
     if (m_current >= 0 && m_current < rowCount())

@@ -23,8 +23,8 @@ bool onlyBlanksOrSemicolons(const char* p) {
 Statement::Statement(sqlite3* db, const QStringList& lines) : m_db(db) {
     const QByteArray sql = toEngineSql(lines);
     const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db, sql.constData(), static_cast<int>(sql.size() + 1), &m_stmt,
-                           &tail) != SQLITE_OK)
+    if (sqlite3_prepare_v2(db, sql.constData(), static_cast<int>(sql.size() + 1), &m_stmt, &tail) !=
+        SQLITE_OK)
         fail();
     if (!m_stmt)
         throw EngineError(QStringLiteral("SQL 文がありません。"));
@@ -35,9 +35,13 @@ Statement::Statement(sqlite3* db, const QStringList& lines) : m_db(db) {
     }
 }
 
-Statement::~Statement() { sqlite3_finalize(m_stmt); }
+Statement::~Statement() {
+    sqlite3_finalize(m_stmt);
+}
 
-void Statement::fail() const { throw EngineError(QString::fromUtf8(sqlite3_errmsg(m_db))); }
+void Statement::fail() const {
+    throw EngineError(QString::fromUtf8(sqlite3_errmsg(m_db)));
+}
 
 bool Statement::step() {
     const int rc = sqlite3_step(m_stmt);
@@ -55,7 +59,9 @@ void Statement::reset() {
     sqlite3_clear_bindings(m_stmt);
 }
 
-int Statement::columnCount() const { return sqlite3_column_count(m_stmt); }
+int Statement::columnCount() const {
+    return sqlite3_column_count(m_stmt);
+}
 
 QString Statement::columnName(int column) const {
     return QString::fromUtf8(sqlite3_column_name(m_stmt, column));
@@ -70,8 +76,12 @@ PackedRow Statement::currentRow() const {
     const int n = sqlite3_column_count(m_stmt);
     for (int i = 0; i < n; ++i) {
         switch (sqlite3_column_type(m_stmt, i)) {
-            case SQLITE_NULL: builder.addNull(); break;
-            case SQLITE_INTEGER: builder.addInteger(sqlite3_column_int64(m_stmt, i)); break;
+            case SQLITE_NULL:
+                builder.addNull();
+                break;
+            case SQLITE_INTEGER:
+                builder.addInteger(sqlite3_column_int64(m_stmt, i));
+                break;
             default: {
                 const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
                 builder.addText(text, sqlite3_column_bytes(m_stmt, i));
@@ -81,7 +91,9 @@ PackedRow Statement::currentRow() const {
     return builder.take();
 }
 
-int Statement::parameterCount() const { return sqlite3_bind_parameter_count(m_stmt); }
+int Statement::parameterCount() const {
+    return sqlite3_bind_parameter_count(m_stmt);
+}
 
 QString Statement::parameterName(int index) const {
     const char* name = sqlite3_bind_parameter_name(m_stmt, index);
@@ -101,8 +113,8 @@ void Statement::bindInteger(int index, qint64 value) {
 void Statement::bindText(int index, QByteArrayView utf8) {
     // A null pointer would bind SQL NULL; an empty text must stay a text.
     const char* data = utf8.data() ? utf8.data() : "";
-    if (sqlite3_bind_text(m_stmt, index, data, static_cast<int>(utf8.size()),
-                          SQLITE_TRANSIENT) != SQLITE_OK)
+    if (sqlite3_bind_text(m_stmt, index, data, static_cast<int>(utf8.size()), SQLITE_TRANSIENT) !=
+        SQLITE_OK)
         fail();
 }
 

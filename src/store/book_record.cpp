@@ -25,11 +25,14 @@ const std::array<BookFieldInfo, kFieldCount> kFields = {{
 
 }  // namespace
 
-const BookFieldInfo& bookField(int fieldNo) { return kFields.at(static_cast<size_t>(fieldNo)); }
+const BookFieldInfo& bookField(int fieldNo) {
+    return kFields.at(static_cast<size_t>(fieldNo));
+}
 
 FieldNameTable::FieldNameTable() {
     for (int i = 0; i < kFieldCount; ++i)
-        m_names[static_cast<size_t>(i)] = QString::fromLatin1(kFields[static_cast<size_t>(i)].column);
+        m_names[static_cast<size_t>(i)] =
+            QString::fromLatin1(kFields[static_cast<size_t>(i)].column);
 }
 
 int FieldNameTable::fieldNoOf(const QString& column) const {
@@ -43,7 +46,8 @@ int FieldNameTable::fieldNoOf(const QString& column) const {
 std::array<QString, kFieldCount> defaultFieldLabels() {
     std::array<QString, kFieldCount> labels;
     for (int i = 0; i < kFieldCount; ++i)
-        labels[static_cast<size_t>(i)] = QString::fromUtf8(kFields[static_cast<size_t>(i)].defaultLabel);
+        labels[static_cast<size_t>(i)] =
+            QString::fromUtf8(kFields[static_cast<size_t>(i)].defaultLabel);
     return labels;
 }
 

@@ -70,9 +70,9 @@ std::array<QString, kFieldCount> defaultFieldLabels();
 
 // The fields a CSV line carries, in their order: all but ID and Memo.
 constexpr std::array<int, 12> kCsvFields = {
-    FieldNo::Title,   FieldNo::Writer,     FieldNo::Publisher, FieldNo::PubDate,
-    FieldNo::BuyDate, FieldNo::SubTitle,   FieldNo::Kind,      FieldNo::Translator,
-    FieldNo::Writer2, FieldNo::Writer3,    FieldNo::Writer4,   FieldNo::Writer5};
+    FieldNo::Title,   FieldNo::Writer,   FieldNo::Publisher, FieldNo::PubDate,
+    FieldNo::BuyDate, FieldNo::SubTitle, FieldNo::Kind,      FieldNo::Translator,
+    FieldNo::Writer2, FieldNo::Writer3,  FieldNo::Writer4,   FieldNo::Writer5};
 
 inline bool isDateField(int fieldNo) {
     return fieldNo == FieldNo::PubDate || fieldNo == FieldNo::BuyDate;

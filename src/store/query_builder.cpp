@@ -6,7 +6,9 @@ namespace {
 
 const QString kTable = QStringLiteral("QUILLO");
 
-QString selectAll() { return QStringLiteral("SELECT * FROM %1 ").arg(kTable); }
+QString selectAll() {
+    return QStringLiteral("SELECT * FROM %1 ").arg(kTable);
+}
 
 // A sort column as the table names it, or the fallback when it names none.
 QString sortColumn(const QString& requested, const QString& fallback) {
@@ -30,8 +32,9 @@ QList<int> chosenFields(const FieldFlags& flags) {
 
 QString BuildOrderBy(const SortSettings& sort) {
     const QString first = sortColumn(sort.field1, QStringLiteral("Writer"));
-    const QString second =
-        sort.field2.trimmed().isEmpty() ? QString() : sortColumn(sort.field2, QStringLiteral("Title"));
+    const QString second = sort.field2.trimmed().isEmpty()
+                               ? QString()
+                               : sortColumn(sort.field2, QStringLiteral("Title"));
     const QString id = QStringLiteral("ID");
     if (sort.option == 0) {
         if (second.isEmpty())
@@ -43,7 +46,9 @@ QString BuildOrderBy(const SortSettings& sort) {
     return QStringLiteral(" ORDER BY %1 DESC, %2 DESC, %3 ").arg(first, second, id);
 }
 
-QString BuildUnfilteredSql(const SortSettings& sort) { return selectAll() + BuildOrderBy(sort); }
+QString BuildUnfilteredSql(const SortSettings& sort) {
+    return selectAll() + BuildOrderBy(sort);
+}
 
 std::optional<FilterSql> BuildFilterSql(const QString& text, const FieldFlags& flags,
                                         const SortSettings& sort, const FieldNameTable& names) {
@@ -92,9 +97,10 @@ std::optional<QString> BuildSearchSql(const QString& text, const FieldFlags& fla
     }
     if (condition.isEmpty())
         return std::nullopt;
-    const QString where = filterCondition.isEmpty()
-                              ? QStringLiteral("WHERE %1").arg(condition)
-                              : QStringLiteral("WHERE %1 and ( %2 )").arg(filterCondition, condition);
+    const QString where =
+        filterCondition.isEmpty()
+            ? QStringLiteral("WHERE %1").arg(condition)
+            : QStringLiteral("WHERE %1 and ( %2 )").arg(filterCondition, condition);
     return selectAll() + where + BuildOrderBy(sort);
 }
 
@@ -112,12 +118,23 @@ QString EscapeLikeText(const QString& text) {
     out.reserve(text.size() * 2);
     for (QChar c : text) {
         switch (c.unicode()) {
-            case '%': out += QLatin1String("$%"); break;
-            case '_': out += QLatin1String("$_"); break;
-            case '$': out += QLatin1String("$$"); break;
-            case '\'': out += QLatin1String("''"); break;
-            case ':': out += QLatin1String("::"); break;
-            default: out += c;
+            case '%':
+                out += QLatin1String("$%");
+                break;
+            case '_':
+                out += QLatin1String("$_");
+                break;
+            case '$':
+                out += QLatin1String("$$");
+                break;
+            case '\'':
+                out += QLatin1String("''");
+                break;
+            case ':':
+                out += QLatin1String("::");
+                break;
+            default:
+                out += c;
         }
     }
     return out;

@@ -11,7 +11,7 @@ namespace quillo {
 struct SortSettings {
     QString field1 = QStringLiteral("Writer");
     QString field2 = QStringLiteral("Title");  // empty: no second key
-    int option = 0;                             // 0 ascending, anything else descending
+    int option = 0;                            // 0 ascending, anything else descending
 };
 
 // The ORDER BY clause, always ending with ID ascending. A sort column that is not

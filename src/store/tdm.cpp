@@ -14,16 +14,24 @@ constexpr int kAnswerYes = 6;
 
 UpdateStatements bookUpdateStatements() {
     UpdateStatements s;
-    s.modify = QStringList{
-        QStringLiteral("update quillo"),           QStringLiteral("set"),
-        QStringLiteral("  ID = :ID,"),             QStringLiteral("  Title = :Title,"),
-        QStringLiteral("  Writer = :Writer,"),     QStringLiteral("  Publisher = :Publisher,"),
-        QStringLiteral("  PubDate = :PubDate,"),   QStringLiteral("  BuyDate = :BuyDate,"),
-        QStringLiteral("  SubTitle = :SubTitle,"), QStringLiteral("  Kind = :Kind,"),
-        QStringLiteral("  Translator = :Translator,"), QStringLiteral("  Memo = :Memo,"),
-        QStringLiteral("  Writer2 = :Writer2,"),   QStringLiteral("  Writer3 = :Writer3,"),
-        QStringLiteral("  Writer4 = :Writer4,"),   QStringLiteral("  Writer5 = :Writer5"),
-        QStringLiteral("where"),                   QStringLiteral("  ID = :OLD_ID")};
+    s.modify = QStringList{QStringLiteral("update quillo"),
+                           QStringLiteral("set"),
+                           QStringLiteral("  ID = :ID,"),
+                           QStringLiteral("  Title = :Title,"),
+                           QStringLiteral("  Writer = :Writer,"),
+                           QStringLiteral("  Publisher = :Publisher,"),
+                           QStringLiteral("  PubDate = :PubDate,"),
+                           QStringLiteral("  BuyDate = :BuyDate,"),
+                           QStringLiteral("  SubTitle = :SubTitle,"),
+                           QStringLiteral("  Kind = :Kind,"),
+                           QStringLiteral("  Translator = :Translator,"),
+                           QStringLiteral("  Memo = :Memo,"),
+                           QStringLiteral("  Writer2 = :Writer2,"),
+                           QStringLiteral("  Writer3 = :Writer3,"),
+                           QStringLiteral("  Writer4 = :Writer4,"),
+                           QStringLiteral("  Writer5 = :Writer5"),
+                           QStringLiteral("where"),
+                           QStringLiteral("  ID = :OLD_ID")};
     s.insert = QStringList{
         QStringLiteral("insert into quillo"),
         QStringLiteral("  (ID, Title, Writer, Publisher, PubDate, BuyDate, SubTitle, Kind, "
@@ -40,7 +48,9 @@ UpdateStatements bookUpdateStatements() {
 
 }  // namespace
 
-std::unique_ptr<TDM> TDM::OpenStore(StoreHost* owner) { return std::make_unique<TDM>(owner); }
+std::unique_ptr<TDM> TDM::OpenStore(StoreHost* owner) {
+    return std::make_unique<TDM>(owner);
+}
 
 TDM::TDM(StoreHost* owner)
     : m_host(owner),

@@ -83,7 +83,8 @@ private:
 // scope ends, so bulk work does not refresh the views row by row.
 class CursorHookDetach {
 public:
-    explicit CursorHookDetach(TDM& store) : m_store(store), m_wasAttached(store.cursorHookAttached()) {
+    explicit CursorHookDetach(TDM& store)
+        : m_store(store), m_wasAttached(store.cursorHookAttached()) {
         m_store.detachCursorHook();
     }
     ~CursorHookDetach() {

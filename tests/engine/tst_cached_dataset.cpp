@@ -59,7 +59,9 @@ private slots:
         QCOMPARE(m_data->field(m_title).kind, FieldKind::Text);
         QCOMPARE(m_data->text(m_title), QStringLiteral("坊っちゃん"));
         QCOMPARE(m_data->text(m_pubDate), QStringLiteral("1906/04/01"));
-        QCOMPARE(m_data->date(m_pubDate), std::chrono::year_month_day(std::chrono::year(1906), std::chrono::April, std::chrono::day(1)));
+        QCOMPARE(m_data->date(m_pubDate),
+                 std::chrono::year_month_day(std::chrono::year(1906), std::chrono::April,
+                                             std::chrono::day(1)));
         m_data->next();
         QVERIFY(m_data->isNull(m_pubDate));
         QCOMPARE(m_data->text(m_pubDate), QString());
@@ -125,9 +127,9 @@ private slots:
 
         m_data->applyUpdates();
         QVERIFY(!m_data->updatesPending());
-        QCOMPARE(test::rows(kAllRows),
-                 (QStringList{QStringLiteral("3|三四郎|1908-09-01"), QStringLiteral("10|門|1911-02-01"),
-                              QStringLiteral("20|草枕 (改)|<null>")}));
+        QCOMPARE(test::rows(kAllRows), (QStringList{QStringLiteral("3|三四郎|1908-09-01"),
+                                                    QStringLiteral("10|門|1911-02-01"),
+                                                    QStringLiteral("20|草枕 (改)|<null>")}));
     }
 
     void applyPostsTheRowBeingEdited() {
@@ -155,8 +157,8 @@ private slots:
         m_data->deleteCurrent();  // the delete finds the row by the key it was read with
         m_data->applyUpdates();
         QCOMPARE(test::rows(kAllRows),
-                 (QStringList{QStringLiteral("1|坊っちゃん|1906-04-01"), QStringLiteral("2|草枕|<null>"),
-                              QStringLiteral("7|二|<null>")}));
+                 (QStringList{QStringLiteral("1|坊っちゃん|1906-04-01"),
+                              QStringLiteral("2|草枕|<null>"), QStringLiteral("7|二|<null>")}));
     }
 
     void cancelOfAnAppendDiscardsTheRow() {
@@ -190,9 +192,9 @@ private slots:
     }
 
     void refusedApplyKeepsEveryUpdateAndTheTable() {
-        test::exec(QStringLiteral(
-            "create trigger no_kafka before insert on quillo when new.Title = '審判'"
-            " begin select raise(abort, 'この本は受け付けません'); end"));
+        test::exec(
+            QStringLiteral("create trigger no_kafka before insert on quillo when new.Title = '審判'"
+                           " begin select raise(abort, 'この本は受け付けません'); end"));
         const QStringList before = test::rows(kAllRows);
         QVERIFY(m_data->locate(0, 1));
         m_data->deleteCurrent();
@@ -207,7 +209,8 @@ private slots:
             m_data->applyUpdates();
             QFAIL("the trigger should have refused the insert");
         } catch (const EngineError& e) {
-            QVERIFY2(e.message().contains(QStringLiteral("この本は受け付けません")), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(QStringLiteral("この本は受け付けません")),
+                     qPrintable(e.message()));
         }
         QCOMPARE(test::rows(kAllRows), before);
         QVERIFY(!m_connection->inTransaction());
@@ -216,9 +219,9 @@ private slots:
 
         test::exec(QStringLiteral("drop trigger no_kafka"));
         m_data->applyUpdates();
-        QCOMPARE(test::rows(kAllRows),
-                 (QStringList{QStringLiteral("2|編集|<null>"), QStringLiteral("3|三四郎|1908-09-01"),
-                              QStringLiteral("4|審判|<null>")}));
+        QCOMPARE(test::rows(kAllRows), (QStringList{QStringLiteral("2|編集|<null>"),
+                                                    QStringLiteral("3|三四郎|1908-09-01"),
+                                                    QStringLiteral("4|審判|<null>")}));
     }
 
     void cancelUpdatesShowsTheStoredRowsAgain() {

@@ -17,16 +17,17 @@ private slots:
     void sqlTextUndoublesColons_data() {
         QTest::addColumn<QStringList>("lines");
         QTest::addColumn<QByteArray>("expected");
-        QTest::addRow("lines joined") << QStringList{QStringLiteral("select *"), QStringLiteral("from t")}
-                                      << QByteArray("select *\nfrom t");
-        QTest::addRow("literal colon") << QStringList{QStringLiteral("x = 'a::b'")}
-                                       << QByteArray("x = 'a:b'");
-        QTest::addRow("parameter kept") << QStringList{QStringLiteral("ID = :OLD_ID")}
-                                        << QByteArray("ID = :OLD_ID");
-        QTest::addRow("four colons are two") << QStringList{QStringLiteral("'::::'")}
-                                             << QByteArray("'::'");
-        QTest::addRow("Japanese text") << QStringList{QStringLiteral("'本::棚'")}
-                                       << QStringLiteral("'本:棚'").toUtf8();
+        QTest::addRow("lines joined")
+            << QStringList{QStringLiteral("select *"), QStringLiteral("from t")}
+            << QByteArray("select *\nfrom t");
+        QTest::addRow("literal colon")
+            << QStringList{QStringLiteral("x = 'a::b'")} << QByteArray("x = 'a:b'");
+        QTest::addRow("parameter kept")
+            << QStringList{QStringLiteral("ID = :OLD_ID")} << QByteArray("ID = :OLD_ID");
+        QTest::addRow("four colons are two")
+            << QStringList{QStringLiteral("'::::'")} << QByteArray("'::'");
+        QTest::addRow("Japanese text")
+            << QStringList{QStringLiteral("'本::棚'")} << QStringLiteral("'本:棚'").toUtf8();
     }
     void sqlTextUndoublesColons() {
         QFETCH(QStringList, lines);
@@ -37,20 +38,23 @@ private slots:
     void statementRefusesASecondStatement() {
         test::TempBookDb db;
         Connection connection(QStringLiteral("book"));
-        QVERIFY_THROWS_EXCEPTION(EngineError,
-                                 Statement(connection.handle(),
-                                           {QStringLiteral("select 1; drop table quillo")}));
+        QVERIFY_THROWS_EXCEPTION(
+            EngineError,
+            Statement(connection.handle(), {QStringLiteral("select 1; drop table quillo")}));
         // A trailing semicolon is not a second statement.
         Statement ok(connection.handle(), {QStringLiteral("select * from quillo;")});
         QVERIFY(!ok.step());
-        QCOMPARE(test::scalar(QStringLiteral("select count(*) from sqlite_master where name = 'quillo'")), 1);
+        QCOMPARE(test::scalar(
+                     QStringLiteral("select count(*) from sqlite_master where name = 'quillo'")),
+                 1);
     }
 
     void statementBindsColonTextLiterally() {
         test::TempBookDb db;
         test::exec(QStringLiteral("insert into quillo (ID, Title) values (1, 'a:b')"));
         Connection connection(QStringLiteral("book"));
-        Statement s(connection.handle(), {QStringLiteral("select ID from quillo where Title = 'a::b'")});
+        Statement s(connection.handle(),
+                    {QStringLiteral("select ID from quillo where Title = 'a::b'")});
         QVERIFY(s.step());
         QCOMPARE(s.currentRow().integer(0), 1);
     }

@@ -20,7 +20,8 @@ private slots:
         QFETCH(int, delayMs);
         constexpr int kBooks = 100000;
         test::TempBookDb db;
-        test::exec(QStringLiteral("insert into quillo (ID, Title) values (1, '既存の本'), (2, '二冊目')"));
+        test::exec(
+            QStringLiteral("insert into quillo (ID, Title) values (1, '既存の本'), (2, '二冊目')"));
 
         QProcess worker;
         worker.start(QStringLiteral(APPLY_WORKER), {db.path(), QString::number(kBooks)});
@@ -35,7 +36,8 @@ private slots:
         // Opening the file again rolls back whatever the killed process left half done.
         const qint64 rows = test::scalar(QStringLiteral("select count(*) from quillo"));
         QVERIFY2(rows == 2 || rows == 2 + kBooks, qPrintable(QString::number(rows)));
-        QCOMPARE(test::rows(QStringLiteral("pragma integrity_check")), QStringList{QStringLiteral("ok")});
+        QCOMPARE(test::rows(QStringLiteral("pragma integrity_check")),
+                 QStringList{QStringLiteral("ok")});
         QCOMPARE(test::rows(QStringLiteral("select Title from quillo where ID <= 2 order by ID")),
                  (QStringList{QStringLiteral("既存の本"), QStringLiteral("二冊目")}));
     }

@@ -8,7 +8,9 @@
 
 using namespace quillo;
 
-static QString S(const char* text) { return QString::fromUtf8(text); }
+static QString S(const char* text) {
+    return QString::fromUtf8(text);
+}
 using test::flagsFor;
 
 namespace {
@@ -62,9 +64,9 @@ private slots:
         QVERIFY(!m_store->QueryBook().isFieldVisible(0));
         QCOMPARE(m_host.maxId, 7);
         // Sorted by writer, then title, then ID (SQLite orders texts by code point).
-        QCOMPARE(titlesInView(), (QStringList{QStringLiteral("Long Day's Journey"),
-                                              QStringLiteral("こころ"), QStringLiteral("吾輩は猫である"),
-                                              QStringLiteral("羅生門")}));
+        QCOMPARE(titlesInView(),
+                 (QStringList{QStringLiteral("Long Day's Journey"), QStringLiteral("こころ"),
+                              QStringLiteral("吾輩は猫である"), QStringLiteral("羅生門")}));
         m_host.sort = {QStringLiteral("Title"), QString(), 1};
         m_store->QueryAll();
         QCOMPARE(titlesInView().first(), QStringLiteral("羅生門"));
@@ -114,7 +116,8 @@ private slots:
         QCOMPARE(m_store->RecordCount(), 6);
         QCOMPARE(titlesInView().at(0), QStringLiteral("続き"));  // no writer sorts first
         QCOMPARE(titlesInView().at(2), QStringLiteral("あいうえお"));
-        QCOMPARE(test::scalar(QStringLiteral("select count(*) from quillo where ID in (8, 10)")), 2);
+        QCOMPARE(test::scalar(QStringLiteral("select count(*) from quillo where ID in (8, 10)")),
+                 2);
         QVERIFY(m_host.calls.contains(QStringLiteral("RefreshRecordStatus")));
     }
 
@@ -134,7 +137,8 @@ private slots:
     void deleteAsksAndRespectsTheAnswer() {
         m_host.answer = 7;  // No
         m_store->DeleteCurrent(true);
-        QCOMPARE(m_host.questions, QStringList{QStringLiteral("現在のレコードを削除します。\nよろしいですか？")});
+        QCOMPARE(m_host.questions,
+                 QStringList{QStringLiteral("現在のレコードを削除します。\nよろしいですか？")});
         QCOMPARE(m_store->RecordCount(), 4);
         QVERIFY(!m_store->QueryBook().updatesPending());
         QCOMPARE(m_host.count(QStringLiteral("RefreshRecordStatus")), 1);
@@ -188,7 +192,8 @@ private slots:
         QTest::addRow("apostrophe fuzzy") << S("Day's") << int(FieldNo::Title) << true << 1;
         QTest::addRow("colon fuzzy") << S("a:b") << int(FieldNo::Memo) << true << 1;
         QTest::addRow("percent is literal") << S("10%") << int(FieldNo::Memo) << true << 1;
-        QTest::addRow("percent alone matches only itself") << S("0% o") << int(FieldNo::Memo) << true << 1;
+        QTest::addRow("percent alone matches only itself")
+            << S("0% o") << int(FieldNo::Memo) << true << 1;
         QTest::addRow("underscore is literal") << S("_") << int(FieldNo::Memo) << true << 0;
     }
     void searchMatchesUserTextLiterally() {
@@ -207,7 +212,8 @@ private slots:
         QCOMPARE(m_store->FilterCondition(), QStringLiteral("(  Publisher LIKE '%岩波%'  )"));
 
         const FieldFlags writer = flagsFor({FieldNo::Writer});
-        QCOMPARE(m_store->Search(QStringLiteral("夏目漱石"), &writer, false), 1);  // こころ is filtered out
+        QCOMPARE(m_store->Search(QStringLiteral("夏目漱石"), &writer, false),
+                 1);  // こころ is filtered out
 
         // No field chosen: the view stays, the count is taken again.
         const FieldFlags none{};
@@ -253,7 +259,8 @@ private slots:
         QStringList list{QStringLiteral("untouched")};
         QCOMPARE(m_store->GetDistinctValues(FieldNo::Publisher, &list), 0);
         list.sort();
-        QCOMPARE(list, (QStringList{QString(), QStringLiteral("岩波書店"), QStringLiteral("新潮社")}));
+        QCOMPARE(list,
+                 (QStringList{QString(), QStringLiteral("岩波書店"), QStringLiteral("新潮社")}));
         QCOMPARE(m_store->GetDistinctValues(-1, &list), -1);
         QCOMPARE(m_store->GetDistinctValues(FieldNo::Kind, nullptr), -1);
 
@@ -273,9 +280,9 @@ private slots:
     }
 
     void refusedApplyKeepsUpdatesAndCarriesTheReason() {
-        test::exec(QStringLiteral(
-            "create trigger refuse before update on quillo"
-            " begin select raise(abort, 'ディスクがいっぱいです'); end"));
+        test::exec(
+            QStringLiteral("create trigger refuse before update on quillo"
+                           " begin select raise(abort, 'ディスクがいっぱいです'); end"));
         const QStringList before = test::rows(QStringLiteral("select * from quillo order by ID"));
         CachedDataset& q = m_store->QueryBook();
         m_store->AppendRecord();
@@ -289,7 +296,8 @@ private slots:
             m_store->ApplyPendingUpdates();
             QFAIL("the update should have been refused");
         } catch (const EngineError& e) {
-            QVERIFY2(e.message().contains(QStringLiteral("ディスクがいっぱいです")), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(QStringLiteral("ディスクがいっぱいです")),
+                     qPrintable(e.message()));
         }
         QVERIFY(m_store->cursorHookAttached());
         QVERIFY(q.updatesPending());
@@ -332,9 +340,9 @@ private slots:
 
     void renumberingIsAllOrNothing() {
         // The third rewrite fails: none of the earlier ones may stay.
-        test::exec(QStringLiteral(
-            "create trigger stop_third before update on quillo when old.ID = 7"
-            " begin select raise(abort, 'stop'); end"));
+        test::exec(
+            QStringLiteral("create trigger stop_third before update on quillo when old.ID = 7"
+                           " begin select raise(abort, 'stop'); end"));
         QVERIFY_THROWS_EXCEPTION(EngineError, m_store->CloseStore());
         QCOMPARE(test::rows(QStringLiteral("select ID from quillo order by ID")),
                  (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("4"),
@@ -353,7 +361,8 @@ private slots:
             TDM store(&m_host);
             QFAIL("a file that is no database was opened");
         } catch (const EngineError& e) {
-            QVERIFY2(e.message().contains(QStringLiteral("not a database")), qPrintable(e.message()));
+            QVERIFY2(e.message().contains(QStringLiteral("not a database")),
+                     qPrintable(e.message()));
         }
         Connection::setAliasPath(QStringLiteral("book"), m_db->path());
     }

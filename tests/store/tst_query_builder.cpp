@@ -6,7 +6,9 @@
 
 using namespace quillo;
 
-static QString S(const char* text) { return QString::fromUtf8(text); }
+static QString S(const char* text) {
+    return QString::fromUtf8(text);
+}
 using test::flagsFor;
 
 class TestQueryBuilder : public QObject {
@@ -19,17 +21,23 @@ private slots:
         QTest::addColumn<QString>("field2");
         QTest::addColumn<int>("option");
         QTest::addColumn<QString>("expected");
-        QTest::addRow("default") << S("Writer") << S("Title") << 0 << S(" ORDER BY Writer, Title, ID ");
+        QTest::addRow("default") << S("Writer") << S("Title") << 0
+                                 << S(" ORDER BY Writer, Title, ID ");
         QTest::addRow("one key") << S("Writer") << S("") << 0 << S(" ORDER BY Writer, ID ");
         QTest::addRow("descending, ID stays ascending")
             << S("Writer") << S("Title") << 1 << S(" ORDER BY Writer DESC, Title DESC, ID ");
-        QTest::addRow("descending one key") << S("Publisher") << S("") << 1 << S(" ORDER BY Publisher DESC, ID ");
-        QTest::addRow("any other option is descending") << S("Kind") << S("") << 7 << S(" ORDER BY Kind DESC, ID ");
-        QTest::addRow("empty first key falls back") << S("") << S("Title") << 0 << S(" ORDER BY Writer, Title, ID ");
+        QTest::addRow("descending one key")
+            << S("Publisher") << S("") << 1 << S(" ORDER BY Publisher DESC, ID ");
+        QTest::addRow("any other option is descending")
+            << S("Kind") << S("") << 7 << S(" ORDER BY Kind DESC, ID ");
+        QTest::addRow("empty first key falls back")
+            << S("") << S("Title") << 0 << S(" ORDER BY Writer, Title, ID ");
         QTest::addRow("unknown first key falls back")
             << S("Author; drop table quillo") << S("") << 0 << S(" ORDER BY Writer, ID ");
-        QTest::addRow("unknown second key falls back") << S("Kind") << S("Nonsense") << 0 << S(" ORDER BY Kind, Title, ID ");
-        QTest::addRow("case of a column name") << S("writer2") << S("") << 0 << S(" ORDER BY Writer2, ID ");
+        QTest::addRow("unknown second key falls back")
+            << S("Kind") << S("Nonsense") << 0 << S(" ORDER BY Kind, Title, ID ");
+        QTest::addRow("case of a column name")
+            << S("writer2") << S("") << 0 << S(" ORDER BY Writer2, ID ");
     }
     void orderBy() {
         QFETCH(QString, field1);
@@ -40,8 +48,10 @@ private slots:
     }
 
     void fixedTexts() {
-        QCOMPARE(BuildUnfilteredSql({}), QStringLiteral("SELECT * FROM QUILLO  ORDER BY Writer, Title, ID "));
-        QCOMPARE(BuildMaxIdSql(), QStringLiteral("SELECT * FROM QUILLO WHERE ID = (SELECT MAX(ID) FROM QUILLO) ;"));
+        QCOMPARE(BuildUnfilteredSql({}),
+                 QStringLiteral("SELECT * FROM QUILLO  ORDER BY Writer, Title, ID "));
+        QCOMPARE(BuildMaxIdSql(),
+                 QStringLiteral("SELECT * FROM QUILLO WHERE ID = (SELECT MAX(ID) FROM QUILLO) ;"));
         QCOMPARE(BuildDistinctValuesSql(names.name(FieldNo::Publisher)),
                  QStringLiteral("SELECT DISTINCT Publisher FROM QUILLO "));
     }
@@ -85,15 +95,17 @@ private slots:
                                       << S("WHERE Title = 'O''Neil' ");
         QTest::addRow("fuzzy O'Neil") << S("O'Neil") << flagsFor({FieldNo::Title}) << true << none
                                       << S("WHERE Title LIKE '%O''Neil%' ESCAPE '$' ");
-        QTest::addRow("fuzzy 10%% is literal") << S("10%") << flagsFor({FieldNo::Title}) << true << none
-                                              << S("WHERE Title LIKE '%10$%%' ESCAPE '$' ");
+        QTest::addRow("fuzzy 10%% is literal")
+            << S("10%") << flagsFor({FieldNo::Title}) << true << none
+            << S("WHERE Title LIKE '%10$%%' ESCAPE '$' ");
         QTest::addRow("exact a:b") << S("a:b") << flagsFor({FieldNo::Writer}) << false << none
                                    << S("WHERE Writer = 'a::b' ");
         QTest::addRow("fuzzy a:b") << S("a:b") << flagsFor({FieldNo::Writer}) << true << none
                                    << S("WHERE Writer LIKE '%a::b%' ESCAPE '$'  ");
         QTest::addRow("fuzzy several fields")
             << S("猫") << flagsFor({FieldNo::Title, FieldNo::Writer, FieldNo::Memo}) << true << none
-            << S("WHERE Title LIKE '%猫%' ESCAPE '$'  OR Writer LIKE '%猫%' ESCAPE '$'   OR Memo LIKE "
+            << S("WHERE Title LIKE '%猫%' ESCAPE '$'  OR Writer LIKE '%猫%' ESCAPE '$'   OR Memo "
+                 "LIKE "
                  "'%猫%' ESCAPE '$'  ");
         QTest::addRow("exact several fields, title not chosen")
             << S("x") << flagsFor({FieldNo::Kind, FieldNo::Translator}) << false << none
@@ -101,8 +113,8 @@ private slots:
         QTest::addRow("within an active filter")
             << S("x") << flagsFor({FieldNo::Title}) << false << S("(  Memo LIKE '%y%'  )")
             << S("WHERE (  Memo LIKE '%y%'  ) and ( Title = 'x'  )");
-        QTest::addRow("dollar and underscore exact") << S("$_") << flagsFor({FieldNo::Title}) << false
-                                                    << none << S("WHERE Title = '$_' ");
+        QTest::addRow("dollar and underscore exact")
+            << S("$_") << flagsFor({FieldNo::Title}) << false << none << S("WHERE Title = '$_' ");
     }
     void search() {
         QFETCH(QString, text);

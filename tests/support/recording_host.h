@@ -27,7 +27,8 @@ public:
     int viewType() const override { return view; }
     void RefreshRecordStatus() override { calls << QStringLiteral("RefreshRecordStatus"); }
     void SetPendingMode(bool on) override {
-        calls << (on ? QStringLiteral("SetPendingMode(on)") : QStringLiteral("SetPendingMode(off)"));
+        calls << (on ? QStringLiteral("SetPendingMode(on)")
+                     : QStringLiteral("SetPendingMode(off)"));
     }
     void RefreshNavigation() override { calls << QStringLiteral("RefreshNavigation"); }
     void FillCard() override { calls << QStringLiteral("FillCard"); }
