@@ -52,7 +52,8 @@ Connection::Connection(const QString& alias) : m_path(aliasPath(alias)) {
             m_path.toStdString(), SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE, kBusyTimeoutMs);
         ensureBookTable();
     } catch (const SQLite::Exception& e) {
-        throw EngineError(QStringLiteral("%1: %2").arg(m_path, QString::fromUtf8(e.what())));
+        throw EngineError(QStringLiteral("%1: %2").arg(m_path, QString::fromUtf8(e.what())),
+                          e.getErrorCode() & 0xff);
     }
 }
 
@@ -64,10 +65,11 @@ sqlite3* Connection::handle() const {
 
 void Connection::execute(const QString& sql) {
     char* error = nullptr;
-    if (sqlite3_exec(handle(), sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+    const int rc = sqlite3_exec(handle(), sql.toUtf8().constData(), nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) {
         const QString message = QString::fromUtf8(error ? error : sqlite3_errmsg(handle()));
         sqlite3_free(error);
-        throw EngineError(message);
+        throw EngineError(message, rc & 0xff);
     }
 }
 

@@ -9,13 +9,18 @@ namespace quillo {
 // meant for the user (the engine's own wording where it has one).
 class EngineError : public std::runtime_error {
 public:
-    explicit EngineError(const QString& message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
+    explicit EngineError(const QString& message, int code = 0)
+        : std::runtime_error(message.toStdString()), m_message(message), m_code(code) {}
 
     QString message() const { return m_message; }
+    // SQLite's primary result code, or 0 for refusals of the access layer itself.
+    int code() const { return m_code; }
+    // Another connection holds the database.
+    bool isBusy() const { return m_code == 5 || m_code == 6; }  // SQLITE_BUSY, SQLITE_LOCKED
 
 private:
     QString m_message;
+    int m_code;
 };
 
 }  // namespace quillo

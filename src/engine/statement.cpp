@@ -51,7 +51,7 @@ bool Statement::step() {
         return false;
     const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
     sqlite3_reset(m_stmt);
-    throw EngineError(message);
+    throw EngineError(message, rc & 0xff);
 }
 
 void Statement::reset() {

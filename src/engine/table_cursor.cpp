@@ -21,19 +21,39 @@ TableCursor::TableCursor(const QString& alias, const QString& tableName)
 
 TableCursor::~TableCursor() = default;
 
-void TableCursor::open() {
-    // The keys are read first, so rewriting a row's key never disturbs the visit.
-    Statement keys(m_connection.handle(),
-                   {QStringLiteral("SELECT rowid FROM %1 ORDER BY rowid").arg(quoted(m_table))});
+void TableCursor::open(Reading reading) {
+    // The rows are read first, so rewriting a row's key never disturbs the visit.
+    // Whole rows carry their key as an extra last column.
+    const bool whole = reading == Reading::WholeRows;
+    Statement rows(m_connection.handle(),
+                   {QStringLiteral("SELECT %1rowid FROM %2 ORDER BY rowid")
+                        .arg(whole ? QStringLiteral("*, ") : QString(), quoted(m_table))});
     m_keys.clear();
-    while (keys.step())
-        m_keys.push_back(keys.currentRow().integer(0));
+    m_rows.clear();
+    m_fields.clear();
+    if (whole)
+        m_fields = fieldsOf(rows);
+    const int keyColumn = rows.columnCount() - 1;
+    while (rows.step()) {
+        PackedRow row = rows.currentRow();
+        m_keys.push_back(row.integer(keyColumn));
+        if (whole)
+            m_rows.push_back(std::move(row));
+    }
     m_position = 0;
+}
+
+const PackedRow& TableCursor::row() const {
+    key();  // refuses past the end
+    if (m_rows.empty())
+        throw EngineError(QStringLiteral("表 %1 は行を読まずに開かれています。").arg(m_table));
+    return m_rows[m_position];
 }
 
 void TableCursor::close() {
     post();
     m_keys.clear();
+    m_rows.clear();
     m_update.reset();
 }
 

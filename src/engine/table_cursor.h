@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "engine/connection.h"
+#include "engine/field_def.h"
 #include "engine/field_value.h"
+#include "engine/packed_row.h"
 
 namespace quillo {
 
@@ -19,7 +21,9 @@ public:
     TableCursor(const QString& alias, const QString& tableName);
     ~TableCursor();
 
-    void open();
+    // Keys only, for rewriting rows; or whole rows as well, for reading them.
+    enum class Reading { KeysOnly, WholeRows };
+    void open(Reading reading = Reading::KeysOnly);
     void close();
     Connection& connection() { return m_connection; }
 
@@ -28,6 +32,10 @@ public:
     void first();
     void next();
     qint64 key() const;
+
+    // The current row's fields (opened with whole rows).
+    int fieldIndex(const QString& name) const { return indexOfField(m_fields, name); }
+    const PackedRow& row() const;
 
     void edit();
     void setInteger(const QString& field, qint64 value);
@@ -40,6 +48,8 @@ private:
     Connection m_connection;
     QString m_table;
     std::vector<qint64> m_keys;
+    std::vector<FieldDef> m_fields;
+    std::vector<PackedRow> m_rows;
     size_t m_position = 0;
     bool m_editing = false;
     std::map<QString, FieldValue> m_changes;

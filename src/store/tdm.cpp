@@ -203,13 +203,14 @@ void TDM::DeleteCurrent(bool confirm) {
 void TDM::ApplyPendingUpdates() {
     try {
         m_queryBook->applyUpdates();
-    } catch (const EngineError& e) {
+    } catch (const EngineError&) {
         countRows();
         attachCursorHook();
         if (m_host)
             m_host->RefreshRecordStatus();
-        // The engine's reason goes to the caller: a bare "error" tells a user nothing.
-        throw EngineError(e.message());
+        // The engine's own reason goes on to the caller: a bare "error" tells a
+        // user nothing.
+        throw;
     }
     Requery();
     attachCursorHook();

@@ -1,0 +1,158 @@
+#include "csv/csv_codec.h"
+
+#include <QFile>
+#include <QStringDecoder>
+
+#include "platform/cp932.h"
+
+namespace quillo {
+
+namespace {
+
+bool isBlank(QChar c) { return c.unicode() >= 1 && c.unicode() <= 32; }
+
+const QByteArray kUtf8Bom("\xEF\xBB\xBF");
+
+std::optional<QString> decodeUtf8(QByteArrayView bytes) {
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError())
+        return std::nullopt;
+    return text;
+}
+
+}  // namespace
+
+QList<QByteArray> splitFileLines(QByteArray bytes) {
+    const qsizetype zero = bytes.indexOf('\0');
+    if (zero >= 0)
+        bytes.truncate(zero);
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = bytes[i];
+        if (c != '\r' && c != '\n')
+            continue;
+        lines.append(bytes.mid(start, i - start));
+        if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n')
+            ++i;
+        start = i + 1;
+    }
+    if (start < n)
+        lines.append(bytes.mid(start));
+    return lines;
+}
+
+void TCSV::LoadFromFile(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw CsvFileError(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw CsvFileError(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+
+    m_src.clear();
+    m_unreadable.clear();
+    m_utf8 = bytes.startsWith(kUtf8Bom);
+    if (m_utf8)
+        bytes.remove(0, kUtf8Bom.size());
+    const QList<QByteArray> lines = splitFileLines(std::move(bytes));
+    m_src.reserve(lines.size());
+    for (const QByteArray& line : lines) {
+        std::optional<QString> text = m_utf8 ? decodeUtf8(line) : Cp932::decode(line);
+        // A UTF-8 file may hold characters that have no place in the catalogue's
+        // CP932 files; refusing them here means a later export never loses one.
+        if (text && m_utf8 && !Cp932::canEncode(*text))
+            text.reset();
+        if (!text)
+            m_unreadable.insert(static_cast<int>(m_src.size()));
+        m_src.append(text.value_or(QString()));
+    }
+}
+
+void TCSV::setSrcStrings(const QStringList& lines) {
+    m_src = lines;
+    m_unreadable.clear();
+}
+
+void TCSV::Clear() {
+    m_src.clear();
+    m_dst.clear();
+    m_unreadable.clear();
+}
+
+bool TCSV::ExtractCsvLine(int index) {
+    if (index < 0 || index >= GetSrcCount())
+        return false;
+    QString line = m_src.at(index);
+    CnvSeparator(line, Separator, QLatin1Char(','));
+    m_dst = splitCommaText(line);
+    return true;
+}
+
+QStringList TCSV::splitCommaText(const QString& line) {
+    QStringList fields;
+    const qsizetype n = line.size();
+    qsizetype i = 0;
+    auto skipBlanks = [&] {
+        while (i < n && isBlank(line[i]))
+            ++i;
+    };
+    skipBlanks();
+    while (i < n) {
+        QString field;
+        if (line[i] == QLatin1Char('"')) {
+            ++i;
+            while (i < n) {
+                if (line[i] == QLatin1Char('"')) {
+                    if (i + 1 < n && line[i + 1] == QLatin1Char('"')) {
+                        field += QLatin1Char('"');
+                        i += 2;
+                        continue;
+                    }
+                    ++i;  // the closing quote
+                    break;
+                }
+                field += line[i++];
+            }
+            // Without its closing quote the field takes the rest of the line.
+        } else {
+            const qsizetype start = i;
+            while (i < n && !isBlank(line[i]) && line[i] != QLatin1Char(','))
+                ++i;
+            field = line.mid(start, i - start);
+        }
+        fields.append(field);
+        skipBlanks();
+        if (i < n && line[i] == QLatin1Char(',')) {
+            ++i;
+            skipBlanks();
+        }
+    }
+    return fields;
+}
+
+void TCSV::CnvSeparator(QString& text, QChar from, QChar to) {
+    if (!text.isEmpty() && from != to)
+        text.replace(from, to);
+}
+
+QString TCSV::AddQuoteStr(const QString& text, QChar quote) {
+    if (text.isEmpty() || quote.isNull())
+        return QString();
+    if (text.size() == 1)
+        return quote + text + quote;
+    QString quoted = text;
+    quoted.replace(QLatin1String(","), QString(quote) + QLatin1Char(',') + quote);
+    return quote + quoted + quote;
+}
+
+QString TCSV::joinedWithCrLf(const QStringList& lines) {
+    QString text;
+    for (const QString& line : lines)
+        text += line + QLatin1String("\r\n");
+    return text;
+}
+
+}  // namespace quillo

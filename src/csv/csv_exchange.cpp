@@ -1,0 +1,182 @@
+#include "csv/csv_exchange.h"
+
+#include <QSaveFile>
+
+#include "csv/csv_codec.h"
+#include "engine/date_field.h"
+#include "engine/engine_error.h"
+#include "engine/table_cursor.h"
+#include "platform/cp932.h"
+#include "store/tdm.h"
+
+namespace quillo {
+
+namespace {
+
+QChar dateSeparator(int dateFormat) {
+    switch (dateFormat) {
+        case 1: return QLatin1Char('.');
+        case 2: return QChar();
+        default: return QLatin1Char('/');
+    }
+}
+
+// Reads a number as scanf's "%Nd" does: blanks skipped, an optional sign, at most
+// `width` characters in all.
+std::optional<int> scanNumber(const QString& text, qsizetype& pos, int width) {
+    while (pos < text.size() && text[pos].isSpace())
+        ++pos;
+    const qsizetype start = pos;
+    const qsizetype end = std::min(text.size(), start + width);
+    if (pos < end && (text[pos] == QLatin1Char('-') || text[pos] == QLatin1Char('+')))
+        ++pos;
+    const qsizetype digitsStart = pos;
+    while (pos < end && text[pos] >= QLatin1Char('0') && text[pos] <= QLatin1Char('9'))
+        ++pos;
+    if (pos == digitsStart)
+        return std::nullopt;
+    return text.mid(start, pos - start).toInt();
+}
+
+QString quotedColumn(const QString& text) {
+    // A quote inside is doubled, so the reader gives back exactly this text.
+    QString doubled = text;
+    doubled.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return QLatin1Char('"') + doubled + QLatin1Char('"');
+}
+
+}  // namespace
+
+QChar csvSeparatorChar(int index) {
+    switch (index) {
+        case 1: return QLatin1Char(';');
+        case 2: return QLatin1Char('\t');
+        default: return QLatin1Char(',');
+    }
+}
+
+QString formatCsvDate(int year, int month, int day, int dateFormat) {
+    const QChar sep = dateSeparator(dateFormat);
+    if (sep.isNull())
+        return QString::asprintf("%04d%02d%02d", year, month, day);
+    return QString::asprintf("%04d%c%02d%c%02d", year, sep.toLatin1(), month, sep.toLatin1(), day);
+}
+
+std::optional<QString> readCsvDate(const QString& text, int dateFormat) {
+    const QChar sep = dateSeparator(dateFormat);
+    qsizetype pos = 0;
+    const auto year = scanNumber(text, pos, 4);
+    if (!year)
+        return std::nullopt;
+    if (!sep.isNull() && (pos >= text.size() || text[pos++] != sep))
+        return std::nullopt;
+    const auto month = scanNumber(text, pos, 2);
+    if (!month)
+        return std::nullopt;
+    if (!sep.isNull() && (pos >= text.size() || text[pos++] != sep))
+        return std::nullopt;
+    const auto day = scanNumber(text, pos, 2);
+    if (!day)
+        return std::nullopt;
+    return QString::asprintf("%04d/%02d/%02d", *year, *month, *day);
+}
+
+int ExportCsv(TDM& store, const CsvSettings* settings) {
+    if (!settings)
+        return kExportNoSettings;
+    QSaveFile file(settings->fileName);
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly))
+        return kExportNotWritable;
+
+    TableCursor table(QStringLiteral("BOOK"), QStringLiteral("QUILLO"));
+    table.open(TableCursor::Reading::WholeRows);
+    int columns[kCsvFields.size()];
+    for (size_t c = 0; c < kCsvFields.size(); ++c)
+        columns[c] = table.fieldIndex(store.fieldNames().name(kCsvFields[c]));
+
+    const QChar separator = csvSeparatorChar(settings->separator);
+    QString text;
+    for (table.first(); !table.eof(); table.next()) {
+        const PackedRow& row = table.row();
+        for (size_t c = 0; c < kCsvFields.size(); ++c) {
+            if (c > 0)
+                text += separator;
+            const int field = columns[c];
+            if (isDateField(kCsvFields[c])) {
+                const QByteArrayView stored = row.text(field);
+                if (const auto date = storedDateToYmd(stored))
+                    text += formatCsvDate(static_cast<int>(date->year()),
+                                          static_cast<int>(static_cast<unsigned>(date->month())),
+                                          static_cast<int>(static_cast<unsigned>(date->day())),
+                                          settings->dateFormat);
+                else
+                    text += QString::fromUtf8(stored);
+            } else {
+                const QString value = fieldText(row, field, FieldKind::Text);
+                text += settings->quote ? quotedColumn(value) : value;
+            }
+        }
+        text += QLatin1String("\r\n");
+    }
+    table.close();
+
+    const std::optional<QByteArray> bytes = Cp932::encode(text);
+    if (!bytes)
+        return kExportUnencodable;  // the old file stays as it was
+    file.write(*bytes);
+    return file.commit() ? 0 : kExportNotWritable;
+}
+
+int ImportCsv(TDM& store, const CsvSettings* settings) {
+    if (!settings)
+        return kImportNoSettings;
+    if (settings->fileName.isEmpty())
+        return kImportNoFileName;
+    StoreHost* host = store.host();
+    CachedDataset& query = store.QueryBook();
+    int result = 0;
+    {
+        CursorHookDetach detached(store);
+        TCSV csv;
+        csv.Separator = csvSeparatorChar(settings->separator);
+        try {
+            csv.LoadFromFile(settings->fileName);
+        } catch (const CsvFileError&) {
+            result = kImportUnreadable;
+        }
+        int fields[kCsvFields.size()];
+        for (size_t c = 0; c < kCsvFields.size(); ++c)
+            fields[c] = query.fieldIndex(store.fieldNames().name(kCsvFields[c]));
+
+        for (int i = 0; result == 0 && i < csv.GetSrcCount(); ++i) {
+            if (!csv.isLineReadable(i)) {
+                result = -(i + 1);
+                break;
+            }
+            csv.ExtractCsvLine(i);
+            const QStringList& values = csv.DstStrings();
+            store.AppendRecord();
+            try {
+                const qsizetype n = std::min<qsizetype>(values.size(), kCsvFields.size());
+                for (qsizetype c = 0; c < n; ++c) {
+                    QString value = values[c];
+                    if (isDateField(kCsvFields[static_cast<size_t>(c)]))
+                        value = readCsvDate(value, settings->dateFormat).value_or(value);
+                    query.setText(fields[c], value);
+                }
+                query.post();
+            } catch (const EngineError&) {
+                store.DeleteCurrent(false);
+                result = -(i + 1);
+            }
+        }
+        if (result == 0 && host && query.rowCount() > 0)
+            host->SetPendingMode(true);
+    }
+    if (host)
+        host->RefreshRecordStatus();
+    return result;
+}
+
+}  // namespace quillo

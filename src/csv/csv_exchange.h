@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QChar>
+#include <QString>
+#include <optional>
+
+namespace quillo {
+
+class TDM;
+
+// The CSV settings of a run; not stored in the settings file.
+struct CsvSettings {
+    QString fileName;
+    bool quote = true;
+    int dateFormat = 0;  // 0 "YY/MM/DD", 1 "YY.MM.DD", 2 "YYMMDD" (years always have four digits)
+    int separator = 0;   // 0 comma, 1 semicolon, 2 tab
+};
+
+// Results of ExportCsv.
+constexpr int kExportNoSettings = -1;
+constexpr int kExportNotWritable = -2;
+constexpr int kExportUnencodable = -3;  // a stored text has characters CP932 cannot hold
+
+// Results of ImportCsv besides 0 and the negated number of a failing line.
+constexpr int kImportNoSettings = 1;
+constexpr int kImportNoFileName = 2;
+constexpr int kImportUnreadable = 3;  // the file could not be read: nothing appended
+
+QChar csvSeparatorChar(int index);
+
+// A date as the chosen format writes it: "1999/01/05", "1999.01.05" or "19990105".
+QString formatCsvDate(int year, int month, int day, int dateFormat);
+// Reads a date written in the chosen format into "yyyy/mm/dd"; nothing when the
+// three numbers are not all there.
+std::optional<QString> readCsvDate(const QString& text, int dateFormat);
+
+// Writes the book table, as stored and in ID order, to a CP932 file with CR LF
+// lines. The file is replaced only when the whole export succeeded.
+int ExportCsv(TDM& store, const CsvSettings* settings);
+
+// Appends the lines of a CSV file to the live query as pending rows. A failing
+// line ends the import: the rows of the lines before it stay pending, its own row
+// is discarded, and the result is the line's number negated.
+int ImportCsv(TDM& store, const CsvSettings* settings);
+
+}  // namespace quillo

@@ -1,0 +1,102 @@
+#include "platform/cp932.h"
+
+#include <QStringDecoder>
+#include <QStringEncoder>
+
+namespace quillo {
+
+namespace {
+
+const char* const kCodecName = "windows-31j";
+
+QChar windowsForm(QChar c) {
+    switch (c.unicode()) {
+        case 0x301C: return QChar(0xFF5E);  // WAVE DASH -> FULLWIDTH TILDE
+        case 0x2016: return QChar(0x2225);  // DOUBLE VERTICAL LINE -> PARALLEL TO
+        case 0x2212: return QChar(0xFF0D);  // MINUS SIGN -> FULLWIDTH HYPHEN-MINUS
+        case 0x00A2: return QChar(0xFFE0);  // CENT SIGN
+        case 0x00A3: return QChar(0xFFE1);  // POUND SIGN
+        case 0x00AC: return QChar(0xFFE2);  // NOT SIGN
+        case 0x2014: return QChar(0x2015);  // EM DASH -> HORIZONTAL BAR
+        default: return c;
+    }
+}
+
+// ICU's table for this code page rotates three control codes (0x1A, 0x1C and 0x7F
+// map to U+001C, U+007F and U+001A). Windows maps them to themselves; so do we.
+char16_t controlBeforeEncoding(char16_t u) {
+    switch (u) {
+        case 0x1A: return 0x1C;
+        case 0x1C: return 0x7F;
+        case 0x7F: return 0x1A;
+        default: return u;
+    }
+}
+
+char16_t controlAfterDecoding(char16_t u) {
+    switch (u) {
+        case 0x1C: return 0x1A;
+        case 0x7F: return 0x1C;
+        case 0x1A: return 0x7F;
+        default: return u;
+    }
+}
+
+}  // namespace
+
+QString Cp932::toWindowsForms(const QString& text) {
+    QString out = text;
+    for (QChar& c : out)
+        c = windowsForm(c);
+    return out;
+}
+
+std::optional<QByteArray> Cp932::encode(const QString& text) {
+    // The encoder's error flag is sticky, so each conversion gets its own.
+    QStringEncoder encoder(kCodecName, QStringConverter::Flag::Stateless);
+    if (!encoder.isValid())
+        return std::nullopt;
+    QString prepared = toWindowsForms(text);
+    for (QChar& c : prepared)
+        c = QChar(controlBeforeEncoding(c.unicode()));
+    QByteArray bytes = encoder.encode(prepared);
+    if (encoder.hasError())
+        return std::nullopt;
+    return bytes;
+}
+
+std::optional<QString> Cp932::decode(QByteArrayView bytes) {
+    QStringDecoder decoder(kCodecName, QStringConverter::Flag::Stateless);
+    if (!decoder.isValid())
+        return std::nullopt;
+    QString text = decoder.decode(bytes);
+    // Bytes that are not CP932 come out as SUB characters with the error flag set.
+    if (decoder.hasError())
+        return std::nullopt;
+    for (QChar& c : text)
+        c = QChar(controlAfterDecoding(c.unicode()));
+    return text;
+}
+
+qsizetype Cp932::firstUnencodable(const QString& text) {
+    if (canEncode(text))
+        return -1;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype len = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        if (!canEncode(text.mid(i, len)))
+            return i;
+        i += len - 1;
+    }
+    return -1;
+}
+
+qsizetype Cp932::byteLength(const QString& text) {
+    qsizetype n = 0;
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        n += (u < 0x80 || (u >= 0xFF61 && u <= 0xFF9F)) ? 1 : 2;
+    }
+    return n;
+}
+
+}  // namespace quillo

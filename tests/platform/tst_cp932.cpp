@@ -1,0 +1,72 @@
+// Shift-JIS conversions that lose nothing and report what they cannot do.
+#include <QtTest>
+
+#include "platform/cp932.h"
+
+using namespace quillo;
+
+static QString S(const char* text) { return QString::fromUtf8(text); }
+
+class TestCp932 : public QObject {
+    Q_OBJECT
+private slots:
+    void roundTrips_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addRow("brackets and quotes") << S("『』「」【】”’～") << QByteArray::fromHex("81778178817581768179817a816881668160");
+        QTest::addRow("font name") << S("ＭＳ Ｐゴシック") << QByteArray::fromHex("826c827220826f835383568362834e");
+        QTest::addRow("half-width katakana") << S("ﾎﾞｰﾙﾄﾞ") << QByteArray::fromHex("cedeb0d9c4de");
+        QTest::addRow("second byte 0x5C") << S("表ソ") << QByteArray::fromHex("955c835c");
+        QTest::addRow("circled digit") << S("①") << QByteArray::fromHex("8740");
+        QTest::addRow("IBM extension") << S("髙") << QByteArray::fromHex("fbfc");
+        QTest::addRow("ASCII") << S("a,b \"c\"") << QByteArray("a,b \"c\"");
+    }
+    void roundTrips() {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        const auto encoded = Cp932::encode(text);
+        QVERIFY(encoded);
+        QCOMPARE(*encoded, bytes);
+        QCOMPARE(Cp932::decode(*encoded).value_or(QString()), text);
+        QCOMPARE(Cp932::byteLength(text), encoded->size());
+    }
+
+    void jisFormsBecomeWindowsForms() {
+        // Wave dash, double vertical line, minus, cent, pound, not, em dash.
+        const QString jis = S("\u301C\u2016\u2212\u00A2\u00A3\u00AC\u2014");
+        const auto bytes = Cp932::encode(jis);
+        QVERIFY(bytes);
+        QVERIFY(!bytes->contains(QByteArray("\xFC\xFC")));
+        QCOMPARE(Cp932::decode(*bytes).value_or(QString()), S("～∥－￠￡￢―"));
+    }
+
+    void refusesWhatItCannotHold() {
+        QVERIFY(!Cp932::canEncode(S("本😀")));
+        QVERIFY(!Cp932::canEncode(S("한국어")));
+        QCOMPARE(Cp932::firstUnencodable(S("ab😀c")), 2);
+        QCOMPARE(Cp932::firstUnencodable(S("abc")), -1);
+        QVERIFY(Cp932::canEncode(S("")));
+    }
+
+    void badBytesAreAnError() {
+        QVERIFY(!Cp932::decode(QByteArray("\x81\x20", 2)));   // lead byte without its trail
+        QVERIFY(!Cp932::decode(QByteArray("abc\x82", 4)));    // cut at the end
+        QVERIFY(!Cp932::decode(QByteArray("\xEF\xBB\xBF\xE6\x9C\xAC", 6)));  // UTF-8 is not CP932
+        QVERIFY(!Cp932::decode(QByteArray("\xa0", 1)));    // not a CP932 byte at all
+    }
+
+    void controlCodesMapToThemselves() {
+        const QByteArray controls("\x1a\x1c\x7f\t", 4);
+        const QString text = Cp932::decode(controls).value_or(QString());
+        QCOMPARE(text, QString(QChar(0x1A)) + QChar(0x1C) + QChar(0x7F) + QChar(0x09));
+        QCOMPARE(Cp932::encode(text).value_or(QByteArray()), controls);
+    }
+
+    void byteLengthCountsTwoForWideCharacters() {
+        QCOMPARE(Cp932::byteLength(S("abcｱｲｳ")), 6);
+        QCOMPARE(Cp932::byteLength(S("本棚")), 4);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCp932)
+#include "tst_cp932.moc"
