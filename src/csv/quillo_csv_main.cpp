@@ -100,6 +100,12 @@ int main(int argc, char* argv[]) {
     try {
         ToolHost host;
         auto store = TDM::OpenStore(&host);
+        // The tool changes nothing but what it is asked to: no renumbering on the
+        // way out (the program does that at its own exit).
+        struct CloseWithoutRenumbering {
+            TDM& store;
+            ~CloseWithoutRenumbering() { store.CloseStore(false); }
+        } closer{*store};
         host.maxId = store->GetMaxId();
         if (args[0] == QLatin1String("export")) {
             const int r = ExportCsv(*store, &settings);
@@ -120,7 +126,6 @@ int main(int argc, char* argv[]) {
         if (r > 0)
             return fail(QStringLiteral("CSV 入力に失敗しました。"));
         store->ApplyPendingUpdates();
-        store->CloseStore();
         return 0;
     } catch (const EngineError& e) {
         if (e.isBusy())

@@ -266,14 +266,15 @@ void TDM::RenumberIds() {
     transaction.commit();
 }
 
-void TDM::CloseStore() {
+void TDM::CloseStore(bool renumber) {
     if (m_closed)
         return;
     m_closed = true;
     detachCursorHook();
     m_queryBook->close();
     m_queryWork->close();
-    RenumberIds();
+    if (renumber)
+        RenumberIds();
 }
 
 }  // namespace quillo

@@ -52,7 +52,8 @@ public:
     int GetMaxId();
     int GetDistinctValues(int fieldNo, QStringList* list);
     void RenumberIds();
-    void CloseStore();
+    // Closes the queries and, unless told otherwise, renumbers the IDs to 1..N.
+    void CloseStore(bool renumber = true);
 
     // The hooks the live query calls.
     void OnUpdatesPending();

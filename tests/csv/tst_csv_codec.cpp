@@ -1,0 +1,126 @@
+// Splitting CSV lines by the comma-text rules, and reading files line by line.
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "csv/csv_codec.h"
+#include "files.h"
+
+using namespace quillo;
+
+static QString S(const char* text) { return QString::fromUtf8(text); }
+
+class TestCsvCodec : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+
+    QStringList split(const QString& line, QChar separator = QLatin1Char(',')) {
+        TCSV csv;
+        csv.Separator = separator;
+        csv.setSrcStrings({line});
+        if (!csv.ExtractCsvLine(0))
+            return {S("<no line>")};
+        return csv.DstStrings();
+    }
+
+private slots:
+    void commaText_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("fields");
+        QTest::addRow("plain") << S("a,b,c") << QStringList{S("a"), S("b"), S("c")};
+        QTest::addRow("empty field between") << S("a,,b") << QStringList{S("a"), S(""), S("b")};
+        QTest::addRow("no trailing empty field") << S("a,") << QStringList{S("a")};
+        QTest::addRow("leading empty field") << S(",a") << QStringList{S(""), S("a")};
+        QTest::addRow("blank splits unquoted text") << S("Hello World") << QStringList{S("Hello"), S("World")};
+        QTest::addRow("quoted keeps blanks and commas") << S("\"Hello, World\"") << QStringList{S("Hello, World")};
+        QTest::addRow("doubled quotes") << S("\"x \"\"y\"\"\"") << QStringList{S("x \"y\"")};
+        QTest::addRow("quoted empty") << S("\"\",a") << QStringList{S(""), S("a")};
+        QTest::addRow("blanks around fields vanish") << S("  a ,  b  ") << QStringList{S("a"), S("b")};
+        QTest::addRow("text after a closing quote") << S("\"a\"b,c") << QStringList{S("a"), S("b"), S("c")};
+        QTest::addRow("unclosed quote takes the rest") << S("\"a,b c") << QStringList{S("a,b c")};
+        QTest::addRow("empty line") << S("") << QStringList{};
+        QTest::addRow("Japanese") << S("\"吾輩は猫である\",夏目 漱石") << QStringList{S("吾輩は猫である"), S("夏目"), S("漱石")};
+        QTest::addRow("control codes are blanks") << S("a\x01" "b") << QStringList{S("a"), S("b")};
+    }
+    void commaText() {
+        QFETCH(QString, line);
+        QFETCH(QStringList, fields);
+        QCOMPARE(split(line), fields);
+    }
+
+    void otherSeparators() {
+        QCOMPARE(split(S("\"a;b\";c"), QLatin1Char(';')), (QStringList{S("a,b"), S("c")}));
+        QCOMPARE(split(S("a\tb,c"), QLatin1Char('\t')), (QStringList{S("a"), S("b"), S("c")}));
+        QCOMPARE(split(S("\"x\ty\"\tz"), QLatin1Char('\t')), (QStringList{S("x,y"), S("z")}));
+    }
+
+    void extractOutsideTheLinesChangesNothing() {
+        TCSV csv;
+        csv.setSrcStrings({S("a,b")});
+        QVERIFY(csv.ExtractCsvLine(0));
+        QVERIFY(!csv.ExtractCsvLine(1));
+        QVERIFY(!csv.ExtractCsvLine(-1));
+        QCOMPARE(csv.GetDstCount(), 2);
+        QCOMPARE(csv.GetDstText(), S("a\r\nb\r\n"));
+        csv.Clear();
+        QCOMPARE(csv.GetSrcCount(), 0);
+        QCOMPARE(csv.GetDstCount(), 0);
+    }
+
+    void separatorConversionAndQuoting() {
+        QString text = S("a;b;;c");
+        TCSV::CnvSeparator(text, QLatin1Char(';'), QLatin1Char(','));
+        QCOMPARE(text, S("a,b,,c"));
+        QCOMPARE(TCSV::AddQuoteStr(S("a,bc,d"), QLatin1Char('"')), S("\"a\",\"bc\",\"d\""));
+        QCOMPARE(TCSV::AddQuoteStr(S("x"), QLatin1Char('\'')), S("'x'"));
+        QCOMPARE(TCSV::AddQuoteStr(S(""), QLatin1Char('"')), S(""));
+        QCOMPARE(TCSV::AddQuoteStr(S("ab"), QChar()), S(""));
+        QCOMPARE(TCSV::AddQuoteStr(S("a\"b"), QLatin1Char('"')), S("\"a\"b\""));  // not doubled
+    }
+
+    void lineEnds_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("lines");
+        QTest::addRow("CR LF") << QByteArray("a\r\nb\r\n") << QStringList{S("a"), S("b")};
+        QTest::addRow("lone CR and LF") << QByteArray("a\rb\nc") << QStringList{S("a"), S("b"), S("c")};
+        QTest::addRow("LF CR is two ends") << QByteArray("a\n\rb") << QStringList{S("a"), S(""), S("b")};
+        QTest::addRow("empty lines kept") << QByteArray("a\r\n\r\nb") << QStringList{S("a"), S(""), S("b")};
+        QTest::addRow("zero byte ends the text") << QByteArray("a\r\nb\0c\r\nd", 9) << QStringList{S("a"), S("b")};
+        QTest::addRow("empty file") << QByteArray() << QStringList{};
+    }
+    void lineEnds() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, lines);
+        const QString path = m_dir.filePath(S("lines.csv"));
+        test::writeFile(path, bytes);
+        TCSV csv;
+        csv.LoadFromFile(path);
+        QCOMPARE(csv.SrcStrings(), lines);
+    }
+
+    void encodingsAndUnreadableLines() {
+        const QString path = m_dir.filePath(S("mixed.csv"));
+        test::writeFile(path, test::sjis(S("表,ソ\r\n")) + QByteArray("ok\r\n\x81\x20\r\nlast\r\n"));
+        TCSV csv;
+        csv.LoadFromFile(path);
+        QCOMPARE(csv.GetSrcCount(), 4);
+        QCOMPARE(csv.SrcStrings().at(0), S("表,ソ"));
+        QVERIFY(csv.isLineReadable(1));
+        QVERIFY(!csv.isLineReadable(2));
+        QVERIFY(csv.isLineReadable(3));
+
+        test::writeFile(path, QByteArray("\xEF\xBB\xBF") + S("本,棚\r\n顔😀\r\n").toUtf8());
+        csv.LoadFromFile(path);
+        QVERIFY(csv.isUtf8());
+        QCOMPARE(csv.SrcStrings().at(0), S("本,棚"));
+        QVERIFY(!csv.isLineReadable(1));  // no place for the emoji in a CP932 catalogue
+    }
+
+    void missingFileIsAnError() {
+        TCSV csv;
+        QVERIFY_THROWS_EXCEPTION(CsvFileError, csv.LoadFromFile(m_dir.filePath(S("none.csv"))));
+        QVERIFY_THROWS_EXCEPTION(CsvFileError, csv.LoadFromFile(m_dir.path()));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCsvCodec)
+#include "tst_csv_codec.moc"

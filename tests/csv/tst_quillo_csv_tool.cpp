@@ -1,0 +1,111 @@
+// The command-line companion, run as the real binary.
+#include <QProcess>
+#include <QtTest>
+
+#include "engine/connection.h"
+#include "files.h"
+#include "platform/single_instance.h"
+#include "test_db.h"
+
+using namespace quillo;
+
+static QString S(const char* text) { return QString::fromUtf8(text); }
+
+class TestQuilloCsvTool : public QObject {
+    Q_OBJECT
+    std::unique_ptr<test::TempBookDb> m_db;
+    QTemporaryDir m_runtime;
+
+    struct Run {
+        int status;
+        QString err;
+    };
+    Run run(const QStringList& args) {
+        QProcess tool;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(S("XDG_RUNTIME_DIR"), m_runtime.path());
+        tool.setProcessEnvironment(env);
+        tool.start(S(QUILLO_CSV), args + QStringList{S("--db"), m_db->path()});
+        tool.waitForFinished(60000);
+        return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1,
+                QString::fromUtf8(tool.readAllStandardError())};
+    }
+    QString file(const char* name) const { return m_db->folder() + QLatin1Char('/') + S(name); }
+
+private slots:
+    void initTestCase() {
+        QVERIFY(m_runtime.isValid());
+        QFile::setPermissions(m_runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
+    }
+    void init() {
+        m_db = std::make_unique<test::TempBookDb>();
+        test::exec(S("insert into quillo (ID, Title, Writer, PubDate) values"
+                     " (3, '雪国', '川端康成', '1937-06-12'), (9, '伊豆の踊子', '川端康成', NULL)"));
+    }
+
+    void exportWritesTheTableInIdOrder() {
+        QCOMPARE(run({S("export"), file("out.csv"), S("--separator"), S("tab"), S("--date-format"), S("2"),
+                      S("--no-quote")}).status,
+                 0);
+        QCOMPARE(test::readFile(file("out.csv")),
+                 test::sjis(S("雪国\t川端康成\t\t19370612\t\t\t\t\t\t\t\t\r\n"
+                              "伊豆の踊子\t川端康成\t\t\t\t\t\t\t\t\t\t\r\n")));
+    }
+
+    void importAddsEveryLineAndApplies() {
+        test::writeFile(file("in.csv"), test::sjis(S("\"千羽鶴\",\"川端康成\"\r\n\"山の音\"\r\n")));
+        QCOMPARE(run({S("import"), file("in.csv")}).status, 0);
+        // New books take the IDs after the largest; nothing else is renumbered.
+        QCOMPARE(test::rows(S("select ID, Title from quillo order by ID")),
+                 (QStringList{S("3|雪国"), S("9|伊豆の踊子"), S("10|千羽鶴"), S("11|山の音")}));
+    }
+
+    void aFailingLineImportsNothing() {
+        const QStringList before = test::rows(S("select * from quillo order by ID"));
+        test::writeFile(file("in.csv"), test::sjis(S("良い行\r\n悪い行,,,2001/02/30\r\n")));
+        const Run r = run({S("import"), file("in.csv")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(S("の 2 行目でｴﾗｰとなりました。")), qPrintable(r.err));
+        QCOMPARE(test::rows(S("select * from quillo order by ID")), before);
+    }
+
+    void refusalsGiveStatusOne() {
+        QCOMPARE(run({S("import"), file("missing.csv")}).status, 1);
+        QCOMPARE(run({S("rename"), file("x.csv")}).status, 1);
+        QCOMPARE(run({S("export"), file("x.csv"), S("--separator"), S("pipe")}).status, 1);
+        QCOMPARE(run({S("export"), file("no/such/dir/x.csv")}).status, 1);
+    }
+
+    void aBusyDatabaseChangesNothing() {
+        test::writeFile(file("in.csv"), test::sjis(S("新しい本\r\n")));
+        Connection holder(S("book"));
+        holder.execute(S("BEGIN EXCLUSIVE"));
+        const Run r = run({S("import"), file("in.csv")});
+        holder.rollback();
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(S("使用中")), qPrintable(r.err));
+        QCOMPARE(test::scalar(S("select count(*) from quillo")), 2);
+    }
+
+    void refusesWhileTheProgramRuns() {
+        SingleInstance program;
+        QVERIFY(program.tryAcquire());
+        const Run r = run({S("export"), file("out.csv")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(S("起動中")), qPrintable(r.err));
+        program.release();
+        QCOMPARE(run({S("export"), file("out.csv")}).status, 0);
+    }
+
+    void helpExplainsItself() {
+        QProcess tool;
+        tool.start(S(QUILLO_CSV), {S("--help")});
+        QVERIFY(tool.waitForFinished(60000));
+        QCOMPARE(tool.exitCode(), 0);
+        QVERIFY(tool.readAllStandardOutput().contains("import"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQuilloCsvTool)
+#include "tst_quillo_csv_tool.moc"
