@@ -4,6 +4,7 @@
 #include <QStringDecoder>
 
 #include "platform/cp932.h"
+#include "platform/text_lines.h"
 
 namespace quillo {
 
@@ -23,27 +24,6 @@ std::optional<QString> decodeUtf8(QByteArrayView bytes) {
 
 }  // namespace
 
-QList<QByteArray> splitFileLines(QByteArray bytes) {
-    const qsizetype zero = bytes.indexOf('\0');
-    if (zero >= 0)
-        bytes.truncate(zero);
-    QList<QByteArray> lines;
-    qsizetype start = 0;
-    const qsizetype n = bytes.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const char c = bytes[i];
-        if (c != '\r' && c != '\n')
-            continue;
-        lines.append(bytes.mid(start, i - start));
-        if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n')
-            ++i;
-        start = i + 1;
-    }
-    if (start < n)
-        lines.append(bytes.mid(start));
-    return lines;
-}
-
 void TCSV::LoadFromFile(const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
@@ -57,7 +37,7 @@ void TCSV::LoadFromFile(const QString& fileName) {
     m_utf8 = bytes.startsWith(kUtf8Bom);
     if (m_utf8)
         bytes.remove(0, kUtf8Bom.size());
-    const QList<QByteArray> lines = splitFileLines(std::move(bytes));
+    const QList<QByteArray> lines = splitTextLines(std::move(bytes));
     m_src.reserve(lines.size());
     for (const QByteArray& line : lines) {
         std::optional<QString> text = m_utf8 ? decodeUtf8(line) : Cp932::decode(line);

@@ -63,8 +63,4 @@ private:
     bool m_utf8 = false;
 };
 
-// Splits raw file bytes into lines: CR LF, a lone CR or a lone LF ends a line; a
-// zero byte ends the text.
-QList<QByteArray> splitFileLines(QByteArray bytes);
-
 }  // namespace quillo

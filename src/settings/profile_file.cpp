@@ -1,0 +1,113 @@
+#include "settings/profile_file.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include "platform/cp932.h"
+#include "platform/text_lines.h"
+
+namespace quillo {
+
+namespace {
+
+bool isSectionLine(const QString& line) {
+    const QString t = line.trimmed();
+    return t.startsWith(QLatin1Char('[')) && t.contains(QLatin1Char(']'));
+}
+
+QString sectionName(const QString& line) {
+    const QString t = line.trimmed();
+    return t.mid(1, t.indexOf(QLatin1Char(']')) - 1).trimmed();
+}
+
+}  // namespace
+
+ProfileFile::ProfileFile(const QString& path) : m_path(path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    // A file that is not Shift-JIS is treated as damaged: the defaults apply and
+    // the next save writes a clean file.
+    const std::optional<QString> text = Cp932::decode(file.readAll());
+    if (!text)
+        return;
+    m_lines = splitTextLines(*text);
+}
+
+qsizetype ProfileFile::sectionLine(const QString& section) const {
+    for (qsizetype i = 0; i < m_lines.size(); ++i) {
+        if (isSectionLine(m_lines[i]) &&
+            sectionName(m_lines[i]).compare(section, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+qsizetype ProfileFile::sectionEnd(qsizetype sectionStart) const {
+    qsizetype i = sectionStart + 1;
+    while (i < m_lines.size() && !isSectionLine(m_lines[i]))
+        ++i;
+    return i;
+}
+
+qsizetype ProfileFile::keyLine(qsizetype sectionStart, const QString& key) const {
+    const qsizetype end = sectionEnd(sectionStart);
+    for (qsizetype i = sectionStart + 1; i < end; ++i) {
+        const QString& line = m_lines[i];
+        const qsizetype eq = line.indexOf(QLatin1Char('='));
+        if (eq > 0 && line.left(eq).trimmed().compare(key, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+bool ProfileFile::contains(const QString& section, const QString& key) const {
+    const qsizetype s = sectionLine(section);
+    return s >= 0 && keyLine(s, key) >= 0;
+}
+
+QString ProfileFile::readString(const QString& section, const QString& key,
+                                const QString& fallback) const {
+    const qsizetype s = sectionLine(section);
+    const qsizetype k = s < 0 ? -1 : keyLine(s, key);
+    if (k < 0)
+        return fallback;
+    const QString& line = m_lines[k];
+    return line.mid(line.indexOf(QLatin1Char('=')) + 1).trimmed();
+}
+
+void ProfileFile::writeString(const QString& section, const QString& key, const QString& value) {
+    const QString entry = key + QLatin1Char('=') + value;
+    qsizetype s = sectionLine(section);
+    if (s < 0) {
+        m_lines.append(QLatin1Char('[') + section + QLatin1Char(']'));
+        m_lines.append(entry);
+        return;
+    }
+    const qsizetype k = keyLine(s, key);
+    if (k >= 0) {
+        m_lines[k] = entry;
+        return;
+    }
+    // After the section's last non-empty line, so blank separator lines stay put.
+    qsizetype at = sectionEnd(s);
+    while (at > s + 1 && m_lines[at - 1].trimmed().isEmpty())
+        --at;
+    m_lines.insert(at, entry);
+}
+
+void ProfileFile::save() const {
+    QString text;
+    for (const QString& line : m_lines)
+        text += line + QLatin1String("\r\n");
+    const std::optional<QByteArray> bytes = Cp932::encode(text);
+    if (!bytes)
+        throw SettingsFileError(
+            QStringLiteral("設定ファイル %1 に Shift-JIS で書けない文字があります。").arg(m_path));
+    QSaveFile file(m_path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit())
+        throw SettingsFileError(
+            QStringLiteral("設定ファイル %1 に書き込めません: %2").arg(m_path, file.errorString()));
+}
+
+}  // namespace quillo

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+
+namespace quillo {
+
+class SettingsFileError : public std::runtime_error {
+public:
+    explicit SettingsFileError(const QString& message)
+        : std::runtime_error(message.toStdString()), m_message(message) {}
+    QString message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// An INI file ("profile file") in Shift-JIS with CR LF lines, read and written the
+// way Windows profile files behave: sections and keys match without regard to
+// case, keys and values are trimmed, a key that exists is replaced where it
+// stands, a new key goes to the end of its section, a new section to the end of
+// the file, and every other line survives a save untouched.
+class ProfileFile {
+public:
+    // A missing or unreadable file reads as a file without keys.
+    explicit ProfileFile(const QString& path);
+
+    QString path() const { return m_path; }
+    bool contains(const QString& section, const QString& key) const;
+    QString readString(const QString& section, const QString& key, const QString& fallback) const;
+    void writeString(const QString& section, const QString& key, const QString& value);
+
+    // Writes the whole file to a temporary file beside it and renames it over the
+    // old one, so the old file stays whole if anything fails; throws on failure.
+    void save() const;
+
+    QStringList lines() const { return m_lines; }
+
+private:
+    qsizetype sectionLine(const QString& section) const;
+    qsizetype keyLine(qsizetype sectionStart, const QString& key) const;
+    qsizetype sectionEnd(qsizetype sectionStart) const;
+
+    QString m_path;
+    QStringList m_lines;
+};
+
+}  // namespace quillo
