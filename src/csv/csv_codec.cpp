@@ -10,7 +10,9 @@ namespace quillo {
 
 namespace {
 
-bool isBlank(QChar c) { return c.unicode() >= 1 && c.unicode() <= 32; }
+bool isBlank(QChar c) {
+    return c.unicode() >= 1 && c.unicode() <= 32;
+}
 
 const QByteArray kUtf8Bom("\xEF\xBB\xBF");
 

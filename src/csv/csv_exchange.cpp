@@ -15,9 +15,12 @@ namespace {
 
 QChar dateSeparator(int dateFormat) {
     switch (dateFormat) {
-        case 1: return QLatin1Char('.');
-        case 2: return QChar();
-        default: return QLatin1Char('/');
+        case 1:
+            return QLatin1Char('.');
+        case 2:
+            return QChar();
+        default:
+            return QLatin1Char('/');
     }
 }
 
@@ -49,9 +52,12 @@ QString quotedColumn(const QString& text) {
 
 QChar csvSeparatorChar(int index) {
     switch (index) {
-        case 1: return QLatin1Char(';');
-        case 2: return QLatin1Char('\t');
-        default: return QLatin1Char(',');
+        case 1:
+            return QLatin1Char(';');
+        case 2:
+            return QLatin1Char('\t');
+        default:
+            return QLatin1Char(',');
     }
 }
 

@@ -52,14 +52,16 @@ int main(int argc, char* argv[]) {
     parser.setApplicationDescription(QStringLiteral(
         "Imports books from a CSV file into the Quillo catalogue, or exports the catalogue.\n"
         "Files are Shift-JIS (CP932) with CR LF line ends, one book per line, twelve columns:\n"
-        "Title, Writer, Publisher, PubDate, BuyDate, SubTitle, Kind, Translator, Writer2..Writer5.\n"
+        "Title, Writer, Publisher, PubDate, BuyDate, SubTitle, Kind, Translator, "
+        "Writer2..Writer5.\n"
         "An import adds every line or, when a line fails, none of them."));
     parser.addHelpOption();
     parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("import or export"));
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The CSV file."));
-    const QCommandLineOption db(QStringLiteral("db"),
-                                QStringLiteral("The catalogue database (default: the program's book.db)."),
-                                QStringLiteral("path"));
+    const QCommandLineOption db(
+        QStringLiteral("db"),
+        QStringLiteral("The catalogue database (default: the program's book.db)."),
+        QStringLiteral("path"));
     const QCommandLineOption separator(QStringLiteral("separator"),
                                        QStringLiteral("comma, semicolon or tab (default comma)."),
                                        QStringLiteral("name"), QStringLiteral("comma"));
@@ -67,25 +69,29 @@ int main(int argc, char* argv[]) {
         QStringLiteral("date-format"),
         QStringLiteral("0 yyyy/mm/dd, 1 yyyy.mm.dd, 2 yyyymmdd (default 0)."), QStringLiteral("n"),
         QStringLiteral("0"));
-    const QCommandLineOption noQuote(QStringLiteral("no-quote"),
-                                     QStringLiteral("Export: do not enclose texts in double quotes."));
+    const QCommandLineOption noQuote(
+        QStringLiteral("no-quote"),
+        QStringLiteral("Export: do not enclose texts in double quotes."));
     parser.addOptions({db, separator, dateFormat, noQuote});
     parser.process(app);
 
     const QStringList args = parser.positionalArguments();
-    if (args.size() != 2 || (args[0] != QLatin1String("import") && args[0] != QLatin1String("export")))
+    if (args.size() != 2 ||
+        (args[0] != QLatin1String("import") && args[0] != QLatin1String("export")))
         return fail(QStringLiteral("usage: quillo-csv import|export FILE [options]; see --help"));
 
     CsvSettings settings;
     settings.fileName = args[1];
     settings.quote = !parser.isSet(noQuote);
     bool ok = false;
-    settings.separator = choice(parser.value(separator),
-                                {QStringLiteral("comma"), QStringLiteral("semicolon"), QStringLiteral("tab")}, &ok);
+    settings.separator =
+        choice(parser.value(separator),
+               {QStringLiteral("comma"), QStringLiteral("semicolon"), QStringLiteral("tab")}, &ok);
     if (!ok)
         return fail(QStringLiteral("unknown separator '%1'").arg(parser.value(separator)));
-    settings.dateFormat = choice(parser.value(dateFormat),
-                                 {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}, &ok);
+    settings.dateFormat =
+        choice(parser.value(dateFormat),
+               {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}, &ok);
     if (!ok)
         return fail(QStringLiteral("unknown date format '%1'").arg(parser.value(dateFormat)));
     if (parser.isSet(db))
@@ -110,13 +116,16 @@ int main(int argc, char* argv[]) {
         if (args[0] == QLatin1String("export")) {
             const int r = ExportCsv(*store, &settings);
             if (r == kExportNotWritable)
-                return fail(QStringLiteral("出力ファイル %1 に書き込めません。").arg(settings.fileName));
+                return fail(
+                    QStringLiteral("出力ファイル %1 に書き込めません。").arg(settings.fileName));
             if (r == kExportUnencodable)
-                return fail(QStringLiteral("Shift-JIS で書けない文字を含む本があるため出力できません。"));
+                return fail(
+                    QStringLiteral("Shift-JIS で書けない文字を含む本があるため出力できません。"));
             return 0;
         }
         if (!QFileInfo::exists(settings.fileName))
-            return fail(QStringLiteral("入力ファイル\n%1\nは存在しません。").arg(settings.fileName));
+            return fail(
+                QStringLiteral("入力ファイル\n%1\nは存在しません。").arg(settings.fileName));
         const int r = ImportCsv(*store, &settings);
         if (r < 0)
             return fail(QStringLiteral("入力ファイル\n%1\nの %2 行目でｴﾗｰとなりました。\n"
@@ -129,7 +138,8 @@ int main(int argc, char* argv[]) {
         return 0;
     } catch (const EngineError& e) {
         if (e.isBusy())
-            return fail(QStringLiteral("データベースは他のプログラムが使用中です。何も変更していません。(%1)")
+            return fail(QStringLiteral(
+                            "データベースは他のプログラムが使用中です。何も変更していません。(%1)")
                             .arg(e.message()));
         return fail(e.message());
     }

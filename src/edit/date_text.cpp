@@ -80,12 +80,15 @@ std::optional<year_month_day> readEra(const QString& text) {
 
 QString westernText(const year_month_day& date) {
     return QString::asprintf("%04d/%02u/%02u", static_cast<int>(date.year()),
-                             static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()));
+                             static_cast<unsigned>(date.month()),
+                             static_cast<unsigned>(date.day()));
 }
 
 }  // namespace
 
-void setDateBeep(std::function<void()> hook) { beepHook() = std::move(hook); }
+void setDateBeep(std::function<void()> hook) {
+    beepHook() = std::move(hook);
+}
 
 QString FormatDateText(std::optional<year_month_day> date) {
     // 1899-12-30 is the zero date of the original storage and means "no date".
@@ -111,7 +114,8 @@ QString WesternToEraText(const QString& western) {
     }
     for (const Era& era : kEras) {
         if (sys_days(*date) >= sys_days(era.firstDay)) {
-            const int eraYear = static_cast<int>(date->year()) - static_cast<int>(era.firstDay.year()) + 1;
+            const int eraYear =
+                static_cast<int>(date->year()) - static_cast<int>(era.firstDay.year()) + 1;
             return QString::asprintf("%c%02d/%02u/%02u", era.letter, eraYear,
                                      static_cast<unsigned>(date->month()),
                                      static_cast<unsigned>(date->day()));

@@ -11,14 +11,22 @@ const char* const kCodecName = "windows-31j";
 
 QChar windowsForm(QChar c) {
     switch (c.unicode()) {
-        case 0x301C: return QChar(0xFF5E);  // WAVE DASH -> FULLWIDTH TILDE
-        case 0x2016: return QChar(0x2225);  // DOUBLE VERTICAL LINE -> PARALLEL TO
-        case 0x2212: return QChar(0xFF0D);  // MINUS SIGN -> FULLWIDTH HYPHEN-MINUS
-        case 0x00A2: return QChar(0xFFE0);  // CENT SIGN
-        case 0x00A3: return QChar(0xFFE1);  // POUND SIGN
-        case 0x00AC: return QChar(0xFFE2);  // NOT SIGN
-        case 0x2014: return QChar(0x2015);  // EM DASH -> HORIZONTAL BAR
-        default: return c;
+        case 0x301C:
+            return QChar(0xFF5E);  // WAVE DASH -> FULLWIDTH TILDE
+        case 0x2016:
+            return QChar(0x2225);  // DOUBLE VERTICAL LINE -> PARALLEL TO
+        case 0x2212:
+            return QChar(0xFF0D);  // MINUS SIGN -> FULLWIDTH HYPHEN-MINUS
+        case 0x00A2:
+            return QChar(0xFFE0);  // CENT SIGN
+        case 0x00A3:
+            return QChar(0xFFE1);  // POUND SIGN
+        case 0x00AC:
+            return QChar(0xFFE2);  // NOT SIGN
+        case 0x2014:
+            return QChar(0x2015);  // EM DASH -> HORIZONTAL BAR
+        default:
+            return c;
     }
 }
 
@@ -26,19 +34,27 @@ QChar windowsForm(QChar c) {
 // map to U+001C, U+007F and U+001A). Windows maps them to themselves; so do we.
 char16_t controlBeforeEncoding(char16_t u) {
     switch (u) {
-        case 0x1A: return 0x1C;
-        case 0x1C: return 0x7F;
-        case 0x7F: return 0x1A;
-        default: return u;
+        case 0x1A:
+            return 0x1C;
+        case 0x1C:
+            return 0x7F;
+        case 0x7F:
+            return 0x1A;
+        default:
+            return u;
     }
 }
 
 char16_t controlAfterDecoding(char16_t u) {
     switch (u) {
-        case 0x1C: return 0x1A;
-        case 0x7F: return 0x1C;
-        case 0x1A: return 0x7F;
-        default: return u;
+        case 0x1C:
+            return 0x1A;
+        case 0x7F:
+            return 0x1C;
+        case 0x1A:
+            return 0x7F;
+        default:
+            return u;
     }
 }
 

@@ -34,6 +34,8 @@ QList<QByteArray> splitTextLines(QByteArray bytes) {
     return split<QByteArray, QList<QByteArray>>(std::move(bytes));
 }
 
-QStringList splitTextLines(QString text) { return split<QString, QStringList>(std::move(text)); }
+QStringList splitTextLines(QString text) {
+    return split<QString, QStringList>(std::move(text));
+}
 
 }  // namespace quillo

@@ -16,14 +16,16 @@ const QString kVersion = QStringLiteral("1.2.1");
 
 // Keys of the per-field sections, by field number.
 const char* const kFieldKeys[kFieldCount] = {
-    "ID",         "Title", "Writer",  "Publisher", "PubDate", "BuyDate", "SubTitle",
-    "Kind",       "Translator", "Memo", "Writer2", "Writer3", "Writer4", "Writer5"};
+    "ID",   "Title",      "Writer", "Publisher", "PubDate", "BuyDate", "SubTitle",
+    "Kind", "Translator", "Memo",   "Writer2",   "Writer3", "Writer4", "Writer5"};
 const char* const kLabelKeys[kFieldCount] = {
-    "NAME_ID",         "NAME_TITLE",   "NAME_WRITER",  "NAME_PUBLISH",  "NAME_PUBDATE",
-    "NAME_BUYDATE",    "NAME_SUBTITLE", "NAME_KIND",   "NAME_TRANSLATOR", "NAME_MEMO",
-    "NAME_WRITER2",    "NAME_WRITER3", "NAME_WRITER4", "NAME_WRITER5"};
+    "NAME_ID",      "NAME_TITLE",    "NAME_WRITER",  "NAME_PUBLISH",    "NAME_PUBDATE",
+    "NAME_BUYDATE", "NAME_SUBTITLE", "NAME_KIND",    "NAME_TRANSLATOR", "NAME_MEMO",
+    "NAME_WRITER2", "NAME_WRITER3",  "NAME_WRITER4", "NAME_WRITER5"};
 
-QString L(const char* text) { return QString::fromLatin1(text); }
+QString L(const char* text) {
+    return QString::fromLatin1(text);
+}
 
 // Cuts a text to at most the given number of Shift-JIS bytes, never inside a
 // double-byte character.
@@ -41,7 +43,8 @@ class Reader {
 public:
     explicit Reader(const QString& path) : m_file(path) {}
     int integer(const char* section, const char* key, int fallback) const {
-        return parseProfileInteger(m_file.readString(L(section), L(key), QString())).value_or(fallback);
+        return parseProfileInteger(m_file.readString(L(section), L(key), QString()))
+            .value_or(fallback);
     }
     bool boolean(const char* section, const char* key, bool fallback) const {
         return integer(section, key, fallback ? 1 : 0) != 0;

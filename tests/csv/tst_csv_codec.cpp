@@ -7,7 +7,9 @@
 
 using namespace quillo;
 
-static QString S(const char* text) { return QString::fromUtf8(text); }
+static QString S(const char* text) {
+    return QString::fromUtf8(text);
+}
 
 class TestCsvCodec : public QObject {
     Q_OBJECT
@@ -30,16 +32,23 @@ private slots:
         QTest::addRow("empty field between") << S("a,,b") << QStringList{S("a"), S(""), S("b")};
         QTest::addRow("no trailing empty field") << S("a,") << QStringList{S("a")};
         QTest::addRow("leading empty field") << S(",a") << QStringList{S(""), S("a")};
-        QTest::addRow("blank splits unquoted text") << S("Hello World") << QStringList{S("Hello"), S("World")};
-        QTest::addRow("quoted keeps blanks and commas") << S("\"Hello, World\"") << QStringList{S("Hello, World")};
+        QTest::addRow("blank splits unquoted text")
+            << S("Hello World") << QStringList{S("Hello"), S("World")};
+        QTest::addRow("quoted keeps blanks and commas")
+            << S("\"Hello, World\"") << QStringList{S("Hello, World")};
         QTest::addRow("doubled quotes") << S("\"x \"\"y\"\"\"") << QStringList{S("x \"y\"")};
         QTest::addRow("quoted empty") << S("\"\",a") << QStringList{S(""), S("a")};
-        QTest::addRow("blanks around fields vanish") << S("  a ,  b  ") << QStringList{S("a"), S("b")};
-        QTest::addRow("text after a closing quote") << S("\"a\"b,c") << QStringList{S("a"), S("b"), S("c")};
+        QTest::addRow("blanks around fields vanish")
+            << S("  a ,  b  ") << QStringList{S("a"), S("b")};
+        QTest::addRow("text after a closing quote")
+            << S("\"a\"b,c") << QStringList{S("a"), S("b"), S("c")};
         QTest::addRow("unclosed quote takes the rest") << S("\"a,b c") << QStringList{S("a,b c")};
         QTest::addRow("empty line") << S("") << QStringList{};
-        QTest::addRow("Japanese") << S("\"吾輩は猫である\",夏目 漱石") << QStringList{S("吾輩は猫である"), S("夏目"), S("漱石")};
-        QTest::addRow("control codes are blanks") << S("a\x01" "b") << QStringList{S("a"), S("b")};
+        QTest::addRow("Japanese") << S("\"吾輩は猫である\",夏目 漱石")
+                                  << QStringList{S("吾輩は猫である"), S("夏目"), S("漱石")};
+        QTest::addRow("control codes are blanks") << S("a\x01"
+                                                       "b")
+                                                  << QStringList{S("a"), S("b")};
     }
     void commaText() {
         QFETCH(QString, line);
@@ -81,10 +90,14 @@ private slots:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("lines");
         QTest::addRow("CR LF") << QByteArray("a\r\nb\r\n") << QStringList{S("a"), S("b")};
-        QTest::addRow("lone CR and LF") << QByteArray("a\rb\nc") << QStringList{S("a"), S("b"), S("c")};
-        QTest::addRow("LF CR is two ends") << QByteArray("a\n\rb") << QStringList{S("a"), S(""), S("b")};
-        QTest::addRow("empty lines kept") << QByteArray("a\r\n\r\nb") << QStringList{S("a"), S(""), S("b")};
-        QTest::addRow("zero byte ends the text") << QByteArray("a\r\nb\0c\r\nd", 9) << QStringList{S("a"), S("b")};
+        QTest::addRow("lone CR and LF")
+            << QByteArray("a\rb\nc") << QStringList{S("a"), S("b"), S("c")};
+        QTest::addRow("LF CR is two ends")
+            << QByteArray("a\n\rb") << QStringList{S("a"), S(""), S("b")};
+        QTest::addRow("empty lines kept")
+            << QByteArray("a\r\n\r\nb") << QStringList{S("a"), S(""), S("b")};
+        QTest::addRow("zero byte ends the text")
+            << QByteArray("a\r\nb\0c\r\nd", 9) << QStringList{S("a"), S("b")};
         QTest::addRow("empty file") << QByteArray() << QStringList{};
     }
     void lineEnds() {
@@ -99,7 +112,8 @@ private slots:
 
     void encodingsAndUnreadableLines() {
         const QString path = m_dir.filePath(S("mixed.csv"));
-        test::writeFile(path, test::sjis(S("表,ソ\r\n")) + QByteArray("ok\r\n\x81\x20\r\nlast\r\n"));
+        test::writeFile(path,
+                        test::sjis(S("表,ソ\r\n")) + QByteArray("ok\r\n\x81\x20\r\nlast\r\n"));
         TCSV csv;
         csv.LoadFromFile(path);
         QCOMPARE(csv.GetSrcCount(), 4);

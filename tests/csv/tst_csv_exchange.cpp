@@ -10,7 +10,9 @@
 
 using namespace quillo;
 
-static QString S(const char* text) { return QString::fromUtf8(text); }
+static QString S(const char* text) {
+    return QString::fromUtf8(text);
+}
 
 class TestCsvExchange : public QObject {
     Q_OBJECT
@@ -32,8 +34,9 @@ class TestCsvExchange : public QObject {
         return ImportCsv(*m_store, &settings);
     }
     QStringList table() {
-        return test::rows(S("select ID, Title, Writer, Publisher, PubDate, BuyDate, SubTitle, Kind,"
-                            " Translator, Memo, Writer2, Writer3, Writer4, Writer5 from quillo order by ID"));
+        return test::rows(
+            S("select ID, Title, Writer, Publisher, PubDate, BuyDate, SubTitle, Kind,"
+              " Translator, Memo, Writer2, Writer3, Writer4, Writer5 from quillo order by ID"));
     }
     QString pendingField(int row, int field) { return m_store->QueryBook().textAt(row, field); }
 
@@ -51,8 +54,9 @@ private slots:
     void exportThenImportReproducesTheFileExactly() {
         m_store.reset();
         bench::generateCatalogue(m_db->path(), 1000);
-        test::exec(S("insert into quillo (ID, Title, Writer, SubTitle, Memo) values"
-                     " (5000, '\"引用\" と, カンマ', 'O''Neil ; x', '  前後の空白  ', 'メモは出ない')"));
+        test::exec(
+            S("insert into quillo (ID, Title, Writer, SubTitle, Memo) values"
+              " (5000, '\"引用\" と, カンマ', 'O''Neil ; x', '  前後の空白  ', 'メモは出ない')"));
         openStore();
         CsvSettings settings;
         settings.fileName = file("first.csv");
@@ -77,8 +81,9 @@ private slots:
         QTest::addColumn<int>("dateFormat");
         QTest::addColumn<int>("separator");
         QTest::addColumn<QString>("line");
-        QTest::addRow("quoted, slashes, comma")
-            << true << 0 << 0 << S("\"坊っちゃん\",\"夏目漱石\",\"\",1906/04/01,,\"\",\"小説\",\"\",\"\",\"\",\"\",\"\"");
+        QTest::addRow("quoted, slashes, comma") << true << 0 << 0
+                                                << S("\"坊っちゃん\",\"夏目漱石\",\"\",1906/04/"
+                                                     "01,,\"\",\"小説\",\"\",\"\",\"\",\"\",\"\"");
         QTest::addRow("plain, dots, semicolon")
             << false << 1 << 1 << S("坊っちゃん;夏目漱石;;1906.04.01;;;小説;;;;;");
         QTest::addRow("plain, no separator in dates, tab")
@@ -91,8 +96,9 @@ private slots:
         QFETCH(int, dateFormat);
         QFETCH(int, separator);
         QFETCH(QString, line);
-        test::exec(S("insert into quillo (ID, Title, Writer, PubDate, Kind, Memo)"
-                     " values (1, '坊っちゃん', '夏目漱石', '1906-04-01', '小説', '出ない')"));
+        test::exec(
+            S("insert into quillo (ID, Title, Writer, PubDate, Kind, Memo)"
+              " values (1, '坊っちゃん', '夏目漱石', '1906-04-01', '小説', '出ない')"));
         const CsvSettings settings{file("out.csv"), quote, dateFormat, separator};
         QCOMPARE(ExportCsv(*m_store, &settings), 0);
         QCOMPARE(test::readFile(settings.fileName), test::sjis(line + S("\r\n")));
@@ -133,7 +139,9 @@ private slots:
     }
 
     void shortLongAndEmptyLines() {
-        QCOMPARE(import(test::sjis(S("一,二\r\n\r\n") + S("a,b,c,,,f,g,h,w2,w3,w4,w5,extra1,extra2\r\n"))), 0);
+        QCOMPARE(import(test::sjis(S("一,二\r\n\r\n") +
+                                   S("a,b,c,,,f,g,h,w2,w3,w4,w5,extra1,extra2\r\n"))),
+                 0);
         QCOMPARE(m_store->RecordCount(), 3);
         QCOMPARE(pendingField(0, FieldNo::Writer), S("二"));
         QCOMPARE(pendingField(0, FieldNo::Publisher), S(""));
@@ -157,12 +165,14 @@ private slots:
         QFETCH(QByteArray, bad);
         test::exec(S("insert into quillo (ID, Title) values (1, '既存')"));
         openStore();
-        const QByteArray bytes = test::sjis(S("一\r\n\r\n三\r\n")) + bad + QByteArray("\r\n") + test::sjis(S("五\r\n"));
+        const QByteArray bytes =
+            test::sjis(S("一\r\n\r\n三\r\n")) + bad + QByteArray("\r\n") + test::sjis(S("五\r\n"));
         QCOMPARE(import(bytes), -4);
         QCOMPARE(m_store->RecordCount(), 4);  // the stored book and three pending lines
         QCOMPARE(m_store->QueryBook().rowCount(), 4);
         QVERIFY(m_store->cursorHookAttached());
-        QVERIFY(!m_host.calls.contains(S("SetPendingMode(on)")) || m_store->QueryBook().updatesPending());
+        QVERIFY(!m_host.calls.contains(S("SetPendingMode(on)")) ||
+                m_store->QueryBook().updatesPending());
         m_store->ApplyPendingUpdates();
         QCOMPARE(test::scalar(S("select count(*) from quillo")), 4);
     }

@@ -9,7 +9,9 @@
 
 using namespace quillo;
 
-static QString S(const char* text) { return QString::fromUtf8(text); }
+static QString S(const char* text) {
+    return QString::fromUtf8(text);
+}
 
 class TestQuilloCsvTool : public QObject {
     Q_OBJECT
@@ -35,18 +37,21 @@ class TestQuilloCsvTool : public QObject {
 private slots:
     void initTestCase() {
         QVERIFY(m_runtime.isValid());
-        QFile::setPermissions(m_runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(m_runtime.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
     }
     void init() {
         m_db = std::make_unique<test::TempBookDb>();
-        test::exec(S("insert into quillo (ID, Title, Writer, PubDate) values"
-                     " (3, '雪国', '川端康成', '1937-06-12'), (9, '伊豆の踊子', '川端康成', NULL)"));
+        test::exec(
+            S("insert into quillo (ID, Title, Writer, PubDate) values"
+              " (3, '雪国', '川端康成', '1937-06-12'), (9, '伊豆の踊子', '川端康成', NULL)"));
     }
 
     void exportWritesTheTableInIdOrder() {
-        QCOMPARE(run({S("export"), file("out.csv"), S("--separator"), S("tab"), S("--date-format"), S("2"),
-                      S("--no-quote")}).status,
+        QCOMPARE(run({S("export"), file("out.csv"), S("--separator"), S("tab"), S("--date-format"),
+                      S("2"), S("--no-quote")})
+                     .status,
                  0);
         QCOMPARE(test::readFile(file("out.csv")),
                  test::sjis(S("雪国\t川端康成\t\t19370612\t\t\t\t\t\t\t\t\r\n"

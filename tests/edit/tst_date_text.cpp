@@ -6,7 +6,9 @@
 using namespace quillo;
 using namespace std::chrono;
 
-static QString S(const char* text) { return QString::fromUtf8(text); }
+static QString S(const char* text) {
+    return QString::fromUtf8(text);
+}
 
 class TestDateText : public QObject {
     Q_OBJECT
@@ -97,7 +99,8 @@ private slots:
     void textHandedToTheStore() {
         QCOMPARE(DateTextToStore(S("    /  /  "), DateForm::Western), S(""));
         QCOMPARE(DateTextToStore(S("   /  /  "), DateForm::Era), S(""));
-        QCOMPARE(DateTextToStore(S("1999/02/30"), DateForm::Western), S("1999/02/30"));  // the store refuses it
+        QCOMPARE(DateTextToStore(S("1999/02/30"), DateForm::Western),
+                 S("1999/02/30"));  // the store refuses it
         QCOMPARE(DateTextToStore(S("H11/03/15"), DateForm::Era), S("1999/03/15"));
         QCOMPARE(m_beeps, 0);
         QCOMPARE(DateTextToStore(S("H  /03/15"), DateForm::Era), S(""));

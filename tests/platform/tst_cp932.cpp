@@ -5,7 +5,9 @@
 
 using namespace quillo;
 
-static QString S(const char* text) { return QString::fromUtf8(text); }
+static QString S(const char* text) {
+    return QString::fromUtf8(text);
+}
 
 class TestCp932 : public QObject {
     Q_OBJECT
@@ -13,8 +15,10 @@ private slots:
     void roundTrips_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addRow("brackets and quotes") << S("『』「」【】”’～") << QByteArray::fromHex("81778178817581768179817a816881668160");
-        QTest::addRow("font name") << S("ＭＳ Ｐゴシック") << QByteArray::fromHex("826c827220826f835383568362834e");
+        QTest::addRow("brackets and quotes")
+            << S("『』「」【】”’～") << QByteArray::fromHex("81778178817581768179817a816881668160");
+        QTest::addRow("font name")
+            << S("ＭＳ Ｐゴシック") << QByteArray::fromHex("826c827220826f835383568362834e");
         QTest::addRow("half-width katakana") << S("ﾎﾞｰﾙﾄﾞ") << QByteArray::fromHex("cedeb0d9c4de");
         QTest::addRow("second byte 0x5C") << S("表ソ") << QByteArray::fromHex("955c835c");
         QTest::addRow("circled digit") << S("①") << QByteArray::fromHex("8740");
@@ -49,10 +53,10 @@ private slots:
     }
 
     void badBytesAreAnError() {
-        QVERIFY(!Cp932::decode(QByteArray("\x81\x20", 2)));   // lead byte without its trail
-        QVERIFY(!Cp932::decode(QByteArray("abc\x82", 4)));    // cut at the end
+        QVERIFY(!Cp932::decode(QByteArray("\x81\x20", 2)));  // lead byte without its trail
+        QVERIFY(!Cp932::decode(QByteArray("abc\x82", 4)));   // cut at the end
         QVERIFY(!Cp932::decode(QByteArray("\xEF\xBB\xBF\xE6\x9C\xAC", 6)));  // UTF-8 is not CP932
-        QVERIFY(!Cp932::decode(QByteArray("\xa0", 1)));    // not a CP932 byte at all
+        QVERIFY(!Cp932::decode(QByteArray("\xa0", 1)));  // not a CP932 byte at all
     }
 
     void controlCodesMapToThemselves() {

@@ -8,7 +8,9 @@
 
 using namespace quillo;
 
-static QString S(const char* text) { return QString::fromUtf8(text); }
+static QString S(const char* text) {
+    return QString::fromUtf8(text);
+}
 
 class TestSettingsFile : public QObject {
     Q_OBJECT
@@ -25,7 +27,8 @@ class TestSettingsFile : public QObject {
         QStringList keys;
         const QString text = Cp932::decode(test::readFile(m_path)).value_or(QString());
         for (const QString& line : text.split(S("\r\n"), Qt::SkipEmptyParts))
-            keys << (line.startsWith(QLatin1Char('[')) ? line : line.section(QLatin1Char('='), 0, 0));
+            keys << (line.startsWith(QLatin1Char('[')) ? line
+                                                       : line.section(QLatin1Char('='), 0, 0));
         return keys;
     }
 
@@ -37,16 +40,22 @@ private slots:
 
     void aFirstSaveWritesEveryKeyInOrder() {
         SaveSettings(m_path, AppSettings());
-        const QStringList expected = S(
-            "[QuilloApp] VERSION [Window] Left Top Width Height ToolBar StatusBar ViewType "
-            "[SortField] FieldName FieldName2 Option [FieldWidth] Title Writer Publisher PubDate "
-            "BuyDate SubTitle Kind Translator Memo Writer2 Writer3 Writer4 Writer5 [FieldVisible] ID "
-            "Title Writer Publisher PubDate BuyDate SubTitle Kind Translator Memo Writer2 Writer3 "
-            "Writer4 Writer5 [Font] Name Size Style TitleName TitleSize TitleStyle [ClipboardSetting] "
-            "CopyType CopyAddLabel CopyAddChar AddStringStart AddStringEnd SkipPoorField [FieldName] "
-            "NAME_ID NAME_TITLE NAME_WRITER NAME_PUBLISH NAME_PUBDATE NAME_BUYDATE NAME_SUBTITLE "
-            "NAME_KIND NAME_TRANSLATOR NAME_MEMO NAME_WRITER2 NAME_WRITER3 NAME_WRITER4 NAME_WRITER5 "
-            "[Confirm] Exit Apply Cancel DeleteRecord").split(QLatin1Char(' '));
+        const QStringList expected =
+            S("[QuilloApp] VERSION [Window] Left Top Width Height ToolBar StatusBar ViewType "
+              "[SortField] FieldName FieldName2 Option [FieldWidth] Title Writer Publisher PubDate "
+              "BuyDate SubTitle Kind Translator Memo Writer2 Writer3 Writer4 Writer5 "
+              "[FieldVisible] ID "
+              "Title Writer Publisher PubDate BuyDate SubTitle Kind Translator Memo Writer2 "
+              "Writer3 "
+              "Writer4 Writer5 [Font] Name Size Style TitleName TitleSize TitleStyle "
+              "[ClipboardSetting] "
+              "CopyType CopyAddLabel CopyAddChar AddStringStart AddStringEnd SkipPoorField "
+              "[FieldName] "
+              "NAME_ID NAME_TITLE NAME_WRITER NAME_PUBLISH NAME_PUBDATE NAME_BUYDATE NAME_SUBTITLE "
+              "NAME_KIND NAME_TRANSLATOR NAME_MEMO NAME_WRITER2 NAME_WRITER3 NAME_WRITER4 "
+              "NAME_WRITER5 "
+              "[Confirm] Exit Apply Cancel DeleteRecord")
+                .split(QLatin1Char(' '));
         QCOMPARE(keysInFile(), expected);
         QCOMPARE(expected.size() - 9, 68);
         const QByteArray bytes = test::readFile(m_path);
@@ -58,12 +67,12 @@ private slots:
     }
 
     void valuesAreReadByTheirEncodings() {
-        const AppSettings s = loadFrom(test::sjis(S(
-            "[window]\r\nLEFT=0x20\r\nTop=-15\r\nWidth=abc\r\nToolBar=2\r\nStatusBar=0\r\n"
-            "[SortField]\r\nFieldName=Title\r\nFieldName2=\r\n"
-            "[Font]\r\nName=IPAPGothic\r\nStyle=5\r\nTitleStyle=abc\r\n"
-            "[FieldVisible]\r\nID=1\r\n[FieldWidth]\r\nID=55\r\nTitle=321\r\n"
-            "[FieldName]\r\nNAME_TITLE=\r\nNAME_WRITER2=共著者\r\n[Confirm]\r\nExit=0\r\n")));
+        const AppSettings s = loadFrom(test::sjis(
+            S("[window]\r\nLEFT=0x20\r\nTop=-15\r\nWidth=abc\r\nToolBar=2\r\nStatusBar=0\r\n"
+              "[SortField]\r\nFieldName=Title\r\nFieldName2=\r\n"
+              "[Font]\r\nName=IPAPGothic\r\nStyle=5\r\nTitleStyle=abc\r\n"
+              "[FieldVisible]\r\nID=1\r\n[FieldWidth]\r\nID=55\r\nTitle=321\r\n"
+              "[FieldName]\r\nNAME_TITLE=\r\nNAME_WRITER2=共著者\r\n[Confirm]\r\nExit=0\r\n")));
         QCOMPARE(s.bounds.left, 32);
         QCOMPARE(s.bounds.top, -15);
         QCOMPARE(s.bounds.width, 687);  // not a number: the current value stays
@@ -103,8 +112,10 @@ private slots:
 
     void longTextsAreCutAtTheByteLimit() {
         const QString longLabel(1500, QChar(0x672C));  // 3000 bytes of 本
-        const AppSettings s = loadFrom(test::sjis(S("[FieldName]\r\nNAME_MEMO=") + longLabel + S("\r\n")));
-        QCOMPARE(s.FieldLabels[FieldNo::Memo].size(), 1023);  // 2046 bytes; a 1024th would pass 2047
+        const AppSettings s =
+            loadFrom(test::sjis(S("[FieldName]\r\nNAME_MEMO=") + longLabel + S("\r\n")));
+        QCOMPARE(s.FieldLabels[FieldNo::Memo].size(),
+                 1023);  // 2046 bytes; a 1024th would pass 2047
         const AppSettings ascii =
             loadFrom(QByteArray("[FieldName]\r\nNAME_MEMO=") + QByteArray(3000, 'm') + "\r\n");
         QCOMPARE(ascii.FieldLabels[FieldNo::Memo].size(), 2047);
@@ -129,8 +140,9 @@ private slots:
     }
 
     void unknownSectionsAndKeysSurviveASave() {
-        test::writeFile(m_path, test::sjis(S("; 手書きのメモ\r\n[Window]\r\nLeft=5\r\nExtra=そのまま\r\n\r\n"
-                                             "[Plugin]\r\nKey=値\r\n")));
+        test::writeFile(
+            m_path, test::sjis(S("; 手書きのメモ\r\n[Window]\r\nLeft=5\r\nExtra=そのまま\r\n\r\n"
+                                 "[Plugin]\r\nKey=値\r\n")));
         AppSettings s;
         LoadSettings(m_path, s);
         QCOMPARE(s.bounds.left, 5);
