@@ -16,7 +16,9 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 "$bench" --db "$work/bench.db" --books "$books" --emit-sql "$work/sql"
-"$bench" --db "$work/bench.db" --books "$books" > "$work/ours.tsv"
+"$bench" --db "$work/bench.db" --books "$books" --csv "$work/quillo.csv" > "$work/ours.tsv"
+# The shell imports UTF-8; the file is the one Quillo exported.
+iconv -f CP932 -t UTF-8 "$work/quillo.csv" > "$work/sql/import-utf8.csv"
 
 # The shell runs the scripts in the same order on the untouched catalogue, so each
 # script meets the table in the state the store met it in.
@@ -28,6 +30,16 @@ for figure in open_query_all filter_all_text_fields search_walk_100 append_apply
   sqlite3 "$work/shell.db" < "$work/sql/$figure.sql" > /dev/null
   end=$(now)
   printf '%s_ms\t%s\n' "$figure" "$(( (end - start) / 100000 ))e-1" >> "$work/shell.tsv"
+done
+cp "$work/bench.db.pristine" "$work/shell-export.db"
+rm -f "$work/shell-import.db"
+for run in "export_csv shell-export.db" "import_apply_csv shell-import.db"; do
+  set -- $run
+  [ "$1" = import_apply_csv ] && sqlite3 "$work/shell-import.db" "create table quillo (ID INTEGER PRIMARY KEY, Title TEXT, Writer TEXT, Publisher TEXT, PubDate DATE, BuyDate DATE, SubTitle TEXT, Kind TEXT, Translator TEXT, Memo TEXT, Writer2 TEXT, Writer3 TEXT, Writer4 TEXT, Writer5 TEXT)"
+  start=$(now)
+  sqlite3 "$work/$2" < "$work/sql/$1.sql" > /dev/null
+  end=$(now)
+  printf '%s_ms\t%s\n' "$1" "$(( (end - start) / 100000 ))e-1" >> "$work/shell.tsv"
 done
 
 printf '%-28s %12s %12s %8s\n' figure quillo sqlite3 ratio

@@ -39,6 +39,15 @@ void TCSV::LoadFromFile(const QString& fileName) {
     m_utf8 = bytes.startsWith(kUtf8Bom);
     if (m_utf8)
         bytes.remove(0, kUtf8Bom.size());
+    // The whole file in one conversion; only a file that fails is read line by
+    // line, to find the lines at fault.
+    std::optional<QString> whole = m_utf8 ? decodeUtf8(bytes) : Cp932::decode(bytes);
+    if (whole && m_utf8 && !Cp932::canEncode(*whole))
+        whole.reset();
+    if (whole) {
+        m_src = splitTextLines(*whole);
+        return;
+    }
     const QList<QByteArray> lines = splitTextLines(std::move(bytes));
     m_src.reserve(lines.size());
     for (const QByteArray& line : lines) {
@@ -75,6 +84,7 @@ bool TCSV::ExtractCsvLine(int index) {
 
 QStringList TCSV::splitCommaText(const QString& line) {
     QStringList fields;
+    fields.reserve(16);
     const qsizetype n = line.size();
     qsizetype i = 0;
     auto skipBlanks = [&] {
@@ -86,19 +96,26 @@ QStringList TCSV::splitCommaText(const QString& line) {
         QString field;
         if (line[i] == QLatin1Char('"')) {
             ++i;
+            qsizetype start = i;
             while (i < n) {
-                if (line[i] == QLatin1Char('"')) {
-                    if (i + 1 < n && line[i + 1] == QLatin1Char('"')) {
-                        field += QLatin1Char('"');
-                        i += 2;
-                        continue;
-                    }
-                    ++i;  // the closing quote
-                    break;
+                if (line[i] != QLatin1Char('"')) {
+                    ++i;
+                    continue;
                 }
-                field += line[i++];
+                field += QStringView(line).mid(start, i - start);
+                if (i + 1 < n && line[i + 1] == QLatin1Char('"')) {
+                    field += QLatin1Char('"');  // a doubled quote stands for one
+                    i += 2;
+                    start = i;
+                    continue;
+                }
+                start = -1;
+                ++i;  // the closing quote
+                break;
             }
             // Without its closing quote the field takes the rest of the line.
+            if (start >= 0)
+                field += QStringView(line).mid(start, n - start);
         } else {
             const qsizetype start = i;
             while (i < n && !isBlank(line[i]) && line[i] != QLatin1Char(','))

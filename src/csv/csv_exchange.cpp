@@ -41,11 +41,32 @@ std::optional<int> scanNumber(const QString& text, qsizetype& pos, int width) {
     return text.mid(start, pos - start).toInt();
 }
 
-QString quotedColumn(const QString& text) {
-    // A quote inside is doubled, so the reader gives back exactly this text.
-    QString doubled = text;
-    doubled.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return QLatin1Char('"') + doubled + QLatin1Char('"');
+// Appends a stored UTF-8 text, enclosed in double quotes when asked; a quote
+// inside is then doubled, so the reader gives back exactly this text.
+void appendColumn(QByteArray& out, QByteArrayView utf8, bool quote) {
+    if (!quote) {
+        out += utf8;
+        return;
+    }
+    out += '"';
+    if (utf8.contains('"'))
+        out += utf8.toByteArray().replace('"', "\"\"");
+    else
+        out += utf8;
+    out += '"';
+}
+
+// Appends a number with at least `width` digits, zero-padded, as "%0*d" writes it.
+void appendPadded(QString& out, int value, int width) {
+    if (value < 0) {
+        out += QLatin1Char('-');
+        value = -value;
+        --width;
+    }
+    const QString digits = QString::number(value);
+    for (qsizetype i = digits.size(); i < width; ++i)
+        out += QLatin1Char('0');
+    out += digits;
 }
 
 }  // namespace
@@ -63,9 +84,16 @@ QChar csvSeparatorChar(int index) {
 
 QString formatCsvDate(int year, int month, int day, int dateFormat) {
     const QChar sep = dateSeparator(dateFormat);
-    if (sep.isNull())
-        return QString::asprintf("%04d%02d%02d", year, month, day);
-    return QString::asprintf("%04d%c%02d%c%02d", year, sep.toLatin1(), month, sep.toLatin1(), day);
+    QString text;
+    text.reserve(10);
+    appendPadded(text, year, 4);
+    if (!sep.isNull())
+        text += sep;
+    appendPadded(text, month, 2);
+    if (!sep.isNull())
+        text += sep;
+    appendPadded(text, day, 2);
+    return text;
 }
 
 std::optional<QString> readCsvDate(const QString& text, int dateFormat) {
@@ -84,7 +112,7 @@ std::optional<QString> readCsvDate(const QString& text, int dateFormat) {
     const auto day = scanNumber(text, pos, 2);
     if (!day)
         return std::nullopt;
-    return QString::asprintf("%04d/%02d/%02d", *year, *month, *day);
+    return formatCsvDate(*year, *month, *day, 0);
 }
 
 int ExportCsv(TDM& store, const CsvSettings* settings) {
@@ -101,33 +129,38 @@ int ExportCsv(TDM& store, const CsvSettings* settings) {
     for (size_t c = 0; c < kCsvFields.size(); ++c)
         columns[c] = table.fieldIndex(store.fieldNames().name(kCsvFields[c]));
 
-    const QChar separator = csvSeparatorChar(settings->separator);
-    QString text;
+    // The lines are gathered as UTF-8, the way the rows are held, and converted to
+    // Shift-JIS in one go at the end.
+    const char separator = csvSeparatorChar(settings->separator).toLatin1();
+    QByteArray text;
+    text.reserve(table.recordCount() * 160);
     for (table.first(); !table.eof(); table.next()) {
-        const PackedRow& row = table.row();
+        const std::vector<PackedRow::FieldView> row = table.row().views();
         for (size_t c = 0; c < kCsvFields.size(); ++c) {
             if (c > 0)
                 text += separator;
-            const int field = columns[c];
+            const PackedRow::FieldView& value = row[static_cast<size_t>(columns[c])];
             if (isDateField(kCsvFields[c])) {
-                const QByteArrayView stored = row.text(field);
+                const QByteArrayView stored = value.text;
                 if (const auto date = storedDateToYmd(stored))
                     text += formatCsvDate(static_cast<int>(date->year()),
                                           static_cast<int>(static_cast<unsigned>(date->month())),
                                           static_cast<int>(static_cast<unsigned>(date->day())),
-                                          settings->dateFormat);
+                                          settings->dateFormat)
+                                .toLatin1();
                 else
-                    text += QString::fromUtf8(stored);
+                    text += stored;
+            } else if (value.type == FieldValue::Type::Integer) {
+                appendColumn(text, QByteArray::number(value.integer), settings->quote);
             } else {
-                const QString value = fieldText(row, field, FieldKind::Text);
-                text += settings->quote ? quotedColumn(value) : value;
+                appendColumn(text, value.text, settings->quote);
             }
         }
-        text += QLatin1String("\r\n");
+        text += "\r\n";
     }
     table.close();
 
-    const std::optional<QByteArray> bytes = Cp932::encode(text);
+    const std::optional<QByteArray> bytes = Cp932::encode(QString::fromUtf8(text));
     if (!bytes)
         return kExportUnencodable;  // the old file stays as it was
     file.write(*bytes);

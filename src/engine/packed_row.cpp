@@ -18,31 +18,50 @@ qint32 readLength(const char* p) {
 
 }  // namespace
 
+PackedRow::Builder::Builder(qsizetype totalSize)
+    : m_bytes(totalSize, Qt::Uninitialized), m_at(m_bytes.data()) {}
+
 void PackedRow::Builder::addNull() {
-    m_buffer.append(kNull);
+    *m_at++ = kNull;
 }
 
 void PackedRow::Builder::addInteger(qint64 v) {
-    m_buffer.append(kInteger);
-    m_buffer.append(reinterpret_cast<const char*>(&v), sizeof v);
+    *m_at++ = kInteger;
+    std::memcpy(m_at, &v, sizeof v);
+    m_at += sizeof v;
 }
 
 void PackedRow::Builder::addText(const char* data, qsizetype size) {
     const qint32 n = static_cast<qint32>(size);
-    m_buffer.append(kText);
-    m_buffer.append(reinterpret_cast<const char*>(&n), sizeof n);
-    m_buffer.append(data, size);
+    *m_at++ = kText;
+    std::memcpy(m_at, &n, sizeof n);
+    m_at += sizeof n;
+    if (size > 0)
+        std::memcpy(m_at, data, static_cast<size_t>(size));
+    m_at += size;
 }
 
 PackedRow PackedRow::Builder::take() {
-    // A copy of exactly the used size, so rows carry no spare capacity.
-    PackedRow row(QByteArray(m_buffer.constData(), m_buffer.size()));
-    m_buffer.resize(0);
-    return row;
+    Q_ASSERT(m_at == m_bytes.constData() + m_bytes.size());
+    return PackedRow(std::move(m_bytes));
 }
 
 PackedRow PackedRow::pack(const std::vector<FieldValue>& values) {
-    Builder builder;
+    qsizetype total = 0;
+    for (const FieldValue& v : values) {
+        switch (v.type) {
+            case FieldValue::Type::Null:
+                total += Builder::kNullSize;
+                break;
+            case FieldValue::Type::Integer:
+                total += Builder::kIntegerSize;
+                break;
+            case FieldValue::Type::Text:
+                total += Builder::textSize(v.text.size());
+                break;
+        }
+    }
+    Builder builder(total);
     for (const FieldValue& v : values) {
         switch (v.type) {
             case FieldValue::Type::Null:
@@ -117,6 +136,28 @@ FieldValue PackedRow::value(int field) const {
         default:
             return FieldValue::null();
     }
+}
+
+std::vector<PackedRow::FieldView> PackedRow::views() const {
+    std::vector<FieldView> views;
+    const char* data = m_bytes.constData();
+    qsizetype pos = 0;
+    while (pos < m_bytes.size()) {
+        if (data[pos] == kInteger) {
+            qint64 v;
+            std::memcpy(&v, data + pos + 1, sizeof v);
+            views.push_back({FieldValue::Type::Integer, v, {}});
+            pos += 1 + sizeof v;
+        } else if (data[pos] == kText) {
+            const qint32 n = readLength(data + pos + 1);
+            views.push_back({FieldValue::Type::Text, 0, QByteArrayView(data + pos + 5, n)});
+            pos += 5 + n;
+        } else {
+            views.push_back({FieldValue::Type::Null, 0, {}});
+            pos += 1;
+        }
+    }
+    return views;
 }
 
 std::vector<FieldValue> PackedRow::unpack() const {

@@ -25,16 +25,31 @@ public:
     QByteArrayView text(int field) const;  // the UTF-8 bytes (empty for null)
     FieldValue value(int field) const;
 
-    // Builds a row field by field without intermediate values; reuses its buffer.
+    // All fields in one pass, for reading a whole row.
+    struct FieldView {
+        FieldValue::Type type;
+        qint64 integer;
+        QByteArrayView text;
+    };
+    std::vector<FieldView> views() const;
+
+    // Builds a row field by field straight into one block of the exact size, which
+    // the caller works out first with the size functions.
     class Builder {
     public:
+        static constexpr qsizetype kNullSize = 1;
+        static constexpr qsizetype kIntegerSize = 1 + sizeof(qint64);
+        static constexpr qsizetype textSize(qsizetype bytes) { return 5 + bytes; }
+
+        explicit Builder(qsizetype totalSize);
         void addNull();
         void addInteger(qint64 v);
         void addText(const char* data, qsizetype size);
         PackedRow take();
 
     private:
-        QByteArray m_buffer;
+        QByteArray m_bytes;
+        char* m_at;
     };
 
 private:

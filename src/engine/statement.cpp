@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
+
 #include "engine/engine_error.h"
 #include "engine/packed_row.h"
 #include "engine/sql_text.h"
@@ -72,20 +74,31 @@ QByteArray Statement::declaredType(int column) const {
 }
 
 PackedRow Statement::currentRow() const {
-    thread_local PackedRow::Builder builder;
-    const int n = sqlite3_column_count(m_stmt);
+    // Two passes: the sizes first, so the row is one allocation of the exact size.
+    constexpr int kMaxColumns = 64;
+    int types[kMaxColumns];
+    const int n = std::min(sqlite3_column_count(m_stmt), kMaxColumns);
+    qsizetype total = 0;
     for (int i = 0; i < n; ++i) {
-        switch (sqlite3_column_type(m_stmt, i)) {
-            case SQLITE_NULL:
-                builder.addNull();
-                break;
-            case SQLITE_INTEGER:
-                builder.addInteger(sqlite3_column_int64(m_stmt, i));
-                break;
-            default: {
-                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
-                builder.addText(text, sqlite3_column_bytes(m_stmt, i));
-            }
+        types[i] = sqlite3_column_type(m_stmt, i);
+        if (types[i] == SQLITE_NULL) {
+            total += PackedRow::Builder::kNullSize;
+        } else if (types[i] == SQLITE_INTEGER) {
+            total += PackedRow::Builder::kIntegerSize;
+        } else {
+            sqlite3_column_text(m_stmt, i);  // converts the value to text before its size is taken
+            total += PackedRow::Builder::textSize(sqlite3_column_bytes(m_stmt, i));
+        }
+    }
+    PackedRow::Builder builder(total);
+    for (int i = 0; i < n; ++i) {
+        if (types[i] == SQLITE_NULL) {
+            builder.addNull();
+        } else if (types[i] == SQLITE_INTEGER) {
+            builder.addInteger(sqlite3_column_int64(m_stmt, i));
+        } else {
+            const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, i));
+            builder.addText(text, sqlite3_column_bytes(m_stmt, i));
         }
     }
     return builder.take();

@@ -2,6 +2,7 @@
 
 #include <QStringDecoder>
 #include <QStringEncoder>
+#include <algorithm>
 
 namespace quillo {
 
@@ -67,15 +68,35 @@ QString Cp932::toWindowsForms(const QString& text) {
     return out;
 }
 
+namespace {
+
+// Whether any character needs mapping before the encoder sees it; most texts
+// need none and are then passed on without a copy.
+bool needsPreparing(const QString& text) {
+    for (QChar c : text) {
+        const char16_t u = c.unicode();
+        if (u == 0x1A || u == 0x1C || u == 0x7F || windowsForm(c) != c)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace
+
 std::optional<QByteArray> Cp932::encode(const QString& text) {
     // The encoder's error flag is sticky, so each conversion gets its own.
     QStringEncoder encoder(kCodecName, QStringConverter::Flag::Stateless);
     if (!encoder.isValid())
         return std::nullopt;
-    QString prepared = toWindowsForms(text);
-    for (QChar& c : prepared)
-        c = QChar(controlBeforeEncoding(c.unicode()));
-    QByteArray bytes = encoder.encode(prepared);
+    QByteArray bytes;
+    if (needsPreparing(text)) {
+        QString prepared = toWindowsForms(text);
+        for (QChar& c : prepared)
+            c = QChar(controlBeforeEncoding(c.unicode()));
+        bytes = encoder.encode(prepared);
+    } else {
+        bytes = encoder.encode(text);
+    }
     if (encoder.hasError())
         return std::nullopt;
     return bytes;
@@ -89,8 +110,13 @@ std::optional<QString> Cp932::decode(QByteArrayView bytes) {
     // Bytes that are not CP932 come out as SUB characters with the error flag set.
     if (decoder.hasError())
         return std::nullopt;
-    for (QChar& c : text)
-        c = QChar(controlAfterDecoding(c.unicode()));
+    const bool controls = std::any_of(text.cbegin(), text.cend(), [](QChar c) {
+        return c.unicode() == 0x1A || c.unicode() == 0x1C || c.unicode() == 0x7F;
+    });
+    if (controls) {
+        for (QChar& c : text)
+            c = QChar(controlAfterDecoding(c.unicode()));
+    }
     return text;
 }
 

@@ -43,6 +43,8 @@ QString repeat(const QString& text, int n) {
 
 }  // namespace
 
+Q_DECLARE_METATYPE(quillo::CopyStyle)
+
 class TestRecordCopy : public QObject {
     Q_OBJECT
 private slots:
@@ -149,8 +151,6 @@ private slots:
         QVERIFY(!ReadRecordFromClipboard(untouched));
     }
 };
-
-Q_DECLARE_METATYPE(quillo::CopyStyle)
 
 QTEST_MAIN(TestRecordCopy)
 #include "tst_record_copy.moc"
