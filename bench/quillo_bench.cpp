@@ -5,11 +5,11 @@
 #include <QDir>
 #include <QFile>
 
-#include "bench_host.h"
 #include "bench_support.h"
 #include "catalogue_generator.h"
 #include "csv/csv_exchange.h"
 #include "engine/sql_text.h"
+#include "store/headless_host.h"
 #include "store/query_builder.h"
 #include "store/tdm.h"
 
@@ -112,7 +112,7 @@ void writeShellScripts(const QString& dir, int books, const std::vector<BookReco
 // Times the CSV export of the pristine catalogue and the import of that file,
 // with its apply, into an empty one.
 void timeCsv(const QString& path, const QString& csvPath) {
-    BenchHost host;
+    HeadlessStoreHost host;
     const QString copy = path + QStringLiteral(".csv-export.db");
     QFile::remove(copy);
     QFile::copy(path + QStringLiteral(".pristine"), copy);
@@ -183,7 +183,7 @@ int main(int argc, char* argv[]) {
     }
 
     Connection::setAliasPath(QStringLiteral("book"), path);
-    BenchHost host;
+    HeadlessStoreHost host;
     std::unique_ptr<TDM> store;
     timed("open_query_all_ms", [&] {
         store = TDM::OpenStore(&host);

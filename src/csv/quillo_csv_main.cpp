@@ -8,28 +8,12 @@
 #include "csv/csv_exchange.h"
 #include "engine/engine_error.h"
 #include "platform/single_instance.h"
+#include "store/headless_host.h"
 #include "store/tdm.h"
 
 using namespace quillo;
 
 namespace {
-
-// The store's view of "the main window" for a run without one.
-class ToolHost : public StoreHost {
-public:
-    int maxId = 0;
-    int MaxId() const override { return maxId; }
-    void SetMaxId(int id) override { maxId = id; }
-    SortSettings sortSettings() const override { return {}; }
-    QString filterText() const override { return {}; }
-    FieldFlags filterFields() const override { return {}; }
-    int viewType() const override { return 0; }
-    void RefreshRecordStatus() override {}
-    void SetPendingMode(bool) override {}
-    void RefreshNavigation() override {}
-    void FillCard() override {}
-    int AskConfirmation(const QString&) override { return 6; }
-};
 
 int fail(const QString& message) {
     std::fprintf(stderr, "quillo-csv: %s\n", message.toUtf8().constData());
@@ -104,7 +88,7 @@ int main(int argc, char* argv[]) {
         return fail(QStringLiteral("Quillo が起動中です。終了してから実行してください。"));
 
     try {
-        ToolHost host;
+        HeadlessStoreHost host;
         auto store = TDM::OpenStore(&host);
         // The tool changes nothing but what it is asked to: no renumbering on the
         // way out (the program does that at its own exit).

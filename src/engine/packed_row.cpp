@@ -162,21 +162,17 @@ std::vector<PackedRow::FieldView> PackedRow::views() const {
 
 std::vector<FieldValue> PackedRow::unpack() const {
     std::vector<FieldValue> values;
-    const char* data = m_bytes.constData();
-    qsizetype pos = 0;
-    while (pos < m_bytes.size()) {
-        if (data[pos] == kInteger) {
-            qint64 v;
-            std::memcpy(&v, data + pos + 1, sizeof v);
-            values.push_back(FieldValue::fromInteger(v));
-            pos += 1 + sizeof v;
-        } else if (data[pos] == kText) {
-            const qint32 n = readLength(data + pos + 1);
-            values.push_back(FieldValue::fromText(QByteArray(data + pos + 5, n)));
-            pos += 5 + n;
-        } else {
-            values.push_back(FieldValue::null());
-            pos += 1;
+    for (const FieldView& v : views()) {
+        switch (v.type) {
+            case FieldValue::Type::Null:
+                values.push_back(FieldValue::null());
+                break;
+            case FieldValue::Type::Integer:
+                values.push_back(FieldValue::fromInteger(v.integer));
+                break;
+            case FieldValue::Type::Text:
+                values.push_back(FieldValue::fromText(v.text.toByteArray()));
+                break;
         }
     }
     return values;

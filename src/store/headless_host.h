@@ -2,10 +2,12 @@
 
 #include "store/store_host.h"
 
-namespace quillo::bench {
+namespace quillo {
 
-// The main window's side of the store, without windows.
-class BenchHost : public StoreHost {
+// The store's host for runs without a main window (the command-line tool, the
+// benchmarks): it keeps the largest ID, reads default settings, shows nothing,
+// and answers questions with Yes.
+class HeadlessStoreHost : public StoreHost {
 public:
     int maxId = 0;
     int MaxId() const override { return maxId; }
@@ -21,4 +23,4 @@ public:
     int AskConfirmation(const QString&) override { return 6; }
 };
 
-}  // namespace quillo::bench
+}  // namespace quillo
