@@ -1,72 +1,65 @@
-#include <QApplication>
-#include <QHeaderView>
-#include <QMainWindow>
-#include <QMessageBox>
-#include <QTableView>
+// Quillo: a catalogue of a private book collection.
+#include <QFont>
+#include <memory>
 
-#include "app/book_list_model.h"
+#include "app/error_display.h"
+#include "app/main_window.h"
+#include "edit/date_text.h"
 #include "engine/engine_error.h"
-#include "settings/app_settings.h"
+#include "platform/single_instance.h"
 #include "store/tdm.h"
+
+using namespace quillo;
 
 namespace {
 
-// Until the full main window exists, the catalogue is shown read-only in a table.
-class CatalogueWindow : public QMainWindow, public quillo::StoreHost {
-public:
-    CatalogueWindow() {
-        setWindowTitle(QStringLiteral("Quillo"));
-        resize(m_settings.bounds.width, m_settings.bounds.height);
-        m_store = quillo::TDM::OpenStore(this);
-        m_store->QueryAll();
-        m_maxId = m_store->GetMaxId();
-        m_model = new quillo::BookListModel(m_store->QueryBook(), this);
-        QList<int> fields;
-        QStringList titles;
-        for (int k = 1; k < quillo::kFieldCount; ++k) {
-            fields << k;
-            titles << m_settings.FieldLabels[static_cast<size_t>(k)];
-        }
-        m_model->setColumns(fields, titles);
-        auto* view = new QTableView(this);
-        view->setObjectName(QStringLiteral("DBGridListView"));
-        view->setModel(m_model);
-        view->verticalHeader()->setDefaultSectionSize(view->fontMetrics().height() + 4);
-        view->setSelectionBehavior(QAbstractItemView::SelectRows);
-        view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-        setCentralWidget(view);
-    }
-
-    int MaxId() const override { return m_maxId; }
-    void SetMaxId(int id) override { m_maxId = id; }
-    quillo::SortSettings sortSettings() const override { return m_settings.sort(); }
-    QString filterText() const override { return m_settings.FilterText; }
-    quillo::FieldFlags filterFields() const override { return m_settings.filterFlags(); }
-    int viewType() const override { return m_settings.ViewType; }
-    void RefreshRecordStatus() override {}
-    void SetPendingMode(bool) override {}
-    void RefreshNavigation() override {}
-    void FillCard() override {}
-    int AskConfirmation(const QString&) override { return 7; }
-
-private:
-    quillo::AppSettings m_settings;
-    int m_maxId = 0;
-    std::unique_ptr<quillo::TDM> m_store;
-    quillo::BookListModel* m_model = nullptr;
-};
+// The windows ask for the fonts a Japanese Windows has; on this system the IPA
+// and Noto fonts stand in for them. The names stored in the settings stay.
+void substituteJapaneseFonts() {
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"),
+                               {QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
+    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐ明朝"),
+                               {QStringLiteral("IPAPMincho"), QStringLiteral("Noto Serif CJK JP")});
+}
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    QApplication app(argc, argv);
+    QuilloApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillo"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Quillo"));
+
+    // Held until the process ends, so a second start is refused until this one
+    // has saved its settings and renumbered the IDs.
+    SingleInstance instance;
+    if (!instance.tryAcquire()) {
+        ShowSystemMessage(QStringLiteral("Quillo - 警告"), QStringLiteral("既に起動されています。"),
+                          true);
+        return 1;
+    }
+
+    substituteJapaneseFonts();
+    setDateBeep([] { QApplication::beep(); });
+    std::unique_ptr<TDM> store;
+    std::unique_ptr<TFormMainWin> window;
     try {
-        CatalogueWindow window;
-        window.show();
-        return app.exec();
-    } catch (const quillo::EngineError& e) {
-        QMessageBox::critical(nullptr, QStringLiteral("Quillo"), e.message());
+        store = std::make_unique<TDM>(nullptr);
+        window = std::make_unique<TFormMainWin>(*store);
+    } catch (const EngineError& e) {
+        ShowDefaultError(e.message());
+        return 0;
+    } catch (const std::exception& e) {
+        ShowDefaultError(QString::fromUtf8(e.what()));
         return 0;
     }
+    window->show();
+    app.exec();
+
+    window.reset();  // the live query closes; unapplied changes are dropped
+    try {
+        store->CloseStore();  // renumbers the IDs to 1..N
+    } catch (const EngineError& e) {
+        ShowDefaultError(e.message());
+    }
+    return 0;
 }

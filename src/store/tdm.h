@@ -27,6 +27,8 @@ public:
     Connection& Database() { return *m_database; }
     const FieldNameTable& fieldNames() const { return m_fieldNames; }
     StoreHost* host() const { return m_host; }
+    // The main window becomes the host once it exists.
+    void setHost(StoreHost* host) { m_host = host; }
 
     int RecordCount() const { return m_recordCount; }
     void SetRecordCount(int count) { m_recordCount = count < 0 ? 0 : count; }

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <array>
+
+#include "store/book_record.h"
+
+namespace quillo {
+
+// The card: every data field of the current book in read-only boxes on a fixed
+// 430 x 302 form, centred in its base panel (PanelCardViewBase). The card's
+// background and labels offer the main window's context menu and open the book
+// on a double click; the boxes keep their own text menus.
+class CardView : public QWidget {
+    Q_OBJECT
+public:
+    explicit CardView(QWidget* parent = nullptr);
+
+    // Texts of the thirteen fields, by field number; dates as the card shows them.
+    void setField(int fieldNo, const QString& text);
+    QString fieldText(int fieldNo) const;
+    void setLabel(int fieldNo, const QString& caption);
+    QWidget* box(int fieldNo) const { return m_boxes[static_cast<size_t>(fieldNo)]; }
+    QFrame* card() const { return m_card; }
+
+signals:
+    void editRequested();
+    void contextMenuRequested(const QPoint& globalPos);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void placeLabel(int fieldNo);
+    void PanelCardViewBaseResize();
+
+    QFrame* m_card;
+    std::array<QLabel*, kFieldCount> m_labels{};
+    std::array<QWidget*, kFieldCount> m_boxes{};
+    std::array<int, kFieldCount> m_labelRight{};
+    std::array<int, kFieldCount> m_labelTop{};
+};
+
+}  // namespace quillo

@@ -1,0 +1,419 @@
+#include "app/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QHeaderView>
+#include <QScreen>
+#include <QStatusBar>
+#include <QStatusTipEvent>
+#include <QToolBar>
+
+#include "app/book_list_model.h"
+#include "app/card_view.h"
+#include "app/error_display.h"
+#include "app/message_dialog.h"
+#include "edit/date_text.h"
+#include "edit/record_clipboard.h"
+#include "edit/record_dialog.h"
+#include "engine/engine_error.h"
+#include "platform/busy_cursor.h"
+#include "platform/help_viewer.h"
+#include "settings/profile_file.h"
+#include "settings/settings_file.h"
+#include "store/tdm.h"
+#include "widgets/about_box.h"
+
+namespace quillo {
+
+namespace {
+
+const QStringList kRecordControls = {
+    QStringLiteral("menuEEdit"),      QStringLiteral("menuPMEdit"),
+    QStringLiteral("ToolButtonEdit"), QStringLiteral("menuEDelete"),
+    QStringLiteral("menuPMDelete"),   QStringLiteral("ToolButtonDelete"),
+    QStringLiteral("menuESearch"),    QStringLiteral("menuPMSearch"),
+    QStringLiteral("ToolButtonFind"), QStringLiteral("menuECopy")};
+const QStringList kPendingControls = {
+    QStringLiteral("menuFApply"),      QStringLiteral("menuFCancel"),
+    QStringLiteral("menuPMApply"),     QStringLiteral("menuPMCancel"),
+    QStringLiteral("ToolButtonApply"), QStringLiteral("ToolButtonCancel")};
+const QStringList kNormalControls = {
+    QStringLiteral("menuFIoCsv"), QStringLiteral("menuESearch"), QStringLiteral("menuPMSearch"),
+    QStringLiteral("ToolButtonFind"), QStringLiteral("menuVOption")};
+const QStringList kForwardControls = {QStringLiteral("menuENext"), QStringLiteral("ToolButtonNext"),
+                                      QStringLiteral("menuELast"),
+                                      QStringLiteral("ToolButtonLast")};
+const QStringList kBackwardControls = {
+    QStringLiteral("menuEPrior"), QStringLiteral("ToolButtonPrior"), QStringLiteral("menuEFirst"),
+    QStringLiteral("ToolButtonFirst")};
+
+}  // namespace
+
+TFormMainWin::TFormMainWin(TDM& store, const QString& iniPath)
+    : m_store(store), m_iniPath(iniPath.isEmpty() ? IniPath() : iniPath) {
+    setObjectName(QStringLiteral("TFormMainWin"));
+    m_store.setHost(this);
+    setWindowTitle(QStringLiteral("Quillo"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/quillo.svg")));
+    QFont windowFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    windowFont.setPointSize(9);
+    setFont(windowFont);
+    buildCommands();
+    buildMenus();
+    buildToolBar();
+    buildStatusBar();
+    buildViews();
+    setGeometry(m_settings.bounds.left, m_settings.bounds.top, m_settings.bounds.width,
+                m_settings.bounds.height);
+    qApp->installEventFilter(this);
+    FormCreate();
+}
+
+TFormMainWin::~TFormMainWin() {
+    qApp->removeEventFilter(this);
+    m_store.setHost(nullptr);
+    // FormDestroy: pending changes are dropped with the live query.
+    m_store.detachCursorHook();
+    m_store.QueryBook().close();
+}
+
+int TFormMainWin::AskConfirmation(const QString& text) {
+    return ShowMessageDialog(this, text, kMessageConfirmation, kButtonsYesNo);
+}
+
+void TFormMainWin::runGuarded(const std::function<void()>& work) {
+    try {
+        work();
+    } catch (const EngineError& e) {
+        ShowDefaultError(e.message());
+    } catch (const std::exception& e) {
+        ShowDefaultError(QString::fromUtf8(e.what()));
+    }
+}
+
+// ---- life cycle
+
+void TFormMainWin::FormCreate() {
+    BusyCursor busy;
+    m_splash = new TFormAbout(this);
+    m_splash->showSplash();
+    SetPendingMode(false);
+    LoadSettings(m_iniPath, m_settings);
+    setGeometry(m_settings.bounds.left, m_settings.bounds.top, m_settings.bounds.width,
+                m_settings.bounds.height);
+    setChecked({QStringLiteral("menuVToolBar")}, m_settings.ToolBarShown);
+    m_toolBar->setVisible(m_settings.ToolBarShown);
+    setChecked({QStringLiteral("menuVStatusBar")}, m_settings.StatusBarShown);
+    statusBar()->setVisible(m_settings.StatusBarShown);
+    applyWindowFonts();
+    ShowViewType(m_settings.ViewType);
+}
+
+void TFormMainWin::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!m_shown) {
+        m_shown = true;
+        runGuarded([this] { FormShow(); });
+    }
+}
+
+void TFormMainWin::FormShow() {
+    BusyCursor busy;
+    struct CloseSplash {
+        TFormMainWin* window;
+        ~CloseSplash() {
+            if (window->m_splash) {
+                window->m_splash->endSplash();
+                window->m_splash->deleteLater();
+            }
+        }
+    } closeSplash{this};
+    CursorHookDetach detached(m_store);
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        const QSize size = screen->geometry().size();
+        QRect bounds = geometry();
+        if (bounds.left() + bounds.width() > size.width())
+            bounds.moveLeft(size.width() - bounds.width());
+        if (bounds.top() + bounds.height() > size.height())
+            bounds.moveTop(size.height() - bounds.height());
+        setGeometry(bounds);
+    }
+    m_store.QueryAll();
+    ApplyColumnLayout();
+    ApplyFieldLabels();
+    m_maxId = m_store.GetMaxId();
+    m_store.attachCursorHook();
+    if (m_settings.ViewType == 1)
+        FillCard();
+    syncGridToCursor();
+    RefreshRecordStatus();
+}
+
+bool TFormMainWin::FormCloseQuery() {
+    if (m_store.QueryBook().updatesPending() && m_settings.ConfirmExit) {
+        const int answer = ShowMessageDialog(
+            this, QStringLiteral("更新が適用されていません。\n終了してよろしいですか？"),
+            kMessageConfirmation, kButtonsYesNo);
+        return answer != kAnswerNo;
+    }
+    return true;
+}
+
+void TFormMainWin::FormClose() {
+    HelpViewer::instance().quit();
+    CaptureColumnWidths();
+    const QRect bounds = normalGeometry().isValid() ? normalGeometry() : geometry();
+    m_settings.bounds = {bounds.left(), bounds.top(), bounds.width(), bounds.height()};
+    try {
+        SaveSettings(m_iniPath, m_settings);
+    } catch (const SettingsFileError& e) {
+        ShowMessageDialog(this, e.message(), kMessageError, kButtonsOk);
+    }
+}
+
+void TFormMainWin::closeEvent(QCloseEvent* event) {
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    m_closing = true;
+    event->accept();
+}
+
+// ---- state of the commands
+
+void TFormMainWin::setEnabled(const QStringList& names, bool on) {
+    for (const QString& name : names) {
+        QObject* control = m_controls.value(name);
+        if (auto* action = qobject_cast<QAction*>(control))
+            action->setEnabled(on);
+        else if (auto* widget = qobject_cast<QWidget*>(control))
+            widget->setEnabled(on);
+    }
+}
+
+void TFormMainWin::setChecked(const QStringList& names, bool on) {
+    for (const QString& name : names) {
+        QObject* control = m_controls.value(name);
+        if (auto* action = qobject_cast<QAction*>(control))
+            action->setChecked(on);
+        else if (auto* button = qobject_cast<QToolButton*>(control))
+            button->setChecked(on);
+    }
+}
+
+void TFormMainWin::RefreshRecordStatus() {
+    const int count = m_store.RecordCount();
+    setEnabled(kRecordControls, count != 0);
+    // " レコード数 ： %4d": the number right-aligned in at least four places.
+    m_statusPanel1->setText(QStringLiteral(" レコード数 ： ") +
+                            QString::number(count).rightJustified(4, QLatin1Char(' ')));
+}
+
+void TFormMainWin::SetPendingMode(bool on) {
+    if (m_store.RecordCount() == 0)
+        on = false;
+    m_pendingMode = on;
+    setEnabled(kPendingControls, on);
+    setEnabled(kNormalControls, !on);
+}
+
+void TFormMainWin::RefreshNavigation() {
+    const CachedDataset& q = m_store.QueryBook();
+    setEnabled(kForwardControls, !q.atEnd());
+    setEnabled(kBackwardControls, !q.atBeginning());
+    syncGridToCursor();
+}
+
+void TFormMainWin::ShowStatusText(const QString& text) {
+    m_statusPanel0->setText(text);
+    m_statusPanel0->repaint();
+}
+
+void TFormMainWin::StatusBarResize() {
+    const int width = statusBar()->width();
+    if (width - 110 > 400)
+        m_statusPanel0->setFixedWidth(width - 130);
+}
+
+bool TFormMainWin::event(QEvent* event) {
+    if (event->type() == QEvent::StatusTip) {
+        // The long hint under the pointer goes to the first panel.
+        m_statusPanel0->setText(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+// ---- commands
+
+void TFormMainWin::menuFApplyClick() {
+    if (m_settings.ConfirmApply &&
+        ShowMessageDialog(this, QStringLiteral("変更を保存します。\nよろしいですか？"),
+                          kMessageConfirmation, kButtonsYesNo) != kAnswerYes)
+        return;
+    BusyCursor busy;
+    ShowStatusText(QStringLiteral("更新適用中です．．．"));
+    struct Finally {
+        TFormMainWin* window;
+        ~Finally() {
+            window->m_store.attachCursorHook();
+            window->ShowStatusText(QString());
+        }
+    } finally{this};
+    m_store.detachCursorHook();
+    CaptureColumnWidths();
+    try {
+        m_store.ApplyPendingUpdates();
+    } catch (const EngineError& e) {
+        ShowDefaultError(QStringLiteral("更新の適用に失敗しました。") + e.message());
+        return;
+    }
+    m_recordDialog->FillDropDownLists();
+    SetPendingMode(false);
+    ApplyColumnLayout();
+}
+
+void TFormMainWin::menuFCancelClick() {
+    if (m_settings.ConfirmCancel &&
+        ShowMessageDialog(this, QStringLiteral("変更を取消し、元に戻します。\nよろしいですか？"),
+                          kMessageConfirmation, kButtonsYesNo) != kAnswerYes)
+        return;
+    ShowStatusText(QStringLiteral("更新取消し中です．．．"));
+    BusyCursor busy;
+    m_store.CancelPendingUpdates();
+    SetPendingMode(false);
+    ShowStatusText(QString());
+}
+
+void TFormMainWin::menuFExitClick() {
+    close();
+}
+
+void TFormMainWin::menuEEditClick() {
+    BusyCursor busy;
+    CachedDataset& q = m_store.QueryBook();
+    if (q.rowCount() <= 0)
+        return;
+    q.edit();
+    m_store.OnUpdatesPending();
+    m_recordDialog->setWindowTitle(QStringLiteral("レコード編集"));
+    m_recordDialog->exec();
+}
+
+void TFormMainWin::menuEAddClick() {
+    BusyCursor busy;
+    m_store.AppendRecord();
+    m_recordDialog->setWindowTitle(QStringLiteral("レコード追加"));
+    m_recordDialog->exec();
+}
+
+void TFormMainWin::menuEDeleteClick() {
+    m_store.DeleteCurrent(m_settings.ConfirmDelete);
+}
+
+void TFormMainWin::menuECopyClick() {
+    BusyCursor busy;
+    const CachedDataset& q = m_store.QueryBook();
+    if (q.currentRow() < 0)
+        return;
+    for (int field : kCopyOrder)
+        m_copyBuffer.setField(field, q.text(field));
+    CopyStyle style;
+    style.CopyType = m_settings.CopyType;
+    style.CopyAddLabel = m_settings.CopyAddLabel;
+    style.CopyAddChar = m_settings.CopyAddChar;
+    style.AddStringStart = m_settings.AddStringStart;
+    style.AddStringEnd = m_settings.AddStringEnd;
+    style.SkipPoorField = m_settings.SkipPoorField;
+    style.FieldLabels = m_settings.FieldLabels;
+    BuildRecordClipboardText(m_copyBuffer, style);
+}
+
+void TFormMainWin::menuEFirstClick() {
+    m_store.QueryBook().first();
+    RefreshNavigation();
+}
+
+void TFormMainWin::menuEPriorClick() {
+    m_store.QueryBook().prior();
+    RefreshNavigation();
+}
+
+void TFormMainWin::menuENextClick() {
+    m_store.QueryBook().next();
+    RefreshNavigation();
+}
+
+void TFormMainWin::menuELastClick() {
+    m_store.QueryBook().last();
+    RefreshNavigation();
+}
+
+void TFormMainWin::menuVToolBarClick() {
+    auto* action = qobject_cast<QAction*>(m_controls.value(QStringLiteral("menuVToolBar")));
+    m_settings.ToolBarShown = action->isChecked();
+    m_toolBar->setVisible(m_settings.ToolBarShown);
+}
+
+void TFormMainWin::menuVStatusBarClick() {
+    auto* action = qobject_cast<QAction*>(m_controls.value(QStringLiteral("menuVStatusBar")));
+    m_settings.StatusBarShown = action->isChecked();
+    statusBar()->setVisible(m_settings.StatusBarShown);
+}
+
+void TFormMainWin::menuVViewTypeClick(int tag) {
+    BusyCursor busy;
+    if (tag == 1 && m_settings.ViewType == 1) {
+        m_settings.ViewType = 0;
+        ShowViewType(0);
+    } else if (tag == 2 && m_settings.ViewType == 0) {
+        CaptureColumnWidths();
+        m_settings.ViewType = 1;
+        ShowViewType(1);
+        m_card->box(FieldNo::Title)->setFocus();
+    } else {
+        ShowViewType(m_settings.ViewType);  // the buttons and entries show the view that stays
+    }
+}
+
+void TFormMainWin::menuVOptionClick() {
+    if (m_store.QueryBook().updatesPending()) {
+        ShowMessageDialog(
+            this,
+            QStringLiteral("更新が保留されています。\n更新適用してから表示設定を行ってください。"),
+            kMessageInformation, kButtonsOk);
+        return;
+    }
+    ShowMessageDialog(this, QStringLiteral("オプションの設定はまだ用意されていません。"),
+                      kMessageInformation, kButtonsOk);
+}
+
+void TFormMainWin::menuESearchClick() {
+    ShowMessageDialog(this, QStringLiteral("検索はまだ用意されていません。"), kMessageInformation,
+                      kButtonsOk);
+}
+
+void TFormMainWin::menuFIoCsvClick() {
+    ShowMessageDialog(this, QStringLiteral("CSV形式変換はまだ用意されていません。"),
+                      kMessageInformation, kButtonsOk);
+}
+
+void TFormMainWin::menuFPrintClick() {
+    ShowMessageDialog(this, QStringLiteral("印刷はまだ用意されていません。"), kMessageInformation,
+                      kButtonsOk);
+}
+
+void TFormMainWin::menuHContentsClick() {
+    HelpViewer::instance().showContents();
+}
+
+void TFormMainWin::menuHAboutClick() {
+    BusyCursor busy;
+    TFormAbout about(this);
+    about.exec();
+}
+
+}  // namespace quillo

@@ -1,0 +1,136 @@
+#pragma once
+
+#include <QLabel>
+#include <QMainWindow>
+#include <QMap>
+#include <QMenu>
+#include <QPointer>
+#include <QTableView>
+#include <QToolButton>
+
+#include "csv/csv_exchange.h"
+#include "edit/record_copy.h"
+#include "settings/app_settings.h"
+#include "store/store_host.h"
+
+namespace quillo {
+
+class TDM;
+class BookListModel;
+class CardView;
+class TFormSetRecord;
+class TFormAbout;
+
+// The main window: menus, tool bar, status bar and the two views of the live
+// query, and every command of the program.
+class TFormMainWin : public QMainWindow, public StoreHost {
+    Q_OBJECT
+public:
+    // The settings file defaults to the one beside the program.
+    explicit TFormMainWin(TDM& store, const QString& iniPath = QString());
+    ~TFormMainWin() override;
+
+    // StoreHost
+    int MaxId() const override { return m_maxId; }
+    void SetMaxId(int id) override { m_maxId = id; }
+    SortSettings sortSettings() const override { return m_settings.sort(); }
+    QString filterText() const override { return m_settings.FilterText; }
+    FieldFlags filterFields() const override { return m_settings.filterFlags(); }
+    int viewType() const override { return m_settings.ViewType; }
+    void RefreshRecordStatus() override;
+    void SetPendingMode(bool on) override;
+    void RefreshNavigation() override;
+    void FillCard() override;
+    int AskConfirmation(const QString& text) override;
+
+    void ShowStatusText(const QString& text);
+    void ShowViewType(int view);
+    void ApplyColumnLayout();
+    void CaptureColumnWidths();
+    void ApplyFieldLabels();
+
+    AppSettings& settings() { return m_settings; }
+    CsvSettings& csvSettings() { return m_csvSettings; }
+    TDM& store() { return m_store; }
+    bool pendingMode() const { return m_pendingMode; }
+    QString iniPath() const { return m_iniPath; }
+    TFormSetRecord* recordDialog() const { return m_recordDialog; }
+    QTableView* grid() const { return m_grid; }
+    CardView* cardView() const { return m_card; }
+
+    // Commands, as the menus, buttons and keys run them.
+    void menuFApplyClick();
+    void menuFCancelClick();
+    void menuFIoCsvClick();
+    void menuFPrintClick();
+    void menuFExitClick();
+    void menuEEditClick();
+    void menuEAddClick();
+    void menuEDeleteClick();
+    void menuECopyClick();
+    void menuEFirstClick();
+    void menuEPriorClick();
+    void menuENextClick();
+    void menuELastClick();
+    void menuESearchClick();
+    void menuVToolBarClick();
+    void menuVStatusBarClick();
+    void menuVViewTypeClick(int tag);
+    void menuVOptionClick();
+    void menuHContentsClick();
+    void menuHAboutClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildCommands();
+    void buildMenus();
+    void buildToolBar();
+    void buildStatusBar();
+    void buildViews();
+    QAction* command(const char* name, const char* caption, const char* hint,
+                     void (TFormMainWin::*handler)(), const QKeySequence& key = {});
+    void setEnabled(const QStringList& names, bool on);
+    void setChecked(const QStringList& names, bool on);
+
+    void FormCreate();
+    void FormShow();
+    bool FormCloseQuery();
+    void FormClose();
+    void StatusBarResize();
+    void DBGridListViewColumnMoved();
+    void syncGridToCursor();
+    void gridRowSelected(int row);
+    void applyWindowFonts();
+    void runGuarded(const std::function<void()>& work);
+    void PopupMenuPopup(const QPoint& globalPos);
+
+    TDM& m_store;
+    AppSettings m_settings;
+    CsvSettings m_csvSettings;
+    RecordCopyBuffer m_copyBuffer;
+    QString m_iniPath;
+    int m_maxId = 0;
+    bool m_pendingMode = false;
+    bool m_shown = false;
+    bool m_closing = false;
+
+    QMap<QString, QObject*> m_controls;  // menu entries and tool buttons by name
+    QMenu* m_popupMenu = nullptr;
+    QToolBar* m_toolBar = nullptr;
+    QLabel* m_statusPanel0 = nullptr;
+    QLabel* m_statusPanel1 = nullptr;
+    QWidget* m_panelBase = nullptr;
+    QTableView* m_grid = nullptr;
+    BookListModel* m_model = nullptr;
+    CardView* m_card = nullptr;
+    TFormSetRecord* m_recordDialog = nullptr;
+    QPointer<TFormAbout> m_splash;
+    bool m_syncingGrid = false;
+};
+
+}  // namespace quillo

@@ -1,0 +1,131 @@
+#include "app/message_dialog.h"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScreen>
+
+#include "app/dialog_geometry.h"
+
+namespace quillo {
+
+namespace {
+
+std::optional<int>& nextAnswer() {
+    static std::optional<int> answer;
+    return answer;
+}
+
+std::optional<ShownMessage>& lastMessage() {
+    static std::optional<ShownMessage> message;
+    return message;
+}
+
+QSize screenSize(QWidget* widget) {
+    const QScreen* screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().size() : QSize(1024, 768);
+}
+
+const char* caption(int kind) {
+    switch (kind) {
+        case kMessageWarning:
+            return "警告";
+        case kMessageError:
+            return "エラー";
+        case kMessageInformation:
+            return "情報";
+        default:
+            return "確認";
+    }
+}
+
+QMessageBox::Icon icon(int kind) {
+    switch (kind) {
+        case kMessageWarning:
+            return QMessageBox::Warning;
+        case kMessageError:
+            return QMessageBox::Critical;
+        case kMessageInformation:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::Question;
+    }
+}
+
+// Escape answers No (or OK); only the close box leaves the dialog unanswered.
+class MessageBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+    QAbstractButton* escapeAnswer = nullptr;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override {
+        if (event->key() == Qt::Key_Escape && escapeAnswer) {
+            escapeAnswer->click();
+            return;
+        }
+        QMessageBox::keyPressEvent(event);
+    }
+};
+
+}  // namespace
+
+void setNextMessageAnswer(int answer) {
+    nextAnswer() = answer;
+}
+std::optional<ShownMessage> lastShownMessage() {
+    return lastMessage();
+}
+void clearShownMessages() {
+    lastMessage().reset();
+}
+
+int ShowMessageDialog(QWidget* owner, const QString& text, int kind, MessageButtons buttons) {
+    if (!owner)
+        return 0;
+    lastMessage() = ShownMessage{text, kind, buttons};
+    QApplication::beep();  // each kind has its system sound; here there is one
+    if (const std::optional<int> answer = nextAnswer()) {
+        nextAnswer().reset();
+        return *answer;
+    }
+
+    MessageBox box(icon(kind), QString::fromUtf8(caption(kind)), text, QMessageBox::NoButton,
+                   owner);
+    QPushButton* yes = nullptr;
+    QPushButton* no = nullptr;
+    QPushButton* ok = nullptr;
+    if (buttons == kButtonsYesNo) {
+        yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
+        no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
+        box.setDefaultButton(yes);
+        box.escapeAnswer = no;
+    } else {
+        ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+        box.setDefaultButton(ok);
+        box.escapeAnswer = ok;
+    }
+    box.adjustSize();
+    box.move(
+        centredPosition(owner->window()->frameGeometry(), box.sizeHint(), screenSize(owner), true));
+    box.exec();
+    const QAbstractButton* clicked = box.clickedButton();
+    if (clicked && clicked == yes)
+        return kAnswerYes;
+    if (clicked && clicked == no)
+        return kAnswerNo;
+    if (clicked && clicked == ok)
+        return kAnswerOk;
+    return kAnswerClosed;
+}
+
+int CentreFormOver(QWidget* mainWindow, QWidget* dialog) {
+    if (!mainWindow || !dialog)
+        return -1;
+    dialog->move(centredPosition(mainWindow->frameGeometry(), dialog->frameGeometry().size(),
+                                 screenSize(mainWindow), false));
+    return 0;
+}
+
+}  // namespace quillo

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QWidget;
+
+namespace quillo {
+
+// The kinds of message and their captions: "警告", "エラー", "情報", "確認".
+enum MessageKind {
+    kMessageWarning = 0,
+    kMessageError = 1,
+    kMessageInformation = 2,
+    kMessageConfirmation = 3
+};
+enum MessageButtons { kButtonsYesNo, kButtonsOk };
+
+// Results, as the callers compare them.
+constexpr int kAnswerYes = 6;
+constexpr int kAnswerNo = 7;
+constexpr int kAnswerOk = 1;
+constexpr int kAnswerClosed = 2;
+
+// The one modal message dialog of the program: icon and caption of its kind, Yes
+// (default) and No (Escape) or OK alone, the beep of its kind, centred over its
+// owner. Without an owner it shows nothing and returns 0.
+int ShowMessageDialog(QWidget* owner, const QString& text, int kind, MessageButtons buttons);
+
+// Centres a dialog over the main window; 0, or -1 when either is missing.
+int CentreFormOver(QWidget* mainWindow, QWidget* dialog);
+
+// For tests: the next message is not shown but answered with this result. The
+// message itself is kept for inspection.
+struct ShownMessage {
+    QString text;
+    int kind = -1;
+    MessageButtons buttons = kButtonsOk;
+};
+void setNextMessageAnswer(int answer);
+std::optional<ShownMessage> lastShownMessage();
+void clearShownMessages();
+
+}  // namespace quillo

@@ -1,0 +1,1 @@
+// Resources only; this file gives the library a translation unit of its own.
