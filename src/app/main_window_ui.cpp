@@ -268,6 +268,7 @@ void TFormMainWin::buildViews() {
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_grid->horizontalHeader()->setSectionsMovable(true);
     m_grid->horizontalHeader()->setHighlightSections(false);
+    m_grid->horizontalHeader()->setMinimumSectionSize(1);
     m_grid->setWordWrap(false);
     m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_grid, &QWidget::customContextMenuRequested, this,

@@ -58,8 +58,13 @@ class MessageBox : public QMessageBox {
 public:
     using QMessageBox::QMessageBox;
     QAbstractButton* escapeAnswer = nullptr;
+    bool closedByBox = false;
 
 protected:
+    void closeEvent(QCloseEvent* event) override {
+        closedByBox = true;
+        QMessageBox::closeEvent(event);
+    }
     void keyPressEvent(QKeyEvent* event) override {
         if (event->key() == Qt::Key_Escape && escapeAnswer) {
             escapeAnswer->click();
@@ -110,6 +115,8 @@ int ShowMessageDialog(QWidget* owner, const QString& text, int kind, MessageButt
     box.move(
         centredPosition(owner->window()->frameGeometry(), box.sizeHint(), screenSize(owner), true));
     box.exec();
+    if (box.closedByBox)
+        return kAnswerClosed;
     const QAbstractButton* clicked = box.clickedButton();
     if (clicked && clicked == yes)
         return kAnswerYes;

@@ -1,0 +1,125 @@
+// The one message dialog: its answers, its placement and the default error text.
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/dialog_geometry.h"
+#include "app/error_display.h"
+#include "app/message_dialog.h"
+
+using namespace quillo;
+
+static QString S(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+class TestMessageDialog : public QObject {
+    Q_OBJECT
+
+    // Answers the dialog that is about to open by clicking its button with the
+    // given caption, or by a key or its close box.
+    void answerNextBox(const std::function<void(QMessageBox*)>& act) {
+        QTimer::singleShot(0, this, [act] {
+            for (QWidget* w : QApplication::topLevelWidgets()) {
+                if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                    act(box);
+                    return;
+                }
+            }
+        });
+    }
+    static QAbstractButton* buttonWithText(QMessageBox* box, const QString& text) {
+        for (QAbstractButton* b : box->buttons())
+            if (b->text() == text)
+                return b;
+        return nullptr;
+    }
+
+private slots:
+    void placement_data() {
+        QTest::addColumn<QRect>("owner");
+        QTest::addColumn<QSize>("dialog");
+        QTest::addColumn<bool>("raise");
+        QTest::addColumn<QPoint>("expected");
+        const QSize screen(1024, 768);
+        Q_UNUSED(screen);
+        QTest::addRow("centred, halves truncated")
+            << QRect(199, 141, 687, 634) << QSize(301, 151) << true
+            << QPoint(199 + 343 - 150, 141 + 317 - 75);
+        QTest::addRow("pushed back from the right edge")
+            << QRect(900, 100, 200, 100) << QSize(300, 100) << true << QPoint(724, 100);
+        QTest::addRow("pushed back from the bottom")
+            << QRect(100, 700, 200, 100) << QSize(100, 200) << false << QPoint(150, 568);
+        QTest::addRow("message boxes are raised to 0")
+            << QRect(-300, -200, 100, 100) << QSize(200, 200) << true << QPoint(0, 0);
+        QTest::addRow("dialogs keep a negative place")
+            << QRect(-300, -200, 100, 100) << QSize(200, 200) << false << QPoint(-350, -250);
+    }
+    void placement() {
+        QFETCH(QRect, owner);
+        QFETCH(QSize, dialog);
+        QFETCH(bool, raise);
+        QFETCH(QPoint, expected);
+        QCOMPARE(centredPosition(owner, dialog, QSize(1024, 768), raise), expected);
+    }
+
+    void noOwnerShowsNothing() {
+        QCOMPARE(ShowMessageDialog(nullptr, S("x"), kMessageError, kButtonsOk), 0);
+        QCOMPARE(CentreFormOver(nullptr, nullptr), -1);
+    }
+
+    void preAnsweredQuestionsAreRecorded() {
+        QWidget owner;
+        setNextMessageAnswer(kAnswerNo);
+        QCOMPARE(ShowMessageDialog(&owner, S("消しますか？"), kMessageConfirmation, kButtonsYesNo),
+                 kAnswerNo);
+        QCOMPARE(lastShownMessage()->text, S("消しますか？"));
+        QCOMPARE(lastShownMessage()->kind, int(kMessageConfirmation));
+    }
+
+    void realDialogAnswers() {
+        QWidget owner;
+        owner.resize(400, 300);
+        owner.show();
+        answerNextBox([](QMessageBox* box) {
+            QCOMPARE(box->windowTitle(), S("確認"));
+            QCOMPARE(box->defaultButton()->text(), S("はい(&Y)"));
+            buttonWithText(box, S("いいえ(&N)"))->click();
+        });
+        QCOMPARE(ShowMessageDialog(&owner, S("q"), kMessageConfirmation, kButtonsYesNo), kAnswerNo);
+        answerNextBox([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
+        QCOMPARE(ShowMessageDialog(&owner, S("q"), kMessageConfirmation, kButtonsYesNo),
+                 kAnswerYes);
+        answerNextBox([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
+        QCOMPARE(ShowMessageDialog(&owner, S("q"), kMessageWarning, kButtonsYesNo), kAnswerNo);
+        answerNextBox([](QMessageBox* box) {
+            QCOMPARE(box->windowTitle(), S("情報"));
+            box->close();
+        });
+        QCOMPARE(ShowMessageDialog(&owner, S("i"), kMessageInformation, kButtonsOk), kAnswerClosed);
+        answerNextBox([](QMessageBox* box) {
+            QCOMPARE(box->windowTitle(), S("エラー"));
+            box->buttons().first()->click();
+        });
+        QCOMPARE(ShowMessageDialog(&owner, S("e"), kMessageError, kButtonsOk), kAnswerOk);
+    }
+
+    void errorTextGetsItsFullStop_data() {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("shown");
+        QTest::addRow("letter") << S("disk full") << S("disk full.");
+        QTest::addRow("already a stop") << S("done.") << S("done.");
+        QTest::addRow("Japanese stop sorts after") << S("失敗しました。") << S("失敗しました。.");
+        QTest::addRow("comma sorts before") << S("a,") << S("a,");
+        QTest::addRow("empty") << S("") << S("");
+    }
+    void errorTextGetsItsFullStop() {
+        QFETCH(QString, message);
+        QFETCH(QString, shown);
+        QCOMPARE(errorDisplayText(message), shown);
+    }
+};
+
+QTEST_MAIN(TestMessageDialog)
+#include "tst_message_dialog.moc"

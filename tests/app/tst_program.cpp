@@ -1,0 +1,87 @@
+// The real program: one instance at a time, and a clear end when the catalogue
+// cannot be opened.
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "files.h"
+
+static QString S(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+class TestProgram : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_dir;
+    QTemporaryDir m_runtime;
+
+    // The program keeps its files beside itself, so each run uses a copy in a
+    // folder of its own.
+    QString installCopy(const QString& folder) {
+        QDir().mkpath(folder);
+        const QString program = folder + S("/quillo");
+        QFile::remove(program);
+        QFile::copy(S(QUILLO_BIN), program);
+        return program;
+    }
+    void prepare(QProcess& process) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(S("QT_QPA_PLATFORM"), S("offscreen"));
+        env.insert(S("XDG_RUNTIME_DIR"), m_runtime.path());
+        process.setProcessEnvironment(env);
+    }
+
+private slots:
+    void initTestCase() {
+        QFile::setPermissions(m_runtime.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    void aSecondInstanceIsRefused() {
+        const QString program = installCopy(m_dir.filePath(S("one")));
+        QProcess first;
+        prepare(first);
+        first.start(program);
+        QVERIFY(first.waitForStarted());
+        // The first one holds the lock once it is up.
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_runtime.filePath(S("__QUILLO_APP"))), 20000);
+
+        QProcess second;
+        prepare(second);
+        second.start(program);
+        QVERIFY(second.waitForFinished(20000));
+        QCOMPARE(second.exitCode(), 1);
+        QVERIFY(
+            QString::fromUtf8(second.readAllStandardError()).contains(S("既に起動されています。")));
+        QCOMPARE(first.state(), QProcess::Running);
+
+        first.terminate();  // SIGTERM: the lock it leaves behind is stale
+        QVERIFY(first.waitForFinished(20000));
+        QProcess third;
+        prepare(third);
+        third.start(program);
+        QVERIFY(third.waitForStarted());
+        QTest::qWait(1500);
+        QCOMPARE(third.state(), QProcess::Running);  // the stale lock was taken over
+        third.kill();
+        third.waitForFinished();
+    }
+
+    void anUnopenableCatalogueEndsWithAMessage() {
+        const QString folder = m_dir.filePath(S("broken"));
+        const QString program = installCopy(folder);
+        quillo::test::writeFile(folder + S("/book.db"), QByteArray(4096, 'x'));
+        QProcess run;
+        prepare(run);
+        run.start(program);
+        QVERIFY(run.waitForFinished(20000));
+        QCOMPARE(run.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(run.exitCode(), 0);
+        const QString err = QString::fromUtf8(run.readAllStandardError());
+        QVERIFY2(err.contains(S("Quillo: ")) && err.contains(S("not a database")), qPrintable(err));
+        QVERIFY(!QFile::exists(folder + S("/quillo.Ini")));  // no main window ever closed
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProgram)
+#include "tst_program.moc"
