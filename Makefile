@@ -34,6 +34,7 @@ sanitize-test: deps
 
 bench: build
 	bench/compare.sh $(BUILD)
+	$(BUILD)/bench/quillo-gui-bench
 
 format: configure
 	cmake --build $(BUILD) --target format

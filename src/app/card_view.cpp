@@ -45,6 +45,10 @@ CardView::CardView(QWidget* parent) : QWidget(parent) {
     m_card->setProperty("tag", 0);
     m_card->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     m_card->setFixedSize(kCardWidth, kCardHeight);
+    // The card's fixed layout was drawn for the window font at 12 pixels.
+    QFont cardFont(QStringLiteral("ＭＳ Ｐゴシック"));
+    cardFont.setPixelSize(12);
+    m_card->setFont(cardFont);
     installEventFilter(this);
     m_card->installEventFilter(this);
 

@@ -3,11 +3,13 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include "app/message_dialog.h"
 #include "edit/date_text.h"
 #include "engine/engine_error.h"
+#include "platform/help_viewer.h"
 #include "store/tdm.h"
 
 namespace quillo {
@@ -50,6 +52,8 @@ TFormSetRecord::TFormSetRecord(TDM& store, QWidget* mainWindow)
     layout->addLayout(form);
     layout->addWidget(buttons);
     resize(459, 349);
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [] { HelpViewer::instance().showContext(13); });
 }
 
 void TFormSetRecord::setFieldLabel(int fieldNo, const QString& caption) {

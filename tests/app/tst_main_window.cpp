@@ -11,6 +11,11 @@
 #include "app/error_display.h"
 #include "app/main_window.h"
 #include "app/message_dialog.h"
+#include "platform/help_viewer.h"
+#include "widgets/about_box.h"
+
+#include <QDesktopServices>
+#include <QTextBrowser>
 #include "catalogue_generator.h"
 #include "edit/record_clipboard.h"
 #include "files.h"
@@ -25,6 +30,12 @@ static QString S(const char* text) {
 
 class TestMainWindow : public QObject {
     Q_OBJECT
+
+public slots:
+    void openLink(const QUrl& url) { m_opened << url.toString(); }
+
+private:
+    QStringList m_opened;
 
     std::unique_ptr<test::TempBookDb> m_db;
     std::unique_ptr<TDM> m_store;
@@ -361,6 +372,42 @@ private slots:
         m_window->grid()->setFocus();
         QTest::keyClick(m_window->grid(), Qt::Key_Delete, Qt::ShiftModifier);
         QCOMPARE(m_store->RecordCount(), 1);
+    }
+
+    void helpOpensAtItsContentsAndClosesWithTheWindow() {
+        openWindow();
+        trigger("menuHContents");
+        QTextBrowser* help = HelpViewer::instance().window();
+        QVERIFY(help && help->isVisible());
+        QVERIFY(help->source().toString().endsWith(S("index.html")));
+        QVERIFY(help->toPlainText().contains(S("更新適用")));
+        closeWindow();
+        QTRY_VERIFY(!HelpViewer::instance().window() ||
+                    !HelpViewer::instance().window()->isVisible());
+    }
+
+    void theAboutBoxOpensItsLinksOnlyWhenItIsNoSplash() {
+        openWindow();
+        QTRY_VERIFY(
+            !m_window->findChild<TFormAbout*>());  // the splash is gone after the first showing
+        QDesktopServices::setUrlHandler(S("https"), this, "openLink");
+        QDesktopServices::setUrlHandler(S("mailto"), this, "openLink");
+        m_opened.clear();
+        TFormAbout about(m_window.get());
+        about.showSplash();
+        QVERIFY(about.isSplash());
+        QVERIFY(!about.findChild<QPushButton*>(S("ButtonOK"))->isVisible());
+        auto* url = about.findChild<QLineEdit*>(S("EditURL"));
+        QTest::mouseClick(url, Qt::LeftButton);
+        QVERIFY(m_opened.isEmpty());
+        about.endSplash();
+        QCOMPARE(about.windowTitle(), S("バージョン情報"));
+        about.show();
+        QTest::mouseClick(url, Qt::LeftButton);
+        QTest::mouseClick(about.findChild<QLineEdit*>(S("EditMailAddress")), Qt::LeftButton);
+        QCOMPARE(m_opened, (QStringList{kAuthorUrl, S("mailto:") + kAuthorMail}));
+        QDesktopServices::unsetUrlHandler(S("https"));
+        QDesktopServices::unsetUrlHandler(S("mailto"));
     }
 
     void theOptionsWaitForPendingChanges() {

@@ -7,6 +7,9 @@
 #include "app/dialog_geometry.h"
 #include "app/error_display.h"
 #include "app/message_dialog.h"
+#include "app/remember_combo.h"
+
+#include <QComboBox>
 
 using namespace quillo;
 
@@ -103,6 +106,20 @@ private slots:
             box->buttons().first()->click();
         });
         QCOMPARE(ShowMessageDialog(&owner, S("e"), kMessageError, kButtonsOk), kAnswerOk);
+    }
+
+    void comboHistoryRemembersNewTexts() {
+        QComboBox combo;
+        combo.setEditable(true);
+        for (const char* text : {"夏目", "", "森", "夏目", "Mori", "mori"}) {
+            combo.setEditText(S(text));
+            QCOMPARE(RememberComboText(&combo), 0);
+        }
+        QStringList items;
+        for (int i = 0; i < combo.count(); ++i)
+            items << combo.itemText(i);
+        QCOMPARE(items, (QStringList{S("夏目"), S("森"), S("Mori"), S("mori")}));
+        QCOMPARE(RememberComboText(nullptr), -1);
     }
 
     void errorTextGetsItsFullStop_data() {
