@@ -321,6 +321,10 @@ void TFormMainWin::menuECopyClick() {
         return;
     for (int field : kCopyOrder)
         m_copyBuffer.setField(field, q.text(field));
+    BuildRecordClipboardText(m_copyBuffer, copyStyle());
+}
+
+CopyStyle TFormMainWin::copyStyle() const {
     CopyStyle style;
     style.CopyType = m_settings.CopyType;
     style.CopyAddLabel = m_settings.CopyAddLabel;
@@ -329,7 +333,7 @@ void TFormMainWin::menuECopyClick() {
     style.AddStringEnd = m_settings.AddStringEnd;
     style.SkipPoorField = m_settings.SkipPoorField;
     style.FieldLabels = m_settings.FieldLabels;
-    BuildRecordClipboardText(m_copyBuffer, style);
+    return style;
 }
 
 void TFormMainWin::menuEFirstClick() {

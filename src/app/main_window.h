@@ -10,6 +10,7 @@
 
 #include "csv/csv_exchange.h"
 #include "edit/record_copy.h"
+#include "edit/record_dialog.h"
 #include "settings/app_settings.h"
 #include "store/store_host.h"
 
@@ -23,7 +24,7 @@ class TFormAbout;
 
 // The main window: menus, tool bar, status bar and the two views of the live
 // query, and every command of the program.
-class TFormMainWin : public QMainWindow, public StoreHost {
+class TFormMainWin : public QMainWindow, public StoreHost, public RecordDialogHost {
     Q_OBJECT
 public:
     // The settings file defaults to the one beside the program.
@@ -42,6 +43,10 @@ public:
     void RefreshNavigation() override;
     void FillCard() override;
     int AskConfirmation(const QString& text) override;
+
+    // RecordDialogHost
+    RecordCopyBuffer& copyBuffer() override { return m_copyBuffer; }
+    CopyStyle copyStyle() const override;
 
     void ShowStatusText(const QString& text);
     void ShowViewType(int view);

@@ -293,12 +293,7 @@ void TFormMainWin::buildViews() {
     stack->addWidget(m_card);
     setCentralWidget(m_panelBase);
 
-    m_recordDialog = new TFormSetRecord(m_store, this);
-    m_recordDialog->onClosed = [this](bool pending) {
-        if (pending)
-            SetPendingMode(true);
-        RefreshRecordStatus();
-    };
+    m_recordDialog = new TFormSetRecord(m_store, *this, this);
 }
 
 void TFormMainWin::applyWindowFonts() {

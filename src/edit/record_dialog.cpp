@@ -1,14 +1,16 @@
 #include "edit/record_dialog.h"
 
-#include <QDialogButtonBox>
-#include <QFormLayout>
-#include <QPushButton>
+#include <QContextMenuEvent>
+#include <QFrame>
+#include <QKeyEvent>
 #include <QShortcut>
-#include <QVBoxLayout>
 
 #include "app/message_dialog.h"
 #include "edit/date_text.h"
+#include "edit/record_clipboard.h"
+#include "edit/sjis_limit.h"
 #include "engine/engine_error.h"
+#include "platform/busy_cursor.h"
 #include "platform/help_viewer.h"
 #include "store/tdm.h"
 
@@ -16,44 +18,187 @@ namespace quillo {
 
 namespace {
 
-const QString kAddCaption = QStringLiteral("レコード追加");
+const QString kFieldHint = QStringLiteral("項目データを入力、変更します。");
+const QString kWesternCaption = QStringLiteral("西");
+const QString kEraCaption = QStringLiteral("和");
 
-// The fields in the order the dialog shows them.
-constexpr std::array<int, 13> kDialogOrder = {
+// The lists, in the order their stored values are read.
+constexpr std::array<int, 8> kListFields = {
+    FieldNo::Writer,  FieldNo::Writer2,    FieldNo::Writer3,   FieldNo::Writer4,
+    FieldNo::Writer5, FieldNo::Translator, FieldNo::Publisher, FieldNo::Kind};
+
+// The fields in the order they are loaded and saved.
+constexpr std::array<int, 13> kSaveOrder = {
     FieldNo::Title,   FieldNo::SubTitle, FieldNo::Writer,     FieldNo::Writer2,   FieldNo::Writer3,
     FieldNo::Writer4, FieldNo::Writer5,  FieldNo::Translator, FieldNo::Publisher, FieldNo::Kind,
     FieldNo::PubDate, FieldNo::BuyDate,  FieldNo::Memo};
 
+struct Place {
+    int fieldNo;
+    const char* control;
+    const char* label;
+    int labelRight, top, left, width, height;
+};
+
+// The form, 459 x 349: title and subtitle across, writers on the left,
+// translator, publisher, kind and the dates on the right, the memo below.
+const Place kPlaces[] = {
+    {FieldNo::Title, "EditTitle", "LabelTitle", 84, 8, 88, 362, 21},
+    {FieldNo::SubTitle, "EditSubTitle", "LabelSubTitle", 84, 34, 88, 362, 21},
+    {FieldNo::Writer, "ComboBoxWriter", "LabelWriter", 84, 64, 88, 132, 21},
+    {FieldNo::Writer2, "ComboBoxWriter2", "LabelWriter2", 84, 90, 88, 132, 21},
+    {FieldNo::Writer3, "ComboBoxWriter3", "LabelWriter3", 84, 116, 88, 132, 21},
+    {FieldNo::Writer4, "ComboBoxWriter4", "LabelWriter4", 84, 142, 88, 132, 21},
+    {FieldNo::Writer5, "ComboBoxWriter5", "LabelWriter5", 84, 168, 88, 132, 21},
+    {FieldNo::Translator, "ComboBoxTranslator", "LabelTranslator", 310, 64, 314, 136, 21},
+    {FieldNo::Publisher, "ComboBoxPublish", "LabelPublish", 310, 90, 314, 136, 21},
+    {FieldNo::Kind, "ComboBoxKind", "LabelKind", 310, 116, 314, 136, 21},
+    {FieldNo::PubDate, "MaskEditPubDate", "LabelPubDate", 310, 142, 314, 108, 21},
+    {FieldNo::BuyDate, "MaskEditBuyDate", "LabelBuyDate", 310, 168, 314, 108, 21},
+    {FieldNo::Memo, "MemoMemo", "LabelMemo", 84, 196, 88, 362, 100},
+};
+
 }  // namespace
 
-TFormSetRecord::TFormSetRecord(TDM& store, QWidget* mainWindow)
-    : QDialog(mainWindow), m_store(store), m_mainWindow(mainWindow) {
+TFormSetRecord::TFormSetRecord(TDM& store, RecordDialogHost& host, QWidget* mainWindow)
+    : QDialog(mainWindow,
+              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint),
+      m_store(store),
+      m_host(host),
+      m_mainWindow(mainWindow) {
     setObjectName(QStringLiteral("TFormSetRecord"));
-    auto* form = new QFormLayout;
-    for (int fieldNo : kDialogOrder) {
-        const BookFieldInfo& info = bookField(fieldNo);
-        auto* label =
-            new QLabel(QString::fromUtf8(info.defaultLabel) + QString::fromUtf8(info.mnemonic));
-        label->setObjectName(QStringLiteral("Label") + QString::fromLatin1(info.column));
-        auto* edit = new QLineEdit;
-        edit->setObjectName(QStringLiteral("Edit") + QString::fromLatin1(info.column));
-        label->setBuddy(edit);
-        form->addRow(label, edit);
-        m_labels[static_cast<size_t>(fieldNo)] = label;
-        m_edits[static_cast<size_t>(fieldNo)] = edit;
-    }
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    buttons->button(QDialogButtonBox::Ok)->setObjectName(QStringLiteral("ButtonOK"));
-    buttons->button(QDialogButtonBox::Cancel)->setObjectName(QStringLiteral("ButtonCancel"));
-    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("キャンセル"));
-    connect(buttons, &QDialogButtonBox::accepted, this, &TFormSetRecord::ButtonOKClick);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(form);
-    layout->addWidget(buttons);
-    resize(459, 349);
+    setWindowTitle(QStringLiteral("レコード設定"));
+    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
+    font.setPixelSize(12);
+    setFont(font);
+    setFixedSize(459, 349);
+    build();
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [] { HelpViewer::instance().showContext(13); });
+    FillDropDownLists();
+}
+
+void TFormSetRecord::build() {
+    QWidget* previous = nullptr;
+    for (const Place& p : kPlaces) {
+        const BookFieldInfo& info = bookField(p.fieldNo);
+        QWidget* control = nullptr;
+        if (p.fieldNo == FieldNo::Memo) {
+            auto* memo = new QPlainTextEdit(this);
+            memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+            memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+            limitPlainTextToSjis(memo, info.inputLimitBytes);
+            control = memo;
+        } else if (isDateField(p.fieldNo)) {
+            auto* date = new DateMaskEdit(this);
+            auto* button = new QPushButton(kWesternCaption, this);
+            const int tag = p.fieldNo == FieldNo::PubDate ? 1 : 2;
+            button->setObjectName(tag == 1 ? QStringLiteral("ButtonPubDateChange")
+                                           : QStringLiteral("ButtonBuyDateChange"));
+            button->setProperty("tag", tag);
+            button->setAutoDefault(false);
+            button->setGeometry(p.left + p.width + 4, p.top, 25, p.height);
+            connect(button, &QPushButton::clicked, this,
+                    [this, tag] { ButtonDateChangeClick(tag); });
+            (tag == 1 ? m_pubDate : m_buyDate) = date;
+            (tag == 1 ? m_pubDateButton : m_buyDateButton) = button;
+            control = date;
+        } else if (p.fieldNo == FieldNo::Title || p.fieldNo == FieldNo::SubTitle) {
+            auto* edit = new QLineEdit(this);
+            edit->setValidator(new SjisLimitValidator(info.inputLimitBytes, edit));
+            connect(edit, &QLineEdit::returnPressed, this, &TFormSetRecord::ButtonOkClick);
+            control = edit;
+        } else {
+            auto* list = new QComboBox(this);
+            list->setEditable(true);
+            list->setInsertPolicy(QComboBox::NoInsert);
+            list->setValidator(new SjisLimitValidator(info.inputLimitBytes, list));
+            connect(list->lineEdit(), &QLineEdit::returnPressed, this,
+                    &TFormSetRecord::ButtonOkClick);
+            control = list;
+        }
+        control->setObjectName(QString::fromLatin1(p.control));
+        control->setToolTip(kFieldHint);
+        control->setGeometry(p.left, p.top, p.width, p.height);
+        // The tag-1 fields keep their own text menus; the lists always do.
+        control->setProperty("tag", isDateField(p.fieldNo) || p.fieldNo == FieldNo::Title ||
+                                            p.fieldNo == FieldNo::SubTitle ||
+                                            p.fieldNo == FieldNo::Memo
+                                        ? 1
+                                        : 0);
+        m_controls[static_cast<size_t>(p.fieldNo)] = control;
+
+        auto* label = new QLabel(
+            QString::fromUtf8(info.defaultLabel) + QString::fromUtf8(info.mnemonic), this);
+        label->setObjectName(QString::fromLatin1(p.label));
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setBuddy(control);
+        label->setGeometry(0, p.top, p.labelRight, p.height);
+        label->installEventFilter(this);
+        m_labels[static_cast<size_t>(p.fieldNo)] = label;
+
+        if (previous)
+            QWidget::setTabOrder(previous, control);
+        previous = control;
+        if (isDateField(p.fieldNo)) {
+            QPushButton* button = p.fieldNo == FieldNo::PubDate ? m_pubDateButton : m_buyDateButton;
+            QWidget::setTabOrder(previous, button);
+            previous = button;
+        }
+    }
+
+    auto* bevel = new QFrame(this);
+    bevel->setFrameShape(QFrame::HLine);
+    bevel->setFrameShadow(QFrame::Sunken);
+    bevel->setGeometry(8, 306, 443, 2);
+    auto button = [this](const char* name, const QString& caption, const QString& hint, int left) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setToolTip(hint);
+        b->setGeometry(left, 316, 84, 25);
+        return b;
+    };
+    QPushButton* add = button("ButtonAddNew", QStringLiteral("追加(&A)"),
+                              QStringLiteral("入力、変更を確定し、レコードの追加を行います。"), 8);
+    QPushButton* ok = button("ButtonOK", QStringLiteral("&OK"),
+                             QStringLiteral("入力、変更を確定し、ダイアログを閉じます。"), 275);
+    QPushButton* cancel = button("ButtonCancel", QStringLiteral("キャンセル"),
+                                 QStringLiteral("入力、変更を取消しダイアログを閉じます。"), 367);
+    add->setAutoDefault(false);
+    cancel->setAutoDefault(false);
+    ok->setDefault(true);
+    QWidget::setTabOrder(previous, add);
+    QWidget::setTabOrder(add, ok);
+    QWidget::setTabOrder(ok, cancel);
+    connect(add, &QPushButton::clicked, this, &TFormSetRecord::ButtonAddNewClick);
+    connect(ok, &QPushButton::clicked, this, &TFormSetRecord::ButtonOkClick);
+    connect(cancel, &QPushButton::clicked, this, &TFormSetRecord::ButtonCancelClick);
+
+    m_popupMenu2 = new QMenu(this);
+    m_popupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+    auto entry = [this](const char* name, const QString& caption, const QString& hint,
+                        void (TFormSetRecord::*slot)()) {
+        QAction* action = m_popupMenu2->addAction(caption);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setStatusTip(hint);
+        action->setToolTip(hint);
+        connect(action, &QAction::triggered, this, slot);
+        return action;
+    };
+    entry("menuP2Copy", QStringLiteral("レコードデータをコピー(&C)"),
+          QStringLiteral("レコードデータをクリップボードにコピーします。"),
+          &TFormSetRecord::menuP2CopyClick);
+    m_paste = entry("menuP2Paste", QStringLiteral("レコードデータを貼り付け(&P)"),
+                    QStringLiteral("レコードデータをクリップボードから貼り付けます。"),
+                    &TFormSetRecord::menuP2PasteClick);
+    entry("menuP2Clear", QStringLiteral("レコードデータをクリア(&L)"),
+          QStringLiteral("レコードデータをクリアします。"), &TFormSetRecord::menuP2ClearClick);
+    connect(m_popupMenu2, &QMenu::aboutToShow, this, &TFormSetRecord::PopupMenu2Popup);
+}
+
+QPushButton* TFormSetRecord::dateButton(int fieldNo) const {
+    return fieldNo == FieldNo::PubDate ? m_pubDateButton : m_buyDateButton;
 }
 
 void TFormSetRecord::setFieldLabel(int fieldNo, const QString& caption) {
@@ -61,61 +206,231 @@ void TFormSetRecord::setFieldLabel(int fieldNo, const QString& caption) {
         label->setText(caption);
 }
 
-bool TFormSetRecord::isAddMode() const {
-    return windowTitle() == kAddCaption;
+QString TFormSetRecord::controlText(int fieldNo) const {
+    QWidget* c = control(fieldNo);
+    if (auto* date = qobject_cast<DateMaskEdit*>(c))
+        return date->dateText();
+    if (auto* edit = qobject_cast<QLineEdit*>(c))
+        return edit->text();
+    if (auto* list = qobject_cast<QComboBox*>(c))
+        return list->currentText();
+    if (auto* memo = qobject_cast<QPlainTextEdit*>(c))
+        return memo->toPlainText();
+    return QString();
+}
+
+void TFormSetRecord::setControlText(int fieldNo, const QString& text) {
+    QWidget* c = control(fieldNo);
+    if (auto* date = qobject_cast<DateMaskEdit*>(c))
+        date->setDateText(text);
+    else if (auto* edit = qobject_cast<QLineEdit*>(c))
+        edit->setText(text);
+    else if (auto* list = qobject_cast<QComboBox*>(c))
+        list->setEditText(text);
+    else if (auto* memo = qobject_cast<QPlainTextEdit*>(c))
+        memo->setPlainText(text);
+}
+
+void TFormSetRecord::FillDropDownLists() {
+    CursorHookDetach detached(m_store);
+    for (int field : kListFields) {
+        QStringList values;
+        m_store.GetDistinctValues(field, &values);
+        if (values.isEmpty())
+            continue;  // a column without values keeps its list
+        auto* list = static_cast<QComboBox*>(control(field));
+        const QString text = list->currentText();
+        list->clear();
+        list->addItems(values);
+        list->setEditText(text);
+    }
+}
+
+// ---- showing
+
+void TFormSetRecord::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TFormSetRecord::FormShow() {
+    BusyCursor busy;
+    m_cancelled = false;
+    CentreFormOver(m_mainWindow, this);
+    resetDateForms();
+    if (windowTitle() == kEditCaption)
+        LoadControlsFromRecord();
+    else
+        ClearControls();
+    control(FieldNo::Title)->setFocus();
+}
+
+void TFormSetRecord::resetDateForms() {
+    for (DateMaskEdit* date : {m_pubDate, m_buyDate})
+        date->setForm(DateForm::Western);
+    m_pubDateButton->setText(kWesternCaption);
+    m_buyDateButton->setText(kWesternCaption);
 }
 
 void TFormSetRecord::LoadControlsFromRecord() {
     const CachedDataset& q = m_store.QueryBook();
-    for (int fieldNo : kDialogOrder) {
-        const QString text = q.text(fieldNo);
-        m_edits[static_cast<size_t>(fieldNo)]->setText(isDateField(fieldNo) ? FormatDateText(text)
-                                                                            : text);
-    }
+    for (int field : kSaveOrder)
+        setControlText(field, isDateField(field) ? FormatDateText(q.text(field)) : q.text(field));
 }
 
+void TFormSetRecord::ClearControls() {
+    for (int field : kSaveOrder)
+        setControlText(field, QString());
+}
+
+// ---- saving
+
 bool TFormSetRecord::SaveControlsToRecord() {
-    CachedDataset& q = m_store.QueryBook();
-    if (m_edits[FieldNo::Title]->text().isEmpty()) {
-        ShowMessageDialog(this, QStringLiteral("項目 \"書名\" は必須項目です。"), kMessageWarning,
+    if (controlText(FieldNo::Title).isEmpty()) {
+        ShowMessageDialog(this, QStringLiteral("項目 \"書名\" は必須項目です。"), kMessageError,
                           kButtonsOk);
         return false;
     }
+    CursorHookDetach detached(m_store);
+    CachedDataset& q = m_store.QueryBook();
     try {
-        for (int fieldNo : kDialogOrder) {
-            const QString text = m_edits[static_cast<size_t>(fieldNo)]->text();
-            q.setText(fieldNo,
-                      isDateField(fieldNo) ? DateTextToStore(text, DateForm::Western) : text);
+        q.edit();
+        for (int field : kSaveOrder) {
+            QString text = controlText(field);
+            if (isDateField(field)) {
+                const auto* date = static_cast<DateMaskEdit*>(control(field));
+                text = DateTextToStore(text, date->form());
+            }
+            q.setText(field, text);
         }
         q.post();
     } catch (const EngineError& e) {
+        // The dialog stays open with what the user typed.
         ShowMessageDialog(this, e.message(), kMessageError, kButtonsOk);
         return false;
     }
+    m_host.RefreshRecordStatus();
     return true;
 }
 
-void TFormSetRecord::ButtonOKClick() {
-    if (SaveControlsToRecord())
-        accept();
+void TFormSetRecord::ButtonOkClick() {
+    if (!SaveControlsToRecord())
+        return;
+    accept();
 }
 
-int TFormSetRecord::exec() {
-    CentreFormOver(m_mainWindow, this);
-    LoadControlsFromRecord();
-    m_edits[FieldNo::Title]->setFocus();
-    const int result = QDialog::exec();
-    CachedDataset& q = m_store.QueryBook();
-    if (result != QDialog::Accepted) {
-        // A new row is discarded; an edit returns to what it was.
+void TFormSetRecord::ButtonAddNewClick() {
+    if (!SaveControlsToRecord())
+        return;
+    m_store.AppendRecord();
+    setWindowTitle(kAddCaption);
+    resetDateForms();
+    ClearControls();
+    control(FieldNo::Title)->setFocus();
+}
+
+void TFormSetRecord::ButtonCancelClick() {
+    reject();
+}
+
+void TFormSetRecord::reject() {
+    // Cancel, Escape and the close box alike: a new row is discarded, and an edit
+    // (also one whose save failed part-way) returns to the stored values.
+    if (!m_cancelled) {
+        m_cancelled = true;
+        hide();
+        CachedDataset& q = m_store.QueryBook();
         if (q.state() == DatasetState::Insert)
             m_store.DeleteCurrent(false);
         else
             q.cancel();
     }
-    if (onClosed)
-        onClosed(q.updatesPending());
-    return result;
+    QDialog::reject();
+}
+
+void TFormSetRecord::done(int result) {
+    QDialog::done(result);
+    // Every closing: changes held by the store put the main window into pending mode.
+    if (m_store.QueryBook().updatesPending())
+        m_host.SetPendingMode(true);
+}
+
+// ---- dates
+
+void TFormSetRecord::ButtonDateChangeClick(int tag) {
+    if (tag == 1)
+        ToggleDateForm(m_pubDate, m_pubDateButton);
+    else
+        ToggleDateForm(m_buyDate, m_buyDateButton);
+}
+
+void TFormSetRecord::ToggleDateForm(DateMaskEdit* field, QPushButton* button) {
+    const QString text = field->dateText();  // read before the mask changes
+    if (button->text() == kWesternCaption) {
+        button->setText(kEraCaption);
+        field->setForm(DateForm::Era);
+        field->setDateText(WesternToEraText(text));
+    } else {
+        button->setText(kWesternCaption);
+        field->setForm(DateForm::Western);
+        field->setDateText(EraToWesternText(text));
+    }
+    field->setFocus();
+}
+
+void TFormSetRecord::setDateField(int fieldNo, const QString& text) {
+    // A pasted date keeps its form: an era text switches the field to the era form
+    // and a Western text to the Western form, so nothing is lost or garbled.
+    auto* field = static_cast<DateMaskEdit*>(control(fieldNo));
+    QPushButton* button = dateButton(fieldNo);
+    const bool era = !text.isEmpty() && text.at(0).isLetter();
+    const bool western = !text.isEmpty() && text.at(0).isDigit();
+    if (era && field->form() != DateForm::Era) {
+        field->setForm(DateForm::Era);
+        button->setText(kEraCaption);
+    } else if (western && field->form() != DateForm::Western) {
+        field->setForm(DateForm::Western);
+        button->setText(kWesternCaption);
+    }
+    field->setDateText(IsEmptyDateText(text) ? QString() : text);
+}
+
+// ---- the record menu
+
+bool TFormSetRecord::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ContextMenu && qobject_cast<QLabel*>(watched)) {
+        m_popupMenu2->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TFormSetRecord::PopupMenu2Popup() {
+    m_paste->setEnabled(ReadRecordFromClipboard(m_host.copyBuffer()));
+}
+
+void TFormSetRecord::menuP2CopyClick() {
+    RecordCopyBuffer& buffer = m_host.copyBuffer();
+    for (int field : kSaveOrder)
+        buffer.setField(field, controlText(field));
+    BuildRecordClipboardText(buffer, m_host.copyStyle());
+}
+
+void TFormSetRecord::menuP2PasteClick() {
+    RecordCopyBuffer& buffer = m_host.copyBuffer();
+    if (!ReadRecordFromClipboard(buffer))
+        return;
+    for (int field : kSaveOrder) {
+        if (isDateField(field))
+            setDateField(field, buffer.field(field));
+        else
+            setControlText(field, buffer.field(field));
+    }
+}
+
+void TFormSetRecord::menuP2ClearClick() {
+    ClearControls();
+    control(FieldNo::Title)->setFocus();
 }
 
 }  // namespace quillo

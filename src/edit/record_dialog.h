@@ -1,44 +1,90 @@
 #pragma once
 
+#include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <array>
-#include <functional>
 
+#include "edit/date_mask_edit.h"
+#include "edit/record_copy.h"
 #include "store/book_record.h"
 
 namespace quillo {
 
 class TDM;
 
-// The record dialog in its first, plain form: one line per field, OK and Cancel.
-// The caption chooses the mode: "レコード追加" adds, "レコード編集" edits the
-// current row of the live query.
+// What the record dialog needs of the main window.
+class RecordDialogHost {
+public:
+    virtual ~RecordDialogHost() = default;
+    virtual void RefreshRecordStatus() = 0;
+    virtual void SetPendingMode(bool on) = 0;
+    virtual RecordCopyBuffer& copyBuffer() = 0;
+    virtual CopyStyle copyStyle() const = 0;
+};
+
+inline const QString kEditCaption = QStringLiteral("レコード編集");
+inline const QString kAddCaption = QStringLiteral("レコード追加");
+
+// The dialog in which a book is edited or added. The caption holds the mode:
+// "レコード編集" edits the current row of the live query, anything else adds.
 class TFormSetRecord : public QDialog {
     Q_OBJECT
 public:
-    TFormSetRecord(TDM& store, QWidget* mainWindow);
+    TFormSetRecord(TDM& store, RecordDialogHost& host, QWidget* mainWindow);
 
     void setFieldLabel(int fieldNo, const QString& caption);
-    QLineEdit* field(int fieldNo) const { return m_edits[static_cast<size_t>(fieldNo)]; }
-    void FillDropDownLists() {}
+    void FillDropDownLists();
 
-    // Called when the dialog has closed: whether the live query holds changes.
-    std::function<void(bool pending)> onClosed;
+    // The control that edits a field: a QLineEdit, QComboBox, DateMaskEdit or
+    // QPlainTextEdit.
+    QWidget* control(int fieldNo) const { return m_controls[static_cast<size_t>(fieldNo)]; }
+    QString controlText(int fieldNo) const;
+    void setControlText(int fieldNo, const QString& text);
+    QPushButton* dateButton(int fieldNo) const;
+    QMenu* recordMenu() const { return m_popupMenu2; }
 
-    int exec() override;
+    void ButtonOkClick();
+    void ButtonAddNewClick();
+    void ButtonCancelClick();
+    void ButtonDateChangeClick(int tag);
+    void PopupMenu2Popup();
+    void menuP2CopyClick();
+    void menuP2PasteClick();
+    void menuP2ClearClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void reject() override;
+    void done(int result) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    bool isAddMode() const;
+    void build();
+    void FormShow();
+    void resetDateForms();
     void LoadControlsFromRecord();
+    void ClearControls();
     bool SaveControlsToRecord();
-    void ButtonOKClick();
+    void ToggleDateForm(DateMaskEdit* field, QPushButton* button);
+    void setDateField(int fieldNo, const QString& text);
 
     TDM& m_store;
+    RecordDialogHost& m_host;
     QWidget* m_mainWindow;
+    std::array<QWidget*, kFieldCount> m_controls{};
     std::array<QLabel*, kFieldCount> m_labels{};
-    std::array<QLineEdit*, kFieldCount> m_edits{};
+    DateMaskEdit* m_pubDate = nullptr;
+    DateMaskEdit* m_buyDate = nullptr;
+    QPushButton* m_pubDateButton = nullptr;
+    QPushButton* m_buyDateButton = nullptr;
+    QMenu* m_popupMenu2 = nullptr;
+    QAction* m_paste = nullptr;
+    bool m_cancelled = false;
 };
 
 }  // namespace quillo
