@@ -410,7 +410,8 @@ void TFormMainWin::syncGridToCursor() {
 }
 
 void TFormMainWin::gridRowSelected(int row) {
-    if (m_syncingGrid || row < 0)
+    // While the record dialog works on the current row, the grid never moves it.
+    if (m_syncingGrid || row < 0 || m_recordDialog->isVisible())
         return;
     m_syncingGrid = true;
     runGuarded([this, row] { m_store.QueryBook().moveTo(row); });

@@ -42,6 +42,8 @@ void DateMaskEdit::setDateText(const QString& text) {
     value.replace(QLatin1Char(' '), QLatin1Char('_'));
     setText(value);
     setModified(false);
+    setCursorPosition(0);
+    m_textAtFocus = dateText();
 }
 
 bool DateMaskEdit::missesRequiredPlace() const {
@@ -49,9 +51,13 @@ bool DateMaskEdit::missesRequiredPlace() const {
 }
 
 void DateMaskEdit::focusInEvent(QFocusEvent* event) {
-    if (event->reason() != Qt::PopupFocusReason)
+    // Coming back after a refused exit keeps the text to undo to.
+    if (event->reason() != Qt::PopupFocusReason && !isModified())
         m_textAtFocus = dateText();
     QLineEdit::focusInEvent(event);
+    // Typing starts at the first place, as in any fixed-width field.
+    if (event->reason() != Qt::MouseFocusReason && event->reason() != Qt::PopupFocusReason)
+        setCursorPosition(0);
 }
 
 void DateMaskEdit::focusOutEvent(QFocusEvent* event) {

@@ -336,14 +336,16 @@ void TFormSetRecord::ButtonCancelClick() {
 void TFormSetRecord::reject() {
     // Cancel, Escape and the close box alike: a new row is discarded, and an edit
     // (also one whose save failed part-way) returns to the stored values.
+    // The row is dealt with before the dialog hides: once the main window has the
+    // focus back, nothing may move the live query off the row first.
     if (!m_cancelled) {
         m_cancelled = true;
-        hide();
         CachedDataset& q = m_store.QueryBook();
         if (q.state() == DatasetState::Insert)
             m_store.DeleteCurrent(false);
         else
             q.cancel();
+        hide();
     }
     QDialog::reject();
 }

@@ -57,10 +57,12 @@ public:
     void menuP2PasteClick();
     void menuP2ClearClick();
 
-protected:
-    void showEvent(QShowEvent* event) override;
+    // Cancel, Escape and the close box all end here.
     void reject() override;
     void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

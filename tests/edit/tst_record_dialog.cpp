@@ -1,0 +1,356 @@
+// The record dialog end to end, opened by the main window's commands over a real
+// database file, with its questions pre-answered.
+#include <QApplication>
+#include <QClipboard>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/main_window.h"
+#include "app/message_dialog.h"
+#include "edit/date_text.h"
+#include "edit/record_clipboard.h"
+#include "edit/record_dialog.h"
+#include "store/tdm.h"
+#include "test_db.h"
+
+using namespace quillo;
+
+static QString S(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+// Types any text, one character (or surrogate pair) a key, as an input method would.
+static void typeText(QWidget* widget, const QString& text) {
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype length = text.at(i).isHighSurrogate() ? 2 : 1;
+        const QString ch = text.mid(i, length);
+        i += length - 1;
+        QTest::sendKeyEvent(QTest::Press, widget, Qt::Key_unknown, ch, Qt::NoModifier);
+        QTest::sendKeyEvent(QTest::Release, widget, Qt::Key_unknown, ch, Qt::NoModifier);
+    }
+}
+
+class TestRecordDialog : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TempBookDb> m_db;
+    std::unique_ptr<TDM> m_store;
+    std::unique_ptr<TFormMainWin> m_window;
+    int m_beeps = 0;
+
+    TFormSetRecord* dialog() { return m_window->recordDialog(); }
+    QLineEdit* line(int field) {
+        QWidget* c = dialog()->control(field);
+        if (auto* list = qobject_cast<QComboBox*>(c))
+            return list->lineEdit();
+        return qobject_cast<QLineEdit*>(c);
+    }
+    void type(int field, const QString& text) {
+        if (field == FieldNo::Memo)
+            typeText(dialog()->control(field), text);
+        else
+            typeText(line(field), text);
+    }
+    void click(const char* button) {
+        QTest::mouseClick(dialog()->findChild<QPushButton*>(QString::fromLatin1(button)),
+                          Qt::LeftButton);
+    }
+    // Runs the command; `act` works in the dialog while it is open and must close it.
+    void withDialog(const char* command, const std::function<void()>& act) {
+        bool ran = false;
+        QTimer::singleShot(0, this, [&] {
+            QVERIFY(dialog()->isVisible());
+            QApplication::setActiveWindow(dialog());
+            QVERIFY(dialog()->isActiveWindow());
+            act();
+            ran = true;
+            if (dialog()->isVisible())
+                dialog()->reject();  // never leave the test waiting on a dialog
+        });
+        m_window->findChild<QAction*>(QString::fromLatin1(command))->trigger();
+        QVERIFY(ran);
+    }
+    QStringList table(const char* columns) {
+        return test::rows(
+            QStringLiteral("select %1 from quillo order by ID").arg(QString::fromLatin1(columns)));
+    }
+    void apply() { m_window->findChild<QAction*>(S("menuFApply"))->trigger(); }
+
+private slots:
+    void init() {
+        m_db = std::make_unique<test::TempBookDb>();
+        test::exec(S(
+            "insert into quillo (ID, Title, Writer, Publisher, PubDate) values"
+            " (1, '草枕', '夏目漱石', '新潮社', '1906-09-01'), (2, '舞姫', '森鴎外', NULL, NULL)"));
+        m_store = std::make_unique<TDM>(nullptr);
+        m_window = std::make_unique<TFormMainWin>(*m_store, m_db->folder() + S("/quillo.Ini"));
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_beeps = 0;
+        setDateBeep([this] { ++m_beeps; });
+        clearShownMessages();
+    }
+    void cleanup() {
+        m_window.reset();
+        m_store.reset();
+        m_db.reset();
+    }
+
+    void addNextTwiceThenCancelKeepsTwoBooks() {
+        withDialog("menuEAdd", [&] {
+            QCOMPARE(dialog()->windowTitle(), kAddCaption);
+            type(FieldNo::Title, S("一冊目"));
+            click("ButtonAddNew");
+            type(FieldNo::Title, S("二冊目"));
+            dialog()->ButtonDateChangeClick(1);
+            click("ButtonAddNew");
+            QCOMPARE(dialog()->windowTitle(), kAddCaption);
+            QCOMPARE(dialog()->controlText(FieldNo::Title), QString());
+            QCOMPARE(dialog()->dateButton(FieldNo::PubDate)->text(), S("西"));
+            QCOMPARE(dialog()->controlText(FieldNo::PubDate), S("    /  /  "));
+            type(FieldNo::Title, S("三冊目"));
+            click("ButtonCancel");
+        });
+        QCOMPARE(m_store->RecordCount(), 4);
+        QVERIFY(m_window->pendingMode());
+        apply();
+        QCOMPARE(table("ID, Title"),
+                 (QStringList{S("1|草枕"), S("2|舞姫"), S("3|一冊目"), S("4|二冊目")}));
+        withDialog("menuEAdd", [&] {
+            QCOMPARE(m_store->QueryBook().integer(0), 6);  // 5 went with the cancelled book
+            click("ButtonCancel");
+        });
+        QCOMPARE(m_store->RecordCount(), 4);
+    }
+
+    void cancelAfterEditingLeavesTheBookAsStored() {
+        const QStringList before = table("*");
+        withDialog("menuEEdit", [&] {
+            QCOMPARE(dialog()->windowTitle(), kEditCaption);
+            QCOMPARE(dialog()->controlText(FieldNo::Writer),
+                     m_store->QueryBook().text(FieldNo::Writer));
+            for (int field : {int(FieldNo::Title), int(FieldNo::Writer), int(FieldNo::Kind)})
+                type(field, S("変更"));
+            dialog()->setControlText(FieldNo::Memo, S("メモ"));
+            click("ButtonCancel");
+        });
+        QVERIFY(!m_store->QueryBook().updatesPending());
+        QVERIFY(!m_window->pendingMode());
+        apply();
+        QCOMPARE(table("*"), before);
+    }
+
+    void theTitleIsRequiredButABlankIsATitle() {
+        withDialog("menuEAdd", [&] {
+            setNextMessageAnswer(kAnswerOk);
+            click("ButtonOK");
+            QCOMPARE(lastShownMessage()->text, S("項目 \"書名\" は必須項目です。"));
+            QCOMPARE(lastShownMessage()->kind, int(kMessageError));
+            QVERIFY(dialog()->isVisible());
+            type(FieldNo::Title, S(" "));
+            click("ButtonOK");
+            QVERIFY(!dialog()->isVisible());
+        });
+        apply();
+        QCOMPARE(test::scalar(S("select count(*) from quillo where Title = ' '")), 1);
+    }
+
+    void eraDatesAreStoredAsWesternDates() {
+        withDialog("menuEAdd", [&] {
+            type(FieldNo::Title, S("和暦の本"));
+            dialog()->ButtonDateChangeClick(1);
+            QCOMPARE(dialog()->dateButton(FieldNo::PubDate)->text(), S("和"));
+            type(FieldNo::PubDate, S("h110315"));
+            QCOMPARE(dialog()->controlText(FieldNo::PubDate), S("H11/03/15"));
+            dialog()->ButtonDateChangeClick(2);  // an empty era field: no date, no beep
+            QCOMPARE(dialog()->controlText(FieldNo::BuyDate), S("   /  /  "));
+            click("ButtonOK");
+        });
+        QCOMPARE(m_beeps, 0);
+        apply();
+        QCOMPARE(test::rows(S("select PubDate, BuyDate from quillo where Title = '和暦の本'")),
+                 QStringList{S("1999-03-15|<null>")});
+    }
+
+    void switchingTheFormConvertsTheDate() {
+        withDialog("menuEEdit", [&] {
+            dialog()->ButtonDateChangeClick(1);
+            // 1906 is before the eras the calendar covers: no era text, no beep.
+            QCOMPARE(dialog()->controlText(FieldNo::PubDate), S("   /  /  "));
+            QCOMPARE(m_beeps, 0);
+            click("ButtonCancel");
+        });
+        m_store->QueryBook().last();
+        withDialog("menuEEdit", [&] {
+            dialog()->setControlText(FieldNo::PubDate, S("1999/03/15"));
+            dialog()->ButtonDateChangeClick(1);
+            QCOMPARE(dialog()->controlText(FieldNo::PubDate), S("H11/03/15"));
+            dialog()->ButtonDateChangeClick(1);
+            QCOMPARE(dialog()->controlText(FieldNo::PubDate), S("1999/03/15"));
+            click("ButtonCancel");
+        });
+    }
+
+    void aDateTheStoreRefusesKeepsTheDialogOpen() {
+        withDialog("menuEAdd", [&] {
+            type(FieldNo::Title, S("日付違い"));
+            type(FieldNo::PubDate, S("20010230"));
+            setNextMessageAnswer(kAnswerOk);
+            click("ButtonOK");
+            QCOMPARE(lastShownMessage()->text, S("'2001/02/30' は日付ではありません"));
+            QVERIFY(dialog()->isVisible());
+            QCOMPARE(dialog()->controlText(FieldNo::PubDate), S("2001/02/30"));
+            click("ButtonCancel");
+        });
+        QCOMPARE(m_store->RecordCount(), 2);
+        QVERIFY(!m_store->QueryBook().updatesPending());
+    }
+
+    void listsOfferStoredValuesOnly() {
+        withDialog("menuEAdd", [&] {
+            auto* writers = static_cast<QComboBox*>(dialog()->control(FieldNo::Writer));
+            QStringList items;
+            for (int i = 0; i < writers->count(); ++i)
+                items << writers->itemText(i);
+            items.sort();
+            QCOMPARE(items, (QStringList{S("夏目漱石"), S("森鴎外")}));
+            auto* kinds = static_cast<QComboBox*>(dialog()->control(FieldNo::Kind));
+            QCOMPARE(kinds->count(), 1);  // only the absent value
+            type(FieldNo::Title, S("新刊"));
+            type(FieldNo::Writer, S("新人作家"));
+            click("ButtonOK");
+        });
+        auto* writers = static_cast<QComboBox*>(dialog()->control(FieldNo::Writer));
+        QCOMPARE(writers->findText(S("新人作家")), -1);
+        apply();
+        QVERIFY(writers->findText(S("新人作家")) >= 0);
+    }
+
+    void aCopiedBookPastesIntoEveryField() {
+        test::exec(
+            S("update quillo set SubTitle='副', Writer2='二', Writer3='三', Writer4='四', "
+              "Writer5='五',"
+              " Translator='訳', Kind='小説', BuyDate='2020-01-02', Memo='メモ' where ID = 1"));
+        m_store->QueryAll();
+        QVERIFY(m_store->QueryBook().locate(0, 1));
+        m_window->findChild<QAction*>(S("menuECopy"))->trigger();
+        withDialog("menuEAdd", [&] {
+            dialog()->PopupMenu2Popup();
+            QVERIFY(dialog()->findChild<QAction*>(S("menuP2Paste"))->isEnabled());
+            dialog()->findChild<QAction*>(S("menuP2Paste"))->trigger();
+            const QStringList expected = {
+                S("草枕"), S("夏目漱石"), S("新潮社"), S("1906/09/01"), S("2020/01/02"),
+                S("副"),   S("小説"),     S("訳"),     S("メモ"),       S("二"),
+                S("三"),   S("四"),       S("五")};
+            QStringList shown;
+            for (int field = 1; field < kFieldCount; ++field)
+                shown << dialog()->controlText(field);
+            QCOMPARE(shown, expected);
+            click("ButtonOK");
+        });
+        apply();
+        QCOMPARE(
+            test::scalar(S("select count(*) from quillo where Title = '草枕' and Memo = 'メモ'")),
+            2);
+    }
+
+    void anEraTextPastedIntoAWesternFieldKeepsItsForm() {
+        RecordCopyBuffer copied;
+        copied.setField(FieldNo::Title, S("貼り付け"));
+        copied.setField(FieldNo::PubDate, S("H11/03/15"));
+        copied.setField(FieldNo::BuyDate, S("   /  /  "));
+        BuildRecordClipboardText(copied, CopyStyle());
+        withDialog("menuEAdd", [&] {
+            dialog()->menuP2PasteClick();
+            QCOMPARE(dialog()->dateButton(FieldNo::PubDate)->text(), S("和"));
+            QCOMPARE(dialog()->controlText(FieldNo::PubDate), S("H11/03/15"));
+            QCOMPARE(dialog()->controlText(FieldNo::BuyDate), S("    /  /  "));
+            click("ButtonOK");
+        });
+        apply();
+        QCOMPARE(test::rows(S("select PubDate from quillo where Title = '貼り付け'")),
+                 QStringList{S("1999-03-15")});
+    }
+
+    void textsAreLimitedInShiftJisBytes() {
+        withDialog("menuEAdd", [&] {
+            QLineEdit* writer = line(FieldNo::Writer);
+            writer->setFocus();
+            type(FieldNo::Writer, QString(63, QLatin1Char('a')));
+            type(FieldNo::Writer, S("本"));  // 65 bytes: refused
+            QCOMPARE(writer->text().size(), 63);
+            type(FieldNo::Writer, S("b"));
+            QCOMPARE(writer->text().size(), 64);
+            QLineEdit* title = line(FieldNo::Title);
+            title->setFocus();
+            title->insert(S("顔😀"));
+            QCOMPARE(title->text(), QString());  // nothing of it goes in
+            type(FieldNo::Title, S("絵文字なし"));
+            dialog()->setControlText(FieldNo::Memo, QString());
+            dialog()->control(FieldNo::Memo)->setFocus();
+            type(FieldNo::Memo, S("メモ"));
+            static_cast<QPlainTextEdit*>(dialog()->control(FieldNo::Memo))->insertPlainText(S("😀"));
+            QCOMPARE(dialog()->controlText(FieldNo::Memo), S("メモ"));
+            click("ButtonOK");
+        });
+        apply();
+        QCOMPARE(test::rows(S("select length(Writer) from quillo where Title = '絵文字なし'")),
+                 QStringList{S("64")});
+    }
+
+    void theCloseBoxDiscardsANewBook() {
+        withDialog("menuEAdd", [&] {
+            type(FieldNo::Title, S("閉じる"));
+            dialog()->close();
+        });
+        QCOMPARE(m_store->RecordCount(), 2);
+        QVERIFY(!m_store->QueryBook().updatesPending());
+        m_store->QueryBook().first();  // nothing half-made is posted later
+        QVERIFY(!m_store->QueryBook().updatesPending());
+    }
+
+    void anEditedEraFieldCannotBeLeftWithoutItsLetter() {
+        withDialog("menuEAdd", [&] {
+            dialog()->ButtonDateChangeClick(1);
+            auto* date = static_cast<DateMaskEdit*>(dialog()->control(FieldNo::PubDate));
+            QVERIFY(date->hasFocus());
+            date->setCursorPosition(1);
+            typeText(date, S("11"));
+            QVERIFY(date->isModified());
+            setNextMessageAnswer(kAnswerOk);
+            line(FieldNo::Title)->setFocus();
+            QTRY_COMPARE(lastShownMessage() ? lastShownMessage()->text : QString(),
+                         DateMaskEdit::kRefusal);
+            QTRY_VERIFY(date->hasFocus());
+            QTest::keyClick(date, Qt::Key_Escape);  // undoes the edit, the dialog stays
+            QVERIFY(dialog()->isVisible());
+            QCOMPARE(date->dateText(), S("   /  /  "));
+            click("ButtonCancel");
+        });
+    }
+
+    void theRecordMenuOffersPasteOnlyForARecord() {
+        QApplication::clipboard()->setText(S("ただの文字"));
+        withDialog("menuEAdd", [&] {
+            dialog()->PopupMenu2Popup();
+            QVERIFY(!dialog()->findChild<QAction*>(S("menuP2Paste"))->isEnabled());
+            type(FieldNo::Title, S("コピー元"));
+            dialog()->menuP2CopyClick();
+            QCOMPARE(QApplication::clipboard()->text(), S("書名 :コピー元\r\n"));
+            dialog()->PopupMenu2Popup();
+            QVERIFY(dialog()->findChild<QAction*>(S("menuP2Paste"))->isEnabled());
+            dialog()->menuP2ClearClick();
+            QCOMPARE(dialog()->controlText(FieldNo::Title), QString());
+            click("ButtonCancel");
+        });
+    }
+
+    void labelsFollowTheFieldLabels() {
+        m_window->settings().FieldLabels[FieldNo::Writer2] = S("共著者");
+        m_window->ApplyFieldLabels();
+        QCOMPARE(dialog()->findChild<QLabel*>(S("LabelWriter2"))->text(), S("共著者(&2)"));
+    }
+};
+
+QTEST_MAIN(TestRecordDialog)
+#include "tst_record_dialog.moc"
