@@ -195,6 +195,11 @@ void TFormSetRecord::build() {
     entry("menuP2Clear", QStringLiteral("レコードデータをクリア(&L)"),
           QStringLiteral("レコードデータをクリアします。"), &TFormSetRecord::menuP2ClearClick);
     connect(m_popupMenu2, &QMenu::aboutToShow, this, &TFormSetRecord::PopupMenu2Popup);
+    // The dialog's background and its labels offer the record menu; the fields
+    // keep their own text menus.
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { m_popupMenu2->popup(mapToGlobal(pos)); });
 }
 
 QPushButton* TFormSetRecord::dateButton(int fieldNo) const {

@@ -2,6 +2,8 @@
 // database file, with its questions pre-answered.
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QTimer>
 #include <QtTest>
 
@@ -341,6 +343,26 @@ private slots:
             QVERIFY(dialog()->findChild<QAction*>(S("menuP2Paste"))->isEnabled());
             dialog()->menuP2ClearClick();
             QCOMPARE(dialog()->controlText(FieldNo::Title), QString());
+            click("ButtonCancel");
+        });
+    }
+
+    void rightClicksOpenTheRecordMenuOnlyOutsideTheFields() {
+        withDialog("menuEAdd", [&] {
+            QMenu* menu = dialog()->recordMenu();
+            auto rightClick = [](QWidget* w) {
+                QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(2, 2),
+                                        w->mapToGlobal(QPoint(2, 2)));
+                QApplication::sendEvent(w, &event);
+            };
+            rightClick(dialog()->findChild<QLabel*>(S("LabelWriter")));
+            QTRY_VERIFY(menu->isVisible());
+            menu->hide();
+            rightClick(dialog());
+            QTRY_VERIFY(menu->isVisible());
+            menu->hide();
+            QVERIFY(dialog()->contextMenuPolicy() == Qt::CustomContextMenu);
+            QVERIFY(line(FieldNo::Title)->contextMenuPolicy() == Qt::DefaultContextMenu);
             click("ButtonCancel");
         });
     }
