@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QtTest>
 
 #include "app/card_view.h"
@@ -408,6 +409,21 @@ private slots:
         QCOMPARE(m_opened, (QStringList{kAuthorUrl, S("mailto:") + kAuthorMail}));
         QDesktopServices::unsetUrlHandler(S("https"));
         QDesktopServices::unsetUrlHandler(S("mailto"));
+    }
+
+    void hintsGoToTheFirstPanelAndDisabledKeysGoNowhere() {
+        openWindow();
+        QStatusTipEvent tip(S("レコードの追加を行います。"));
+        QApplication::sendEvent(m_window.get(), &tip);
+        QCOMPARE(m_window->findChild<QLabel*>(S("StatusPanel0"))->text(),
+                 S("レコードの追加を行います。"));
+        QCOMPARE(m_window->findChild<QToolButton*>(S("ToolButtonAdd"))->toolTip(), S("追加"));
+        QCOMPARE(m_window->findChild<QToolButton*>(S("ToolButtonAdd"))->statusTip(),
+                 S("レコードの追加を行います。"));
+        m_window->grid()->setFocus();
+        QTest::keyClick(m_window->grid(),
+                        Qt::Key_Delete);  // Delete is disabled: no question, nothing
+        QVERIFY(!lastShownMessage());
     }
 
     void theOptionsWaitForPendingChanges() {

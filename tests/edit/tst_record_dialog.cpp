@@ -367,6 +367,13 @@ private slots:
         });
     }
 
+    void onlyTheDateFieldsRefuseTheInputMethod() {
+        QVERIFY(!dialog()->control(FieldNo::PubDate)->testAttribute(Qt::WA_InputMethodEnabled));
+        QVERIFY(!dialog()->control(FieldNo::BuyDate)->testAttribute(Qt::WA_InputMethodEnabled));
+        QVERIFY(dialog()->control(FieldNo::Title)->testAttribute(Qt::WA_InputMethodEnabled));
+        QVERIFY(line(FieldNo::Writer)->testAttribute(Qt::WA_InputMethodEnabled));
+    }
+
     void labelsFollowTheFieldLabels() {
         m_window->settings().FieldLabels[FieldNo::Writer2] = S("共著者");
         m_window->ApplyFieldLabels();
