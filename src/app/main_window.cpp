@@ -292,21 +292,26 @@ void TFormMainWin::menuFExitClick() {
     close();
 }
 
+// The busy cursor covers the preparation only; a modal dialog shows the normal one.
 void TFormMainWin::menuEEditClick() {
-    BusyCursor busy;
-    CachedDataset& q = m_store.QueryBook();
-    if (q.rowCount() <= 0)
-        return;
-    q.edit();
-    m_store.OnUpdatesPending();
-    m_recordDialog->setWindowTitle(QStringLiteral("レコード編集"));
+    {
+        BusyCursor busy;
+        CachedDataset& q = m_store.QueryBook();
+        if (q.rowCount() <= 0)
+            return;
+        q.edit();
+        m_store.OnUpdatesPending();
+        m_recordDialog->setWindowTitle(QStringLiteral("レコード編集"));
+    }
     m_recordDialog->exec();
 }
 
 void TFormMainWin::menuEAddClick() {
-    BusyCursor busy;
-    m_store.AppendRecord();
-    m_recordDialog->setWindowTitle(QStringLiteral("レコード追加"));
+    {
+        BusyCursor busy;
+        m_store.AppendRecord();
+        m_recordDialog->setWindowTitle(QStringLiteral("レコード追加"));
+    }
     m_recordDialog->exec();
 }
 
@@ -401,8 +406,12 @@ void TFormMainWin::menuESearchClick() {
 }
 
 void TFormMainWin::menuFIoCsvClick() {
-    ShowMessageDialog(this, QStringLiteral("CSV形式変換はまだ用意されていません。"),
-                      kMessageInformation, kButtonsOk);
+    std::unique_ptr<TFormIoCsv> dialog;
+    {
+        BusyCursor busy;
+        dialog = std::make_unique<TFormIoCsv>(m_store, *this, this);
+    }
+    dialog->exec();
 }
 
 void TFormMainWin::menuFPrintClick() {
@@ -415,9 +424,12 @@ void TFormMainWin::menuHContentsClick() {
 }
 
 void TFormMainWin::menuHAboutClick() {
-    BusyCursor busy;
-    TFormAbout about(this);
-    about.exec();
+    std::unique_ptr<TFormAbout> about;
+    {
+        BusyCursor busy;
+        about = std::make_unique<TFormAbout>(this);
+    }
+    about->exec();
 }
 
 }  // namespace quillo

@@ -8,7 +8,7 @@
 #include <QTableView>
 #include <QToolButton>
 
-#include "csv/csv_exchange.h"
+#include "csv/csv_dialog.h"
 #include "edit/record_copy.h"
 #include "edit/record_dialog.h"
 #include "settings/app_settings.h"
@@ -24,7 +24,10 @@ class TFormAbout;
 
 // The main window: menus, tool bar, status bar and the two views of the live
 // query, and every command of the program.
-class TFormMainWin : public QMainWindow, public StoreHost, public RecordDialogHost {
+class TFormMainWin : public QMainWindow,
+                     public StoreHost,
+                     public RecordDialogHost,
+                     public CsvDialogHost {
     Q_OBJECT
 public:
     // The settings file defaults to the one beside the program.
@@ -48,14 +51,14 @@ public:
     RecordCopyBuffer& copyBuffer() override { return m_copyBuffer; }
     CopyStyle copyStyle() const override;
 
-    void ShowStatusText(const QString& text);
+    void ShowStatusText(const QString& text) override;
     void ShowViewType(int view);
     void ApplyColumnLayout();
     void CaptureColumnWidths();
     void ApplyFieldLabels();
 
     AppSettings& settings() { return m_settings; }
-    CsvSettings& csvSettings() { return m_csvSettings; }
+    CsvSettings& csvSettings() override { return m_csvSettings; }
     TDM& store() { return m_store; }
     bool pendingMode() const { return m_pendingMode; }
     QString iniPath() const { return m_iniPath; }

@@ -5,6 +5,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
+#include <deque>
 
 #include "app/dialog_geometry.h"
 
@@ -12,9 +13,9 @@ namespace quillo {
 
 namespace {
 
-std::optional<int>& nextAnswer() {
-    static std::optional<int> answer;
-    return answer;
+std::deque<int>& nextAnswers() {
+    static std::deque<int> answers;
+    return answers;
 }
 
 std::optional<ShownMessage>& lastMessage() {
@@ -77,7 +78,7 @@ protected:
 }  // namespace
 
 void setNextMessageAnswer(int answer) {
-    nextAnswer() = answer;
+    nextAnswers().push_back(answer);
 }
 std::optional<ShownMessage> lastShownMessage() {
     return lastMessage();
@@ -91,9 +92,10 @@ int ShowMessageDialog(QWidget* owner, const QString& text, int kind, MessageButt
         return 0;
     lastMessage() = ShownMessage{text, kind, buttons};
     QApplication::beep();  // each kind has its system sound; here there is one
-    if (const std::optional<int> answer = nextAnswer()) {
-        nextAnswer().reset();
-        return *answer;
+    if (!nextAnswers().empty()) {
+        const int answer = nextAnswers().front();
+        nextAnswers().pop_front();
+        return answer;
     }
 
     MessageBox box(icon(kind), QString::fromUtf8(caption(kind)), text, QMessageBox::NoButton,

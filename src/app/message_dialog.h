@@ -30,8 +30,8 @@ int ShowMessageDialog(QWidget* owner, const QString& text, int kind, MessageButt
 // Centres a dialog over the main window; 0, or -1 when either is missing.
 int CentreFormOver(QWidget* mainWindow, QWidget* dialog);
 
-// For tests: the next message is not shown but answered with this result. The
-// message itself is kept for inspection.
+// For tests: the next messages are not shown but answered with these results, in
+// the order given. The last message is kept for inspection.
 struct ShownMessage {
     QString text;
     int kind = -1;

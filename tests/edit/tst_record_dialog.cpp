@@ -64,6 +64,7 @@ class TestRecordDialog : public QObject {
             QVERIFY(dialog()->isVisible());
             QApplication::setActiveWindow(dialog());
             QVERIFY(dialog()->isActiveWindow());
+            QVERIFY(!QGuiApplication::overrideCursor());  // no busy cursor while the user types
             act();
             ran = true;
             if (dialog()->isVisible())

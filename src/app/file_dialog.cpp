@@ -1,0 +1,29 @@
+#include "app/file_dialog.h"
+
+#include <QFileDialog>
+#include <optional>
+
+namespace quillo {
+
+namespace {
+
+std::optional<QString>& nextFileName() {
+    static std::optional<QString> name;
+    return name;
+}
+
+}  // namespace
+
+void setNextFileName(const QString& fileName) {
+    nextFileName() = fileName;
+}
+
+QString ChooseOpenFileName(QWidget* owner, const QString& title, const QString& filter) {
+    if (const std::optional<QString> name = nextFileName()) {
+        nextFileName().reset();
+        return *name;
+    }
+    return QFileDialog::getOpenFileName(owner, title, QString(), filter);
+}
+
+}  // namespace quillo

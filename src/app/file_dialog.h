@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace quillo {
+
+// The standard file chooser; an empty text when the user cancels. Tests give the
+// next answer beforehand, as they do for messages.
+QString ChooseOpenFileName(QWidget* owner, const QString& title, const QString& filter);
+void setNextFileName(const QString& fileName);
+
+}  // namespace quillo

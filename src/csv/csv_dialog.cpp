@@ -1,0 +1,225 @@
+#include "csv/csv_dialog.h"
+
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QRadioButton>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+#include "app/file_dialog.h"
+#include "app/message_dialog.h"
+#include "platform/busy_cursor.h"
+#include "platform/help_viewer.h"
+
+namespace quillo {
+
+namespace {
+
+constexpr int kImport = 0;
+constexpr int kExport = 1;
+
+QGroupBox* radioGroup(const char* name, const QString& caption, const QStringList& items,
+                      QButtonGroup* group, const QString& hint) {
+    auto* box = new QGroupBox(caption);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setToolTip(hint);
+    auto* layout = new QVBoxLayout(box);
+    for (int i = 0; i < items.size(); ++i) {
+        auto* radio = new QRadioButton(items[i]);
+        group->addButton(radio, i);
+        layout->addWidget(radio);
+    }
+    return box;
+}
+
+}  // namespace
+
+TFormIoCsv::TFormIoCsv(TDM& store, CsvDialogHost& host, QWidget* mainWindow)
+    : QDialog(mainWindow,
+              Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint),
+      m_store(store),
+      m_host(host),
+      m_mainWindow(mainWindow) {
+    setObjectName(QStringLiteral("TFormIoCsv"));
+    setWindowTitle(QStringLiteral("CSV形式変換"));
+
+    m_procKind = new QButtonGroup(this);
+    QGroupBox* procKind = radioGroup("RadioGroupProcKind", QStringLiteral("処理種別(&K)"),
+                                     {QStringLiteral("入力(&I)"), QStringLiteral("出力(&O)")},
+                                     m_procKind, QStringLiteral("変換の処理を選択します。"));
+    m_fileName = new QLineEdit;
+    m_fileName->setObjectName(QStringLiteral("EditFileName"));
+    m_fileName->setToolTip(QStringLiteral("入出力ファイル名を入力します。"));
+    auto* fileLabel = new QLabel(QStringLiteral("入出力ファイル名(&N)"));
+    fileLabel->setBuddy(m_fileName);
+    auto* browse = new QPushButton(QStringLiteral("..."));
+    browse->setObjectName(QStringLiteral("ButtonBrowse"));
+    browse->setToolTip(QStringLiteral("ファイル選択ダイアログを表示します。"));
+    browse->setAutoDefault(false);
+    browse->setFixedWidth(28);
+    m_quote = new QCheckBox(QStringLiteral("２重引用符で囲む(&Q)"));
+    m_quote->setObjectName(QStringLiteral("CheckBoxQuote"));
+    m_quote->setToolTip(QStringLiteral("各項目を２重引用符で囲むか、否かを選択します。"));
+    m_dateFormat = new QComboBox;
+    m_dateFormat->setObjectName(QStringLiteral("ComboBoxDateFormat"));
+    m_dateFormat->addItems(
+        {QStringLiteral("YY/MM/DD"), QStringLiteral("YY.MM.DD"), QStringLiteral("YYMMDD")});
+    m_dateFormat->setToolTip(QStringLiteral("日付項目（初版日時、購入日時）の書式を選択します。"));
+    auto* dateLabel = new QLabel(QStringLiteral("日付項目の書式(&F)"));
+    dateLabel->setBuddy(m_dateFormat);
+    m_separator = new QButtonGroup(this);
+    QGroupBox* separator =
+        radioGroup("RadioGroupSeparator", QStringLiteral("区切り文字(&P)"),
+                   {QStringLiteral("カンマ(&M)"), QStringLiteral("セミコロン(&S)"),
+                    QStringLiteral("タブ(&T)")},
+                   m_separator, QStringLiteral("各項目間の区切り文字を選択します。"));
+    m_exec = new QPushButton(QStringLiteral("実行(&E)"));
+    m_exec->setObjectName(QStringLiteral("ButtonExec"));
+    m_exec->setToolTip(QStringLiteral("変換を実行します。"));
+    m_exec->setDefault(true);
+    auto* close = new QPushButton(QStringLiteral("閉じる(&C)"));
+    close->setObjectName(QStringLiteral("ButtonClose"));
+    close->setToolTip(QStringLiteral("ダイアログを閉じます。"));
+    close->setAutoDefault(false);
+
+    auto* file = new QHBoxLayout;
+    file->addWidget(m_fileName);
+    file->addWidget(browse);
+    auto* form = new QGridLayout;
+    form->addWidget(fileLabel, 0, 0);
+    form->addLayout(file, 1, 0, 1, 2);
+    form->addWidget(m_quote, 2, 0, 1, 2);
+    form->addWidget(dateLabel, 3, 0);
+    form->addWidget(m_dateFormat, 3, 1);
+    auto* top = new QHBoxLayout;
+    top->addWidget(procKind);
+    top->addWidget(separator);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(m_exec);
+    buttons->addWidget(close);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addLayout(form);
+    layout->addLayout(buttons);
+
+    connect(m_procKind, &QButtonGroup::idClicked, this, [this] { refreshExec(); });
+    connect(m_fileName, &QLineEdit::textChanged, this, [this] { refreshExec(); });
+    connect(browse, &QPushButton::clicked, this, &TFormIoCsv::ButtonFileBrowsClick);
+    connect(m_exec, &QPushButton::clicked, this, &TFormIoCsv::ButtonExecClick);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [] { HelpViewer::instance().showContext(10); });
+}
+
+void TFormIoCsv::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TFormIoCsv::FormShow() {
+    BusyCursor busy;
+    CentreFormOver(m_mainWindow, this);
+    const CsvSettings& settings = m_host.csvSettings();
+    m_fileName->setText(settings.fileName);
+    m_quote->setChecked(settings.quote);
+    m_dateFormat->setCurrentIndex(settings.dateFormat);
+    if (QAbstractButton* button = m_separator->button(settings.separator))
+        button->setChecked(true);
+    m_exec->setEnabled(false);
+}
+
+void TFormIoCsv::refreshExec() {
+    m_exec->setEnabled(!m_fileName->text().isEmpty() && m_procKind->checkedId() >= 0);
+}
+
+void TFormIoCsv::copyToSettings() {
+    CsvSettings& settings = m_host.csvSettings();
+    settings.fileName = m_fileName->text();
+    settings.quote = m_quote->isChecked();
+    settings.dateFormat = m_dateFormat->currentIndex();
+    settings.separator = std::max(0, m_separator->checkedId());
+}
+
+void TFormIoCsv::done(int result) {
+    copyToSettings();
+    QDialog::done(result);
+}
+
+void TFormIoCsv::ButtonFileBrowsClick() {
+    const QString name =
+        ChooseOpenFileName(this, QStringLiteral("入出力ファイル選択"), kFileFilter);
+    if (name.isEmpty())
+        return;
+    m_fileName->setText(name);
+    m_fileName->setFocus();
+    m_fileName->selectAll();
+}
+
+void TFormIoCsv::message(const QString& text, int kind) {
+    ShowMessageDialog(this, text, kind, kButtonsOk);
+}
+
+void TFormIoCsv::ButtonExecClick() {
+    copyToSettings();
+    const QString fileName = m_host.csvSettings().fileName;
+    if (m_procKind->checkedId() == kImport)
+        runImport(fileName);
+    else if (m_procKind->checkedId() == kExport)
+        runExport(fileName);
+}
+
+void TFormIoCsv::runImport(const QString& fileName) {
+    if (!QFileInfo::exists(fileName)) {
+        message(QStringLiteral("入力ファイル\n%1\nは存在しません。").arg(fileName), kMessageError);
+        return;
+    }
+    int result = 0;
+    {
+        BusyCursor busy;
+        m_host.ShowStatusText(QStringLiteral("入力中です．．．"));
+        result = ImportCsv(m_store, &m_host.csvSettings());
+    }
+    if (result == 0)
+        message(QStringLiteral("正常に入力完了しました。"), kMessageInformation);
+    else if (result > 0)
+        message(QStringLiteral("CSV 入力に失敗しました。"), kMessageError);
+    else
+        message(QStringLiteral("入力ファイル\n%1\nの %2 行目でｴﾗｰとなりました。\n"
+                               "（エラー発生行より前の行のデータは登録されています）")
+                    .arg(fileName)
+                    .arg(-result),
+                kMessageError);
+    m_host.ShowStatusText(QString());
+}
+
+void TFormIoCsv::runExport(const QString& fileName) {
+    const QFileInfo file(fileName);
+    if (file.exists()) {
+        if (!file.isWritable()) {
+            message(QStringLiteral("出力ファイル\n%1\nは書き込み不可です。").arg(fileName),
+                    kMessageError);
+            return;
+        }
+        if (ShowMessageDialog(
+                this, QStringLiteral("既にファイルが存在します。\n上書きしてもよろしいですか？"),
+                kMessageConfirmation, kButtonsYesNo) != kAnswerYes)
+            return;
+    }
+    int result = 0;
+    {
+        BusyCursor busy;
+        m_host.ShowStatusText(QStringLiteral("出力中です．．．"));
+        result = ExportCsv(m_store, &m_host.csvSettings());
+    }
+    if (result == 0)
+        message(QStringLiteral("正常に出力完了しました。"), kMessageInformation);
+    else
+        message(QStringLiteral("CSV 出力に失敗しました。"), kMessageError);
+    m_host.ShowStatusText(QString());
+}
+
+}  // namespace quillo

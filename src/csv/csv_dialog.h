@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "csv/csv_exchange.h"
+
+namespace quillo {
+
+class TDM;
+
+// What the CSV dialog needs of the main window.
+class CsvDialogHost {
+public:
+    virtual ~CsvDialogHost() = default;
+    virtual CsvSettings& csvSettings() = 0;
+    virtual void ShowStatusText(const QString& text) = 0;
+};
+
+// The CSV exchange dialog: chooses import or export, the file and its format,
+// runs the store's import or export and says how it went. Made for each use.
+class TFormIoCsv : public QDialog {
+    Q_OBJECT
+public:
+    TFormIoCsv(TDM& store, CsvDialogHost& host, QWidget* mainWindow);
+
+    void ButtonExecClick();
+    void ButtonFileBrowsClick();
+
+    static inline const QString kFileFilter =
+        QStringLiteral("CSV 形式ﾌｧｲﾙ (*.CSV *.csv);;ﾃｷｽﾄﾌｧｲﾙ (*.TXT *.txt);;すべてのﾌｧｲﾙ (*)");
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void done(int result) override;
+
+private:
+    void FormShow();
+    void refreshExec();
+    void copyToSettings();
+    void runImport(const QString& fileName);
+    void runExport(const QString& fileName);
+    void message(const QString& text, int kind);
+
+    TDM& m_store;
+    CsvDialogHost& m_host;
+    QWidget* m_mainWindow;
+    QButtonGroup* m_procKind;
+    QLineEdit* m_fileName;
+    QCheckBox* m_quote;
+    QComboBox* m_dateFormat;
+    QButtonGroup* m_separator;
+    QPushButton* m_exec;
+};
+
+}  // namespace quillo

@@ -1,0 +1,149 @@
+// The CSV dialog end to end, opened by the main window's command.
+#include <QRadioButton>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/file_dialog.h"
+#include "app/main_window.h"
+#include "app/message_dialog.h"
+#include "csv/csv_dialog.h"
+#include "files.h"
+#include "store/tdm.h"
+#include "test_db.h"
+
+using namespace quillo;
+
+static QString S(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+class TestCsvDialog : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TempBookDb> m_db;
+    std::unique_ptr<TDM> m_store;
+    std::unique_ptr<TFormMainWin> m_window;
+    TFormIoCsv* m_dialog = nullptr;
+
+    template <typename T>
+    T* find(const char* name) {
+        return m_dialog->findChild<T*>(QString::fromLatin1(name));
+    }
+    QRadioButton* radio(const char* group, const char* caption) {
+        for (auto* r : find<QWidget>(group)->findChildren<QRadioButton*>())
+            if (r->text() == S(caption))
+                return r;
+        return nullptr;
+    }
+    // Runs the CSV command; `act` works in the dialog and the test closes it after.
+    void withDialog(const std::function<void()>& act) {
+        bool ran = false;
+        QTimer::singleShot(0, this, [&] {
+            m_dialog = m_window->findChild<TFormIoCsv*>();
+            QVERIFY(m_dialog && m_dialog->isVisible());
+            act();
+            ran = true;
+            m_dialog->reject();
+        });
+        m_window->findChild<QAction*>(S("menuFIoCsv"))->trigger();
+        QVERIFY(ran);
+    }
+    QString file(const char* name) { return m_db->folder() + QLatin1Char('/') + S(name); }
+
+private slots:
+    void init() {
+        m_db = std::make_unique<test::TempBookDb>();
+        test::exec(
+            S("insert into quillo (ID, Title, Writer, PubDate) values (1, '雪国', '川端康成', "
+              "'1937-06-12')"));
+        m_store = std::make_unique<TDM>(nullptr);
+        m_window = std::make_unique<TFormMainWin>(*m_store, m_db->folder() + S("/quillo.Ini"));
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        clearShownMessages();
+    }
+    void cleanup() {
+        m_window.reset();
+        m_store.reset();
+        m_db.reset();
+    }
+
+    void runsOnlyWithAKindAndAFileName() {
+        withDialog([&] {
+            QCOMPARE(m_dialog->windowTitle(), S("CSV形式変換"));
+            auto* exec = find<QPushButton>("ButtonExec");
+            QVERIFY(!exec->isEnabled());
+            radio("RadioGroupProcKind", "入力(&I)")->click();
+            QVERIFY(!exec->isEnabled());  // a kind, but no file name yet
+            find<QLineEdit>("EditFileName")->setText(S("x.csv"));
+            QVERIFY(exec->isEnabled());
+            find<QLineEdit>("EditFileName")->clear();
+            QVERIFY(!exec->isEnabled());
+            QVERIFY(find<QCheckBox>("CheckBoxQuote")->isChecked());
+            QCOMPARE(find<QComboBox>("ComboBoxDateFormat")->currentText(), S("YY/MM/DD"));
+            QVERIFY(radio("RadioGroupSeparator", "カンマ(&M)")->isChecked());
+        });
+    }
+
+    void importsTheLinesAsPendingBooks() {
+        test::writeFile(file("in.csv"), test::sjis(S("\"千羽鶴\",\"川端康成\"\r\n\"山の音\"\r\n")));
+        setNextFileName(file("in.csv"));
+        withDialog([&] {
+            radio("RadioGroupProcKind", "入力(&I)")->click();
+            m_dialog->ButtonFileBrowsClick();
+            QCOMPARE(find<QLineEdit>("EditFileName")->text(), file("in.csv"));
+            setNextMessageAnswer(kAnswerOk);
+            m_dialog->ButtonExecClick();
+            QCOMPARE(lastShownMessage()->text, S("正常に入力完了しました。"));
+            QCOMPARE(lastShownMessage()->kind, int(kMessageInformation));
+        });
+        QCOMPARE(m_store->RecordCount(), 3);
+        QVERIFY(m_window->pendingMode());
+        QVERIFY(!m_window->findChild<QAction*>(S("menuFIoCsv"))->isEnabled());
+        QCOMPARE(m_window->csvSettings().fileName, file("in.csv"));  // kept for the next use
+    }
+
+    void aFailingLineIsNamed() {
+        test::writeFile(file("bad.csv"), test::sjis(S("良い\r\n悪い,,,1999/13/01\r\n")));
+        withDialog([&] {
+            radio("RadioGroupProcKind", "入力(&I)")->click();
+            find<QLineEdit>("EditFileName")->setText(file("bad.csv"));
+            setNextMessageAnswer(kAnswerOk);
+            m_dialog->ButtonExecClick();
+            QCOMPARE(lastShownMessage()->text, S("入力ファイル\n") + file("bad.csv") +
+                                                   S("\nの 2 "
+                                                     "行目でｴﾗｰとなりました。\n（エラー発生行より前"
+                                                     "の行のデータは登録されています）"));
+            find<QLineEdit>("EditFileName")->setText(file("missing.csv"));
+            setNextMessageAnswer(kAnswerOk);
+            m_dialog->ButtonExecClick();
+            QCOMPARE(lastShownMessage()->text,
+                     S("入力ファイル\n") + file("missing.csv") + S("\nは存在しません。"));
+        });
+        QCOMPARE(m_store->RecordCount(), 2);
+    }
+
+    void exportAsksBeforeOverwriting() {
+        test::writeFile(file("out.csv"), "old\r\n");
+        withDialog([&] {
+            radio("RadioGroupProcKind", "出力(&O)")->click();
+            find<QLineEdit>("EditFileName")->setText(file("out.csv"));
+            radio("RadioGroupSeparator", "タブ(&T)")->click();
+            find<QCheckBox>("CheckBoxQuote")->setChecked(false);
+            setNextMessageAnswer(kAnswerNo);
+            m_dialog->ButtonExecClick();
+            QCOMPARE(lastShownMessage()->text,
+                     S("既にファイルが存在します。\n上書きしてもよろしいですか？"));
+            QCOMPARE(test::readFile(file("out.csv")), QByteArray("old\r\n"));
+            setNextMessageAnswer(kAnswerYes);
+            setNextMessageAnswer(kAnswerOk);
+            m_dialog->ButtonExecClick();
+            QCOMPARE(lastShownMessage()->text, S("正常に出力完了しました。"));
+        });
+        QCOMPARE(test::readFile(file("out.csv")),
+                 test::sjis(S("雪国\t川端康成\t\t1937/06/12\t\t\t\t\t\t\t\t\r\n")));
+    }
+};
+
+QTEST_MAIN(TestCsvDialog)
+#include "tst_csv_dialog.moc"
