@@ -18,6 +18,7 @@
 #include "engine/engine_error.h"
 #include "platform/busy_cursor.h"
 #include "platform/help_viewer.h"
+#include "search/search_dialog.h"
 #include "settings/profile_file.h"
 #include "settings/settings_file.h"
 #include "store/tdm.h"
@@ -401,8 +402,7 @@ void TFormMainWin::menuVOptionClick() {
 }
 
 void TFormMainWin::menuESearchClick() {
-    ShowMessageDialog(this, QStringLiteral("検索はまだ用意されていません。"), kMessageInformation,
-                      kButtonsOk);
+    m_searchDialog->exec();
 }
 
 void TFormMainWin::menuFIoCsvClick() {

@@ -21,6 +21,7 @@ class BookListModel;
 class CardView;
 class TFormSetRecord;
 class TFormAbout;
+class TFormSearch;
 
 // The main window: menus, tool bar, status bar and the two views of the live
 // query, and every command of the program.
@@ -63,6 +64,7 @@ public:
     bool pendingMode() const { return m_pendingMode; }
     QString iniPath() const { return m_iniPath; }
     TFormSetRecord* recordDialog() const { return m_recordDialog; }
+    TFormSearch* searchDialog() const { return m_searchDialog; }
     QTableView* grid() const { return m_grid; }
     CardView* cardView() const { return m_card; }
 
@@ -137,6 +139,7 @@ private:
     BookListModel* m_model = nullptr;
     CardView* m_card = nullptr;
     TFormSetRecord* m_recordDialog = nullptr;
+    TFormSearch* m_searchDialog = nullptr;
     QPointer<TFormAbout> m_splash;
     bool m_syncingGrid = false;
 };

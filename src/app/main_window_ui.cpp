@@ -13,6 +13,7 @@
 #include "app/main_window.h"
 #include "edit/date_text.h"
 #include "edit/record_dialog.h"
+#include "search/search_dialog.h"
 #include "store/tdm.h"
 
 namespace quillo {
@@ -293,6 +294,8 @@ void TFormMainWin::buildViews() {
     stack->addWidget(m_card);
     setCentralWidget(m_panelBase);
 
+    m_searchDialog = new TFormSearch(
+        m_store, [this] { return m_settings.FieldLabels; }, this);
     m_recordDialog = new TFormSetRecord(m_store, *this, this);
 }
 

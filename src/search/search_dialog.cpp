@@ -1,0 +1,228 @@
+#include "search/search_dialog.h"
+
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QScreen>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+#include "app/message_dialog.h"
+#include "app/remember_combo.h"
+#include "platform/busy_cursor.h"
+#include "platform/help_viewer.h"
+#include "store/tdm.h"
+
+namespace quillo {
+
+namespace {
+
+struct SearchBox {
+    int fieldNo;
+    const char* name;
+    const char* caption;  // empty: the field's label and its mnemonic
+    bool checked;
+};
+
+// The left column first, then the right; the tab order follows.
+const SearchBox kBoxes[] = {
+    {FieldNo::Title, "CheckBoxSearchTitle", "書名(&N)", true},
+    {FieldNo::Writer, "CheckBoxSearchWriter", "著者名(&W)", true},
+    {FieldNo::Publisher, "CheckBoxSearchPublish", "出版社(&P)", false},
+    {FieldNo::SubTitle, "CheckBoxSearchSubTitle", "副題(&S)", false},
+    {FieldNo::Kind, "CheckBoxSearchKind", "分類(&K)", false},
+    {FieldNo::Translator, "CheckBoxSearchTranslator", "訳者名(&T)", false},
+    {FieldNo::Memo, "CheckBoxSearchMemo", "メモ(&M)", false},
+    {FieldNo::Writer2, "CheckBoxSearchWriter2", "", false},
+    {FieldNo::Writer3, "CheckBoxSearchWriter3", "", false},
+    {FieldNo::Writer4, "CheckBoxSearchWriter4", "", false},
+    {FieldNo::Writer5, "CheckBoxSearchWriter5", "", false},
+};
+
+QPushButton* button(const char* name, const QString& caption, const QString& hint) {
+    auto* b = new QPushButton(caption);
+    b->setObjectName(QString::fromLatin1(name));
+    b->setToolTip(hint);
+    b->setAutoDefault(false);
+    return b;
+}
+
+}  // namespace
+
+TFormSearch::TFormSearch(TDM& store, std::function<std::array<QString, kFieldCount>()> labels,
+                         QWidget* mainWindow)
+    : QDialog(mainWindow, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint |
+                              Qt::WindowCloseButtonHint | Qt::WindowStaysOnTopHint),
+      m_store(store),
+      m_labels(std::move(labels)),
+      m_mainWindow(mainWindow) {
+    setObjectName(QStringLiteral("TFormSearch"));
+    setWindowTitle(QStringLiteral("検索"));
+    const QString textHint = QStringLiteral("検索する文字列を入力します。");
+    auto* label = new QLabel(QStringLiteral("検索文字列(&R)"));
+    label->setObjectName(QStringLiteral("LabelSearchString"));
+    label->setToolTip(textHint);
+    m_text = new QComboBox;
+    m_text->setObjectName(QStringLiteral("ComboBoxSearchString"));
+    m_text->setEditable(true);
+    m_text->setInsertPolicy(QComboBox::NoInsert);
+    m_text->setToolTip(textHint);
+    label->setBuddy(m_text);
+    m_text->lineEdit()->installEventFilter(this);
+    connect(m_text, &QComboBox::editTextChanged, this, &TFormSearch::ComboBoxSearchStringChange);
+
+    auto* group = new QGroupBox(QStringLiteral("対象項目"));
+    group->setObjectName(QStringLiteral("GroupBoxDispItem"));
+    group->setToolTip(QStringLiteral("検索対象とする項目を選択します。"));
+    auto* grid = new QGridLayout(group);
+    int index = 0;
+    for (const SearchBox& b : kBoxes) {
+        auto* box = new QCheckBox(QString::fromUtf8(b.caption));
+        box->setObjectName(QString::fromLatin1(b.name));
+        box->setChecked(b.checked);
+        connect(box, &QCheckBox::clicked, this, [this] { m_next->setEnabled(false); });
+        grid->addWidget(box, index < 5 ? index : index - 5, index < 5 ? 0 : 1);
+        m_boxes[static_cast<size_t>(b.fieldNo)] = box;
+        ++index;
+    }
+
+    auto* modeBox = new QGroupBox(QStringLiteral("モード(&M)"));
+    modeBox->setObjectName(QStringLiteral("RadioGroupSearchMode"));
+    modeBox->setToolTip(QStringLiteral("検索一致の判定方法を選択します。"));
+    auto* modeLayout = new QVBoxLayout(modeBox);
+    m_mode = new QButtonGroup(this);
+    for (const char* caption : {"曖昧検索", "完全一致"}) {
+        auto* radio = new QRadioButton(QString::fromUtf8(caption));
+        m_mode->addButton(radio, m_mode->buttons().size());
+        modeLayout->addWidget(radio);
+    }
+    m_mode->button(0)->setChecked(true);
+    connect(m_mode, &QButtonGroup::idClicked, this, [this] { m_next->setEnabled(false); });
+
+    m_find = button("ButtonFind", QStringLiteral("検索(&F)"),
+                    QStringLiteral("先頭レコードから検索を実行します。"));
+    m_next = button("ButtonNext", QStringLiteral("次を検索(&N)"),
+                    QStringLiteral("次のレコードを検索します。"));
+    QPushButton* close = button("ButtonClose", QStringLiteral("閉じる(&C)"),
+                                QStringLiteral("ダイアログを閉じます。"));
+    m_next->setEnabled(false);
+    connect(m_find, &QPushButton::clicked, this, &TFormSearch::ButtonFindClick);
+    connect(m_next, &QPushButton::clicked, this, &TFormSearch::ButtonNextClick);
+    connect(close, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* text = new QHBoxLayout;
+    text->addWidget(label);
+    text->addWidget(m_text, 1);
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(group);
+    middle->addWidget(modeBox, 0, Qt::AlignTop);
+    auto* left = new QVBoxLayout;
+    left->addLayout(text);
+    left->addLayout(middle);
+    auto* buttons = new QVBoxLayout;
+    buttons->addWidget(m_find);
+    buttons->addWidget(m_next);
+    buttons->addWidget(close);
+    buttons->addStretch();
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(left);
+    layout->addLayout(buttons);
+
+    auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [] { HelpViewer::instance().showContext(8); });
+}
+
+QString TFormSearch::notFoundText(const QString& text) {
+    return QStringLiteral("検索文字列\n  '%1'\nは見つかりませんでした。").arg(text);
+}
+
+void TFormSearch::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    FormShow();
+}
+
+void TFormSearch::FormShow() {
+    BusyCursor busy;
+    if (m_mainWindow) {
+        const QScreen* screen = m_mainWindow->screen();
+        const QSize screenSize = screen ? screen->geometry().size() : QSize(1024, 768);
+        const QPoint corner = m_mainWindow->frameGeometry().topLeft();
+        const QSize size = frameGeometry().size();
+        const int left = corner.x() + size.width() + 50 < screenSize.width()
+                             ? corner.x() + 50
+                             : screenSize.width() - size.width();
+        const int top = corner.y() + size.height() + 50 < screenSize.height()
+                            ? corner.y() + 50
+                            : screenSize.height() - size.height();
+        move(left, top);
+    }
+    const std::array<QString, kFieldCount> labels = m_labels();
+    for (int k = FieldNo::Writer2; k <= FieldNo::Writer5; ++k)
+        m_boxes[static_cast<size_t>(k)]->setText(labels[static_cast<size_t>(k)] +
+                                                 QString::fromUtf8(bookField(k).mnemonic));
+    m_text->setFocus();
+    m_next->setEnabled(false);
+    m_find->setEnabled(!m_text->currentText().isEmpty());
+}
+
+void TFormSearch::ComboBoxSearchStringChange() {
+    m_find->setEnabled(!m_text->currentText().isEmpty());
+    m_store.EndSearch();
+    m_next->setEnabled(false);
+}
+
+FieldFlags TFormSearch::chosenFields() const {
+    FieldFlags flags{};
+    for (int k = 0; k < kFieldCount; ++k) {
+        const QCheckBox* box = m_boxes[static_cast<size_t>(k)];
+        flags[static_cast<size_t>(k)] = box && box->isChecked() ? 1 : 0;
+    }
+    return flags;
+}
+
+void TFormSearch::ButtonFindClick() {
+    const QString text = m_text->currentText();
+    if (text.isEmpty())
+        return;
+    RememberComboText(m_text);
+    const FieldFlags flags = chosenFields();
+    const int found = m_store.Search(text, &flags, m_mode->checkedId() == 0);
+    if (found > 0)
+        m_next->setEnabled(true);
+    else
+        ShowMessageDialog(this, notFoundText(text), kMessageInformation, kButtonsOk);
+}
+
+void TFormSearch::ButtonNextClick() {
+    if (m_store.SearchNext() == -1) {
+        ShowMessageDialog(this, notFoundText(m_text->currentText()), kMessageInformation,
+                          kButtonsOk);
+        m_next->setEnabled(false);
+    }
+}
+
+bool TFormSearch::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_text->lineEdit() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            RememberComboText(m_text);
+            ButtonFindClick();
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TFormSearch::done(int result) {
+    // Every closing: the text joins the history and the search ends.
+    hide();
+    RememberComboText(m_text);
+    m_store.EndSearch();
+    QDialog::done(result);
+}
+
+}  // namespace quillo

@@ -1,0 +1,161 @@
+// The search dialog end to end, opened by the main window's command.
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/main_window.h"
+#include "app/message_dialog.h"
+#include "search/search_dialog.h"
+#include "store/tdm.h"
+#include "test_db.h"
+
+using namespace quillo;
+
+static QString S(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+class TestSearchDialog : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TempBookDb> m_db;
+    std::unique_ptr<TDM> m_store;
+    std::unique_ptr<TFormMainWin> m_window;
+
+    TFormSearch* dialog() { return m_window->searchDialog(); }
+    QPushButton* button(const char* name) {
+        return dialog()->findChild<QPushButton*>(QString::fromLatin1(name));
+    }
+    QString current() { return m_store->QueryBook().text(FieldNo::Title); }
+    void withDialog(const std::function<void()>& act) {
+        bool ran = false;
+        QTimer::singleShot(0, this, [&] {
+            QVERIFY(dialog()->isVisible());
+            act();
+            ran = true;
+            dialog()->reject();
+        });
+        m_window->findChild<QAction*>(S("menuESearch"))->trigger();
+        QVERIFY(ran);
+    }
+    void setText(const QString& text) { dialog()->searchText()->setEditText(text); }
+    QStringList history() {
+        QStringList items;
+        for (int i = 0; i < dialog()->searchText()->count(); ++i)
+            items << dialog()->searchText()->itemText(i);
+        return items;
+    }
+
+private slots:
+    void init() {
+        m_db = std::make_unique<test::TempBookDb>();
+        test::exec(
+            S("insert into quillo (ID, Title, Writer, Memo) values"
+              " (1, '吾輩は猫である', '夏目漱石', NULL), (2, 'こころ', '夏目漱石', '猫'),"
+              " (3, '猫の事務所', '宮沢賢治', NULL), (4, '銀河鉄道の夜', '宮沢賢治', NULL)"));
+        m_store = std::make_unique<TDM>(nullptr);
+        m_window = std::make_unique<TFormMainWin>(*m_store, m_db->folder() + S("/quillo.Ini"));
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        clearShownMessages();
+    }
+    void cleanup() {
+        m_window.reset();
+        m_store.reset();
+        m_db.reset();
+    }
+
+    void findAndNextWalkTheMatchesInViewOrder() {
+        withDialog([&] {
+            QVERIFY(!button("ButtonNext")->isEnabled());
+            setText(S("猫"));
+            dialog()->findChild<QCheckBox*>(S("CheckBoxSearchMemo"))->setChecked(true);
+            dialog()->ButtonFindClick();
+            QCOMPARE(current(), S("こころ"));  // sorted by writer, then title
+            QVERIFY(button("ButtonNext")->isEnabled());
+            dialog()->ButtonNextClick();
+            QCOMPARE(current(), S("吾輩は猫である"));
+            dialog()->ButtonNextClick();
+            QCOMPARE(current(), S("猫の事務所"));
+            setNextMessageAnswer(kAnswerOk);
+            dialog()->ButtonNextClick();
+            QCOMPARE(lastShownMessage()->text, S("検索文字列\n  '猫'\nは見つかりませんでした。"));
+            QVERIFY(!button("ButtonNext")->isEnabled());
+            QCOMPARE(current(), S("猫の事務所"));
+        });
+    }
+
+    void optionsAndModesChangeTheSearch() {
+        withDialog([&] {
+            setText(S("宮沢賢治"));
+            auto radios = dialog()->findChildren<QRadioButton*>();
+            radios.at(1)->click();  // exact
+            dialog()->ButtonFindClick();
+            QCOMPARE(current(), S("猫の事務所"));
+            dialog()->ButtonNextClick();
+            QCOMPARE(current(), S("銀河鉄道の夜"));
+            dialog()->findChild<QCheckBox*>(S("CheckBoxSearchPublish"))->click();
+            QVERIFY(!button("ButtonNext")->isEnabled());
+            setText(S("宮沢"));  // not equal to any writer
+            setNextMessageAnswer(kAnswerOk);
+            dialog()->ButtonFindClick();
+            QCOMPARE(lastShownMessage()->text, S("検索文字列\n  '宮沢'\nは見つかりませんでした。"));
+            QCOMPARE(current(), S("銀河鉄道の夜"));
+        });
+    }
+
+    void enterSearchesAndTheHistoryKeepsEachTextOnce() {
+        withDialog([&] {
+            QLineEdit* edit = dialog()->searchText()->lineEdit();
+            for (const char* text : {"こころ", "こころ", "Kokoro", "kokoro"}) {
+                setText(S(text));
+                if (QByteArray(text).startsWith('k') || QByteArray(text).startsWith('K'))
+                    setNextMessageAnswer(kAnswerOk);
+                QTest::keyClick(edit, Qt::Key_Return);
+            }
+            QVERIFY(dialog()->isVisible());
+            QCOMPARE(history(), (QStringList{S("こころ"), S("Kokoro"), S("kokoro")}));
+        });
+    }
+
+    void theDialogKeepsItsStateBetweenShowings() {
+        m_window->settings().FieldLabels[FieldNo::Writer2] = S("共著者");
+        withDialog([&] {
+            setText(S("夜"));
+            dialog()->findChild<QCheckBox*>(S("CheckBoxSearchKind"))->setChecked(true);
+            dialog()->ButtonFindClick();
+            QVERIFY(button("ButtonNext")->isEnabled());
+            QCOMPARE(dialog()->findChild<QCheckBox*>(S("CheckBoxSearchWriter2"))->text(),
+                     S("共著者(&2)"));
+        });
+        withDialog([&] {
+            QCOMPARE(dialog()->searchText()->currentText(), S("夜"));
+            QVERIFY(dialog()->findChild<QCheckBox*>(S("CheckBoxSearchKind"))->isChecked());
+            QVERIFY(!button("ButtonNext")->isEnabled());
+            QVERIFY(button("ButtonFind")->isEnabled());
+            QCOMPARE(history(), QStringList{S("夜")});
+        });
+        QCOMPARE(m_store->SearchNext(), -2);  // closing ended the search
+    }
+
+    void anActiveFilterLimitsTheMatches() {
+        const FieldFlags writer = [] {
+            FieldFlags f{};
+            f[FieldNo::Writer] = 1;
+            return f;
+        }();
+        m_store->ApplyFilter(S("宮沢"), &writer);
+        withDialog([&] {
+            setText(S("猫"));
+            dialog()->ButtonFindClick();
+            QCOMPARE(current(), S("猫の事務所"));
+            setNextMessageAnswer(kAnswerOk);
+            dialog()->ButtonNextClick();
+            QVERIFY(!button("ButtonNext")->isEnabled());
+        });
+    }
+};
+
+QTEST_MAIN(TestSearchDialog)
+#include "tst_search_dialog.moc"
