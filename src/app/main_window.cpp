@@ -108,6 +108,7 @@ void TFormMainWin::FormCreate() {
     statusBar()->setVisible(m_settings.StatusBarShown);
     applyWindowFonts();
     ShowViewType(m_settings.ViewType);
+    m_optionsDialog = new TFormOption(m_store, *this, this);
 }
 
 void TFormMainWin::showEvent(QShowEvent* event) {
@@ -397,8 +398,7 @@ void TFormMainWin::menuVOptionClick() {
             kMessageInformation, kButtonsOk);
         return;
     }
-    ShowMessageDialog(this, QStringLiteral("オプションの設定はまだ用意されていません。"),
-                      kMessageInformation, kButtonsOk);
+    m_optionsDialog->exec();
 }
 
 void TFormMainWin::menuESearchClick() {

@@ -12,6 +12,7 @@
 #include "edit/record_copy.h"
 #include "edit/record_dialog.h"
 #include "settings/app_settings.h"
+#include "settings/options_dialog.h"
 #include "store/store_host.h"
 
 namespace quillo {
@@ -28,7 +29,8 @@ class TFormSearch;
 class TFormMainWin : public QMainWindow,
                      public StoreHost,
                      public RecordDialogHost,
-                     public CsvDialogHost {
+                     public CsvDialogHost,
+                     public OptionsDialogHost {
     Q_OBJECT
 public:
     // The settings file defaults to the one beside the program.
@@ -54,17 +56,19 @@ public:
 
     void ShowStatusText(const QString& text) override;
     void ShowViewType(int view);
-    void ApplyColumnLayout();
-    void CaptureColumnWidths();
-    void ApplyFieldLabels();
+    void ApplyColumnLayout() override;
+    void CaptureColumnWidths() override;
+    void ApplyFieldLabels() override;
+    void applyFonts() override { applyWindowFonts(); }
 
-    AppSettings& settings() { return m_settings; }
+    AppSettings& settings() override { return m_settings; }
     CsvSettings& csvSettings() override { return m_csvSettings; }
     TDM& store() { return m_store; }
     bool pendingMode() const { return m_pendingMode; }
     QString iniPath() const { return m_iniPath; }
     TFormSetRecord* recordDialog() const { return m_recordDialog; }
     TFormSearch* searchDialog() const { return m_searchDialog; }
+    TFormOption* optionsDialog() const { return m_optionsDialog; }
     QTableView* grid() const { return m_grid; }
     CardView* cardView() const { return m_card; }
 
@@ -140,6 +144,7 @@ private:
     CardView* m_card = nullptr;
     TFormSetRecord* m_recordDialog = nullptr;
     TFormSearch* m_searchDialog = nullptr;
+    TFormOption* m_optionsDialog = nullptr;
     QPointer<TFormAbout> m_splash;
     bool m_syncingGrid = false;
 };

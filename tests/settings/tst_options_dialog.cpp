@@ -1,0 +1,207 @@
+// The options dialog end to end, opened by the main window's command.
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/main_window.h"
+#include "settings/options_dialog.h"
+#include "store/tdm.h"
+#include "test_db.h"
+#include "widgets/font_combos.h"
+
+using namespace quillo;
+
+static QString S(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+class TestOptionsDialog : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TempBookDb> m_db;
+    std::unique_ptr<TDM> m_store;
+    std::unique_ptr<TFormMainWin> m_window;
+
+    TFormOption* dialog() { return m_window->optionsDialog(); }
+    template <typename T>
+    T* find(const char* name) {
+        T* found = dialog()->findChild<T*>(QString::fromLatin1(name));
+        if (!found)
+            qWarning("no control %s", name);
+        return found;
+    }
+    void withDialog(const std::function<void()>& act) {
+        bool ran = false;
+        QTimer::singleShot(0, this, [&] {
+            QVERIFY(dialog()->isVisible());
+            act();
+            ran = true;
+            if (dialog()->isVisible())
+                dialog()->reject();
+        });
+        m_window->findChild<QAction*>(S("menuVOption"))->trigger();
+        QVERIFY(ran);
+    }
+    QStringList items(QComboBox* combo) {
+        QStringList list;
+        for (int i = 0; i < combo->count(); ++i)
+            list << combo->itemText(i);
+        return list;
+    }
+    QString firstTitle() { return m_store->QueryBook().textAt(0, FieldNo::Title); }
+
+private slots:
+    void init() {
+        m_db = std::make_unique<test::TempBookDb>();
+        test::exec(
+            S("insert into quillo (ID, Title, Writer, Writer2) values"
+              " (1, 'あ', '夏目漱石', NULL), (2, 'い', '森鴎外', '共'), (3, 'う', '夏目漱石', "
+              "NULL)"));
+        m_store = std::make_unique<TDM>(nullptr);
+        m_window = std::make_unique<TFormMainWin>(*m_store, m_db->folder() + S("/quillo.Ini"));
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    }
+    void cleanup() {
+        m_window.reset();
+        m_store.reset();
+        m_db.reset();
+    }
+
+    void aRenamedWriter2ShowsEverywhereAndSortsByItsColumn() {
+        withDialog([&] {
+            find<QLineEdit>("EditFNameWriter2")->setText(S("共著者"));
+            dialog()->ButtonOKClick(false);  // Apply
+            QVERIFY(dialog()->isVisible());
+        });
+        withDialog([&] {
+            auto* sort1 = find<QComboBox>("ComboBoxSortField");
+            QVERIFY(items(sort1).contains(S("共著者")));
+            QCOMPARE(items(find<QComboBox>("ComboBoxSecondSortField")).first(), S("なし"));
+            QCOMPARE(find<QCheckBox>("CheckBoxVisibleWriter2")->text(), S("共著者(&2)"));
+            QCOMPARE(find<QCheckBox>("CheckBoxFilterWriter2")->text(), S("共著者(&2)"));
+            sort1->setCurrentIndex(sort1->findText(S("共著者")));
+            find<QComboBox>("ComboBoxSecondSortField")->setCurrentIndex(0);
+            dialog()->ButtonOKClick(true);
+        });
+        QCOMPARE(m_window->settings().SortField1, S("Writer2"));
+        QCOMPARE(m_window->settings().SortField2, QString());
+        QCOMPARE(m_window->findChild<QLabel*>(S("LabelWriter2"))->text(), S("共著者"));
+        QCOMPARE(m_window->recordDialog()->findChild<QLabel*>(S("LabelWriter2"))->text(),
+                 S("共著者(&2)"));
+        const auto* model = m_window->grid()->model();
+        QStringList titles;
+        for (int c = 0; c < model->columnCount(); ++c)
+            titles << model->headerData(c, Qt::Horizontal).toString();
+        QVERIFY(titles.contains(S("共著者")));
+    }
+
+    void applyWithDescendingResortsAndStaysOpen() {
+        withDialog([&] {
+            find<QGroupBox>("RadioGroupSortOption")
+                ->findChildren<QRadioButton*>()
+                .at(1)
+                ->click();                                             // 降順
+            find<QComboBox>("ComboBoxSortField")->setCurrentIndex(0);  // Title
+            dialog()->ButtonOKClick(false);
+            QVERIFY(dialog()->isVisible());
+            QCOMPARE(firstTitle(), S("う"));
+        });
+        QCOMPARE(m_window->settings().SortOption, 1);
+    }
+
+    void theFilterNarrowsUntilItIsCleared() {
+        withDialog([&] {
+            auto* text = find<QComboBox>("ComboBoxFilterString");
+            text->setEditText(S("夏目"));
+            find<QCheckBox>("CheckBoxFilterWriter")->setChecked(true);
+            QTest::keyClick(text->lineEdit(), Qt::Key_Return);
+            QTest::keyClick(text->lineEdit(), Qt::Key_Return);
+            QCOMPARE(items(text), QStringList{S("夏目")});
+            dialog()->ButtonOKClick(true);
+        });
+        QCOMPARE(m_store->RecordCount(), 2);
+        QVERIFY(!m_store->FilterCondition().isEmpty());
+        withDialog([&] {
+            QCOMPARE(find<QComboBox>("ComboBoxFilterString")->currentText(), S("夏目"));  // kept
+            dialog()->ButtonCancelFilterClick();
+            QVERIFY(m_store->FilterCondition().isEmpty());
+            QVERIFY(!find<QCheckBox>("CheckBoxFilterWriter")->isChecked());
+            dialog()->ButtonOKClick(true);
+        });
+        QCOMPARE(m_store->RecordCount(), 3);
+    }
+
+    void emptyNamesBecomeABlankAndDefaultsComeBack() {
+        withDialog([&] {
+            find<QLineEdit>("EditFNameWriter3")->clear();
+            dialog()->ButtonOKClick(false);
+            QCOMPARE(m_window->settings().FieldLabels[FieldNo::Writer3], S(" "));
+            dialog()->ButtonSetDefaultFieldNameClick();
+            QCOMPARE(find<QLineEdit>("EditFNameWriter3")->text(), S("著者名３"));
+            dialog()->ButtonOKClick(true);
+        });
+        QCOMPARE(m_window->settings().FieldLabels[FieldNo::Writer3], S("著者名３"));
+    }
+
+    void copyStyleControlsFollowTheChoice() {
+        withDialog([&] {
+            find<QRadioButton>("RadioButtonSingleLine")->click();
+            auto* circle = find<QCheckBox>("CheckBoxTitleCircle");
+            if (circle->isChecked())
+                circle->click();
+            QVERIFY(!find<QComboBox>("ComboBoxTitleChar")->isEnabled());
+            QVERIFY(!find<QCheckBox>("CheckBoxAddLabel")->isEnabled());
+            circle->click();
+            QVERIFY(find<QComboBox>("ComboBoxTitleChar")->isEnabled());
+            find<QComboBox>("ComboBoxTitleChar")->setCurrentIndex(2);
+            dialog()->ButtonOKClick(true);
+        });
+        QCOMPARE(m_window->settings().CopyType, 2);
+        QCOMPARE(m_window->settings().AddStringStart, S("【"));
+        QCOMPARE(m_window->settings().AddStringEnd, S("】"));
+    }
+
+    void cancelDiscardsWhatShowingRefills() {
+        withDialog([&] {
+            find<QCheckBox>("CheckBoxConfirmDelete")->setChecked(false);
+            dialog()->reject();
+        });
+        QVERIFY(m_window->settings().ConfirmDelete);
+        withDialog([&] { QVERIFY(find<QCheckBox>("CheckBoxConfirmDelete")->isChecked()); });
+    }
+
+    void fontCombosTakeSizesAndStyles() {
+        TFontSizeCombo size;
+        size.show();
+        size.lineEdit()->clear();
+        QTest::keyClicks(size.lineEdit(), S("13"));
+        QCOMPARE(size.FontSize(), 13);
+        QTest::keyClicks(size.lineEdit(), S("a"));
+        QCOMPARE(size.currentText(), S("13"));
+        size.setEditText(S("10.5"));
+        QCOMPARE(size.FontSize(), 11);
+        size.setEditText(QString());
+        QCOMPARE(size.FontSize(), 11);  // the last valid size
+
+        TFontStyleCombo style;
+        FontSetting font;
+        font.bold = true;
+        style.SetFontStyles(font);
+        QCOMPARE(style.currentIndex(), 1);
+        font.underline = true;
+        font.italic = true;
+        style.SetFontStyles(font);
+        QCOMPARE(style.currentIndex(), 1);  // bold and underline leave it as it was
+
+        TFontNameCombo name;
+        name.SetFontName(S("No Such Font 123"));
+        QCOMPARE(name.currentIndex(), -1);
+    }
+};
+
+QTEST_MAIN(TestOptionsDialog)
+#include "tst_options_dialog.moc"
