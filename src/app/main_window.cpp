@@ -18,6 +18,9 @@
 #include "engine/engine_error.h"
 #include "platform/busy_cursor.h"
 #include "platform/help_viewer.h"
+#include "print/print_report.h"
+
+#include <QPageSetupDialog>
 #include "search/search_dialog.h"
 #include "settings/profile_file.h"
 #include "settings/settings_file.h"
@@ -414,9 +417,36 @@ void TFormMainWin::menuFIoCsvClick() {
     dialog->exec();
 }
 
+QPrinter& TFormMainWin::printer() {
+    if (!m_printer) {
+        m_printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        preparePrinter(*m_printer);
+    }
+    return *m_printer;
+}
+
 void TFormMainWin::menuFPrintClick() {
-    ShowMessageDialog(this, QStringLiteral("印刷はまだ用意されていません。"), kMessageInformation,
-                      kButtonsOk);
+    // The grid and the card stay where they are while the report reads the rows.
+    CursorHookDetach detached(m_store);
+    const ReportData data = collectReportData(m_store.QueryBook(), m_settings);
+    PrintReport(this, printer(), data, m_settings);
+}
+
+void TFormMainWin::menuFPrintPreviewClick() {
+    CursorHookDetach detached(m_store);
+    std::unique_ptr<TFormPrintPreview> preview;
+    {
+        BusyCursor busy;
+        const ReportData data = collectReportData(m_store.QueryBook(), m_settings);
+        preview = std::make_unique<TFormPrintPreview>(
+            printer(), buildReport(data, m_settings, printer()), this);
+    }
+    preview->exec();
+}
+
+void TFormMainWin::menuFPageSetupClick() {
+    QPageSetupDialog dialog(&printer(), this);
+    dialog.exec();
 }
 
 void TFormMainWin::menuHContentsClick() {

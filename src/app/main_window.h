@@ -23,6 +23,9 @@ class CardView;
 class TFormSetRecord;
 class TFormAbout;
 class TFormSearch;
+}  // namespace quillo
+class QPrinter;
+namespace quillo {
 
 // The main window: menus, tool bar, status bar and the two views of the live
 // query, and every command of the program.
@@ -77,6 +80,9 @@ public:
     void menuFCancelClick();
     void menuFIoCsvClick();
     void menuFPrintClick();
+    void menuFPrintPreviewClick();
+    void menuFPageSetupClick();
+    QPrinter& printer();
     void menuFExitClick();
     void menuEEditClick();
     void menuEAddClick();
@@ -145,6 +151,7 @@ private:
     TFormSetRecord* m_recordDialog = nullptr;
     TFormSearch* m_searchDialog = nullptr;
     TFormOption* m_optionsDialog = nullptr;
+    std::unique_ptr<QPrinter> m_printer;  // its choices last for the run
     QPointer<TFormAbout> m_splash;
     bool m_syncingGrid = false;
 };

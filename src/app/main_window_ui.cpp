@@ -87,9 +87,9 @@ void TFormMainWin::buildCommands() {
             &W::menuFIoCsvClick);
     command("menuFPrint", "印刷(&P)...", "印刷を実行します。", &W::menuFPrintClick);
     command("menuFPrintPreview", "印刷プレビュー(&V)...", "印刷イメージを表示します。",
-            &W::menuFPrintClick);
+            &W::menuFPrintPreviewClick);
     command("menuFPageSetup", "プリンター設定(&U)...", "プリンターの設定を行います。",
-            &W::menuFPrintClick);
+            &W::menuFPageSetupClick);
     command("menuFExit", "終了(&X)", "Quilloを終了します。", &W::menuFExitClick);
     QAction* edit =
         command("menuEEdit", "編集(&E)...", "選択レコードの編集を行います。", &W::menuEEditClick);

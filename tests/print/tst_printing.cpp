@@ -1,0 +1,116 @@
+// Printing and previewing the list through the main window, into PDF files.
+#include <QPrintPreviewDialog>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/main_window.h"
+#include "print/print_report.h"
+#include "store/tdm.h"
+#include "test_db.h"
+
+using namespace quillo;
+
+static QString S(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+class TestPrinting : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TempBookDb> m_db;
+    std::unique_ptr<TDM> m_store;
+    std::unique_ptr<TFormMainWin> m_window;
+
+    void openWindow(int books) {
+        QString values;
+        for (int i = 1; i <= books; ++i)
+            values += QStringLiteral("%1(%2, '本 %2', '著者 %3', '2001-02-03')")
+                          .arg(i > 1 ? QStringLiteral(",") : QString())
+                          .arg(i)
+                          .arg(i % 7);
+        if (books > 0)
+            test::exec(S("insert into quillo (ID, Title, Writer, PubDate) values ") + values);
+        m_store = std::make_unique<TDM>(nullptr);
+        m_window = std::make_unique<TFormMainWin>(*m_store, m_db->folder() + S("/quillo.Ini"));
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+        m_window->printer().setOutputFormat(QPrinter::PdfFormat);
+        m_window->printer().setOutputFileName(m_db->folder() + S("/report.pdf"));
+    }
+    ReportRenderer report() {
+        return buildReport(collectReportData(m_store->QueryBook(), m_window->settings()),
+                           m_window->settings(), m_window->printer());
+    }
+
+private slots:
+    void init() { m_db = std::make_unique<test::TempBookDb>(); }
+    void cleanup() {
+        m_window.reset();
+        m_store.reset();
+        m_db.reset();
+    }
+
+    void printsEveryRowOnAsManyPagesAsItNeeds() {
+        openWindow(120);
+        m_store->QueryBook().moveTo(5);
+        QCOMPARE(report().pageCount(),
+                 7);  // 19 bands of 48 fit in the 953 between header and footer
+        setNextPrintDialogAnswer(true);
+        m_window->findChild<QAction*>(S("menuFPrint"))->trigger();
+        QFile pdf(m_db->folder() + S("/report.pdf"));
+        QVERIFY(pdf.open(QIODevice::ReadOnly));
+        const QByteArray bytes = pdf.readAll();
+        QVERIFY(bytes.startsWith("%PDF"));
+        QCOMPARE(bytes.count("/Type /Page\n") + bytes.count("/Type /Page\r") +
+                     bytes.count("/Type /Page "),
+                 7);
+        QCOMPARE(m_store->QueryBook().currentRow(), 5);  // the list stays on its book
+    }
+
+    void aCancelledDialogPrintsNothing() {
+        openWindow(3);
+        setNextPrintDialogAnswer(false);
+        m_window->findChild<QAction*>(S("menuFPrint"))->trigger();
+        QVERIFY(!QFile::exists(m_db->folder() + S("/report.pdf")));
+    }
+
+    void anEmptyListHasNoPages() {
+        openWindow(0);
+        QCOMPARE(report().pageCount(), 0);
+    }
+
+    void longTextsGrowTheirBand() {
+        openWindow(1);
+        ReportData data = collectReportData(m_store->QueryBook(), m_window->settings());
+        ReportData longer = data;
+        longer.rows[0][FieldNo::Title] = QString(2000, QChar(0x672C));  // taller than a page
+        const ReportLayout layout =
+            computeReportLayout(m_window->settings().FieldVisible, m_window->settings().FieldWidths,
+                                layoutUnits(2100), layoutUnits(100));
+        // 40 short books take three pages; one very long book needs a page more.
+        data.rows.assign(40, data.rows[0]);
+        longer.rows.insert(longer.rows.end(), 39, data.rows[0]);
+        const QSizeF a4(layoutUnits(2100), layoutUnits(2970));
+        QVERIFY(ReportRenderer(longer, layout, a4, layoutUnits(100)).pageCount() >
+                ReportRenderer(data, layout, a4, layoutUnits(100)).pageCount());
+    }
+
+    void thePreviewShowsTheReportAndReturns() {
+        openWindow(10);
+        bool seen = false;
+        QTimer::singleShot(0, this, [&] {
+            auto* preview = m_window->findChild<TFormPrintPreview*>(S("TFormPrintPreview"));
+            QVERIFY(preview);
+            QCOMPARE(preview->windowTitle(), S("Quillo レポート プレビュー"));
+            QCOMPARE(preview->pageCount(), 1);
+            seen = true;
+            preview->close();
+        });
+        m_window->findChild<QAction*>(S("menuFPrintPreview"))->trigger();
+        QVERIFY(seen);
+        QVERIFY(m_store->cursorHookAttached());
+    }
+};
+
+QTEST_MAIN(TestPrinting)
+#include "tst_printing.moc"
