@@ -8,8 +8,7 @@
 #include "app/message_dialog.h"
 #include "csv/csv_dialog.h"
 #include "files.h"
-#include "store/tdm.h"
-#include "test_db.h"
+#include "window_fixture.h"
 
 using namespace quillo;
 
@@ -20,9 +19,7 @@ static QString S(const char* text) {
 class TestCsvDialog : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<test::TempBookDb> m_db;
-    std::unique_ptr<TDM> m_store;
-    std::unique_ptr<TFormMainWin> m_window;
+    test::WindowFixture m_fixture;
     TFormIoCsv* m_dialog = nullptr;
 
     template <typename T>
@@ -37,36 +34,20 @@ class TestCsvDialog : public QObject {
     }
     // Runs the CSV command; `act` works in the dialog and the test closes it after.
     void withDialog(const std::function<void()>& act) {
-        bool ran = false;
-        QTimer::singleShot(0, this, [&] {
-            m_dialog = m_window->findChild<TFormIoCsv*>();
-            QVERIFY(m_dialog && m_dialog->isVisible());
-            act();
-            ran = true;
-            m_dialog->reject();
-        });
-        m_window->findChild<QAction*>(S("menuFIoCsv"))->trigger();
-        QVERIFY(ran);
+        m_fixture.withDialog(
+            "menuFIoCsv", [&] { return m_dialog = m_fixture.window->findChild<TFormIoCsv*>(); },
+            act);
     }
-    QString file(const char* name) { return m_db->folder() + QLatin1Char('/') + S(name); }
+    QString file(const char* name) { return m_fixture.db->folder() + QLatin1Char('/') + S(name); }
 
 private slots:
     void init() {
-        m_db = std::make_unique<test::TempBookDb>();
-        test::exec(
+        m_fixture.open(
             S("insert into quillo (ID, Title, Writer, PubDate) values (1, '雪国', '川端康成', "
               "'1937-06-12')"));
-        m_store = std::make_unique<TDM>(nullptr);
-        m_window = std::make_unique<TFormMainWin>(*m_store, m_db->folder() + S("/quillo.Ini"));
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         clearShownMessages();
     }
-    void cleanup() {
-        m_window.reset();
-        m_store.reset();
-        m_db.reset();
-    }
+    void cleanup() { m_fixture.close(); }
 
     void runsOnlyWithAKindAndAFileName() {
         withDialog([&] {
@@ -97,10 +78,11 @@ private slots:
             QCOMPARE(lastShownMessage()->text, S("正常に入力完了しました。"));
             QCOMPARE(lastShownMessage()->kind, int(kMessageInformation));
         });
-        QCOMPARE(m_store->RecordCount(), 3);
-        QVERIFY(m_window->pendingMode());
-        QVERIFY(!m_window->findChild<QAction*>(S("menuFIoCsv"))->isEnabled());
-        QCOMPARE(m_window->csvSettings().fileName, file("in.csv"));  // kept for the next use
+        QCOMPARE(m_fixture.store->RecordCount(), 3);
+        QVERIFY(m_fixture.window->pendingMode());
+        QVERIFY(!m_fixture.window->findChild<QAction*>(S("menuFIoCsv"))->isEnabled());
+        QCOMPARE(m_fixture.window->csvSettings().fileName,
+                 file("in.csv"));  // kept for the next use
     }
 
     void aFailingLineIsNamed() {
@@ -120,7 +102,7 @@ private slots:
             QCOMPARE(lastShownMessage()->text,
                      S("入力ファイル\n") + file("missing.csv") + S("\nは存在しません。"));
         });
-        QCOMPARE(m_store->RecordCount(), 2);
+        QCOMPARE(m_fixture.store->RecordCount(), 2);
     }
 
     void exportAsksBeforeOverwriting() {

@@ -7,8 +7,7 @@
 #include "app/main_window.h"
 #include "app/message_dialog.h"
 #include "search/search_dialog.h"
-#include "store/tdm.h"
-#include "test_db.h"
+#include "window_fixture.h"
 
 using namespace quillo;
 
@@ -19,25 +18,16 @@ static QString S(const char* text) {
 class TestSearchDialog : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<test::TempBookDb> m_db;
-    std::unique_ptr<TDM> m_store;
-    std::unique_ptr<TFormMainWin> m_window;
+    test::WindowFixture m_fixture;
 
-    TFormSearch* dialog() { return m_window->searchDialog(); }
+    TFormSearch* dialog() { return m_fixture.window->searchDialog(); }
     QPushButton* button(const char* name) {
         return dialog()->findChild<QPushButton*>(QString::fromLatin1(name));
     }
-    QString current() { return m_store->QueryBook().text(FieldNo::Title); }
+    QString current() { return m_fixture.store->QueryBook().text(FieldNo::Title); }
     void withDialog(const std::function<void()>& act) {
-        bool ran = false;
-        QTimer::singleShot(0, this, [&] {
-            QVERIFY(dialog()->isVisible());
-            act();
-            ran = true;
-            dialog()->reject();
-        });
-        m_window->findChild<QAction*>(S("menuESearch"))->trigger();
-        QVERIFY(ran);
+        m_fixture.withDialog(
+            "menuESearch", [&] { return dialog(); }, act);
     }
     void setText(const QString& text) { dialog()->searchText()->setEditText(text); }
     QStringList history() {
@@ -49,22 +39,13 @@ class TestSearchDialog : public QObject {
 
 private slots:
     void init() {
-        m_db = std::make_unique<test::TempBookDb>();
-        test::exec(
+        m_fixture.open(
             S("insert into quillo (ID, Title, Writer, Memo) values"
               " (1, '吾輩は猫である', '夏目漱石', NULL), (2, 'こころ', '夏目漱石', '猫'),"
               " (3, '猫の事務所', '宮沢賢治', NULL), (4, '銀河鉄道の夜', '宮沢賢治', NULL)"));
-        m_store = std::make_unique<TDM>(nullptr);
-        m_window = std::make_unique<TFormMainWin>(*m_store, m_db->folder() + S("/quillo.Ini"));
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
         clearShownMessages();
     }
-    void cleanup() {
-        m_window.reset();
-        m_store.reset();
-        m_db.reset();
-    }
+    void cleanup() { m_fixture.close(); }
 
     void findAndNextWalkTheMatchesInViewOrder() {
         withDialog([&] {
@@ -120,7 +101,7 @@ private slots:
     }
 
     void theDialogKeepsItsStateBetweenShowings() {
-        m_window->settings().FieldLabels[FieldNo::Writer2] = S("共著者");
+        m_fixture.window->settings().FieldLabels[FieldNo::Writer2] = S("共著者");
         withDialog([&] {
             setText(S("夜"));
             dialog()->findChild<QCheckBox*>(S("CheckBoxSearchKind"))->setChecked(true);
@@ -136,7 +117,7 @@ private slots:
             QVERIFY(button("ButtonFind")->isEnabled());
             QCOMPARE(history(), QStringList{S("夜")});
         });
-        QCOMPARE(m_store->SearchNext(), -2);  // closing ended the search
+        QCOMPARE(m_fixture.store->SearchNext(), -2);  // closing ended the search
     }
 
     void anActiveFilterLimitsTheMatches() {
@@ -145,7 +126,7 @@ private slots:
             f[FieldNo::Writer] = 1;
             return f;
         }();
-        m_store->ApplyFilter(S("宮沢"), &writer);
+        m_fixture.store->ApplyFilter(S("宮沢"), &writer);
         withDialog([&] {
             setText(S("猫"));
             dialog()->ButtonFindClick();

@@ -8,9 +8,8 @@
 
 #include "app/main_window.h"
 #include "settings/options_dialog.h"
-#include "store/tdm.h"
-#include "test_db.h"
 #include "widgets/font_combos.h"
+#include "window_fixture.h"
 
 using namespace quillo;
 
@@ -21,11 +20,9 @@ static QString S(const char* text) {
 class TestOptionsDialog : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<test::TempBookDb> m_db;
-    std::unique_ptr<TDM> m_store;
-    std::unique_ptr<TFormMainWin> m_window;
+    test::WindowFixture m_fixture;
 
-    TFormOption* dialog() { return m_window->optionsDialog(); }
+    TFormOption* dialog() { return m_fixture.window->optionsDialog(); }
     template <typename T>
     T* find(const char* name) {
         T* found = dialog()->findChild<T*>(QString::fromLatin1(name));
@@ -34,16 +31,8 @@ class TestOptionsDialog : public QObject {
         return found;
     }
     void withDialog(const std::function<void()>& act) {
-        bool ran = false;
-        QTimer::singleShot(0, this, [&] {
-            QVERIFY(dialog()->isVisible());
-            act();
-            ran = true;
-            if (dialog()->isVisible())
-                dialog()->reject();
-        });
-        m_window->findChild<QAction*>(S("menuVOption"))->trigger();
-        QVERIFY(ran);
+        m_fixture.withDialog(
+            "menuVOption", [&] { return dialog(); }, act);
     }
     QStringList items(QComboBox* combo) {
         QStringList list;
@@ -51,25 +40,16 @@ class TestOptionsDialog : public QObject {
             list << combo->itemText(i);
         return list;
     }
-    QString firstTitle() { return m_store->QueryBook().textAt(0, FieldNo::Title); }
+    QString firstTitle() { return m_fixture.store->QueryBook().textAt(0, FieldNo::Title); }
 
 private slots:
     void init() {
-        m_db = std::make_unique<test::TempBookDb>();
-        test::exec(
+        m_fixture.open(
             S("insert into quillo (ID, Title, Writer, Writer2) values"
               " (1, 'あ', '夏目漱石', NULL), (2, 'い', '森鴎外', '共'), (3, 'う', '夏目漱石', "
               "NULL)"));
-        m_store = std::make_unique<TDM>(nullptr);
-        m_window = std::make_unique<TFormMainWin>(*m_store, m_db->folder() + S("/quillo.Ini"));
-        m_window->show();
-        QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
     }
-    void cleanup() {
-        m_window.reset();
-        m_store.reset();
-        m_db.reset();
-    }
+    void cleanup() { m_fixture.close(); }
 
     void aRenamedWriter2ShowsEverywhereAndSortsByItsColumn() {
         withDialog([&] {
@@ -87,12 +67,12 @@ private slots:
             find<QComboBox>("ComboBoxSecondSortField")->setCurrentIndex(0);
             dialog()->ButtonOKClick(true);
         });
-        QCOMPARE(m_window->settings().SortField1, S("Writer2"));
-        QCOMPARE(m_window->settings().SortField2, QString());
-        QCOMPARE(m_window->findChild<QLabel*>(S("LabelWriter2"))->text(), S("共著者"));
-        QCOMPARE(m_window->recordDialog()->findChild<QLabel*>(S("LabelWriter2"))->text(),
+        QCOMPARE(m_fixture.window->settings().SortField1, S("Writer2"));
+        QCOMPARE(m_fixture.window->settings().SortField2, QString());
+        QCOMPARE(m_fixture.window->findChild<QLabel*>(S("LabelWriter2"))->text(), S("共著者"));
+        QCOMPARE(m_fixture.window->recordDialog()->findChild<QLabel*>(S("LabelWriter2"))->text(),
                  S("共著者(&2)"));
-        const auto* model = m_window->grid()->model();
+        const auto* model = m_fixture.window->grid()->model();
         QStringList titles;
         for (int c = 0; c < model->columnCount(); ++c)
             titles << model->headerData(c, Qt::Horizontal).toString();
@@ -110,7 +90,7 @@ private slots:
             QVERIFY(dialog()->isVisible());
             QCOMPARE(firstTitle(), S("う"));
         });
-        QCOMPARE(m_window->settings().SortOption, 1);
+        QCOMPARE(m_fixture.window->settings().SortOption, 1);
     }
 
     void theFilterNarrowsUntilItIsCleared() {
@@ -123,28 +103,28 @@ private slots:
             QCOMPARE(items(text), QStringList{S("夏目")});
             dialog()->ButtonOKClick(true);
         });
-        QCOMPARE(m_store->RecordCount(), 2);
-        QVERIFY(!m_store->FilterCondition().isEmpty());
+        QCOMPARE(m_fixture.store->RecordCount(), 2);
+        QVERIFY(!m_fixture.store->FilterCondition().isEmpty());
         withDialog([&] {
             QCOMPARE(find<QComboBox>("ComboBoxFilterString")->currentText(), S("夏目"));  // kept
             dialog()->ButtonCancelFilterClick();
-            QVERIFY(m_store->FilterCondition().isEmpty());
+            QVERIFY(m_fixture.store->FilterCondition().isEmpty());
             QVERIFY(!find<QCheckBox>("CheckBoxFilterWriter")->isChecked());
             dialog()->ButtonOKClick(true);
         });
-        QCOMPARE(m_store->RecordCount(), 3);
+        QCOMPARE(m_fixture.store->RecordCount(), 3);
     }
 
     void emptyNamesBecomeABlankAndDefaultsComeBack() {
         withDialog([&] {
             find<QLineEdit>("EditFNameWriter3")->clear();
             dialog()->ButtonOKClick(false);
-            QCOMPARE(m_window->settings().FieldLabels[FieldNo::Writer3], S(" "));
+            QCOMPARE(m_fixture.window->settings().FieldLabels[FieldNo::Writer3], S(" "));
             dialog()->ButtonSetDefaultFieldNameClick();
             QCOMPARE(find<QLineEdit>("EditFNameWriter3")->text(), S("著者名３"));
             dialog()->ButtonOKClick(true);
         });
-        QCOMPARE(m_window->settings().FieldLabels[FieldNo::Writer3], S("著者名３"));
+        QCOMPARE(m_fixture.window->settings().FieldLabels[FieldNo::Writer3], S("著者名３"));
     }
 
     void copyStyleControlsFollowTheChoice() {
@@ -160,9 +140,9 @@ private slots:
             find<QComboBox>("ComboBoxTitleChar")->setCurrentIndex(2);
             dialog()->ButtonOKClick(true);
         });
-        QCOMPARE(m_window->settings().CopyType, 2);
-        QCOMPARE(m_window->settings().AddStringStart, S("【"));
-        QCOMPARE(m_window->settings().AddStringEnd, S("】"));
+        QCOMPARE(m_fixture.window->settings().CopyType, 2);
+        QCOMPARE(m_fixture.window->settings().AddStringStart, S("【"));
+        QCOMPARE(m_fixture.window->settings().AddStringEnd, S("】"));
     }
 
     void cancelDiscardsWhatShowingRefills() {
@@ -170,7 +150,7 @@ private slots:
             find<QCheckBox>("CheckBoxConfirmDelete")->setChecked(false);
             dialog()->reject();
         });
-        QVERIFY(m_window->settings().ConfirmDelete);
+        QVERIFY(m_fixture.window->settings().ConfirmDelete);
         withDialog([&] { QVERIFY(find<QCheckBox>("CheckBoxConfirmDelete")->isChecked()); });
     }
 
