@@ -134,7 +134,7 @@ void TFormSetRecord::build() {
         label->setObjectName(QString::fromLatin1(p.label));
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->setBuddy(control);
-        label->setGeometry(0, p.top, p.labelRight, p.height);
+        label->setGeometry(0, p.top, p.labelRight, std::min(p.height, 21));
         label->installEventFilter(this);
         m_labels[static_cast<size_t>(p.fieldNo)] = label;
 
