@@ -15,20 +15,11 @@
 #include "edit/record_dialog.h"
 #include "search/search_dialog.h"
 #include "store/tdm.h"
+#include "widgets/font_setting.h"
 
 namespace quillo {
 
 namespace {
-
-QFont fontOf(const FontSetting& setting) {
-    QFont font(setting.name);
-    font.setPointSize(setting.size > 0 ? setting.size : 9);
-    font.setBold(setting.bold);
-    font.setItalic(setting.italic);
-    font.setUnderline(setting.underline);
-    font.setStrikeOut(setting.strikeOut);
-    return font;
-}
 
 struct ToolButtonSpec {
     const char* name;

@@ -7,6 +7,7 @@
 
 #include "engine/cached_dataset.h"
 #include "platform/help_viewer.h"
+#include "widgets/font_setting.h"
 
 namespace quillo {
 
@@ -15,14 +16,6 @@ namespace {
 std::optional<bool>& nextAnswer() {
     static std::optional<bool> answer;
     return answer;
-}
-
-QFont fontOf(const FontSetting& setting) {
-    QFont font(setting.name);
-    font.setPointSize(setting.size > 0 ? setting.size : 9);
-    font.setBold(setting.bold);
-    font.setItalic(setting.italic);
-    return font;
 }
 
 // The pages the dialog chose: all of them, or its from and to.
