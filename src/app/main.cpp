@@ -2,7 +2,7 @@
 #include <QFont>
 #include <memory>
 
-#include "app/error_display.h"
+#include "ui/error_display.h"
 #include "app/main_window.h"
 #include "edit/date_text.h"
 #include "engine/engine_error.h"

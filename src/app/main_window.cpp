@@ -10,8 +10,8 @@
 
 #include "app/book_list_model.h"
 #include "app/card_view.h"
-#include "app/error_display.h"
-#include "app/message_dialog.h"
+#include "ui/error_display.h"
+#include "ui/message_dialog.h"
 #include "edit/date_text.h"
 #include "edit/record_clipboard.h"
 #include "edit/record_dialog.h"

@@ -9,8 +9,8 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
-#include "app/file_dialog.h"
-#include "app/message_dialog.h"
+#include "ui/file_dialog.h"
+#include "ui/message_dialog.h"
 #include "platform/busy_cursor.h"
 #include "platform/help_viewer.h"
 

@@ -6,7 +6,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/message_dialog.h"
+#include "ui/message_dialog.h"
 
 namespace quillo {
 

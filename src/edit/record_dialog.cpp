@@ -5,7 +5,7 @@
 #include <QKeyEvent>
 #include <QShortcut>
 
-#include "app/message_dialog.h"
+#include "ui/message_dialog.h"
 #include "edit/date_text.h"
 #include "edit/record_clipboard.h"
 #include "edit/sjis_limit.h"

@@ -11,8 +11,8 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
-#include "app/message_dialog.h"
-#include "app/remember_combo.h"
+#include "ui/message_dialog.h"
+#include "ui/remember_combo.h"
 #include "platform/busy_cursor.h"
 #include "platform/help_viewer.h"
 #include "store/tdm.h"

@@ -8,7 +8,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "app/message_dialog.h"
+#include "ui/message_dialog.h"
 #include "platform/busy_cursor.h"
 
 namespace quillo {

@@ -9,9 +9,9 @@
 #include <QtTest>
 
 #include "app/card_view.h"
-#include "app/error_display.h"
+#include "ui/error_display.h"
 #include "app/main_window.h"
-#include "app/message_dialog.h"
+#include "ui/message_dialog.h"
 #include "platform/help_viewer.h"
 #include "widgets/about_box.h"
 

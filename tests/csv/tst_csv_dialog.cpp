@@ -3,9 +3,9 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/file_dialog.h"
+#include "ui/file_dialog.h"
 #include "app/main_window.h"
-#include "app/message_dialog.h"
+#include "ui/message_dialog.h"
 #include "csv/csv_dialog.h"
 #include "files.h"
 #include "window_fixture.h"

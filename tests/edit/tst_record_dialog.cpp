@@ -8,7 +8,7 @@
 #include <QtTest>
 
 #include "app/main_window.h"
-#include "app/message_dialog.h"
+#include "ui/message_dialog.h"
 #include "edit/date_text.h"
 #include "edit/record_clipboard.h"
 #include "edit/record_dialog.h"

@@ -5,7 +5,7 @@
 #include <QtTest>
 
 #include "app/main_window.h"
-#include "app/message_dialog.h"
+#include "ui/message_dialog.h"
 #include "search/search_dialog.h"
 #include "window_fixture.h"
 

@@ -1,4 +1,4 @@
-#include "app/dialog_geometry.h"
+#include "ui/dialog_geometry.h"
 
 namespace quillo {
 

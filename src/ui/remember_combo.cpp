@@ -1,4 +1,4 @@
-#include "app/remember_combo.h"
+#include "ui/remember_combo.h"
 
 #include <QComboBox>
 

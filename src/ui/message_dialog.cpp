@@ -1,4 +1,4 @@
-#include "app/message_dialog.h"
+#include "ui/message_dialog.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -7,7 +7,7 @@
 #include <QScreen>
 #include <deque>
 
-#include "app/dialog_geometry.h"
+#include "ui/dialog_geometry.h"
 
 namespace quillo {
 

@@ -4,10 +4,10 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/dialog_geometry.h"
-#include "app/error_display.h"
-#include "app/message_dialog.h"
-#include "app/remember_combo.h"
+#include "ui/dialog_geometry.h"
+#include "ui/error_display.h"
+#include "ui/message_dialog.h"
+#include "ui/remember_combo.h"
 
 #include <QComboBox>
 

@@ -1,4 +1,4 @@
-#include "app/file_dialog.h"
+#include "ui/file_dialog.h"
 
 #include <QFileDialog>
 #include <optional>

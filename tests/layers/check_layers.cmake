@@ -1,0 +1,18 @@
+# The main window's folder is the top floor: no other part of the program may
+# include its headers, so dependencies only ever run down the tree.
+file(GLOB_RECURSE sources ${SRC}/*.h ${SRC}/*.cpp)
+set(offenders "")
+foreach(source ${sources})
+  if(source MATCHES "/src/app/")
+    continue()
+  endif()
+  file(STRINGS ${source} lines REGEX "#include \"app/")
+  if(lines)
+    list(APPEND offenders "${source}: ${lines}")
+  endif()
+endforeach()
+if(offenders)
+  string(REPLACE ";" "\n" offenders "${offenders}")
+  message(FATAL_ERROR "These files include the main window's headers:\n${offenders}")
+endif()
+message(STATUS "1 passed, 0 failed")
