@@ -2,12 +2,12 @@
 #include <QFont>
 #include <memory>
 
-#include "ui/error_display.h"
 #include "app/main_window.h"
 #include "edit/date_text.h"
 #include "engine/engine_error.h"
 #include "platform/single_instance.h"
 #include "store/tdm.h"
+#include "ui/error_display.h"
 
 using namespace quillo;
 

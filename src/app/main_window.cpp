@@ -10,8 +10,6 @@
 
 #include "app/book_list_model.h"
 #include "app/card_view.h"
-#include "ui/error_display.h"
-#include "ui/message_dialog.h"
 #include "edit/date_text.h"
 #include "edit/record_clipboard.h"
 #include "edit/record_dialog.h"
@@ -19,6 +17,8 @@
 #include "platform/busy_cursor.h"
 #include "platform/help_viewer.h"
 #include "print/print_report.h"
+#include "ui/error_display.h"
+#include "ui/message_dialog.h"
 
 #include <QPageSetupDialog>
 #include "search/search_dialog.h"
@@ -145,6 +145,7 @@ void TFormMainWin::FormShow() {
         setGeometry(bounds);
     }
     m_store.QueryAll();
+    m_store.QueryBook().first();  // a new run starts on the first book
     ApplyColumnLayout();
     ApplyFieldLabels();
     m_maxId = m_store.GetMaxId();
@@ -389,7 +390,9 @@ void TFormMainWin::menuVViewTypeClick(int tag) {
         ShowViewType(1);
         m_card->box(FieldNo::Title)->setFocus();
     } else {
-        ShowViewType(m_settings.ViewType);  // the buttons and entries show the view that stays
+        // The view already shown: only the buttons and entries are put right again
+        // (a click on a toggle button has flipped it); the columns keep their widths.
+        checkViewControls(m_settings.ViewType);
     }
 }
 

@@ -124,6 +124,7 @@ private:
     void StatusBarResize();
     void DBGridListViewColumnMoved();
     void syncGridToCursor();
+    void checkViewControls(int view);
     void gridRowSelected(int row);
     void applyWindowFonts();
     void runGuarded(const std::function<void()>& work);

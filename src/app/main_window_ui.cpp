@@ -275,6 +275,9 @@ void TFormMainWin::buildViews() {
                 runGuarded([this] { DBGridListViewColumnMoved(); });
             });
     m_model = new BookListModel(m_store.QueryBook(), this);
+    m_grid->setModel(m_model);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) { gridRowSelected(current.row()); });
 
     m_card = new CardView;
     connect(m_card, &CardView::editRequested, this,
@@ -302,26 +305,28 @@ void TFormMainWin::PopupMenuPopup(const QPoint& globalPos) {
 
 // ---- views
 
+void TFormMainWin::checkViewControls(int view) {
+    const QStringList list = {QStringLiteral("menuVViewTypeList"),
+                              QStringLiteral("menuPMViewTypeList"),
+                              QStringLiteral("ToolButtonViewList")};
+    const QStringList card = {QStringLiteral("menuVViewTypeRecord"),
+                              QStringLiteral("menuPMViewTypeRecord"),
+                              QStringLiteral("ToolButtonViewRecord")};
+    setChecked(view == 1 ? card : list, true);
+    setChecked(view == 1 ? list : card, false);
+}
+
 void TFormMainWin::ShowViewType(int view) {
     auto* stack = static_cast<QStackedLayout*>(m_panelBase->layout());
     if (view == 1) {
-        setChecked({QStringLiteral("menuVViewTypeRecord"), QStringLiteral("menuPMViewTypeRecord"),
-                    QStringLiteral("ToolButtonViewRecord")},
-                   true);
-        setChecked({QStringLiteral("menuVViewTypeList"), QStringLiteral("menuPMViewTypeList"),
-                    QStringLiteral("ToolButtonViewList")},
-                   false);
-        m_grid->setModel(nullptr);
+        checkViewControls(1);
+        // The hidden grid stays on the live query, so the highlight never has to
+        // be found again when the list comes back.
         m_grid->setEnabled(false);
         FillCard();
         stack->setCurrentWidget(m_card);
     } else if (view == 0) {
-        setChecked({QStringLiteral("menuVViewTypeList"), QStringLiteral("menuPMViewTypeList"),
-                    QStringLiteral("ToolButtonViewList")},
-                   true);
-        setChecked({QStringLiteral("menuVViewTypeRecord"), QStringLiteral("menuPMViewTypeRecord"),
-                    QStringLiteral("ToolButtonViewRecord")},
-                   false);
+        checkViewControls(0);
         m_grid->setEnabled(true);
         ApplyColumnLayout();
         stack->setCurrentWidget(m_grid);
@@ -330,7 +335,6 @@ void TFormMainWin::ShowViewType(int view) {
 
 void TFormMainWin::ApplyColumnLayout() {
     CursorHookDetach detached(m_store);
-    m_grid->setModel(nullptr);
     CachedDataset& q = m_store.QueryBook();
     QList<int> fields;
     QStringList titles;
@@ -343,10 +347,9 @@ void TFormMainWin::ApplyColumnLayout() {
             titles << m_settings.FieldLabels[static_cast<size_t>(k)];
         }
     }
+    // The grid keeps its one model and selection model for the run; the model
+    // only changes its columns.
     m_model->setColumns(fields, titles);
-    m_grid->setModel(m_model);
-    connect(m_grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& current) { gridRowSelected(current.row()); });
     for (int column = 0; column < fields.size(); ++column)
         m_grid->horizontalHeader()->resizeSection(
             column, m_settings.FieldWidths[static_cast<size_t>(fields[column])]);
@@ -354,7 +357,7 @@ void TFormMainWin::ApplyColumnLayout() {
 }
 
 void TFormMainWin::CaptureColumnWidths() {
-    if (m_settings.ViewType != 0 || !m_grid->model())
+    if (m_settings.ViewType != 0)
         return;
     for (int column = 0; column < m_model->columnCount(); ++column) {
         const int field = m_model->fieldOfColumn(column);
@@ -364,10 +367,12 @@ void TFormMainWin::CaptureColumnWidths() {
     }
 }
 
+// The drag itself has already been undone in the header; the columns are laid
+// out again from the settings. Nothing is read again from the table, so pending
+// changes and the current book stay as they are.
 void TFormMainWin::DBGridListViewColumnMoved() {
     CaptureColumnWidths();
     CursorHookDetach detached(m_store);
-    m_store.Requery();
     ApplyColumnLayout();
     RefreshNavigation();
 }
@@ -390,16 +395,19 @@ void TFormMainWin::FillCard() {
 }
 
 void TFormMainWin::syncGridToCursor() {
-    if (!m_grid->model() || m_syncingGrid)
+    if (m_syncingGrid)
         return;
+    QItemSelectionModel* selection = m_grid->selectionModel();
     const int row = m_store.QueryBook().currentRow();
-    if (row < 0 || m_grid->currentIndex().row() == row)
-        return;
     m_syncingGrid = true;
-    const QModelIndex index = m_model->index(row, 0);
-    m_grid->selectionModel()->setCurrentIndex(
-        index, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
-    m_grid->scrollTo(index);
+    if (row < 0 || m_model->columnCount() == 0) {
+        selection->clear();
+    } else if (m_grid->currentIndex().row() != row || !selection->isRowSelected(row)) {
+        const QModelIndex index = m_model->index(row, 0);
+        selection->setCurrentIndex(index,
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        m_grid->scrollTo(index);
+    }
     m_syncingGrid = false;
 }
 

@@ -9,10 +9,10 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
-#include "ui/file_dialog.h"
-#include "ui/message_dialog.h"
 #include "platform/busy_cursor.h"
 #include "platform/help_viewer.h"
+#include "ui/file_dialog.h"
+#include "ui/message_dialog.h"
 
 namespace quillo {
 

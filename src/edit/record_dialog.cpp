@@ -5,7 +5,6 @@
 #include <QKeyEvent>
 #include <QShortcut>
 
-#include "ui/message_dialog.h"
 #include "edit/date_text.h"
 #include "edit/record_clipboard.h"
 #include "edit/sjis_limit.h"
@@ -13,6 +12,7 @@
 #include "platform/busy_cursor.h"
 #include "platform/help_viewer.h"
 #include "store/tdm.h"
+#include "ui/message_dialog.h"
 
 namespace quillo {
 
@@ -107,15 +107,12 @@ void TFormSetRecord::build() {
         } else if (p.fieldNo == FieldNo::Title || p.fieldNo == FieldNo::SubTitle) {
             auto* edit = new QLineEdit(this);
             edit->setValidator(new SjisLimitValidator(info.inputLimitBytes, edit));
-            connect(edit, &QLineEdit::returnPressed, this, &TFormSetRecord::ButtonOkClick);
             control = edit;
         } else {
             auto* list = new QComboBox(this);
             list->setEditable(true);
             list->setInsertPolicy(QComboBox::NoInsert);
             list->setValidator(new SjisLimitValidator(info.inputLimitBytes, list));
-            connect(list->lineEdit(), &QLineEdit::returnPressed, this,
-                    &TFormSetRecord::ButtonOkClick);
             control = list;
         }
         control->setObjectName(QString::fromLatin1(p.control));
@@ -167,6 +164,8 @@ void TFormSetRecord::build() {
                                  QStringLiteral("入力、変更を取消しダイアログを閉じます。"), 367);
     add->setAutoDefault(false);
     cancel->setAutoDefault(false);
+    // Enter anywhere but in the memo reaches the dialog once, which presses OK:
+    // the fields themselves do not act on it as well.
     ok->setDefault(true);
     QWidget::setTabOrder(previous, add);
     QWidget::setTabOrder(add, ok);

@@ -259,6 +259,7 @@ void CachedDataset::append() {
     notify([row](DatasetListener* l) { l->beginInsertRow(row); });
     m_buffer.assign(m_fields.size(), FieldValue::null());
     m_slots.push_back({PackedRow::pack(m_buffer), {}, RowStatus::Inserted});
+    m_rowBeforeInsert = m_current;
     m_current = row;
     m_state = DatasetState::Insert;
     notify([](DatasetListener* l) { l->endInsertRow(); });
@@ -307,7 +308,10 @@ void CachedDataset::cancel() {
     if (m_state == DatasetState::Insert) {
         notify([row](DatasetListener* l) { l->beginRemoveRow(row); });
         m_slots.erase(m_slots.begin() + row);
-        m_current = std::min(row, rowCount() - 1);
+        // A discarded new row hands the cursor back to the row it was on.
+        m_current = m_rowBeforeInsert >= 0 && m_rowBeforeInsert < rowCount()
+                        ? m_rowBeforeInsert
+                        : std::min(row, rowCount() - 1);
         m_state = DatasetState::Browse;
         notify([](DatasetListener* l) { l->endRemoveRow(); });
     } else {

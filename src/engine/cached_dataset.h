@@ -142,6 +142,7 @@ private:
     std::vector<PackedRow> m_deleted;  // stored rows deleted in the cache
     int m_pendingSlots = 0;            // rows modified or inserted in the cache
     int m_current = -1;
+    int m_rowBeforeInsert = -1;        // where the cursor was when the row being inserted began
     std::vector<FieldValue> m_buffer;  // the row being edited or inserted
     std::vector<DatasetListener*> m_listeners;
 };

@@ -11,11 +11,11 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
-#include "ui/message_dialog.h"
-#include "ui/remember_combo.h"
 #include "platform/busy_cursor.h"
 #include "platform/help_viewer.h"
 #include "store/tdm.h"
+#include "ui/message_dialog.h"
+#include "ui/remember_combo.h"
 
 namespace quillo {
 
@@ -72,6 +72,7 @@ TFormSearch::TFormSearch(TDM& store, std::function<std::array<QString, kFieldCou
     m_text->setInsertPolicy(QComboBox::NoInsert);
     m_text->setToolTip(textHint);
     label->setBuddy(m_text);
+    m_text->installEventFilter(this);
     m_text->lineEdit()->installEventFilter(this);
     connect(m_text, &QComboBox::editTextChanged, this, &TFormSearch::ComboBoxSearchStringChange);
 
@@ -140,6 +141,10 @@ QString TFormSearch::notFoundText(const QString& text) {
     return QStringLiteral("検索文字列\n  '%1'\nは見つかりませんでした。").arg(text);
 }
 
+QString TFormSearch::noMoreText(const QString& text) {
+    return QStringLiteral("検索文字列\n  '%1'\nに一致するレコードはこれ以上ありません。").arg(text);
+}
+
 void TFormSearch::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     FormShow();
@@ -191,22 +196,26 @@ void TFormSearch::ButtonFindClick() {
     RememberComboText(m_text);
     const FieldFlags flags = chosenFields();
     const int found = m_store.Search(text, &flags, m_mode->checkedId() == 0);
-    if (found > 0)
-        m_next->setEnabled(true);
-    else
+    enableNext();
+    if (found <= 0)
         ShowMessageDialog(this, notFoundText(text), kMessageInformation, kButtonsOk);
 }
 
 void TFormSearch::ButtonNextClick() {
-    if (m_store.SearchNext() == -1) {
-        ShowMessageDialog(this, notFoundText(m_text->currentText()), kMessageInformation,
-                          kButtonsOk);
-        m_next->setEnabled(false);
-    }
+    if (m_store.SearchNext() == -1)
+        ShowMessageDialog(this, noMoreText(m_text->currentText()), kMessageInformation, kButtonsOk);
+    enableNext();
+}
+
+// Next is offered exactly while the search has a match after the one shown.
+void TFormSearch::enableNext() {
+    m_next->setEnabled(m_store.searchOpen() && m_store.MatchIndex() < m_store.MatchCount());
 }
 
 bool TFormSearch::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_text->lineEdit() && event->type() == QEvent::KeyPress) {
+    // The combo box has the focus and hands keys to its line edit itself, so
+    // Enter is watched on both.
+    if ((watched == m_text || watched == m_text->lineEdit()) && event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             RememberComboText(m_text);

@@ -32,6 +32,7 @@ public:
     void ButtonNextClick();
 
     static QString notFoundText(const QString& text);
+    static QString noMoreText(const QString& text);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -41,6 +42,7 @@ protected:
 private:
     void FormShow();
     void ComboBoxSearchStringChange();
+    void enableNext();
 
     TDM& m_store;
     std::function<std::array<QString, kFieldCount>()> m_labels;

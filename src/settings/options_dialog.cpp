@@ -9,11 +9,11 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
-#include "ui/message_dialog.h"
-#include "ui/remember_combo.h"
 #include "platform/busy_cursor.h"
 #include "platform/help_viewer.h"
 #include "store/tdm.h"
+#include "ui/message_dialog.h"
+#include "ui/remember_combo.h"
 #include "widgets/font_combos.h"
 
 namespace quillo {
@@ -427,7 +427,10 @@ void TFormOption::ButtonSetDefaultFieldNameClick() {
 }
 
 bool TFormOption::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_filterText->lineEdit() && event->type() == QEvent::KeyPress) {
+    // The combo box has the focus and hands keys to its line edit itself, so
+    // Enter is watched on both.
+    if ((watched == m_filterText || watched == m_filterText->lineEdit()) &&
+        event->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             RememberComboText(m_filterText);
@@ -484,6 +487,9 @@ void TFormOption::ButtonOKClick(bool ok) {
 
     s.FilterText = m_filterText->currentText();
     if (s.FilterText.isEmpty()) {
+        // An emptied filter box ends the filter, as the cancel button does; a
+        // condition left behind would narrow every later search unseen.
+        m_store.ClearFilterCondition();
         m_store.QueryAll();
     } else {
         RememberComboText(m_filterText);

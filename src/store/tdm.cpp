@@ -3,12 +3,16 @@
 #include "engine/engine_error.h"
 #include "engine/table_cursor.h"
 #include "store/query_builder.h"
+#include "store/search_match.h"
 
 namespace quillo {
 
 namespace {
 
 const QString kInitialSql = QStringLiteral("select * from quillo;");
+const QString kPendingRefusal = QStringLiteral(
+    "更新が保留されているため、一覧を読み直せません。\n"
+    "先に更新適用または更新取消しを行ってください。");
 const QString kDeleteQuestion = QStringLiteral("現在のレコードを削除します。\nよろしいですか？");
 constexpr int kAnswerYes = 6;
 
@@ -80,8 +84,11 @@ TDM::~TDM() {
 }
 
 void TDM::attachCursorHook() {
+    const bool wasDetached = !m_cursorHookAttached;
     m_queryBook->onDataChange = [this] { OnCursorMoved(); };
     m_cursorHookAttached = true;
+    if (wasDetached)
+        OnCursorMoved();
 }
 
 void TDM::detachCursorHook() {
@@ -103,9 +110,23 @@ void TDM::OnCursorMoved() {
 }
 
 void TDM::reopenLiveQuery(const QStringList& sql) {
+    // Re-reading the table would drop the cached updates without a word.
+    if (m_queryBook->updatesPending())
+        throw EngineError(kPendingRefusal);
+    // The book that was current stays current when the new rows still hold it;
+    // otherwise the row in its place, so the user is not thrown to the top.
+    const int id = m_queryBook->fieldIndex(QStringLiteral("ID"));
+    const int row = m_queryBook->currentRow();
+    const std::optional<qint64> key =
+        row >= 0 && id >= 0 ? std::optional<qint64>(m_queryBook->integer(id)) : std::nullopt;
     m_queryBook->close();
     m_queryBook->setSql(sql);
     m_queryBook->open();
+    if (!key)
+        return;
+    const int newId = m_queryBook->fieldIndex(QStringLiteral("ID"));
+    if (newId < 0 || !m_queryBook->locate(newId, *key))
+        m_queryBook->moveTo(row);
 }
 
 void TDM::QueryAll() {
@@ -139,42 +160,64 @@ void TDM::Requery() {
 
 void TDM::moveLiveQueryToMatch() {
     // The match is found again in the live query by its ID.
-    m_queryBook->locate(m_queryBook->fieldIndex(QStringLiteral("ID")), m_queryWork->integer(0));
+    const qint64 id = m_matches[static_cast<size_t>(m_matchIndex - 1)];
+    m_queryBook->locate(m_queryBook->fieldIndex(QStringLiteral("ID")), id);
 }
 
 int TDM::Search(const QString& text, const FieldFlags* flags, bool fuzzy) {
     if (text.isNull() || !flags)
         return -1;
-    const SortSettings sort = m_host ? m_host->sortSettings() : SortSettings{};
-    const auto sql = BuildSearchSql(text, *flags, fuzzy, m_filterCondition, sort, m_fieldNames);
-    if (!sql)
+    QList<int> columns;
+    for (int k = FieldNo::Title; k < kFieldCount; ++k) {
+        if ((*flags)[static_cast<size_t>(k)] && !isDateField(k)) {
+            const int column = m_queryBook->fieldIndex(m_fieldNames.name(k));
+            if (column >= 0)
+                columns << column;
+        }
+    }
+    if (columns.isEmpty())
         return 0;
-    m_queryWork->close();
-    m_queryWork->setSql({*sql});
-    m_queryWork->open();
-    if (m_queryWork->rowCount() == 0)
+    closeSearch();
+    m_searchOpen = true;
+    // The live query holds exactly the books the user sees, within the active
+    // filter and in the current sort order.
+    const int idColumn = m_queryBook->fieldIndex(QStringLiteral("ID"));
+    const CachedDataset& q = *m_queryBook;
+    for (int row = 0; row < q.rowCount(); ++row) {
+        for (int column : columns) {
+            if (TextMatches(q.textAt(row, column), text, fuzzy)) {
+                m_matches.push_back(q.textAt(row, idColumn).toLongLong());
+                break;
+            }
+        }
+    }
+    if (m_matches.empty())
         return 0;
-    m_queryWork->first();
-    moveLiveQueryToMatch();
-    m_matchCount = m_queryWork->rowCount();
+    m_matchCount = static_cast<int>(m_matches.size());
     m_matchIndex = 1;
+    moveLiveQueryToMatch();
     return m_matchCount;
 }
 
 int TDM::SearchNext() {
-    if (!m_queryWork->isActive())
+    if (!m_searchOpen)
         return -2;
     if (m_matchIndex + 1 > m_matchCount)
         return -1;
-    m_queryWork->next();
-    moveLiveQueryToMatch();
     ++m_matchIndex;
+    moveLiveQueryToMatch();
     return 0;
 }
 
-void TDM::EndSearch() {
+void TDM::closeSearch() {
+    m_matches.clear();
+    m_searchOpen = false;
     m_matchIndex = 0;
     m_matchCount = 0;
+}
+
+void TDM::EndSearch() {
+    closeSearch();
     m_queryWork->close();
 }
 
@@ -226,6 +269,7 @@ void TDM::CancelPendingUpdates() {
 }
 
 int TDM::GetMaxId() {
+    closeSearch();  // the scratch query is shared, so a search does not survive
     m_queryWork->close();
     m_queryWork->setSql({BuildMaxIdSql()});
     m_queryWork->open();
@@ -238,6 +282,7 @@ int TDM::GetMaxId() {
 int TDM::GetDistinctValues(int fieldNo, QStringList* list) {
     if (fieldNo < 0 || fieldNo >= kFieldCount || !list)
         return -1;
+    closeSearch();
     m_queryWork->close();
     m_queryWork->setSql({BuildDistinctValuesSql(m_fieldNames.name(fieldNo))});
     m_queryWork->open();

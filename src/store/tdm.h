@@ -2,6 +2,7 @@
 
 #include <QStringList>
 #include <memory>
+#include <vector>
 
 #include "engine/cached_dataset.h"
 #include "engine/connection.h"
@@ -35,6 +36,7 @@ public:
     QString FilterCondition() const { return m_filterCondition; }
     int MatchIndex() const { return m_matchIndex; }
     int MatchCount() const { return m_matchCount; }
+    bool searchOpen() const { return m_searchOpen; }
 
     void QueryAll();
     int ApplyFilter(const QString& text, const FieldFlags* flags);
@@ -42,6 +44,9 @@ public:
     void ClearFilterCondition() { m_filterCondition.clear(); }
 
     // A null text or missing flags is a refusal (-1); an empty text is a text.
+    // The search looks at the live query as the views show it: books added or
+    // changed but not yet applied are found by what they hold now, books deleted
+    // but not yet applied are not found. Each search starts afresh.
     int Search(const QString& text, const FieldFlags* flags, bool fuzzy);
     int SearchNext();
     void EndSearch();
@@ -60,6 +65,9 @@ public:
     // The hooks the live query calls.
     void OnUpdatesPending();
     void OnCursorMoved();
+    // Re-attaching the hook refreshes the views once from the live query, so
+    // whatever bulk work ran while it was detached, the navigation, the grid and
+    // the card show the current book afterwards.
     void attachCursorHook();
     void detachCursorHook();
     bool cursorHookAttached() const { return m_cursorHookAttached; }
@@ -68,6 +76,7 @@ private:
     void countRows() { SetRecordCount(m_queryBook->rowCount()); }
     void reopenLiveQuery(const QStringList& sql);
     void moveLiveQueryToMatch();
+    void closeSearch();
 
     StoreHost* m_host;
     FieldNameTable m_fieldNames;
@@ -75,6 +84,8 @@ private:
     std::unique_ptr<CachedDataset> m_queryBook;
     std::unique_ptr<ReadOnlyQuery> m_queryWork;
     QString m_filterCondition;
+    std::vector<qint64> m_matches;  // IDs of the last search's matches, in view order
+    bool m_searchOpen = false;
     int m_matchIndex = 0;
     int m_matchCount = 0;
     int m_recordCount = 0;

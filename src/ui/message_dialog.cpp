@@ -23,6 +23,11 @@ std::optional<ShownMessage>& lastMessage() {
     return message;
 }
 
+int& messageCount() {
+    static int count = 0;
+    return count;
+}
+
 QSize screenSize(QWidget* widget) {
     const QScreen* screen = widget->screen() ? widget->screen() : QGuiApplication::primaryScreen();
     return screen ? screen->geometry().size() : QSize(1024, 768);
@@ -83,14 +88,19 @@ void setNextMessageAnswer(int answer) {
 std::optional<ShownMessage> lastShownMessage() {
     return lastMessage();
 }
+int shownMessageCount() {
+    return messageCount();
+}
 void clearShownMessages() {
     lastMessage().reset();
+    messageCount() = 0;
 }
 
 int ShowMessageDialog(QWidget* owner, const QString& text, int kind, MessageButtons buttons) {
     if (!owner)
         return 0;
     lastMessage() = ShownMessage{text, kind, buttons};
+    ++messageCount();
     QApplication::beep();  // each kind has its system sound; here there is one
     if (!nextAnswers().empty()) {
         const int answer = nextAnswers().front();

@@ -39,6 +39,7 @@ struct ShownMessage {
 };
 void setNextMessageAnswer(int answer);
 std::optional<ShownMessage> lastShownMessage();
+int shownMessageCount();  // messages since the last clearShownMessages()
 void clearShownMessages();
 
 }  // namespace quillo

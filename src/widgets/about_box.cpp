@@ -8,8 +8,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "ui/message_dialog.h"
 #include "platform/busy_cursor.h"
+#include "ui/message_dialog.h"
 
 namespace quillo {
 

@@ -9,10 +9,10 @@
 #include <QtTest>
 
 #include "app/card_view.h"
-#include "ui/error_display.h"
 #include "app/main_window.h"
-#include "ui/message_dialog.h"
 #include "platform/help_viewer.h"
+#include "ui/error_display.h"
+#include "ui/message_dialog.h"
 #include "widgets/about_box.h"
 
 #include <QDesktopServices>

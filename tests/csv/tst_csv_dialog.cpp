@@ -3,11 +3,11 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "ui/file_dialog.h"
 #include "app/main_window.h"
-#include "ui/message_dialog.h"
 #include "csv/csv_dialog.h"
 #include "files.h"
+#include "ui/file_dialog.h"
+#include "ui/message_dialog.h"
 #include "window_fixture.h"
 
 using namespace quillo;

@@ -207,7 +207,7 @@ private slots:
         QCOMPARE(ImportCsv(*m_store, &folder), kImportUnreadable);
         QCOMPARE(m_store->RecordCount(), 1);
         QVERIFY(!m_store->QueryBook().updatesPending());
-        QCOMPARE(m_host.calls, QStringList{S("RefreshRecordStatus")});
+        QCOMPARE(m_host.calls, (QStringList{S("RefreshNavigation"), S("RefreshRecordStatus")}));
         QCOMPARE(ImportCsv(*m_store, nullptr), kImportNoSettings);
         const CsvSettings unnamed;
         QCOMPARE(ImportCsv(*m_store, &unnamed), kImportNoFileName);

@@ -8,12 +8,12 @@
 #include <QtTest>
 
 #include "app/main_window.h"
-#include "ui/message_dialog.h"
 #include "edit/date_text.h"
 #include "edit/record_clipboard.h"
 #include "edit/record_dialog.h"
 #include "store/tdm.h"
 #include "test_db.h"
+#include "ui/message_dialog.h"
 
 using namespace quillo;
 

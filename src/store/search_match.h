@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+namespace quillo {
+
+// Whether a stored text matches a search text. A fuzzy match finds the text
+// anywhere in the value, ignoring the case of ASCII letters only (as SQL's LIKE
+// does); an exact match wants the value itself, letter for letter. An absent
+// value never matches.
+bool TextMatches(const QString& value, const QString& text, bool fuzzy);
+
+}  // namespace quillo
