@@ -85,6 +85,9 @@ protected:
 void setNextMessageAnswer(int answer) {
     nextAnswers().push_back(answer);
 }
+void clearNextMessageAnswers() {
+    nextAnswers().clear();
+}
 std::optional<ShownMessage> lastShownMessage() {
     return lastMessage();
 }

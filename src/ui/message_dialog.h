@@ -38,6 +38,7 @@ struct ShownMessage {
     MessageButtons buttons = kButtonsOk;
 };
 void setNextMessageAnswer(int answer);
+void clearNextMessageAnswers();  // answers no message used are dropped
 std::optional<ShownMessage> lastShownMessage();
 int shownMessageCount();  // messages since the last clearShownMessages()
 void clearShownMessages();

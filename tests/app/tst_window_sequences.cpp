@@ -1,0 +1,270 @@
+// Sequences of commands as a user runs them, checking after each that the grid,
+// the card, the commands and the store agree on the current book, and that no
+// pending change is dropped on the way.
+#include <QItemSelectionModel>
+#include <QtTest>
+
+#include "engine/engine_error.h"
+#include "files.h"
+#include "test_db.h"
+#include "window_driver.h"
+
+using namespace quillo;
+
+static QString S(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+#define QVERIFY_AGREES(driver)                         \
+    do {                                               \
+        const QString fault = (driver).disagreement(); \
+        QVERIFY2(fault.isEmpty(), qPrintable(fault));  \
+    } while (false)
+
+class TestWindowSequences : public QObject {
+    Q_OBJECT
+
+    test::WindowFixture m_fixture;
+    std::unique_ptr<test::WindowDriver> m_driver;
+
+    test::WindowDriver& d() { return *m_driver; }
+    QString current() { return d().query().text(FieldNo::Title); }
+    qint64 currentId() { return d().query().integer(0); }
+    QStringList stored() { return test::rows(S("select ID, Title from quillo order by ID")); }
+    void toBook(const char* title) {
+        d().trigger("menuEFirst");
+        while (current() != S(title) && d().enabled("menuENext"))
+            d().trigger("menuENext");
+        QCOMPARE(current(), S(title));
+    }
+
+private slots:
+    void init() {
+        // Sorted by writer, then title: 1 3 2 5 4.
+        m_fixture.open(
+            S("insert into quillo (ID, Title, Writer, Memo) values"
+              " (1, '吾輩は猫である', '夏目漱石', NULL), (2, 'こころ', '芥川龍之介', '猫'),"
+              " (3, '猫の事務所', '宮沢賢治', NULL), (4, '銀河鉄道の夜', '芥川龍之介', NULL),"
+              " (5, '羅生門', '芥川龍之介', NULL)"));
+        m_driver = std::make_unique<test::WindowDriver>(m_fixture);
+        clearShownMessages();
+        clearNextMessageAnswers();
+    }
+    void cleanup() {
+        m_driver.reset();
+        m_fixture.close();
+    }
+
+    void aColumnDragKeepsPendingChanges() {
+        toBook("猫の事務所");
+        setNextMessageAnswer(kAnswerYes);
+        d().trigger("menuEDelete");
+        d().record("menuEAdd", {{FieldNo::Title, S("新しい本")}});
+        const QString before = current();
+        d().dragColumn(1, 0);
+        QVERIFY(d().query().updatesPending());
+        QVERIFY(d().window().pendingMode());
+        QCOMPARE(d().window().grid()->horizontalHeader()->visualIndex(0), 0);  // drag undone
+        QCOMPARE(current(), before);
+        QVERIFY_AGREES(d());
+        d().trigger("menuFApply");
+        QCOMPARE(stored(), (QStringList{S("1|吾輩は猫である"), S("2|こころ"), S("4|銀河鉄道の夜"),
+                                        S("5|羅生門"), S("6|新しい本")}));
+    }
+
+    void reReadingThePendingQueryIsRefused() {
+        d().record("menuEEdit", {{FieldNo::Title, S("変えた")}});
+        QVERIFY_THROWS_EXCEPTION(EngineError, d().store().Requery());
+        QVERIFY_THROWS_EXCEPTION(EngineError, d().store().QueryAll());
+        QVERIFY(d().query().updatesPending());
+        QCOMPARE(current(), S("変えた"));
+    }
+
+    void applyReturnsToTheBookThatWasCurrent() {
+        d().trigger("menuVViewTypeRecord");
+        toBook("猫の事務所");
+        d().record("menuEEdit", {{FieldNo::Title, S("猫の事務所（改）")}});
+        d().trigger("menuFApply");
+        QCOMPARE(currentId(), 3);
+        QCOMPARE(d().window().cardView()->fieldText(FieldNo::Title), S("猫の事務所（改）"));
+        QVERIFY_AGREES(d());
+        d().trigger("menuENext");
+        QCOMPARE(current(), S("こころ"));
+        d().trigger("menuELast");
+        QCOMPARE(d().window().cardView()->fieldText(FieldNo::Title), S("銀河鉄道の夜"));
+        QVERIFY_AGREES(d());
+        // The edit opens the book the card shows.
+        d().record("menuEEdit", {{FieldNo::Memo, S("メモ")}});
+        QCOMPARE(d().query().text(FieldNo::Memo), S("メモ"));
+        QCOMPARE(current(), S("銀河鉄道の夜"));
+    }
+
+    void applyOfABookThatLeavesTheFilterGoesToTheRowInItsPlace() {
+        d().setFilter(S("芥川"), {FieldNo::Writer});
+        QCOMPARE(d().store().RecordCount(), 3);
+        toBook("銀河鉄道の夜");
+        d().record("menuEEdit", {{FieldNo::Writer, S("宮沢賢治")}});
+        d().trigger("menuFApply");
+        QCOMPARE(d().store().RecordCount(), 2);
+        QCOMPARE(current(), S("羅生門"));
+        QVERIFY_AGREES(d());
+    }
+
+    void theCardShowsWhatTheRecordDialogSaved() {
+        d().trigger("menuVViewTypeRecord");
+        d().record("menuEEdit", {{FieldNo::Title, S("書き換えた題")}});
+        QCOMPARE(d().window().cardView()->fieldText(FieldNo::Title), S("書き換えた題"));
+        d().record("menuEAdd",
+                   {{FieldNo::Title, S("加えた本")}, {FieldNo::PubDate, S("2001/02/03")}});
+        QCOMPARE(d().window().cardView()->fieldText(FieldNo::Title), S("加えた本"));
+        QCOMPARE(d().window().cardView()->fieldText(FieldNo::PubDate), S("2001/02/03"));
+        QVERIFY_AGREES(d());
+    }
+
+    void aCancelledAddReturnsToTheBookThatWasCurrent() {
+        toBook("銀河鉄道の夜");
+        d().record("menuEAdd", {{FieldNo::Title, S("やめた本")}}, false);
+        QCOMPARE(current(), S("銀河鉄道の夜"));
+        QVERIFY(!d().query().updatesPending());
+        QVERIFY_AGREES(d());
+    }
+
+    void anImportHighlightsTheLastImportedBook() {
+        const QString path = m_fixture.db->folder() + S("/in.csv");
+        test::writeFile(path, test::sjis(S("\"一\",\"甲\"\r\n\"二\",\"乙\"\r\n\"三\",\"丙\"\r\n")));
+        d().importCsv(path);
+        QCOMPARE(d().store().RecordCount(), 8);
+        QCOMPARE(current(), S("三"));
+        QVERIFY_AGREES(d());
+        // Enter edits, and Del deletes, the book the grid highlights.
+        d().record("menuEEdit", {{FieldNo::Memo, S("見えている本")}});
+        QCOMPARE(current(), S("三"));
+        QCOMPARE(d().query().text(FieldNo::Memo), S("見えている本"));
+        setNextMessageAnswer(kAnswerYes);
+        d().trigger("menuEDelete");
+        QCOMPARE(current(), S("二"));
+        QVERIFY_AGREES(d());
+    }
+
+    void searchSeesTheBooksAsShown() {
+        toBook("猫の事務所");
+        setNextMessageAnswer(kAnswerYes);
+        d().trigger("menuEDelete");
+        QVERIFY(d().enabled("menuESearch"));  // the count rule ran last
+        QCOMPARE(d().search(S("猫"), {FieldNo::Title}, true), 1);
+        QCOMPARE(current(), S("吾輩は猫である"));
+        QVERIFY_AGREES(d());
+        // A pending edit is found by what it holds now, not by what is stored.
+        toBook("羅生門");
+        d().record("menuEEdit", {{FieldNo::Title, S("猫町")}});
+        setNextMessageAnswer(kAnswerYes);
+        toBook("こころ");
+        d().trigger("menuEDelete");
+        QCOMPARE(d().search(S("猫"), {FieldNo::Title}, true, 1), 2);
+        QCOMPARE(current(), S("猫町"));
+        QCOMPARE(d().search(S("羅生門"), {FieldNo::Title}, false), 0);
+        QVERIFY_AGREES(d());
+    }
+
+    void anEmptiedFilterEndsTheFilter() {
+        d().setFilter(S("芥川"), {FieldNo::Writer});
+        QCOMPARE(d().store().RecordCount(), 3);
+        QVERIFY(!d().store().FilterCondition().isEmpty());
+        d().setFilter(QString(), {});
+        QCOMPARE(d().store().RecordCount(), 5);
+        QVERIFY(d().store().FilterCondition().isEmpty());
+        QCOMPARE(d().search(S("夏目漱石"), {FieldNo::Writer}, false), 1);
+        QCOMPARE(current(), S("吾輩は猫である"));
+    }
+
+    void aNewSearchStartsAfresh() {
+        TFormSearch* dialog = d().window().searchDialog();
+        auto* next = dialog->findChild<QPushButton*>(S("ButtonNext"));
+        m_fixture.withDialog(
+            "menuESearch", [dialog] { return dialog; },
+            [&] {
+                dialog->searchText()->setEditText(S("猫"));
+                dialog->ButtonFindClick();
+                QCOMPARE(d().store().MatchCount(), 2);
+                QVERIFY(next->isEnabled());
+                dialog->fieldBox(FieldNo::Title)->setChecked(false);
+                dialog->fieldBox(FieldNo::Writer)->setChecked(true);
+                setNextMessageAnswer(kAnswerOk);
+                dialog->ButtonFindClick();  // the same text in other fields: a miss
+                QCOMPARE(lastShownMessage()->text, TFormSearch::notFoundText(S("猫")));
+                QCOMPARE(d().store().MatchCount(), 0);
+                QVERIFY(!next->isEnabled());
+                QCOMPARE(d().store().SearchNext(), -1);
+                dialog->fieldBox(FieldNo::Memo)->setChecked(true);
+                dialog->ButtonFindClick();  // one match: nothing to step to
+                QCOMPARE(d().store().MatchCount(), 1);
+                QCOMPARE(current(), S("こころ"));
+                QVERIFY(!next->isEnabled());
+            });
+    }
+
+    void choosingTheShownViewKeepsTheColumnWidths() {
+        QHeaderView* header = d().window().grid()->horizontalHeader();
+        header->resizeSection(0, 123);
+        d().trigger("menuVViewTypeList");
+        d().control<QToolButton>("ToolButtonViewList")->click();
+        QCOMPARE(header->sectionSize(0), 123);
+        QVERIFY(d().control<QToolButton>("ToolButtonViewList")->isChecked());
+        QVERIFY(!d().control<QToolButton>("ToolButtonViewRecord")->isChecked());
+        d().trigger("menuVViewTypeRecord");
+        d().trigger("menuVViewTypeRecord");
+        d().trigger("menuVViewTypeList");
+        QCOMPARE(header->sectionSize(0), 123);
+    }
+
+    void layoutRebuildsLeaveOneSelectionModel() {
+        QTableView* grid = d().window().grid();
+        const auto models = [grid] { return grid->findChildren<QItemSelectionModel*>().size(); };
+        const qsizetype before = models();
+        for (int i = 0; i < 3; ++i) {
+            d().dragColumn(0, 1);
+            d().trigger("menuVViewTypeRecord");
+            d().trigger("menuVViewTypeList");
+            d().record("menuEEdit", {{FieldNo::Memo, QString::number(i)}});
+            d().trigger("menuFApply");
+        }
+        QCOMPARE(models(), before);
+        QVERIFY_AGREES(d());
+    }
+
+    void enterSavesOnceAndSearchesOnce() {
+        TFormSetRecord* record = d().window().recordDialog();
+        m_fixture.withDialog(
+            "menuEAdd", [record] { return record; },
+            [&] {
+                setNextMessageAnswer(kAnswerOk);
+                setNextMessageAnswer(kAnswerOk);
+                clearShownMessages();
+                QTest::keyClick(record->control(FieldNo::Title), Qt::Key_Return);
+                QCOMPARE(shownMessageCount(), 1);  // "書名" is required, said once
+                auto* writer = static_cast<QComboBox*>(record->control(FieldNo::Writer));
+                QTest::keyClick(writer, Qt::Key_Return);
+                QCOMPARE(shownMessageCount(), 2);
+                QVERIFY(record->isVisible());
+                clearNextMessageAnswers();
+                record->setControlText(FieldNo::Title, S("エンターで保存"));
+                QTest::keyClick(writer, Qt::Key_Return);
+                QVERIFY(!record->isVisible());
+            });
+        QCOMPARE(current(), S("エンターで保存"));
+
+        d().trigger("menuFApply");
+        TFormSearch* search = d().window().searchDialog();
+        m_fixture.withDialog(
+            "menuESearch", [search] { return search; },
+            [&] {
+                search->searchText()->setEditText(S("羅生門"));
+                QTest::keyClick(search->searchText(), Qt::Key_Return);
+                QCOMPARE(d().store().MatchCount(), 1);
+                QCOMPARE(current(), S("羅生門"));
+            });
+    }
+};
+
+QTEST_MAIN(TestWindowSequences)
+#include "tst_window_sequences.moc"
