@@ -44,6 +44,8 @@ const QStringList kPendingControls = {
 const QStringList kNormalControls = {
     QStringLiteral("menuFIoCsv"), QStringLiteral("menuESearch"), QStringLiteral("menuPMSearch"),
     QStringLiteral("ToolButtonFind"), QStringLiteral("menuVOption")};
+const QStringList kSearchControls = {QStringLiteral("menuESearch"), QStringLiteral("menuPMSearch"),
+                                     QStringLiteral("ToolButtonFind")};
 const QStringList kForwardControls = {QStringLiteral("menuENext"), QStringLiteral("ToolButtonNext"),
                                       QStringLiteral("menuELast"),
                                       QStringLiteral("ToolButtonLast")};
@@ -219,11 +221,16 @@ void TFormMainWin::RefreshRecordStatus() {
 }
 
 void TFormMainWin::SetPendingMode(bool on) {
-    if (m_store.RecordCount() == 0)
+    // With no books listed there is nothing to apply, unless deletions are
+    // waiting: those must stay appliable even when they emptied the list.
+    if (m_store.RecordCount() == 0 && !m_store.QueryBook().updatesPending())
         on = false;
     m_pendingMode = on;
     setEnabled(kPendingControls, on);
     setEnabled(kNormalControls, !on);
+    // An empty list has nothing to search, whichever rule ran last.
+    if (m_store.RecordCount() == 0)
+        setEnabled(kSearchControls, false);
 }
 
 void TFormMainWin::RefreshNavigation() {

@@ -420,12 +420,13 @@ void CachedDataset::cancelUpdates() {
     cancel();
     // Re-reading the table shows every row as stored, in the query's order; the
     // cursor stays on the same key where that row is still there.
-    const bool hadRow = m_current >= 0;
-    const qint64 key = hadRow ? m_slots[static_cast<size_t>(m_current)].current.integer(0) : 0;
+    const int row = m_current;
+    const qint64 key = row >= 0 ? m_slots[static_cast<size_t>(row)].current.integer(0) : 0;
     close();
     open();
-    if (hadRow)
-        locate(0, key);
+    // A book that was only added is gone now: the row in its place becomes current.
+    if (row >= 0 && !locate(0, key))
+        moveTo(row);
 }
 
 }  // namespace quillo

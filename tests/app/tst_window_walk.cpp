@@ -1,0 +1,555 @@
+// A seeded random walk over the main window's commands, checked after every step
+// against a plain in-memory model of the catalogue: which books the list holds,
+// in which order, which one is current, what is pending and what is on disk.
+//
+// QUILLO_WALK_SEED and QUILLO_WALK_STEPS run one longer walk by hand, e.g.
+//   QUILLO_WALK_SEED=7 QUILLO_WALK_STEPS=20000 tests/app/tst_window_walk
+#include <QRandomGenerator>
+#include <QtTest>
+#include <algorithm>
+#include <map>
+#include <set>
+
+#include "files.h"
+#include "test_db.h"
+#include "window_driver.h"
+
+using namespace quillo;
+
+namespace {
+
+QString S(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+// The fields the walk writes; the others stay empty.
+constexpr int kWalkFields[] = {FieldNo::Title, FieldNo::Writer, FieldNo::Memo, FieldNo::PubDate};
+
+struct Book {
+    qint64 id = 0;
+    std::map<int, QString> fields;  // empty text: no value
+    QString field(int k) const {
+        auto it = fields.find(k);
+        return it == fields.end() ? QString() : it->second;
+    }
+};
+
+QString asciiLower(QString text) {
+    for (QChar& c : text) {
+        if (c.unicode() >= 'A' && c.unicode() <= 'Z')
+            c = QChar(c.unicode() + 32);
+    }
+    return text;
+}
+
+bool contains(const QString& value, const QString& text) {
+    return !value.isEmpty() && asciiLower(value).contains(asciiLower(text));
+}
+
+// The catalogue as the user should see it.
+struct Model {
+    std::map<qint64, Book> applied;  // what the table holds
+    std::map<qint64, Book> books;    // with the pending changes
+    std::vector<qint64> order;       // the list, top to bottom
+    int current = -1;                // index into order
+    std::set<qint64> touched;        // added or edited, not yet applied
+    std::set<qint64> deleted;        // stored books deleted, not yet applied
+    bool pendingMode = false;        // the window's command state
+
+    bool pending() const { return !touched.empty() || !deleted.empty(); }
+    // A change puts the window into pending mode while the store holds changes.
+    void changed() {
+        if (pending())
+            pendingMode = true;
+    }
+    void settled() {
+        touched.clear();
+        deleted.clear();
+        pendingMode = false;
+    }
+    qint64 maxId = 0;
+    int sort1 = FieldNo::Writer, sort2 = FieldNo::Title, sortOption = 0;
+    QString filter;
+    QList<int> filterFields;
+
+    qint64 currentId() const { return current < 0 ? 0 : order[static_cast<size_t>(current)]; }
+
+    bool passes(const Book& b) const {
+        if (filter.isEmpty())
+            return true;
+        return std::any_of(filterFields.begin(), filterFields.end(),
+                           [&](int k) { return contains(b.field(k), filter); });
+    }
+    // SQLite's order: absent values first, texts byte by byte, ID last.
+    bool before(const Book& a, const Book& b) const {
+        for (int k : {sort1, sort2}) {
+            if (k < 0)
+                continue;
+            const QByteArray x = a.field(k).toUtf8(), y = b.field(k).toUtf8();
+            if (x == y)
+                continue;
+            const bool less = x.isEmpty() || (!y.isEmpty() && x < y);
+            return sortOption == 0 ? less : !less;
+        }
+        return a.id < b.id;
+    }
+    // The table read again: the current book stays current while it is listed,
+    // else the row in its place does.
+    void reread() {
+        const qint64 id = currentId();
+        const int row = current;
+        order.clear();
+        for (const auto& [key, book] : applied) {
+            if (passes(book))
+                order.push_back(key);
+        }
+        std::sort(order.begin(), order.end(),
+                  [this](qint64 a, qint64 b) { return before(applied.at(a), applied.at(b)); });
+        const auto it = std::find(order.begin(), order.end(), id);
+        if (order.empty())
+            current = -1;
+        else if (row < 0)
+            current = 0;
+        else if (it != order.end())
+            current = static_cast<int>(it - order.begin());
+        else
+            current = std::min(row, static_cast<int>(order.size()) - 1);
+    }
+};
+
+const char* const kTitles[] = {"猫", "犬の本", "Book", "海と山", "夜", "猫町", "book two", "空"};
+const char* const kWriters[] = {"", "夏目", "芥川", "宮沢", "Abe", "abe"};
+const char* const kMemos[] = {"", "猫", "メモ", "Note"};
+const char* const kFilters[] = {"猫", "本", "夏目", "a", "o"};
+
+}  // namespace
+
+class TestWindowWalk : public QObject {
+    Q_OBJECT
+
+    test::WindowFixture m_fixture;
+    std::unique_ptr<test::WindowDriver> m_driver;
+    Model m;
+    QRandomGenerator m_random;
+    QStringList m_log;
+    int m_step = 0;
+    quint32 m_seed = 0;
+
+    test::WindowDriver& d() { return *m_driver; }
+    int pick(int n) { return static_cast<int>(m_random.bounded(n)); }
+    template <size_t N>
+    QString pickOf(const char* const (&texts)[N]) {
+        return S(texts[pick(static_cast<int>(N))]);
+    }
+
+    std::map<int, QString> randomFields() {
+        std::map<int, QString> f;
+        f[FieldNo::Title] = pickOf(kTitles) + QString::number(pick(3));
+        f[FieldNo::Writer] = pickOf(kWriters);
+        f[FieldNo::Memo] = pickOf(kMemos);
+        f[FieldNo::PubDate] = pick(2) ? QString()
+                                      : QStringLiteral("20%1/0%2/1%3")
+                                            .arg(pick(10), 2, 10, QLatin1Char('0'))
+                                            .arg(1 + pick(9))
+                                            .arg(pick(10));
+        return f;
+    }
+    static Book bookOf(qint64 id, const std::map<int, QString>& fields) {
+        Book b;
+        b.id = id;
+        for (const auto& [k, v] : fields) {
+            if (!v.isEmpty())
+                b.fields[k] = v;
+        }
+        return b;
+    }
+
+    // ---- the commands, each as the user runs it and as the model expects it
+
+    void add() {
+        const auto fields = randomFields();
+        const bool ok = pick(4) != 0;
+        m_log << QStringLiteral("add%1 %2")
+                     .arg(ok ? QString() : QStringLiteral(" (cancelled)"),
+                          fields.at(FieldNo::Title));
+        d().record("menuEAdd", fields, ok);
+        ++m.maxId;
+        if (!ok)
+            return;
+        m.books[m.maxId] = bookOf(m.maxId, fields);
+        m.order.push_back(m.maxId);
+        m.current = static_cast<int>(m.order.size()) - 1;
+        m.touched.insert(m.maxId);
+        m.changed();
+    }
+    void edit() {
+        if (m.current < 0) {
+            m_log << QStringLiteral("edit (nothing to edit)");
+            d().trigger("menuEEdit");
+            return;
+        }
+        std::map<int, QString> fields;
+        for (int k : kWalkFields) {
+            if (pick(2))
+                fields[k] = randomFields().at(k);
+        }
+        const bool ok = pick(5) != 0;
+        m_log << QStringLiteral("edit%1 of %2")
+                     .arg(ok ? QString() : QStringLiteral(" (cancelled)"))
+                     .arg(m.currentId());
+        d().record("menuEEdit", fields, ok);
+        if (!ok)
+            return;
+        Book& b = m.books[m.currentId()];
+        for (const auto& [k, v] : fields) {
+            if (v.isEmpty())
+                b.fields.erase(k);
+            else
+                b.fields[k] = v;
+        }
+        m.touched.insert(m.currentId());
+        m.changed();
+    }
+    void remove() {
+        const bool yes = pick(3) != 0;
+        m_log << QStringLiteral("delete %1 (%2)")
+                     .arg(m.currentId())
+                     .arg(yes ? QStringLiteral("yes") : QStringLiteral("no"));
+        if (m.current >= 0)
+            setNextMessageAnswer(yes ? kAnswerYes : kAnswerNo);
+        d().trigger("menuEDelete");
+        if (m.current < 0 || !yes)
+            return;
+        const qint64 id = m.currentId();
+        m.books.erase(id);
+        m.touched.erase(id);
+        if (m.applied.count(id))
+            m.deleted.insert(id);
+        m.order.erase(m.order.begin() + m.current);
+        m.changed();
+        m.current = std::min(m.current, static_cast<int>(m.order.size()) - 1);
+    }
+    void apply() {
+        m_log << QStringLiteral("apply");
+        const bool enabled = d().enabled("menuFApply");
+        d().trigger("menuFApply");
+        if (!enabled)
+            return;
+        m.applied = m.books;
+        m.settled();
+        m.reread();
+        QCOMPARE(onDisk(), modelRows(m.applied));
+    }
+    void cancel() {
+        m_log << QStringLiteral("cancel");
+        const bool enabled = d().enabled("menuFCancel");
+        d().trigger("menuFCancel");
+        if (!enabled)
+            return;
+        m.books = m.applied;
+        m.settled();
+        m.reread();
+        QCOMPARE(onDisk(), modelRows(m.applied));
+    }
+    void move() {
+        static const char* const kMoves[] = {"menuEFirst", "menuEPrior", "menuENext",
+                                             "menuELast",  "DummyLeft",  "DummyRight"};
+        const int which = pick(6);
+        m_log << QString::fromLatin1(kMoves[which]);
+        d().trigger(kMoves[which]);
+        const int last = static_cast<int>(m.order.size()) - 1;
+        if (m.current < 0)
+            return;
+        switch (which) {
+            case 0:
+                m.current = 0;
+                break;
+            case 1:
+            case 4:
+                m.current = std::max(m.current - 1, 0);
+                break;
+            case 2:
+            case 5:
+                m.current = std::min(m.current + 1, last);
+                break;
+            default:
+                m.current = last;
+        }
+    }
+    void sort() {
+        const int sort1 = pick(2) ? FieldNo::Writer : FieldNo::Title;
+        const int sort2 = pick(3) == 0 ? -1 : (pick(2) ? FieldNo::PubDate : FieldNo::Title);
+        const int option = pick(2);
+        m_log << QStringLiteral("sort %1, %2, %3").arg(sort1).arg(sort2).arg(option);
+        if (!d().enabled("menuVOption"))
+            return;
+        d().setSort(sort1, sort2, option);
+        m.sort1 = sort1;
+        m.sort2 = sort2;
+        m.sortOption = option;
+        m.reread();
+    }
+    void filter() {
+        const bool clear = pick(3) == 0;
+        const QString text = clear ? QString() : pickOf(kFilters);
+        QList<int> fields;
+        for (int k : {FieldNo::Title, FieldNo::Writer, FieldNo::Memo}) {
+            if (pick(2))
+                fields << k;
+        }
+        if (fields.isEmpty())
+            fields << FieldNo::Title;
+        m_log << QStringLiteral("filter '%1' in %2 fields").arg(text).arg(fields.size());
+        if (!d().enabled("menuVOption"))
+            return;
+        d().setFilter(text, fields);
+        m.filter = text;
+        m.filterFields = fields;
+        m.reread();
+    }
+    void search() {
+        const QString text = pickOf(kFilters);
+        const QList<int> fields =
+            pick(2) ? QList<int>{FieldNo::Title} : QList<int>{FieldNo::Title, FieldNo::Memo};
+        const int steps = pick(3);
+        m_log << QStringLiteral("search '%1', %2 steps").arg(text).arg(steps);
+        if (!d().enabled("menuESearch"))
+            return;
+        std::vector<int> matches;
+        for (size_t i = 0; i < m.order.size(); ++i) {
+            const Book& b = m.books.at(m.order[i]);
+            if (std::any_of(fields.begin(), fields.end(),
+                            [&](int k) { return contains(b.field(k), text); }))
+                matches.push_back(static_cast<int>(i));
+        }
+        const int found = d().search(text, fields, true, steps);
+        QCOMPARE(found, static_cast<int>(matches.size()));
+        if (!matches.empty())
+            m.current = matches[static_cast<size_t>(std::min<int>(steps, found - 1))];
+    }
+    void drag() {
+        const int columns = d().window().grid()->model()->columnCount();
+        const int from = pick(columns), to = pick(columns);
+        m_log << QStringLiteral("drag column %1 to %2").arg(from).arg(to);
+        d().dragColumn(from, to);
+        QCOMPARE(d().window().grid()->horizontalHeader()->visualIndex(from), from);
+    }
+    void view() {
+        static const char* const kViews[] = {"menuVViewTypeList", "menuVViewTypeRecord",
+                                             "menuPMViewTypeList", "menuPMViewTypeRecord"};
+        const int which = pick(4);
+        m_log << QString::fromLatin1(kViews[which]);
+        d().trigger(kViews[which]);
+    }
+    void import() {
+        const int lines = 1 + pick(3);
+        QByteArray csv;
+        std::vector<Book> books;
+        for (int i = 0; i < lines; ++i) {
+            Book b;
+            b.id = m.maxId + 1 + i;
+            b.fields[FieldNo::Title] = pickOf(kTitles) + QStringLiteral("-csv");
+            const QString writer = pickOf(kWriters);
+            if (!writer.isEmpty())
+                b.fields[FieldNo::Writer] = writer;
+            csv += test::sjis(
+                QStringLiteral("\"%1\",\"%2\"\r\n").arg(b.field(FieldNo::Title), writer));
+            books.push_back(b);
+        }
+        m_log << QStringLiteral("import %1 lines").arg(lines);
+        if (!d().enabled("menuFIoCsv"))
+            return;
+        const QString path = m_fixture.db->folder() + QStringLiteral("/walk.csv");
+        test::writeFile(path, csv);
+        d().importCsv(path);
+        for (const Book& b : books) {
+            m.books[b.id] = b;
+            m.order.push_back(b.id);
+            m.touched.insert(b.id);
+        }
+        m.maxId += lines;
+        m.current = static_cast<int>(m.order.size()) - 1;
+        m.changed();
+    }
+
+    // ---- checking
+
+    static QStringList modelRows(const std::map<qint64, Book>& books) {
+        QStringList rows;
+        for (const auto& [id, b] : books) {
+            QString date = b.field(FieldNo::PubDate);
+            date.replace(QLatin1Char('/'), QLatin1Char('-'));
+            auto cell = [](const QString& v) { return v.isEmpty() ? QStringLiteral("<null>") : v; };
+            rows << QStringLiteral("%1|%2|%3|%4|%5")
+                        .arg(id)
+                        .arg(cell(b.field(FieldNo::Title)), cell(b.field(FieldNo::Writer)),
+                             cell(b.field(FieldNo::Memo)), cell(date));
+        }
+        return rows;
+    }
+    static QStringList onDisk() {
+        return test::rows(
+            QStringLiteral("select ID, Title, Writer, Memo, PubDate from quillo order by ID"));
+    }
+    QString listDiffers() {
+        const CachedDataset& q = d().query();
+        if (q.rowCount() != static_cast<int>(m.order.size()))
+            return QStringLiteral("the list has %1 books, the model %2")
+                .arg(q.rowCount())
+                .arg(m.order.size());
+        for (int row = 0; row < q.rowCount(); ++row) {
+            const Book& b = m.books.at(m.order[static_cast<size_t>(row)]);
+            if (q.textAt(row, 0).toLongLong() != b.id)
+                return QStringLiteral("row %1 holds book %2, the model %3")
+                    .arg(row)
+                    .arg(q.textAt(row, 0))
+                    .arg(b.id);
+            for (int k : kWalkFields) {
+                if (q.textAt(row, k) != b.field(k))
+                    return QStringLiteral("book %1 field %2 is '%3', the model '%4'")
+                        .arg(b.id)
+                        .arg(k)
+                        .arg(q.textAt(row, k), b.field(k));
+            }
+        }
+        if (q.currentRow() != m.current)
+            return QStringLiteral("the cursor is on row %1, the model on %2")
+                .arg(q.currentRow())
+                .arg(m.current);
+        if (q.updatesPending() != m.pending())
+            return QStringLiteral("pending is %1 in the store").arg(q.updatesPending());
+        if (d().window().pendingMode() != m.pendingMode)
+            return QStringLiteral("the window's pending mode is %1")
+                .arg(d().window().pendingMode());
+        return d().disagreement();
+    }
+
+    void step() {
+        switch (pick(20)) {
+            case 0:
+            case 1:
+            case 2:
+                add();
+                break;
+            case 3:
+            case 4:
+                edit();
+                break;
+            case 5:
+            case 6:
+                remove();
+                break;
+            case 7:
+                apply();
+                break;
+            case 8:
+                cancel();
+                break;
+            case 9:
+            case 10:
+            case 11:
+            case 12:
+                move();
+                break;
+            case 13:
+                sort();
+                break;
+            case 14:
+                filter();
+                break;
+            case 15:
+            case 16:
+                search();
+                break;
+            case 17:
+                drag();
+                break;
+            case 18:
+                view();
+                break;
+            default:
+                import();
+        }
+    }
+
+    void walk(quint32 seed, int steps) {
+        m_seed = seed;
+        m_random.seed(seed);
+        m = Model();
+        m_log.clear();
+        QString insert;
+        for (int i = 1; i <= 12; ++i) {
+            Book b = bookOf(i, randomFields());
+            m.applied[i] = b;
+            insert +=
+                QStringLiteral("%1(%2, '%3', %4, %5, %6)")
+                    .arg(i == 1 ? QString() : QStringLiteral(","))
+                    .arg(i)
+                    .arg(b.field(FieldNo::Title),
+                         b.field(FieldNo::Writer).isEmpty()
+                             ? QStringLiteral("NULL")
+                             : QLatin1Char('\'') + b.field(FieldNo::Writer) + QLatin1Char('\''),
+                         b.field(FieldNo::Memo).isEmpty()
+                             ? QStringLiteral("NULL")
+                             : QLatin1Char('\'') + b.field(FieldNo::Memo) + QLatin1Char('\''),
+                         b.field(FieldNo::PubDate).isEmpty()
+                             ? QStringLiteral("NULL")
+                             : QStringLiteral("'%1'").arg(
+                                   QString(b.field(FieldNo::PubDate))
+                                       .replace(QLatin1Char('/'), QLatin1Char('-'))));
+        }
+        m_fixture.open(
+            QStringLiteral("insert into quillo (ID, Title, Writer, Memo, PubDate) values ") +
+            insert);
+        m_driver = std::make_unique<test::WindowDriver>(m_fixture);
+        m.books = m.applied;
+        m.maxId = 12;
+        m.reread();
+        for (m_step = 1; m_step <= steps; ++m_step) {
+            clearNextMessageAnswers();
+            step();
+            if (QTest::currentTestFailed())
+                break;
+            const QString fault = listDiffers();
+            if (!fault.isEmpty()) {
+                QFAIL(
+                    qPrintable(QStringLiteral("seed %1, step %2: %3\nlast steps:\n  %4")
+                                   .arg(seed)
+                                   .arg(m_step)
+                                   .arg(fault, m_log.mid(std::max<qsizetype>(0, m_log.size() - 12))
+                                                   .join(QStringLiteral("\n  ")))));
+            }
+        }
+        if (QTest::currentTestFailed())
+            qWarning("walk failed at seed %u, step %d; last: %s", seed, m_step,
+                     qPrintable(m_log.isEmpty() ? QString() : m_log.last()));
+    }
+
+private slots:
+    void cleanup() {
+        m_driver.reset();
+        m_fixture.close();
+    }
+
+    void walkOverTheCommands_data() {
+        QTest::addColumn<quint32>("seed");
+        QTest::addColumn<int>("steps");
+        const QByteArray seed = qgetenv("QUILLO_WALK_SEED");
+        const QByteArray steps = qgetenv("QUILLO_WALK_STEPS");
+        const int count = steps.isEmpty() ? 2000 : steps.toInt();
+        if (!seed.isEmpty()) {
+            QTest::addRow("seed %s", seed.constData()) << seed.toUInt() << count;
+            return;
+        }
+        for (quint32 s : {1u, 20261207u, 4242u})
+            QTest::addRow("seed %u", s) << s << count;
+    }
+    void walkOverTheCommands() {
+        QFETCH(quint32, seed);
+        QFETCH(int, steps);
+        walk(seed, steps);
+    }
+};
+
+QTEST_MAIN(TestWindowWalk)
+#include "tst_window_walk.moc"
