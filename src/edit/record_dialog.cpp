@@ -293,6 +293,7 @@ bool TFormSetRecord::SaveControlsToRecord() {
     if (controlText(FieldNo::Title).isEmpty()) {
         ShowMessageDialog(this, QStringLiteral("項目 \"書名\" は必須項目です。"), kMessageError,
                           kButtonsOk);
+        control(FieldNo::Title)->setFocus();  // where the missing text goes
         return false;
     }
     CursorHookDetach detached(m_store);

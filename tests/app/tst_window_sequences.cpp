@@ -245,6 +245,7 @@ private slots:
                 auto* writer = static_cast<QComboBox*>(record->control(FieldNo::Writer));
                 QTest::keyClick(writer, Qt::Key_Return);
                 QCOMPARE(shownMessageCount(), 2);
+                QCOMPARE(QApplication::focusWidget(), record->control(FieldNo::Title));
                 QVERIFY(record->isVisible());
                 clearNextMessageAnswers();
                 record->setControlText(FieldNo::Title, S("エンターで保存"));
