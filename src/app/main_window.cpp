@@ -162,7 +162,7 @@ bool TFormMainWin::FormCloseQuery() {
     if (m_store.QueryBook().updatesPending() && m_settings.ConfirmExit) {
         const int answer = ShowMessageDialog(
             this, QStringLiteral("更新が適用されていません。\n終了してよろしいですか？"),
-            kMessageConfirmation, kButtonsYesNo);
+            kMessageConfirmation, kButtonsYesNoDefaultNo);  // Enter must not drop the changes
         return answer != kAnswerNo;
     }
     return true;

@@ -384,10 +384,25 @@ void TFormOption::FormShow() {
         m_visible[static_cast<size_t>(k)]->setText(caption);
         m_filter[static_cast<size_t>(k)]->setText(caption);
     }
+    // Every control shows the settings afresh, so what a cancelled showing left
+    // in them is never taken by a later OK.
+    m_sortOption->button(s.SortOption != 0 ? 1 : 0)->setChecked(true);
+    for (int k = 1; k < kFieldCount; ++k)
+        m_visible[static_cast<size_t>(k)]->setChecked(s.FieldVisible[static_cast<size_t>(k)]);
+    m_filterText->setEditText(s.FilterText);
+    for (int k = 0; k < kFieldCount; ++k) {
+        if (QCheckBox* box = m_filter[static_cast<size_t>(k)])
+            box->setChecked(s.FilterFields[static_cast<size_t>(k)]);
+    }
+    for (int k = FieldNo::Writer2; k <= FieldNo::Writer5; ++k)
+        m_names[static_cast<size_t>(k)]->setText(s.FieldLabels[static_cast<size_t>(k)]);
     m_addLabel->setChecked(s.CopyAddLabel);
     m_titleCircle->setChecked(s.CopyAddChar);
+    // Strings of the user's own (from the settings file) match no pair: nothing
+    // is selected then, and OK keeps them.
+    m_titleChar->setCurrentIndex(-1);
     for (size_t i = 0; i < kPairs.size(); ++i) {
-        if (L(kPairs[i].first) == s.AddStringStart)
+        if (L(kPairs[i].first) == s.AddStringStart && L(kPairs[i].second) == s.AddStringEnd)
             m_titleChar->setCurrentIndex(static_cast<int>(i));
     }
     (s.CopyType == 1 ? m_multiLines : m_singleLine)->setChecked(true);
@@ -440,26 +455,24 @@ bool TFormOption::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
+// Each entry carries its field number, so a renamed field (even one named like
+// another field, or like "なし") sorts by its own column.
 void TFormOption::ComboBoxSortFieldChange(QComboBox* combo) {
     AppSettings& s = m_host.settings();
-    const QString text = combo->currentText();
-    if (text == kNone) {
-        s.SortField2.clear();
-        return;
-    }
     if (combo->currentIndex() < 0)
         return;  // no selection: the key stays
-    const FieldNameTable names;
-    for (int field : kSortFields) {
-        if (s.FieldLabels[static_cast<size_t>(field)] != text)
-            continue;
-        const int tag = combo->property("tag").toInt();
-        if (tag == 1)
-            s.SortField1 = names.name(field);
-        else if (tag == 2)
-            s.SortField2 = names.name(field);
+    const int tag = combo->property("tag").toInt();
+    const QVariant data = combo->currentData();
+    if (!data.isValid()) {
+        if (tag == 2)
+            s.SortField2.clear();  // "なし"
         return;
     }
+    const QString column = FieldNameTable().name(data.toInt());
+    if (tag == 1)
+        s.SortField1 = column;
+    else if (tag == 2)
+        s.SortField2 = column;
 }
 
 // ---- OK and Apply

@@ -116,10 +116,10 @@ int ShowMessageDialog(QWidget* owner, const QString& text, int kind, MessageButt
     QPushButton* yes = nullptr;
     QPushButton* no = nullptr;
     QPushButton* ok = nullptr;
-    if (buttons == kButtonsYesNo) {
+    if (buttons == kButtonsYesNo || buttons == kButtonsYesNoDefaultNo) {
         yes = box.addButton(QStringLiteral("はい(&Y)"), QMessageBox::YesRole);
         no = box.addButton(QStringLiteral("いいえ(&N)"), QMessageBox::NoRole);
-        box.setDefaultButton(yes);
+        box.setDefaultButton(buttons == kButtonsYesNo ? yes : no);
         box.escapeAnswer = no;
     } else {
         ok = box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);

@@ -14,7 +14,9 @@ enum MessageKind {
     kMessageInformation = 2,
     kMessageConfirmation = 3
 };
-enum MessageButtons { kButtonsYesNo, kButtonsOk };
+// Yes and No with Yes as the default button, OK alone, or Yes and No with No as
+// the default, for a question whose Yes loses something.
+enum MessageButtons { kButtonsYesNo, kButtonsOk, kButtonsYesNoDefaultNo };
 
 // Results, as the callers compare them.
 constexpr int kAnswerYes = 6;

@@ -197,6 +197,7 @@ private slots:
         trigger("menuFExit");
         QCOMPARE(lastShownMessage()->text,
                  S("更新が適用されていません。\n終了してよろしいですか？"));
+        QCOMPARE(lastShownMessage()->buttons, kButtonsYesNoDefaultNo);  // Enter keeps the changes
         QVERIFY(m_window->isVisible());
         QVERIFY(m_store->QueryBook().updatesPending());
         setNextMessageAnswer(kAnswerNo);

@@ -154,6 +154,62 @@ private slots:
         withDialog([&] { QVERIFY(find<QCheckBox>("CheckBoxConfirmDelete")->isChecked()); });
     }
 
+    void cancelledChangesAreNotTakenByALaterOk() {
+        withDialog([&] {
+            dialog()
+                ->findChild<QWidget*>(S("RadioGroupSortOption"))
+                ->findChildren<QRadioButton*>()
+                .at(1)
+                ->setChecked(true);
+            find<QCheckBox>("CheckBoxVisibleTitle")->setChecked(false);
+            find<QLineEdit>("EditFNameWriter3")->setText(S("取り消した名前"));
+            find<QComboBox>("ComboBoxFilterString")->setEditText(S("夏目"));
+            find<QCheckBox>("CheckBoxFilterWriter")->setChecked(true);
+            dialog()->reject();
+        });
+        withDialog([&] {
+            find<QCheckBox>("CheckBoxConfirmExit")->setChecked(false);  // unrelated
+            dialog()->ButtonOKClick(true);
+        });
+        const AppSettings& s = m_fixture.window->settings();
+        QCOMPARE(s.SortOption, 0);
+        QVERIFY(s.FieldVisible[FieldNo::Title]);
+        QCOMPARE(s.FieldLabels[FieldNo::Writer3], S("著者名３"));
+        QVERIFY(s.FilterText.isEmpty());
+        QCOMPARE(m_fixture.store->RecordCount(), 3);
+        QVERIFY(!s.ConfirmExit);
+    }
+
+    void sortKeysFollowTheFieldNotItsLabel() {
+        m_fixture.window->settings().FieldLabels[FieldNo::Writer3] = S("書名");
+        m_fixture.window->settings().FieldLabels[FieldNo::Writer2] = S("なし");
+        withDialog([&] {
+            auto* sort1 = find<QComboBox>("ComboBoxSortField");
+            auto* sort2 = find<QComboBox>("ComboBoxSecondSortField");
+            sort1->setCurrentIndex(sort1->findData(int(FieldNo::Writer3)));
+            sort2->setCurrentIndex(sort2->findData(int(FieldNo::Writer2)));
+            dialog()->ButtonOKClick(true);
+        });
+        QCOMPARE(m_fixture.window->settings().SortField1, S("Writer3"));
+        QCOMPARE(m_fixture.window->settings().SortField2, S("Writer2"));
+        withDialog([&] {
+            find<QComboBox>("ComboBoxSecondSortField")->setCurrentIndex(0);  // the real "なし"
+            dialog()->ButtonOKClick(true);
+        });
+        QCOMPARE(m_fixture.window->settings().SortField2, QString());
+    }
+
+    void enclosingStringsOfTheUsersOwnSurviveOk() {
+        m_fixture.window->settings().AddStringStart = S("〔");
+        m_fixture.window->settings().AddStringEnd = S("〕");
+        withDialog([&] {
+            QCOMPARE(find<QComboBox>("ComboBoxTitleChar")->currentIndex(), -1);
+            dialog()->ButtonOKClick(true);
+        });
+        QCOMPARE(m_fixture.window->settings().AddStringStart, S("〔"));
+        QCOMPARE(m_fixture.window->settings().AddStringEnd, S("〕"));
+    }
+
     void fontCombosTakeSizesAndStyles() {
         TFontSizeCombo size;
         size.show();

@@ -94,6 +94,12 @@ private slots:
         answerNextBox([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
         QCOMPARE(ShowMessageDialog(&owner, S("q"), kMessageConfirmation, kButtonsYesNo),
                  kAnswerYes);
+        answerNextBox([](QMessageBox* box) {
+            QCOMPARE(box->defaultButton()->text(), S("いいえ(&N)"));
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QCOMPARE(ShowMessageDialog(&owner, S("q"), kMessageConfirmation, kButtonsYesNoDefaultNo),
+                 kAnswerNo);
         answerNextBox([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
         QCOMPARE(ShowMessageDialog(&owner, S("q"), kMessageWarning, kButtonsYesNo), kAnswerNo);
         answerNextBox([](QMessageBox* box) {
