@@ -106,13 +106,17 @@ void TFormSetRecord::build() {
             control = date;
         } else if (p.fieldNo == FieldNo::Title || p.fieldNo == FieldNo::SubTitle) {
             auto* edit = new QLineEdit(this);
-            edit->setValidator(new SjisLimitValidator(info.inputLimitBytes, edit));
+            m_limits[static_cast<size_t>(p.fieldNo)] =
+                new SjisLimitValidator(info.inputLimitBytes, edit);
+            edit->setValidator(m_limits[static_cast<size_t>(p.fieldNo)]);
             control = edit;
         } else {
             auto* list = new QComboBox(this);
             list->setEditable(true);
             list->setInsertPolicy(QComboBox::NoInsert);
-            list->setValidator(new SjisLimitValidator(info.inputLimitBytes, list));
+            m_limits[static_cast<size_t>(p.fieldNo)] =
+                new SjisLimitValidator(info.inputLimitBytes, list);
+            list->setValidator(m_limits[static_cast<size_t>(p.fieldNo)]);
             control = list;
         }
         control->setObjectName(QString::fromLatin1(p.control));
@@ -223,16 +227,21 @@ QString TFormSetRecord::controlText(int fieldNo) const {
     return QString();
 }
 
+// A stored text is shown whole: the fields' Shift-JIS limits bind what is typed,
+// not what is loaded.
 void TFormSetRecord::setControlText(int fieldNo, const QString& text) {
     QWidget* c = control(fieldNo);
-    if (auto* date = qobject_cast<DateMaskEdit*>(c))
+    if (SjisLimitValidator* limit = m_limits[static_cast<size_t>(fieldNo)])
+        limit->loaded(text);
+    if (auto* date = qobject_cast<DateMaskEdit*>(c)) {
         date->setDateText(text);
-    else if (auto* edit = qobject_cast<QLineEdit*>(c))
+    } else if (auto* edit = qobject_cast<QLineEdit*>(c)) {
         edit->setText(text);
-    else if (auto* list = qobject_cast<QComboBox*>(c))
+    } else if (auto* list = qobject_cast<QComboBox*>(c)) {
         list->setEditText(text);
-    else if (auto* memo = qobject_cast<QPlainTextEdit*>(c))
-        memo->setPlainText(text);
+    } else if (auto* memo = qobject_cast<QPlainTextEdit*>(c)) {
+        loadLimitedPlainText(memo, text);
+    }
 }
 
 void TFormSetRecord::FillDropDownLists() {

@@ -7,16 +7,24 @@ namespace quillo {
 
 // Refuses, with a beep, any text that Shift-JIS cannot hold or that would pass a
 // limit counted in Shift-JIS bytes, so a later CSV export never loses a character.
+// The limit is on typing: a stored text that is already longer (from another
+// program or an import) is shown whole and may be shortened, never lengthened.
 class SjisLimitValidator : public QValidator {
 public:
-    SjisLimitValidator(int maxBytes, QObject* parent) : QValidator(parent), m_maxBytes(maxBytes) {}
+    SjisLimitValidator(int maxBytes, QObject* parent)
+        : QValidator(parent), m_maxBytes(maxBytes), m_allowance(maxBytes) {}
     State validate(QString& input, int& pos) const override;
+    // The text now loaded into the field, which sets how long it may be.
+    void loaded(const QString& text);
 
 private:
     int m_maxBytes;
+    int m_allowance;
 };
 
 // The same rule for a multi-line text: a change that breaks it is undone.
 void limitPlainTextToSjis(QPlainTextEdit* edit, int maxBytes);
+// Loads a stored text into such a box whole, whatever its length.
+void loadLimitedPlainText(QPlainTextEdit* edit, const QString& text);
 
 }  // namespace quillo

@@ -99,6 +99,31 @@ private slots:
         m_db.reset();
     }
 
+    void storedTextsLongerThanTheLimitsAreShownWholeAndOnlyShortened() {
+        // 300 kanji: 600 Shift-JIS bytes, past the memo's 255 and the title's 64.
+        const QString longText = QString(300, QChar(0x6F22));
+        test::exec(S("update quillo set Memo = '短いメモ' where ID = 1"));
+        test::exec(QStringLiteral("update quillo set Memo = '%1', Title = '%1' where ID = 2")
+                       .arg(longText));
+        m_window->findChild<QAction*>(S("menuFCancel"))->trigger();  // nothing pending: re-read
+        m_store->Requery();
+        m_store->QueryBook().first();  // 草枕, with the short memo
+        withDialog("menuEEdit", [&] { click("ButtonCancel"); });
+        m_window->findChild<QAction*>(S("menuELast"))->trigger();  // 舞姫
+        withDialog("menuEEdit", [&] {
+            QCOMPARE(dialog()->controlText(FieldNo::Memo), longText);
+            QCOMPARE(dialog()->controlText(FieldNo::Title), longText);
+            type(FieldNo::Title, S("字"));  // lengthening is refused
+            QCOMPARE(dialog()->controlText(FieldNo::Title), longText);
+            QTest::keyClick(line(FieldNo::Title), Qt::Key_Backspace);  // shortening is not
+            QCOMPARE(dialog()->controlText(FieldNo::Title), longText.left(299));
+            click("ButtonOK");
+        });
+        apply();
+        QCOMPARE(table("Title, Memo").last(), longText.left(299) + S("|") + longText);
+        QCOMPARE(table("Memo").first(), S("短いメモ"));
+    }
+
     void addNextTwiceThenCancelKeepsTwoBooks() {
         withDialog("menuEAdd", [&] {
             QCOMPARE(dialog()->windowTitle(), kAddCaption);
