@@ -88,7 +88,7 @@ void TFormSetRecord::build() {
             memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
             memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
             memo->setLineWrapMode(QPlainTextEdit::NoWrap);
-            limitPlainTextToSjis(memo, info.inputLimitBytes);
+            m_memoLimit = new PlainTextSjisLimit(memo, info.inputLimitBytes);
             control = memo;
         } else if (isDateField(p.fieldNo)) {
             auto* date = new DateMaskEdit(this);
@@ -239,8 +239,8 @@ void TFormSetRecord::setControlText(int fieldNo, const QString& text) {
         edit->setText(text);
     } else if (auto* list = qobject_cast<QComboBox*>(c)) {
         list->setEditText(text);
-    } else if (auto* memo = qobject_cast<QPlainTextEdit*>(c)) {
-        loadLimitedPlainText(memo, text);
+    } else if (fieldNo == FieldNo::Memo) {
+        m_memoLimit->load(text);
     }
 }
 

@@ -17,6 +17,7 @@ namespace quillo {
 
 class TDM;
 class SjisLimitValidator;
+class PlainTextSjisLimit;
 
 // What the record dialog needs of the main window.
 class RecordDialogHost {
@@ -81,7 +82,8 @@ private:
     QWidget* m_mainWindow;
     std::array<QWidget*, kFieldCount> m_controls{};
     std::array<QLabel*, kFieldCount> m_labels{};
-    std::array<SjisLimitValidator*, kFieldCount> m_limits{};  // the one-line fields' limits
+    std::array<SjisLimitValidator*, kFieldCount> m_limits{};
+    PlainTextSjisLimit* m_memoLimit = nullptr;  // the one-line fields' limits
     DateMaskEdit* m_pubDate = nullptr;
     DateMaskEdit* m_buyDate = nullptr;
     QPushButton* m_pubDateButton = nullptr;

@@ -16,43 +16,6 @@ int allowanceFor(const QString& text, int maxBytes) {
     return std::max(maxBytes, static_cast<int>(Cp932::byteLength(text)));
 }
 
-// The memo's limit: the last text that kept it, and how long a text may grow.
-class PlainTextLimit : public QObject {
-public:
-    PlainTextLimit(QPlainTextEdit* edit, int maxBytes)
-        : QObject(edit), m_edit(edit), m_maxBytes(maxBytes), m_allowance(maxBytes) {
-        m_lastGood = edit->toPlainText();
-        connect(edit, &QPlainTextEdit::textChanged, this, &PlainTextLimit::changed);
-    }
-    void load(const QString& text) {
-        m_allowance = allowanceFor(text, m_maxBytes);
-        m_lastGood = text;
-        QSignalBlocker block(m_edit);
-        m_edit->setPlainText(text);
-    }
-
-private:
-    void changed() {
-        const QString text = m_edit->toPlainText();
-        if (fits(text, m_allowance)) {
-            m_lastGood = text;
-            return;
-        }
-        QApplication::beep();
-        const int position = m_edit->textCursor().position();
-        QSignalBlocker block(m_edit);
-        m_edit->setPlainText(m_lastGood);
-        QTextCursor cursor = m_edit->textCursor();
-        cursor.setPosition(std::min<int>(position, static_cast<int>(m_lastGood.size())));
-        m_edit->setTextCursor(cursor);
-    }
-
-    QPlainTextEdit* m_edit;
-    int m_maxBytes;
-    int m_allowance;
-    QString m_lastGood;
-};
-
 }  // namespace
 
 QValidator::State SjisLimitValidator::validate(QString& input, int& /*pos*/) const {
@@ -66,18 +29,35 @@ void SjisLimitValidator::loaded(const QString& text) {
     m_allowance = allowanceFor(text, m_maxBytes);
 }
 
-void limitPlainTextToSjis(QPlainTextEdit* edit, int maxBytes) {
-    new PlainTextLimit(edit, maxBytes);
+PlainTextSjisLimit::PlainTextSjisLimit(QPlainTextEdit* edit, int maxBytes)
+    : QObject(edit),
+      m_edit(edit),
+      m_maxBytes(maxBytes),
+      m_allowance(maxBytes),
+      m_lastGood(edit->toPlainText()) {
+    connect(edit, &QPlainTextEdit::textChanged, this, &PlainTextSjisLimit::changed);
 }
 
-void loadLimitedPlainText(QPlainTextEdit* edit, const QString& text) {
-    for (QObject* child : edit->children()) {
-        if (auto* limit = dynamic_cast<PlainTextLimit*>(child)) {
-            limit->load(text);
-            return;
-        }
+void PlainTextSjisLimit::load(const QString& text) {
+    m_allowance = allowanceFor(text, m_maxBytes);
+    m_lastGood = text;
+    QSignalBlocker block(m_edit);
+    m_edit->setPlainText(text);
+}
+
+void PlainTextSjisLimit::changed() {
+    const QString text = m_edit->toPlainText();
+    if (fits(text, m_allowance)) {
+        m_lastGood = text;
+        return;
     }
-    edit->setPlainText(text);
+    QApplication::beep();
+    const int position = m_edit->textCursor().position();
+    QSignalBlocker block(m_edit);
+    m_edit->setPlainText(m_lastGood);
+    QTextCursor cursor = m_edit->textCursor();
+    cursor.setPosition(std::min<int>(position, static_cast<int>(m_lastGood.size())));
+    m_edit->setTextCursor(cursor);
 }
 
 }  // namespace quillo

@@ -22,9 +22,21 @@ private:
     int m_allowance;
 };
 
-// The same rule for a multi-line text: a change that breaks it is undone.
-void limitPlainTextToSjis(QPlainTextEdit* edit, int maxBytes);
-// Loads a stored text into such a box whole, whatever its length.
-void loadLimitedPlainText(QPlainTextEdit* edit, const QString& text);
+// The same rule for a multi-line text: a change that breaks it is undone. It
+// belongs to its box and lives as long as the box.
+class PlainTextSjisLimit : public QObject {
+public:
+    PlainTextSjisLimit(QPlainTextEdit* edit, int maxBytes);
+    // Loads a stored text into the box whole, whatever its length.
+    void load(const QString& text);
+
+private:
+    void changed();
+
+    QPlainTextEdit* m_edit;
+    int m_maxBytes;
+    int m_allowance;
+    QString m_lastGood;
+};
 
 }  // namespace quillo

@@ -122,10 +122,7 @@ void TDM::reopenLiveQuery(const QStringList& sql) {
     m_queryBook->close();
     m_queryBook->setSql(sql);
     m_queryBook->open();
-    if (!key)
-        return;
-    const int newId = m_queryBook->fieldIndex(QStringLiteral("ID"));
-    if (newId < 0 || !m_queryBook->locate(newId, *key))
+    if (key && !m_queryBook->locate(id, *key))
         m_queryBook->moveTo(row);
 }
 
