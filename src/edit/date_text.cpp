@@ -135,6 +135,14 @@ QString EraToWesternText(const QString& era) {
     return westernText(*date);
 }
 
+bool IsWesternDateText(const QString& text) {
+    return readWestern(text).has_value();
+}
+
+void DateConversionBeep() {
+    beep();
+}
+
 bool IsEmptyDateText(const QString& text) {
     return text == kWesternEmptyDate || text == kEraEmptyDate;
 }

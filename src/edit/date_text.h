@@ -32,6 +32,11 @@ QString WesternToEraText(const QString& western);
 // text that is no era date (with a beep).
 QString EraToWesternText(const QString& era);
 
+// Whether a Western text names a real day.
+bool IsWesternDateText(const QString& text);
+// The beep of a failed conversion, for callers that find the failure themselves.
+void DateConversionBeep();
+
 // True exactly for the two empty forms; nothing is trimmed.
 bool IsEmptyDateText(const QString& text);
 

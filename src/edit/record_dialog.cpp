@@ -305,6 +305,19 @@ bool TFormSetRecord::SaveControlsToRecord() {
         control(FieldNo::Title)->setFocus();  // where the missing text goes
         return false;
     }
+    // An era date that names no day is refused like a Western one: stored as
+    // "no date" it would erase what the user meant to keep.
+    for (int field : {int(FieldNo::PubDate), int(FieldNo::BuyDate)}) {
+        auto* date = static_cast<DateMaskEdit*>(control(field));
+        const QString text = controlText(field);
+        if (date->form() == DateForm::Era && !IsEmptyDateText(text) &&
+            DateTextToStore(text, DateForm::Era).isEmpty()) {
+            ShowMessageDialog(this, QStringLiteral("'%1' は日付ではありません").arg(text),
+                              kMessageError, kButtonsOk);
+            date->setFocus();
+            return false;
+        }
+    }
     CursorHookDetach detached(m_store);
     CachedDataset& q = m_store.QueryBook();
     try {
@@ -381,17 +394,28 @@ void TFormSetRecord::ButtonDateChangeClick(int tag) {
 }
 
 void TFormSetRecord::ToggleDateForm(DateMaskEdit* field, QPushButton* button) {
+    // A date that the other form cannot show stays as it is, in its own form,
+    // with a beep: switching never empties a field.
     const QString text = field->dateText();  // read before the mask changes
+    field->setFocus();
     if (button->text() == kWesternCaption) {
+        const QString era = WesternToEraText(text);  // beeps for a text that is no date
+        if (era.isEmpty() && !IsEmptyDateText(text)) {
+            if (IsWesternDateText(text))
+                DateConversionBeep();  // a real date before the eras
+            return;
+        }
         button->setText(kEraCaption);
         field->setForm(DateForm::Era);
-        field->setDateText(WesternToEraText(text));
+        field->setDateText(era);
     } else {
+        const QString western = EraToWesternText(text);  // beeps for a text that is no date
+        if (western.isEmpty() && !IsEmptyDateText(text))
+            return;
         button->setText(kWesternCaption);
         field->setForm(DateForm::Western);
-        field->setDateText(EraToWesternText(text));
+        field->setDateText(western);
     }
-    field->setFocus();
 }
 
 void TFormSetRecord::setDateField(int fieldNo, const QString& text) {

@@ -203,11 +203,19 @@ private slots:
     void switchingTheFormConvertsTheDate() {
         withDialog("menuEEdit", [&] {
             dialog()->ButtonDateChangeClick(1);
-            // 1906 is before the eras the calendar covers: no era text, no beep.
-            QCOMPARE(dialog()->controlText(FieldNo::PubDate), S("   /  /  "));
-            QCOMPARE(m_beeps, 0);
-            click("ButtonCancel");
+            // 1906 is before the eras the calendar covers: the date stays as it is.
+            QCOMPARE(dialog()->controlText(FieldNo::PubDate), S("1906/09/01"));
+            QCOMPARE(dialog()->dateButton(FieldNo::PubDate)->text(), S("西"));
+            QCOMPARE(m_beeps, 1);
+            dialog()->setControlText(FieldNo::BuyDate, S("2001/02/30"));
+            dialog()->ButtonDateChangeClick(2);  // no date at all: the same, one beep
+            QCOMPARE(dialog()->controlText(FieldNo::BuyDate), S("2001/02/30"));
+            QCOMPARE(dialog()->dateButton(FieldNo::BuyDate)->text(), S("西"));
+            QCOMPARE(m_beeps, 2);
+            dialog()->setControlText(FieldNo::BuyDate, QString());
+            click("ButtonOK");
         });
+        QCOMPARE(m_store->QueryBook().text(FieldNo::PubDate), S("1906/09/01"));
         m_store->QueryBook().last();
         withDialog("menuEEdit", [&] {
             dialog()->setControlText(FieldNo::PubDate, S("1999/03/15"));
@@ -217,6 +225,27 @@ private slots:
             QCOMPARE(dialog()->controlText(FieldNo::PubDate), S("1999/03/15"));
             click("ButtonCancel");
         });
+    }
+
+    void anEraDateThatNamesNoDayIsRefusedAtSave() {
+        for (const char* typed : {"x110315", "h110230"}) {
+            withDialog("menuEEdit", [&] {
+                dialog()->ButtonDateChangeClick(1);  // 1906: stays Western
+                dialog()->setControlText(FieldNo::PubDate, QString());
+                dialog()->ButtonDateChangeClick(1);
+                QCOMPARE(dialog()->dateButton(FieldNo::PubDate)->text(), S("和"));
+                type(FieldNo::PubDate, S(typed));
+                const QString shown = dialog()->controlText(FieldNo::PubDate);
+                setNextMessageAnswer(kAnswerOk);
+                click("ButtonOK");
+                QCOMPARE(lastShownMessage()->text, S("'") + shown + S("' は日付ではありません"));
+                QVERIFY(dialog()->isVisible());
+                QCOMPARE(dialog()->controlText(FieldNo::PubDate), shown);
+                click("ButtonCancel");
+            });
+        }
+        apply();
+        QCOMPARE(table("PubDate").first(), S("1906-09-01"));
     }
 
     void aDateTheStoreRefusesKeepsTheDialogOpen() {
