@@ -7,12 +7,12 @@
 
 #include "edit/date_text.h"
 #include "edit/record_clipboard.h"
-#include "edit/sjis_limit.h"
 #include "engine/engine_error.h"
 #include "platform/busy_cursor.h"
 #include "platform/help_viewer.h"
 #include "store/tdm.h"
 #include "ui/message_dialog.h"
+#include "ui/sjis_limit.h"
 
 namespace quillo {
 

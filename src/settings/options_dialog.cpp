@@ -14,6 +14,7 @@
 #include "store/tdm.h"
 #include "ui/message_dialog.h"
 #include "ui/remember_combo.h"
+#include "ui/sjis_limit.h"
 #include "widgets/font_combos.h"
 
 namespace quillo {
@@ -21,6 +22,7 @@ namespace quillo {
 namespace {
 
 const QString kNone = QStringLiteral("なし");
+constexpr int kFieldNameLimitBytes = 64;  // Shift-JIS bytes, as the record's longer fields
 
 // The fields the sort lists offer, in their order.
 constexpr std::array<int, 12> kSortFields = {
@@ -248,6 +250,8 @@ QWidget* TFormOption::namePage() {
         auto* edit = new QLineEdit;
         edit->setObjectName(QStringLiteral("EditFNameWriter%1").arg(k - FieldNo::Writer2 + 2));
         edit->setToolTip(QStringLiteral("変更する項目名を入力します。"));
+        // A name the settings file cannot hold would make every later save fail.
+        edit->setValidator(new SjisLimitValidator(kFieldNameLimitBytes, edit));
         auto* label = new QLabel(QString::fromUtf8(bookField(k).defaultLabel) +
                                  QString::fromUtf8(bookField(k).mnemonic));
         label->setBuddy(edit);

@@ -199,6 +199,20 @@ private slots:
         QCOMPARE(m_fixture.window->settings().SortField2, QString());
     }
 
+    void namesTheSettingsFileCannotHoldAreRefusedWhereTyped() {
+        withDialog([&] {
+            auto* name = find<QLineEdit>("EditFNameWriter2");
+            name->setText(S("共著者"));
+            name->end(false);
+            QTest::sendKeyEvent(QTest::Press, name, Qt::Key_unknown, S("😀"), Qt::NoModifier);
+            name->insert(S("\r\n[Confirm]\r\nDeleteRecord=0"));  // a pasted line break
+            QCOMPARE(name->text(), S("共著者"));
+            name->insert(S("２"));
+            dialog()->ButtonOKClick(true);
+        });
+        QCOMPARE(m_fixture.window->settings().FieldLabels[FieldNo::Writer2], S("共著者２"));
+    }
+
     void enclosingStringsOfTheUsersOwnSurviveOk() {
         m_fixture.window->settings().AddStringStart = S("〔");
         m_fixture.window->settings().AddStringEnd = S("〕");

@@ -1,4 +1,4 @@
-#include "edit/sjis_limit.h"
+#include "ui/sjis_limit.h"
 
 #include <QApplication>
 
@@ -16,10 +16,18 @@ int allowanceFor(const QString& text, int maxBytes) {
     return std::max(maxBytes, static_cast<int>(Cp932::byteLength(text)));
 }
 
+bool oneLine(const QString& text) {
+    for (QChar c : text) {
+        if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c.unicode() == 0)
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 QValidator::State SjisLimitValidator::validate(QString& input, int& /*pos*/) const {
-    if (fits(input, m_allowance))
+    if (fits(input, m_allowance) && oneLine(input))
         return Acceptable;
     QApplication::beep();
     return Invalid;

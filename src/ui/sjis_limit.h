@@ -7,6 +7,8 @@ namespace quillo {
 
 // Refuses, with a beep, any text that Shift-JIS cannot hold or that would pass a
 // limit counted in Shift-JIS bytes, so a later CSV export never loses a character.
+// A one-line field also refuses line breaks and NULs (a paste can carry them),
+// which would break the lines of the CSV and settings files.
 // The limit is on typing: a stored text that is already longer (from another
 // program or an import) is shown whole and may be shortened, never lengthened.
 class SjisLimitValidator : public QValidator {
