@@ -7,6 +7,7 @@
 
 #include "engine/cached_dataset.h"
 #include "platform/help_viewer.h"
+#include "ui/message_dialog.h"
 #include "widgets/font_setting.h"
 
 namespace quillo {
@@ -66,8 +67,8 @@ ReportRenderer buildReport(const ReportData& data, const AppSettings& settings,
     return ReportRenderer(data, layout, page, margin);
 }
 
-bool PrintReport(QWidget* owner, QPrinter& printer, const ReportData& data,
-                 const AppSettings& settings) {
+PrintOutcome PrintReport(QWidget* owner, QPrinter& printer, const ReportData& data,
+                         const AppSettings& settings) {
     bool accepted = false;
     if (const std::optional<bool> answer = nextAnswer()) {
         nextAnswer().reset();
@@ -79,12 +80,20 @@ bool PrintReport(QWidget* owner, QPrinter& printer, const ReportData& data,
         accepted = dialog.exec() == QDialog::Accepted;
     }
     if (!accepted)
-        return false;
+        return PrintOutcome::Cancelled;
     printer.setDocName(QStringLiteral("Quillo レポート印刷"));
     const ReportRenderer report = buildReport(data, settings, printer);
     const auto [from, to] = pageRange(printer);
-    report.paint(printer, from, to);
-    return true;
+    if (report.paint(printer, from, to) && printer.printerState() != QPrinter::Error)
+        return PrintOutcome::Printed;
+    const QString reason =
+        printer.outputFileName().isEmpty()
+            ? QStringLiteral("プリンター '%1' に出力できませんでした。").arg(printer.printerName())
+            : QStringLiteral("ファイル\n%1\nに書き込めませんでした。")
+                  .arg(printer.outputFileName());
+    ShowMessageDialog(owner, QStringLiteral("印刷に失敗しました。\n") + reason, kMessageError,
+                      kButtonsOk);
+    return PrintOutcome::Failed;
 }
 
 TFormPrintPreview::TFormPrintPreview(QPrinter& printer, ReportRenderer report, QWidget* owner)

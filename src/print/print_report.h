@@ -21,10 +21,12 @@ ReportRenderer buildReport(const ReportData& data, const AppSettings& settings,
 // The printer the program keeps for the run: A4, 10 mm margins, pages 1 to 9999.
 void preparePrinter(QPrinter& printer);
 
-// Runs the print dialog and prints; false when the user cancels. Tests answer the
+// Runs the print dialog and prints. A print that cannot start or fails part-way
+// is reported to the user with its reason, never as done. Tests answer the
 // dialog beforehand.
-bool PrintReport(QWidget* owner, QPrinter& printer, const ReportData& data,
-                 const AppSettings& settings);
+enum class PrintOutcome { Cancelled, Printed, Failed };
+PrintOutcome PrintReport(QWidget* owner, QPrinter& printer, const ReportData& data,
+                         const AppSettings& settings);
 void setNextPrintDialogAnswer(bool accept);
 
 // The preview window ("TFormPrintPreview"); returns when the user closes it.

@@ -58,21 +58,26 @@ double ReportRenderer::bandHeight(size_t row) const {
     return height;
 }
 
-void ReportRenderer::paint(QPagedPaintDevice& device, int from, int to) const {
+bool ReportRenderer::paint(QPagedPaintDevice& device, int from, int to) const {
     from = std::max(from, 1);
     to = std::min(to, pageCount());
     if (from > to)
-        return;
-    QPainter painter(&device);
+        return true;
+    QPainter painter;
+    if (!painter.begin(&device))
+        return false;
     const double scale = device.logicalDpiX() / 96.0;
     for (int page = from; page <= to; ++page) {
-        if (page > from)
-            device.newPage();
+        if (page > from && !device.newPage()) {
+            painter.end();
+            return false;
+        }
         painter.save();
         painter.scale(scale, scale);
         paintPage(painter, page);
         painter.restore();
     }
+    return painter.end();
 }
 
 void ReportRenderer::paintPage(QPainter& painter, int page) const {

@@ -28,7 +28,9 @@ public:
     int pageCount() const { return static_cast<int>(m_pageStarts.size()); }
     // Paints pages `from` to `to` (1-based, clipped to the report) on the device,
     // one device page each.
-    void paint(QPagedPaintDevice& device, int from, int to) const;
+    // False when the device refused the pages (a printer gone, a file that cannot
+    // be written).
+    bool paint(QPagedPaintDevice& device, int from, int to) const;
 
     static constexpr double kHeaderHeight = 77;
     static constexpr double kDetailHeight = 48;

@@ -7,6 +7,7 @@
 #include "print/print_report.h"
 #include "store/tdm.h"
 #include "test_db.h"
+#include "ui/message_dialog.h"
 
 using namespace quillo;
 
@@ -72,6 +73,20 @@ private slots:
         setNextPrintDialogAnswer(false);
         m_window->findChild<QAction*>(S("menuFPrint"))->trigger();
         QVERIFY(!QFile::exists(m_db->folder() + S("/report.pdf")));
+    }
+
+    void aPrintThatCannotBeWrittenSaysSo() {
+        openWindow(3);
+        const QString path = m_db->folder() + S("/no such folder/report.pdf");
+        m_window->printer().setOutputFileName(path);
+        clearShownMessages();
+        setNextPrintDialogAnswer(true);
+        setNextMessageAnswer(kAnswerOk);
+        m_window->findChild<QAction*>(S("menuFPrint"))->trigger();
+        QVERIFY(lastShownMessage());
+        QCOMPARE(lastShownMessage()->kind, int(kMessageError));
+        QCOMPARE(lastShownMessage()->text,
+                 S("印刷に失敗しました。\nファイル\n") + path + S("\nに書き込めませんでした。"));
     }
 
     void anEmptyListHasNoPages() {
