@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QStringDecoder>
+#include <algorithm>
 
 #include "platform/cp932.h"
 #include "platform/text_lines.h"
@@ -24,6 +25,14 @@ std::optional<QString> decodeUtf8(QByteArrayView bytes) {
     return text;
 }
 
+// Valid UTF-8 with at least one byte beyond ASCII. Japanese Shift-JIS text is
+// practically never valid UTF-8, so this tells the two apart.
+bool looksLikeUtf8(QByteArrayView bytes) {
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    return !ascii && decodeUtf8(bytes).has_value();
+}
+
 }  // namespace
 
 void TCSV::LoadFromFile(const QString& fileName) {
@@ -36,8 +45,19 @@ void TCSV::LoadFromFile(const QString& fileName) {
 
     m_src.clear();
     m_unreadable.clear();
-    m_utf8 = bytes.startsWith(kUtf8Bom);
-    if (m_utf8)
+    const bool bom = bytes.startsWith(kUtf8Bom);
+    switch (Encoding) {
+        case CsvEncoding::ShiftJis:
+            m_utf8 = false;
+            break;
+        case CsvEncoding::Utf8:
+            m_utf8 = true;
+            break;
+        case CsvEncoding::Auto:
+            m_utf8 = bom || looksLikeUtf8(bytes);
+            break;
+    }
+    if (m_utf8 && bom)
         bytes.remove(0, kUtf8Bom.size());
     // The whole file in one conversion; only a file that fails is read line by
     // line, to find the lines at fault.
@@ -76,19 +96,71 @@ void TCSV::Clear() {
 bool TCSV::ExtractCsvLine(int index) {
     if (index < 0 || index >= GetSrcCount())
         return false;
-    QString line = m_src.at(index);
-    CnvSeparator(line, Separator, QLatin1Char(','));
-    m_dst = splitCommaText(line);
+    const QString& line = m_src.at(index);
+    switch (Split) {
+        case CsvSplit::Legacy:
+            m_dst = splitLegacy(line, Separator);
+            break;
+        case CsvSplit::Rfc4180:
+            m_dst = splitRfc4180(line, Separator);
+            break;
+        case CsvSplit::Auto:
+            m_dst = splitRfc4180(line, Separator);
+            if (ExpectedFields > 0 && m_dst.size() != ExpectedFields) {
+                QStringList legacy = splitLegacy(line, Separator);
+                if (legacy.size() == ExpectedFields)
+                    m_dst = std::move(legacy);
+            }
+            break;
+    }
     return true;
 }
 
-QStringList TCSV::splitCommaText(const QString& line) {
+QStringList TCSV::splitRfc4180(const QString& line, QChar separator) {
+    QStringList fields;
+    if (line.isEmpty())
+        return fields;
+    fields.reserve(16);
+    const qsizetype n = line.size();
+    qsizetype i = 0;
+    for (;;) {
+        QString field;
+        if (i < n && line[i] == QLatin1Char('"')) {
+            ++i;
+            while (i < n) {
+                if (line[i] != QLatin1Char('"')) {
+                    field += line[i++];
+                } else if (i + 1 < n && line[i + 1] == QLatin1Char('"')) {
+                    field += QLatin1Char('"');  // a doubled quote stands for one
+                    i += 2;
+                } else {
+                    ++i;  // the closing quote
+                    break;
+                }
+            }
+        }
+        // Unquoted text, or anything after a closing quote, runs to the separator.
+        const qsizetype start = i;
+        while (i < n && line[i] != separator)
+            ++i;
+        field += QStringView(line).mid(start, i - start);
+        fields.append(field);
+        if (i >= n)
+            break;
+        ++i;  // the separator; one at the very end leaves a last, empty field
+    }
+    return fields;
+}
+
+QStringList TCSV::splitLegacy(const QString& line, QChar separator) {
     QStringList fields;
     fields.reserve(16);
     const qsizetype n = line.size();
     qsizetype i = 0;
+    // A tab separator is a field boundary, not a blank to skip.
+    auto blank = [separator](QChar c) { return c != separator && isBlank(c); };
     auto skipBlanks = [&] {
-        while (i < n && isBlank(line[i]))
+        while (i < n && blank(line[i]))
             ++i;
     };
     skipBlanks();
@@ -118,13 +190,13 @@ QStringList TCSV::splitCommaText(const QString& line) {
                 field += QStringView(line).mid(start, n - start);
         } else {
             const qsizetype start = i;
-            while (i < n && !isBlank(line[i]) && line[i] != QLatin1Char(','))
+            while (i < n && !blank(line[i]) && line[i] != separator)
                 ++i;
             field = line.mid(start, i - start);
         }
         fields.append(field);
         skipBlanks();
-        if (i < n && line[i] == QLatin1Char(',')) {
+        if (i < n && line[i] == separator) {
             ++i;
             skipBlanks();
         }

@@ -19,17 +19,32 @@ private:
     QString m_message;
 };
 
+// How a line is cut into fields.
+//  - Legacy: Quillo's own rule of old: blanks end unquoted fields, quoted fields
+//    keep blanks and separators and un-double their quotes.
+//  - Rfc4180: what spreadsheets and CSV libraries write: only the separator ends a
+//    field; a field in quotes may hold separators, blanks and doubled quotes.
+//  - Auto: RFC 4180, unless the line does not give the expected number of fields
+//    that way but does by the legacy rule.
+enum class CsvSplit { Auto, Rfc4180, Legacy };
+
+// How a file's bytes are read: Shift-JIS (CP932), UTF-8, or Auto: UTF-8 when the
+// file starts with the UTF-8 byte-order mark, or is valid UTF-8 and holds text
+// beyond ASCII (a spreadsheet's usual UTF-8 export has no mark), else Shift-JIS.
+enum class CsvEncoding { Auto, ShiftJis, Utf8 };
+
 // Holds the lines of a delimited text file and splits one line at a time into its
-// fields by the comma-text rules: blanks end unquoted fields, quoted fields keep
-// blanks and commas and un-double their quotes.
+// fields. Text inside quotes is kept exactly, separators included.
 //
-// Files are read as Shift-JIS (CP932), or as UTF-8 when they start with the UTF-8
-// byte-order mark. A line that is not valid in its encoding, or (in a UTF-8 file)
+// Files are read by `Encoding`. A line that is not valid in its encoding, or (in a UTF-8 file)
 // holds characters that CP932 cannot hold, is kept as an empty text and marked
 // unreadable, so the caller can refuse it by its line number.
 class TCSV {
 public:
     QChar Separator = QLatin1Char(',');
+    CsvSplit Split = CsvSplit::Legacy;
+    int ExpectedFields = 0;  // what Auto looks for; 0: any number
+    CsvEncoding Encoding = CsvEncoding::Auto;
 
     void LoadFromFile(const QString& fileName);  // throws CsvFileError
     void Clear();
@@ -51,8 +66,12 @@ public:
     bool isLineReadable(int index) const { return !m_unreadable.contains(index); }
     bool isUtf8() const { return m_utf8; }
 
-    // Splits one line (already in commas) into its fields.
-    static QStringList splitCommaText(const QString& line);
+    // Splits one comma-separated line by the legacy rule.
+    static QStringList splitCommaText(const QString& line) {
+        return splitLegacy(line, QLatin1Char(','));
+    }
+    static QStringList splitLegacy(const QString& line, QChar separator);
+    static QStringList splitRfc4180(const QString& line, QChar separator);
 
 private:
     static QString joinedWithCrLf(const QStringList& lines);

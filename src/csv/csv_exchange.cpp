@@ -160,10 +160,15 @@ int ExportCsv(TDM& store, const CsvSettings* settings) {
     }
     table.close();
 
-    const std::optional<QByteArray> bytes = Cp932::encode(QString::fromUtf8(text));
-    if (!bytes)
-        return kExportUnencodable;  // the old file stays as it was
-    file.write(*bytes);
+    if (settings->encoding == CsvEncoding::Utf8) {
+        file.write("\xEF\xBB\xBF");
+        file.write(text);
+    } else {
+        const std::optional<QByteArray> bytes = Cp932::encode(QString::fromUtf8(text));
+        if (!bytes)
+            return kExportUnencodable;  // the old file stays as it was
+        file.write(*bytes);
+    }
     return file.commit() ? 0 : kExportNotWritable;
 }
 
@@ -179,6 +184,9 @@ int ImportCsv(TDM& store, const CsvSettings* settings) {
         CursorHookDetach detached(store);
         TCSV csv;
         csv.Separator = csvSeparatorChar(settings->separator);
+        csv.Split = settings->split;
+        csv.Encoding = settings->encoding;
+        csv.ExpectedFields = static_cast<int>(kCsvFields.size());
         try {
             csv.LoadFromFile(settings->fileName);
         } catch (const CsvFileError&) {
@@ -193,12 +201,18 @@ int ImportCsv(TDM& store, const CsvSettings* settings) {
                 result = -(i + 1);
                 break;
             }
+            if (csv.SrcStrings().at(i).isEmpty())
+                continue;
             csv.ExtractCsvLine(i);
             const QStringList& values = csv.DstStrings();
+            // A line with more or fewer fields would put texts in the wrong columns.
+            if (values.size() != static_cast<qsizetype>(kCsvFields.size())) {
+                result = -(i + 1);
+                break;
+            }
             store.AppendRecord();
             try {
-                const qsizetype n = std::min<qsizetype>(values.size(), kCsvFields.size());
-                for (qsizetype c = 0; c < n; ++c) {
+                for (qsizetype c = 0; c < values.size(); ++c) {
                     QString value = values[c];
                     if (isDateField(kCsvFields[static_cast<size_t>(c)]))
                         value = readCsvDate(value, settings->dateFormat).value_or(value);

@@ -4,6 +4,8 @@
 #include <QString>
 #include <optional>
 
+#include "csv/csv_codec.h"
+
 namespace quillo {
 
 class TDM;
@@ -14,6 +16,10 @@ struct CsvSettings {
     bool quote = true;
     int dateFormat = 0;  // 0 "YY/MM/DD", 1 "YY.MM.DD", 2 "YYMMDD" (years always have four digits)
     int separator = 0;   // 0 comma, 1 semicolon, 2 tab
+    CsvSplit split = CsvSplit::Auto;  // how an import cuts its lines into fields
+    // An import reads by it; an export writes Shift-JIS unless told UTF-8 (which it
+    // writes with the byte-order mark, so any program can tell).
+    CsvEncoding encoding = CsvEncoding::Auto;
 };
 
 // Results of ExportCsv.
@@ -34,13 +40,14 @@ QString formatCsvDate(int year, int month, int day, int dateFormat);
 // three numbers are not all there.
 std::optional<QString> readCsvDate(const QString& text, int dateFormat);
 
-// Writes the book table, as stored and in ID order, to a CP932 file with CR LF
-// lines. The file is replaced only when the whole export succeeded.
+// Writes the book table, as stored and in ID order, to a CP932 (or UTF-8) file
+// with CR LF lines. The file is replaced only when the whole export succeeded.
 int ExportCsv(TDM& store, const CsvSettings* settings);
 
-// Appends the lines of a CSV file to the live query as pending rows. A failing
-// line ends the import: the rows of the lines before it stay pending, its own row
-// is discarded, and the result is the line's number negated.
+// Appends the lines of a CSV file to the live query as pending rows. Every line
+// must give twelve fields (an empty line is passed over). A failing line ends the
+// import: the rows of the lines before it stay pending, its own row is discarded,
+// and the result is the line's number negated.
 int ImportCsv(TDM& store, const CsvSettings* settings);
 
 }  // namespace quillo

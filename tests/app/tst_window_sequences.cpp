@@ -131,7 +131,9 @@ private slots:
 
     void anImportHighlightsTheLastImportedBook() {
         const QString path = m_fixture.db->folder() + S("/in.csv");
-        test::writeFile(path, test::sjis(S("\"一\",\"甲\"\r\n\"二\",\"乙\"\r\n\"三\",\"丙\"\r\n")));
+        test::writeFile(
+            path, test::sjis(test::csvLine({S("一"), S("甲")}) + test::csvLine({S("二"), S("乙")}) +
+                             test::csvLine({S("三"), S("丙")})));
         d().importCsv(path);
         QCOMPARE(d().store().RecordCount(), 8);
         QCOMPARE(current(), S("三"));

@@ -352,8 +352,8 @@ class TestWindowWalk : public QObject {
             const QString writer = pickOf(kWriters);
             if (!writer.isEmpty())
                 b.fields[FieldNo::Writer] = writer;
-            csv += test::sjis(
-                QStringLiteral("\"%1\",\"%2\"\r\n").arg(b.field(FieldNo::Title), writer));
+            csv += test::sjis(test::csvLine({QStringLiteral("\"%1\"").arg(b.field(FieldNo::Title)),
+                                             QStringLiteral("\"%1\"").arg(writer)}));
             books.push_back(b);
         }
         m_log << QStringLiteral("import %1 lines").arg(lines);

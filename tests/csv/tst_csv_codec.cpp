@@ -56,10 +56,45 @@ private slots:
         QCOMPARE(split(line), fields);
     }
 
-    void otherSeparators() {
-        QCOMPARE(split(S("\"a;b\";c"), QLatin1Char(';')), (QStringList{S("a,b"), S("c")}));
-        QCOMPARE(split(S("a\tb,c"), QLatin1Char('\t')), (QStringList{S("a"), S("b"), S("c")}));
-        QCOMPARE(split(S("\"x\ty\"\tz"), QLatin1Char('\t')), (QStringList{S("x,y"), S("z")}));
+    void otherSeparatorsLeaveQuotedTextAlone() {
+        QCOMPARE(split(S("\"a;b\";c"), QLatin1Char(';')), (QStringList{S("a;b"), S("c")}));
+        QCOMPARE(split(S("\"a,b\";c"), QLatin1Char(';')), (QStringList{S("a,b"), S("c")}));
+        QCOMPARE(split(S("a\tb,c"), QLatin1Char('\t')), (QStringList{S("a"), S("b,c")}));
+        QCOMPARE(split(S("\"x\ty\"\tz"), QLatin1Char('\t')), (QStringList{S("x\ty"), S("z")}));
+        QCOMPARE(split(S("a\t\tb"), QLatin1Char('\t')), (QStringList{S("a"), S(""), S("b")}));
+    }
+
+    void rfc4180_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("fields");
+        QTest::addRow("blanks are text")
+            << S("Harry Potter and the Stone,東京 物語")
+            << QStringList{S("Harry Potter and the Stone"), S("東京 物語")};
+        QTest::addRow("trailing empty field") << S("a,") << QStringList{S("a"), S("")};
+        QTest::addRow("only separators") << S(",,") << QStringList{S(""), S(""), S("")};
+        QTest::addRow("quoted separator and quotes")
+            << S("\"a, \"\"b\"\"\",c") << QStringList{S("a, \"b\""), S("c")};
+        QTest::addRow("quoted empty") << S("\"\",x") << QStringList{S(""), S("x")};
+        QTest::addRow("unclosed quote takes the rest") << S("\"a,b") << QStringList{S("a,b")};
+        QTest::addRow("empty line") << S("") << QStringList{};
+    }
+    void rfc4180() {
+        QFETCH(QString, line);
+        QFETCH(QStringList, fields);
+        QCOMPARE(TCSV::splitRfc4180(line, QLatin1Char(',')), fields);
+    }
+
+    void autoTakesTheRuleThatGivesTheExpectedFields() {
+        TCSV csv;
+        csv.Split = CsvSplit::Auto;
+        csv.ExpectedFields = 3;
+        csv.setSrcStrings({S("東京 物語,小津,松竹"), S("\"a\" \"b\" \"c\""), S("x y")});
+        csv.ExtractCsvLine(0);  // by RFC 4180
+        QCOMPARE(csv.DstStrings(), (QStringList{S("東京 物語"), S("小津"), S("松竹")}));
+        csv.ExtractCsvLine(1);  // only the legacy rule gives three
+        QCOMPARE(csv.DstStrings(), (QStringList{S("a"), S("b"), S("c")}));
+        csv.ExtractCsvLine(2);  // neither: RFC 4180's answer, for the caller to refuse
+        QCOMPARE(csv.DstStrings(), QStringList{S("x y")});
     }
 
     void extractOutsideTheLinesChangesNothing() {

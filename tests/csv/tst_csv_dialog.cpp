@@ -67,7 +67,9 @@ private slots:
     }
 
     void importsTheLinesAsPendingBooks() {
-        test::writeFile(file("in.csv"), test::sjis(S("\"千羽鶴\",\"川端康成\"\r\n\"山の音\"\r\n")));
+        test::writeFile(file("in.csv"),
+                        test::sjis(test::csvLine({S("\"千羽鶴\""), S("\"川端康成\"")}) +
+                                   test::csvLine({S("\"山の音\"")})));
         setNextFileName(file("in.csv"));
         withDialog([&] {
             radio("RadioGroupProcKind", "入力(&I)")->click();
@@ -86,7 +88,9 @@ private slots:
     }
 
     void aFailingLineIsNamed() {
-        test::writeFile(file("bad.csv"), test::sjis(S("良い\r\n悪い,,,1999/13/01\r\n")));
+        test::writeFile(file("bad.csv"),
+                        test::sjis(test::csvLine({S("良い")}) +
+                                   test::csvLine({S("悪い"), S(""), S(""), S("1999/13/01")})));
         withDialog([&] {
             radio("RadioGroupProcKind", "入力(&I)")->click();
             find<QLineEdit>("EditFileName")->setText(file("bad.csv"));

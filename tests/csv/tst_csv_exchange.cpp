@@ -10,6 +10,8 @@
 
 using namespace quillo;
 
+Q_DECLARE_METATYPE(quillo::CsvSplit)
+
 static QString S(const char* text) {
     return QString::fromUtf8(text);
 }
@@ -134,65 +136,191 @@ private slots:
         QFETCH(QString, stored);
         CsvSettings settings;
         settings.dateFormat = dateFormat;
-        QCOMPARE(import(test::sjis(S("本,,,") + column + S("\r\n")), settings), 0);
+        QCOMPARE(import(test::sjis(test::csvLine({S("本"), S(""), S(""), column})), settings), 0);
         QCOMPARE(pendingField(0, FieldNo::PubDate), stored);
     }
 
-    void shortLongAndEmptyLines() {
-        QCOMPARE(import(test::sjis(S("一,二\r\n\r\n") +
-                                   S("a,b,c,,,f,g,h,w2,w3,w4,w5,extra1,extra2\r\n"))),
-                 0);
-        QCOMPARE(m_store->RecordCount(), 3);
-        QCOMPARE(pendingField(0, FieldNo::Writer), S("二"));
-        QCOMPARE(pendingField(0, FieldNo::Publisher), S(""));
-        QCOMPARE(pendingField(1, FieldNo::Title), S(""));  // an empty line: only an ID
-        QCOMPARE(m_store->QueryBook().textAt(1, 0), S("2"));
-        QCOMPARE(pendingField(2, FieldNo::Translator), S("h"));
-        QCOMPARE(pendingField(2, FieldNo::Writer2), S("w2"));
-        QCOMPARE(pendingField(2, FieldNo::Writer5), S("w5"));
-        QCOMPARE(pendingField(2, FieldNo::Memo), S(""));
+    void everyColumnLandsInItsField() {
+        QCOMPARE(import(test::sjis(S("a,b,c,,,f,g,h,w2,w3,w4,w5\r\n"))), 0);
+        QCOMPARE(pendingField(0, FieldNo::Title), S("a"));
+        QCOMPARE(pendingField(0, FieldNo::Publisher), S("c"));
+        QCOMPARE(pendingField(0, FieldNo::SubTitle), S("f"));
+        QCOMPARE(pendingField(0, FieldNo::Translator), S("h"));
+        QCOMPARE(pendingField(0, FieldNo::Writer2), S("w2"));
+        QCOMPARE(pendingField(0, FieldNo::Writer5), S("w5"));
+        QCOMPARE(pendingField(0, FieldNo::Memo), S(""));
         QVERIFY(m_host.calls.endsWith(S("RefreshRecordStatus")));
         QVERIFY(m_store->cursorHookAttached());
     }
 
+    void aLineOfTooFewOrTooManyFieldsFailsByItsNumber() {
+        // Shifting the texts into other columns would corrupt the books silently.
+        QCOMPARE(import(test::sjis(S("一,二\r\n"))), -1);
+        QCOMPARE(m_store->RecordCount(), 0);
+        QCOMPARE(import(test::sjis(test::csvLine({S("良い")}) + S("\r\n") +
+                                   S("a,b,c,,,f,g,h,w2,w3,w4,w5,extra\r\n"))),
+                 -3);  // the empty line 2 is passed over
+        QCOMPARE(m_store->RecordCount(), 1);
+        QCOMPARE(pendingField(0, FieldNo::Title), S("良い"));
+    }
+
     void aFailingLineKeepsTheLinesBeforeIt_data() {
         QTest::addColumn<QByteArray>("bad");
-        QTest::addRow("month 13") << test::sjis(S("壊れた,,,1999/13/01"));
-        QTest::addRow("no date at all") << test::sjis(S("壊れた,,,昨日"));
-        QTest::addRow("bytes that are not Shift-JIS") << QByteArray("\x81\x20,x");
+        QTest::addRow("month 13") << test::sjis(S("壊れた,,,1999/13/01,,,,,,,,"));
+        QTest::addRow("no date at all") << test::sjis(S("壊れた,,,昨日,,,,,,,,"));
+        QTest::addRow("bytes that are not Shift-JIS") << QByteArray("\x81\x20,x,,,,,,,,,,");
     }
     void aFailingLineKeepsTheLinesBeforeIt() {
         QFETCH(QByteArray, bad);
         test::exec(S("insert into quillo (ID, Title) values (1, '既存')"));
         openStore();
         const QByteArray bytes =
-            test::sjis(S("一\r\n\r\n三\r\n")) + bad + QByteArray("\r\n") + test::sjis(S("五\r\n"));
+            test::sjis(test::csvLine({S("一")}) + S("\r\n") + test::csvLine({S("三")})) + bad +
+            QByteArray("\r\n") + test::sjis(test::csvLine({S("五")}));
         QCOMPARE(import(bytes), -4);
-        QCOMPARE(m_store->RecordCount(), 4);  // the stored book and three pending lines
-        QCOMPARE(m_store->QueryBook().rowCount(), 4);
+        QCOMPARE(m_store->RecordCount(), 3);  // the stored book and two pending lines
+        QCOMPARE(m_store->QueryBook().rowCount(), 3);
         QVERIFY(m_store->cursorHookAttached());
         QVERIFY(!m_host.calls.contains(S("SetPendingMode(on)")) ||
                 m_store->QueryBook().updatesPending());
         m_store->ApplyPendingUpdates();
-        QCOMPARE(test::scalar(S("select count(*) from quillo")), 4);
+        QCOMPARE(test::scalar(S("select count(*) from quillo")), 3);
     }
 
     void separatorsOnImport() {
         CsvSettings settings;
         settings.separator = 2;
-        QCOMPARE(import(test::sjis(S("題名\t著者 名\r\n")), settings), 0);
-        QCOMPARE(pendingField(0, FieldNo::Writer), S("著者"));  // a blank still splits
-        QCOMPARE(pendingField(0, FieldNo::Publisher), S("名"));
+        QCOMPARE(import(test::sjis(test::csvLine({S("題名"), S("著者 名")}, QLatin1Char('\t'))),
+                        settings),
+                 0);
+        QCOMPARE(pendingField(0, FieldNo::Writer), S("著者 名"));
         settings.separator = 1;
-        QCOMPARE(import(test::sjis(S("\"a;b\";c\r\n")), settings), 0);
-        QCOMPARE(pendingField(1, FieldNo::Title), S("a,b"));
-        QCOMPARE(pendingField(1, FieldNo::Writer), S("c"));
+        QCOMPARE(
+            import(test::sjis(test::csvLine({S("\"a;b\""), S("c,d")}, QLatin1Char(';'))), settings),
+            0);
+        QCOMPARE(pendingField(1, FieldNo::Title), S("a;b"));  // kept as written
+        QCOMPARE(pendingField(1, FieldNo::Writer), S("c,d"));
+    }
+
+    // The books of tests/csv/data, as data/make_python_csv.py writes them.
+    static QList<QStringList> spreadsheetBooks() {
+        return {
+            {S("Harry Potter and the Stone"), S("J. K. Rowling"), S("Bloomsbury"), S("1997/06/26"),
+             S(""), S(""), S("Fantasy"), S("松岡 佑子"), S(""), S(""), S(""), S("")},
+            {S("東京 物語"), S("小津 安二郎"), S("松竹"), S(""), S("2020/01/02"), S("映画, 脚本"),
+             S(""), S(""), S("野田 高梧"), S(""), S(""), S("")},
+            {S("He said \"hi\""), S("O'Neil"), S("a;b"), S(""), S(""), S(""), S(""), S(""), S(""),
+             S(""), S(""), S("w5")}};
+    }
+    QList<QStringList> pendingBooks() {
+        QList<QStringList> books;
+        for (int row = 0; row < m_store->QueryBook().rowCount(); ++row) {
+            QStringList fields;
+            for (int field : kCsvFields)
+                fields << pendingField(row, field);
+            books << fields;
+        }
+        return books;
+    }
+
+    void importsWhatSpreadsheetsAndCsvLibrariesWrite_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("separator");
+        QTest::addColumn<CsvSplit>("split");
+        QTest::addRow("quoted when needed") << S("python-minimal-comma.csv") << 0 << CsvSplit::Auto;
+        QTest::addRow("all quoted") << S("python-all-comma.csv") << 0 << CsvSplit::Auto;
+        QTest::addRow("semicolons") << S("python-minimal-semicolon.csv") << 1 << CsvSplit::Auto;
+        QTest::addRow("tabs") << S("python-tab.csv") << 2 << CsvSplit::Auto;
+        QTest::addRow("LF line ends") << S("python-minimal-comma-lf.csv") << 0 << CsvSplit::Auto;
+        QTest::addRow("forced RFC 4180") << S("python-minimal-comma.csv") << 0 << CsvSplit::Rfc4180;
+    }
+    void importsWhatSpreadsheetsAndCsvLibrariesWrite() {
+        QFETCH(QString, name);
+        QFETCH(int, separator);
+        QFETCH(CsvSplit, split);
+        CsvSettings settings;
+        settings.fileName = QFINDTESTDATA(S("data/") + name);
+        settings.separator = separator;
+        settings.split = split;
+        QCOMPARE(ImportCsv(*m_store, &settings), 0);
+        QCOMPARE(pendingBooks(), spreadsheetBooks());
+    }
+
+    void theLegacyRuleCanBeForced() {
+        CsvSettings settings;
+        settings.fileName = QFINDTESTDATA("data/python-minimal-comma.csv");
+        settings.split = CsvSplit::Legacy;
+        QCOMPARE(ImportCsv(*m_store, &settings), -1);  // the blanks split the title
+    }
+
+    void quillosOwnExportsComeBackAsTheyWent_data() {
+        QTest::addColumn<bool>("quote");
+        QTest::addRow("quoted") << true;
+        QTest::addRow("unquoted") << false;
+    }
+    void quillosOwnExportsComeBackAsTheyWent() {
+        QFETCH(bool, quote);
+        CsvSettings settings;
+        settings.fileName = QFINDTESTDATA("data/python-minimal-comma.csv");
+        QCOMPARE(ImportCsv(*m_store, &settings), 0);
+        if (!quote) {  // unquoted, a text may hold no separator or quote
+            m_store->QueryBook().last();
+            m_store->DeleteCurrent(false);
+            m_store->QueryBook().last();
+            m_store->DeleteCurrent(false);
+        }
+        m_store->ApplyPendingUpdates();
+        QList<QStringList> books = pendingBooks();  // in the list's order; the file in ID order
+        std::sort(books.begin(), books.end());
+        settings = CsvSettings{file("out.csv"), quote};
+        QCOMPARE(ExportCsv(*m_store, &settings), 0);
+        test::exec(S("delete from quillo"));
+        m_store->Requery();
+        QCOMPARE(ImportCsv(*m_store, &settings), 0);
+        QList<QStringList> back = pendingBooks();
+        std::sort(back.begin(), back.end());
+        QCOMPARE(back, books);
+    }
+
+    void utf8WithoutItsMarkIsReadAsUtf8() {
+        // What a spreadsheet writes when told "CSV UTF-8" on most systems.
+        const QByteArray bytes = test::csvLine({S("吾輩は猫である"), S("夏目漱石")}).toUtf8();
+        QCOMPARE(import(bytes), 0);
+        QCOMPARE(pendingField(0, FieldNo::Title), S("吾輩は猫である"));
+        CsvSettings settings;
+        settings.encoding = CsvEncoding::ShiftJis;  // forced: the same bytes are no Shift-JIS
+        QVERIFY(import(bytes, settings) != 0 ||
+                pendingField(1, FieldNo::Title) != S("吾輩は猫である"));
+        // Shift-JIS text stays Shift-JIS, and plain ASCII reads the same either way.
+        QCOMPARE(import(test::sjis(test::csvLine({S("こころ")}))), 0);
+        QCOMPARE(pendingField(m_store->QueryBook().rowCount() - 1, FieldNo::Title), S("こころ"));
+    }
+
+    void exportCanWriteUtf8WithItsMark() {
+        test::exec(
+            S("insert into quillo (ID, Title, Writer) values (1, '坊っちゃん', '夏目漱石')"));
+        CsvSettings settings{file("out.csv")};
+        settings.encoding = CsvEncoding::Utf8;
+        QCOMPARE(ExportCsv(*m_store, &settings), 0);
+        QCOMPARE(test::readFile(settings.fileName),
+                 QByteArray("\xEF\xBB\xBF") +
+                     test::csvLine({S("\"坊っちゃん\""), S("\"夏目漱石\""), S("\"\""), S(""), S(""),
+                                    S("\"\""), S("\"\""), S("\"\""), S("\"\""), S("\"\""),
+                                    S("\"\""), S("\"\"")})
+                         .toUtf8());
+        settings.encoding = CsvEncoding::Auto;
+        QCOMPARE(ImportCsv(*m_store, &settings), 0);
+        QCOMPARE(pendingField(m_store->QueryBook().rowCount() - 1, FieldNo::Title),
+                 S("坊っちゃん"));
     }
 
     void utf8FilesAreReadAndCheckedForShiftJis() {
-        QCOMPARE(import(QByteArray("\xEF\xBB\xBF") + S("ＭＳ,本\r\n").toUtf8()), 0);
+        QCOMPARE(import(QByteArray("\xEF\xBB\xBF") + test::csvLine({S("ＭＳ"), S("本")}).toUtf8()),
+                 0);
         QCOMPARE(pendingField(0, FieldNo::Title), S("ＭＳ"));
-        QCOMPARE(import(QByteArray("\xEF\xBB\xBF") + S("ok\r\n😀\r\n").toUtf8()), -2);
+        QCOMPARE(import(QByteArray("\xEF\xBB\xBF") +
+                        (test::csvLine({S("ok")}) + test::csvLine({S("😀")})).toUtf8()),
+                 -2);
     }
 
     void emptyUnreadableAndMissingSettings() {

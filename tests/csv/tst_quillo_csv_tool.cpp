@@ -59,7 +59,9 @@ private slots:
     }
 
     void importAddsEveryLineAndApplies() {
-        test::writeFile(file("in.csv"), test::sjis(S("\"千羽鶴\",\"川端康成\"\r\n\"山の音\"\r\n")));
+        test::writeFile(file("in.csv"),
+                        test::sjis(test::csvLine({S("\"千羽鶴\""), S("\"川端康成\"")}) +
+                                   test::csvLine({S("\"山の音\"")})));
         QCOMPARE(run({S("import"), file("in.csv")}).status, 0);
         // New books take the IDs after the largest; nothing else is renumbered.
         QCOMPARE(test::rows(S("select ID, Title from quillo order by ID")),
@@ -68,7 +70,9 @@ private slots:
 
     void aFailingLineImportsNothing() {
         const QStringList before = test::rows(S("select * from quillo order by ID"));
-        test::writeFile(file("in.csv"), test::sjis(S("良い行\r\n悪い行,,,2001/02/30\r\n")));
+        test::writeFile(file("in.csv"),
+                        test::sjis(test::csvLine({S("良い行")}) +
+                                   test::csvLine({S("悪い行"), S(""), S(""), S("2001/02/30")})));
         const Run r = run({S("import"), file("in.csv")});
         QCOMPARE(r.status, 1);
         QVERIFY2(r.err.contains(S("の 2 行目でｴﾗｰとなりました。")), qPrintable(r.err));

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFile>
 #include <QString>
+#include <QStringList>
 
 namespace quillo::test {
 
@@ -19,6 +20,14 @@ inline QByteArray readFile(const QString& path) {
 
 // Text in Shift-JIS, as the catalogue's files are written.
 QByteArray sjis(const QString& text);
+
+// One CSV line of a book's twelve fields, as written: the given ones first, the
+// rest empty, with its CR LF.
+inline QString csvLine(QStringList fields, QChar separator = QLatin1Char(',')) {
+    while (fields.size() < 12)
+        fields << QString();
+    return fields.join(separator) + QStringLiteral("\r\n");
+}
 
 }  // namespace quillo::test
 
