@@ -70,6 +70,22 @@ TFormIoCsv::TFormIoCsv(TDM& store, CsvDialogHost& host, QWidget* mainWindow)
     m_dateFormat->setToolTip(QStringLiteral("日付項目（初版日時、購入日時）の書式を選択します。"));
     auto* dateLabel = new QLabel(QStringLiteral("日付項目の書式(&F)"));
     dateLabel->setBuddy(m_dateFormat);
+    m_encoding = new QComboBox;
+    m_encoding->setObjectName(QStringLiteral("ComboBoxEncoding"));
+    m_encoding->addItems(
+        {QStringLiteral("自動"), QStringLiteral("Shift-JIS"), QStringLiteral("UTF-8")});
+    m_encoding->setToolTip(
+        QStringLiteral("ファイルの文字コードを選択します。自動では、入力は内容から判定し、出力は "
+                       "Shift-JIS です。"));
+    auto* encodingLabel = new QLabel(QStringLiteral("文字コード(&J)"));
+    encodingLabel->setBuddy(m_encoding);
+    m_split = new QComboBox;
+    m_split->setObjectName(QStringLiteral("ComboBoxSplit"));
+    m_split->addItems({QStringLiteral("自動"), QStringLiteral("RFC 4180（表計算ソフト）"),
+                       QStringLiteral("従来形式（空白で区切る）")});
+    m_split->setToolTip(QStringLiteral("入力時、行を項目に分ける規則を選択します。"));
+    auto* splitLabel = new QLabel(QStringLiteral("項目の区切り方(&R)"));
+    splitLabel->setBuddy(m_split);
     m_separator = new QButtonGroup(this);
     QGroupBox* separator =
         radioGroup("RadioGroupSeparator", QStringLiteral("区切り文字(&P)"),
@@ -94,6 +110,10 @@ TFormIoCsv::TFormIoCsv(TDM& store, CsvDialogHost& host, QWidget* mainWindow)
     form->addWidget(m_quote, 2, 0, 1, 2);
     form->addWidget(dateLabel, 3, 0);
     form->addWidget(m_dateFormat, 3, 1);
+    form->addWidget(encodingLabel, 4, 0);
+    form->addWidget(m_encoding, 4, 1);
+    form->addWidget(splitLabel, 5, 0);
+    form->addWidget(m_split, 5, 1);
     auto* top = new QHBoxLayout;
     top->addWidget(procKind);
     top->addWidget(separator);
@@ -129,6 +149,8 @@ void TFormIoCsv::FormShow() {
     m_dateFormat->setCurrentIndex(settings.dateFormat);
     if (QAbstractButton* button = m_separator->button(settings.separator))
         button->setChecked(true);
+    m_encoding->setCurrentIndex(static_cast<int>(settings.encoding));
+    m_split->setCurrentIndex(static_cast<int>(settings.split));
     m_exec->setEnabled(false);
 }
 
@@ -142,6 +164,8 @@ void TFormIoCsv::copyToSettings() {
     settings.quote = m_quote->isChecked();
     settings.dateFormat = m_dateFormat->currentIndex();
     settings.separator = std::max(0, m_separator->checkedId());
+    settings.encoding = static_cast<CsvEncoding>(std::max(0, m_encoding->currentIndex()));
+    settings.split = static_cast<CsvSplit>(std::max(0, m_split->currentIndex()));
 }
 
 void TFormIoCsv::done(int result) {
@@ -210,12 +234,15 @@ void TFormIoCsv::runExport(const QString& fileName) {
             return;
     }
     int result = 0;
+    int unsafe = 0;
     {
         BusyCursor busy;
         m_host.ShowStatusText(QStringLiteral("出力中です．．．"));
-        result = ExportCsv(m_store, &m_host.csvSettings());
+        result = ExportCsv(m_store, &m_host.csvSettings(), &unsafe);
     }
-    if (result == 0)
+    if (result == 0 && unsafe > 0)
+        message(unquotedExportWarning(unsafe), kMessageWarning);
+    else if (result == 0)
         message(QStringLiteral("正常に出力完了しました。"), kMessageInformation);
     else
         message(QStringLiteral("CSV 出力に失敗しました。"), kMessageError);

@@ -53,6 +53,8 @@ private:
     QLineEdit* m_fileName;
     QCheckBox* m_quote;
     QComboBox* m_dateFormat;
+    QComboBox* m_encoding;
+    QComboBox* m_split;
     QButtonGroup* m_separator;
     QPushButton* m_exec;
 };

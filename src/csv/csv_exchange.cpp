@@ -1,6 +1,7 @@
 #include "csv/csv_exchange.h"
 
 #include <QSaveFile>
+#include <algorithm>
 
 #include "csv/csv_codec.h"
 #include "engine/date_field.h"
@@ -115,7 +116,14 @@ std::optional<QString> readCsvDate(const QString& text, int dateFormat) {
     return formatCsvDate(*year, *month, *day, 0);
 }
 
-int ExportCsv(TDM& store, const CsvSettings* settings) {
+QString unquotedExportWarning(int unsafeBooks) {
+    return QStringLiteral(
+               "出力しましたが、%1 件の本に空白・区切り文字・引用符を含む項目があります。\n"
+               "２重引用符で囲まずに出力したため、正しく読み戻せないことがあります。")
+        .arg(unsafeBooks);
+}
+
+int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks) {
     if (!settings)
         return kExportNoSettings;
     QSaveFile file(settings->fileName);
@@ -134,8 +142,20 @@ int ExportCsv(TDM& store, const CsvSettings* settings) {
     const char separator = csvSeparatorChar(settings->separator).toLatin1();
     QByteArray text;
     text.reserve(table.recordCount() * 160);
+    if (unsafeBooks)
+        *unsafeBooks = 0;
+    // Blanks (as the legacy reader counts them), quotes and the separator.
+    auto unsafe = [separator](QByteArrayView text) {
+        return std::any_of(text.begin(), text.end(), [separator](char c) {
+            return static_cast<unsigned char>(c) <= 32 || c == '"' || c == separator;
+        });
+    };
     for (table.first(); !table.eof(); table.next()) {
         const std::vector<PackedRow::FieldView> row = table.row().views();
+        if (unsafeBooks && !settings->quote &&
+            std::any_of(std::begin(columns), std::end(columns),
+                        [&](int column) { return unsafe(row[static_cast<size_t>(column)].text); }))
+            ++*unsafeBooks;
         for (size_t c = 0; c < kCsvFields.size(); ++c) {
             if (c > 0)
                 text += separator;

@@ -42,7 +42,11 @@ std::optional<QString> readCsvDate(const QString& text, int dateFormat);
 
 // Writes the book table, as stored and in ID order, to a CP932 (or UTF-8) file
 // with CR LF lines. The file is replaced only when the whole export succeeded.
-int ExportCsv(TDM& store, const CsvSettings* settings);
+// Without quotes, a text holding a blank, the separator or a quote may not read
+// back as written; `unsafeBooks`, when given, counts the books with such a text.
+int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks = nullptr);
+// What the dialog and the tool say after such an export.
+QString unquotedExportWarning(int unsafeBooks);
 
 // Appends the lines of a CSV file to the live query as pending rows. Every line
 // must give twelve fields (an empty line is passed over). A failing line ends the

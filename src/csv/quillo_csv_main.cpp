@@ -35,7 +35,8 @@ int main(int argc, char* argv[]) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Imports books from a CSV file into the Quillo catalogue, or exports the catalogue.\n"
-        "Files are Shift-JIS (CP932) with CR LF line ends, one book per line, twelve columns:\n"
+        "Files are Shift-JIS (CP932) or UTF-8 with CR LF line ends, one book per line, twelve "
+        "columns:\n"
         "Title, Writer, Publisher, PubDate, BuyDate, SubTitle, Kind, Translator, "
         "Writer2..Writer5.\n"
         "An import adds every line or, when a line fails, none of them."));
@@ -56,7 +57,19 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption noQuote(
         QStringLiteral("no-quote"),
         QStringLiteral("Export: do not enclose texts in double quotes."));
-    parser.addOptions({db, separator, dateFormat, noQuote});
+    const QCommandLineOption encoding(
+        QStringLiteral("encoding"),
+        QStringLiteral("sjis, utf-8 or auto (default auto). Import: auto reads UTF-8 when the "
+                       "file is UTF-8, else Shift-JIS. Export: auto writes Shift-JIS; utf-8 "
+                       "writes UTF-8 with its byte-order mark."),
+        QStringLiteral("name"), QStringLiteral("auto"));
+    const QCommandLineOption split(
+        QStringLiteral("split"),
+        QStringLiteral("Import: rfc4180 (what spreadsheets write), legacy (blanks also end "
+                       "unquoted fields) or auto: rfc4180, or legacy for a line that only it "
+                       "reads as twelve fields (default auto)."),
+        QStringLiteral("rule"), QStringLiteral("auto"));
+    parser.addOptions({db, separator, dateFormat, noQuote, encoding, split});
     parser.process(app);
 
     const QStringList args = parser.positionalArguments();
@@ -78,6 +91,16 @@ int main(int argc, char* argv[]) {
                {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}, &ok);
     if (!ok)
         return fail(QStringLiteral("unknown date format '%1'").arg(parser.value(dateFormat)));
+    settings.encoding = static_cast<CsvEncoding>(
+        choice(parser.value(encoding),
+               {QStringLiteral("auto"), QStringLiteral("sjis"), QStringLiteral("utf-8")}, &ok));
+    if (!ok)
+        return fail(QStringLiteral("unknown encoding '%1'").arg(parser.value(encoding)));
+    settings.split = static_cast<CsvSplit>(
+        choice(parser.value(split),
+               {QStringLiteral("auto"), QStringLiteral("rfc4180"), QStringLiteral("legacy")}, &ok));
+    if (!ok)
+        return fail(QStringLiteral("unknown split rule '%1'").arg(parser.value(split)));
     if (parser.isSet(db))
         Connection::setAliasPath(QStringLiteral("book"), parser.value(db));
 
@@ -98,13 +121,17 @@ int main(int argc, char* argv[]) {
         } closer{*store};
         host.maxId = store->GetMaxId();
         if (args[0] == QLatin1String("export")) {
-            const int r = ExportCsv(*store, &settings);
+            int unsafe = 0;
+            const int r = ExportCsv(*store, &settings, &unsafe);
             if (r == kExportNotWritable)
                 return fail(
                     QStringLiteral("出力ファイル %1 に書き込めません。").arg(settings.fileName));
             if (r == kExportUnencodable)
                 return fail(
                     QStringLiteral("Shift-JIS で書けない文字を含む本があるため出力できません。"));
+            if (unsafe > 0)
+                std::fprintf(stderr, "quillo-csv: %s\n",
+                             unquotedExportWarning(unsafe).toUtf8().constData());
             return 0;
         }
         if (!QFileInfo::exists(settings.fileName))

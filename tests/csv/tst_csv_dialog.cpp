@@ -129,6 +129,23 @@ private slots:
         QCOMPARE(test::readFile(file("out.csv")),
                  test::sjis(S("雪国\t川端康成\t\t1937/06/12\t\t\t\t\t\t\t\t\r\n")));
     }
+
+    void anUnquotedExportWarnsAndUtf8CanBeChosen() {
+        test::exec(S("insert into quillo (ID, Title) values (2, 'a b')"));
+        withDialog([&] {
+            radio("RadioGroupProcKind", "出力(&O)")->click();
+            find<QLineEdit>("EditFileName")->setText(file("out.csv"));
+            find<QCheckBox>("CheckBoxQuote")->setChecked(false);
+            find<QComboBox>("ComboBoxEncoding")->setCurrentIndex(2);  // UTF-8
+            setNextMessageAnswer(kAnswerOk);
+            m_dialog->ButtonExecClick();
+            QCOMPARE(lastShownMessage()->kind, int(kMessageWarning));
+            QCOMPARE(lastShownMessage()->text, unquotedExportWarning(1));
+        });
+        QVERIFY(test::readFile(file("out.csv")).startsWith("\xEF\xBB\xBF"));
+        QCOMPARE(m_fixture.window->csvSettings().encoding, CsvEncoding::Utf8);  // kept for the run
+        withDialog([&] { QCOMPARE(find<QComboBox>("ComboBoxEncoding")->currentIndex(), 2); });
+    }
 };
 
 QTEST_MAIN(TestCsvDialog)

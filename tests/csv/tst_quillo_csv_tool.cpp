@@ -68,6 +68,30 @@ private slots:
                  (QStringList{S("3|雪国"), S("9|伊豆の踊子"), S("10|千羽鶴"), S("11|山の音")}));
     }
 
+    void unquotedExportsWarnOfTextsThatMayNotReadBack() {
+        test::exec(S("insert into quillo (ID, Title) values (20, 'a,b'), (21, 'c d')"));
+        const Run r = run({S("export"), file("out.csv"), S("--no-quote")});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.err.contains(S("2 件の本に空白・区切り文字・引用符を含む項目があります")),
+                 qPrintable(r.err));
+        QVERIFY(run({S("export"), file("out.csv")}).err.isEmpty());  // quoted: all is safe
+    }
+
+    void encodingAndSplitRuleCanBeForced() {
+        test::writeFile(file("in.csv"),
+                        test::csvLine({S("東 京 物語"), S("小津")}).toUtf8());  // UTF-8, no mark
+        QCOMPARE(run({S("import"), file("in.csv"), S("--split"), S("legacy")}).status, 1);
+        QCOMPARE(run({S("import"), file("in.csv"), S("--encoding"), S("utf-8"), S("--split"),
+                      S("rfc4180")})
+                     .status,
+                 0);
+        QCOMPARE(test::rows(S("select Title from quillo where ID = 10")),
+                 QStringList{S("東 京 物語")});
+        QCOMPARE(run({S("import"), file("in.csv"), S("--encoding"), S("latin1")}).status, 1);
+        QCOMPARE(run({S("export"), file("out.csv"), S("--encoding"), S("utf-8")}).status, 0);
+        QVERIFY(test::readFile(file("out.csv")).startsWith("\xEF\xBB\xBF\"雪国\""));
+    }
+
     void aFailingLineImportsNothing() {
         const QStringList before = test::rows(S("select * from quillo order by ID"));
         test::writeFile(file("in.csv"),
