@@ -174,7 +174,14 @@ void TFormMainWin::FormClose() {
     const QRect bounds = normalGeometry().isValid() ? normalGeometry() : geometry();
     m_settings.bounds = {bounds.left(), bounds.top(), bounds.width(), bounds.height()};
     try {
-        SaveSettings(m_iniPath, m_settings);
+        const QString backup = SaveSettings(m_iniPath, m_settings);
+        if (!backup.isEmpty())
+            ShowMessageDialog(
+                this,
+                QStringLiteral("設定ファイル\n%1\nは Shift-JIS として正しく読めなかった"
+                               "ため、書き直す前の内容を\n%2\nに残しました。")
+                    .arg(m_iniPath, backup),
+                kMessageInformation, kButtonsOk);
     } catch (const SettingsFileError& e) {
         ShowMessageDialog(this, e.message(), kMessageError, kButtonsOk);
     }

@@ -1,11 +1,10 @@
 #include "csv/csv_codec.h"
 
 #include <QFile>
-#include <QStringDecoder>
-#include <algorithm>
 
 #include "platform/cp932.h"
 #include "platform/text_lines.h"
+#include "platform/utf8_text.h"
 
 namespace quillo {
 
@@ -13,24 +12,6 @@ namespace {
 
 bool isBlank(QChar c) {
     return c.unicode() >= 1 && c.unicode() <= 32;
-}
-
-const QByteArray kUtf8Bom("\xEF\xBB\xBF");
-
-std::optional<QString> decodeUtf8(QByteArrayView bytes) {
-    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        return std::nullopt;
-    return text;
-}
-
-// Valid UTF-8 with at least one byte beyond ASCII. Japanese Shift-JIS text is
-// practically never valid UTF-8, so this tells the two apart.
-bool looksLikeUtf8(QByteArrayView bytes) {
-    const bool ascii = std::all_of(bytes.begin(), bytes.end(),
-                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    return !ascii && decodeUtf8(bytes).has_value();
 }
 
 }  // namespace
@@ -45,7 +26,7 @@ void TCSV::LoadFromFile(const QString& fileName) {
 
     m_src.clear();
     m_unreadable.clear();
-    const bool bom = bytes.startsWith(kUtf8Bom);
+    const bool bom = bytes.startsWith(QByteArrayView(kUtf8Bom));
     switch (Encoding) {
         case CsvEncoding::ShiftJis:
             m_utf8 = false;
@@ -58,10 +39,10 @@ void TCSV::LoadFromFile(const QString& fileName) {
             break;
     }
     if (m_utf8 && bom)
-        bytes.remove(0, kUtf8Bom.size());
+        bytes.remove(0, sizeof(kUtf8Bom) - 1);
     // The whole file in one conversion; only a file that fails is read line by
     // line, to find the lines at fault.
-    std::optional<QString> whole = m_utf8 ? decodeUtf8(bytes) : Cp932::decode(bytes);
+    std::optional<QString> whole = m_utf8 ? decodeUtf8Strict(bytes) : Cp932::decode(bytes);
     if (whole && m_utf8 && !Cp932::canEncode(*whole))
         whole.reset();
     if (whole) {
@@ -71,7 +52,7 @@ void TCSV::LoadFromFile(const QString& fileName) {
     const QList<QByteArray> lines = splitTextLines(std::move(bytes));
     m_src.reserve(lines.size());
     for (const QByteArray& line : lines) {
-        std::optional<QString> text = m_utf8 ? decodeUtf8(line) : Cp932::decode(line);
+        std::optional<QString> text = m_utf8 ? decodeUtf8Strict(line) : Cp932::decode(line);
         // A UTF-8 file may hold characters that have no place in the catalogue's
         // CP932 files; refusing them here means a later export never loses one.
         if (text && m_utf8 && !Cp932::canEncode(*text))

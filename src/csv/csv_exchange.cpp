@@ -8,6 +8,7 @@
 #include "engine/engine_error.h"
 #include "engine/table_cursor.h"
 #include "platform/cp932.h"
+#include "platform/utf8_text.h"
 #include "store/tdm.h"
 
 namespace quillo {
@@ -181,7 +182,7 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks) {
     table.close();
 
     if (settings->encoding == CsvEncoding::Utf8) {
-        file.write("\xEF\xBB\xBF");
+        file.write(kUtf8Bom);
         file.write(text);
     } else {
         const std::optional<QByteArray> bytes = Cp932::encode(QString::fromUtf8(text));

@@ -5,6 +5,7 @@
 
 #include "platform/cp932.h"
 #include "platform/text_lines.h"
+#include "platform/utf8_text.h"
 
 namespace quillo {
 
@@ -26,12 +27,31 @@ ProfileFile::ProfileFile(const QString& path) : m_path(path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return;
-    // A file that is not Shift-JIS is treated as damaged: the defaults apply and
-    // the next save writes a clean file.
-    const std::optional<QString> text = Cp932::decode(file.readAll());
-    if (!text)
+    QByteArray bytes = file.readAll();
+    // A Linux editor may well have saved it as UTF-8; Shift-JIS text is practically
+    // never valid UTF-8, so the two are told apart before anything is lost.
+    const bool bom = bytes.startsWith(QByteArrayView(kUtf8Bom));
+    if (bom)
+        bytes.remove(0, sizeof(kUtf8Bom) - 1);
+    if (bom || looksLikeUtf8(bytes)) {
+        if (const std::optional<QString> text = decodeUtf8Strict(bytes)) {
+            m_lines = splitTextLines(*text);
+            m_clean = false;
+            return;
+        }
+    } else if (const std::optional<QString> text = Cp932::decode(bytes)) {
+        m_lines = splitTextLines(*text);
         return;
-    m_lines = splitTextLines(*text);
+    }
+    // Damaged: every line that reads is kept; the others fall back to defaults.
+    m_clean = false;
+    for (const QByteArray& line : splitTextLines(std::move(bytes))) {
+        std::optional<QString> text = Cp932::decode(line);
+        if (!text)
+            text = decodeUtf8Strict(line);
+        if (text)
+            m_lines.append(*text);
+    }
 }
 
 qsizetype ProfileFile::sectionLine(const QString& section) const {
@@ -96,7 +116,7 @@ void ProfileFile::writeString(const QString& section, const QString& key, const 
     m_lines.insert(at, entry);
 }
 
-void ProfileFile::save() const {
+QString ProfileFile::save() const {
     QString text;
     for (const QString& line : m_lines)
         text += line + QLatin1String("\r\n");
@@ -104,10 +124,20 @@ void ProfileFile::save() const {
     if (!bytes)
         throw SettingsFileError(
             QStringLiteral("設定ファイル %1 に Shift-JIS で書けない文字があります。").arg(m_path));
+    QString backup;
+    if (!m_clean && QFile::exists(m_path)) {
+        backup = m_path + QStringLiteral(".bak");
+        QFile::remove(backup);
+        if (!QFile::copy(m_path, backup))
+            throw SettingsFileError(
+                QStringLiteral("設定ファイル %1 の控え %2 を作れないため、保存しませんでした。")
+                    .arg(m_path, backup));
+    }
     QSaveFile file(m_path);
     if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit())
         throw SettingsFileError(
             QStringLiteral("設定ファイル %1 に書き込めません: %2").arg(m_path, file.errorString()));
+    return backup;
 }
 
 }  // namespace quillo

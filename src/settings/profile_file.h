@@ -23,8 +23,14 @@ private:
 // the file, and every other line survives a save untouched.
 class ProfileFile {
 public:
-    // A missing or unreadable file reads as a file without keys.
+    // A missing or unreadable file reads as a file without keys. A file in UTF-8
+    // (with or without its mark) is read as UTF-8; in a file that is neither,
+    // every line that reads as either is kept and only the others are lost.
     explicit ProfileFile(const QString& path);
+
+    // Whether the file was read as the Shift-JIS file it should be (a missing
+    // file counts as clean).
+    bool readCleanly() const { return m_clean; }
 
     QString path() const { return m_path; }
     bool contains(const QString& section, const QString& key) const;
@@ -33,7 +39,9 @@ public:
 
     // Writes the whole file to a temporary file beside it and renames it over the
     // old one, so the old file stays whole if anything fails; throws on failure.
-    void save() const;
+    // A file that was not read cleanly is first copied to "<name>.bak"; the copy's
+    // path is returned then, an empty text otherwise.
+    QString save() const;
 
     QStringList lines() const { return m_lines; }
 
@@ -44,6 +52,7 @@ private:
 
     QString m_path;
     QStringList m_lines;
+    bool m_clean = true;
 };
 
 }  // namespace quillo

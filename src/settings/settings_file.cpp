@@ -69,7 +69,7 @@ public:
     void text(const char* section, const char* key, const QString& value) {
         m_file.writeString(L(section), L(key), value);
     }
-    void save() { m_file.save(); }
+    QString save() { return m_file.save(); }
 
 private:
     ProfileFile m_file;
@@ -156,7 +156,7 @@ void LoadSettings(const QString& path, AppSettings& s) {
     }
 }
 
-void SaveSettings(const QString& path, const AppSettings& s) {
+QString SaveSettings(const QString& path, const AppSettings& s) {
     Writer w(path);
     w.text("QuilloApp", "VERSION", kVersion);
     w.integer("Window", "Left", s.bounds.left);
@@ -191,7 +191,7 @@ void SaveSettings(const QString& path, const AppSettings& s) {
     w.boolean("Confirm", "Apply", s.ConfirmApply);
     w.boolean("Confirm", "Cancel", s.ConfirmCancel);
     w.boolean("Confirm", "DeleteRecord", s.ConfirmDelete);
-    w.save();
+    return w.save();
 }
 
 }  // namespace quillo

@@ -16,8 +16,10 @@ QString IniPath();
 void LoadSettings(const QString& path, AppSettings& settings);
 
 // Writes the settings into the file, keeping whatever else it holds. The file is
-// replaced whole or not at all; a refused write throws SettingsFileError.
-void SaveSettings(const QString& path, const AppSettings& settings);
+// replaced whole or not at all; a refused write throws SettingsFileError. When
+// the old file could not be read cleanly it is kept as "<name>.bak" first, and
+// the copy's path is returned (else an empty text).
+QString SaveSettings(const QString& path, const AppSettings& settings);
 
 // The style of a font as the file stores it: 0 plain, 1 bold, 2 italic, 3 both;
 // anything with underline or strike-out stores as plain.

@@ -188,6 +188,18 @@ private slots:
         QVERIFY(m_store->cursorHookAttached());
     }
 
+    void aSettingsFileSavedAsUtf8IsReadAndItsCopyIsNamedAtExit() {
+        test::writeFile(iniPath(), S("[FieldName]\r\nNAME_WRITER2=共著者\r\n").toUtf8());
+        openWindow();
+        QCOMPARE(m_window->settings().FieldLabels[FieldNo::Writer2], S("共著者"));
+        setNextMessageAnswer(kAnswerOk);
+        closeWindow();
+        QCOMPARE(lastShownMessage()->kind, int(kMessageInformation));
+        QVERIFY2(lastShownMessage()->text.contains(iniPath() + S(".bak")),
+                 qPrintable(lastShownMessage()->text));
+        QVERIFY(test::readFile(iniPath()).contains(test::sjis(S("NAME_WRITER2=共著者"))));
+    }
+
     void closingWithPendingChangesAsks() {
         books(S("(1, 'あ', NULL, NULL, NULL), (2, 'い', NULL, NULL, NULL)"));
         openWindow();

@@ -36,6 +36,7 @@ private slots:
     void init() {
         m_path = m_dir.filePath(S("quillo.Ini"));
         QFile::remove(m_path);
+        QFile::remove(m_path + S(".bak"));
     }
 
     void aFirstSaveWritesEveryKeyInOrder() {
@@ -164,6 +165,45 @@ private slots:
         AppSettings missing;
         LoadSettings(m_dir.filePath(S("none.Ini")), missing);
         QCOMPARE(missing.SortField1, S("Writer"));
+    }
+
+    void aUtf8FileIsReadAndKeptAsACopyBeforeItIsRewritten_data() {
+        QTest::addColumn<QByteArray>("mark");
+        QTest::addRow("without its mark") << QByteArray();
+        QTest::addRow("with its mark") << QByteArray("\xEF\xBB\xBF");
+    }
+    void aUtf8FileIsReadAndKeptAsACopyBeforeItIsRewritten() {
+        QFETCH(QByteArray, mark);
+        const QByteArray old =
+            mark +
+            S("[FieldName]\r\nNAME_WRITER2=共著者\r\n[Confirm]\r\nDeleteRecord=0\r\n").toUtf8();
+        const AppSettings settings = loadFrom(old);
+        QCOMPARE(settings.FieldLabels[FieldNo::Writer2], S("共著者"));
+        QVERIFY(!settings.ConfirmDelete);
+        QCOMPARE(SaveSettings(m_path, settings), m_path + S(".bak"));
+        QCOMPARE(test::readFile(m_path + S(".bak")), old);
+        QVERIFY(test::readFile(m_path).contains(test::sjis(S("NAME_WRITER2=共著者\r\n"))));
+        // Said once: the rewritten file is clean Shift-JIS.
+        QCOMPARE(SaveSettings(m_path, settings), QString());
+        QCOMPARE(test::readFile(m_path + S(".bak")), old);
+    }
+
+    void aDamagedFileLosesOnlyItsUnreadableLines() {
+        const QByteArray old = test::sjis(S("[Window]\r\nLeft=17\r\n")) +
+                               QByteArray("Top=\x81\x20\xff\r\n") +
+                               test::sjis(S("[FieldName]\r\nNAME_WRITER3=訳注\r\n"));
+        const AppSettings settings = loadFrom(old);
+        QCOMPARE(settings.bounds.left, 17);
+        QCOMPARE(settings.bounds.top, 141);  // the default
+        QCOMPARE(settings.FieldLabels[FieldNo::Writer3], S("訳注"));
+        QCOMPARE(SaveSettings(m_path, settings), m_path + S(".bak"));
+        QCOMPARE(test::readFile(m_path + S(".bak")), old);
+    }
+
+    void aCleanFileIsRewrittenWithoutACopy() {
+        SaveSettings(m_path, AppSettings());
+        QCOMPARE(SaveSettings(m_path, AppSettings()), QString());
+        QVERIFY(!QFile::exists(m_path + S(".bak")));
     }
 
     void aRefusedSaveNamesTheFileAndKeepsTheOldOne() {
