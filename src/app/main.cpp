@@ -4,6 +4,7 @@
 
 #include "app/main_window.h"
 #include "edit/date_text.h"
+#include "engine/connection.h"
 #include "engine/engine_error.h"
 #include "platform/single_instance.h"
 #include "store/tdm.h"
@@ -34,6 +35,18 @@ int main(int argc, char* argv[]) {
     SingleInstance instance;
     if (!instance.tryAcquire()) {
         ShowSystemMessage(QStringLiteral("Quillo - 警告"), QStringLiteral("既に起動されています。"),
+                          true);
+        return 1;
+    }
+
+    // quillo-csv may be working on this very catalogue; a window over it now
+    // would show rows that are about to change under it.
+    CatalogueLock catalogue(Connection::aliasPath(QStringLiteral("book")));
+    if (!catalogue.tryAcquire()) {
+        ShowSystemMessage(QStringLiteral("Quillo - 警告"),
+                          QStringLiteral("カタログ %1 は quillo-csv が使用中です。\n"
+                                         "終了してから起動してください。")
+                              .arg(Connection::aliasPath(QStringLiteral("book"))),
                           true);
         return 1;
     }

@@ -104,11 +104,15 @@ int main(int argc, char* argv[]) {
     if (parser.isSet(db))
         Connection::setAliasPath(QStringLiteral("book"), parser.value(db));
 
-    // While the program runs it holds its own idea of the largest ID and renumbers
-    // at exit; working on the catalogue under it would collide with both.
-    SingleInstance instance;
-    if (!instance.tryAcquire())
-        return fail(QStringLiteral("Quillo が起動中です。終了してから実行してください。"));
+    // While the program shows a catalogue it holds its own idea of the largest ID
+    // and renumbers at exit; working on that file under it would collide with
+    // both. Another catalogue is free to work on.
+    const QString databasePath = Connection::aliasPath(QStringLiteral("book"));
+    CatalogueLock catalogue(databasePath);
+    if (!catalogue.tryAcquire())
+        return fail(QStringLiteral("Quillo がこのカタログ (%1) を開いて起動中です。"
+                                   "終了してから実行してください。")
+                        .arg(databasePath));
 
     try {
         HeadlessStoreHost host;

@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "files.h"
+#include "platform/single_instance.h"
 
 static QString S(const char* text) {
     return QString::fromUtf8(text);
@@ -45,6 +46,8 @@ private slots:
         QVERIFY(first.waitForStarted());
         // The first one holds the lock once it is up.
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_runtime.filePath(S("__QUILLO_APP"))), 20000);
+        // ... and the one on the catalogue it shows, which quillo-csv respects.
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_dir.filePath(S("one/book.db.lock"))), 20000);
 
         QProcess second;
         prepare(second);
@@ -65,6 +68,19 @@ private slots:
         QCOMPARE(third.state(), QProcess::Running);  // the stale lock was taken over
         third.kill();
         third.waitForFinished();
+    }
+
+    void aCatalogueTheToolWorksOnIsNotOpened() {
+        const QString program = installCopy(m_dir.filePath(S("busy")));
+        quillo::CatalogueLock tool(m_dir.filePath(S("busy/book.db")));
+        QVERIFY(tool.tryAcquire());
+        QProcess window;
+        prepare(window);
+        window.start(program);
+        QVERIFY(window.waitForFinished(20000));
+        QCOMPARE(window.exitCode(), 1);
+        QVERIFY(
+            QString::fromUtf8(window.readAllStandardError()).contains(S("quillo-csv が使用中")));
     }
 
     void anUnopenableCatalogueEndsWithAMessage() {

@@ -27,7 +27,8 @@ class TestQuilloCsvTool : public QObject {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(S("XDG_RUNTIME_DIR"), m_runtime.path());
         tool.setProcessEnvironment(env);
-        tool.start(S(QUILLO_CSV), args + QStringList{S("--db"), m_db->path()});
+        tool.start(S(QUILLO_CSV),
+                   args.contains(S("--db")) ? args : args + QStringList{S("--db"), m_db->path()});
         tool.waitForFinished(60000);
         return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1,
                 QString::fromUtf8(tool.readAllStandardError())};
@@ -121,13 +122,22 @@ private slots:
         QCOMPARE(test::scalar(S("select count(*) from quillo")), 2);
     }
 
-    void refusesWhileTheProgramRuns() {
+    void refusesOnlyForTheCatalogueTheProgramHasOpen() {
+        // The program runs, on this catalogue.
         SingleInstance program;
         QVERIFY(program.tryAcquire());
+        CatalogueLock shown(m_db->path());
+        QVERIFY(shown.tryAcquire());
         const Run r = run({S("export"), file("out.csv")});
         QCOMPARE(r.status, 1);
         QVERIFY2(r.err.contains(S("起動中")), qPrintable(r.err));
-        program.release();
+        // The same file named another way is the same catalogue.
+        QDir::setCurrent(m_db->folder());
+        QCOMPARE(run({S("export"), file("out.csv"), S("--db"), S("book.db")}).status, 1);
+        // Another catalogue is free while the program runs.
+        const QString other = m_db->folder() + S("/other.db");
+        QCOMPARE(run({S("export"), file("other.csv"), S("--db"), other}).status, 0);
+        shown.release();
         QCOMPARE(run({S("export"), file("out.csv")}).status, 0);
     }
 
