@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "csv/csv_exchange.h"
+#include "engine/database_copy.h"
 #include "engine/engine_error.h"
 #include "platform/single_instance.h"
 #include "store/headless_host.h"
@@ -41,8 +42,13 @@ int main(int argc, char* argv[]) {
         "Writer2..Writer5.\n"
         "An import adds every line or, when a line fails, none of them."));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("import or export"));
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The CSV file."));
+    parser.addPositionalArgument(
+        QStringLiteral("command"),
+        QStringLiteral("import or export (CSV: twelve columns, no memo, new IDs on import); "
+                       "backup or restore (a complete copy of the catalogue: every column, "
+                       "IDs kept)."));
+    parser.addPositionalArgument(QStringLiteral("file"),
+                                 QStringLiteral("The CSV file, or the backup file."));
     const QCommandLineOption db(
         QStringLiteral("db"),
         QStringLiteral("The catalogue database (default: the program's book.db)."),
@@ -73,9 +79,11 @@ int main(int argc, char* argv[]) {
     parser.process(app);
 
     const QStringList args = parser.positionalArguments();
-    if (args.size() != 2 ||
-        (args[0] != QLatin1String("import") && args[0] != QLatin1String("export")))
-        return fail(QStringLiteral("usage: quillo-csv import|export FILE [options]; see --help"));
+    const QStringList commands = {QStringLiteral("import"), QStringLiteral("export"),
+                                  QStringLiteral("backup"), QStringLiteral("restore")};
+    if (args.size() != 2 || !commands.contains(args[0]))
+        return fail(QStringLiteral(
+            "usage: quillo-csv import|export|backup|restore FILE [options]; see --help"));
 
     CsvSettings settings;
     settings.fileName = args[1];
@@ -108,12 +116,38 @@ int main(int argc, char* argv[]) {
     // and renumbers at exit; working on that file under it would collide with
     // both. Another catalogue is free to work on.
     const QString databasePath = Connection::aliasPath(QStringLiteral("book"));
+    if (args[0] == QLatin1String("backup")) {
+        // Only reads, and SQLite's backup is consistent: fine while the window runs
+        // (changes it has not applied are not in the file, and not in the copy).
+        try {
+            Connection source(QStringLiteral("book"));
+            BackupDatabase(source, settings.fileName);
+            return 0;
+        } catch (const EngineError& e) {
+            return fail(e.message());
+        }
+    }
     CatalogueLock catalogue(databasePath);
-    if (!catalogue.tryAcquire())
+    if (!catalogue.tryAcquire()) {
+        if (args[0] == QLatin1String("restore"))
+            return fail(QStringLiteral("Quillo がこのカタログ (%1) を開いて起動中です。未適用の変更"
+                                       "があれば失われるため、復元しません。終了してから実行して"
+                                       "ください。")
+                            .arg(databasePath));
         return fail(QStringLiteral("Quillo がこのカタログ (%1) を開いて起動中です。"
                                    "終了してから実行してください。")
                         .arg(databasePath));
+    }
 
+    if (args[0] == QLatin1String("restore")) {
+        try {
+            Connection target(QStringLiteral("book"));
+            RestoreDatabase(target, settings.fileName);
+            return 0;
+        } catch (const EngineError& e) {
+            return fail(e.message());
+        }
+    }
     try {
         HeadlessStoreHost host;
         auto store = TDM::OpenStore(&host);

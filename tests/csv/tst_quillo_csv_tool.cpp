@@ -122,6 +122,33 @@ private slots:
         QCOMPARE(test::scalar(S("select count(*) from quillo")), 2);
     }
 
+    void backupAndRestoreKeepEveryColumnAndId() {
+        test::exec(S("update quillo set Memo = 'メモも残る', Writer5 = '五' where ID = 9"));
+        const QStringList before = test::rows(S("select * from quillo order by ID"));
+        CatalogueLock shown(m_db->path());
+        QVERIFY(shown.tryAcquire());  // a backup only reads: fine while the window runs
+        QCOMPARE(run({S("backup"), file("copy.qbk")}).status, 0);
+        const Run refused = run({S("restore"), file("copy.qbk")});
+        QCOMPARE(refused.status, 1);  // a window could hold changes the restore would lose
+        QVERIFY2(refused.err.contains(S("復元しません")), qPrintable(refused.err));
+        shown.release();
+
+        test::exec(S("delete from quillo where ID = 3"));
+        test::exec(S("update quillo set Memo = NULL"));
+        QCOMPARE(run({S("restore"), file("copy.qbk")}).status, 0);
+        QCOMPARE(test::rows(S("select * from quillo order by ID")), before);
+    }
+
+    void aFileThatIsNoBackupRestoresNothing() {
+        const QStringList before = test::rows(S("select * from quillo order by ID"));
+        test::writeFile(file("junk.qbk"), "not a database at all\n");
+        const Run r = run({S("restore"), file("junk.qbk")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(S("バックアップではありません")), qPrintable(r.err));
+        QCOMPARE(run({S("restore"), file("missing.qbk")}).status, 1);
+        QCOMPARE(test::rows(S("select * from quillo order by ID")), before);
+    }
+
     void refusesOnlyForTheCatalogueTheProgramHasOpen() {
         // The program runs, on this catalogue.
         SingleInstance program;
