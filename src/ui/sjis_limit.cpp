@@ -1,6 +1,7 @@
 #include "ui/sjis_limit.h"
 
 #include <QApplication>
+#include <algorithm>
 
 #include "platform/cp932.h"
 
@@ -8,46 +9,55 @@ namespace quillo {
 
 namespace {
 
-bool fits(const QString& text, int maxBytes) {
-    return Cp932::byteLength(text) <= maxBytes && Cp932::canEncode(text);
-}
-
-int allowanceFor(const QString& text, int maxBytes) {
-    return std::max(maxBytes, static_cast<int>(Cp932::byteLength(text)));
-}
-
 bool oneLine(const QString& text) {
-    for (QChar c : text) {
-        if (c == QLatin1Char('\r') || c == QLatin1Char('\n') || c.unicode() == 0)
-            return false;
+    return std::none_of(text.begin(), text.end(), [](QChar c) {
+        return c == QLatin1Char('\r') || c == QLatin1Char('\n') || c.unicode() == 0;
+    });
+}
+
+// The characters of a text that Shift-JIS cannot hold, one entry each time.
+QStringList foreignCharacters(const QString& text) {
+    QStringList found;
+    QStringView rest(text);
+    for (qsizetype i; (i = Cp932::firstUnencodable(rest.toString())) >= 0;) {
+        const qsizetype length = rest[i].isHighSurrogate() && i + 1 < rest.size() ? 2 : 1;
+        found << rest.mid(i, length).toString();
+        rest = rest.mid(i + length);
     }
-    return true;
+    std::sort(found.begin(), found.end());
+    return found;
 }
 
 }  // namespace
 
+void SjisAllowance::loaded(const QString& text) {
+    m_bytes = std::max(m_maxBytes, static_cast<int>(Cp932::byteLength(text)));
+    m_foreign = Cp932::canEncode(text) ? QStringList() : foreignCharacters(text);
+}
+
+bool SjisAllowance::admits(const QString& text) const {
+    if (Cp932::byteLength(text) > m_bytes)
+        return false;
+    if (Cp932::canEncode(text))
+        return true;
+    const QStringList foreign = foreignCharacters(text);
+    return std::includes(m_foreign.begin(), m_foreign.end(), foreign.begin(), foreign.end());
+}
+
 QValidator::State SjisLimitValidator::validate(QString& input, int& /*pos*/) const {
-    if (fits(input, m_allowance) && oneLine(input))
+    if (m_allowance.admits(input) && oneLine(input))
         return Acceptable;
     QApplication::beep();
     return Invalid;
 }
 
-void SjisLimitValidator::loaded(const QString& text) {
-    m_allowance = allowanceFor(text, m_maxBytes);
-}
-
 PlainTextSjisLimit::PlainTextSjisLimit(QPlainTextEdit* edit, int maxBytes)
-    : QObject(edit),
-      m_edit(edit),
-      m_maxBytes(maxBytes),
-      m_allowance(maxBytes),
-      m_lastGood(edit->toPlainText()) {
+    : QObject(edit), m_edit(edit), m_allowance(maxBytes), m_lastGood(edit->toPlainText()) {
     connect(edit, &QPlainTextEdit::textChanged, this, &PlainTextSjisLimit::changed);
 }
 
 void PlainTextSjisLimit::load(const QString& text) {
-    m_allowance = allowanceFor(text, m_maxBytes);
+    m_allowance.loaded(text);
     m_lastGood = text;
     QSignalBlocker block(m_edit);
     m_edit->setPlainText(text);
@@ -55,7 +65,7 @@ void PlainTextSjisLimit::load(const QString& text) {
 
 void PlainTextSjisLimit::changed() {
     const QString text = m_edit->toPlainText();
-    if (fits(text, m_allowance)) {
+    if (m_allowance.admits(text)) {
         m_lastGood = text;
         return;
     }

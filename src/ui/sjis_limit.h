@@ -1,27 +1,40 @@
 #pragma once
 
 #include <QPlainTextEdit>
+#include <QStringList>
 #include <QValidator>
 
 namespace quillo {
 
-// Refuses, with a beep, any text that Shift-JIS cannot hold or that would pass a
-// limit counted in Shift-JIS bytes, so a later CSV export never loses a character.
-// A one-line field also refuses line breaks and NULs (a paste can carry them),
-// which would break the lines of the CSV and settings files.
-// The limit is on typing: a stored text that is already longer (from another
-// program or an import) is shown whole and may be shortened, never lengthened.
-class SjisLimitValidator : public QValidator {
+// What a field may hold. Typing is limited to text that Shift-JIS can hold, within
+// a limit counted in Shift-JIS bytes, so a later CSV export never loses a
+// character. A stored text that already breaks the rule (longer, or with
+// characters from another program that Shift-JIS lacks) is shown whole and may be
+// shortened, never lengthened, and keeps those characters without gaining more.
+class SjisAllowance {
 public:
-    SjisLimitValidator(int maxBytes, QObject* parent)
-        : QValidator(parent), m_maxBytes(maxBytes), m_allowance(maxBytes) {}
-    State validate(QString& input, int& pos) const override;
-    // The text now loaded into the field, which sets how long it may be.
+    explicit SjisAllowance(int maxBytes) : m_maxBytes(maxBytes), m_bytes(maxBytes) {}
     void loaded(const QString& text);
+    bool admits(const QString& text) const;
 
 private:
     int m_maxBytes;
-    int m_allowance;
+    int m_bytes;
+    QStringList m_foreign;  // characters of the loaded text that Shift-JIS lacks
+};
+
+// The rule for a one-line field: a refused change beeps and is not made. A
+// one-line field also refuses line breaks and NULs (a paste can carry them),
+// which would break the lines of the CSV and settings files.
+class SjisLimitValidator : public QValidator {
+public:
+    SjisLimitValidator(int maxBytes, QObject* parent) : QValidator(parent), m_allowance(maxBytes) {}
+    State validate(QString& input, int& pos) const override;
+    // The text now loaded into the field.
+    void loaded(const QString& text) { m_allowance.loaded(text); }
+
+private:
+    SjisAllowance m_allowance;
 };
 
 // The same rule for a multi-line text: a change that breaks it is undone. It
@@ -29,15 +42,14 @@ private:
 class PlainTextSjisLimit : public QObject {
 public:
     PlainTextSjisLimit(QPlainTextEdit* edit, int maxBytes);
-    // Loads a stored text into the box whole, whatever its length.
+    // Loads a stored text into the box whole, whatever it holds.
     void load(const QString& text);
 
 private:
     void changed();
 
     QPlainTextEdit* m_edit;
-    int m_maxBytes;
-    int m_allowance;
+    SjisAllowance m_allowance;
     QString m_lastGood;
 };
 

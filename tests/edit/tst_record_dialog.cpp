@@ -124,6 +124,23 @@ private slots:
         QCOMPARE(table("Memo").first(), S("短いメモ"));
     }
 
+    void aStoredCharacterShiftJisLacksIsKeptButNoneIsAdded() {
+        test::exec(S("update quillo set Title = '絵文字😀の本' where ID = 2"));
+        m_store->Requery();
+        m_window->findChild<QAction*>(S("menuELast"))->trigger();  // 舞姫's row, now 絵文字
+        withDialog("menuEEdit", [&] {
+            QCOMPARE(dialog()->controlText(FieldNo::Title), S("絵文字😀の本"));
+            line(FieldNo::Title)->end(false);
+            QTest::keyClick(line(FieldNo::Title), Qt::Key_Backspace);  // editing is allowed
+            QCOMPARE(dialog()->controlText(FieldNo::Title), S("絵文字😀の"));
+            type(FieldNo::Title, S("😀"));  // but no second one
+            QCOMPARE(dialog()->controlText(FieldNo::Title), S("絵文字😀の"));
+            click("ButtonOK");
+        });
+        apply();
+        QCOMPARE(test::scalar(S("select count(*) from quillo where Title = '絵文字😀の'")), 1);
+    }
+
     void addNextTwiceThenCancelKeepsTwoBooks() {
         withDialog("menuEAdd", [&] {
             QCOMPARE(dialog()->windowTitle(), kAddCaption);
