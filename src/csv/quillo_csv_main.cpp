@@ -116,17 +116,20 @@ int main(int argc, char* argv[]) {
     // and renumbers at exit; working on that file under it would collide with
     // both. Another catalogue is free to work on.
     const QString databasePath = Connection::aliasPath(QStringLiteral("book"));
-    if (args[0] == QLatin1String("backup")) {
-        // Only reads, and SQLite's backup is consistent: fine while the window runs
-        // (changes it has not applied are not in the file, and not in the copy).
+    // Backup and restore copy the whole database file, one way or the other.
+    auto wholeCopy = [&settings](void (*copy)(Connection&, const QString&)) {
         try {
-            Connection source(QStringLiteral("book"));
-            BackupDatabase(source, settings.fileName);
+            Connection catalogue(QStringLiteral("book"));
+            copy(catalogue, settings.fileName);
             return 0;
         } catch (const EngineError& e) {
             return fail(e.message());
         }
-    }
+    };
+    // A backup only reads, and SQLite's backup is consistent: fine while the window
+    // runs (changes it has not applied are not in the file, and not in the copy).
+    if (args[0] == QLatin1String("backup"))
+        return wholeCopy(BackupDatabase);
     CatalogueLock catalogue(databasePath);
     if (!catalogue.tryAcquire()) {
         if (args[0] == QLatin1String("restore"))
@@ -139,15 +142,8 @@ int main(int argc, char* argv[]) {
                         .arg(databasePath));
     }
 
-    if (args[0] == QLatin1String("restore")) {
-        try {
-            Connection target(QStringLiteral("book"));
-            RestoreDatabase(target, settings.fileName);
-            return 0;
-        } catch (const EngineError& e) {
-            return fail(e.message());
-        }
-    }
+    if (args[0] == QLatin1String("restore"))
+        return wholeCopy(RestoreDatabase);
     try {
         HeadlessStoreHost host;
         auto store = TDM::OpenStore(&host);
