@@ -1,6 +1,5 @@
 #include "csv/csv_exchange.h"
 
-#include <QSaveFile>
 #include <algorithm>
 
 #include "csv/csv_codec.h"
@@ -9,6 +8,7 @@
 #include "engine/table_cursor.h"
 #include "platform/cp932.h"
 #include "platform/utf8_text.h"
+#include "platform/whole_file.h"
 #include "store/tdm.h"
 
 namespace quillo {
@@ -127,11 +127,8 @@ QString unquotedExportWarning(int unsafeBooks) {
 int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks) {
     if (!settings)
         return kExportNoSettings;
-    QSaveFile file(settings->fileName);
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly))
-        return kExportNotWritable;
-
+    // The whole export is built first; the file is touched only once it is known
+    // to succeed, so the previous export survives every failure.
     TableCursor table(QStringLiteral("BOOK"), QStringLiteral("QUILLO"));
     table.open(TableCursor::Reading::WholeRows);
     int columns[kCsvFields.size()];
@@ -181,16 +178,16 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks) {
     }
     table.close();
 
+    QByteArray bytes;
     if (settings->encoding == CsvEncoding::Utf8) {
-        file.write(kUtf8Bom);
-        file.write(text);
+        bytes = kUtf8Bom + text;
     } else {
-        const std::optional<QByteArray> bytes = Cp932::encode(QString::fromUtf8(text));
-        if (!bytes)
-            return kExportUnencodable;  // the old file stays as it was
-        file.write(*bytes);
+        std::optional<QByteArray> sjis = Cp932::encode(QString::fromUtf8(text));
+        if (!sjis)
+            return kExportUnencodable;
+        bytes = std::move(*sjis);
     }
-    return file.commit() ? 0 : kExportNotWritable;
+    return replaceFileWhole(settings->fileName, bytes) ? 0 : kExportNotWritable;
 }
 
 int ImportCsv(TDM& store, const CsvSettings* settings) {

@@ -1,11 +1,11 @@
 #include "settings/profile_file.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include "platform/cp932.h"
 #include "platform/text_lines.h"
 #include "platform/utf8_text.h"
+#include "platform/whole_file.h"
 
 namespace quillo {
 
@@ -133,10 +133,10 @@ QString ProfileFile::save() const {
                 QStringLiteral("設定ファイル %1 の控え %2 を作れないため、保存しませんでした。")
                     .arg(m_path, backup));
     }
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() || !file.commit())
+    QString reason;
+    if (!replaceFileWhole(m_path, *bytes, &reason))
         throw SettingsFileError(
-            QStringLiteral("設定ファイル %1 に書き込めません: %2").arg(m_path, file.errorString()));
+            QStringLiteral("設定ファイル %1 に書き込めません: %2").arg(m_path, reason));
     return backup;
 }
 

@@ -4,6 +4,7 @@
 
 #include "engine/connection.h"
 #include "files.h"
+#include "full_disk.h"
 #include "platform/single_instance.h"
 #include "test_db.h"
 
@@ -120,6 +121,25 @@ private slots:
         QCOMPARE(r.status, 1);
         QVERIFY2(r.err.contains(S("使用中")), qPrintable(r.err));
         QCOMPARE(test::scalar(S("select count(*) from quillo")), 2);
+    }
+
+    void anExportThatCannotBeWrittenLeavesTheOldFile() {
+        QString values;
+        for (int i = 100; i < 400; ++i)
+            values += QStringLiteral("%1(%2, '本の題名 %2', '著者 %2')")
+                          .arg(values.isEmpty() ? QString() : S(","))
+                          .arg(i);
+        test::exec(S("insert into quillo (ID, Title, Writer) values ") + values);
+        test::writeFile(file("out.csv"), "the previous export\r\n");
+        Run r;
+        {
+            test::FullDisk full(4096);  // the export is some 20 KB
+            r = run({S("export"), file("out.csv")});
+        }
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(S("書き込めません")), qPrintable(r.err));
+        QCOMPARE(test::readFile(file("out.csv")), QByteArray("the previous export\r\n"));
+        QVERIFY(!QFileInfo::exists(file("out.csv.part")));
     }
 
     void backupAndRestoreKeepEveryColumnAndId() {

@@ -1,8 +1,10 @@
 // The settings file: Shift-JIS INI text with the program's sections and keys.
+#include <QDir>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include "files.h"
+#include "full_disk.h"
 #include "settings/profile_file.h"
 #include "settings/settings_file.h"
 
@@ -204,6 +206,20 @@ private slots:
         SaveSettings(m_path, AppSettings());
         QCOMPARE(SaveSettings(m_path, AppSettings()), QString());
         QVERIFY(!QFile::exists(m_path + S(".bak")));
+    }
+
+    void aFullDiskLeavesTheOldFileAndSaysSo() {
+        AppSettings s;
+        s.bounds.left = 7;
+        SaveSettings(m_path, s);
+        const QByteArray old = test::readFile(m_path);
+        s.bounds.left = 8;
+        {
+            test::FullDisk full(256);  // the file is well over 1 KB
+            QVERIFY_THROWS_EXCEPTION(SettingsFileError, SaveSettings(m_path, s));
+        }
+        QCOMPARE(test::readFile(m_path), old);
+        QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{S("quillo.Ini")});
     }
 
     void aRefusedSaveNamesTheFileAndKeepsTheOldOne() {
