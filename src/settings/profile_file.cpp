@@ -21,6 +21,15 @@ QString sectionName(const QString& line) {
     return t.mid(1, t.indexOf(QLatin1Char(']')) - 1).trimmed();
 }
 
+// A line break or NUL in a value would start another key (or end the file) at
+// the next read: whatever the source, they never reach the file.
+QString oneLine(QString text) {
+    text.remove(QLatin1Char('\r'));
+    text.remove(QLatin1Char('\n'));
+    text.remove(QChar(0));
+    return text;
+}
+
 }  // namespace
 
 ProfileFile::ProfileFile(const QString& path) : m_path(path) {
@@ -97,7 +106,7 @@ QString ProfileFile::readString(const QString& section, const QString& key,
 }
 
 void ProfileFile::writeString(const QString& section, const QString& key, const QString& value) {
-    const QString entry = key + QLatin1Char('=') + value;
+    const QString entry = oneLine(key) + QLatin1Char('=') + oneLine(value);
     qsizetype s = sectionLine(section);
     if (s < 0) {
         m_lines.append(QLatin1Char('[') + section + QLatin1Char(']'));

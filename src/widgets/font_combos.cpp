@@ -6,6 +6,8 @@
 #include <QLineEdit>
 #include <cmath>
 
+#include "platform/cp932.h"
+
 namespace quillo {
 
 namespace {
@@ -22,8 +24,13 @@ bool allowedInSize(const QString& text) {
 
 }  // namespace
 
+// Only the families the settings file can hold: a name outside Shift-JIS would
+// make every later save of the settings fail.
 TFontNameCombo::TFontNameCombo(QWidget* parent) : QComboBox(parent) {
-    addItems(QFontDatabase::families());
+    for (const QString& family : QFontDatabase::families()) {
+        if (Cp932::canEncode(family))
+            addItem(family);
+    }
 }
 
 void TFontNameCombo::SetFontName(const QString& name) {

@@ -208,6 +208,20 @@ private slots:
         QVERIFY(!QFile::exists(m_path + S(".bak")));
     }
 
+    void lineBreaksAndNulsNeverReachTheFile() {
+        AppSettings s;
+        s.FieldLabels[FieldNo::Writer2] = S("共著者\r\n[Confirm]\r\nDeleteRecord=0");
+        s.FieldLabels[FieldNo::Writer3] = S("訳") + QChar(0) + S("注");
+        SaveSettings(m_path, s);
+        AppSettings back;
+        LoadSettings(m_path, back);
+        QVERIFY(back.ConfirmDelete);  // nothing was injected
+        QCOMPARE(back.FieldLabels[FieldNo::Writer2], S("共著者[Confirm]DeleteRecord=0"));
+        QCOMPARE(back.FieldLabels[FieldNo::Writer3], S("訳注"));
+        QCOMPARE(back.FieldLabels[FieldNo::Writer5],
+                 S("著者名５"));  // the rest of the file is read
+    }
+
     void aFullDiskLeavesTheOldFileAndSaysSo() {
         AppSettings s;
         s.bounds.left = 7;
