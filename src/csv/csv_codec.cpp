@@ -3,7 +3,6 @@
 #include <QFile>
 
 #include "platform/cp932.h"
-#include "platform/text_lines.h"
 #include "platform/utf8_text.h"
 
 namespace quillo {
@@ -14,7 +13,78 @@ bool isBlank(QChar c) {
     return c.unicode() >= 1 && c.unicode() <= 32;
 }
 
+// A file's lines with the break that ended each, so lines joined again give back
+// the text exactly. Unlike other text files, a NUL does not end a CSV file: its
+// line is refused instead, so no line after it is lost unseen.
+template <typename Text>
+QList<std::pair<Text, Text>> linesWithBreaks(const Text& text) {
+    using Char = typename Text::value_type;
+    const Char cr = Char(13), lf = Char(10);
+    QList<std::pair<Text, Text>> lines;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        if (text[i] != cr && text[i] != lf)
+            continue;
+        const qsizetype breakLength = text[i] == cr && i + 1 < n && text[i + 1] == lf ? 2 : 1;
+        lines.append({text.mid(start, i - start), text.mid(i, breakLength)});
+        i += breakLength - 1;
+        start = i + 1;
+    }
+    if (start < n)
+        lines.append({text.mid(start), Text()});
+    return lines;
+}
+
+// Whether a line ends inside a quoted field, so the field goes on in the next
+// line. A quote opens a field only at its start (blanks before it allowed).
+bool endsInsideQuotes(const QString& line, QChar separator) {
+    bool atStart = true;
+    bool quoted = false;
+    const qsizetype n = line.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = line[i];
+        if (quoted) {
+            if (c != QLatin1Char('"'))
+                continue;
+            if (i + 1 < n && line[i + 1] == QLatin1Char('"'))
+                ++i;
+            else
+                quoted = false;
+        } else if (c == separator) {
+            atStart = true;
+        } else if (atStart && c == QLatin1Char('"')) {
+            quoted = true;
+            atStart = false;
+        } else if (!isBlank(c)) {
+            atStart = false;
+        }
+    }
+    return quoted;
+}
+
 }  // namespace
+
+void TCSV::addRecords(const QStringList& lines, const QStringList& breaks,
+                      const QSet<int>& unreadableLines) {
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const int first = static_cast<int>(i);
+        QString record = lines[i];
+        bool readable = !unreadableLines.contains(first);
+        // A quoted field may hold line breaks: the record goes on until it closes.
+        while (readable && endsInsideQuotes(record, Separator) && i + 1 < lines.size() &&
+               !unreadableLines.contains(static_cast<int>(i + 1))) {
+            record += breaks[i] + lines[i + 1];
+            ++i;
+        }
+        if (record.contains(QChar(0)))
+            readable = false;
+        if (!readable)
+            m_unreadable.insert(static_cast<int>(m_src.size()));
+        m_firstLines.append(first + 1);
+        m_src.append(readable ? record : QString());
+    }
+}
 
 void TCSV::LoadFromFile(const QString& fileName) {
     QFile file(fileName);
@@ -24,8 +94,7 @@ void TCSV::LoadFromFile(const QString& fileName) {
     if (file.error() != QFileDevice::NoError)
         throw CsvFileError(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
 
-    m_src.clear();
-    m_unreadable.clear();
+    Clear();
     const bool bom = bytes.startsWith(QByteArrayView(kUtf8Bom));
     switch (Encoding) {
         case CsvEncoding::ShiftJis:
@@ -45,33 +114,42 @@ void TCSV::LoadFromFile(const QString& fileName) {
     std::optional<QString> whole = m_utf8 ? decodeUtf8Strict(bytes) : Cp932::decode(bytes);
     if (whole && m_utf8 && !Cp932::canEncode(*whole))
         whole.reset();
+    QStringList lines, breaks;
+    QSet<int> unreadable;
     if (whole) {
-        m_src = splitTextLines(*whole);
-        return;
+        for (auto& [line, lineBreak] : linesWithBreaks(*whole)) {
+            lines.append(std::move(line));
+            breaks.append(std::move(lineBreak));
+        }
+    } else {
+        for (const auto& [line, lineBreak] : linesWithBreaks(bytes)) {
+            std::optional<QString> text = m_utf8 ? decodeUtf8Strict(line) : Cp932::decode(line);
+            // A UTF-8 file may hold characters that have no place in the catalogue's
+            // CP932 files; refusing them here means a later export never loses one.
+            if (text && m_utf8 && !Cp932::canEncode(*text))
+                text.reset();
+            if (!text)
+                unreadable.insert(static_cast<int>(lines.size()));
+            lines.append(text.value_or(QString()));
+            breaks.append(QString::fromLatin1(lineBreak));
+        }
     }
-    const QList<QByteArray> lines = splitTextLines(std::move(bytes));
-    m_src.reserve(lines.size());
-    for (const QByteArray& line : lines) {
-        std::optional<QString> text = m_utf8 ? decodeUtf8Strict(line) : Cp932::decode(line);
-        // A UTF-8 file may hold characters that have no place in the catalogue's
-        // CP932 files; refusing them here means a later export never loses one.
-        if (text && m_utf8 && !Cp932::canEncode(*text))
-            text.reset();
-        if (!text)
-            m_unreadable.insert(static_cast<int>(m_src.size()));
-        m_src.append(text.value_or(QString()));
-    }
+    addRecords(lines, breaks, unreadable);
 }
 
 void TCSV::setSrcStrings(const QStringList& lines) {
     m_src = lines;
     m_unreadable.clear();
+    m_firstLines.clear();
+    for (int i = 1; i <= lines.size(); ++i)
+        m_firstLines.append(i);
 }
 
 void TCSV::Clear() {
     m_src.clear();
     m_dst.clear();
     m_unreadable.clear();
+    m_firstLines.clear();
 }
 
 bool TCSV::ExtractCsvLine(int index) {

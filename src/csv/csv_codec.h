@@ -36,9 +36,9 @@ enum class CsvEncoding { Auto, ShiftJis, Utf8 };
 // Holds the lines of a delimited text file and splits one line at a time into its
 // fields. Text inside quotes is kept exactly, separators included.
 //
-// Files are read by `Encoding`. A line that is not valid in its encoding, or (in a UTF-8 file)
-// holds characters that CP932 cannot hold, is kept as an empty text and marked
-// unreadable, so the caller can refuse it by its line number.
+// Files are read by `Encoding`. A line that is not valid in its encoding, holds a
+// NUL, or (in a UTF-8 file) holds characters that CP932 cannot hold, is kept as an
+// empty text and marked unreadable, so the caller can refuse it by its number.
 class TCSV {
 public:
     QChar Separator = QLatin1Char(',');
@@ -63,7 +63,10 @@ public:
     const QStringList& DstStrings() const { return m_dst; }
     void setSrcStrings(const QStringList& lines);
 
+    // A line here is a record: a quoted field may carry it over several lines of
+    // the file, so each knows the number of the file line it starts on.
     bool isLineReadable(int index) const { return !m_unreadable.contains(index); }
+    int LineNumber(int index) const { return m_firstLines.value(index, index + 1); }
     bool isUtf8() const { return m_utf8; }
 
     // Splits one comma-separated line by the legacy rule.
@@ -75,10 +78,13 @@ public:
 
 private:
     static QString joinedWithCrLf(const QStringList& lines);
+    void addRecords(const QStringList& lines, const QStringList& breaks,
+                    const QSet<int>& unreadableLines);
 
     QStringList m_src;
     QStringList m_dst;
     QSet<int> m_unreadable;
+    QList<int> m_firstLines;
     bool m_utf8 = false;
 };
 

@@ -245,7 +245,9 @@ void TFormIoCsv::runExport(const QString& fileName) {
     else if (result == 0)
         message(QStringLiteral("正常に出力完了しました。"), kMessageInformation);
     else
-        message(QStringLiteral("CSV 出力に失敗しました。"), kMessageError);
+        message(
+            QStringLiteral("CSV 出力に失敗しました。\n") + exportFailureReason(result, fileName),
+            kMessageError);
     m_host.ShowStatusText(QString());
 }
 

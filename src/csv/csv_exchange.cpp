@@ -117,6 +117,17 @@ std::optional<QString> readCsvDate(const QString& text, int dateFormat) {
     return formatCsvDate(*year, *month, *day, 0);
 }
 
+QString exportFailureReason(int result, const QString& fileName) {
+    switch (result) {
+        case kExportHasNul:
+            return QStringLiteral("NUL 文字を含む項目がある本があるため出力できません。");
+        case kExportUnencodable:
+            return QStringLiteral("Shift-JIS で書けない文字を含む本があるため出力できません。");
+        default:
+            return QStringLiteral("出力ファイル %1 に書き込めません。").arg(fileName);
+    }
+}
+
 QString unquotedExportWarning(int unsafeBooks) {
     return QStringLiteral(
                "出力しましたが、%1 件の本に空白・区切り文字・引用符を含む項目があります。\n"
@@ -171,6 +182,9 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks) {
             } else if (value.type == FieldValue::Type::Integer) {
                 appendColumn(text, QByteArray::number(value.integer), settings->quote);
             } else {
+                // A NUL would end the line for many readers: refused, never cut.
+                if (value.text.contains('\0'))
+                    return kExportHasNul;
                 appendColumn(text, value.text, settings->quote);
             }
         }
@@ -216,7 +230,7 @@ int ImportCsv(TDM& store, const CsvSettings* settings) {
 
         for (int i = 0; result == 0 && i < csv.GetSrcCount(); ++i) {
             if (!csv.isLineReadable(i)) {
-                result = -(i + 1);
+                result = -csv.LineNumber(i);
                 break;
             }
             if (csv.SrcStrings().at(i).isEmpty())
@@ -225,7 +239,7 @@ int ImportCsv(TDM& store, const CsvSettings* settings) {
             const QStringList& values = csv.DstStrings();
             // A line with more or fewer fields would put texts in the wrong columns.
             if (values.size() != static_cast<qsizetype>(kCsvFields.size())) {
-                result = -(i + 1);
+                result = -csv.LineNumber(i);
                 break;
             }
             store.AppendRecord();
@@ -239,7 +253,7 @@ int ImportCsv(TDM& store, const CsvSettings* settings) {
                 query.post();
             } catch (const EngineError&) {
                 store.DeleteCurrent(false);
-                result = -(i + 1);
+                result = -csv.LineNumber(i);
             }
         }
         if (result == 0 && host && query.rowCount() > 0)

@@ -26,6 +26,7 @@ struct CsvSettings {
 constexpr int kExportNoSettings = -1;
 constexpr int kExportNotWritable = -2;
 constexpr int kExportUnencodable = -3;  // a stored text has characters CP932 cannot hold
+constexpr int kExportHasNul = -4;       // a stored text holds a NUL character
 
 // Results of ImportCsv besides 0 and the negated number of a failing line.
 constexpr int kImportNoSettings = 1;
@@ -45,6 +46,8 @@ std::optional<QString> readCsvDate(const QString& text, int dateFormat);
 // Without quotes, a text holding a blank, the separator or a quote may not read
 // back as written; `unsafeBooks`, when given, counts the books with such a text.
 int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks = nullptr);
+// Why an export failed, for the user: the dialog and the tool say the same.
+QString exportFailureReason(int result, const QString& fileName);
 // What the dialog and the tool say after such an export.
 QString unquotedExportWarning(int unsafeBooks);
 

@@ -157,12 +157,8 @@ int main(int argc, char* argv[]) {
         if (args[0] == QLatin1String("export")) {
             int unsafe = 0;
             const int r = ExportCsv(*store, &settings, &unsafe);
-            if (r == kExportNotWritable)
-                return fail(
-                    QStringLiteral("出力ファイル %1 に書き込めません。").arg(settings.fileName));
-            if (r == kExportUnencodable)
-                return fail(
-                    QStringLiteral("Shift-JIS で書けない文字を含む本があるため出力できません。"));
+            if (r != 0)
+                return fail(exportFailureReason(r, settings.fileName));
             if (unsafe > 0)
                 std::fprintf(stderr, "quillo-csv: %s\n",
                              unquotedExportWarning(unsafe).toUtf8().constData());

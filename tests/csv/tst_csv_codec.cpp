@@ -131,8 +131,8 @@ private slots:
             << QByteArray("a\n\rb") << QStringList{S("a"), S(""), S("b")};
         QTest::addRow("empty lines kept")
             << QByteArray("a\r\n\r\nb") << QStringList{S("a"), S(""), S("b")};
-        QTest::addRow("zero byte ends the text")
-            << QByteArray("a\r\nb\0c\r\nd", 9) << QStringList{S("a"), S("b")};
+        QTest::addRow("a zero byte spoils its line only")
+            << QByteArray("a\r\nb\0c\r\nd", 9) << QStringList{S("a"), S(""), S("d")};
         QTest::addRow("empty file") << QByteArray() << QStringList{};
     }
     void lineEnds() {
@@ -143,6 +143,27 @@ private slots:
         TCSV csv;
         csv.LoadFromFile(path);
         QCOMPARE(csv.SrcStrings(), lines);
+    }
+
+    void aQuotedFieldCarriesItsLineBreaksAndLinesKeepTheirNumbers() {
+        const QString path = m_dir.filePath(S("breaks.csv"));
+        test::writeFile(
+            path, test::sjis(S("\"一行目\r\n二行目\",x\r\n\"LF\nだけ\"\r\n後,\"\"\"\",y\r\n")) +
+                      QByteArray("n\0l\r\nlast\r\n", 11));
+        TCSV csv;
+        csv.Split = CsvSplit::Auto;
+        csv.LoadFromFile(path);
+        QCOMPARE(csv.GetSrcCount(), 5);
+        csv.ExtractCsvLine(0);
+        QCOMPARE(csv.DstStrings(), (QStringList{S("一行目\r\n二行目"), S("x")}));
+        csv.ExtractCsvLine(1);
+        QCOMPARE(csv.DstStrings(), QStringList{S("LF\nだけ")});  // the break as it was
+        csv.ExtractCsvLine(2);
+        QCOMPARE(csv.DstStrings(), (QStringList{S("後"), S("\""), S("y")}));
+        QCOMPARE(csv.LineNumber(2), 5);   // file lines 1-2 and 3-4 hold the first two
+        QVERIFY(!csv.isLineReadable(3));  // the NUL
+        QCOMPARE(csv.LineNumber(3), 6);
+        QVERIFY(csv.isLineReadable(4));
     }
 
     void encodingsAndUnreadableLines() {

@@ -282,6 +282,36 @@ private slots:
         QCOMPARE(back, books);
     }
 
+    void lineBreaksInATextGoAndComeBackAsOneField() {
+        test::exec(
+            S("insert into quillo (ID, Title, Writer) values (1, '上巻' || char(13, 10) || '下巻', "
+              "'x'),"
+              " (2, 'LF' || char(10) || 'のみ', 'y'), (3, '普通', 'z')"));
+        CsvSettings settings{file("out.csv")};
+        QCOMPARE(ExportCsv(*m_store, &settings), 0);
+        QCOMPARE(ImportCsv(*m_store, &settings), 0);
+        QCOMPARE(m_store->QueryBook().rowCount(), 3);  // three books, not five
+        QCOMPARE(pendingField(0, FieldNo::Title), S("上巻\r\n下巻"));
+        QCOMPARE(pendingField(0, FieldNo::Writer), S("x"));
+        QCOMPARE(pendingField(1, FieldNo::Title), S("LF\nのみ"));
+        QCOMPARE(pendingField(2, FieldNo::Writer), S("z"));
+    }
+
+    void nulsAreRefusedNeverCut() {
+        // In a file: its line fails by its number, and nothing after it is lost unseen.
+        QByteArray bytes = test::sjis(test::csvLine({S("一")}) + test::csvLine({S("二")}));
+        bytes +=
+            QByteArray("\xE7\x84\x8E\0,,,,,,,,,,,\r\n", 17) + test::sjis(test::csvLine({S("四")}));
+        QCOMPARE(import(bytes), -3);
+        // In a stored text: the export is refused and the old file kept.
+        test::exec(S("insert into quillo (ID, Title) values (9, 'a' || char(0) || 'b')"));
+        const CsvSettings settings{file("kept.csv")};
+        test::writeFile(settings.fileName, "old\r\n");
+        QCOMPARE(ExportCsv(*m_store, &settings), kExportHasNul);
+        QCOMPARE(test::readFile(settings.fileName), QByteArray("old\r\n"));
+        QVERIFY(exportFailureReason(kExportHasNul, settings.fileName).contains(S("NUL")));
+    }
+
     void utf8WithoutItsMarkIsReadAsUtf8() {
         // What a spreadsheet writes when told "CSV UTF-8" on most systems.
         const QByteArray bytes = test::csvLine({S("吾輩は猫である"), S("夏目漱石")}).toUtf8();
