@@ -4,8 +4,10 @@
 
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Exception.h>
+#include <SQLiteCpp/Statement.h>
 #include <QDir>
 #include <QHash>
+#include <QStringList>
 
 #include "engine/engine_error.h"
 #include "platform/app_folders.h"
@@ -20,6 +22,10 @@ QHash<QString, QString>& aliasPaths() {
 }
 
 constexpr int kBusyTimeoutMs = 2000;
+
+const char* const kBookColumns[] = {"ID",      "Title",    "Writer",  "Publisher",  "PubDate",
+                                    "BuyDate", "SubTitle", "Kind",    "Translator", "Memo",
+                                    "Writer2", "Writer3",  "Writer4", "Writer5"};
 
 // The book table as the program expects it; created when a new file is opened.
 const char* const kCreateBookTable =
@@ -80,8 +86,23 @@ void Connection::execute(const QString& sql) {
     }
 }
 
+// A table of another program's under the same name would be read at columns it
+// does not have: it is refused once, here, with the columns it lacks named.
 void Connection::ensureBookTable() {
     m_db->exec(kCreateBookTable);
+    QStringList missing;
+    for (const char* column : kBookColumns) {
+        SQLite::Statement query(*m_db,
+                                "SELECT 1 FROM pragma_table_info('quillo') WHERE name = ? "
+                                "COLLATE NOCASE");
+        query.bind(1, column);
+        if (!query.executeStep())
+            missing << QString::fromLatin1(column);
+    }
+    if (!missing.isEmpty())
+        throw EngineError(QStringLiteral("%1 の表 quillo は Quillo のカタログではありません"
+                                         "（列 %2 がありません）。")
+                              .arg(m_path, missing.join(QStringLiteral(", "))));
 }
 
 void Connection::begin() {

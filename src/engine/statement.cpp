@@ -77,7 +77,11 @@ PackedRow Statement::currentRow() const {
     // Two passes: the sizes first, so the row is one allocation of the exact size.
     constexpr int kMaxColumns = 64;
     int types[kMaxColumns];
-    const int n = std::min(sqlite3_column_count(m_stmt), kMaxColumns);
+    const int n = sqlite3_column_count(m_stmt);
+    if (n > kMaxColumns)  // a row cut short would be read past its end later
+        throw EngineError(QStringLiteral("列が多すぎます（%1 列。読めるのは %2 列までです）。")
+                              .arg(n)
+                              .arg(kMaxColumns));
     qsizetype total = 0;
     for (int i = 0; i < n; ++i) {
         types[i] = sqlite3_column_type(m_stmt, i);

@@ -1,4 +1,5 @@
 // The command-line companion, run as the real binary.
+#include <sqlite3.h>
 #include <QProcess>
 #include <QtTest>
 
@@ -12,6 +13,14 @@ using namespace quillo;
 
 static QString S(const char* text) {
     return QString::fromUtf8(text);
+}
+
+// Runs SQL on a database file as another program would, without Quillo's checks.
+static void rawExec(const QString& path, const QString& sql) {
+    sqlite3* db = nullptr;
+    QCOMPARE(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
 }
 
 class TestQuilloCsvTool : public QObject {
@@ -140,6 +149,35 @@ private slots:
         QVERIFY2(r.err.contains(S("書き込めません")), qPrintable(r.err));
         QCOMPARE(test::readFile(file("out.csv")), QByteArray("the previous export\r\n"));
         QVERIFY(!QFileInfo::exists(file("out.csv.part")));
+    }
+
+    void aTableThatIsNotQuillosIsRefusedByName() {
+        const QString narrow = m_db->folder() + S("/narrow.db");
+        rawExec(narrow, S("CREATE TABLE quillo (ID INTEGER PRIMARY KEY, Title TEXT)"));
+        test::writeFile(file("in.csv"), test::sjis(test::csvLine({S("本")})));
+        for (const char* command : {"export", "import"}) {
+            const Run r =
+                run({S(command), file(command == QByteArray("export") ? "out.csv" : "in.csv"),
+                     S("--db"), narrow});
+            QCOMPARE(r.status, 1);
+            QVERIFY2(
+                r.err.contains(S("Quillo のカタログではありません")) && r.err.contains(S("Writer")),
+                qPrintable(r.err));
+        }
+
+        QString columns;
+        for (int i = 0; i < 60; ++i)
+            columns += QStringLiteral(", extra%1 TEXT").arg(i);
+        const QString wide = m_db->folder() + S("/wide.db");
+        rawExec(wide, S("CREATE TABLE quillo (ID INTEGER PRIMARY KEY, Title TEXT, Writer TEXT,"
+                        " Publisher TEXT, PubDate DATE, BuyDate DATE, SubTitle TEXT, Kind TEXT,"
+                        " Translator TEXT, Memo TEXT, Writer2 TEXT, Writer3 TEXT, Writer4 TEXT,"
+                        " Writer5 TEXT") +
+                          columns + S(")"));
+        rawExec(wide, S("INSERT INTO quillo (ID, Title) VALUES (1, 'x')"));
+        const Run r = run({S("import"), file("in.csv"), S("--db"), wide});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(S("列が多すぎます")), qPrintable(r.err));
     }
 
     void backupAndRestoreKeepEveryColumnAndId() {
