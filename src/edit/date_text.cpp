@@ -116,6 +116,8 @@ QString WesternToEraText(const QString& western) {
         if (sys_days(*date) >= sys_days(era.firstDay)) {
             const int eraYear =
                 static_cast<int>(date->year()) - static_cast<int>(era.firstDay.year()) + 1;
+            if (eraYear > 99)
+                return QString();  // the era form holds two digits of year: no era text
             return QString::asprintf("%c%02d/%02u/%02u", era.letter, eraYear,
                                      static_cast<unsigned>(date->month()),
                                      static_cast<unsigned>(date->day()));

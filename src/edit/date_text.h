@@ -26,7 +26,8 @@ QString FormatDateText(std::optional<std::chrono::year_month_day> date);
 QString FormatDateText(const QString& storeText);
 
 // Western text to era text; the empty text for the empty form, for a date before
-// the eras (no beep) and for a text that is no date (with a beep).
+// the eras or past an era's 99th year (no beep) and for a text that is no date
+// (with a beep).
 QString WesternToEraText(const QString& western);
 // Era text to Western text; the empty text for the empty form (no beep) and for a
 // text that is no era date (with a beep).

@@ -118,6 +118,8 @@ QString EscapeLikeText(const QString& text) {
     out.reserve(text.size() * 2);
     for (QChar c : text) {
         switch (c.unicode()) {
+            case 0:
+                break;  // a NUL would end the SQL text where it stands
             case '%':
                 out += QLatin1String("$%");
                 break;
@@ -142,6 +144,7 @@ QString EscapeLikeText(const QString& text) {
 
 QString QuoteValueText(const QString& text) {
     QString out = text;
+    out.remove(QChar(0));  // a NUL would end the SQL text where it stands
     out.replace(QLatin1Char('\''), QLatin1String("''"));
     out.replace(QLatin1Char(':'), QLatin1String("::"));
     return out;

@@ -117,13 +117,31 @@ void TDM::reopenLiveQuery(const QStringList& sql) {
     // otherwise the row in its place, so the user is not thrown to the top.
     const int id = m_queryBook->fieldIndex(QStringLiteral("ID"));
     const int row = m_queryBook->currentRow();
-    const std::optional<qint64> key =
-        row >= 0 && id >= 0 ? std::optional<qint64>(m_queryBook->integer(id)) : std::nullopt;
+    const bool hadBook = row >= 0 && id >= 0;
+    const qint64 key = hadBook ? m_queryBook->integer(id) : 0;
+    auto backToTheBook = [&] {
+        if (hadBook && !m_queryBook->locate(id, key))
+            m_queryBook->moveTo(row);
+    };
+    const QStringList previous = m_queryBook->sql();
     m_queryBook->close();
     m_queryBook->setSql(sql);
-    m_queryBook->open();
-    if (key && !m_queryBook->locate(id, *key))
-        m_queryBook->moveTo(row);
+    try {
+        m_queryBook->open();
+    } catch (const EngineError&) {
+        // The list the user had comes back rather than an empty one (when the
+        // table can be read at all).
+        try {
+            m_queryBook->close();
+            m_queryBook->setSql(previous);
+            m_queryBook->open();
+            backToTheBook();
+        } catch (const EngineError&) {
+        }
+        countRows();
+        throw;
+    }
+    backToTheBook();
 }
 
 void TDM::QueryAll() {
@@ -137,8 +155,8 @@ int TDM::ApplyFilter(const QString& text, const FieldFlags* flags) {
         return -1;
     const SortSettings sort = m_host ? m_host->sortSettings() : SortSettings{};
     if (const auto sql = BuildFilterSql(text, *flags, sort, m_fieldNames)) {
-        m_filterCondition = sql->condition;
         reopenLiveQuery(sql->lines);
+        m_filterCondition = sql->condition;  // only once the list shows it
     }
     countRows();
     return 0;

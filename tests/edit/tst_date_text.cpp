@@ -34,6 +34,8 @@ private slots:
         QTest::addRow("last day of Heisei") << S("2019/04/30") << S("H31/04/30") << 0;
         QTest::addRow("first day of Reiwa") << S("2019/05/01") << S("R01/05/01") << 0;
         QTest::addRow("a 2026 purchase") << S("2026/12/07") << S("R08/12/07") << 0;
+        QTest::addRow("Reiwa 99") << S("2117/12/31") << S("R99/12/31") << 0;
+        QTest::addRow("three-digit era years have no era text") << S("2118/01/01") << S("") << 0;
         QTest::addRow("empty form") << S("    /  /  ") << S("") << 0;
         QTest::addRow("30 February") << S("1999/02/30") << S("") << 1;
         QTest::addRow("month 13") << S("1999/13/01") << S("") << 1;

@@ -224,6 +224,12 @@ private slots:
             QCOMPARE(dialog()->controlText(FieldNo::PubDate), S("1906/09/01"));
             QCOMPARE(dialog()->dateButton(FieldNo::PubDate)->text(), S("西"));
             QCOMPARE(m_beeps, 1);
+            dialog()->setControlText(FieldNo::BuyDate, S("2118/01/01"));  // Reiwa 100
+            dialog()->ButtonDateChangeClick(2);
+            QCOMPARE(dialog()->controlText(FieldNo::BuyDate), S("2118/01/01"));
+            QCOMPARE(dialog()->dateButton(FieldNo::BuyDate)->text(), S("西"));
+            QCOMPARE(m_beeps, 2);
+            m_beeps = 1;
             dialog()->setControlText(FieldNo::BuyDate, S("2001/02/30"));
             dialog()->ButtonDateChangeClick(2);  // no date at all: the same, one beep
             QCOMPARE(dialog()->controlText(FieldNo::BuyDate), S("2001/02/30"));

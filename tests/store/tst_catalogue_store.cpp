@@ -160,6 +160,19 @@ private slots:
         QCOMPARE(m_store->RecordCount(), 0);
     }
 
+    void aNulInTheFilterNeverReachesTheSql() {
+        const FieldFlags writer = flagsFor({FieldNo::Writer});
+        QCOMPARE(m_store->ApplyFilter(QStringLiteral("夏目") + QChar(0) + QStringLiteral("漱石"),
+                                      &writer),
+                 0);
+        QVERIFY(m_store->QueryBook().isActive());
+        QCOMPARE(m_store->RecordCount(), 2);
+        QCOMPARE(m_store->QueryBook().rowCount(), 2);
+        QVERIFY(!m_store->FilterCondition().contains(QChar(0)));
+        m_store->AppendRecord();  // the list still takes new books
+        QCOMPARE(m_store->RecordCount(), 3);
+    }
+
     void searchStepsThroughMatchesInViewOrder() {
         const FieldFlags writer = flagsFor({FieldNo::Writer});
         QCOMPARE(m_store->Search(QStringLiteral("夏目漱石"), &writer, false), 2);
