@@ -90,9 +90,31 @@ void TCSV::LoadFromFile(const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw CsvFileError(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw CsvFileError(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+    // Read line by line with a bound on a line's length: a file that is no text
+    // (a device, a huge binary) gets a clear message, not an exhausted memory.
+    QByteArray bytes;
+    try {
+        int lineNumber = 0;
+        for (;;) {  // not atEnd(): a device tells no end before it is read
+            const QByteArray line = file.readLine(kMaxLineBytes + 1);
+            if (line.isEmpty()) {
+                if (file.error() != QFileDevice::NoError)
+                    throw CsvFileError(QStringLiteral("%1: %2").arg(fileName, file.errorString()));
+                break;
+            }
+            ++lineNumber;
+            if (line.size() >= kMaxLineBytes && !line.endsWith('\n'))
+                throw CsvFileError(
+                    QStringLiteral("%1: %2 行目が長すぎます（1 行は %3 バイトまで）。")
+                        .arg(fileName)
+                        .arg(lineNumber)
+                        .arg(kMaxLineBytes));
+            bytes += line;
+        }
+    } catch (const std::bad_alloc&) {
+        throw CsvFileError(
+            QStringLiteral("%1: ファイルが大きすぎて読み込めません。").arg(fileName));
+    }
 
     Clear();
     const bool bom = bytes.startsWith(QByteArrayView(kUtf8Bom));

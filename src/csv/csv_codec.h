@@ -41,12 +41,14 @@ enum class CsvEncoding { Auto, ShiftJis, Utf8 };
 // empty text and marked unreadable, so the caller can refuse it by its number.
 class TCSV {
 public:
+    static constexpr qsizetype kMaxLineBytes = 1 << 20;  // one line of a file, at most
+
     QChar Separator = QLatin1Char(',');
     CsvSplit Split = CsvSplit::Legacy;
     int ExpectedFields = 0;  // what Auto looks for; 0: any number
     CsvEncoding Encoding = CsvEncoding::Auto;
 
-    void LoadFromFile(const QString& fileName);  // throws CsvFileError
+    void LoadFromFile(const QString& fileName);  // throws CsvFileError with the reason
     void Clear();
     bool ExtractCsvLine(int index);
 

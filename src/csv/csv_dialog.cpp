@@ -202,15 +202,16 @@ void TFormIoCsv::runImport(const QString& fileName) {
         return;
     }
     int result = 0;
+    QString failure;
     {
         BusyCursor busy;
         m_host.ShowStatusText(QStringLiteral("入力中です．．．"));
-        result = ImportCsv(m_store, &m_host.csvSettings());
+        result = ImportCsv(m_store, &m_host.csvSettings(), &failure);
     }
     if (result == 0)
         message(QStringLiteral("正常に入力完了しました。"), kMessageInformation);
     else if (result > 0)
-        message(QStringLiteral("CSV 入力に失敗しました。"), kMessageError);
+        message(QStringLiteral("CSV 入力に失敗しました。\n") + failure, kMessageError);
     else
         message(QStringLiteral("入力ファイル\n%1\nの %2 行目でｴﾗｰとなりました。\n"
                                "（エラー発生行より前の行のデータは登録されています）")

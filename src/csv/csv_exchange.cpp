@@ -204,7 +204,7 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks) {
     return replaceFileWhole(settings->fileName, bytes) ? 0 : kExportNotWritable;
 }
 
-int ImportCsv(TDM& store, const CsvSettings* settings) {
+int ImportCsv(TDM& store, const CsvSettings* settings, QString* failure) {
     if (!settings)
         return kImportNoSettings;
     if (settings->fileName.isEmpty())
@@ -221,8 +221,10 @@ int ImportCsv(TDM& store, const CsvSettings* settings) {
         csv.ExpectedFields = static_cast<int>(kCsvFields.size());
         try {
             csv.LoadFromFile(settings->fileName);
-        } catch (const CsvFileError&) {
+        } catch (const CsvFileError& e) {
             result = kImportUnreadable;
+            if (failure)
+                *failure = e.message();
         }
         int fields[kCsvFields.size()];
         for (size_t c = 0; c < kCsvFields.size(); ++c)

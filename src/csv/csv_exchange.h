@@ -55,6 +55,7 @@ QString unquotedExportWarning(int unsafeBooks);
 // must give twelve fields (an empty line is passed over). A failing line ends the
 // import: the rows of the lines before it stay pending, its own row is discarded,
 // and the result is the line's number negated.
-int ImportCsv(TDM& store, const CsvSettings* settings);
+// `failure`, when given, gets the reason a file could not be read at all.
+int ImportCsv(TDM& store, const CsvSettings* settings, QString* failure = nullptr);
 
 }  // namespace quillo

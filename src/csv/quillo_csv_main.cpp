@@ -167,14 +167,15 @@ int main(int argc, char* argv[]) {
         if (!QFileInfo::exists(settings.fileName))
             return fail(
                 QStringLiteral("入力ファイル\n%1\nは存在しません。").arg(settings.fileName));
-        const int r = ImportCsv(*store, &settings);
+        QString failure;
+        const int r = ImportCsv(*store, &settings, &failure);
         if (r < 0)
             return fail(QStringLiteral("入力ファイル\n%1\nの %2 行目でｴﾗｰとなりました。\n"
                                        "（データは登録されていません）")
                             .arg(settings.fileName)
                             .arg(-r));
         if (r > 0)
-            return fail(QStringLiteral("CSV 入力に失敗しました。"));
+            return fail(QStringLiteral("CSV 入力に失敗しました。\n") + failure);
         store->ApplyPendingUpdates();
         return 0;
     } catch (const EngineError& e) {

@@ -180,6 +180,19 @@ private slots:
         QVERIFY2(r.err.contains(S("列が多すぎます")), qPrintable(r.err));
     }
 
+    void aFileThatIsNoTextEndsWithAReason() {
+        const QStringList before = test::rows(S("select * from quillo order by ID"));
+        const Run zero = run({S("import"), S("/dev/zero")});  // endless, and no line ends
+        QCOMPARE(zero.status, 1);
+        QVERIFY2(zero.err.contains(S("1 行目が長すぎます")), qPrintable(zero.err));
+        test::writeFile(file("long.csv"),
+                        test::sjis(test::csvLine({S("短い")})) + QByteArray(3 << 20, 'x') + "\r\n");
+        const Run longLine = run({S("import"), file("long.csv")});
+        QCOMPARE(longLine.status, 1);
+        QVERIFY2(longLine.err.contains(S("2 行目が長すぎます")), qPrintable(longLine.err));
+        QCOMPARE(test::rows(S("select * from quillo order by ID")), before);
+    }
+
     void backupAndRestoreKeepEveryColumnAndId() {
         test::exec(S("update quillo set Memo = 'メモも残る', Writer5 = '五' where ID = 9"));
         const QStringList before = test::rows(S("select * from quillo order by ID"));
