@@ -2,9 +2,11 @@
 # make test  installs what is missing, builds and runs the whole test suite
 BUILD ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 30
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test sanitize-test bench format clean
+.PHONY: deps configure build run test sanitize-test fuzz bench format clean
 
 deps:
 	@scripts/install-deps.sh
@@ -32,6 +34,13 @@ sanitize-test: deps
 	  UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
 	  ctest --output-on-failure -j $(JOBS)
 
+# The libFuzzer targets (clang, ASan+UBSan), each run FUZZ_SECONDS on its corpus.
+fuzz: deps
+	@test -f $(FUZZ_BUILD)/build.ninja || CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -G Ninja \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLO_FUZZ=ON -DQUILLO_BUILD_TESTS=OFF -DQUILLO_BUILD_BENCH=OFF
+	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_all
+	fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 bench: build
 	bench/compare.sh $(BUILD)
 	$(BUILD)/bench/quillo-gui-bench
@@ -40,4 +49,4 @@ format: configure
 	cmake --build $(BUILD) --target format
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD)

@@ -64,16 +64,21 @@ std::optional<year_month_day> readEra(const QString& text) {
     if (text.size() != 9 || text[3] != QLatin1Char('/') || text[6] != QLatin1Char('/'))
         return std::nullopt;
     const Era* era = nullptr;
-    for (const Era& e : kEras) {
-        if (text[0] == QLatin1Char(e.letter))
-            era = &e;
+    const Era* next = nullptr;  // the era that followed it, if any
+    for (size_t i = 0; i < kEras.size(); ++i) {
+        if (text[0] == QLatin1Char(kEras[i].letter)) {
+            era = &kEras[i];
+            next = i > 0 ? &kEras[i - 1] : nullptr;
+        }
     }
     const auto n = digits(text, 1, 2), m = digits(text, 4, 2), d = digits(text, 7, 2);
     if (!era || !n || !m || !d || *n < 1)
         return std::nullopt;
     const auto date = makeDate(static_cast<int>(era->firstDay.year()) + *n - 1, *m, *d);
-    // A day before the era began belongs to another era: no such era date.
-    if (!date || sys_days(*date) < sys_days(era->firstDay))
+    // A day outside the era (before it began, or once the next one had begun)
+    // belongs to another era: no such era date. "H81" is no year of 2069.
+    if (!date || sys_days(*date) < sys_days(era->firstDay) ||
+        (next && sys_days(*date) >= sys_days(next->firstDay)))
         return std::nullopt;
     return date;
 }

@@ -63,6 +63,9 @@ private slots:
         QTest::addRow("no such day") << S("H11/02/30") << S("") << 1;
         QTest::addRow("era year zero") << S("H00/01/01") << S("") << 1;
         QTest::addRow("before the era began") << S("H01/01/07") << S("") << 1;
+        QTest::addRow("last day of Heisei") << S("H31/04/30") << S("2019/04/30") << 0;
+        QTest::addRow("once the next era had begun") << S("H31/05/01") << S("") << 1;
+        QTest::addRow("a Heisei year that never was") << S("H81/03/15") << S("") << 1;
         QTest::addRow("Western text") << S("1999/03/15") << S("") << 1;
     }
     void eraToWestern() {

@@ -1,0 +1,23 @@
+// The CSV line codec: both splitting rules on any line, with any separator.
+#include "csv/csv_codec.h"
+#include "fuzz_support.h"
+
+using namespace quillo;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QString line = QString::fromUtf8(fuzz::bytesOf(data, size));
+    for (QChar separator : {QLatin1Char(','), QLatin1Char(';'), QLatin1Char('\t')}) {
+        const QStringList rfc = TCSV::splitRfc4180(line, separator);
+        TCSV::splitLegacy(line, separator);
+        // Without quotes, RFC 4180 fields are the line cut at its separators.
+        if (!line.isEmpty() && !line.contains(QLatin1Char('"')) && rfc.join(separator) != line)
+            fuzz::broken("unquoted fields do not join back into the line");
+        TCSV csv;
+        csv.Separator = separator;
+        csv.Split = CsvSplit::Auto;
+        csv.ExpectedFields = 12;
+        csv.setSrcStrings({line});
+        csv.ExtractCsvLine(0);
+    }
+    return 0;
+}
