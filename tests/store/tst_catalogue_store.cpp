@@ -1,7 +1,9 @@
 // The catalogue store over a real database file, with a recording main window.
+#include <QFileInfo>
 #include <QtTest>
 
 #include "engine/engine_error.h"
+#include "full_disk.h"
 #include "recording_host.h"
 #include "store/tdm.h"
 #include "test_db.h"
@@ -291,6 +293,26 @@ private slots:
         QStringList list;
         m_store->GetDistinctValues(FieldNo::Writer, &list);
         QCOMPARE(m_store->SearchNext(), -2);
+    }
+
+    void anApplyOnAFullDiskKeepsEveryUpdatePending() {
+        const QStringList before = test::rows(QStringLiteral("select * from quillo order by ID"));
+        CachedDataset& q = m_store->QueryBook();
+        for (int i = 0; i < 3000; ++i) {  // some 300 KB of new pages
+            m_store->AppendRecord();
+            q.setText(QStringLiteral("Title"), QStringLiteral("満杯の棚 %1 ").arg(i).repeated(8));
+            q.post();
+        }
+        const qint64 size = QFileInfo(m_db->path()).size();
+        {
+            test::FullDisk full(static_cast<rlim_t>(size) + 8192);
+            QVERIFY_THROWS_EXCEPTION(EngineError, m_store->ApplyPendingUpdates());
+        }
+        QVERIFY(q.updatesPending());
+        QCOMPARE(m_store->RecordCount(), 3004);
+        QCOMPARE(test::rows(QStringLiteral("select * from quillo order by ID")), before);
+        m_store->ApplyPendingUpdates();  // with room again, everything goes in
+        QCOMPARE(test::scalar(QStringLiteral("select count(*) from quillo")), 3004);
     }
 
     void refusedApplyKeepsUpdatesAndCarriesTheReason() {
