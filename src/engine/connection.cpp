@@ -100,8 +100,9 @@ void Connection::ensureBookTable() {
             missing << QString::fromLatin1(column);
     }
     if (!missing.isEmpty())
+        // No closing "。": the error display adds a full stop of its own.
         throw EngineError(QStringLiteral("%1 の表 quillo は Quillo のカタログではありません"
-                                         "（列 %2 がありません）。")
+                                         "（列 %2 がありません）")
                               .arg(m_path, missing.join(QStringLiteral(", "))));
 }
 

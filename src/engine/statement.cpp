@@ -79,7 +79,7 @@ PackedRow Statement::currentRow() const {
     int types[kMaxColumns];
     const int n = sqlite3_column_count(m_stmt);
     if (n > kMaxColumns)  // a row cut short would be read past its end later
-        throw EngineError(QStringLiteral("列が多すぎます（%1 列。読めるのは %2 列までです）。")
+        throw EngineError(QStringLiteral("列が多すぎます（%1 列。読めるのは %2 列までです）")
                               .arg(n)
                               .arg(kMaxColumns));
     qsizetype total = 0;

@@ -12,7 +12,7 @@ namespace {
 const QString kInitialSql = QStringLiteral("select * from quillo;");
 const QString kPendingRefusal = QStringLiteral(
     "更新が保留されているため、一覧を読み直せません。\n"
-    "先に更新適用または更新取消しを行ってください。");
+    "先に更新適用または更新取消しを行ってください");
 const QString kDeleteQuestion = QStringLiteral("現在のレコードを削除します。\nよろしいですか？");
 constexpr int kAnswerYes = 6;
 
