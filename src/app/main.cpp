@@ -6,6 +6,7 @@
 #include "edit/date_text.h"
 #include "engine/connection.h"
 #include "engine/engine_error.h"
+#include "platform/first_paint_probe.h"
 #include "platform/single_instance.h"
 #include "store/tdm.h"
 #include "ui/error_display.h"
@@ -56,7 +57,7 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<TDM> store;
     std::unique_ptr<TFormMainWin> window;
     try {
-        store = std::make_unique<TDM>(nullptr);
+        store = std::make_unique<TDM>(nullptr, TDM::FirstRead::Deferred);
         window = std::make_unique<TFormMainWin>(*store);
     } catch (const EngineError& e) {
         ShowDefaultError(e.message());
@@ -65,6 +66,7 @@ int main(int argc, char* argv[]) {
         ShowDefaultError(QString::fromUtf8(e.what()));
         return 0;
     }
+    FirstPaintProbe::installIfRequested();
     window->show();
     app.exec();
 

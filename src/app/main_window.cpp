@@ -291,7 +291,7 @@ void TFormMainWin::menuFApplyClick() {
         ShowDefaultError(QStringLiteral("更新の適用に失敗しました。") + e.message());
         return;
     }
-    m_recordDialog->FillDropDownLists();
+    m_recordDialog->RefreshDropDownLists();
     SetPendingMode(false);
     ApplyColumnLayout();
 }

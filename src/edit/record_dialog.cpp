@@ -75,7 +75,6 @@ TFormSetRecord::TFormSetRecord(TDM& store, RecordDialogHost& host, QWidget* main
     build();
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [] { HelpViewer::instance().showContext(13); });
-    FillDropDownLists();
 }
 
 void TFormSetRecord::build() {
@@ -245,6 +244,7 @@ void TFormSetRecord::setControlText(int fieldNo, const QString& text) {
 }
 
 void TFormSetRecord::FillDropDownLists() {
+    m_listsFilled = true;
     CursorHookDetach detached(m_store);
     for (int field : kListFields) {
         QStringList values;
@@ -270,6 +270,8 @@ void TFormSetRecord::FormShow() {
     BusyCursor busy;
     m_cancelled = false;
     CentreFormOver(m_mainWindow, this);
+    if (!m_listsFilled)
+        FillDropDownLists();
     resetDateForms();
     if (windowTitle() == kEditCaption)
         LoadControlsFromRecord();

@@ -40,7 +40,14 @@ public:
     TFormSetRecord(TDM& store, RecordDialogHost& host, QWidget* mainWindow);
 
     void setFieldLabel(int fieldNo, const QString& caption);
+    // The lists of stored values, read when the dialog is first shown (not at
+    // start-up, where they would cost a read of the whole table each) and again
+    // after every apply once they exist.
     void FillDropDownLists();
+    void RefreshDropDownLists() {
+        if (m_listsFilled)
+            FillDropDownLists();
+    }
 
     // The control that edits a field: a QLineEdit, QComboBox, DateMaskEdit or
     // QPlainTextEdit.
@@ -91,6 +98,7 @@ private:
     QMenu* m_popupMenu2 = nullptr;
     QAction* m_paste = nullptr;
     bool m_cancelled = false;
+    bool m_listsFilled = false;
 };
 
 }  // namespace quillo

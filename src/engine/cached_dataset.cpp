@@ -240,7 +240,11 @@ void CachedDataset::setValue(int field, FieldValue value) {
 }
 
 void CachedDataset::setFieldVisible(int field, bool visible) {
-    const QString key = m_fields.at(static_cast<size_t>(field)).name.toLower();
+    setFieldVisible(m_fields.at(static_cast<size_t>(field)).name, visible);
+}
+
+void CachedDataset::setFieldVisible(const QString& name, bool visible) {
+    const QString key = name.toLower();
     if (visible)
         m_hidden.remove(key);
     else

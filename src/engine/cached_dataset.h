@@ -88,6 +88,8 @@ public:
     QString textAt(int row, int field) const;
 
     void setFieldVisible(int field, bool visible);
+    // By name, so it also holds for a query not yet opened.
+    void setFieldVisible(const QString& name, bool visible);
     bool isFieldVisible(int field) const;
 
     // Editing; post() and deleteCurrent() record cached updates.

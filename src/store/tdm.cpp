@@ -56,7 +56,7 @@ std::unique_ptr<TDM> TDM::OpenStore(StoreHost* owner) {
     return std::make_unique<TDM>(owner);
 }
 
-TDM::TDM(StoreHost* owner)
+TDM::TDM(StoreHost* owner, FirstRead firstRead)
     : m_host(owner),
       m_database(std::make_unique<Connection>(QStringLiteral("book"))),
       m_queryBook(std::make_unique<CachedDataset>(*m_database)),
@@ -67,9 +67,10 @@ TDM::TDM(StoreHost* owner)
     m_queryBook->onAfterEdit = pending;
     m_queryBook->onAfterDelete = pending;
     m_queryBook->setSql({kInitialSql});
-    m_queryBook->open();
+    m_queryBook->setFieldVisible(QStringLiteral("ID"), false);
+    if (firstRead == FirstRead::Now)
+        m_queryBook->open();
     countRows();
-    m_queryBook->setFieldVisible(0, false);
     attachCursorHook();
 }
 
@@ -117,7 +118,7 @@ void TDM::reopenLiveQuery(const QStringList& sql) {
     // otherwise the row in its place, so the user is not thrown to the top.
     const int id = m_queryBook->fieldIndex(QStringLiteral("ID"));
     const int row = m_queryBook->currentRow();
-    const bool hadBook = row >= 0 && id >= 0;
+    const bool hadBook = m_queryBook->isActive() && row >= 0 && id >= 0;
     const qint64 key = hadBook ? m_queryBook->integer(id) : 0;
     auto backToTheBook = [&] {
         if (hadBook && !m_queryBook->locate(id, key))

@@ -18,7 +18,10 @@ namespace quillo {
 class TDM {
 public:
     static std::unique_ptr<TDM> OpenStore(StoreHost* owner);
-    explicit TDM(StoreHost* owner);
+    // Deferred leaves the live query closed until the first QueryAll or
+    // ApplyFilter, so a window that reads the table sorted reads it only once.
+    enum class FirstRead { Now, Deferred };
+    explicit TDM(StoreHost* owner, FirstRead firstRead = FirstRead::Now);
     ~TDM();  // closes the store if CloseStore was not called
     TDM(const TDM&) = delete;
     TDM& operator=(const TDM&) = delete;

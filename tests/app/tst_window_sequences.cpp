@@ -1,6 +1,8 @@
 // Sequences of commands as a user runs them, checking after each that the grid,
 // the card, the commands and the store agree on the current book, and that no
 // pending change is dropped on the way.
+#include <sqlite3.h>
+
 #include <QItemSelectionModel>
 #include <QtTest>
 
@@ -53,6 +55,54 @@ private slots:
     void cleanup() {
         m_driver.reset();
         m_fixture.close();
+    }
+
+    void startUpReadsTheBooksOnceAndTheListsWhenTheDialogOpens() {
+        m_driver.reset();
+        m_fixture.close();
+        QStringList statements;
+        m_fixture.beforeWindow = [&statements](TDM& store) {
+            sqlite3_trace_v2(
+                store.Database().handle(), SQLITE_TRACE_STMT,
+                [](unsigned, void* list, void*, void* sql) {
+                    static_cast<QStringList*>(list)->append(
+                        QString::fromUtf8(static_cast<const char*>(sql)).simplified());
+                    return 0;
+                },
+                &statements);
+        };
+        m_fixture.open(
+            S("insert into quillo (ID, Title, Writer) values"
+              " (1, 'こころ', 'いとう'), (2, '羅生門', 'あべ')"));
+        m_driver = std::make_unique<test::WindowDriver>(m_fixture);
+        const auto reads = [&statements] {
+            QStringList books;
+            for (const QString& sql : statements)
+                if (sql.startsWith(S("SELECT * FROM quillo"), Qt::CaseInsensitive) &&
+                    !sql.contains(S("MAX(ID)"), Qt::CaseInsensitive))
+                    books << sql;
+            return books;
+        };
+        QCOMPARE(reads().size(), 1);
+        QVERIFY(reads().first().contains(S("ORDER BY"), Qt::CaseInsensitive));
+        QCOMPARE(current(), S("羅生門"));  // the first book in the sorted order
+        QVERIFY(!statements.join(u' ').contains(S("DISTINCT"), Qt::CaseInsensitive));
+        QVERIFY_AGREES(d());
+
+        TFormSetRecord* record = d().window().recordDialog();
+        m_fixture.withDialog(
+            "menuEAdd", [record] { return record; },
+            [&] {
+                auto* writers = static_cast<QComboBox*>(record->control(FieldNo::Writer));
+                QVERIFY(writers->findText(S("いとう")) >= 0);
+                record->setControlText(FieldNo::Title, S("新刊"));
+                record->setControlText(FieldNo::Writer, S("新人作家"));
+                QTest::mouseClick(record->findChild<QPushButton*>(S("ButtonOK")), Qt::LeftButton);
+            });
+        d().trigger("menuFApply");
+        auto* writers = static_cast<QComboBox*>(record->control(FieldNo::Writer));
+        QVERIFY(writers->findText(S("新人作家")) >= 0);  // refreshed by the apply
+        QCOMPARE(reads().size(), 2);                     // the apply's re-read only
     }
 
     void aColumnDragKeepsPendingChanges() {

@@ -19,19 +19,25 @@ public:
     std::unique_ptr<TempBookDb> db;
     std::unique_ptr<TDM> store;
     std::unique_ptr<TFormMainWin> window;
+    // Runs on the new store before the window is made (to watch its connection).
+    std::function<void(TDM&)> beforeWindow;
 
     // Opens the window after running `insert` (SQL) on the new database.
     void open(const QString& insert = {}) {
         db = std::make_unique<TempBookDb>();
         if (!insert.isEmpty())
             exec(insert);
-        store = std::make_unique<TDM>(nullptr);
+        // As the program starts: the window's first showing is the only read.
+        store = std::make_unique<TDM>(nullptr, TDM::FirstRead::Deferred);
+        if (beforeWindow)
+            beforeWindow(*store);
         window =
             std::make_unique<TFormMainWin>(*store, db->folder() + QStringLiteral("/quillo.Ini"));
         window->show();
         QVERIFY(QTest::qWaitForWindowExposed(window.get()));
     }
     void close() {
+        beforeWindow = nullptr;
         window.reset();
         store.reset();
         db.reset();
