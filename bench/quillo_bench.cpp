@@ -47,7 +47,7 @@ void writeShellScripts(const QString& dir, int books, const std::vector<BookReco
     const SortSettings sort;
     const FieldFlags all = allTextFields();
     writeScript(dir + QStringLiteral("/open_query_all.sql"),
-                QStringLiteral("select * from quillo;\n") + engineText({BuildUnfilteredSql(sort)}));
+                engineText({BuildUnfilteredSql(sort)}));
     writeScript(dir + QStringLiteral("/filter_all_text_fields.sql"),
                 engineText(BuildFilterSql(kFilterText, all, sort, names)->lines));
     FieldFlags writers{};
@@ -185,8 +185,9 @@ int main(int argc, char* argv[]) {
     Connection::setAliasPath(QStringLiteral("book"), path);
     HeadlessStoreHost host;
     std::unique_ptr<TDM> store;
+    // As the program opens: the store, then one sorted read.
     timed("open_query_all_ms", [&] {
-        store = TDM::OpenStore(&host);
+        store = std::make_unique<TDM>(&host, TDM::FirstRead::Deferred);
         store->QueryAll();
     });
     host.maxId = store->GetMaxId();

@@ -3,11 +3,6 @@
 // paint pass, with the process's peak memory (ru_maxrss) at exit. The two
 // programs run in interleaved pairs on one generated catalogue, after one
 // unmeasured warm-up run each so both meet a warm page cache.
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
@@ -15,11 +10,11 @@
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <vector>
 
 #include "bench_support.h"
 #include "catalogue_generator.h"
+#include "child_process.h"
 
 using namespace quillo::bench;
 
@@ -30,53 +25,16 @@ struct RunFigures {
     double peakMb = 0;
 };
 
-long long monotonicNs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
-}
-
-// Starts `argv` offscreen with the first-paint probe on, reads its report and
-// waits for it to end.
-RunFigures runOnce(const std::vector<QByteArray>& args) {
-    int out[2];
-    if (pipe(out) != 0)
-        qFatal("pipe failed");
-    const long long start = monotonicNs();
-    const pid_t child = fork();
-    if (child == 0) {
-        dup2(out[1], STDOUT_FILENO);
-        close(out[0]);
-        close(out[1]);
-        if (int quiet = open("/dev/null", O_WRONLY); quiet >= 0)
-            dup2(quiet, STDERR_FILENO);
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-        setenv("QUILLO_QUIT_AFTER_FIRST_PAINT", "1", 1);
-        std::vector<char*> argv;
-        for (const QByteArray& a : args)
-            argv.push_back(const_cast<char*>(a.constData()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
-    }
-    close(out[1]);
-    QByteArray text;
-    char buffer[4096];
-    ssize_t n;
-    while ((n = read(out[0], buffer, sizeof buffer)) > 0)
-        text.append(buffer, static_cast<qsizetype>(n));
-    close(out[0]);
-    int status = 0;
-    rusage usage{};
-    wait4(child, &status, 0, &usage);
-    RunFigures figures;
-    const qsizetype at = text.indexOf("first_paint_ns ");
-    if (at < 0 || !WIFEXITED(status))
+// Starts the program offscreen with the first-paint probe on, reads its report
+// and waits for it to end.
+RunFigures runOnce(const QList<QByteArray>& args) {
+    const ChildRun run = runChild(args, "/dev/null",
+                                  {"QT_QPA_PLATFORM=offscreen", "QUILLO_QUIT_AFTER_FIRST_PAINT=1"});
+    const qsizetype at = run.output.indexOf("first_paint_ns ");
+    if (at < 0 || run.status != 0)
         qFatal("%s did not report its first paint", args[0].constData());
-    const long long painted = text.mid(at + 15).split('\n').first().toLongLong();
-    figures.firstPaintMs = static_cast<double>(painted - start) / 1e6;
-    figures.peakMb = static_cast<double>(usage.ru_maxrss) / 1024.0;
-    return figures;
+    const long long painted = run.output.mid(at + 15).split('\n').first().toLongLong();
+    return {static_cast<double>(painted - run.startNs) / 1e6, run.peakMb};
 }
 
 double median(std::vector<double> values) {
@@ -115,8 +73,8 @@ int main(int argc, char* argv[]) {
         qFatal("cannot copy %s", qPrintable(quillo));
     generateCatalogue(db, books);
 
-    const std::vector<QByteArray> quilloArgs{QFile::encodeName(program)};
-    const std::vector<QByteArray> bareArgs{QFile::encodeName(bare), QFile::encodeName(db)};
+    const QList<QByteArray> quilloArgs{QFile::encodeName(program)};
+    const QList<QByteArray> bareArgs{QFile::encodeName(bare), QFile::encodeName(db)};
     runOnce(quilloArgs);  // also renumbers the IDs, as every later run finds them
     runOnce(bareArgs);
     std::vector<double> ours, reference, oursMb, referenceMb;

@@ -113,7 +113,6 @@ void TFormMainWin::FormCreate() {
     statusBar()->setVisible(m_settings.StatusBarShown);
     applyWindowFonts();
     ShowViewType(m_settings.ViewType);
-    m_optionsDialog = new TFormOption(m_store, *this, this);
 }
 
 void TFormMainWin::showEvent(QShowEvent* event) {
@@ -291,7 +290,8 @@ void TFormMainWin::menuFApplyClick() {
         ShowDefaultError(QStringLiteral("更新の適用に失敗しました。") + e.message());
         return;
     }
-    m_recordDialog->RefreshDropDownLists();
+    if (m_recordDialog)
+        m_recordDialog->RefreshDropDownLists();
     SetPendingMode(false);
     ApplyColumnLayout();
 }
@@ -321,7 +321,7 @@ void TFormMainWin::menuEEditClick() {
             return;
         q.edit();
         m_store.OnUpdatesPending();
-        m_recordDialog->setWindowTitle(QStringLiteral("レコード編集"));
+        recordDialog()->setWindowTitle(QStringLiteral("レコード編集"));
     }
     m_recordDialog->exec();
 }
@@ -330,7 +330,7 @@ void TFormMainWin::menuEAddClick() {
     {
         BusyCursor busy;
         m_store.AppendRecord();
-        m_recordDialog->setWindowTitle(QStringLiteral("レコード追加"));
+        recordDialog()->setWindowTitle(QStringLiteral("レコード追加"));
     }
     m_recordDialog->exec();
 }
@@ -418,11 +418,11 @@ void TFormMainWin::menuVOptionClick() {
             kMessageInformation, kButtonsOk);
         return;
     }
-    m_optionsDialog->exec();
+    optionsDialog()->exec();
 }
 
 void TFormMainWin::menuESearchClick() {
-    m_searchDialog->exec();
+    searchDialog()->exec();
 }
 
 void TFormMainWin::menuFIoCsvClick() {

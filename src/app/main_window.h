@@ -69,9 +69,10 @@ public:
     TDM& store() { return m_store; }
     bool pendingMode() const { return m_pendingMode; }
     QString iniPath() const { return m_iniPath; }
-    TFormSetRecord* recordDialog() const { return m_recordDialog; }
-    TFormSearch* searchDialog() const { return m_searchDialog; }
-    TFormOption* optionsDialog() const { return m_optionsDialog; }
+    // The dialogs are made when first needed, so start-up does not pay for them.
+    TFormSetRecord* recordDialog();
+    TFormSearch* searchDialog();
+    TFormOption* optionsDialog();
     QTableView* grid() const { return m_grid; }
     CardView* cardView() const { return m_card; }
 
@@ -107,6 +108,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void applyRecordDialogLabels();
     void buildCommands();
     void buildMenus();
     void buildToolBar();

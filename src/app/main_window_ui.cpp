@@ -287,10 +287,6 @@ void TFormMainWin::buildViews() {
     stack->addWidget(m_grid);
     stack->addWidget(m_card);
     setCentralWidget(m_panelBase);
-
-    m_searchDialog = new TFormSearch(
-        m_store, [this] { return m_settings.FieldLabels; }, this);
-    m_recordDialog = new TFormSetRecord(m_store, *this, this);
 }
 
 void TFormMainWin::applyWindowFonts() {
@@ -378,11 +374,37 @@ void TFormMainWin::DBGridListViewColumnMoved() {
 }
 
 void TFormMainWin::ApplyFieldLabels() {
-    for (int k = 1; k < kFieldCount; ++k) {
-        const QString& label = m_settings.FieldLabels[static_cast<size_t>(k)];
-        m_card->setLabel(k, label);
-        m_recordDialog->setFieldLabel(k, label + QString::fromUtf8(bookField(k).mnemonic));
+    for (int k = 1; k < kFieldCount; ++k)
+        m_card->setLabel(k, m_settings.FieldLabels[static_cast<size_t>(k)]);
+    if (m_recordDialog)
+        applyRecordDialogLabels();
+}
+
+void TFormMainWin::applyRecordDialogLabels() {
+    for (int k = 1; k < kFieldCount; ++k)
+        m_recordDialog->setFieldLabel(k, m_settings.FieldLabels[static_cast<size_t>(k)] +
+                                             QString::fromUtf8(bookField(k).mnemonic));
+}
+
+TFormSetRecord* TFormMainWin::recordDialog() {
+    if (!m_recordDialog) {
+        m_recordDialog = new TFormSetRecord(m_store, *this, this);
+        applyRecordDialogLabels();
     }
+    return m_recordDialog;
+}
+
+TFormSearch* TFormMainWin::searchDialog() {
+    if (!m_searchDialog)
+        m_searchDialog = new TFormSearch(
+            m_store, [this] { return m_settings.FieldLabels; }, this);
+    return m_searchDialog;
+}
+
+TFormOption* TFormMainWin::optionsDialog() {
+    if (!m_optionsDialog)
+        m_optionsDialog = new TFormOption(m_store, *this, this);
+    return m_optionsDialog;
 }
 
 void TFormMainWin::FillCard() {
@@ -413,7 +435,7 @@ void TFormMainWin::syncGridToCursor() {
 
 void TFormMainWin::gridRowSelected(int row) {
     // While the record dialog works on the current row, the grid never moves it.
-    if (m_syncingGrid || row < 0 || m_recordDialog->isVisible())
+    if (m_syncingGrid || row < 0 || (m_recordDialog && m_recordDialog->isVisible()))
         return;
     m_syncingGrid = true;
     runGuarded([this, row] { m_store.QueryBook().moveTo(row); });

@@ -51,6 +51,8 @@ public:
     void LoadFromFile(const QString& fileName);  // throws CsvFileError with the reason
     void Clear();
     bool ExtractCsvLine(int index);
+    // Splits one record by `Split` (and `ExpectedFields` for Auto).
+    QStringList splitRecord(const QString& line) const;
 
     // Replaces every `from` in the text by `to`.
     static void CnvSeparator(QString& text, QChar from, QChar to);
@@ -80,8 +82,6 @@ public:
 
 private:
     static QString joinedWithCrLf(const QStringList& lines);
-    void addRecords(const QStringList& lines, const QStringList& breaks,
-                    const QSet<int>& unreadableLines);
 
     QStringList m_src;
     QStringList m_dst;

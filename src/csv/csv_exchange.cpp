@@ -1,11 +1,13 @@
 #include "csv/csv_exchange.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "csv/csv_codec.h"
+#include "csv/csv_reader.h"
 #include "engine/date_field.h"
 #include "engine/engine_error.h"
-#include "engine/table_cursor.h"
+#include "engine/statement.h"
 #include "platform/cp932.h"
 #include "platform/utf8_text.h"
 #include "platform/whole_file.h"
@@ -138,19 +140,45 @@ QString unquotedExportWarning(int unsafeBooks) {
 int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks) {
     if (!settings)
         return kExportNoSettings;
-    // The whole export is built first; the file is touched only once it is known
-    // to succeed, so the previous export survives every failure.
-    TableCursor table(QStringLiteral("BOOK"), QStringLiteral("QUILLO"));
-    table.open(TableCursor::Reading::WholeRows);
+    // The rows are read one at a time and written in blocks to a file beside the
+    // target, which replaces it only once the whole export has succeeded: the
+    // previous export survives every failure, and memory stays flat however
+    // large the catalogue.
+    Statement table(store.Database().handle(),
+                    {QStringLiteral("SELECT * FROM QUILLO ORDER BY ID")});
     int columns[kCsvFields.size()];
-    for (size_t c = 0; c < kCsvFields.size(); ++c)
-        columns[c] = table.fieldIndex(store.fieldNames().name(kCsvFields[c]));
+    for (size_t c = 0; c < kCsvFields.size(); ++c) {
+        const QString name = store.fieldNames().name(kCsvFields[c]);
+        columns[c] = -1;
+        for (int i = 0; i < table.columnCount(); ++i)
+            if (table.columnName(i).compare(name, Qt::CaseInsensitive) == 0)
+                columns[c] = i;
+        if (columns[c] < 0)
+            throw EngineError(QStringLiteral("列 '%1' がありません。").arg(name));
+    }
+    WholeFileWriter file(settings->fileName);
+    const bool utf8 = settings->encoding == CsvEncoding::Utf8;
+    if (utf8)
+        file.write(kUtf8Bom);
 
     // The lines are gathered as UTF-8, the way the rows are held, and converted to
-    // Shift-JIS in one go at the end.
+    // Shift-JIS a block at a time.
+    constexpr qsizetype kBlockBytes = 256 * 1024;
     const char separator = csvSeparatorChar(settings->separator).toLatin1();
     QByteArray text;
-    text.reserve(table.recordCount() * 160);
+    text.reserve(kBlockBytes + 4096);
+    auto flush = [&]() -> int {
+        if (utf8) {
+            file.write(text);
+        } else {
+            const std::optional<QByteArray> sjis = Cp932::encode(QString::fromUtf8(text));
+            if (!sjis)
+                return kExportUnencodable;
+            file.write(*sjis);
+        }
+        text.clear();
+        return 0;
+    };
     if (unsafeBooks)
         *unsafeBooks = 0;
     // Blanks (as the legacy reader counts them), quotes and the separator.
@@ -159,8 +187,9 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks) {
             return static_cast<unsigned char>(c) <= 32 || c == '"' || c == separator;
         });
     };
-    for (table.first(); !table.eof(); table.next()) {
-        const std::vector<PackedRow::FieldView> row = table.row().views();
+    while (table.step()) {
+        const PackedRow packed = table.currentRow();
+        const std::vector<PackedRow::FieldView> row = packed.views();
         if (unsafeBooks && !settings->quote &&
             std::any_of(std::begin(columns), std::end(columns),
                         [&](int column) { return unsafe(row[static_cast<size_t>(column)].text); }))
@@ -189,20 +218,60 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks) {
             }
         }
         text += "\r\n";
+        if (text.size() >= kBlockBytes)
+            if (const int failed = flush())
+                return failed;
     }
-    table.close();
-
-    QByteArray bytes;
-    if (settings->encoding == CsvEncoding::Utf8) {
-        bytes = kUtf8Bom + text;
-    } else {
-        std::optional<QByteArray> sjis = Cp932::encode(QString::fromUtf8(text));
-        if (!sjis)
-            return kExportUnencodable;
-        bytes = std::move(*sjis);
-    }
-    return replaceFileWhole(settings->fileName, bytes) ? 0 : kExportNotWritable;
+    if (const int failed = flush())
+        return failed;
+    return file.commit() ? 0 : kExportNotWritable;
 }
+
+namespace {
+
+// Reads the books of a CSV file one at a time and hands each line's twelve
+// fields (dates already read into "yyyy/mm/dd") to `add`, which refuses a book by
+// returning false. The result is ImportCsv's.
+int readCsvBooks(const CsvSettings& settings, QString* failure,
+                 const std::function<bool(const QStringList&)>& add) {
+    TCSV split;
+    split.Separator = csvSeparatorChar(settings.separator);
+    split.Split = settings.split;
+    split.ExpectedFields = static_cast<int>(kCsvFields.size());
+    CsvRecordReader reader(split.Separator, settings.encoding);
+    try {
+        reader.open(settings.fileName);
+    } catch (const CsvFileError& e) {
+        if (failure)
+            *failure = e.message();
+        return kImportUnreadable;
+    }
+    try {
+        while (reader.next()) {
+            if (!reader.readable())
+                return -reader.firstLine();
+            if (reader.record().isEmpty())
+                continue;
+            QStringList values = split.splitRecord(reader.record());
+            // A line with more or fewer fields would put texts in the wrong columns.
+            if (values.size() != static_cast<qsizetype>(kCsvFields.size()))
+                return -reader.firstLine();
+            for (qsizetype c = 0; c < values.size(); ++c)
+                if (isDateField(kCsvFields[static_cast<size_t>(c)]))
+                    values[c] = readCsvDate(values[c], settings.dateFormat).value_or(values[c]);
+            if (!add(values))
+                return -reader.firstLine();
+        }
+    } catch (const CsvFileError&) {
+        // The file was read whole once already; failing now, it fails at the first
+        // line it could not read, and the lines before it stay, as for a line at
+        // fault.
+        return -(reader.linesDecoded() + 1);
+    }
+    return 0;
+}
+
+}  // namespace
 
 int ImportCsv(TDM& store, const CsvSettings* settings, QString* failure) {
     if (!settings)
@@ -214,55 +283,71 @@ int ImportCsv(TDM& store, const CsvSettings* settings, QString* failure) {
     int result = 0;
     {
         CursorHookDetach detached(store);
-        TCSV csv;
-        csv.Separator = csvSeparatorChar(settings->separator);
-        csv.Split = settings->split;
-        csv.Encoding = settings->encoding;
-        csv.ExpectedFields = static_cast<int>(kCsvFields.size());
-        try {
-            csv.LoadFromFile(settings->fileName);
-        } catch (const CsvFileError& e) {
-            result = kImportUnreadable;
-            if (failure)
-                *failure = e.message();
-        }
         int fields[kCsvFields.size()];
         for (size_t c = 0; c < kCsvFields.size(); ++c)
             fields[c] = query.fieldIndex(store.fieldNames().name(kCsvFields[c]));
-
-        for (int i = 0; result == 0 && i < csv.GetSrcCount(); ++i) {
-            if (!csv.isLineReadable(i)) {
-                result = -csv.LineNumber(i);
-                break;
-            }
-            if (csv.SrcStrings().at(i).isEmpty())
-                continue;
-            csv.ExtractCsvLine(i);
-            const QStringList& values = csv.DstStrings();
-            // A line with more or fewer fields would put texts in the wrong columns.
-            if (values.size() != static_cast<qsizetype>(kCsvFields.size())) {
-                result = -csv.LineNumber(i);
-                break;
-            }
+        result = readCsvBooks(*settings, failure, [&](const QStringList& values) {
             store.AppendRecord();
             try {
-                for (qsizetype c = 0; c < values.size(); ++c) {
-                    QString value = values[c];
-                    if (isDateField(kCsvFields[static_cast<size_t>(c)]))
-                        value = readCsvDate(value, settings->dateFormat).value_or(value);
-                    query.setText(fields[c], value);
-                }
+                for (qsizetype c = 0; c < values.size(); ++c)
+                    query.setText(fields[c], values[c]);
                 query.post();
+                return true;
             } catch (const EngineError&) {
                 store.DeleteCurrent(false);
-                result = -csv.LineNumber(i);
+                return false;
             }
-        }
+        });
         if (result == 0 && host && query.rowCount() > 0)
             host->SetPendingMode(true);
     }
     if (host)
         host->RefreshRecordStatus();
+    return result;
+}
+
+int ImportCsvIntoTable(Connection& catalogue, const CsvSettings* settings, QString* failure) {
+    if (!settings)
+        return kImportNoSettings;
+    if (settings->fileName.isEmpty())
+        return kImportNoFileName;
+    // Books go only into a table the program can show again.
+    Statement shape(catalogue.handle(), {QStringLiteral("SELECT * FROM QUILLO WHERE 0")});
+    shape.requireReadableWidth();
+    TransactionGuard transaction(catalogue);
+    Statement maxId(catalogue.handle(), {QStringLiteral("SELECT MAX(ID) FROM QUILLO")});
+    qint64 id = maxId.step() ? maxId.currentRow().integer(0) : 0;
+    const FieldNameTable names;
+    QStringList columns{QStringLiteral("ID")};
+    for (int field : kCsvFields)
+        columns << names.name(field);
+    Statement insert(catalogue.handle(),
+                     {QStringLiteral("INSERT INTO QUILLO (%1) VALUES (?%2)")
+                          .arg(columns.join(QStringLiteral(", ")),
+                               QStringLiteral(", ?").repeated(kCsvFields.size()))});
+    const int result = readCsvBooks(*settings, failure, [&](const QStringList& values) {
+        insert.reset();
+        insert.bindInteger(1, ++id);
+        for (qsizetype c = 0; c < values.size(); ++c) {
+            const int index = static_cast<int>(c) + 2;
+            if (values[c].isEmpty()) {
+                insert.bindNull(index);
+            } else if (isDateField(kCsvFields[static_cast<size_t>(c)])) {
+                // Stored as the live query stores a date it is given; a text that
+                // is no date refuses its line.
+                const std::optional<QByteArray> stored = shownDateToStored(values[c]);
+                if (!stored)
+                    return false;
+                insert.bindText(index, *stored);
+            } else {
+                insert.bindText(index, values[c].toUtf8());
+            }
+        }
+        insert.step();
+        return true;
+    });
+    if (result == 0)
+        transaction.commit();
     return result;
 }
 

@@ -8,6 +8,7 @@
 
 namespace quillo {
 
+class Connection;
 class TDM;
 
 // The CSV settings of a run; not stored in the settings file.
@@ -57,5 +58,10 @@ QString unquotedExportWarning(int unsafeBooks);
 // and the result is the line's number negated.
 // `failure`, when given, gets the reason a file could not be read at all.
 int ImportCsv(TDM& store, const CsvSettings* settings, QString* failure = nullptr);
+// The same import straight into the stored table, in one transaction: every line
+// is stored with new IDs after the largest, or (when any line fails, with the same
+// results) none. Memory does not grow with the file.
+int ImportCsvIntoTable(Connection& catalogue, const CsvSettings* settings,
+                       QString* failure = nullptr);
 
 }  // namespace quillo

@@ -145,38 +145,40 @@ int main(int argc, char* argv[]) {
     if (args[0] == QLatin1String("restore"))
         return wholeCopy(RestoreDatabase);
     try {
-        HeadlessStoreHost host;
-        auto store = TDM::OpenStore(&host);
+        if (args[0] == QLatin1String("import")) {
+            if (!QFileInfo::exists(settings.fileName))
+                return fail(
+                    QStringLiteral("入力ファイル\n%1\nは存在しません。").arg(settings.fileName));
+            // Straight into the table in one transaction: nothing is shown, so the
+            // new books need not be held in memory.
+            Connection books(QStringLiteral("book"));
+            QString failure;
+            const int r = ImportCsvIntoTable(books, &settings, &failure);
+            if (r < 0)
+                return fail(QStringLiteral("入力ファイル\n%1\nの %2 行目でｴﾗｰとなりました。\n"
+                                           "（データは登録されていません）")
+                                .arg(settings.fileName)
+                                .arg(-r));
+            if (r > 0)
+                return fail(QStringLiteral("CSV 入力に失敗しました。\n") + failure);
+            return 0;
+        }
+        // The export reads the stored books row by row; the live query holds none.
         // The tool changes nothing but what it is asked to: no renumbering on the
         // way out (the program does that at its own exit).
+        HeadlessStoreHost host;
+        auto store = std::make_unique<TDM>(&host, TDM::FirstRead::NoBooks);
         struct CloseWithoutRenumbering {
             TDM& store;
             ~CloseWithoutRenumbering() { store.CloseStore(false); }
         } closer{*store};
-        host.maxId = store->GetMaxId();
-        if (args[0] == QLatin1String("export")) {
-            int unsafe = 0;
-            const int r = ExportCsv(*store, &settings, &unsafe);
-            if (r != 0)
-                return fail(exportFailureReason(r, settings.fileName));
-            if (unsafe > 0)
-                std::fprintf(stderr, "quillo-csv: %s\n",
-                             unquotedExportWarning(unsafe).toUtf8().constData());
-            return 0;
-        }
-        if (!QFileInfo::exists(settings.fileName))
-            return fail(
-                QStringLiteral("入力ファイル\n%1\nは存在しません。").arg(settings.fileName));
-        QString failure;
-        const int r = ImportCsv(*store, &settings, &failure);
-        if (r < 0)
-            return fail(QStringLiteral("入力ファイル\n%1\nの %2 行目でｴﾗｰとなりました。\n"
-                                       "（データは登録されていません）")
-                            .arg(settings.fileName)
-                            .arg(-r));
-        if (r > 0)
-            return fail(QStringLiteral("CSV 入力に失敗しました。\n") + failure);
-        store->ApplyPendingUpdates();
+        int unsafe = 0;
+        const int r = ExportCsv(*store, &settings, &unsafe);
+        if (r != 0)
+            return fail(exportFailureReason(r, settings.fileName));
+        if (unsafe > 0)
+            std::fprintf(stderr, "quillo-csv: %s\n",
+                         unquotedExportWarning(unsafe).toUtf8().constData());
         return 0;
     } catch (const EngineError& e) {
         if (e.isBusy())

@@ -73,15 +73,19 @@ QByteArray Statement::declaredType(int column) const {
     return QByteArray(sqlite3_column_decltype(m_stmt, column)).toUpper();
 }
 
-PackedRow Statement::currentRow() const {
-    // Two passes: the sizes first, so the row is one allocation of the exact size.
-    constexpr int kMaxColumns = 64;
-    int types[kMaxColumns];
+void Statement::requireReadableWidth() const {
     const int n = sqlite3_column_count(m_stmt);
     if (n > kMaxColumns)  // a row cut short would be read past its end later
         throw EngineError(QStringLiteral("列が多すぎます（%1 列。読めるのは %2 列までです）")
                               .arg(n)
                               .arg(kMaxColumns));
+}
+
+PackedRow Statement::currentRow() const {
+    // Two passes: the sizes first, so the row is one allocation of the exact size.
+    requireReadableWidth();
+    int types[kMaxColumns];
+    const int n = sqlite3_column_count(m_stmt);
     qsizetype total = 0;
     for (int i = 0; i < n; ++i) {
         types[i] = sqlite3_column_type(m_stmt, i);

@@ -27,6 +27,9 @@ public:
     QString columnName(int column) const;
     QByteArray declaredType(int column) const;
     PackedRow currentRow() const;
+    // Rows wider than this are refused with a clear message rather than read.
+    static constexpr int kMaxColumns = 64;
+    void requireReadableWidth() const;  // throws EngineError when wider
 
     int parameterCount() const;
     QString parameterName(int index) const;  // 1-based, without its colon

@@ -11,4 +11,22 @@ namespace quillo {
 // byte for byte, and `reason` (when given) says why.
 bool replaceFileWhole(const QString& path, QByteArrayView bytes, QString* reason = nullptr);
 
+// The same promise for a file written in pieces: the pieces go to a temporary
+// file beside it, and only commit() renames it over the old one. A writer
+// dropped without commit() leaves the old file as it was.
+class WholeFileWriter {
+public:
+    explicit WholeFileWriter(const QString& path);
+    ~WholeFileWriter();
+    WholeFileWriter(const WholeFileWriter&) = delete;
+    WholeFileWriter& operator=(const WholeFileWriter&) = delete;
+
+    bool write(QByteArrayView bytes);  // false once anything has failed
+    bool commit(QString* reason = nullptr);
+
+private:
+    struct Impl;
+    Impl* m_impl;
+};
+
 }  // namespace quillo

@@ -10,6 +10,7 @@ namespace quillo {
 namespace {
 
 const QString kInitialSql = QStringLiteral("select * from quillo;");
+const QString kNoBooksSql = QStringLiteral("select * from quillo where 0;");
 const QString kPendingRefusal = QStringLiteral(
     "更新が保留されているため、一覧を読み直せません。\n"
     "先に更新適用または更新取消しを行ってください");
@@ -66,9 +67,9 @@ TDM::TDM(StoreHost* owner, FirstRead firstRead)
     m_queryBook->onAfterInsert = pending;
     m_queryBook->onAfterEdit = pending;
     m_queryBook->onAfterDelete = pending;
-    m_queryBook->setSql({kInitialSql});
+    m_queryBook->setSql({firstRead == FirstRead::NoBooks ? kNoBooksSql : kInitialSql});
     m_queryBook->setFieldVisible(QStringLiteral("ID"), false);
-    if (firstRead == FirstRead::Now)
+    if (firstRead != FirstRead::Deferred)
         m_queryBook->open();
     countRows();
     attachCursorHook();

@@ -20,7 +20,9 @@ public:
     static std::unique_ptr<TDM> OpenStore(StoreHost* owner);
     // Deferred leaves the live query closed until the first QueryAll or
     // ApplyFilter, so a window that reads the table sorted reads it only once.
-    enum class FirstRead { Now, Deferred };
+    // NoBooks opens it on no rows, for adding books without holding the stored
+    // ones in memory.
+    enum class FirstRead { Now, Deferred, NoBooks };
     explicit TDM(StoreHost* owner, FirstRead firstRead = FirstRead::Now);
     ~TDM();  // closes the store if CloseStore was not called
     TDM(const TDM&) = delete;

@@ -1,8 +1,12 @@
 // Splitting CSV lines by the comma-text rules, and reading files line by line.
+#include <sys/stat.h>
+
 #include <QTemporaryDir>
 #include <QtTest>
+#include <thread>
 
 #include "csv/csv_codec.h"
+#include "csv/csv_reader.h"
 #include "files.h"
 
 using namespace quillo;
@@ -183,6 +187,73 @@ private slots:
         QVERIFY(csv.isUtf8());
         QCOMPARE(csv.SrcStrings().at(0), S("本,棚"));
         QVERIFY(!csv.isLineReadable(1));  // no place for the emoji in a CP932 catalogue
+    }
+
+    // Files far larger than a block of the reader: records that span lines, bad
+    // lines and the encoding decision all come out as for a small file.
+    void aLargeFileReadsAsASmallOneAcrossItsBlocks() {
+        QByteArray bytes;
+        QStringList expected;
+        QList<int> firstLines;
+        int line = 0;
+        for (int i = 1; i <= 4000; ++i) {
+            const QString pad = S("長い題名の本").repeated(i % 7 + 1);
+            QString record = QStringLiteral("%1,%2").arg(i).arg(pad);
+            if (i % 9 == 0)  // a quoted field that goes on over the next line
+                record += S(",\"一行目\r\n二行目\"");
+            firstLines << line + 1;
+            line += i % 9 == 0 ? 2 : 1;
+            expected << record;
+            bytes += test::sjis(record + S("\r\n"));
+        }
+        bytes += QByteArray("\x81\x20\r\n");  // no Shift-JIS
+        bytes += QByteArray("tail\r\n");
+        const QString path = m_dir.filePath(S("large.csv"));
+        test::writeFile(path, bytes);
+        QVERIFY(bytes.size() > 2 * 64 * 1024);
+
+        TCSV csv;
+        csv.LoadFromFile(path);
+        QVERIFY(!csv.isUtf8());
+        QCOMPARE(csv.GetSrcCount(), 4002);
+        QCOMPARE(csv.SrcStrings().mid(0, 4000), expected);
+        for (int i = 0; i < 4000; ++i)
+            QCOMPARE(csv.LineNumber(i), firstLines[i]);
+        QVERIFY(!csv.isLineReadable(4000));
+        QCOMPARE(csv.LineNumber(4000), line + 1);
+        QCOMPARE(csv.SrcStrings().at(4001), S("tail"));
+
+        // The whole file decides its encoding: UTF-8 first seen many blocks in
+        // makes a UTF-8 file; valid UTF-8 for many blocks and then a Shift-JIS
+        // line makes a Shift-JIS one.
+        QByteArray utf8 = QByteArray("plain ascii line\r\n").repeated(10000);
+        test::writeFile(path, utf8 + S("本棚\r\n").toUtf8());
+        csv.LoadFromFile(path);
+        QVERIFY(csv.isUtf8());
+        QCOMPARE(csv.SrcStrings().last(), S("本棚"));
+        test::writeFile(path, S("本棚\r\n").toUtf8() + utf8 + test::sjis(S("表\r\n")));
+        csv.LoadFromFile(path);
+        QVERIFY(!csv.isUtf8());
+        QCOMPARE(csv.SrcStrings().last(), S("表"));
+    }
+
+    // A pipe can be read only once: its lines are kept from the first reading.
+    void aPipeIsReadLikeAFile() {
+        const QString fifo = m_dir.filePath(S("pipe.csv"));
+        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        const QByteArray bytes = test::sjis(S("題名,著者\r\n\"二行\r\nの題\",x\r\n"));
+        std::thread writer([&] {
+            QFile out(fifo);
+            if (out.open(QIODevice::WriteOnly))
+                out.write(bytes);
+        });
+        CsvRecordReader reader(QLatin1Char(','), CsvEncoding::Auto);
+        reader.open(fifo);
+        writer.join();
+        QStringList records;
+        while (reader.next())
+            records << QStringLiteral("%1:%2").arg(reader.firstLine()).arg(reader.record());
+        QCOMPARE(records, (QStringList{S("1:題名,著者"), S("2:\"二行\r\nの題\",x")}));
     }
 
     void missingFileIsAnError() {

@@ -73,9 +73,17 @@ private slots:
         QCOMPARE(m_store->RecordCount(), 1001);
         QVERIFY(m_host.calls.contains(S("SetPendingMode(on)")));
         m_store->ApplyPendingUpdates();
+        const QStringList viaStore = table();
         settings.fileName = file("second.csv");
         QCOMPARE(ExportCsv(*m_store, &settings), 0);
         QCOMPARE(test::readFile(settings.fileName), first);
+
+        // Straight into the table, the same books land with the same IDs.
+        test::exec(S("delete from quillo"));
+        Connection books(QStringLiteral("book"));
+        settings.fileName = file("first.csv");
+        QCOMPARE(ImportCsvIntoTable(books, &settings), 0);
+        QCOMPARE(table(), viaStore);
     }
 
     void exportFormats_data() {
@@ -118,6 +126,15 @@ private slots:
         test::writeFile(settings.fileName, "old contents\r\n");
         QCOMPARE(ExportCsv(*m_store, &settings), kExportUnencodable);
         QCOMPARE(test::readFile(settings.fileName), QByteArray("old contents\r\n"));
+
+        // The same when the text comes long after the first rows were written out.
+        test::exec(S("delete from quillo"));
+        bench::generateCatalogue(m_db->path(), 5000);
+        test::exec(S("insert into quillo (ID, Title) values (99999, 'emoji 😀')"));
+        QCOMPARE(ExportCsv(*m_store, &settings), kExportUnencodable);
+        QCOMPARE(test::readFile(settings.fileName), QByteArray("old contents\r\n"));
+        QCOMPARE(QDir(m_db->folder()).entryList(QDir::Files | QDir::Hidden),
+                 (QStringList{S("book.db"), S("kept.csv")}));  // no temporary file left
     }
 
     void importReadsDatesByTheChosenFormat_data() {
@@ -177,6 +194,14 @@ private slots:
         const QByteArray bytes =
             test::sjis(test::csvLine({S("一")}) + S("\r\n") + test::csvLine({S("三")})) + bad +
             QByteArray("\r\n") + test::sjis(test::csvLine({S("五")}));
+        // Straight into the table: all or nothing, so nothing.
+        const QStringList before = table();
+        Connection books(QStringLiteral("book"));
+        CsvSettings settings{file("in.csv")};
+        test::writeFile(settings.fileName, bytes);
+        QCOMPARE(ImportCsvIntoTable(books, &settings), -4);
+        QCOMPARE(table(), before);
+
         QCOMPARE(import(bytes), -4);
         QCOMPARE(m_store->RecordCount(), 3);  // the stored book and two pending lines
         QCOMPARE(m_store->QueryBook().rowCount(), 3);

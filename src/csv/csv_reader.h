@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QBuffer>
+#include <QChar>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+#include "csv/csv_codec.h"
+
+namespace quillo {
+
+// Reads a delimited text file one record at a time, in memory that does not grow
+// with the file: a record is a line of the file, or several when a quoted field
+// holds line breaks.
+//
+// open() reads the file once before any record is given: a line longer than
+// TCSV::kMaxLineBytes or a read error ends it with CsvFileError, so a caller has
+// taken nothing from a file it cannot read; and Auto decides the encoding on the
+// whole file. The records then come from a second read.
+//
+// A line that is not valid in its encoding, holds a NUL, or (in a UTF-8 file)
+// holds characters that CP932 cannot hold, gives an unreadable record, so the
+// caller can refuse it by its line number.
+class CsvRecordReader {
+public:
+    CsvRecordReader(QChar separator, CsvEncoding encoding);
+
+    void open(const QString& fileName);  // throws CsvFileError with the reason
+    bool isUtf8() const { return m_utf8; }
+
+    // The next record; false at the end of the file. Throws CsvFileError when the
+    // file cannot be read any more.
+    bool next();
+    const QString& record() const { return m_record; }
+    bool readable() const { return m_readable; }
+    int firstLine() const { return m_firstLine; }  // the file line it starts on
+    int linesDecoded() const { return m_lineNumber; }
+
+private:
+    struct Line {
+        QString text;
+        QString lineBreak;
+        bool readable = true;
+        int number = 0;  // in the file, from 1
+    };
+    void scan(const QString& fileName);
+    bool readChunk(QByteArrayView& chunk);
+    bool nextLine(Line& line);
+    bool fillBlock();
+
+    QChar m_separator;
+    CsvEncoding m_encoding;
+    QString m_fileName;
+    QFile m_file;
+    QBuffer m_copy;  // the bytes of a file that cannot be read twice
+    QIODevice* m_source = nullptr;
+    QByteArray m_line;  // the buffer each line of the file is read into
+    bool m_utf8 = false;
+
+    QList<Line> m_block;  // decoded lines not yet given
+    qsizetype m_blockAt = 0;
+    bool m_pushedBack = false;
+    Line m_held;
+    int m_lineNumber = 0;  // lines decoded so far
+
+    QString m_record;
+    bool m_readable = true;
+    int m_firstLine = 0;
+};
+
+}  // namespace quillo
