@@ -41,9 +41,12 @@ fuzz: deps
 	cmake --build $(FUZZ_BUILD) -j $(JOBS) --target fuzz_all
 	fuzz/run.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
+# The figures and ratios of docs/performance.md.
 bench: build
-	bench/compare.sh $(BUILD)
-	$(BUILD)/bench/quillo-gui-bench
+	bench/compare.sh $(BUILD) 100000
+	bench/compare.sh $(BUILD) 300000 | grep -E '^(figure|csv_tool)'
+	$(BUILD)/bench/quillo-gui-bench --books 100000
+	for books in 10000 100000 300000; do $(BUILD)/bench/quillo-startup-bench --books $$books; done
 
 format: configure
 	cmake --build $(BUILD) --target format

@@ -324,7 +324,9 @@ void TFormMainWin::ShowViewType(int view) {
     } else if (view == 0) {
         checkViewControls(0);
         m_grid->setEnabled(true);
-        ApplyColumnLayout();
+        // Before the first read there are no columns to lay out; the read does it.
+        if (m_store.QueryBook().isActive())
+            ApplyColumnLayout();
         stack->setCurrentWidget(m_grid);
     }
 }
