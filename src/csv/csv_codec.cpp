@@ -69,10 +69,15 @@ QStringList TCSV::splitRfc4180(const QString& line, QChar separator) {
         QString field;
         if (i < n && line[i] == QLatin1Char('"')) {
             ++i;
-            while (i < n) {
-                if (line[i] != QLatin1Char('"')) {
-                    field += line[i++];
-                } else if (i + 1 < n && line[i + 1] == QLatin1Char('"')) {
+            // The text between quotes is taken a run at a time, up to each quote.
+            for (;;) {
+                const qsizetype quote = line.indexOf(QLatin1Char('"'), i);
+                const qsizetype end = quote < 0 ? n : quote;
+                field += QStringView(line).mid(i, end - i);
+                i = end;
+                if (i >= n)
+                    break;
+                if (i + 1 < n && line[i + 1] == QLatin1Char('"')) {
                     field += QLatin1Char('"');  // a doubled quote stands for one
                     i += 2;
                 } else {

@@ -144,18 +144,12 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks) {
     // target, which replaces it only once the whole export has succeeded: the
     // previous export survives every failure, and memory stays flat however
     // large the catalogue.
-    Statement table(store.Database().handle(),
-                    {QStringLiteral("SELECT * FROM QUILLO ORDER BY ID")});
-    int columns[kCsvFields.size()];
-    for (size_t c = 0; c < kCsvFields.size(); ++c) {
-        const QString name = store.fieldNames().name(kCsvFields[c]);
-        columns[c] = -1;
-        for (int i = 0; i < table.columnCount(); ++i)
-            if (table.columnName(i).compare(name, Qt::CaseInsensitive) == 0)
-                columns[c] = i;
-        if (columns[c] < 0)
-            throw EngineError(QStringLiteral("列 '%1' がありません。").arg(name));
-    }
+    // Only the twelve columns, each read where SQLite holds it.
+    QStringList names;
+    for (int field : kCsvFields)
+        names << store.fieldNames().name(field);
+    Statement table(store.Database().handle(), {QStringLiteral("SELECT %1 FROM QUILLO ORDER BY ID")
+                                                    .arg(names.join(QStringLiteral(", ")))});
     WholeFileWriter file(settings->fileName);
     const bool utf8 = settings->encoding == CsvEncoding::Utf8;
     if (utf8)
@@ -187,34 +181,44 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks) {
             return static_cast<unsigned char>(c) <= 32 || c == '"' || c == separator;
         });
     };
+    constexpr int kColumns = static_cast<int>(kCsvFields.size());
     while (table.step()) {
-        const PackedRow packed = table.currentRow();
-        const std::vector<PackedRow::FieldView> row = packed.views();
-        if (unsafeBooks && !settings->quote &&
-            std::any_of(std::begin(columns), std::end(columns),
-                        [&](int column) { return unsafe(row[static_cast<size_t>(column)].text); }))
-            ++*unsafeBooks;
-        for (size_t c = 0; c < kCsvFields.size(); ++c) {
+        if (unsafeBooks && !settings->quote) {
+            for (int c = 0; c < kColumns; ++c) {
+                if (table.typeAt(c) == Statement::ValueType::Text && unsafe(table.textAt(c))) {
+                    ++*unsafeBooks;
+                    break;
+                }
+            }
+        }
+        for (int c = 0; c < kColumns; ++c) {
             if (c > 0)
                 text += separator;
-            const PackedRow::FieldView& value = row[static_cast<size_t>(columns[c])];
-            if (isDateField(kCsvFields[c])) {
-                const QByteArrayView stored = value.text;
-                if (const auto date = storedDateToYmd(stored))
+            const Statement::ValueType type = table.typeAt(c);
+            if (type == Statement::ValueType::Null) {
+                if (!isDateField(kCsvFields[static_cast<size_t>(c)]))
+                    appendColumn(text, {}, settings->quote);  // "" when quoting
+                continue;
+            }
+            if (type == Statement::ValueType::Integer) {
+                appendColumn(text, QByteArray::number(table.integerAt(c)), settings->quote);
+                continue;
+            }
+            const QByteArrayView value = table.textAt(c);
+            if (isDateField(kCsvFields[static_cast<size_t>(c)])) {
+                if (const auto date = storedDateToYmd(value))
                     text += formatCsvDate(static_cast<int>(date->year()),
                                           static_cast<int>(static_cast<unsigned>(date->month())),
                                           static_cast<int>(static_cast<unsigned>(date->day())),
                                           settings->dateFormat)
                                 .toLatin1();
                 else
-                    text += stored;
-            } else if (value.type == FieldValue::Type::Integer) {
-                appendColumn(text, QByteArray::number(value.integer), settings->quote);
+                    text += value;
             } else {
                 // A NUL would end the line for many readers: refused, never cut.
-                if (value.text.contains('\0'))
+                if (value.contains('\0'))
                     return kExportHasNul;
-                appendColumn(text, value.text, settings->quote);
+                appendColumn(text, value, settings->quote);
             }
         }
         text += "\r\n";
@@ -284,17 +288,20 @@ int ImportCsv(TDM& store, const CsvSettings* settings, QString* failure) {
     {
         CursorHookDetach detached(store);
         int fields[kCsvFields.size()];
-        for (size_t c = 0; c < kCsvFields.size(); ++c)
-            fields[c] = query.fieldIndex(store.fieldNames().name(kCsvFields[c]));
+        for (size_t c = 0; c < kCsvFields.size(); ++c) {
+            const QString name = store.fieldNames().name(kCsvFields[c]);
+            fields[c] = query.fieldIndex(name);
+            if (fields[c] < 0)
+                throw EngineError(QStringLiteral("列 '%1' がありません。").arg(name));
+        }
+        QStringList texts(query.fieldCount());
         result = readCsvBooks(*settings, failure, [&](const QStringList& values) {
-            store.AppendRecord();
+            for (qsizetype c = 0; c < values.size(); ++c)
+                texts[fields[c]] = values[c];
             try {
-                for (qsizetype c = 0; c < values.size(); ++c)
-                    query.setText(fields[c], values[c]);
-                query.post();
+                store.AppendBook(texts);
                 return true;
             } catch (const EngineError&) {
-                store.DeleteCurrent(false);
                 return false;
             }
         });

@@ -270,6 +270,24 @@ void CachedDataset::append() {
     changed();
 }
 
+void CachedDataset::appendRow(const QStringList& texts) {
+    requireActive();
+    if (isEditing())
+        post();
+    std::vector<FieldValue> values(m_fields.size());
+    for (size_t field = 0; field < values.size() && field < size_t(texts.size()); ++field)
+        values[field] = parseText(static_cast<int>(field), texts[static_cast<qsizetype>(field)]);
+    const int row = rowCount();
+    notify([row](DatasetListener* l) { l->beginInsertRow(row); });
+    m_slots.push_back({PackedRow::pack(values), {}, RowStatus::Inserted});
+    ++m_pendingSlots;
+    m_current = row;
+    notify([](DatasetListener* l) { l->endInsertRow(); });
+    if (onAfterInsert)
+        onAfterInsert();
+    changed();
+}
+
 void CachedDataset::edit() {
     requireActive();
     if (isEditing())

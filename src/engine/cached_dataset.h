@@ -94,6 +94,11 @@ public:
 
     // Editing; post() and deleteCurrent() record cached updates.
     void append();
+    // Appends a whole row as one pending insert, as append(), setText() for each
+    // field and post() would, with one notification instead of one per field.
+    // `texts` holds a text per field (an empty one stores NULL); nothing is
+    // appended when a text does not fit its field (EngineError).
+    void appendRow(const QStringList& texts);
     void edit();
     void post();
     void cancel();

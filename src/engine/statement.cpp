@@ -112,6 +112,26 @@ PackedRow Statement::currentRow() const {
     return builder.take();
 }
 
+Statement::ValueType Statement::typeAt(int column) const {
+    switch (sqlite3_column_type(m_stmt, column)) {
+        case SQLITE_NULL:
+            return ValueType::Null;
+        case SQLITE_INTEGER:
+            return ValueType::Integer;
+        default:
+            return ValueType::Text;  // a real or a blob is read as its text, as rows are
+    }
+}
+
+qint64 Statement::integerAt(int column) const {
+    return sqlite3_column_int64(m_stmt, column);
+}
+
+QByteArrayView Statement::textAt(int column) const {
+    const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+    return QByteArrayView(text, text ? sqlite3_column_bytes(m_stmt, column) : 0);
+}
+
 int Statement::parameterCount() const {
     return sqlite3_bind_parameter_count(m_stmt);
 }

@@ -27,6 +27,12 @@ public:
     QString columnName(int column) const;
     QByteArray declaredType(int column) const;
     PackedRow currentRow() const;
+    // One value of the current row, without copying: for reading rows that are
+    // not kept. A text is UTF-8 and valid until the next step.
+    enum class ValueType { Null, Integer, Text };
+    ValueType typeAt(int column) const;
+    qint64 integerAt(int column) const;
+    QByteArrayView textAt(int column) const;
     // Rows wider than this are refused with a clear message rather than read.
     static constexpr int kMaxColumns = 64;
     void requireReadableWidth() const;  // throws EngineError when wider

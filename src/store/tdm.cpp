@@ -247,6 +247,17 @@ void TDM::AppendRecord() {
         m_host->SetMaxId(id);
 }
 
+void TDM::AppendBook(QStringList texts) {
+    const int id = (m_host ? m_host->MaxId() : 0) + 1;
+    const int idColumn = m_queryBook->fieldIndex(QStringLiteral("ID"));
+    if (idColumn >= 0 && idColumn < texts.size())
+        texts[idColumn] = QString::number(id);
+    m_queryBook->appendRow(texts);
+    SetRecordCount(m_recordCount + 1);
+    if (m_host)
+        m_host->SetMaxId(id);
+}
+
 void TDM::DeleteCurrent(bool confirm) {
     // With no row there is nothing to delete and nothing to ask about.
     if (m_queryBook->currentRow() < 0)
