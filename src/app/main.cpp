@@ -8,6 +8,7 @@
 #include "engine/engine_error.h"
 #include "platform/first_paint_probe.h"
 #include "platform/single_instance.h"
+#include "settings/settings_file.h"
 #include "store/tdm.h"
 #include "ui/error_display.h"
 
@@ -58,6 +59,11 @@ int main(int argc, char* argv[]) {
     std::unique_ptr<TFormMainWin> window;
     try {
         store = std::make_unique<TDM>(nullptr, TDM::FirstRead::Deferred);
+        // The books are read, in the order the settings ask for, while the window
+        // is being built; its first showing takes them.
+        AppSettings settings;
+        LoadSettings(IniPath(), settings);
+        store->PrefetchAll(settings.sort());
         window = std::make_unique<TFormMainWin>(*store);
     } catch (const EngineError& e) {
         ShowDefaultError(e.message());

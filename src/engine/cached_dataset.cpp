@@ -1,5 +1,7 @@
 #include "engine/cached_dataset.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
 
 #include "engine/connection.h"
@@ -36,9 +38,43 @@ struct CachedDataset::BoundStatement {
     }
 };
 
+struct CachedDataset::Prefetched {
+    std::vector<PackedRow> rows;
+    std::vector<FieldDef> fields;
+    bool ok = false;
+};
+
 CachedDataset::CachedDataset(Connection& connection) : m_connection(connection) {}
 
-CachedDataset::~CachedDataset() = default;
+CachedDataset::~CachedDataset() {
+    if (m_prefetch.valid())
+        m_prefetch.wait();  // the worker reads into memory this object owns
+}
+
+void CachedDataset::prefetch(const QStringList& sql) {
+    if (m_prefetch.valid())
+        m_prefetch.wait();
+    m_prefetchSql = sql;
+    const QByteArray path = m_connection.path().toUtf8();
+    m_prefetch = std::async(std::launch::async, [path, sql] {
+        auto result = std::make_shared<Prefetched>();
+        sqlite3* db = nullptr;
+        if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
+                            nullptr) == SQLITE_OK) {
+            try {
+                Statement statement(db, sql);
+                loadRows(statement, result->rows);
+                result->fields = fieldsOf(statement);
+                result->ok = true;
+            } catch (const std::exception&) {
+                // open() reads again and reports the reason where it is shown.
+                result->rows.clear();
+            }
+        }
+        sqlite3_close(db);
+        return result;
+    });
+}
 
 template <typename F>
 void CachedDataset::notify(F&& f) {
@@ -76,11 +112,22 @@ void CachedDataset::setUpdateStatements(UpdateStatements statements) {
 void CachedDataset::open() {
     if (isActive())
         return;
-    Statement statement(m_connection.handle(), m_sql);
     std::vector<PackedRow> rows;
-    loadRows(statement, rows);
+    std::vector<FieldDef> fields;
+    std::shared_ptr<Prefetched> prefetched;
+    if (m_prefetch.valid())
+        prefetched = m_prefetch.get();
+    if (prefetched && prefetched->ok && m_prefetchSql == m_sql) {
+        rows = std::move(prefetched->rows);
+        fields = std::move(prefetched->fields);
+    } else {
+        Statement statement(m_connection.handle(), m_sql);
+        loadRows(statement, rows);
+        fields = fieldsOf(statement);
+    }
+    prefetched.reset();
     notify([](DatasetListener* l) { l->beginReset(); });
-    m_fields = fieldsOf(statement);
+    m_fields = std::move(fields);
     m_slots.clear();
     m_slots.reserve(rows.size());
     for (PackedRow& row : rows)
@@ -406,6 +453,8 @@ void CachedDataset::write(BoundStatement& bound, const PackedRow& row, const Pac
 }
 
 void CachedDataset::applyUpdates() {
+    if (m_prefetch.valid())
+        m_prefetch.get();  // rows read before these changes are stale
     requireActive();
     post();
     if (!updatesPending())

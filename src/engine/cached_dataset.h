@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <chrono>
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -55,6 +56,11 @@ public:
     void setUpdateStatements(UpdateStatements statements);
     void open();
     void close();
+    // Starts reading the rows of `sql` on a worker thread, over a read-only
+    // connection of its own, so the read overlaps whatever the caller does next.
+    // The next open() with this SQL takes the rows (waiting for them if need
+    // be); with other SQL, or when the read failed, open() reads as usual.
+    void prefetch(const QStringList& sql);
     bool isActive() const { return m_state != DatasetState::Inactive; }
     DatasetState state() const { return m_state; }
 
@@ -138,7 +144,10 @@ private:
     template <typename F>
     void notify(F&& f);
 
+    struct Prefetched;
     Connection& m_connection;
+    QStringList m_prefetchSql;
+    std::future<std::shared_ptr<Prefetched>> m_prefetch;
     QStringList m_sql;
     UpdateStatements m_updateSql;
     std::unique_ptr<BoundStatement> m_modify, m_insert, m_remove;

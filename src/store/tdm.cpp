@@ -152,6 +152,11 @@ void TDM::QueryAll() {
     countRows();
 }
 
+void TDM::PrefetchAll(const SortSettings& sort) {
+    if (!m_queryBook->isActive())
+        m_queryBook->prefetch({BuildUnfilteredSql(sort)});
+}
+
 int TDM::ApplyFilter(const QString& text, const FieldFlags* flags) {
     if (text.isNull() || !flags)
         return -1;

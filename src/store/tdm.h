@@ -44,6 +44,9 @@ public:
     bool searchOpen() const { return m_searchOpen; }
 
     void QueryAll();
+    // Starts the read QueryAll will make with this sort on a worker thread, so it
+    // overlaps the window's construction.
+    void PrefetchAll(const SortSettings& sort);
     int ApplyFilter(const QString& text, const FieldFlags* flags);
     void Requery();
     void ClearFilterCondition() { m_filterCondition.clear(); }

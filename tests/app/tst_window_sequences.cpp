@@ -105,6 +105,33 @@ private slots:
         QCOMPARE(reads().size(), 2);                     // the apply's re-read only
     }
 
+    // As the program starts: the sorted read runs while the window is built, and
+    // the window shows its rows without reading them again.
+    void theReadStartedBeforeTheWindowIsTheOneItShows() {
+        m_driver.reset();
+        m_fixture.close();
+        int reads = 0;
+        m_fixture.beforeWindow = [&reads](TDM& store) {
+            store.PrefetchAll(SortSettings{});
+            sqlite3_trace_v2(
+                store.Database().handle(), SQLITE_TRACE_STMT,
+                [](unsigned, void* count, void*, void* sql) {
+                    if (QByteArray(static_cast<const char*>(sql)).contains("ORDER BY"))
+                        ++*static_cast<int*>(count);
+                    return 0;
+                },
+                &reads);
+        };
+        m_fixture.open(
+            S("insert into quillo (ID, Title, Writer) values"
+              " (1, 'こころ', 'いとう'), (2, '羅生門', 'あべ')"));
+        m_driver = std::make_unique<test::WindowDriver>(m_fixture);
+        QCOMPARE(reads, 0);
+        QCOMPARE(current(), S("羅生門"));
+        QCOMPARE(d().store().RecordCount(), 2);
+        QVERIFY_AGREES(d());
+    }
+
     void aColumnDragKeepsPendingChanges() {
         toBook("猫の事務所");
         setNextMessageAnswer(kAnswerYes);

@@ -261,6 +261,49 @@ private slots:
         QVERIFY(m_data->isFieldVisible(m_title));
     }
 
+    // A read started ahead gives what a plain open gives; it is taken only for
+    // its own SQL, never after the table has changed under it, and a read that
+    // failed leaves open() to read (and report) for itself.
+    void aReadStartedAheadIsTakenOnlyWhenItStillHolds() {
+        auto titles = [this] {
+            QStringList out;
+            for (int row = 0; row < m_data->rowCount(); ++row)
+                out << m_data->textAt(row, m_title);
+            return out;
+        };
+        const QStringList descending{QStringLiteral("select * from quillo"),
+                                     QStringLiteral("order by ID desc")};
+        m_data->close();
+        m_data->prefetch(m_data->sql());
+        test::exec(QStringLiteral("update quillo set Title = '虞美人草' where ID = 2"));
+        m_data->setSql(descending);  // other SQL: the rows read ahead are not used
+        m_data->open();
+        QCOMPARE(titles(), (QStringList{QStringLiteral("三四郎"), QStringLiteral("虞美人草"),
+                                        QStringLiteral("坊っちゃん")}));
+
+        m_data->close();
+        m_data->prefetch(descending);
+        m_data->open();
+        QCOMPARE(titles().size(), 3);
+        QCOMPARE(m_data->fieldIndex(QStringLiteral("Title")), m_title);
+
+        // Changes applied after the read started make it stale.
+        m_data->prefetch(descending);
+        m_data->first();
+        m_data->setText(m_title, QStringLiteral("変更後"));
+        m_data->post();
+        m_data->applyUpdates();
+        m_data->close();
+        m_data->open();
+        QCOMPARE(titles().first(), QStringLiteral("変更後"));
+
+        m_data->close();
+        m_data->prefetch({QStringLiteral("select * from no_such_table")});
+        m_data->setSql({QStringLiteral("select * from no_such_table")});
+        QVERIFY_THROWS_EXCEPTION(EngineError, m_data->open());
+        QVERIFY(!m_data->isActive());
+    }
+
     void sqlIsFixedWhileOpen() {
         QVERIFY_THROWS_EXCEPTION(EngineError, m_data->setSql({QStringLiteral("select 1")}));
     }
