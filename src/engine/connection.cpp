@@ -64,6 +64,9 @@ Connection::Connection(const QString& alias) : m_path(aliasPath(alias)) {
             m_path.toStdString(),
             SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE | SQLITE_OPEN_NOMUTEX, kBusyTimeoutMs);
         ensureBookTable();
+        // A sort of the whole catalogue (every sorted read of the list) may use a
+        // second core; an older SQLite without helper threads simply ignores it.
+        sqlite3_exec(m_db->getHandle(), "PRAGMA threads = 2", nullptr, nullptr, nullptr);
     } catch (const SQLite::Exception& e) {
         throw EngineError(QStringLiteral("%1: %2").arg(m_path, QString::fromUtf8(e.what())),
                           e.getErrorCode() & 0xff);
