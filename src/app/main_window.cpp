@@ -445,8 +445,7 @@ QPrinter& TFormMainWin::printer() {
 void TFormMainWin::menuFPrintClick() {
     // The grid and the card stay where they are while the report reads the rows.
     CursorHookDetach detached(m_store);
-    const ReportData data = collectReportData(m_store.QueryBook(), m_settings);
-    PrintReport(this, printer(), data, m_settings);
+    PrintReport(this, printer(), m_store.QueryBook(), m_settings);
 }
 
 void TFormMainWin::menuFPrintPreviewClick() {
@@ -454,9 +453,8 @@ void TFormMainWin::menuFPrintPreviewClick() {
     std::unique_ptr<TFormPrintPreview> preview;
     {
         BusyCursor busy;
-        const ReportData data = collectReportData(m_store.QueryBook(), m_settings);
-        preview = std::make_unique<TFormPrintPreview>(
-            printer(), buildReport(data, m_settings, printer()), this);
+        preview =
+            std::make_unique<TFormPrintPreview>(printer(), m_store.QueryBook(), m_settings, this);
     }
     preview->exec();
 }

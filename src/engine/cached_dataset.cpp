@@ -231,6 +231,14 @@ std::optional<std::chrono::year_month_day> CachedDataset::date(int field) const 
     return storedDateToYmd(m_slots[static_cast<size_t>(m_current)].current.text(field));
 }
 
+bool CachedDataset::isNullAt(int row, int field) const {
+    if (row < 0 || row >= rowCount() || field < 0 || field >= fieldCount())
+        return true;
+    if (row == m_current && isEditing())
+        return m_buffer[static_cast<size_t>(field)].isNull();
+    return m_slots[static_cast<size_t>(row)].current.type(field) == FieldValue::Type::Null;
+}
+
 QString CachedDataset::textAt(int row, int field) const {
     if (row < 0 || row >= rowCount() || field < 0 || field >= fieldCount())
         return QString();

@@ -92,6 +92,7 @@ public:
 
     // Any row, for views: the current row shows its edit buffer.
     QString textAt(int row, int field) const;
+    bool isNullAt(int row, int field) const;  // without making its text
 
     void setFieldVisible(int field, bool visible);
     // By name, so it also holds for a query not yet opened.

@@ -1,8 +1,20 @@
 #include "print/print_report.h"
 
+#include <QApplication>
+#include <QCache>
 #include <QDateTime>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
 #include <QPrintDialog>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QShortcut>
+#include <QSpinBox>
+#include <QTimer>
+#include <QVBoxLayout>
 #include <optional>
 
 #include "engine/cached_dataset.h"
@@ -26,28 +38,31 @@ std::pair<int, int> pageRange(const QPrinter& printer) {
     return {1, 9999};
 }
 
+QRectF inLayoutUnits(const QRectF& millimetres) {
+    return {layoutUnits(millimetres.x() * 10), layoutUnits(millimetres.y() * 10),
+            layoutUnits(millimetres.width() * 10), layoutUnits(millimetres.height() * 10)};
+}
+
+constexpr int kRowsPerStep = 2000;  // pages counted between two looks at the user
+
 }  // namespace
 
 void setNextPrintDialogAnswer(bool accept) {
     nextAnswer() = accept;
 }
 
-ReportData collectReportData(const CachedDataset& rows, const AppSettings& settings) {
-    ReportData data;
-    data.labels = settings.FieldLabels;
-    data.recordFont = fontOf(settings.RecordFont);
-    data.printedAt = QDateTime::currentDateTime().toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
-    const int fields = std::min(rows.fieldCount(), kFieldCount);
-    data.rows.reserve(static_cast<size_t>(rows.rowCount()));
-    for (int row = 0; row < rows.rowCount(); ++row) {
-        std::array<QString, kFieldCount> texts;
-        for (int i = 0; i < fields; ++i) {
-            if (settings.FieldVisible[static_cast<size_t>(i)])
-                texts[static_cast<size_t>(i)] = rows.textAt(row, i);
-        }
-        data.rows.push_back(std::move(texts));
-    }
-    return data;
+ReportSetup reportSetup(const AppSettings& settings, const QPageLayout& page) {
+    ReportSetup setup;
+    setup.visible = settings.FieldVisible;
+    setup.widths = settings.FieldWidths;
+    setup.labels = settings.FieldLabels;
+    setup.recordFont = fontOf(settings.RecordFont);
+    setup.printedAt = QDateTime::currentDateTime().toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+    setup.paper = inLayoutUnits(page.fullRect(QPageLayout::Millimeter)).size();
+    // The printable area: inside the margins, which a printer's page layout keeps
+    // at least as wide as the border it cannot print on.
+    setup.printable = inLayoutUnits(page.paintRect(QPageLayout::Millimeter));
+    return setup;
 }
 
 void preparePrinter(QPrinter& printer) {
@@ -57,17 +72,7 @@ void preparePrinter(QPrinter& printer) {
     printer.setDocName(QStringLiteral("Quillo レポート印刷"));
 }
 
-ReportRenderer buildReport(const ReportData& data, const AppSettings& settings,
-                           const QPrinter& printer) {
-    const QSizeF paper = printer.pageLayout().fullRect(QPageLayout::Millimeter).size();
-    const QSizeF page(layoutUnits(paper.width() * 10), layoutUnits(paper.height() * 10));
-    const double margin = layoutUnits(100);
-    const ReportLayout layout =
-        computeReportLayout(settings.FieldVisible, settings.FieldWidths, page.width(), margin);
-    return ReportRenderer(data, layout, page, margin);
-}
-
-PrintOutcome PrintReport(QWidget* owner, QPrinter& printer, const ReportData& data,
+PrintOutcome PrintReport(QWidget* owner, QPrinter& printer, const CachedDataset& rows,
                          const AppSettings& settings) {
     bool accepted = false;
     if (const std::optional<bool> answer = nextAnswer()) {
@@ -82,9 +87,29 @@ PrintOutcome PrintReport(QWidget* owner, QPrinter& printer, const ReportData& da
     if (!accepted)
         return PrintOutcome::Cancelled;
     printer.setDocName(QStringLiteral("Quillo レポート印刷"));
-    const ReportRenderer report = buildReport(data, settings, printer);
+    const DatasetReportRows source(rows);
+    ReportRenderer report(source, reportSetup(settings, printer.pageLayout()));
+    if (source.rowCount() == 0)
+        return PrintOutcome::Printed;  // no rows, no pages
+
+    QProgressDialog progress(QStringLiteral("印刷中です．．．"), QStringLiteral("中止"), 0, 1000,
+                             owner);
+    progress.setWindowTitle(QStringLiteral("印刷"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(500);
     const auto [from, to] = pageRange(printer);
-    if (report.paint(printer, from, to) && printer.printerState() != QPrinter::Error)
+    const PaintResult result = paintReport(report, printer, from, to, [&](int page) {
+        progress.setLabelText(QStringLiteral("%1 ページ目を印刷しています．．．").arg(page));
+        progress.setValue(static_cast<int>(report.progress() * 999));
+        QApplication::processEvents();
+        return !progress.wasCanceled();
+    });
+    progress.reset();
+    if (result == PaintResult::Cancelled) {
+        printer.abort();
+        return PrintOutcome::Cancelled;
+    }
+    if (result == PaintResult::Done && printer.printerState() != QPrinter::Error)
         return PrintOutcome::Printed;
     const QString reason =
         printer.outputFileName().isEmpty()
@@ -96,16 +121,239 @@ PrintOutcome PrintReport(QWidget* owner, QPrinter& printer, const ReportData& da
     return PrintOutcome::Failed;
 }
 
-TFormPrintPreview::TFormPrintPreview(QPrinter& printer, ReportRenderer report, QWidget* owner)
-    : QPrintPreviewDialog(&printer, owner), m_report(std::move(report)) {
+// One page of the preview, drawn to fit the view; the few pages last drawn are
+// kept, so paging back and forth does not draw them again.
+class ReportPageView : public QWidget {
+public:
+    explicit ReportPageView(QWidget* parent) : QWidget(parent) {
+        setObjectName(QStringLiteral("PreviewPage"));
+        setMinimumSize(300, 400);
+        m_images.setMaxCost(4);
+    }
+    void setReport(ReportRenderer* report) {
+        m_report = report;
+        m_images.clear();
+        update();
+    }
+    void setPage(int page) {
+        m_page = page;
+        update();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent*) override { m_images.clear(); }
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), palette().color(QPalette::Dark));
+        if (!m_report || m_page < 1 || m_page > m_report->pageCount())
+            return;
+        const QImage* image = m_images.object(m_page);
+        if (!image) {
+            image = new QImage(drawPage());
+            m_images.insert(m_page, const_cast<QImage*>(image));
+        }
+        const qreal ratio = devicePixelRatioF();
+        const QSizeF shown = QSizeF(image->size()) / ratio;
+        painter.drawImage(QPointF((width() - shown.width()) / 2, (height() - shown.height()) / 2),
+                          *image);
+    }
+
+private:
+    QImage drawPage() const {
+        const ReportSetup& setup = m_report->setup();
+        const double zoom =
+            std::min((width() - 16) / setup.paper.width(), (height() - 16) / setup.paper.height());
+        const qreal ratio = devicePixelRatioF();
+        QImage image((setup.paper * zoom * ratio).toSize(), QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        painter.scale(zoom, zoom);
+        painter.translate(setup.printable.topLeft());
+        m_report->paintPage(painter, m_page);
+        return image;
+    }
+
+    ReportRenderer* m_report = nullptr;
+    int m_page = 1;
+    mutable QCache<int, QImage> m_images;
+};
+
+TFormPrintPreview::TFormPrintPreview(QPrinter& printer, const CachedDataset& rows,
+                                     const AppSettings& settings, QWidget* owner)
+    : QDialog(owner, Qt::Window), m_printer(printer), m_rows(rows), m_settings(settings) {
     setObjectName(QStringLiteral("TFormPrintPreview"));
     setWindowTitle(QStringLiteral("Quillo レポート プレビュー"));
-    connect(this, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* target) {
-        const auto [from, to] = pageRange(*target);
-        m_report.paint(*target, from, to);
-    });
+    const auto [from, to] = pageRange(printer);
+    m_from = from;
+    m_to = to;
+    build();
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [] { HelpViewer::instance().showContext(12); });
+    resize(720, 900);
+    rebuildReport();
+}
+
+TFormPrintPreview::~TFormPrintPreview() = default;
+
+void TFormPrintPreview::build() {
+    auto button = [this](const char* name, const QString& caption, const QString& hint) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(QString::fromLatin1(name));
+        b->setToolTip(hint);
+        b->setAutoDefault(false);
+        return b;
+    };
+    QPushButton* first =
+        button("ButtonFirst", QStringLiteral("|◀"), QStringLiteral("最初のページ"));
+    QPushButton* prior = button("ButtonPrior", QStringLiteral("◀"), QStringLiteral("前のページ"));
+    QPushButton* next = button("ButtonNext", QStringLiteral("▶"), QStringLiteral("次のページ"));
+    QPushButton* last = button("ButtonLast", QStringLiteral("▶|"), QStringLiteral("最後のページ"));
+    m_landscape = button("ButtonLandscape", QStringLiteral("横向きにする(&L)"),
+                         QStringLiteral("用紙を横向きにして組み直します。"));
+    QPushButton* close = button("ButtonClose", QStringLiteral("閉じる(&C)"), QString());
+    m_pageBox = new QSpinBox(this);
+    m_pageBox->setObjectName(QStringLiteral("PageNumber"));
+    m_pageBox->setMinimum(1);
+    m_countLabel = new QLabel(this);
+    m_status = new QLabel(this);
+    m_status->setObjectName(QStringLiteral("PreviewStatus"));
+    m_status->setWordWrap(true);
+    m_view = new ReportPageView(this);
+
+    auto* bar = new QHBoxLayout;
+    for (QWidget* w : {static_cast<QWidget*>(first), static_cast<QWidget*>(prior)})
+        bar->addWidget(w);
+    bar->addWidget(m_pageBox);
+    bar->addWidget(m_countLabel);
+    bar->addWidget(next);
+    bar->addWidget(last);
+    bar->addStretch();
+    bar->addWidget(m_landscape);
+    bar->addWidget(close);
+    auto* column = new QVBoxLayout(this);
+    column->addLayout(bar);
+    column->addWidget(m_view, 1);
+    column->addWidget(m_status);
+
+    connect(first, &QPushButton::clicked, this, [this] { showPage(1); });
+    connect(prior, &QPushButton::clicked, this, [this] { showPage(m_page - 1); });
+    connect(next, &QPushButton::clicked, this, [this] { showPage(m_page + 1); });
+    connect(last, &QPushButton::clicked, this, [this] {
+        countAllPages();
+        showPage(pageCount());
+    });
+    connect(m_pageBox, &QSpinBox::editingFinished, this, [this] { showPage(m_pageBox->value()); });
+    connect(m_landscape, &QPushButton::clicked, this, &TFormPrintPreview::turnToLandscape);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+
+    m_counter = new QTimer(this);
+    m_counter->setInterval(0);
+    connect(m_counter, &QTimer::timeout, this, &TFormPrintPreview::countSome);
+}
+
+void TFormPrintPreview::rebuildReport() {
+    m_view->setReport(nullptr);
+    m_report =
+        std::make_unique<ReportRenderer>(m_rows, reportSetup(m_settings, m_printer.pageLayout()));
+    // The first page of the range is found at once; the rest while the user looks.
+    m_report->ensurePage(m_from);
+    m_view->setReport(m_report.get());
+    m_page = 1;
+    showPage(1);
+    if (!m_report->paginated())
+        m_counter->start();
+}
+
+void TFormPrintPreview::countSome() {
+    if (m_report->paginate(kRowsPerStep) || pageCount() >= m_to - m_from + 1)
+        m_counter->stop();
+    refreshControls();
+}
+
+void TFormPrintPreview::countAllPages() {
+    while (!m_report->paginated() && m_report->pageCount() < m_to)
+        m_report->paginate(kRowsPerStep);
+    m_counter->stop();
+    refreshControls();
+}
+
+bool TFormPrintPreview::counted() const {
+    return m_report->paginated() || m_report->pageCount() >= m_to;
+}
+
+int TFormPrintPreview::pageCount() const {
+    // The preview shows the print range: pages from..to of the report.
+    const int pages = std::min(m_report->pageCount(), m_to);
+    return std::max(0, pages - m_from + 1);
+}
+
+void TFormPrintPreview::showPage(int page) {
+    if (pageCount() > 0) {
+        page = std::clamp(page, 1, std::max(1, pageCount()));
+        m_report->ensurePage(m_from + page - 1);
+    }
+    page = std::clamp(page, 1, std::max(1, pageCount()));
+    m_page = page;
+    m_view->setPage(m_from + page - 1);
+    refreshControls();
+}
+
+QString TFormPrintPreview::statusText() const {
+    return m_status->text();
+}
+
+void TFormPrintPreview::refreshControls() {
+    const int pages = pageCount();
+    m_pageBox->setMaximum(std::max(1, pages));
+    m_pageBox->setValue(m_page);
+    m_countLabel->setText(counted() ? QStringLiteral("/ %1").arg(pages)
+                                    : QStringLiteral("/ %1…").arg(pages));
+    QString status;
+    if (pages == 0)
+        status = QStringLiteral("印刷するレコードがありません。");
+    else if (counted())
+        status = QStringLiteral("全 %1 ページ").arg(pages);
+    else
+        status = QStringLiteral("ページ数を数えています（%1%）．．．")
+                     .arg(qRound(m_report->progress() * 100));
+    const bool cramped = !m_report->layout().readable;
+    if (cramped)
+        status += QStringLiteral(
+                      "\n表示する項目が多く、この用紙では文字が %1 "
+                      "ポイントより小さくなります。横向きにするか、"
+                      "表示する項目を減らしてください。")
+                      .arg(kReadablePoints);
+    m_status->setText(status);
+    m_landscape->setVisible(cramped &&
+                            m_printer.pageLayout().orientation() == QPageLayout::Portrait);
+}
+
+void TFormPrintPreview::turnToLandscape() {
+    m_printer.setPageOrientation(QPageLayout::Landscape);
+    rebuildReport();
+}
+
+void TFormPrintPreview::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_PageDown:
+            showPage(m_page + 1);
+            return;
+        case Qt::Key_PageUp:
+            showPage(m_page - 1);
+            return;
+        case Qt::Key_Home:
+            showPage(1);
+            return;
+        case Qt::Key_End:
+            countAllPages();
+            showPage(pageCount());
+            return;
+        default:
+            QDialog::keyPressEvent(event);
+    }
 }
 
 }  // namespace quillo

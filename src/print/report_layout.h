@@ -6,28 +6,47 @@
 
 namespace quillo {
 
-// Where the report puts its columns, in layout units (screen pixels at 100 %,
-// 96 per inch). The columns share out the width of the ruled lines, so that
-// every column stays on the paper.
+// Where the report puts its columns, in layout units (1/96 inch) from the left
+// edge of the printable area.
 struct ReportColumn {
     bool enabled = false;
-    int left = 0;
-    int width = 0;
+    double left = 0;
+    double width = 0;
+};
+
+// What one field needs of its column, measured in the report's fonts at their
+// own size: the layout itself holds no font and stays arithmetic.
+struct ReportColumnNeeds {
+    bool visible = false;
+    int gridWidth = 0;        // the list view's width: the column's share of the room
+    double fixedWidth = 0;    // > 0: a date or an ID, always exactly this wide (never broken)
+    bool empty = false;       // no book has a text here: the column takes little room
+    double headingWidth = 0;  // the heading on one line
+    double headingWord = 0;   // the heading's widest piece that cannot be broken
+    double typicalWidth = 0;  // most of the column's texts fit this on one line
+};
+
+struct ReportLayoutInput {
+    std::array<ReportColumnNeeds, kFieldCount> fields{};
+    double width = 0;       // the printable width
+    double em = 12;         // a full-width character of the record font
+    double fontPoints = 9;  // the record font's size
 };
 
 struct ReportLayout {
-    int lineLeft = 26;
-    int lineWidth = 0;
     std::array<ReportColumn, kFieldCount> columns{};
+    double width = 0;  // the printable width: the rules run across it
+    // When the columns do not fit at the fonts' own size, every font and fixed
+    // width is scaled down by this; below 7 points the list is no longer readable
+    // and landscape (or fewer columns) is the remedy.
+    double scale = 1;
+    bool readable = true;
 };
 
-inline constexpr int kReportIndent = 10;  // a column's text starts this far right of its place
-inline constexpr int kReportGap = 5;      // between two columns
+inline constexpr double kReportGap = 6;       // between two columns
+inline constexpr double kReadablePoints = 7;  // the smallest body text worth printing
 
-// `pageWidth` and `margin` in layout units (793.7 and 37.8 for portrait A4).
-ReportLayout computeReportLayout(const std::array<bool, kFieldCount>& visible,
-                                 const std::array<int, kFieldCount>& widths, double pageWidth,
-                                 double margin);
+ReportLayout computeReportLayout(const ReportLayoutInput& input);
 
 // Tenths of a millimetre in layout units at the given pixels per inch.
 inline double layoutUnits(double tenthsOfMillimetre, double pixelsPerInch = 96) {

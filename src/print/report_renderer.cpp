@@ -1,89 +1,264 @@
 #include "print/report_renderer.h"
 
-#include <QFontMetricsF>
 #include <QPainter>
+#include <QTextLayout>
+#include <algorithm>
+
+#include "engine/cached_dataset.h"
 
 namespace quillo {
 
 namespace {
 
-// Any place may break a line: a date or a long name wraps instead of being cut.
-constexpr int kWrap = Qt::TextWrapAnywhere | Qt::AlignLeft | Qt::AlignTop;
-
-QFont gothic(int points, bool bold = false) {
+QFont gothic(double points, bool bold = false) {
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setPointSize(points);
+    font.setPointSizeF(points);
     font.setBold(bold);
     return layoutFont(font);
 }
 
+// The widest character a text in this font is likely to hold, so that most
+// texts are known to fit their column without being measured.
+double widestCharacter(const QFontMetricsF& metrics) {
+    double widest = 0;
+    for (const QChar c : QStringLiteral("Wあ漢Ｗ％—"))
+        widest = std::max(widest, metrics.horizontalAdvance(c));
+    return widest * 1.05;
+}
+
+bool isBlank(QChar c) {
+    return c == QLatin1Char(' ') || c == QChar(0x3000);
+}
+
+// Breaks a text by Qt's line rules: between CJK characters, at word boundaries
+// in Latin text, and anywhere when a word is wider than the line.
+QStringList breakAnywhere(const QString& text, double width, const QFont& font) {
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(std::max(1.0, width));
+        lines << text.mid(line.textStart(), line.textLength());
+    }
+    layout.endLayout();
+    return lines;
+}
+
 }  // namespace
 
-QFont layoutFont(QFont font) {
-    if (font.pointSizeF() > 0)
-        font.setPixelSize(qRound(font.pointSizeF() * 96 / 72));
+QFont layoutFont(QFont font, double scale) {
+    // A font made smaller to fit is rounded down, so it never outgrows the room
+    // it was measured for.
+    if (font.pointSizeF() > 0) {
+        const double pixels = font.pointSizeF() * scale * 96 / 72;
+        font.setPixelSize(std::max(1, scale < 1 ? static_cast<int>(pixels) : qRound(pixels)));
+    }
     return font;
 }
 
-ReportRenderer::ReportRenderer(ReportData data, const ReportLayout& layout, QSizeF pageSize,
-                               double margin)
-    : m_data(std::move(data)), m_layout(layout), m_pageSize(pageSize), m_margin(margin) {
-    m_data.recordFont = layoutFont(m_data.recordFont);
-    const double body = m_pageSize.height() - 2 * m_margin - kHeaderHeight - kFooterHeight;
-    double used = body;  // forces a first page
-    for (size_t row = 0; row < m_data.rows.size(); ++row) {
-        const double height = bandHeight(row);
-        m_heights.push_back(height);
-        if (used + height > body && !(used == 0)) {
-            m_pageStarts.push_back(row);
-            used = 0;
-        }
-        used += height;
-    }
-    // No rows, no pages.
+int DatasetReportRows::rowCount() const {
+    return m_rows.rowCount();
 }
 
-double ReportRenderer::bandHeight(size_t row) const {
-    const QFontMetricsF metrics(m_data.recordFont);
-    double height = kDetailHeight;
+QString DatasetReportRows::text(int row, int field) const {
+    return field < m_rows.fieldCount() ? m_rows.textAt(row, field) : QString();
+}
+
+bool DatasetReportRows::isEmpty(int row, int field) const {
+    return field >= m_rows.fieldCount() || m_rows.isNullAt(row, field);
+}
+
+ReportRenderer::ReportRenderer(const ReportRows& rows, ReportSetup setup)
+    : m_rows(rows), m_setup(std::move(setup)), m_body(QFont()), m_heading(QFont()) {
+    measureColumns();
+}
+
+void ReportRenderer::measureColumns() {
+    const QFont body = layoutFont(m_setup.recordFont);
+    const QFontMetricsF bodyMetrics(body);
+    const QFontMetricsF headingMetrics(gothic(8, true));
+    ReportLayoutInput input;
+    input.width = m_setup.printable.width();
+    input.em = bodyMetrics.horizontalAdvance(QChar(0x3042));
+    input.fontPoints = m_setup.recordFont.pointSizeF() > 0 ? m_setup.recordFont.pointSizeF() : 9;
+
+    // Which columns hold any text at all, and the largest ID when it is shown.
+    std::array<bool, kFieldCount> holdsText{};
+    qint64 largestId = 0;
+    const int rows = m_rows.rowCount();
+    for (int i = 0; i < kFieldCount; ++i) {
+        if (!m_setup.visible[static_cast<size_t>(i)])
+            continue;
+        for (int row = 0; row < rows && !holdsText[static_cast<size_t>(i)]; ++row)
+            holdsText[static_cast<size_t>(i)] = !m_rows.isEmpty(row, i);
+    }
+    // What most texts of a column need, from a sample of the books.
+    std::array<std::vector<double>, kFieldCount> sampled;
+    const int step = std::max(1, rows / 1000);
+    for (int row = 0; row < rows; row += step) {
+        for (int i = 1; i < kFieldCount; ++i) {
+            if (m_setup.visible[static_cast<size_t>(i)] && !isDateField(i) &&
+                !m_rows.isEmpty(row, i))
+                sampled[static_cast<size_t>(i)].push_back(
+                    bodyMetrics.horizontalAdvance(m_rows.text(row, i)) + 1);
+        }
+    }
+    if (m_setup.visible[FieldNo::ID]) {
+        for (int row = 0; row < rows; ++row)
+            largestId = std::max(largestId, m_rows.text(row, FieldNo::ID).toLongLong());
+    }
+
+    for (int i = 0; i < kFieldCount; ++i) {
+        ReportColumnNeeds& need = input.fields[static_cast<size_t>(i)];
+        need.visible = m_setup.visible[static_cast<size_t>(i)];
+        need.gridWidth = m_setup.widths[static_cast<size_t>(i)];
+        need.empty = !holdsText[static_cast<size_t>(i)];
+        std::vector<double>& widths = sampled[static_cast<size_t>(i)];
+        if (!widths.empty()) {
+            const auto at = widths.begin() + static_cast<std::ptrdiff_t>(widths.size() * 4 / 5);
+            std::nth_element(widths.begin(), at, widths.end());
+            need.typicalWidth = *at;
+        }
+        const QString& heading = m_setup.labels[static_cast<size_t>(i)];
+        need.headingWidth = headingMetrics.horizontalAdvance(heading) + 1;
+        // A heading breaks at blanks, and between Japanese characters; a Latin
+        // word of it is broken only when it must.
+        const double headingEm = headingMetrics.horizontalAdvance(QChar(0x3042));
+        for (const QString& word : heading.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+            const bool japanese = std::any_of(word.begin(), word.end(),
+                                              [](QChar c) { return c.unicode() >= 0x3000; });
+            need.headingWord =
+                std::max(need.headingWord, std::min(headingMetrics.horizontalAdvance(word) + 1,
+                                                    (japanese ? 2 : 4) * headingEm));
+        }
+        if (isDateField(i)) {
+            need.fixedWidth =
+                std::max(bodyMetrics.horizontalAdvance(QStringLiteral("0000/00/00")),
+                         bodyMetrics.horizontalAdvance(QStringLiteral("8888/88/88"))) +
+                1;
+        } else if (i == FieldNo::ID) {
+            const QString digits(QString::number(largestId).size(), QLatin1Char('8'));
+            need.fixedWidth = bodyMetrics.horizontalAdvance(digits) + 1;
+        }
+    }
+    m_layout = computeReportLayout(input);
+
+    const double scale = std::min(1.0, m_layout.scale);
+    m_body = ReportFont(layoutFont(m_setup.recordFont, scale));
+    m_heading = ReportFont(gothic(8 * scale, true));
+    m_idHeadingFont = gothic(8 * scale, false);
+
+    // The headings may take more than one line: the rule goes under the deepest.
+    int lines = 1;
     for (int i = 0; i < kFieldCount; ++i) {
         const ReportColumn& column = m_layout.columns[static_cast<size_t>(i)];
-        const QString& text = m_data.rows[row][static_cast<size_t>(i)];
-        if (!column.enabled || text.isEmpty())
-            continue;
-        const QRectF bound =
-            metrics.boundingRect(QRectF(0, 0, std::max(1, column.width), 1e6), kWrap, text);
-        height = std::max(height, bound.height() + 4);
+        if (column.enabled)
+            lines =
+                std::max(lines, static_cast<int>(wrapText(m_setup.labels[static_cast<size_t>(i)],
+                                                          column.width, m_heading)
+                                                     .size()));
     }
-    return height;
+    m_ruleY = std::max(64.0, kHeadingTop + lines * m_heading.metrics.lineSpacing() + 3);
+    m_headerHeight = std::max(kHeaderHeight, m_ruleY + 13);
 }
 
-bool ReportRenderer::paint(QPagedPaintDevice& device, int from, int to) const {
-    from = std::max(from, 1);
-    to = std::min(to, pageCount());
-    if (from > to)
-        return true;
-    QPainter painter;
-    if (!painter.begin(&device))
-        return false;
-    const double scale = device.logicalDpiX() / 96.0;
-    for (int page = from; page <= to; ++page) {
-        if (page > from && !device.newPage()) {
-            painter.end();
-            return false;
+ReportFont::ReportFont(const QFont& f) : font(f), metrics(f), widest(widestCharacter(metrics)) {}
+
+QStringList wrapText(const QString& text, double width, const ReportFont& font) {
+    if (text.isEmpty())
+        return {};
+    if (static_cast<double>(text.size()) * font.widest <= width ||
+        font.metrics.horizontalAdvance(text) <= width)
+        return {text};
+    if (!std::any_of(text.begin(), text.end(), isBlank))
+        return breakAnywhere(text, width, font.font);
+    QStringList lines;
+    QString line;
+    auto trimmed = [](QString t) {
+        while (!t.isEmpty() && isBlank(t.back()))
+            t.chop(1);
+        return t;
+    };
+    auto flush = [&] {
+        line = trimmed(line);
+        if (!line.isEmpty())
+            lines << line;
+        line.clear();
+    };
+    for (qsizetype start = 0; start < text.size();) {
+        qsizetype end = start;
+        while (end < text.size() && !isBlank(text[end]))
+            ++end;
+        while (end < text.size() && isBlank(text[end]))
+            ++end;
+        const QString word = text.mid(start, end - start);
+        start = end;
+        if (font.metrics.horizontalAdvance(trimmed(line + word)) <= width) {
+            line += word;
+            continue;
         }
-        painter.save();
-        painter.scale(scale, scale);
-        paintPage(painter, page);
-        painter.restore();
+        flush();
+        const QString bare = trimmed(word);
+        if (font.metrics.horizontalAdvance(bare) <= width) {
+            line = word;
+        } else {
+            QStringList pieces = breakAnywhere(bare, width, font.font);
+            line = pieces.takeLast();
+            lines << pieces;
+        }
     }
-    return painter.end();
+    flush();
+    return lines;
+}
+
+double ReportRenderer::bandHeight(int row) const {
+    int lines = 1;
+    for (int i = 0; i < kFieldCount; ++i) {
+        const ReportColumn& column = m_layout.columns[static_cast<size_t>(i)];
+        if (!column.enabled || i == FieldNo::ID || isDateField(i) || m_rows.isEmpty(row, i))
+            continue;
+        lines = std::max(
+            lines, static_cast<int>(wrapText(m_rows.text(row, i), column.width, m_body).size()));
+    }
+    return std::max(kDetailHeight, lines * m_body.metrics.lineSpacing() + 4);
+}
+
+bool ReportRenderer::paginate(int rows) {
+    const double body = m_setup.printable.height() - m_headerHeight - kFooterHeight;
+    const int end = std::min(m_rows.rowCount(), m_nextRow + std::max(1, rows));
+    for (; m_nextRow < end; ++m_nextRow) {
+        const double height = bandHeight(m_nextRow);
+        // A band taller than a page still gets a page of its own.
+        if (m_pageStarts.empty() || m_used + height > body) {
+            m_pageStarts.push_back(m_nextRow);
+            m_used = 0;
+        }
+        m_used += height;
+    }
+    return paginated();
+}
+
+int ReportRenderer::pageCount() const {
+    return static_cast<int>(m_pageStarts.size());
+}
+
+bool ReportRenderer::ensurePage(int page) {
+    // A page is complete once the next one has started, or every row is placed.
+    while (!paginated() && pageCount() <= page)
+        paginate(64);
+    return page >= 1 && page <= pageCount();
+}
+
+double ReportRenderer::progress() const {
+    const int rows = m_rows.rowCount();
+    return rows > 0 ? static_cast<double>(m_nextRow) / rows : 1.0;
 }
 
 void ReportRenderer::paintPage(QPainter& painter, int page) const {
-    // Origin: the top-left corner inside the margins. QPrinter pages already start
-    // there; the caller sets full-page mode off.
-    const double bandWidth = m_layout.lineLeft + m_layout.lineWidth;
+    const double width = m_layout.width;
     painter.setPen(Qt::black);
 
     // Page header: title, time of printing, headings, rule.
@@ -91,46 +266,85 @@ void ReportRenderer::paintPage(QPainter& painter, int page) const {
     title.setPointSize(12);
     title.setBold(true);
     painter.setFont(layoutFont(title));
-    painter.drawText(QPointF(26, 28 + QFontMetricsF(painter.font()).ascent()),
+    painter.drawText(QPointF(0, 28 + QFontMetricsF(painter.font()).ascent()),
                      QStringLiteral("Quilloレポート"));
     painter.setFont(gothic(8));
-    painter.drawText(QRectF(0, 28, bandWidth, 20), Qt::AlignRight | Qt::AlignTop, m_data.printedAt);
+    painter.drawText(QRectF(0, 28, width, 20), Qt::AlignRight | Qt::AlignTop, m_setup.printedAt);
+    const QFontMetricsF& headings = m_heading.metrics;
     for (int i = 0; i < kFieldCount; ++i) {
         const ReportColumn& column = m_layout.columns[static_cast<size_t>(i)];
         if (!column.enabled)
             continue;
-        const bool id = i == FieldNo::ID;
-        painter.setFont(gothic(8, !id));
-        painter.drawText(QRectF(column.left, id ? 28 : 53, column.width, 24), kWrap,
-                         m_data.labels[static_cast<size_t>(i)]);
+        painter.setFont(i == FieldNo::ID ? m_idHeadingFont : m_heading.font);
+        const QStringList lines =
+            wrapText(m_setup.labels[static_cast<size_t>(i)], column.width, m_heading);
+        for (qsizetype n = 0; n < lines.size(); ++n)
+            painter.drawText(
+                QPointF(column.left, kHeadingTop + headings.ascent() + n * headings.lineSpacing()),
+                lines[n]);
     }
-    painter.drawLine(QPointF(m_layout.lineLeft, 68),
-                     QPointF(m_layout.lineLeft + m_layout.lineWidth, 68));
+    painter.drawLine(QPointF(0, m_ruleY), QPointF(width, m_ruleY));
 
     // One band per book.
-    const size_t first = m_pageStarts[static_cast<size_t>(page - 1)];
-    const size_t end = static_cast<size_t>(page) < m_pageStarts.size()
-                           ? m_pageStarts[static_cast<size_t>(page)]
-                           : m_data.rows.size();
-    painter.setFont(m_data.recordFont);
-    double y = kHeaderHeight;
-    for (size_t row = first; row < end; ++row) {
-        for (int i = 0; i < kFieldCount; ++i) {
-            const ReportColumn& column = m_layout.columns[static_cast<size_t>(i)];
-            if (column.enabled)
-                painter.drawText(QRectF(column.left, y, column.width, m_heights[row]), kWrap,
-                                 m_data.rows[row][static_cast<size_t>(i)]);
+    if (page >= 1 && page <= pageCount()) {
+        const int first = m_pageStarts[static_cast<size_t>(page - 1)];
+        const int end = page < pageCount() ? m_pageStarts[static_cast<size_t>(page)] : m_nextRow;
+        painter.setFont(m_body.font);
+        const QFontMetricsF& body = m_body.metrics;
+        double y = m_headerHeight;
+        for (int row = first; row < end; ++row) {
+            double tallest = kDetailHeight;
+            for (int i = 0; i < kFieldCount; ++i) {
+                const ReportColumn& column = m_layout.columns[static_cast<size_t>(i)];
+                if (!column.enabled || m_rows.isEmpty(row, i))
+                    continue;
+                const QString text = m_rows.text(row, i);
+                const QStringList lines = i == FieldNo::ID || isDateField(i)
+                                              ? QStringList{text}
+                                              : wrapText(text, column.width, m_body);
+                for (qsizetype n = 0; n < lines.size(); ++n)
+                    painter.drawText(
+                        QPointF(column.left, y + body.ascent() + n * body.lineSpacing()), lines[n]);
+                tallest = std::max(tallest, lines.size() * body.lineSpacing() + 4);
+            }
+            y += tallest;
         }
-        y += m_heights[row];
     }
 
-    // Page footer at the foot of the page.
-    const double footer = m_pageSize.height() - 2 * m_margin - kFooterHeight;
-    painter.drawLine(QPointF(m_layout.lineLeft, footer + 2),
-                     QPointF(m_layout.lineLeft + m_layout.lineWidth, footer + 2));
+    // Page footer at the foot of the printable area.
+    const double footer = m_setup.printable.height() - kFooterHeight;
+    painter.drawLine(QPointF(0, footer + 1), QPointF(width, footer + 1));
     painter.setFont(gothic(8));
-    painter.drawText(QRectF(0, footer + 4, bandWidth, 14), Qt::AlignRight | Qt::AlignTop,
+    const QFontMetricsF small(painter.font());
+    painter.drawText(QPointF(width - small.horizontalAdvance(QStringLiteral("Page : %1").arg(page)),
+                             footer + 4 + small.ascent()),
                      QStringLiteral("Page : %1").arg(page));
+}
+
+PaintResult paintReport(ReportRenderer& report, QPagedPaintDevice& device, int from, int to,
+                        const std::function<bool(int page)>& step) {
+    from = std::max(from, 1);
+    if (!report.ensurePage(from))
+        return PaintResult::Done;  // nothing in the range: no page at all
+    QPainter painter;
+    if (!painter.begin(&device))
+        return PaintResult::Failed;
+    const double scale = device.logicalDpiX() / 96.0;
+    for (int page = from; page <= to && report.ensurePage(page); ++page) {
+        if (step && !step(page)) {
+            painter.end();
+            return PaintResult::Cancelled;
+        }
+        if (page > from && !device.newPage()) {
+            painter.end();
+            return PaintResult::Failed;
+        }
+        painter.save();
+        painter.scale(scale, scale);
+        report.paintPage(painter, page);
+        painter.restore();
+    }
+    return painter.end() ? PaintResult::Done : PaintResult::Failed;
 }
 
 }  // namespace quillo

@@ -1,54 +1,126 @@
 #pragma once
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPagedPaintDevice>
+#include <QRectF>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <vector>
 
 #include "print/report_layout.h"
 
+class QPainter;
+
 namespace quillo {
 
-// Everything a report shows: the rows as texts by field number, the headings, the
-// record font and the moment it was made.
-struct ReportData {
-    std::vector<std::array<QString, kFieldCount>> rows;
+class CachedDataset;
+
+// A font with what the report needs to know of it.
+struct ReportFont {
+    explicit ReportFont(const QFont& font);
+    QFont font;
+    QFontMetricsF metrics;
+    double widest;  // the widest character a text is likely to hold
+};
+
+// The lines a text is broken into for a column's width: a text that fits stays
+// whole; one with blanks (a name like "中村 花子") breaks only at them unless a
+// word alone is wider than the column; others break by Qt's line rules.
+QStringList wrapText(const QString& text, double width, const ReportFont& font);
+
+// The rows a report prints, by row and field number, as the list shows them.
+// Read a row at a time while pages are laid out and painted: nothing is copied.
+class ReportRows {
+public:
+    virtual ~ReportRows() = default;
+    virtual int rowCount() const = 0;
+    virtual QString text(int row, int field) const = 0;
+    virtual bool isEmpty(int row, int field) const { return text(row, field).isEmpty(); }
+};
+
+// The live query's rows: its order, its filter, its pending changes.
+class DatasetReportRows : public ReportRows {
+public:
+    explicit DatasetReportRows(const CachedDataset& rows) : m_rows(rows) {}
+    int rowCount() const override;
+    QString text(int row, int field) const override;
+    bool isEmpty(int row, int field) const override;
+
+private:
+    const CachedDataset& m_rows;
+};
+
+// What the settings and the paper decide about a report. Lengths are layout
+// units (1/96 inch): `paper` is the whole sheet, `printable` the part of it a
+// printer can print on (inside the margins), where the report is laid out.
+struct ReportSetup {
+    std::array<bool, kFieldCount> visible{};
+    std::array<int, kFieldCount> widths{};
     std::array<QString, kFieldCount> labels;
     QFont recordFont;
     QString printedAt;
+    QSizeF paper;
+    QRectF printable;
 };
 
-// Lays the rows out into pages (a header, one growing band per book, a footer)
-// and paints them. Lengths are layout units: 96 per inch.
+// Lays a report out into pages (a header, one band per book, a footer) and
+// paints any of them. Pages are found a piece at a time, so the first can be
+// shown before the last is known.
 class ReportRenderer {
 public:
-    ReportRenderer(ReportData data, const ReportLayout& layout, QSizeF pageSize, double margin);
+    ReportRenderer(const ReportRows& rows, ReportSetup setup);
 
-    int pageCount() const { return static_cast<int>(m_pageStarts.size()); }
-    // Paints pages `from` to `to` (1-based, clipped to the report) on the device,
-    // one device page each.
-    // False when the device refused the pages (a printer gone, a file that cannot
-    // be written).
-    bool paint(QPagedPaintDevice& device, int from, int to) const;
+    const ReportLayout& layout() const { return m_layout; }
+    const ReportSetup& setup() const { return m_setup; }
+
+    // Finds the pages of up to `rows` more books; true once every book has its page.
+    bool paginate(int rows);
+    bool paginated() const { return m_nextRow >= m_rows.rowCount(); }
+    // Pages found so far (all of them once paginated()).
+    int pageCount() const;
+    // Paginates as far as `page`; false when the report has no such page.
+    bool ensurePage(int page);
+    // How far pagination has come, 0 to 1.
+    double progress() const;
+
+    // Paints a page with the origin at the printable area's top-left corner.
+    void paintPage(QPainter& painter, int page) const;
+    // The rule under the headings, from the printable area's top.
+    double headingRuleY() const { return m_ruleY; }
+    double headerHeight() const { return m_headerHeight; }
+    double bandHeight(int row) const;
 
     static constexpr double kHeaderHeight = 77;
     static constexpr double kDetailHeight = 48;
     static constexpr double kFooterHeight = 17;
+    static constexpr double kHeadingTop = 53;
 
 private:
-    double bandHeight(size_t row) const;
-    void paintPage(QPainter& painter, int page) const;
+    void measureColumns();
 
-    ReportData m_data;
+    const ReportRows& m_rows;
+    ReportSetup m_setup;
     ReportLayout m_layout;
-    QSizeF m_pageSize;
-    double m_margin;
-    std::vector<double> m_heights;
-    std::vector<size_t> m_pageStarts;  // the first row of each page
+    ReportFont m_body;
+    ReportFont m_heading;
+    QFont m_idHeadingFont;
+    double m_ruleY = 64;
+    double m_headerHeight = kHeaderHeight;
+    std::vector<int> m_pageStarts;  // the first row of each page found so far
+    int m_nextRow = 0;              // the first row without a page yet
+    double m_used = 0;              // the height taken on the last page found
 };
 
+// Paints pages `from` to `to` (1-based, clipped to the report) onto a printer or
+// PDF writer, one device page each, laying them out as it goes. `step` is told
+// each page before it is painted and may cancel by returning false.
+enum class PaintResult { Done, Cancelled, Failed };
+PaintResult paintReport(ReportRenderer& report, QPagedPaintDevice& device, int from, int to,
+                        const std::function<bool(int page)>& step = {});
+
 // A font's size in layout units, so that drawing scaled to the device keeps it true.
-QFont layoutFont(QFont font);
+QFont layoutFont(QFont font, double scale = 1);
 
 }  // namespace quillo

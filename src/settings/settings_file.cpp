@@ -111,9 +111,12 @@ void SetFontStyleFromCode(FontSetting& font, int code) {
 }
 
 QString IniPath() {
-    const QFileInfo program(QCoreApplication::applicationFilePath());
-    const QString name = program.completeBaseName() + QStringLiteral(".Ini");
-    return QDir(programDataFolder(QStandardPaths::AppConfigLocation)).filePath(name);
+    return IniPathOf(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
+}
+
+QString IniPathOf(const QString& program) {
+    return QDir(programDataFolder(QStandardPaths::AppConfigLocation))
+        .filePath(program + QStringLiteral(".Ini"));
 }
 
 void LoadSettings(const QString& path, AppSettings& s) {

@@ -10,6 +10,8 @@ namespace quillo {
 // ".Ini", beside the program, or in the per-user configuration folder where the
 // program's folder cannot be written.
 QString IniPath();
+// The settings file of the program named `program` ("quillo"), where it keeps it.
+QString IniPathOf(const QString& program);
 
 // Reads the file into the settings; missing keys and unreadable values keep the
 // settings' current values (the style and confirmation keys have fixed defaults).

@@ -5,16 +5,20 @@
 namespace quillo {
 
 // The store's host for runs without a main window (the command-line tool, the
-// benchmarks): it keeps the largest ID, reads default settings, shows nothing,
+// benchmarks, the report tool): it keeps the largest ID, reads the order and
+// filter it is given (the defaults unless told), shows nothing,
 // and answers questions with Yes.
 class HeadlessStoreHost : public StoreHost {
 public:
     int maxId = 0;
+    SortSettings sort;  // the order and filter the store reads by
+    QString filter;
+    FieldFlags filterFlags{};
     int MaxId() const override { return maxId; }
     void SetMaxId(int id) override { maxId = id; }
-    SortSettings sortSettings() const override { return {}; }
-    QString filterText() const override { return {}; }
-    FieldFlags filterFields() const override { return {}; }
+    SortSettings sortSettings() const override { return sort; }
+    QString filterText() const override { return filter; }
+    FieldFlags filterFields() const override { return filterFlags; }
     int viewType() const override { return 0; }
     void RefreshRecordStatus() override {}
     void SetPendingMode(bool) override {}

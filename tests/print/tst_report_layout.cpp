@@ -1,4 +1,6 @@
-// Where the report's columns go: their share of the ruled width, and never past it.
+// The report's column arithmetic: fixed columns keep their width, empty ones take
+// little, the rest share the room by the list's proportions, and nothing ever
+// runs past the printable width.
 #include <QtTest>
 
 #include "print/report_layout.h"
@@ -7,13 +9,34 @@ using namespace quillo;
 
 namespace {
 
-const std::array<int, kFieldCount> kDefaultWidths = {10,  200, 100, 100, 80,  80,  100,
-                                                     100, 100, 80,  100, 100, 100, 100};
-std::array<bool, kFieldCount> allButId() {
-    std::array<bool, kFieldCount> v{};
-    v.fill(true);
-    v[FieldNo::ID] = false;
-    return v;
+ReportColumnNeeds flexible(int grid, double headingWord = 30) {
+    ReportColumnNeeds n;
+    n.visible = true;
+    n.gridWidth = grid;
+    n.headingWidth = headingWord;
+    n.headingWord = headingWord;
+    return n;
+}
+
+ReportColumnNeeds fixed(double width) {
+    ReportColumnNeeds n = flexible(80);
+    n.fixedWidth = width;
+    return n;
+}
+
+ReportColumnNeeds empty(double heading) {
+    ReportColumnNeeds n = flexible(100, heading / 4);
+    n.empty = true;
+    n.headingWidth = heading;
+    return n;
+}
+
+double rightEdge(const ReportLayout& layout) {
+    double right = 0;
+    for (const ReportColumn& c : layout.columns)
+        if (c.enabled)
+            right = std::max(right, c.left + c.width);
+    return right;
 }
 
 }  // namespace
@@ -26,57 +49,90 @@ private slots:
         QCOMPARE(qRound(layoutUnits(100) * 10), 378);    // a 10 mm margin
     }
 
-    void defaultColumnsShareTheRuledWidth() {
-        const ReportLayout layout =
-            computeReportLayout(allButId(), kDefaultWidths, layoutUnits(2100), layoutUnits(100));
-        QCOMPARE(layout.lineLeft, 26);
-        QCOMPARE(layout.lineWidth, 717);
+    void fixedAndEmptyColumnsTakeTheirNeedAndTheRestIsShared() {
+        ReportLayoutInput in;
+        in.width = 718;
+        in.fields[FieldNo::Title] = flexible(200);
+        in.fields[FieldNo::Writer] = flexible(100);
+        in.fields[FieldNo::PubDate] = fixed(62);
+        in.fields[FieldNo::Writer2] = empty(48);
+        const ReportLayout layout = computeReportLayout(in);
+        QCOMPARE(layout.scale, 1.0);
+        QVERIFY(layout.readable);
+        QCOMPARE(layout.columns[FieldNo::PubDate].width, 62.0);
+        QCOMPARE(layout.columns[FieldNo::Writer2].width, 30.0);  // its heading on two lines
+        const double rest = 718 - 3 * kReportGap - 62 - 30;
+        QCOMPARE(layout.columns[FieldNo::Title].width, rest * 2 / 3);
+        QCOMPARE(layout.columns[FieldNo::Writer].width, rest / 3);
+        QCOMPARE(layout.columns[FieldNo::Title].left, 0.0);
+        QCOMPARE(layout.columns[FieldNo::Writer].left, rest * 2 / 3 + kReportGap);
+        QCOMPARE(rightEdge(layout), 718.0);
         QVERIFY(!layout.columns[FieldNo::ID].enabled);
-        QCOMPARE(layout.columns[FieldNo::Title].left, 36);
-        QCOMPARE(layout.columns[FieldNo::Title].width, 96);   // 647 * 200 / 1340
-        QCOMPARE(layout.columns[FieldNo::Writer].left, 137);  // after the title and a gap
-        QCOMPARE(layout.columns[FieldNo::Writer].width, 48);
-        int right = 0;
-        for (const ReportColumn& column : layout.columns) {
-            if (column.enabled)
-                right = std::max(right, column.left + column.width);
-        }
-        QVERIFY(right <= layout.lineLeft + layout.lineWidth);  // nothing runs off the paper
-        QVERIFY(right > layout.lineLeft + layout.lineWidth - 20);
     }
 
-    void oneColumnTakesTheWholeWidth() {
-        std::array<bool, kFieldCount> only{};
-        only[FieldNo::Title] = true;
-        const ReportLayout layout =
-            computeReportLayout(only, kDefaultWidths, layoutUnits(2100), layoutUnits(100));
-        QCOMPARE(layout.columns[FieldNo::Title].left, 36);
-        QCOMPARE(layout.columns[FieldNo::Title].width, 707);
+    void aSmallShareIsRaisedToWhatTheColumnNeeds() {
+        ReportLayoutInput in;
+        in.width = 300;
+        in.em = 12;
+        in.fields[FieldNo::Title] = flexible(1000);
+        in.fields[FieldNo::Kind] = flexible(1);  // a sliver by proportion
+        const ReportLayout layout = computeReportLayout(in);
+        QCOMPARE(layout.columns[FieldNo::Kind].width, 30.0);  // its heading's word
+        QCOMPARE(layout.columns[FieldNo::Title].width, 300 - kReportGap - 30);
     }
 
-    void landscapeWidensEveryColumn() {
-        const ReportLayout portrait =
-            computeReportLayout(allButId(), kDefaultWidths, layoutUnits(2100), layoutUnits(100));
-        const ReportLayout landscape =
-            computeReportLayout(allButId(), kDefaultWidths, layoutUnits(2970), layoutUnits(100));
-        QCOMPARE(landscape.lineWidth, 1046);
-        for (int i = 1; i < kFieldCount; ++i)
-            QVERIFY(landscape.columns[static_cast<size_t>(i)].width >
-                    portrait.columns[static_cast<size_t>(i)].width);
+    // A column of short texts (names) keeps them on one line when the room
+    // allows, even against a larger proportion; long texts only get their share.
+    void shortTextsStayOnOneLineWhereTheRoomAllows() {
+        ReportLayoutInput in;
+        in.width = 400;
+        in.em = 12;
+        in.fields[FieldNo::Title] = flexible(900);
+        in.fields[FieldNo::Title].typicalWidth = 300;  // long: wraps anyway
+        in.fields[FieldNo::Writer] = flexible(100);
+        in.fields[FieldNo::Writer].typicalWidth = 61;  // "中村 花子"
+        const ReportLayout roomy = computeReportLayout(in);
+        QCOMPARE(roomy.columns[FieldNo::Writer].width, 61.0);
+        QCOMPARE(roomy.columns[FieldNo::Title].width, 400 - kReportGap - 61);
+        in.width = 80;  // no room: each column gets what it cannot do without
+        const ReportLayout tight = computeReportLayout(in);
+        QVERIFY(tight.columns[FieldNo::Writer].width < 61);
+        QVERIFY(rightEdge(tight) <= 80 + 1e-9);
     }
 
-    void theIdColumnAndZeroWidths() {
-        std::array<bool, kFieldCount> idAndTitle{};
-        idAndTitle[FieldNo::ID] = true;
-        idAndTitle[FieldNo::Title] = true;
-        std::array<int, kFieldCount> zero{};
-        const ReportLayout layout =
-            computeReportLayout(idAndTitle, zero, layoutUnits(2100), layoutUnits(100));
-        QVERIFY(layout.columns[FieldNo::ID].enabled);
-        QCOMPARE(layout.columns[FieldNo::ID].width,
-                 layout.columns[FieldNo::Title].width);  // an equal share
-        const ReportLayout none =
-            computeReportLayout({}, kDefaultWidths, layoutUnits(2100), layoutUnits(100));
+    void columnsThatCannotFitScaleDownAndSaySoBelowSevenPoints_data() {
+        QTest::addColumn<int>("dates");
+        QTest::addColumn<double>("width");
+        QTest::addColumn<bool>("readable");
+        QTest::addRow("fits") << 4 << 718.0 << true;
+        QTest::addRow("a little tight") << 12 << 718.0 << true;
+        QTest::addRow("far too many") << 13 << 300.0 << false;
+    }
+    void columnsThatCannotFitScaleDownAndSaySoBelowSevenPoints() {
+        QFETCH(int, dates);
+        QFETCH(double, width);
+        QFETCH(bool, readable);
+        ReportLayoutInput in;
+        in.width = width;
+        in.fontPoints = 9;
+        for (int i = 1; i <= dates; ++i)
+            in.fields[static_cast<size_t>(i)] = fixed(62);
+        const ReportLayout layout = computeReportLayout(in);
+        QCOMPARE(layout.readable, readable);
+        QVERIFY(layout.scale <= 1.0);
+        QVERIFY(rightEdge(layout) <= width + 1e-9);
+        if (!readable)
+            QVERIFY(9 * layout.scale < kReadablePoints);
+    }
+
+    void zeroWidthsShareEquallyAndNoColumnsLayNothing() {
+        ReportLayoutInput in;
+        in.width = 500;
+        in.fields[FieldNo::Title] = flexible(0);
+        in.fields[FieldNo::Writer] = flexible(0);
+        const ReportLayout layout = computeReportLayout(in);
+        QCOMPARE(layout.columns[FieldNo::Title].width, layout.columns[FieldNo::Writer].width);
+        const ReportLayout none = computeReportLayout(ReportLayoutInput{});
         for (const ReportColumn& column : none.columns)
             QVERIFY(!column.enabled);
     }

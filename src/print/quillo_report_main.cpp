@@ -1,0 +1,135 @@
+// quillo-report: prints the catalogue to a PDF as the window would (its visible
+// columns, widths, sort and fonts, from the settings file, and a filter when one
+// is given) without a window, with the same layout code.
+#include <QCommandLineParser>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <cstdio>
+
+#include "engine/connection.h"
+#include "engine/engine_error.h"
+#include "print/print_report.h"
+#include "settings/settings_file.h"
+#include "store/headless_host.h"
+#include "store/tdm.h"
+
+using namespace quillo;
+
+namespace {
+
+int fail(const QString& message) {
+    std::fprintf(stderr, "quillo-report: %s\n", message.toUtf8().constData());
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    // No window is opened: the fonts are all it needs of a display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Quillo"));
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Prints the Quillo catalogue to a PDF file as the program's print would: "
+                       "the visible columns, their widths, the sort order and the fonts of the "
+                       "settings file, and the filter given with --filter."));
+    parser.addHelpOption();
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The PDF file to write."));
+    const QCommandLineOption db(
+        QStringLiteral("db"),
+        QStringLiteral("The catalogue database (default: the program's book.db)."),
+        QStringLiteral("path"));
+    const QCommandLineOption settingsFile(
+        QStringLiteral("settings"),
+        QStringLiteral("The settings file (default: the program's quillo.Ini)."),
+        QStringLiteral("path"));
+    const QCommandLineOption landscape(QStringLiteral("landscape"),
+                                       QStringLiteral("Print across the paper."));
+    const QCommandLineOption paper(QStringLiteral("paper"),
+                                   QStringLiteral("A4, B5, A5 or Letter (default A4)."),
+                                   QStringLiteral("size"), QStringLiteral("A4"));
+    const QCommandLineOption filter(
+        QStringLiteral("filter"),
+        QStringLiteral("Only the books with this text in a filterable field (the window's filter "
+                       "lasts for its run and is not in the settings file)."),
+        QStringLiteral("text"));
+    parser.addOptions({db, settingsFile, landscape, paper, filter});
+    parser.process(app);
+    const QStringList args = parser.positionalArguments();
+    if (args.size() != 1)
+        return fail(QStringLiteral("usage: quillo-report FILE.pdf [options]; see --help"));
+
+    const QHash<QString, QPageSize::PageSizeId> papers{
+        {QStringLiteral("A4"), QPageSize::A4},
+        {QStringLiteral("B5"), QPageSize::B5},
+        {QStringLiteral("A5"), QPageSize::A5},
+        {QStringLiteral("LETTER"), QPageSize::Letter}};
+    const auto size = papers.constFind(parser.value(paper).toUpper());
+    if (size == papers.constEnd())
+        return fail(QStringLiteral("unknown paper '%1'").arg(parser.value(paper)));
+
+    const QString iniPath = parser.isSet(settingsFile) ? parser.value(settingsFile)
+                                                       : IniPathOf(QStringLiteral("quillo"));
+    if (parser.isSet(settingsFile) && !QFileInfo::exists(iniPath))
+        return fail(QStringLiteral("設定ファイル %1 がありません。").arg(iniPath));
+    AppSettings settings;
+    LoadSettings(iniPath, settings);
+
+    if (parser.isSet(db))
+        Connection::setAliasPath(QStringLiteral("book"), parser.value(db));
+    const QString databasePath = Connection::aliasPath(QStringLiteral("book"));
+    if (!QFileInfo(databasePath).isFile())
+        return fail(QStringLiteral("カタログ %1 がありません。").arg(databasePath));
+
+    try {
+        HeadlessStoreHost host;
+        host.sort = settings.sort();
+        if (parser.isSet(filter)) {
+            // Every field the options dialog can filter on.
+            host.filter = parser.value(filter);
+            host.filterFlags.fill(1);
+            for (int field : {FieldNo::ID, FieldNo::PubDate, FieldNo::BuyDate})
+                host.filterFlags[static_cast<size_t>(field)] = 0;
+        }
+        TDM store(&host, TDM::FirstRead::Deferred);
+        struct CloseWithoutRenumbering {
+            TDM& store;
+            ~CloseWithoutRenumbering() { store.CloseStore(false); }
+        } closer{store};
+        store.Requery();
+        if (store.QueryBook().rowCount() == 0)
+            return fail(QStringLiteral("印刷するレコードがありません。"));
+
+        // The PDF replaces the file only once every page is written.
+        QSaveFile file(args[0]);
+        file.setDirectWriteFallback(false);
+        if (!file.open(QIODevice::WriteOnly))
+            return fail(QStringLiteral("%1: %2").arg(args[0], file.errorString()));
+        QPdfWriter writer(&file);
+        writer.setTitle(QStringLiteral("Quilloレポート"));
+        writer.setCreator(QStringLiteral("Quillo"));
+        writer.setPageLayout(
+            QPageLayout(QPageSize(*size),
+                        parser.isSet(landscape) ? QPageLayout::Landscape : QPageLayout::Portrait,
+                        QMarginsF(10, 10, 10, 10), QPageLayout::Millimeter));
+        const DatasetReportRows rows(store.QueryBook());
+        ReportRenderer report(rows, reportSetup(settings, writer.pageLayout()));
+        if (!report.layout().readable)
+            std::fprintf(stderr, "quillo-report: %s\n",
+                         QStringLiteral("表示する項目が多く、文字が %1 ポイントより小さくなります。"
+                                        "--landscape で読みやすくなります。")
+                             .arg(kReadablePoints)
+                             .toUtf8()
+                             .constData());
+        if (paintReport(report, writer, 1, 1 << 30) != PaintResult::Done || !file.commit())
+            return fail(
+                QStringLiteral("%1: 書き込めませんでした。%2").arg(args[0], file.errorString()));
+        return 0;
+    } catch (const EngineError& e) {
+        return fail(e.message());
+    }
+}

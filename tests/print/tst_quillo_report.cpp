@@ -1,0 +1,144 @@
+// quillo-report end to end: the sample catalogue to a PDF, read back with
+// poppler's pdftotext as a person reads the page.
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QtTest>
+
+#include "csv/csv_exchange.h"
+#include "engine/connection.h"
+#include "files.h"
+#include "test_db.h"
+
+using namespace quillo;
+
+static QString S(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+class TestQuilloReport : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TempBookDb> m_db;
+    QString file(const char* name) const { return m_db->folder() + QLatin1Char('/') + S(name); }
+
+    struct Run {
+        int status;
+        QString err;
+    };
+    Run report(const QStringList& args) {
+        QProcess tool;
+        tool.start(S(QUILLO_REPORT), args);
+        tool.waitForFinished(120000);
+        return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1,
+                QString::fromUtf8(tool.readAllStandardError())};
+    }
+    QString pdfText(const QStringList& options, const QString& pdf) {
+        QProcess poppler;
+        poppler.start(S("pdftotext"), options + QStringList{pdf, S("-")});
+        poppler.waitForFinished(60000);
+        return QString::fromUtf8(poppler.readAllStandardOutput());
+    }
+    static QString sampleCsv() { return S(QUILLO_SOURCE_DIR "/samples/books-sample.csv"); }
+
+private slots:
+    void init() {
+        if (QStandardPaths::findExecutable(S("pdftotext")).isEmpty())
+            QSKIP("pdftotext (poppler-utils) is not installed");
+        m_db = std::make_unique<test::TempBookDb>();
+        Connection books(S("book"));
+        CsvSettings csv{sampleCsv()};
+        QCOMPARE(ImportCsvIntoTable(books, &csv), 0);
+        test::writeFile(file("quillo.Ini"), QByteArray());  // the defaults
+    }
+    void cleanup() { m_db.reset(); }
+
+    void theSampleBooksPrintWithDatesAndNamesWholeInsideThePrintableArea() {
+        const QString pdf = file("list.pdf");
+        const Run run = report({pdf, S("--db"), m_db->path(), S("--settings"), file("quillo.Ini")});
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+
+        const QString text = pdfText({S("-layout")}, pdf);
+        QVERIFY(text.contains(S("Quilloレポート")));
+        QVERIFY(text.contains(S("Page : 1")));
+        const QStringList books =
+            test::rows(S("select Title, Writer, PubDate, BuyDate from quillo"));
+        QCOMPARE(books.size(), 50);
+        for (const QString& book : books) {
+            const QStringList f = book.split(QLatin1Char('|'));
+            for (const QString& date : {f[2], f[3]}) {
+                if (date != S("<null>"))
+                    QVERIFY2(
+                        text.contains(QString(date).replace(QLatin1Char('-'), QLatin1Char('/'))),
+                        qPrintable(date));
+            }
+            // The writer's family and given names stand on one line.
+            const QStringList name = f[1].split(QLatin1Char(' '));
+            const QRegularExpression oneLine(QRegularExpression::escape(name.first()) + S("[ ]+") +
+                                             QRegularExpression::escape(name.last()));
+            QVERIFY2(text.contains(oneLine), qPrintable(f[1]));
+        }
+
+        // Every word lies inside the printable area: 10 mm (28.35 pt) from each edge.
+        const QString boxes = pdfText({S("-bbox")}, pdf);
+        const QRegularExpression page(S("<page width=\"([0-9.]+)\" height=\"([0-9.]+)\">"));
+        const QRegularExpressionMatch size = page.match(boxes);
+        QVERIFY(size.hasMatch());
+        const double width = size.captured(1).toDouble(), height = size.captured(2).toDouble();
+        QCOMPARE(qRound(width), 595);  // A4 portrait
+        const QRegularExpression word(S(
+            "<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" yMax=\"([0-9.]+)\">"));
+        int words = 0;
+        for (auto it = word.globalMatch(boxes); it.hasNext(); ++words) {
+            const QRegularExpressionMatch w = it.next();
+            const double margin = 28.35 - 0.5;  // pdftotext's boxes are the fonts' estimates
+            QVERIFY2(w.captured(1).toDouble() >= margin &&
+                         w.captured(3).toDouble() <= width - margin &&
+                         w.captured(2).toDouble() >= margin &&
+                         w.captured(4).toDouble() <= height - margin,
+                     qPrintable(w.captured(0)));
+        }
+        QVERIFY(words > 300);
+    }
+
+    void theSettingsPaperAndOrientationAreFollowed() {
+        const QString pdf = file("filtered.pdf");
+        const Run run = report({pdf, S("--db"), m_db->path(), S("--settings"), file("quillo.Ini"),
+                                S("--filter"), S("東京"), S("--landscape"), S("--paper"), S("A5")});
+        QVERIFY2(run.status == 0, qPrintable(run.err));
+        const QString text = pdfText({S("-layout")}, pdf);
+        const QStringList titles = test::rows(S("select Title from quillo"));
+        for (const QString& title : titles) {
+            // Only the filtered books: a title with 東京 is printed, no other is.
+            const bool shown = text.contains(title.section(QLatin1Char(' '), 0, 0));
+            if (title.contains(S("東京")))
+                QVERIFY2(shown, qPrintable(title));
+        }
+        QVERIFY(!text.contains(S("古都の時計")));
+        const QString boxes = pdfText({S("-bbox")}, pdf);
+        const QRegularExpressionMatch size =
+            QRegularExpression(S("<page width=\"([0-9.]+)\" height=\"([0-9.]+)\">")).match(boxes);
+        QVERIFY(size.captured(1).toDouble() > size.captured(2).toDouble());  // landscape
+        QCOMPARE(qRound(size.captured(1).toDouble()), 595);                  // A5 across
+    }
+
+    void whatItCannotDoEndsWithAReason() {
+        const QString ini = file("quillo.Ini");
+        Run r = report({file("x.pdf"), S("--db"), file("none.db"), S("--settings"), ini});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(S("none.db")), qPrintable(r.err));
+        r = report({file("no such folder/x.pdf"), S("--db"), m_db->path(), S("--settings"), ini});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(S("no such folder")), qPrintable(r.err));
+        r = report({file("x.pdf"), S("--db"), m_db->path(), S("--paper"), S("A0")});
+        QCOMPARE(r.status, 1);
+        test::exec(S("delete from quillo"));
+        r = report({file("x.pdf"), S("--db"), m_db->path(), S("--settings"), ini});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(S("印刷するレコードがありません")), qPrintable(r.err));
+        QVERIFY(!QFile::exists(file("x.pdf")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQuilloReport)
+#include "tst_quillo_report.moc"
