@@ -128,6 +128,8 @@ public:
     explicit ReportPageView(QWidget* parent) : QWidget(parent) {
         setObjectName(QStringLiteral("PreviewPage"));
         setMinimumSize(300, 400);
+        // The page has the keys: Page Up and Down, Home and End turn the pages.
+        setFocusPolicy(Qt::StrongFocus);
         m_images.setMaxCost(4);
     }
     void setReport(ReportRenderer* report) {
@@ -237,6 +239,7 @@ void TFormPrintPreview::build() {
     column->addLayout(bar);
     column->addWidget(m_view, 1);
     column->addWidget(m_status);
+    m_view->setFocus();
 
     connect(first, &QPushButton::clicked, this, [this] { showPage(1); });
     connect(prior, &QPushButton::clicked, this, [this] { showPage(m_page - 1); });

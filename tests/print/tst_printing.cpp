@@ -1,9 +1,11 @@
 // Printing and previewing the list through the main window, into PDF files.
 #include <QPrintPreviewDialog>
+#include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
 #include "app/main_window.h"
+#include "full_disk.h"
 #include "print/print_report.h"
 #include "store/tdm.h"
 #include "test_db.h"
@@ -92,9 +94,68 @@ private slots:
                  S("印刷に失敗しました。\nファイル\n") + path + S("\nに書き込めませんでした。"));
     }
 
+    // The disk fills while the pages are written: the user is told, never "done".
+    void aPrintThatFailsPartWaySaysSo() {
+        openWindow(400);
+        clearShownMessages();
+        setNextPrintDialogAnswer(true);
+        setNextMessageAnswer(kAnswerOk);
+        {
+            test::FullDisk full(30 * 1024);
+            m_window->findChild<QAction*>(S("menuFPrint"))->trigger();
+        }
+        QVERIFY(lastShownMessage());
+        QCOMPARE(lastShownMessage()->kind, int(kMessageError));
+        QVERIFY(lastShownMessage()->text.startsWith(S("印刷に失敗しました。")));
+    }
+
     void anEmptyListHasNoPages() {
         openWindow(0);
         QCOMPARE(pageCount(), 0);
+    }
+
+    // Pages are counted while the first is already on show; paging moves through
+    // the print range only; a list too wide for the paper says so and offers
+    // landscape, which lays it out again.
+    void thePreviewPagesThroughTheRangeAndOffersLandscapeWhenCramped() {
+        openWindow(300);
+        m_window->settings().FieldVisible.fill(true);
+        m_window->printer().setPageSize(QPageSize(QPageSize::A6));
+        TFormPrintPreview preview(m_window->printer(), m_store->QueryBook(), m_window->settings(),
+                                  m_window.get());
+        QCOMPARE(preview.currentPage(), 1);
+        QVERIFY(preview.statusText().contains(S("横向き")));
+        auto* landscape = preview.findChild<QPushButton*>(S("ButtonLandscape"));
+        QVERIFY(!landscape->isHidden());
+        const double portraitScale = preview.report().layout().scale;
+        landscape->click();
+        QCOMPARE(m_window->printer().pageLayout().orientation(), QPageLayout::Landscape);
+        QVERIFY(preview.report().layout().scale > portraitScale);
+        QVERIFY(preview.report().layout().readable);
+        QVERIFY(landscape->isHidden());
+
+        m_window->printer().setPageSize(QPageSize(QPageSize::A4));
+        m_window->settings().FieldVisible.fill(false);
+        m_window->settings().FieldVisible[FieldNo::Title] = true;
+        m_window->printer().setPageOrientation(QPageLayout::Portrait);
+        m_window->printer().setPrintRange(QPrinter::PageRange);
+        m_window->printer().setFromTo(2, 3);
+        TFormPrintPreview ranged(m_window->printer(), m_store->QueryBook(), m_window->settings(),
+                                 m_window.get());
+        ranged.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&ranged));
+        ranged.countAllPages();
+        QCOMPARE(ranged.pageCount(), 2);
+        QCOMPARE(ranged.statusText(), S("全 2 ページ"));
+        QWidget* page = ranged.findChild<QWidget*>(S("PreviewPage"));
+        QCOMPARE(ranged.focusWidget(), page);  // the keys turn pages from the start
+        QTest::keyClick(page, Qt::Key_End);
+        QCOMPARE(ranged.currentPage(), 2);
+        QTest::keyClick(page, Qt::Key_PageDown);
+        QCOMPARE(ranged.currentPage(), 2);  // no page past the range
+        QTest::keyClick(page, Qt::Key_Home);
+        QCOMPARE(ranged.currentPage(), 1);
+        m_window->printer().setPrintRange(QPrinter::AllPages);
     }
 
     void thePreviewShowsTheReportAndReturns() {
