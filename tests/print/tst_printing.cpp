@@ -1,5 +1,6 @@
 // Printing and previewing the list through the main window, into PDF files.
 #include <QPrintPreviewDialog>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -107,6 +108,26 @@ private slots:
         QVERIFY(lastShownMessage());
         QCOMPARE(lastShownMessage()->kind, int(kMessageError));
         QVERIFY(lastShownMessage()->text.startsWith(S("印刷に失敗しました。")));
+    }
+
+    void aPrintCanBeCancelledWhileItRuns() {
+        openWindow(3000);
+        clearShownMessages();
+        setNextPrintDialogAnswer(true);
+        int progressSeen = -1;
+        QTimer cancel;
+        QObject::connect(&cancel, &QTimer::timeout, this, [&] {
+            auto* progress = m_window->findChild<QProgressDialog*>();
+            if (progress && progressSeen < 0) {
+                progressSeen = progress->value();
+                progress->cancel();
+            }
+        });
+        cancel.start(0);
+        m_window->findChild<QAction*>(S("menuFPrint"))->trigger();
+        QCOMPARE(shownMessageCount(), 0);                  // a cancel is no failure
+        QVERIFY(progressSeen >= 0 && progressSeen < 999);  // cancelled before the end
+        QVERIFY(m_store->cursorHookAttached());
     }
 
     void anEmptyListHasNoPages() {
