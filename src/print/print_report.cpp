@@ -12,6 +12,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QShortcut>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -194,7 +195,11 @@ TFormPrintPreview::TFormPrintPreview(QPrinter& printer, const CachedDataset& row
     build();
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [] { HelpViewer::instance().showContext(12); });
-    resize(720, 900);
+    // As tall as the screen allows, for a page of A4 at a readable size.
+    const QScreen* screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+    const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const int height = std::min(900, room.height() - 60);
+    resize(std::min(room.width() - 40, height * 4 / 5), height);
     rebuildReport();
 }
 
