@@ -8,6 +8,7 @@
 #include "engine/date_field.h"
 #include "engine/engine_error.h"
 #include "engine/statement.h"
+#include "engine/text_functions.h"
 
 namespace quillo {
 
@@ -62,6 +63,7 @@ void CachedDataset::prefetch(const QStringList& sql) {
         if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX,
                             nullptr) == SQLITE_OK) {
             try {
+                registerTextFunctions(db);
                 Statement statement(db, sql);
                 loadRows(statement, result->rows);
                 result->fields = fieldsOf(statement);

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include "engine/engine_error.h"
+#include "engine/text_functions.h"
 #include "platform/app_folders.h"
 
 namespace quillo {
@@ -64,6 +65,7 @@ Connection::Connection(const QString& alias) : m_path(aliasPath(alias)) {
             m_path.toStdString(),
             SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE | SQLITE_OPEN_NOMUTEX, kBusyTimeoutMs);
         ensureBookTable();
+        registerTextFunctions(m_db->getHandle());
         // A sort of the whole catalogue (every sorted read of the list) may use a
         // second core; an older SQLite without helper threads simply ignores it.
         sqlite3_exec(m_db->getHandle(), "PRAGMA threads = 2", nullptr, nullptr, nullptr);

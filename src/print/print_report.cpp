@@ -11,8 +11,8 @@
 #include <QPrintDialog>
 #include <QProgressDialog>
 #include <QPushButton>
-#include <QShortcut>
 #include <QScreen>
+#include <QShortcut>
 #include <QSpinBox>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -196,7 +196,8 @@ TFormPrintPreview::TFormPrintPreview(QPrinter& printer, const CachedDataset& row
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [] { HelpViewer::instance().showContext(12); });
     // As tall as the screen allows, for a page of A4 at a readable size.
-    const QScreen* screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+    const QScreen* screen =
+        owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
     const QRect room = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     const int height = std::min(900, room.height() - 60);
     resize(std::min(room.width() - 40, height * 4 / 5), height);

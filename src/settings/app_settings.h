@@ -37,6 +37,7 @@ struct AppSettings {
     QString SortField1 = QStringLiteral("Writer");
     QString SortField2 = QStringLiteral("Title");
     int SortOption = 0;
+    bool SortJis = true;  // texts in JIS order (close to reading order), else by code point
     std::array<QString, kFieldCount> FieldLabels = defaultFieldLabels();
     std::array<int, kFieldCount> FieldWidths = {10,  200, 100, 100, 80,  80,  100,
                                                 100, 100, 80,  100, 100, 100, 100};
@@ -57,7 +58,7 @@ struct AppSettings {
     FontSetting RecordFont;
     FontSetting TitleFont;
 
-    SortSettings sort() const { return {SortField1, SortField2, SortOption}; }
+    SortSettings sort() const { return {SortField1, SortField2, SortOption, SortJis}; }
     FieldFlags filterFlags() const;
 };
 

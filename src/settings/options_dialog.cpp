@@ -95,6 +95,7 @@ TFormOption::TFormOption(TDM& store, OptionsDialogHost& host, QWidget* mainWindo
     // Filled once; these keep what the user leaves in them between showings.
     const AppSettings& s = m_host.settings();
     m_sortOption->button(s.SortOption != 0 ? 1 : 0)->setChecked(true);
+    m_collation->setCurrentIndex(s.SortJis ? 0 : 1);
     for (int k = 1; k < kFieldCount; ++k)
         m_visible[static_cast<size_t>(k)]->setChecked(s.FieldVisible[static_cast<size_t>(k)]);
     for (int k = FieldNo::Writer2; k <= FieldNo::Writer5; ++k)
@@ -147,13 +148,22 @@ QWidget* TFormOption::sortPage() {
         m_sortOption->addButton(radio, m_sortOption->buttons().size());
         optionLayout->addWidget(radio);
     }
+    m_collation = new QComboBox;
+    m_collation->setObjectName(QStringLiteral("ComboBoxCollation"));
+    m_collation->addItems({QStringLiteral("JIS順（読みに近い）"), QStringLiteral("文字コード順")});
+    m_collation->setToolTip(
+        QStringLiteral("文字の並べ方を選択します。JIS順では第一水準の漢字が読みの順に並びます。"));
+    auto* collationLabel = new QLabel(QStringLiteral("並び順(&J)"));
+    collationLabel->setBuddy(m_collation);
     auto* grid = new QGridLayout(page);
     grid->addWidget(label1, 0, 0);
     grid->addWidget(m_sort1, 0, 1);
     grid->addWidget(label2, 1, 0);
     grid->addWidget(m_sort2, 1, 1);
     grid->addWidget(option, 2, 0, 1, 2);
-    grid->setRowStretch(3, 1);
+    grid->addWidget(collationLabel, 3, 0);
+    grid->addWidget(m_collation, 3, 1);
+    grid->setRowStretch(4, 1);
     return page;
 }
 
@@ -391,6 +401,7 @@ void TFormOption::FormShow() {
     // Every control shows the settings afresh, so what a cancelled showing left
     // in them is never taken by a later OK.
     m_sortOption->button(s.SortOption != 0 ? 1 : 0)->setChecked(true);
+    m_collation->setCurrentIndex(s.SortJis ? 0 : 1);
     for (int k = 1; k < kFieldCount; ++k)
         m_visible[static_cast<size_t>(k)]->setChecked(s.FieldVisible[static_cast<size_t>(k)]);
     m_filterText->setEditText(s.FilterText);
@@ -488,6 +499,7 @@ void TFormOption::ButtonOKClick(bool ok) {
     ComboBoxSortFieldChange(m_sort1);
     ComboBoxSortFieldChange(m_sort2);
     s.SortOption = m_sortOption->checkedId() != 0 ? 1 : 0;
+    s.SortJis = m_collation->currentIndex() == 0;
     s.ConfirmExit = m_confirm[0]->isChecked();
     s.ConfirmApply = m_confirm[1]->isChecked();
     s.ConfirmCancel = m_confirm[2]->isChecked();

@@ -39,6 +39,9 @@ QString cutToBytes(const QString& text, qsizetype maxBytes) {
     return text;
 }
 
+const QString kJisCollation = QStringLiteral("JIS");
+const QString kCodePointCollation = QStringLiteral("CodePoint");
+
 class Reader {
 public:
     explicit Reader(const QString& path) : m_file(path) {}
@@ -131,6 +134,9 @@ void LoadSettings(const QString& path, AppSettings& s) {
     s.SortField1 = r.text("SortField", "FieldName", s.SortField1);
     s.SortField2 = r.text("SortField", "FieldName2", s.SortField2);
     s.SortOption = r.integer("SortField", "Option", s.SortOption);
+    // A file from before the choice existed has no [SortOrder]: JIS order.
+    s.SortJis = r.text("SortOrder", "Collation", kJisCollation)
+                    .compare(kCodePointCollation, Qt::CaseInsensitive) != 0;
     for (int k = 1; k < kFieldCount; ++k) {
         int& width = s.FieldWidths[static_cast<size_t>(k)];
         width = r.integer("FieldWidth", kFieldKeys[k], width);
@@ -194,6 +200,8 @@ QString SaveSettings(const QString& path, const AppSettings& s) {
     w.boolean("Confirm", "Apply", s.ConfirmApply);
     w.boolean("Confirm", "Cancel", s.ConfirmCancel);
     w.boolean("Confirm", "DeleteRecord", s.ConfirmDelete);
+    // Added later than the rest, so it comes last: older files read as before.
+    w.text("SortOrder", "Collation", s.SortJis ? kJisCollation : kCodePointCollation);
     return w.save();
 }
 

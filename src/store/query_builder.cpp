@@ -1,5 +1,7 @@
 #include "store/query_builder.h"
 
+#include "platform/search_fold.h"
+
 namespace quillo {
 
 namespace {
@@ -10,11 +12,17 @@ QString selectAll() {
     return QStringLiteral("SELECT * FROM %1 ").arg(kTable);
 }
 
-// A sort column as the table names it, or the fallback when it names none.
-QString sortColumn(const QString& requested, const QString& fallback) {
+// A sort column as the table names it, or the fallback when it names none; a
+// text column in JIS order names that collation.
+QString sortColumn(const QString& requested, const QString& fallback, bool jis) {
     static const FieldNameTable names;
-    const int fieldNo = names.fieldNoOf(requested.trimmed());
-    return fieldNo < 0 ? fallback : names.name(fieldNo);
+    int fieldNo = names.fieldNoOf(requested.trimmed());
+    if (fieldNo < 0)
+        fieldNo = names.fieldNoOf(fallback);
+    const QString column = names.name(fieldNo);
+    if (jis && fieldNo != FieldNo::ID && !isDateField(fieldNo))
+        return column + QStringLiteral(" COLLATE JIS");
+    return column;
 }
 
 // The chosen fields in the order the builder looks at them: Title, then 2 to 13.
@@ -31,10 +39,10 @@ QList<int> chosenFields(const FieldFlags& flags) {
 }  // namespace
 
 QString BuildOrderBy(const SortSettings& sort) {
-    const QString first = sortColumn(sort.field1, QStringLiteral("Writer"));
+    const QString first = sortColumn(sort.field1, QStringLiteral("Writer"), sort.jis);
     const QString second = sort.field2.trimmed().isEmpty()
                                ? QString()
-                               : sortColumn(sort.field2, QStringLiteral("Title"));
+                               : sortColumn(sort.field2, QStringLiteral("Title"), sort.jis);
     const QString id = QStringLiteral("ID");
     if (sort.option == 0) {
         if (second.isEmpty())
@@ -54,14 +62,15 @@ std::optional<FilterSql> BuildFilterSql(const QString& text, const FieldFlags& f
                                         const SortSettings& sort, const FieldNameTable& names) {
     // The text is quoted like an exact search's value, so an apostrophe or a colon
     // in it is matched rather than breaking the SQL; "%" and "_" stay wildcards.
-    const QString value = QuoteValueText(text);
+    // Both sides are folded, so width, kana and case do not keep a book out.
+    const QString value = QuoteValueText(foldForSearch(text));
     QString condition;
     for (int k : chosenFields(flags)) {
         const QString column = k == FieldNo::Title ? QStringLiteral("Title") : names.name(k);
         if (condition.isEmpty())
-            condition = QStringLiteral("WHERE %1 LIKE '%%2%' ").arg(column, value);
+            condition = QStringLiteral("WHERE FOLD(%1) LIKE '%%2%' ").arg(column, value);
         else
-            condition += QStringLiteral(" OR %1 LIKE '%%2%' ").arg(column, value);
+            condition += QStringLiteral(" OR FOLD(%1) LIKE '%%2%' ").arg(column, value);
     }
     if (condition.isEmpty())
         return std::nullopt;

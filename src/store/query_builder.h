@@ -12,6 +12,9 @@ struct SortSettings {
     QString field1 = QStringLiteral("Writer");
     QString field2 = QStringLiteral("Title");  // empty: no second key
     int option = 0;                            // 0 ascending, anything else descending
+    // Texts in Shift-JIS order (reading order for the first-level kanji), or by
+    // code point.
+    bool jis = true;
 };
 
 // The ORDER BY clause, always ending with ID ascending. A sort column that is not

@@ -42,7 +42,8 @@ class TestWindowSequences : public QObject {
 
 private slots:
     void init() {
-        // Sorted by writer, then title: 1 3 2 5 4.
+        // Sorted by writer, then title, by code point: 1 3 2 5 4.
+        m_fixture.settingsFile = "[SortOrder]\r\nCollation=CodePoint\r\n";
         m_fixture.open(
             S("insert into quillo (ID, Title, Writer, Memo) values"
               " (1, '吾輩は猫である', '夏目漱石', NULL), (2, 'こころ', '芥川龍之介', '猫'),"

@@ -11,6 +11,8 @@
 #include <set>
 
 #include "files.h"
+#include "platform/jis_order.h"
+#include "platform/search_fold.h"
 #include "test_db.h"
 #include "window_driver.h"
 
@@ -34,16 +36,9 @@ struct Book {
     }
 };
 
-QString asciiLower(QString text) {
-    for (QChar& c : text) {
-        if (c.unicode() >= 'A' && c.unicode() <= 'Z')
-            c = QChar(c.unicode() + 32);
-    }
-    return text;
-}
-
+// A fuzzy match: both sides folded for width, kana and case.
 bool contains(const QString& value, const QString& text) {
-    return !value.isEmpty() && asciiLower(value).contains(asciiLower(text));
+    return !value.isEmpty() && foldForSearch(value).contains(foldForSearch(text));
 }
 
 // The catalogue as the user should see it.
@@ -80,15 +75,20 @@ struct Model {
         return std::any_of(filterFields.begin(), filterFields.end(),
                            [&](int k) { return contains(b.field(k), filter); });
     }
-    // SQLite's order: absent values first, texts byte by byte, ID last.
+    // SQLite's order: absent values first, texts in JIS order (dates byte by
+    // byte), ID last.
     bool before(const Book& a, const Book& b) const {
         for (int k : {sort1, sort2}) {
             if (k < 0)
                 continue;
             const QByteArray x = a.field(k).toUtf8(), y = b.field(k).toUtf8();
-            if (x == y)
+            const int order = isDateField(k) ? (x < y    ? -1
+                                                : x == y ? 0
+                                                         : 1)
+                                             : JisOrder::instance().compare(x, y);
+            if (order == 0 && x.isEmpty() == y.isEmpty())
                 continue;
-            const bool less = x.isEmpty() || (!y.isEmpty() && x < y);
+            const bool less = x.isEmpty() || (!y.isEmpty() && order < 0);
             return sortOption == 0 ? less : !less;
         }
         return a.id < b.id;

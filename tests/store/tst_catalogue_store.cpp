@@ -225,7 +225,7 @@ private slots:
         const FieldFlags publisher = flagsFor({FieldNo::Publisher});
         QCOMPARE(m_store->ApplyFilter(QStringLiteral("岩波"), &publisher), 0);
         QCOMPARE(m_store->RecordCount(), 2);
-        QCOMPARE(m_store->FilterCondition(), QStringLiteral("(  Publisher LIKE '%岩波%'  )"));
+        QCOMPARE(m_store->FilterCondition(), QStringLiteral("(  FOLD(Publisher) LIKE '%岩波%'  )"));
 
         const FieldFlags writer = flagsFor({FieldNo::Writer});
         QCOMPARE(m_store->Search(QStringLiteral("夏目漱石"), &writer, false),

@@ -21,6 +21,7 @@ private slots:
         QTest::addColumn<QString>("field2");
         QTest::addColumn<int>("option");
         QTest::addColumn<QString>("expected");
+        // Code-point order: the SQL as it always was.
         QTest::addRow("default") << S("Writer") << S("Title") << 0
                                  << S(" ORDER BY Writer, Title, ID ");
         QTest::addRow("one key") << S("Writer") << S("") << 0 << S(" ORDER BY Writer, ID ");
@@ -44,12 +45,21 @@ private slots:
         QFETCH(QString, field2);
         QFETCH(int, option);
         QFETCH(QString, expected);
-        QCOMPARE(BuildOrderBy({field1, field2, option}), expected);
+        QCOMPARE(BuildOrderBy({field1, field2, option, false}), expected);
+    }
+
+    // JIS order names the collation on each text column, not on dates or the ID.
+    void jisOrderNamesItsCollation() {
+        QCOMPARE(BuildOrderBy({}), S(" ORDER BY Writer COLLATE JIS, Title COLLATE JIS, ID "));
+        QCOMPARE(BuildOrderBy({S("PubDate"), S("Title"), 1}),
+                 S(" ORDER BY PubDate DESC, Title COLLATE JIS DESC, ID "));
+        QCOMPARE(BuildOrderBy({S("nonsense"), S(""), 0}), S(" ORDER BY Writer COLLATE JIS, ID "));
     }
 
     void fixedTexts() {
         QCOMPARE(BuildUnfilteredSql({}),
-                 QStringLiteral("SELECT * FROM QUILLO  ORDER BY Writer, Title, ID "));
+                 QStringLiteral(
+                     "SELECT * FROM QUILLO  ORDER BY Writer COLLATE JIS, Title COLLATE JIS, ID "));
         QCOMPARE(BuildMaxIdSql(),
                  QStringLiteral("SELECT * FROM QUILLO WHERE ID = (SELECT MAX(ID) FROM QUILLO) ;"));
         QCOMPARE(BuildDistinctValuesSql(names.name(FieldNo::Publisher)),
@@ -63,22 +73,29 @@ private slots:
         QTest::addColumn<QString>("condition");
         QTest::addRow("title and writer")
             << S("abc") << flagsFor({FieldNo::Title, FieldNo::Writer})
-            << S("WHERE Title LIKE '%abc%'  OR Writer LIKE '%abc%'  ORDER BY Writer, Title, ID ")
-            << S("(  Title LIKE '%abc%'  OR Writer LIKE '%abc%'  )");
+            << S("WHERE FOLD(Title) LIKE '%abc%'  OR FOLD(Writer) LIKE '%abc%'  ORDER BY Writer, "
+                 "Title, ID ")
+            << S("(  FOLD(Title) LIKE '%abc%'  OR FOLD(Writer) LIKE '%abc%'  )");
         QTest::addRow("memo alone") << S("x") << flagsFor({FieldNo::Memo})
-                                    << S("WHERE Memo LIKE '%x%'  ORDER BY Writer, Title, ID ")
-                                    << S("(  Memo LIKE '%x%'  )");
-        QTest::addRow("wildcards stay, quotes and colons are doubled")
+                                    << S("WHERE FOLD(Memo) LIKE '%x%'  ORDER BY Writer, Title, ID ")
+                                    << S("(  FOLD(Memo) LIKE '%x%'  )");
+        QTest::addRow("wildcards stay, quotes and colons are doubled, the text is folded")
             << S("O'Neil_1:2%") << flagsFor({FieldNo::Writer5})
-            << S("WHERE Writer5 LIKE '%O''Neil_1::2%%'  ORDER BY Writer, Title, ID ")
-            << S("(  Writer5 LIKE '%O''Neil_1::2%%'  )");
+            << S("WHERE FOLD(Writer5) LIKE '%o''neil_1::2%%'  ORDER BY Writer, Title, ID ")
+            << S("(  FOLD(Writer5) LIKE '%o''neil_1::2%%'  )");
+        QTest::addRow("width and kana folded")
+            << S("ｶﾞｲﾄﾞＡ") << flagsFor({FieldNo::Title})
+            << S("WHERE FOLD(Title) LIKE '%ガイドa%'  ORDER BY Writer, Title, ID ")
+            << S("(  FOLD(Title) LIKE '%ガイドa%'  )");
     }
     void filter() {
         QFETCH(QString, text);
         QFETCH(FieldFlags, flags);
         QFETCH(QString, line2);
         QFETCH(QString, condition);
-        const auto sql = BuildFilterSql(text, flags, {}, names);
+        SortSettings codePoint;
+        codePoint.jis = false;
+        const auto sql = BuildFilterSql(text, flags, codePoint, names);
         QVERIFY(sql);
         QCOMPARE(sql->lines, (QStringList{QStringLiteral("SELECT * FROM QUILLO "), line2}));
         QCOMPARE(sql->condition, condition);
@@ -122,7 +139,9 @@ private slots:
         QFETCH(bool, fuzzy);
         QFETCH(QString, filter);
         QFETCH(QString, where);
-        const auto sql = BuildSearchSql(text, flags, fuzzy, filter, {}, names);
+        SortSettings codePoint;
+        codePoint.jis = false;
+        const auto sql = BuildSearchSql(text, flags, fuzzy, filter, codePoint, names);
         QVERIFY(sql);
         QCOMPARE(*sql, QStringLiteral("SELECT * FROM QUILLO ") + where +
                            QStringLiteral(" ORDER BY Writer, Title, ID "));

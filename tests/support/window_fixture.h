@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QFile>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -21,12 +22,19 @@ public:
     std::unique_ptr<TFormMainWin> window;
     // Runs on the new store before the window is made (to watch its connection).
     std::function<void(TDM&)> beforeWindow;
+    // The settings file the window starts from (none when empty).
+    QByteArray settingsFile;
 
     // Opens the window after running `insert` (SQL) on the new database.
     void open(const QString& insert = {}) {
         db = std::make_unique<TempBookDb>();
         if (!insert.isEmpty())
             exec(insert);
+        if (!settingsFile.isEmpty()) {
+            QFile ini(db->folder() + QStringLiteral("/quillo.Ini"));
+            QVERIFY(ini.open(QIODevice::WriteOnly));
+            ini.write(settingsFile);
+        }
         // As the program starts: the window's first showing is the only read.
         store = std::make_unique<TDM>(nullptr, TDM::FirstRead::Deferred);
         if (beforeWindow)
@@ -38,6 +46,7 @@ public:
     }
     void close() {
         beforeWindow = nullptr;
+        settingsFile.clear();
         window.reset();
         store.reset();
         db.reset();

@@ -1,0 +1,14 @@
+#pragma once
+
+struct sqlite3;
+
+namespace quillo {
+
+// Gives a database connection the program's own text rules:
+//  - the collation JIS, which orders texts as their Shift-JIS forms would
+//    (reading order for the first-level kanji);
+//  - the function FOLD(text), the fuzzy search's folding of width, kana and case
+//    (NULL stays NULL).
+void registerTextFunctions(sqlite3* db);
+
+}  // namespace quillo

@@ -1,0 +1,87 @@
+// The list in the order a Japanese reader expects, and a fuzzy search and filter
+// that find a book however its title was typed: through the window, as a user
+// chooses and types.
+#include <QComboBox>
+#include <QtTest>
+
+#include "files.h"
+#include "window_driver.h"
+
+using namespace quillo;
+
+static QString S(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+class TestReadingOrder : public QObject {
+    Q_OBJECT
+
+    test::WindowFixture m_fixture;
+    std::unique_ptr<test::WindowDriver> m_driver;
+    test::WindowDriver& d() { return *m_driver; }
+
+    QStringList writersShown() {
+        QStringList writers;
+        for (int row = 0; row < d().query().rowCount(); ++row)
+            writers << d().query().textAt(row, FieldNo::Writer);
+        return writers;
+    }
+    void open() {
+        m_fixture.open(
+            S("insert into quillo (ID, Title, Writer) values (1, '坂の上の雲', '中村'),"
+              " (2, 'カナダ紀行', '井上'), (3, 'ハリー・ポッター', '伊藤'), (4, 'ABC殺人事件', "
+              "'阿部')"));
+        m_driver = std::make_unique<test::WindowDriver>(m_fixture);
+    }
+
+private slots:
+    void init() { open(); }
+    void cleanup() {
+        m_driver.reset();
+        m_fixture.close();
+    }
+
+    void theListIsInReadingOrderUntilCodeOrderIsChosen() {
+        QCOMPARE(writersShown(), (QStringList{S("阿部"), S("伊藤"), S("井上"), S("中村")}));
+        d().options([](TFormOption* dialog) {
+            auto* order = dialog->findChild<QComboBox*>(S("ComboBoxCollation"));
+            QCOMPARE(order->currentText(), S("JIS順（読みに近い）"));
+            order->setCurrentIndex(order->findText(S("文字コード順")));
+        });
+        QCOMPARE(writersShown(), (QStringList{S("中村"), S("井上"), S("伊藤"), S("阿部")}));
+
+        // The choice is kept in the settings file and read at the next start.
+        const QString ini = m_fixture.db->folder() + S("/quillo.Ini");
+        m_driver.reset();
+        setNextMessageAnswer(kAnswerYes);  // 終了しますか
+        m_fixture.window->close();
+        clearNextMessageAnswers();
+        m_fixture.window.reset();
+        QVERIFY(test::readFile(ini).contains("[SortOrder]\r\nCollation=CodePoint\r\n"));
+        m_fixture.store.reset();
+        m_fixture.store = std::make_unique<TDM>(nullptr, TDM::FirstRead::Deferred);
+        m_fixture.window = std::make_unique<TFormMainWin>(*m_fixture.store, ini);
+        m_fixture.window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_fixture.window.get()));
+        m_driver = std::make_unique<test::WindowDriver>(m_fixture);
+        QCOMPARE(writersShown(), (QStringList{S("中村"), S("井上"), S("伊藤"), S("阿部")}));
+    }
+
+    void theFilterAndTheFuzzySearchForgiveWidthKanaAndCase() {
+        d().setFilter(S("ｶﾅﾀﾞ"), {FieldNo::Title});
+        QCOMPARE(d().query().rowCount(), 1);
+        QCOMPARE(d().query().text(FieldNo::Title), S("カナダ紀行"));
+        d().setFilter(S("ａｂｃ"), {FieldNo::Title});
+        QCOMPARE(d().query().text(FieldNo::Title), S("ABC殺人事件"));
+        d().setFilter(QString(), {});
+        QCOMPARE(d().query().rowCount(), 4);
+
+        QCOMPARE(d().search(S("はりー"), {FieldNo::Title}, true), 1);
+        QCOMPARE(d().query().text(FieldNo::Title), S("ハリー・ポッター"));
+        QCOMPARE(d().search(S("はりー・ぽったー"), {FieldNo::Title}, false),
+                 0);  // exact stays exact
+    }
+};
+
+QTEST_MAIN(TestReadingOrder)
+#include "tst_reading_order.moc"
