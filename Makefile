@@ -1,12 +1,13 @@
 # make run   installs what is missing, builds and starts Quillo
 # make test  installs what is missing, builds and runs the whole test suite
+# make package builds the Debian package and checks it
 BUILD ?= build
 ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 30
 JOBS ?= $(shell nproc)
 
-.PHONY: deps configure build run test sanitize-test fuzz bench format clean
+.PHONY: deps configure build run test sanitize-test fuzz bench package format clean
 
 deps:
 	@scripts/install-deps.sh
@@ -48,6 +49,14 @@ bench: build
 	$(BUILD)/bench/quillo-gui-bench --books 100000
 	for books in 10000 100000 300000; do $(BUILD)/bench/quillo-startup-bench --books $$books; done
 	for books in 1000 100000; do echo "printed list, $$books books"; $(BUILD)/bench/quillo-report-bench --books $$books; done
+
+# The Debian package, its desktop entry and metainfo validated, its files checked
+# and its tools run from a scratch root.
+package: build
+	desktop-file-validate src/resources/quillo.desktop
+	appstreamcli validate --no-net src/resources/io.github.quillo.Quillo.metainfo.xml
+	cd $(BUILD) && rm -f quillo_*.deb && cpack -G DEB
+	scripts/check-package.sh $(BUILD)/quillo_*.deb
 
 format: configure
 	cmake --build $(BUILD) --target format

@@ -313,7 +313,10 @@ int ImportCsv(TDM& store, const CsvSettings* settings, QString* failure) {
     return result;
 }
 
-int ImportCsvIntoTable(Connection& catalogue, const CsvSettings* settings, QString* failure) {
+int ImportCsvIntoTable(Connection& catalogue, const CsvSettings* settings, QString* failure,
+                       int* added) {
+    if (added)
+        *added = 0;
     if (!settings)
         return kImportNoSettings;
     if (settings->fileName.isEmpty())
@@ -324,6 +327,7 @@ int ImportCsvIntoTable(Connection& catalogue, const CsvSettings* settings, QStri
     TransactionGuard transaction(catalogue);
     Statement maxId(catalogue.handle(), {QStringLiteral("SELECT MAX(ID) FROM QUILLO")});
     qint64 id = maxId.step() ? maxId.currentRow().integer(0) : 0;
+    const qint64 firstId = id;
     const FieldNameTable names;
     QStringList columns{QStringLiteral("ID")};
     for (int field : kCsvFields)
@@ -353,8 +357,11 @@ int ImportCsvIntoTable(Connection& catalogue, const CsvSettings* settings, QStri
         insert.step();
         return true;
     });
-    if (result == 0)
+    if (result == 0) {
         transaction.commit();
+        if (added)
+            *added = static_cast<int>(id - firstId);
+    }
     return result;
 }
 

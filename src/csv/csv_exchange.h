@@ -61,7 +61,8 @@ int ImportCsv(TDM& store, const CsvSettings* settings, QString* failure = nullpt
 // The same import straight into the stored table, in one transaction: every line
 // is stored with new IDs after the largest, or (when any line fails, with the same
 // results) none. Memory does not grow with the file.
+// `added`, when given, gets the number of books stored.
 int ImportCsvIntoTable(Connection& catalogue, const CsvSettings* settings,
-                       QString* failure = nullptr);
+                       QString* failure = nullptr, int* added = nullptr);
 
 }  // namespace quillo

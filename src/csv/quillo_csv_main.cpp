@@ -8,6 +8,7 @@
 #include "csv/csv_exchange.h"
 #include "engine/database_copy.h"
 #include "engine/engine_error.h"
+#include "platform/quiet_notices.h"
 #include "platform/single_instance.h"
 #include "store/headless_host.h"
 #include "store/tdm.h"
@@ -30,6 +31,7 @@ int choice(const QString& value, const QStringList& names, bool* ok) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    quietRuntimeFolderNotice();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Quillo"));
 
@@ -153,7 +155,8 @@ int main(int argc, char* argv[]) {
             // new books need not be held in memory.
             Connection books(QStringLiteral("book"));
             QString failure;
-            const int r = ImportCsvIntoTable(books, &settings, &failure);
+            int added = 0;
+            const int r = ImportCsvIntoTable(books, &settings, &failure, &added);
             if (r < 0)
                 return fail(QStringLiteral("入力ファイル\n%1\nの %2 行目でｴﾗｰとなりました。\n"
                                            "（データは登録されていません）")
@@ -161,6 +164,8 @@ int main(int argc, char* argv[]) {
                                 .arg(-r));
             if (r > 0)
                 return fail(QStringLiteral("CSV 入力に失敗しました。\n") + failure);
+            std::printf("%s\n",
+                        QStringLiteral("%1 冊を追加しました。").arg(added).toUtf8().constData());
             return 0;
         }
         // The export reads the stored books row by row; the live query holds none.

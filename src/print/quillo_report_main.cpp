@@ -10,6 +10,7 @@
 
 #include "engine/connection.h"
 #include "engine/engine_error.h"
+#include "platform/quiet_notices.h"
 #include "print/print_report.h"
 #include "settings/settings_file.h"
 #include "store/headless_host.h"
@@ -27,6 +28,7 @@ int fail(const QString& message) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    quietRuntimeFolderNotice();
     // No window is opened: the fonts are all it needs of a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -31,17 +31,22 @@ class TestQuilloCsvTool : public QObject {
     struct Run {
         int status;
         QString err;
+        QString out;
     };
-    Run run(const QStringList& args) {
+    Run run(const QStringList& args, bool withRuntimeFolder = true) {
         QProcess tool;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(S("XDG_RUNTIME_DIR"), m_runtime.path());
+        if (withRuntimeFolder)
+            env.insert(S("XDG_RUNTIME_DIR"), m_runtime.path());
+        else
+            env.remove(S("XDG_RUNTIME_DIR"));
         tool.setProcessEnvironment(env);
         tool.start(S(QUILLO_CSV),
                    args.contains(S("--db")) ? args : args + QStringList{S("--db"), m_db->path()});
         tool.waitForFinished(60000);
         return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1,
-                QString::fromUtf8(tool.readAllStandardError())};
+                QString::fromUtf8(tool.readAllStandardError()),
+                QString::fromUtf8(tool.readAllStandardOutput())};
     }
     QString file(const char* name) const { return m_db->folder() + QLatin1Char('/') + S(name); }
 
@@ -73,7 +78,12 @@ private slots:
         test::writeFile(file("in.csv"),
                         test::sjis(test::csvLine({S("\"千羽鶴\""), S("\"川端康成\"")}) +
                                    test::csvLine({S("\"山の音\"")})));
-        QCOMPARE(run({S("import"), file("in.csv")}).status, 0);
+        // It says how many books it added, and nothing else, even without a
+        // runtime folder (Qt's notice about it is left out).
+        const Run r = run({S("import"), file("in.csv")}, false);
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, S("2 冊を追加しました。\n"));
+        QCOMPARE(r.err, QString());
         // New books take the IDs after the largest; nothing else is renumbered.
         QCOMPARE(test::rows(S("select ID, Title from quillo order by ID")),
                  (QStringList{S("3|雪国"), S("9|伊豆の踊子"), S("10|千羽鶴"), S("11|山の音")}));
