@@ -30,7 +30,7 @@ struct SearchBox {
 
 // The left column first, then the right; the tab order follows.
 const SearchBox kBoxes[] = {
-    {FieldNo::Title, "CheckBoxSearchTitle", "書名(&N)", true},
+    {FieldNo::Title, "CheckBoxSearchTitle", "書名(&B)", true},
     {FieldNo::Writer, "CheckBoxSearchWriter", "著者名(&W)", true},
     {FieldNo::Publisher, "CheckBoxSearchPublish", "出版社(&P)", false},
     {FieldNo::SubTitle, "CheckBoxSearchSubTitle", "副題(&S)", false},
@@ -91,7 +91,7 @@ TFormSearch::TFormSearch(TDM& store, std::function<std::array<QString, kFieldCou
         ++index;
     }
 
-    auto* modeBox = new QGroupBox(QStringLiteral("モード(&M)"));
+    auto* modeBox = new QGroupBox(QStringLiteral("モード(&D)"));
     modeBox->setObjectName(QStringLiteral("RadioGroupSearchMode"));
     modeBox->setToolTip(QStringLiteral("検索一致の判定方法を選択します。"));
     auto* modeLayout = new QVBoxLayout(modeBox);

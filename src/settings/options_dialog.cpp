@@ -138,7 +138,7 @@ QWidget* TFormOption::sortPage() {
     label1->setBuddy(m_sort1);
     auto* label2 = new QLabel(QStringLiteral("第２ソート項目(&2)"));
     label2->setBuddy(m_sort2);
-    auto* option = new QGroupBox(QStringLiteral("オプション(&O)"));
+    auto* option = new QGroupBox(QStringLiteral("オプション(&I)"));
     option->setObjectName(QStringLiteral("RadioGroupSortOption"));
     option->setToolTip(QStringLiteral("ソート方法を選択します。"));
     auto* optionLayout = new QVBoxLayout(option);
@@ -217,7 +217,7 @@ QWidget* TFormOption::filterPage() {
     group->setToolTip(QStringLiteral("フィルター文字列を検索する対象項目を選択します。"));
     auto* grid = new QGridLayout(group);
     const std::pair<int, const char*> boxes[] = {
-        {FieldNo::Title, "書名(&T)"},       {FieldNo::Writer, "著者名(&W)"},
+        {FieldNo::Title, "書名(&N)"},       {FieldNo::Writer, "著者名(&W)"},
         {FieldNo::Publisher, "出版社(&P)"}, {FieldNo::SubTitle, "副題(&S)"},
         {FieldNo::Kind, "分類(&K)"},        {FieldNo::Translator, "訳者名(&T)"},
         {FieldNo::Memo, "メモ(&M)"},        {FieldNo::Writer2, "著者名２(&2)"},
