@@ -30,7 +30,8 @@ void substituteJapaneseFonts() {
 int main(int argc, char* argv[]) {
     QuilloApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillo"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quillo"));
+    // No display name: on X11 Qt would add " — Quillo" to every window and box
+    // caption, and the captions are the program's own texts exactly.
 
     // Held until the process ends, so a second start is refused until this one
     // has saved its settings and renumbered the IDs.

@@ -224,6 +224,11 @@ void TFormMainWin::RefreshRecordStatus() {
     // " レコード数 ： %4d": the number right-aligned in at least four places.
     m_statusPanel1->setText(QStringLiteral(" レコード数 ： ") +
                             QString::number(count).rightJustified(4, QLatin1Char(' ')));
+    // A narrowed list says so, or the missing books look lost.
+    const bool filtered = !m_store.FilterCondition().isEmpty();
+    m_statusFilter->setText(filtered ? QStringLiteral("フィルター: ") + m_settings.FilterText
+                                     : QString());
+    m_statusFilter->setVisible(filtered);
 }
 
 void TFormMainWin::SetPendingMode(bool on) {

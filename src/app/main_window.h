@@ -147,6 +147,7 @@ private:
     QToolBar* m_toolBar = nullptr;
     QLabel* m_statusPanel0 = nullptr;
     QLabel* m_statusPanel1 = nullptr;
+    QLabel* m_statusFilter = nullptr;  // the active filter, while there is one
     QWidget* m_panelBase = nullptr;
     QTableView* m_grid = nullptr;
     BookListModel* m_model = nullptr;

@@ -240,7 +240,11 @@ void TFormMainWin::buildStatusBar() {
     m_statusPanel1 = new QLabel;
     m_statusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
     m_statusPanel1->setMinimumWidth(110);
+    m_statusFilter = new QLabel;
+    m_statusFilter->setObjectName(QStringLiteral("StatusPanelFilter"));
+    m_statusFilter->hide();
     bar->addWidget(m_statusPanel0);
+    bar->addWidget(m_statusFilter);
     bar->addWidget(m_statusPanel1);
     bar->installEventFilter(this);
 }

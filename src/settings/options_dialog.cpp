@@ -493,6 +493,18 @@ void TFormOption::ComboBoxSortFieldChange(QComboBox* combo) {
 // ---- OK and Apply
 
 void TFormOption::ButtonOKClick(bool ok) {
+    // A filter text with no field to look in would do nothing: said, and the
+    // dialog stays on the filter tab, before anything is changed.
+    if (!m_filterText->currentText().isEmpty() &&
+        std::none_of(m_filter.begin(), m_filter.end(),
+                     [](const QCheckBox* box) { return box && box->isChecked(); })) {
+        m_pages->setCurrentWidget(findChild<QWidget*>(QStringLiteral("TabSheetFilter")));
+        ShowMessageDialog(this,
+                          QStringLiteral("フィルターの対象項目が選択されていません。\n"
+                                         "対象項目を選択してください。"),
+                          kMessageWarning, kButtonsOk);
+        return;
+    }
     CursorHookDetach detached(m_store);
     BusyCursor busy;
     AppSettings& s = m_host.settings();

@@ -33,7 +33,8 @@ QStringList captionsUnder(QWidget* root, QWidget* page = nullptr) {
     for (QWidget* w : root->findChildren<QWidget*>()) {
         bool elsewhere = false;
         for (QWidget* up = w; up && up != root; up = up->parentWidget()) {
-            auto* tabs = qobject_cast<QTabWidget*>(up->parentWidget() ? up->parentWidget()->parentWidget() : nullptr);
+            auto* tabs = qobject_cast<QTabWidget*>(
+                up->parentWidget() ? up->parentWidget()->parentWidget() : nullptr);
             if (tabs && up != page && tabs->indexOf(up) >= 0)
                 elsewhere = true;
         }
@@ -80,14 +81,14 @@ private slots:
         QList<QWidget*> dialogs{window.recordDialog(), window.searchDialog(), &csv, &about};
         for (QWidget* dialog : dialogs) {
             const QString found = clashes(captionsUnder(dialog));
-            QVERIFY2(found.isEmpty(), qPrintable(dialog->objectName() + QStringLiteral(": ") + found));
+            QVERIFY2(found.isEmpty(),
+                     qPrintable(dialog->objectName() + QStringLiteral(": ") + found));
         }
         TFormOption* options = window.optionsDialog();
         auto* tabs = options->findChild<QTabWidget*>();
         for (int i = 0; i < tabs->count(); ++i) {
             const QString found = clashes(captionsUnder(options, tabs->widget(i)));
-            QVERIFY2(found.isEmpty(),
-                     qPrintable(tabs->tabText(i) + QStringLiteral(": ") + found));
+            QVERIFY2(found.isEmpty(), qPrintable(tabs->tabText(i) + QStringLiteral(": ") + found));
         }
     }
 };

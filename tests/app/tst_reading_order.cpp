@@ -2,6 +2,7 @@
 // that find a book however its title was typed: through the window, as a user
 // chooses and types.
 #include <QComboBox>
+#include <QLabel>
 #include <QtTest>
 
 #include "files.h"
@@ -73,8 +74,22 @@ private slots:
         QCOMPARE(d().query().text(FieldNo::Title), S("カナダ紀行"));
         d().setFilter(S("ａｂｃ"), {FieldNo::Title});
         QCOMPARE(d().query().text(FieldNo::Title), S("ABC殺人事件"));
+        auto* shown = d().window().findChild<QLabel*>(S("StatusPanelFilter"));
+        QVERIFY(!shown->isHidden());
+        QCOMPARE(shown->text(), S("フィルター: ａｂｃ"));
         d().setFilter(QString(), {});
         QCOMPARE(d().query().rowCount(), 4);
+        QVERIFY(shown->isHidden());
+
+        // A filter text with no field ticked would do nothing: the dialog says so
+        // and changes nothing.
+        setNextMessageAnswer(kAnswerOk);
+        d().setFilter(S("カナ"), {});
+        QCOMPARE(lastShownMessage()->text,
+                 S("フィルターの対象項目が選択されていません。\n対象項目を選択してください。"));
+        QCOMPARE(d().query().rowCount(), 4);
+        QVERIFY(shown->isHidden());
+        clearNextMessageAnswers();
 
         QCOMPARE(d().search(S("はりー"), {FieldNo::Title}, true), 1);
         QCOMPARE(d().query().text(FieldNo::Title), S("ハリー・ポッター"));
