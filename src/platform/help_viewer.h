@@ -24,6 +24,7 @@ public:
 
 private:
     void show(const QString& page);
+    void placeOnScreen();
     QPointer<QTextBrowser> m_window;
 };
 

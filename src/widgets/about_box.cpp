@@ -1,14 +1,13 @@
 #include "widgets/about_box.h"
 
-#include <QDesktopServices>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QUrl>
 #include <QVBoxLayout>
 
 #include "platform/busy_cursor.h"
+#include "platform/help_viewer.h"
 #include "ui/message_dialog.h"
 
 namespace quillo {
@@ -54,8 +53,9 @@ TFormAbout::TFormAbout(QWidget* owner)
     text->addLayout(title);
     text->addWidget(english);
     text->addWidget(notice);
-    text->addWidget(link(QStringLiteral("EditURL"), 1, kAuthorUrl));
-    text->addWidget(link(QStringLiteral("EditMailAddress"), 2, kAuthorMail));
+    // The one link leads to the help installed with the program: no address
+    // that may lead nowhere.
+    text->addWidget(link(QStringLiteral("EditURL"), 1, QStringLiteral("Quillo ヘルプ")));
     auto* body = new QHBoxLayout;
     body->addWidget(image, 0, Qt::AlignTop);
     body->addLayout(text);
@@ -80,15 +80,11 @@ QLineEdit* TFormAbout::link(const QString& name, int tag, const QString& text) {
     return field;
 }
 
-QString TFormAbout::linkTarget(int tag) {
-    return tag == 1 ? kAuthorUrl : QStringLiteral("mailto:%1").arg(kAuthorMail);
-}
-
 void TFormAbout::EditINetClick(QLineEdit* field) {
     if (isSplash())
         return;
     field->setStyleSheet(QStringLiteral("color: palette(button); background: transparent;"));
-    QDesktopServices::openUrl(QUrl(linkTarget(field->property("tag").toInt())));
+    HelpViewer::instance().showContents();
     field->setStyleSheet(QStringLiteral("color: blue; background: transparent;"));
 }
 

@@ -7,8 +7,6 @@
 namespace quillo {
 
 inline const QString kVersionText = QStringLiteral("1.2.1");
-inline const QString kAuthorUrl = QStringLiteral("https://quillo.example.org/");
-inline const QString kAuthorMail = QStringLiteral("quillo@example.org");
 
 // The about box: the product's name, version and links. It is also the start-up
 // splash, shown without its OK button while the main window is being built.
@@ -25,7 +23,6 @@ public:
     void EditINetClick(QLineEdit* field);
 
     // The target a link opens, for tests and for the desktop's handler.
-    static QString linkTarget(int tag);
 
 protected:
     void showEvent(QShowEvent* event) override;
