@@ -79,7 +79,19 @@ CardView::CardView(QWidget* parent) : QWidget(parent) {
         }
         box->setObjectName(QString::fromLatin1(f.box));
         box->setProperty("tag", 1);
-        box->setGeometry(f.left, f.top, f.width, f.height);
+        int left = f.left, width = f.width;
+        if (isDateField(f.fieldNo)) {
+            // A whole date fits its box: wider to the left when the font needs
+            // it, the label moving with it, the right edge where it was.
+            const int needed =
+                QFontMetrics(m_card->font()).horizontalAdvance(QStringLiteral("8888/88/88")) + 10;
+            if (needed > width) {
+                left -= needed - width;
+                m_labelRight[k] -= needed - width;
+                width = needed;
+            }
+        }
+        box->setGeometry(left, f.top, width, f.height);
         m_boxes[k] = box;
         if (previous)
             QWidget::setTabOrder(previous, box);

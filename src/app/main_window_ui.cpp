@@ -352,9 +352,17 @@ void TFormMainWin::ApplyColumnLayout() {
     // The grid keeps its one model and selection model for the run; the model
     // only changes its columns.
     m_model->setColumns(fields, titles);
-    for (int column = 0; column < fields.size(); ++column)
-        m_grid->horizontalHeader()->resizeSection(
-            column, m_settings.FieldWidths[static_cast<size_t>(fields[column])]);
+    // A date column is never narrower than a whole date in the list's font, so a
+    // larger font does not cut it to "2024/…".
+    const QFontMetrics record(m_grid->font());
+    const int dateWidth = record.horizontalAdvance(QStringLiteral("8888/88/88")) + 12;
+    for (int column = 0; column < fields.size(); ++column) {
+        const int field = fields[column];
+        int width = m_settings.FieldWidths[static_cast<size_t>(field)];
+        if (isDateField(field))
+            width = std::max(width, dateWidth);
+        m_grid->horizontalHeader()->resizeSection(column, width);
+    }
     syncGridToCursor();
 }
 

@@ -3,8 +3,11 @@
 // chooses and types.
 #include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QTableView>
 #include <QtTest>
 
+#include "app/card_view.h"
 #include "files.h"
 #include "window_driver.h"
 
@@ -66,6 +69,26 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(m_fixture.window.get()));
         m_driver = std::make_unique<test::WindowDriver>(m_fixture);
         QCOMPARE(writersShown(), (QStringList{S("中村"), S("井上"), S("伊藤"), S("阿部")}));
+    }
+
+    // A date is shown whole: in the card's boxes, and in the list's columns
+    // whatever font is chosen.
+    void datesAreNeverCut() {
+        for (const char* name : {"EditPubDate", "EditBuyDate"}) {
+            auto* box = d().window().cardView()->findChild<QLineEdit*>(S(name));
+            QVERIFY(box->width() >=
+                    QFontMetrics(box->font()).horizontalAdvance(S("2024/02/05")) + 6);
+            QVERIFY(box->geometry().right() <
+                    d().window().cardView()->findChild<QFrame*>()->width());
+        }
+        d().window().settings().RecordFont.size = 24;
+        d().window().applyFonts();
+        d().window().ApplyColumnLayout();
+        QTableView* grid = d().window().grid();
+        const int column = 3;  // after Title, Writer and Publisher
+        QCOMPARE(grid->model()->headerData(column, Qt::Horizontal).toString(), S("初版発行日"));
+        QVERIFY(grid->columnWidth(column) >=
+                QFontMetrics(grid->font()).horizontalAdvance(S("2024/02/05")));
     }
 
     void theFilterAndTheFuzzySearchForgiveWidthKanaAndCase() {
