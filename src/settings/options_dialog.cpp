@@ -335,10 +335,20 @@ QWidget* TFormOption::fontPage() {
         style->setObjectName(QStringLiteral("FontStyleCombo") + L(suffix));
         size = new TFontSizeCombo;
         size->setObjectName(QStringLiteral("FontSizeCombo") + L(suffix));
-        auto* layout = new QHBoxLayout(group);
-        layout->addWidget(name, 1);
-        layout->addWidget(style);
-        layout->addWidget(size);
+        auto* used = new QLabel;
+        used->setObjectName(QStringLiteral("LabelFontUsed") + L(suffix));
+        // A font the system does not have is drawn with another: say which.
+        QObject::connect(name, &QComboBox::currentTextChanged, used, [name, used] {
+            const QString family = name->usedFamily();
+            used->setText(family == name->FontName() ? QString()
+                                                     : QStringLiteral("（表示: %1）").arg(family));
+        });
+        auto* layout = new QGridLayout(group);
+        layout->addWidget(name, 0, 0);
+        layout->addWidget(style, 0, 1);
+        layout->addWidget(size, 0, 2);
+        layout->addWidget(used, 1, 0, 1, 3);
+        layout->setColumnStretch(0, 1);
         return group;
     };
     auto* layout = new QVBoxLayout(page);

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <cmath>
@@ -34,7 +35,16 @@ TFontNameCombo::TFontNameCombo(QWidget* parent) : QComboBox(parent) {
 }
 
 void TFontNameCombo::SetFontName(const QString& name) {
-    setCurrentIndex(findText(name, Qt::MatchExactly));
+    int index = findText(name, Qt::MatchExactly);
+    if (index < 0 && !name.isEmpty()) {
+        insertItem(0, name);
+        index = 0;
+    }
+    setCurrentIndex(index);
+}
+
+QString TFontNameCombo::usedFamily() const {
+    return QFontInfo(QFont(currentText())).family();
 }
 
 TFontStyleCombo::TFontStyleCombo(QWidget* parent) : QComboBox(parent) {

@@ -12,7 +12,11 @@ class TFontNameCombo : public QComboBox {
 public:
     explicit TFontNameCombo(QWidget* parent = nullptr);
     QString FontName() const { return currentText(); }
-    void SetFontName(const QString& name);  // no entry when the name is not installed
+    // A name that is not installed (a Windows font the settings name, say) is
+    // shown all the same, as an entry of its own, and kept.
+    void SetFontName(const QString& name);
+    // The family the screen actually draws for the chosen name.
+    QString usedFamily() const;
 };
 
 // Chooses one of the four styles: regular, bold, italic, bold italic.

@@ -91,6 +91,17 @@ private slots:
                 QFontMetrics(grid->font()).horizontalAdvance(S("2024/02/05")));
     }
 
+    // The font tab shows the stored Windows name, and the font drawn for it.
+    void theFontTabShowsTheStoredNameAndTheFontUsed() {
+        d().options([](TFormOption* dialog) {
+            auto* name = dialog->findChild<QComboBox*>(S("FontNameComboRecord"));
+            QCOMPARE(name->currentText(), S("ＭＳ Ｐゴシック"));
+            auto* used = dialog->findChild<QLabel*>(S("LabelFontUsedRecord"));
+            QVERIFY2(used->text().startsWith(S("（表示: ")), qPrintable(used->text()));
+        });
+        QCOMPARE(d().window().settings().RecordFont.name, S("ＭＳ Ｐゴシック"));  // kept by OK
+    }
+
     void theFilterAndTheFuzzySearchForgiveWidthKanaAndCase() {
         d().setFilter(S("ｶﾅﾀﾞ"), {FieldNo::Title});
         QCOMPARE(d().query().rowCount(), 1);

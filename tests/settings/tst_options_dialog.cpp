@@ -247,9 +247,14 @@ private slots:
         style.SetFontStyles(font);
         QCOMPARE(style.currentIndex(), 1);  // bold and underline leave it as it was
 
+        // A name that is not installed is shown, and kept, all the same.
         TFontNameCombo name;
         name.SetFontName(S("No Such Font 123"));
-        QCOMPARE(name.currentIndex(), -1);
+        QCOMPARE(name.FontName(), S("No Such Font 123"));
+        QVERIFY(name.usedFamily() != S("No Such Font 123"));
+        const int entries = name.count();
+        name.SetFontName(S("No Such Font 123"));
+        QCOMPARE(name.count(), entries);  // not added twice
     }
 };
 
