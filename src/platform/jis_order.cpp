@@ -86,7 +86,7 @@ int JisOrder::compare(QByteArrayView a, QByteArrayView b) const {
     qsizetype same = 0;
     while (same < shorter && a[same] == b[same])
         ++same;
-    while (same > 0 && (static_cast<unsigned char>(a[same]) & 0xC0) == 0x80 && same < shorter)
+    while (same < shorter && same > 0 && (static_cast<unsigned char>(a[same]) & 0xC0) == 0x80)
         --same;
     auto* p = reinterpret_cast<const unsigned char*>(a.data()) + same;
     auto* q = reinterpret_cast<const unsigned char*>(b.data()) + same;
