@@ -1,8 +1,10 @@
 #pragma once
 
 #include <sys/resource.h>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 #include <QString>
 #include <QTextStream>
 #include <cstdio>
@@ -28,6 +30,15 @@ inline double peakResidentMb() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// Generates a catalogue of `books` books at `db` in a process of its own
+// (quillo-bench --generate-only, beside this program), so the making does not
+// count in this process's peak memory.
+inline void generateInOwnProcess(const QString& db, const QString& books) {
+    QProcess::execute(QCoreApplication::applicationDirPath() + QStringLiteral("/quillo-bench"),
+                      {QStringLiteral("--db"), db, QStringLiteral("--books"), books,
+                       QStringLiteral("--generate-only")});
 }
 
 // Writes an SQL script for the sqlite3 shell (UTF-8).

@@ -65,9 +65,7 @@ int main(int argc, char* argv[]) {
     QDir(folder).removeRecursively();
     QDir().mkpath(folder);
     const QString db = folder + QStringLiteral("/book.db");
-    QProcess::execute(QCoreApplication::applicationDirPath() + QStringLiteral("/quillo-bench"),
-                      {QStringLiteral("--db"), db, QStringLiteral("--books"),
-                       parser.value(QStringLiteral("books")), QStringLiteral("--generate-only")});
+    generateInOwnProcess(db, parser.value(QStringLiteral("books")));
     Connection::setAliasPath(QStringLiteral("book"), db);
 
     std::unique_ptr<TDM> store;

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include "bench_support.h"
@@ -29,9 +28,7 @@ int main(int argc, char* argv[]) {
     QTemporaryDir folder;
     const QString db = folder.filePath(QStringLiteral("book.db"));
     const QString here = QCoreApplication::applicationDirPath();
-    QProcess::execute(here + QStringLiteral("/quillo-bench"),
-                      {QStringLiteral("--db"), db, QStringLiteral("--books"), books,
-                       QStringLiteral("--generate-only")});
+    generateInOwnProcess(db, books);
     const QString ini = folder.filePath(QStringLiteral("quillo.Ini"));
     QFile(ini).open(QIODevice::WriteOnly);  // the default settings
 

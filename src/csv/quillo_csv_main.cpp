@@ -173,10 +173,7 @@ int main(int argc, char* argv[]) {
         // way out (the program does that at its own exit).
         HeadlessStoreHost host;
         auto store = std::make_unique<TDM>(&host, TDM::FirstRead::NoBooks);
-        struct CloseWithoutRenumbering {
-            TDM& store;
-            ~CloseWithoutRenumbering() { store.CloseStore(false); }
-        } closer{*store};
+        const CloseWithoutRenumbering closer(*store);
         int unsafe = 0;
         const int r = ExportCsv(*store, &settings, &unsafe);
         if (r != 0)

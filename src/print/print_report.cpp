@@ -150,10 +150,10 @@ protected:
         painter.fillRect(rect(), palette().color(QPalette::Dark));
         if (!m_report || m_page < 1 || m_page > m_report->pageCount())
             return;
-        const QImage* image = m_images.object(m_page);
+        QImage* image = m_images.object(m_page);
         if (!image) {
             image = new QImage(drawPage());
-            m_images.insert(m_page, const_cast<QImage*>(image));
+            m_images.insert(m_page, image);
         }
         const qreal ratio = devicePixelRatioF();
         const QSizeF shown = QSizeF(image->size()) / ratio;
@@ -181,7 +181,7 @@ private:
 
     ReportRenderer* m_report = nullptr;
     int m_page = 1;
-    mutable QCache<int, QImage> m_images;
+    QCache<int, QImage> m_images;
 };
 
 TFormPrintPreview::TFormPrintPreview(QPrinter& printer, const CachedDataset& rows,

@@ -98,10 +98,7 @@ int main(int argc, char* argv[]) {
                 host.filterFlags[static_cast<size_t>(field)] = 0;
         }
         TDM store(&host, TDM::FirstRead::Deferred);
-        struct CloseWithoutRenumbering {
-            TDM& store;
-            ~CloseWithoutRenumbering() { store.CloseStore(false); }
-        } closer{store};
+        const CloseWithoutRenumbering closer(store);
         store.Requery();
         if (store.QueryBook().rowCount() == 0)
             return fail(QStringLiteral("印刷するレコードがありません。"));

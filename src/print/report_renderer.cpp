@@ -95,6 +95,10 @@ void ReportRenderer::measureColumns() {
         for (int row = 0; row < rows && !holdsText[static_cast<size_t>(i)]; ++row)
             holdsText[static_cast<size_t>(i)] = !m_rows.isEmpty(row, i);
     }
+    if (m_setup.visible[FieldNo::ID]) {
+        for (int row = 0; row < rows; ++row)
+            largestId = std::max(largestId, m_rows.text(row, FieldNo::ID).toLongLong());
+    }
     // What most texts of a column need, from a sample of the books.
     std::array<std::vector<double>, kFieldCount> sampled;
     const int step = std::max(1, rows / 1000);
@@ -105,10 +109,6 @@ void ReportRenderer::measureColumns() {
                 sampled[static_cast<size_t>(i)].push_back(
                     bodyMetrics.horizontalAdvance(m_rows.text(row, i)) + 1);
         }
-    }
-    if (m_setup.visible[FieldNo::ID]) {
-        for (int row = 0; row < rows; ++row)
-            largestId = std::max(largestId, m_rows.text(row, FieldNo::ID).toLongLong());
     }
 
     for (int i = 0; i < kFieldCount; ++i) {

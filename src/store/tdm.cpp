@@ -243,24 +243,30 @@ void TDM::EndSearch() {
     m_queryWork->close();
 }
 
-void TDM::AppendRecord() {
-    m_queryBook->append();
-    const int id = (m_host ? m_host->MaxId() : 0) + 1;
-    m_queryBook->setInteger(m_queryBook->fieldIndex(QStringLiteral("ID")), id);
+int TDM::nextId() const {
+    return (m_host ? m_host->MaxId() : 0) + 1;
+}
+
+void TDM::bookAppended(int id) {
     SetRecordCount(m_recordCount + 1);
     if (m_host)
         m_host->SetMaxId(id);
 }
 
+void TDM::AppendRecord() {
+    m_queryBook->append();
+    const int id = nextId();
+    m_queryBook->setInteger(m_queryBook->fieldIndex(QStringLiteral("ID")), id);
+    bookAppended(id);
+}
+
 void TDM::AppendBook(QStringList texts) {
-    const int id = (m_host ? m_host->MaxId() : 0) + 1;
+    const int id = nextId();
     const int idColumn = m_queryBook->fieldIndex(QStringLiteral("ID"));
     if (idColumn >= 0 && idColumn < texts.size())
         texts[idColumn] = QString::number(id);
-    m_queryBook->appendRow(texts);
-    SetRecordCount(m_recordCount + 1);
-    if (m_host)
-        m_host->SetMaxId(id);
+    m_queryBook->appendRow(texts);  // throws before the ID is taken
+    bookAppended(id);
 }
 
 void TDM::DeleteCurrent(bool confirm) {

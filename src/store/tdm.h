@@ -85,6 +85,8 @@ public:
     bool cursorHookAttached() const { return m_cursorHookAttached; }
 
 private:
+    int nextId() const;
+    void bookAppended(int id);
     void countRows() { SetRecordCount(m_queryBook->rowCount()); }
     void reopenLiveQuery(const QStringList& sql);
     void moveLiveQueryToMatch();
@@ -107,6 +109,20 @@ private:
 
 // Detaches the store's cursor hook for a scope and re-attaches it however the
 // scope ends, so bulk work does not refresh the views row by row.
+// Closes the store when the scope ends, without renumbering the IDs: for the
+// tools, which change nothing but what they are asked to (the program
+// renumbers at its own exit).
+class CloseWithoutRenumbering {
+public:
+    explicit CloseWithoutRenumbering(TDM& store) : m_store(store) {}
+    ~CloseWithoutRenumbering() { m_store.CloseStore(false); }
+    CloseWithoutRenumbering(const CloseWithoutRenumbering&) = delete;
+    CloseWithoutRenumbering& operator=(const CloseWithoutRenumbering&) = delete;
+
+private:
+    TDM& m_store;
+};
+
 class CursorHookDetach {
 public:
     explicit CursorHookDetach(TDM& store)
