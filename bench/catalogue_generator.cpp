@@ -2,6 +2,7 @@
 
 #include <QStringList>
 
+#include "engine/catalogue_file.h"
 #include "engine/connection.h"
 #include "engine/statement.h"
 
@@ -72,6 +73,7 @@ BookRecord CatalogueGenerator::next(qint64 id) {
 
 void generateCatalogue(const QString& path, int count, unsigned seed) {
     Connection::setAliasPath(QStringLiteral("bench-generator"), path);
+    CreateCatalogueIfMissing(path);
     Connection connection(QStringLiteral("bench-generator"));
     TransactionGuard transaction(connection);
     Statement insert(

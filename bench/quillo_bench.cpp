@@ -10,6 +10,7 @@
 #include "catalogue_generator.h"
 #include "csv/csv_exchange.h"
 #include "engine/cached_dataset.h"
+#include "engine/catalogue_file.h"
 #include "engine/sql_text.h"
 #include "platform/jis_order.h"
 #include "store/headless_host.h"
@@ -146,6 +147,7 @@ void timeCsv(const QString& path, const QString& csvPath) {
     const QString empty = path + QStringLiteral(".csv-import.db");
     QFile::remove(empty);
     Connection::setAliasPath(QStringLiteral("book"), empty);
+    CreateCatalogue(empty);
     auto store = TDM::OpenStore(&host);
     host.maxId = store->GetMaxId();
     timed("import_apply_csv_ms", [&] {

@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QTemporaryDir>
+#include "engine/catalogue_file.h"
 
 #include "app/main_window.h"
 #include "bench_support.h"
@@ -28,6 +29,7 @@ namespace {
 int importIntoEmpty(const QString& file) {
     QTemporaryDir folder;
     Connection::setAliasPath(QStringLiteral("book"), folder.filePath(QStringLiteral("book.db")));
+    CreateCatalogue(folder.filePath(QStringLiteral("book.db")));
     auto store = std::make_unique<TDM>(nullptr, TDM::FirstRead::Deferred);
     auto window =
         std::make_unique<TFormMainWin>(*store, folder.filePath(QStringLiteral("quillo.Ini")));

@@ -1,5 +1,6 @@
 // A whole CSV file, read and imported into a real catalogue, then dropped again.
 #include "csv/csv_exchange.h"
+#include "engine/catalogue_file.h"
 #include "engine/connection.h"
 #include "fuzz_support.h"
 #include "platform/text_lines.h"
@@ -17,6 +18,7 @@ struct Catalogue {
     Catalogue() {
         Connection::setAliasPath(QStringLiteral("book"),
                                  fuzz::scratchFolder() + QStringLiteral("/book.db"));
+        CreateCatalogueIfMissing(fuzz::scratchFolder() + QStringLiteral("/book.db"));
         store = TDM::OpenStore(&host);
     }
 };

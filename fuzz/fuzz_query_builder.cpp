@@ -3,6 +3,7 @@
 // parameter, so no text can change what the SQL means.
 #include <set>
 
+#include "engine/catalogue_file.h"
 #include "engine/connection.h"
 #include "engine/packed_row.h"
 #include "engine/statement.h"
@@ -17,6 +18,7 @@ Connection& catalogue() {
     static Connection* connection = [] {
         Connection::setAliasPath(QStringLiteral("book"),
                                  fuzz::scratchFolder() + QStringLiteral("/query.db"));
+        CreateCatalogueIfMissing(fuzz::scratchFolder() + QStringLiteral("/query.db"));
         auto* c = new Connection(QStringLiteral("book"));
         c->execute(QStringLiteral("DELETE FROM quillo"));
         c->execute(QStringLiteral(

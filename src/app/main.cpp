@@ -4,6 +4,7 @@
 
 #include "app/main_window.h"
 #include "edit/date_text.h"
+#include "engine/catalogue_file.h"
 #include "engine/connection.h"
 #include "engine/engine_error.h"
 #include "platform/first_paint_probe.h"
@@ -42,15 +43,21 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
+    // The window's catalogue is always the one at its own place; the first run
+    // makes it there. Any other missing or foreign file is refused when opened.
+    const QString catalogue = Connection::aliasPath(QStringLiteral("book"));
+    try {
+        CreateCatalogueIfMissing(catalogue);
+    } catch (const EngineError& e) {
+        ShowDefaultError(e.message());
+        return 1;
+    }
     // quillo-csv may be working on this very catalogue; a window over it now
     // would show rows that are about to change under it.
-    CatalogueLock catalogue(Connection::aliasPath(QStringLiteral("book")));
-    if (!catalogue.tryAcquire()) {
+    CatalogueLock lock(catalogue);
+    if (!lock.tryAcquire()) {
         ShowSystemMessage(QStringLiteral("Quillo - 警告"),
-                          QStringLiteral("カタログ %1 は quillo-csv が使用中です。\n"
-                                         "終了してから起動してください。")
-                              .arg(Connection::aliasPath(QStringLiteral("book"))),
-                          true);
+                          catalogueLockRefusal(lock, catalogue) + QStringLiteral("。"), true);
         return 1;
     }
 
@@ -67,11 +74,12 @@ int main(int argc, char* argv[]) {
         store->PrefetchAll(settings.sort());
         window = std::make_unique<TFormMainWin>(*store);
     } catch (const EngineError& e) {
+        // The messages of opening name the file and what is wrong with it.
         ShowDefaultError(e.message());
-        return 0;
+        return 1;
     } catch (const std::exception& e) {
-        ShowDefaultError(QString::fromUtf8(e.what()));
-        return 0;
+        ShowDefaultError(QStringLiteral("%1: %2").arg(catalogue, QString::fromUtf8(e.what())));
+        return 1;
     }
     FirstPaintProbe::installIfRequested();
     window->show();
@@ -79,7 +87,7 @@ int main(int argc, char* argv[]) {
 
     window.reset();  // the live query closes; unapplied changes are dropped
     try {
-        store->CloseStore();  // renumbers the IDs to 1..N
+        store->CloseStore();  // renumbers the IDs to 1..N where they are not already
     } catch (const EngineError& e) {
         ShowDefaultError(e.message());
     }

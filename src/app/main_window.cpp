@@ -1,7 +1,9 @@
 #include "app/main_window.h"
 
+#include <sqlite3.h>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QHeaderView>
 #include <QScreen>
 #include <QStatusBar>
@@ -13,6 +15,7 @@
 #include "edit/date_text.h"
 #include "edit/record_clipboard.h"
 #include "edit/record_dialog.h"
+#include "engine/catalogue_file.h"
 #include "engine/engine_error.h"
 #include "platform/busy_cursor.h"
 #include "platform/help_viewer.h"
@@ -44,6 +47,15 @@ const QStringList kPendingControls = {
 const QStringList kNormalControls = {
     QStringLiteral("menuFIoCsv"), QStringLiteral("menuESearch"), QStringLiteral("menuPMSearch"),
     QStringLiteral("ToolButtonFind"), QStringLiteral("menuVOption")};
+// What changes books: disabled while the catalogue is shown for reading only.
+// Cancel stays, so changes made before a damage was found can be let go.
+const QStringList kWritingControls = {
+    QStringLiteral("menuEEdit"),        QStringLiteral("menuPMEdit"),
+    QStringLiteral("ToolButtonEdit"),   QStringLiteral("menuEAdd"),
+    QStringLiteral("menuPMAdd"),        QStringLiteral("ToolButtonAdd"),
+    QStringLiteral("menuEDelete"),      QStringLiteral("menuPMDelete"),
+    QStringLiteral("ToolButtonDelete"), QStringLiteral("menuFApply"),
+    QStringLiteral("menuPMApply"),      QStringLiteral("ToolButtonApply")};
 const QStringList kSearchControls = {QStringLiteral("menuESearch"), QStringLiteral("menuPMSearch"),
                                      QStringLiteral("ToolButtonFind")};
 const QStringList kForwardControls = {QStringLiteral("menuENext"), QStringLiteral("ToolButtonNext"),
@@ -76,6 +88,8 @@ TFormMainWin::TFormMainWin(TDM& store, const QString& iniPath)
 }
 
 TFormMainWin::~TFormMainWin() {
+    if (m_damageCheck.valid())
+        m_damageCheck.wait();  // it reports to this window
     qApp->removeEventFilter(this);
     m_store.setHost(nullptr);
     // FormDestroy: pending changes are dropped with the live query.
@@ -91,10 +105,74 @@ void TFormMainWin::runGuarded(const std::function<void()>& work) {
     try {
         work();
     } catch (const EngineError& e) {
+        if (isDamageError(e) && reportDamage(e.message()))
+            return;
         ShowDefaultError(e.message());
     } catch (const std::exception& e) {
         ShowDefaultError(QString::fromUtf8(e.what()));
     }
+}
+
+// ---- a catalogue that may not be written
+
+void TFormMainWin::enterReadOnly(const QString& reason) {
+    m_store.setReadOnly(reason);
+    if (!m_statusReadOnly) {
+        m_statusReadOnly = new QLabel;
+        m_statusReadOnly->setObjectName(QStringLiteral("StatusPanelReadOnly"));
+        statusBar()->addPermanentWidget(m_statusReadOnly);
+    }
+    m_statusReadOnly->setText(QStringLiteral("読み取り専用"));
+    m_statusReadOnly->setToolTip(reason);
+    m_statusPanel0->setText(reason);
+    refreshReadOnlyControls();
+}
+
+void TFormMainWin::refreshReadOnlyControls() {
+    if (m_store.readOnly())
+        setEnabled(kWritingControls, false);
+}
+
+// Says once which file is damaged and what to do, and keeps the window for
+// reading: writing into a damaged file only spreads the damage. False when the
+// damage was already reported.
+bool TFormMainWin::reportDamage(const QString& finding) {
+    const QString path = m_store.Database().path();
+    enterReadOnly(
+        QStringLiteral("カタログ %1 は壊れているため、読み取り専用で開いています").arg(path));
+    if (m_damageReported)
+        return true;
+    m_damageReported = true;
+    ShowMessageDialog(this,
+                      damagedCatalogueText(path, finding) +
+                          QStringLiteral("。\n読み取り専用で開きます（閲覧・検索・印刷・CSV 出力は"
+                                         "できます）。"),
+                      kMessageError, kButtonsOk);
+    return true;
+}
+
+// A damaged page may lie where the first read never looked: SQLite's quick check
+// reads the whole file on a connection of its own, off the window's thread, once
+// the window is up, so the start is as fast as before.
+void TFormMainWin::startDamageCheck() {
+    const QByteArray path = QFile::encodeName(m_store.Database().path());
+    m_damageCheck = std::async(std::launch::async, [this, path] {
+        sqlite3* db = nullptr;
+        QString finding;
+        if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK)
+            finding = FindDamage(db, DamageCheck::Quick);
+        sqlite3_close(db);
+        // Queued to this window's thread; dropped if the window is gone by then.
+        QMetaObject::invokeMethod(
+            this,
+            [this, finding] {
+                m_damageCheckDone = true;
+                if (!finding.isEmpty())
+                    reportDamage(finding);
+            },
+            Qt::QueuedConnection);
+        return finding;
+    });
 }
 
 // ---- life cycle
@@ -155,6 +233,9 @@ void TFormMainWin::FormShow() {
         FillCard();
     syncGridToCursor();
     RefreshRecordStatus();
+    if (m_store.readOnly())
+        enterReadOnly(m_store.readOnlyReason());
+    startDamageCheck();
 }
 
 bool TFormMainWin::FormCloseQuery() {
@@ -229,6 +310,7 @@ void TFormMainWin::RefreshRecordStatus() {
     m_statusFilter->setText(filtered ? QStringLiteral("フィルター: ") + m_settings.FilterText
                                      : QString());
     m_statusFilter->setVisible(filtered);
+    refreshReadOnlyControls();
 }
 
 void TFormMainWin::SetPendingMode(bool on) {
@@ -242,6 +324,7 @@ void TFormMainWin::SetPendingMode(bool on) {
     // An empty list has nothing to search, whichever rule ran last.
     if (m_store.RecordCount() == 0)
         setEnabled(kSearchControls, false);
+    refreshReadOnlyControls();
 }
 
 void TFormMainWin::RefreshNavigation() {
@@ -274,6 +357,8 @@ bool TFormMainWin::event(QEvent* event) {
 // ---- commands
 
 void TFormMainWin::menuFApplyClick() {
+    if (m_store.readOnly())
+        return;
     if (m_settings.ConfirmApply &&
         ShowMessageDialog(this, QStringLiteral("変更を保存します。\nよろしいですか？"),
                           kMessageConfirmation, kButtonsYesNo) != kAnswerYes)
@@ -292,6 +377,8 @@ void TFormMainWin::menuFApplyClick() {
     try {
         m_store.ApplyPendingUpdates();
     } catch (const EngineError& e) {
+        if (isDamageError(e) && reportDamage(e.message()))
+            return;
         ShowDefaultError(QStringLiteral("更新の適用に失敗しました。") + e.message());
         return;
     }
@@ -319,6 +406,8 @@ void TFormMainWin::menuFExitClick() {
 
 // The busy cursor covers the preparation only; a modal dialog shows the normal one.
 void TFormMainWin::menuEEditClick() {
+    if (m_store.readOnly())
+        return QApplication::beep();
     {
         BusyCursor busy;
         CachedDataset& q = m_store.QueryBook();
@@ -332,6 +421,8 @@ void TFormMainWin::menuEEditClick() {
 }
 
 void TFormMainWin::menuEAddClick() {
+    if (m_store.readOnly())
+        return QApplication::beep();
     {
         BusyCursor busy;
         m_store.AppendRecord();
@@ -341,6 +432,8 @@ void TFormMainWin::menuEAddClick() {
 }
 
 void TFormMainWin::menuEDeleteClick() {
+    if (m_store.readOnly())
+        return QApplication::beep();
     m_store.DeleteCurrent(m_settings.ConfirmDelete);
 }
 

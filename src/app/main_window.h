@@ -7,6 +7,7 @@
 #include <QPointer>
 #include <QTableView>
 #include <QToolButton>
+#include <future>
 
 #include "csv/csv_dialog.h"
 #include "edit/record_copy.h"
@@ -68,6 +69,11 @@ public:
     CsvSettings& csvSettings() override { return m_csvSettings; }
     TDM& store() { return m_store; }
     bool pendingMode() const { return m_pendingMode; }
+    // Shows the catalogue for reading only from now on, saying why in the status
+    // bar: the commands that change books are disabled.
+    void enterReadOnly(const QString& reason);
+    // The damage check that runs after the first showing has finished.
+    bool damageCheckDone() const { return m_damageCheckDone; }
     QString iniPath() const { return m_iniPath; }
     // The dialogs are made when first needed, so start-up does not pay for them.
     TFormSetRecord* recordDialog();
@@ -130,6 +136,9 @@ private:
     void gridRowSelected(int row);
     void applyWindowFonts();
     void runGuarded(const std::function<void()>& work);
+    bool reportDamage(const QString& finding);
+    void startDamageCheck();
+    void refreshReadOnlyControls();
     void PopupMenuPopup(const QPoint& globalPos);
 
     TDM& m_store;
@@ -158,6 +167,10 @@ private:
     std::unique_ptr<QPrinter> m_printer;  // its choices last for the run
     QPointer<TFormAbout> m_splash;
     bool m_syncingGrid = false;
+    QLabel* m_statusReadOnly = nullptr;
+    std::future<QString> m_damageCheck;
+    bool m_damageCheckDone = false;
+    bool m_damageReported = false;
 };
 
 }  // namespace quillo

@@ -10,7 +10,9 @@
 #include <QVBoxLayout>
 
 #include "platform/busy_cursor.h"
+#include "platform/file_identity.h"
 #include "platform/help_viewer.h"
+#include "store/tdm.h"
 #include "ui/file_dialog.h"
 #include "ui/message_dialog.h"
 
@@ -151,6 +153,11 @@ void TFormIoCsv::FormShow() {
         button->setChecked(true);
     m_encoding->setCurrentIndex(static_cast<int>(settings.encoding));
     m_split->setCurrentIndex(static_cast<int>(settings.split));
+    // A catalogue shown for reading only takes no books; export still works.
+    if (QAbstractButton* import = m_procKind->button(kImport)) {
+        import->setEnabled(!m_store.readOnly());
+        import->setToolTip(m_store.readOnly() ? m_store.readOnlyReason() : QString());
+    }
     m_exec->setEnabled(false);
 }
 
@@ -190,7 +197,7 @@ void TFormIoCsv::message(const QString& text, int kind) {
 void TFormIoCsv::ButtonExecClick() {
     copyToSettings();
     const QString fileName = m_host.csvSettings().fileName;
-    if (m_procKind->checkedId() == kImport)
+    if (m_procKind->checkedId() == kImport && !m_store.readOnly())
         runImport(fileName);
     else if (m_procKind->checkedId() == kExport)
         runExport(fileName);
@@ -223,6 +230,12 @@ void TFormIoCsv::runImport(const QString& fileName) {
 
 void TFormIoCsv::runExport(const QString& fileName) {
     const QFileInfo file(fileName);
+    if (isSameFile(fileName, m_store.Database().path())) {
+        message(QStringLiteral("CSV 出力に失敗しました。\n") +
+                    exportFailureReason(kExportOntoCatalogue, fileName),
+                kMessageError);
+        return;
+    }
     if (file.exists()) {
         if (!file.isWritable()) {
             message(QStringLiteral("出力ファイル\n%1\nは書き込み不可です。").arg(fileName),
@@ -236,19 +249,20 @@ void TFormIoCsv::runExport(const QString& fileName) {
     }
     int result = 0;
     int unsafe = 0;
+    QString where;
     {
         BusyCursor busy;
         m_host.ShowStatusText(QStringLiteral("出力中です．．．"));
-        result = ExportCsv(m_store, &m_host.csvSettings(), &unsafe);
+        result = ExportCsv(m_store, &m_host.csvSettings(), &unsafe, &where);
     }
     if (result == 0 && unsafe > 0)
         message(unquotedExportWarning(unsafe), kMessageWarning);
     else if (result == 0)
         message(QStringLiteral("正常に出力完了しました。"), kMessageInformation);
     else
-        message(
-            QStringLiteral("CSV 出力に失敗しました。\n") + exportFailureReason(result, fileName),
-            kMessageError);
+        message(QStringLiteral("CSV 出力に失敗しました。\n") +
+                    exportFailureReason(result, fileName, where),
+                kMessageError);
     m_host.ShowStatusText(QString());
 }
 

@@ -9,6 +9,7 @@
 #include "engine/engine_error.h"
 #include "engine/statement.h"
 #include "platform/cp932.h"
+#include "platform/file_identity.h"
 #include "platform/utf8_text.h"
 #include "platform/whole_file.h"
 #include "store/tdm.h"
@@ -119,12 +120,23 @@ std::optional<QString> readCsvDate(const QString& text, int dateFormat) {
     return formatCsvDate(*year, *month, *day, 0);
 }
 
-QString exportFailureReason(int result, const QString& fileName) {
+QString exportFailureReason(int result, const QString& fileName, const QString& where) {
+    const QString book = where.isEmpty() ? QString() : QStringLiteral("（%1）").arg(where);
     switch (result) {
         case kExportHasNul:
-            return QStringLiteral("NUL 文字を含む項目がある本があるため出力できません。");
+            return QStringLiteral("NUL 文字を含む項目がある本があるため出力できません。%1")
+                .arg(book);
         case kExportUnencodable:
-            return QStringLiteral("Shift-JIS で書けない文字を含む本があるため出力できません。");
+            return QStringLiteral("Shift-JIS で書けない文字を含む本があるため出力できません。%1")
+                .arg(book);
+        case kExportOntoCatalogue:
+            return QStringLiteral(
+                       "出力ファイル %1 はカタログそのものです。別のファイルを指定して"
+                       "ください。")
+                .arg(fileName);
+        case kExportBadValue:
+            return QStringLiteral("文字でも日付でもない値を持つ本があるため出力できません。%1")
+                .arg(book);
         default:
             return QStringLiteral("出力ファイル %1 に書き込めません。").arg(fileName);
     }
@@ -137,9 +149,12 @@ QString unquotedExportWarning(int unsafeBooks) {
         .arg(unsafeBooks);
 }
 
-int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks) {
+int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks, QString* where) {
     if (!settings)
         return kExportNoSettings;
+    // Replacing the catalogue by its own export would lose every book.
+    if (isSameFile(settings->fileName, store.Database().path()))
+        return kExportOntoCatalogue;
     // The rows are read one at a time and written in blocks to a file beside the
     // target, which replaces it only once the whole export has succeeded: the
     // previous export survives every failure, and memory stays flat however
@@ -148,8 +163,12 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks) {
     QStringList names;
     for (int field : kCsvFields)
         names << store.fieldNames().name(field);
-    Statement table(store.Database().handle(), {QStringLiteral("SELECT %1 FROM QUILLO ORDER BY ID")
-                                                    .arg(names.join(QStringLiteral(", ")))});
+    // The ID and the title follow, to name a book that cannot be written.
+    Statement table(
+        store.Database().handle(),
+        {QStringLiteral("SELECT %1, %2, %3 FROM QUILLO ORDER BY ID")
+             .arg(names.join(QStringLiteral(", ")), store.fieldNames().name(FieldNo::ID),
+                  store.fieldNames().name(FieldNo::Title))});
     WholeFileWriter file(settings->fileName);
     const bool utf8 = settings->encoding == CsvEncoding::Utf8;
     if (utf8)
@@ -182,6 +201,15 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks) {
         });
     };
     constexpr int kColumns = static_cast<int>(kCsvFields.size());
+    auto refuse = [&](int result, int column) {
+        if (where)
+            *where = QStringLiteral("ID %1「%2」の%3")
+                         .arg(table.integerAt(kColumns))
+                         .arg(QString::fromUtf8(table.textAt(kColumns + 1)),
+                              QString::fromUtf8(
+                                  bookField(kCsvFields[static_cast<size_t>(column)]).defaultLabel));
+        return result;
+    };
     while (table.step()) {
         if (unsafeBooks && !settings->quote) {
             for (int c = 0; c < kColumns; ++c) {
@@ -195,6 +223,9 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks) {
             if (c > 0)
                 text += separator;
             const Statement::ValueType type = table.typeAt(c);
+            const bool date = isDateField(kCsvFields[static_cast<size_t>(c)]);
+            if (table.isBlobAt(c) || (date && type == Statement::ValueType::Integer))
+                return refuse(kExportBadValue, c);
             if (type == Statement::ValueType::Null) {
                 if (!isDateField(kCsvFields[static_cast<size_t>(c)]))
                     appendColumn(text, {}, settings->quote);  // "" when quoting
@@ -205,19 +236,20 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks) {
                 continue;
             }
             const QByteArrayView value = table.textAt(c);
-            if (isDateField(kCsvFields[static_cast<size_t>(c)])) {
-                if (const auto date = storedDateToYmd(value))
-                    text += formatCsvDate(static_cast<int>(date->year()),
-                                          static_cast<int>(static_cast<unsigned>(date->month())),
-                                          static_cast<int>(static_cast<unsigned>(date->day())),
-                                          settings->dateFormat)
-                                .toLatin1();
-                else
-                    text += value;
+            if (date) {
+                // Written raw, another text would read back as no date, or not at all.
+                const auto ymd = storedDateToYmd(value);
+                if (!ymd)
+                    return refuse(kExportBadValue, c);
+                text += formatCsvDate(static_cast<int>(ymd->year()),
+                                      static_cast<int>(static_cast<unsigned>(ymd->month())),
+                                      static_cast<int>(static_cast<unsigned>(ymd->day())),
+                                      settings->dateFormat)
+                            .toLatin1();
             } else {
                 // A NUL would end the line for many readers: refused, never cut.
                 if (value.contains('\0'))
-                    return kExportHasNul;
+                    return refuse(kExportHasNul, c);
                 appendColumn(text, value, settings->quote);
             }
         }

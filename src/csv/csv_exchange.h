@@ -26,8 +26,12 @@ struct CsvSettings {
 // Results of ExportCsv.
 constexpr int kExportNoSettings = -1;
 constexpr int kExportNotWritable = -2;
-constexpr int kExportUnencodable = -3;  // a stored text has characters CP932 cannot hold
-constexpr int kExportHasNul = -4;       // a stored text holds a NUL character
+constexpr int kExportUnencodable = -3;    // a stored text has characters CP932 cannot hold
+constexpr int kExportHasNul = -4;         // a stored text holds a NUL character
+constexpr int kExportOntoCatalogue = -5;  // the file named is the catalogue itself
+// A stored value no book of Quillo's holds: bytes, or a date column that holds
+// no date (only another program writes such values).
+constexpr int kExportBadValue = -6;
 
 // Results of ImportCsv besides 0 and the negated number of a failing line.
 constexpr int kImportNoSettings = 1;
@@ -46,9 +50,11 @@ std::optional<QString> readCsvDate(const QString& text, int dateFormat);
 // with CR LF lines. The file is replaced only when the whole export succeeded.
 // Without quotes, a text holding a blank, the separator or a quote may not read
 // back as written; `unsafeBooks`, when given, counts the books with such a text.
-int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks = nullptr);
+// `where`, when given, names the book and the column a refusal is about.
+int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks = nullptr,
+              QString* where = nullptr);
 // Why an export failed, for the user: the dialog and the tool say the same.
-QString exportFailureReason(int result, const QString& fileName);
+QString exportFailureReason(int result, const QString& fileName, const QString& where = QString());
 // What the dialog and the tool say after such an export.
 QString unquotedExportWarning(int unsafeBooks);
 

@@ -2,10 +2,12 @@
 // scripts and backups. It uses the same store code as the program.
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <cstdio>
 
 #include "csv/csv_exchange.h"
+#include "engine/catalogue_file.h"
 #include "engine/database_copy.h"
 #include "engine/engine_error.h"
 #include "platform/quiet_notices.h"
@@ -26,6 +28,67 @@ int choice(const QString& value, const QStringList& names, bool* ok) {
     const qsizetype i = names.indexOf(value);
     *ok = i >= 0;
     return static_cast<int>(i);
+}
+
+// Runs one command on an existing catalogue; EngineError goes to the caller.
+int runCommand(const QString& command, CsvSettings& settings, const QString& databasePath) {
+    // A backup only reads, and SQLite's backup is consistent: fine while the window
+    // runs (changes it has not applied are not in the file, and not in the copy).
+    if (command == QLatin1String("backup")) {
+        Connection catalogue(QStringLiteral("book"), Connection::Access::ReadOnly);
+        BackupDatabase(catalogue, settings.fileName);
+        return 0;
+    }
+    // While the program shows a catalogue it holds its own idea of the largest ID
+    // and renumbers at exit; working on that file under it would collide with
+    // both. Another catalogue is free to work on.
+    CatalogueLock lock(databasePath);
+    if (!lock.tryAcquire())
+        return fail(catalogueLockRefusal(
+            lock, databasePath,
+            command == QLatin1String("restore")
+                ? QStringLiteral("未適用の変更があれば失われるため、復元しません。")
+                : QString()));
+    if (command == QLatin1String("restore")) {
+        // A damaged catalogue may be restored: that is what a backup is for.
+        Connection catalogue(QStringLiteral("book"));
+        RestoreDatabase(catalogue, settings.fileName);
+        return 0;
+    }
+    if (command == QLatin1String("import")) {
+        // Straight into the table in one transaction: nothing is shown, so the
+        // new books need not be held in memory.
+        Connection books(QStringLiteral("book"));
+        books.checkWritable();
+        QString failure;
+        int added = 0;
+        const int r = ImportCsvIntoTable(books, &settings, &failure, &added);
+        if (r < 0)
+            return fail(QStringLiteral("入力ファイル\n%1\nの %2 行目でｴﾗｰとなりました。\n"
+                                       "（データは登録されていません）")
+                            .arg(settings.fileName)
+                            .arg(-r));
+        if (r > 0)
+            return fail(QStringLiteral("CSV 入力に失敗しました。\n") + failure);
+        std::printf("%s\n",
+                    QStringLiteral("%1 冊を追加しました。").arg(added).toUtf8().constData());
+        return 0;
+    }
+    // The export reads the stored books row by row; the live query holds none.
+    // The tool changes nothing but what it is asked to: no renumbering on the
+    // way out (the program does that at its own exit).
+    HeadlessStoreHost host;
+    auto store = std::make_unique<TDM>(&host, TDM::FirstRead::NoBooks);
+    const CloseWithoutRenumbering closer(*store);
+    int unsafe = 0;
+    QString where;
+    const int r = ExportCsv(*store, &settings, &unsafe, &where);
+    if (r != 0)
+        return fail(exportFailureReason(r, settings.fileName, where));
+    if (unsafe > 0)
+        std::fprintf(stderr, "quillo-csv: %s\n",
+                     unquotedExportWarning(unsafe).toUtf8().constData());
+    return 0;
 }
 
 }  // namespace
@@ -113,75 +176,43 @@ int main(int argc, char* argv[]) {
         return fail(QStringLiteral("unknown split rule '%1'").arg(parser.value(split)));
     if (parser.isSet(db))
         Connection::setAliasPath(QStringLiteral("book"), parser.value(db));
-
-    // While the program shows a catalogue it holds its own idea of the largest ID
-    // and renumbers at exit; working on that file under it would collide with
-    // both. Another catalogue is free to work on.
     const QString databasePath = Connection::aliasPath(QStringLiteral("book"));
-    // Backup and restore copy the whole database file, one way or the other.
-    auto wholeCopy = [&settings](void (*copy)(Connection&, const QString&)) {
-        try {
-            Connection catalogue(QStringLiteral("book"));
-            copy(catalogue, settings.fileName);
-            return 0;
-        } catch (const EngineError& e) {
-            return fail(e.message());
-        }
-    };
-    // A backup only reads, and SQLite's backup is consistent: fine while the window
-    // runs (changes it has not applied are not in the file, and not in the copy).
-    if (args[0] == QLatin1String("backup"))
-        return wholeCopy(BackupDatabase);
-    CatalogueLock catalogue(databasePath);
-    if (!catalogue.tryAcquire()) {
-        if (args[0] == QLatin1String("restore"))
-            return fail(QStringLiteral("Quillo がこのカタログ (%1) を開いて起動中です。未適用の変更"
-                                       "があれば失われるため、復元しません。終了してから実行して"
-                                       "ください。")
-                            .arg(databasePath));
-        return fail(QStringLiteral("Quillo がこのカタログ (%1) を開いて起動中です。"
-                                   "終了してから実行してください。")
-                        .arg(databasePath));
-    }
-
-    if (args[0] == QLatin1String("restore"))
-        return wholeCopy(RestoreDatabase);
+    const QString command = args[0];
     try {
-        if (args[0] == QLatin1String("import")) {
-            if (!QFileInfo::exists(settings.fileName))
-                return fail(
-                    QStringLiteral("入力ファイル\n%1\nは存在しません。").arg(settings.fileName));
-            // Straight into the table in one transaction: nothing is shown, so the
-            // new books need not be held in memory.
-            Connection books(QStringLiteral("book"));
-            QString failure;
-            int added = 0;
-            const int r = ImportCsvIntoTable(books, &settings, &failure, &added);
-            if (r < 0)
-                return fail(QStringLiteral("入力ファイル\n%1\nの %2 行目でｴﾗｰとなりました。\n"
-                                           "（データは登録されていません）")
-                                .arg(settings.fileName)
-                                .arg(-r));
-            if (r > 0)
-                return fail(QStringLiteral("CSV 入力に失敗しました。\n") + failure);
-            std::printf("%s\n",
-                        QStringLiteral("%1 冊を追加しました。").arg(added).toUtf8().constData());
-            return 0;
+        // Export and backup only read a catalogue: a path that names none is a
+        // mistake, and an empty file made for it would be taken for the books.
+        // Import and restore may start a new catalogue where no file is yet.
+        const bool makesCatalogue =
+            command == QLatin1String("import") || command == QLatin1String("restore");
+        if (command == QLatin1String("import") && !QFileInfo::exists(settings.fileName))
+            return fail(
+                QStringLiteral("入力ファイル\n%1\nは存在しません。").arg(settings.fileName));
+        if (command == QLatin1String("restore"))
+            CheckBackupFile(settings.fileName, databasePath);  // before anything is made
+        bool created = false;
+        if (makesCatalogue)
+            created = CreateCatalogueIfMissing(databasePath);
+        else if (!QFileInfo::exists(databasePath))
+            return fail(QStringLiteral("カタログ %1 がありません。--db のパスを確かめてください。")
+                            .arg(databasePath));
+        // A new catalogue the command did not fill is not left behind.
+        struct DropUnfinished {
+            QString path;
+            bool armed;
+            ~DropUnfinished() {
+                if (armed)
+                    QFile::remove(path);
+            }
+        } dropUnfinished{databasePath, created};
+        const int status = runCommand(command, settings, databasePath);
+        if (status == 0 && created) {
+            dropUnfinished.armed = false;
+            std::printf("%s\n", QStringLiteral("新しいカタログ %1 を作りました。")
+                                    .arg(databasePath)
+                                    .toUtf8()
+                                    .constData());
         }
-        // The export reads the stored books row by row; the live query holds none.
-        // The tool changes nothing but what it is asked to: no renumbering on the
-        // way out (the program does that at its own exit).
-        HeadlessStoreHost host;
-        auto store = std::make_unique<TDM>(&host, TDM::FirstRead::NoBooks);
-        const CloseWithoutRenumbering closer(*store);
-        int unsafe = 0;
-        const int r = ExportCsv(*store, &settings, &unsafe);
-        if (r != 0)
-            return fail(exportFailureReason(r, settings.fileName));
-        if (unsafe > 0)
-            std::fprintf(stderr, "quillo-csv: %s\n",
-                         unquotedExportWarning(unsafe).toUtf8().constData());
-        return 0;
+        return status;
     } catch (const EngineError& e) {
         if (e.isBusy())
             return fail(QStringLiteral(

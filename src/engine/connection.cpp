@@ -5,10 +5,13 @@
 #include <SQLiteCpp/Database.h>
 #include <SQLiteCpp/Exception.h>
 #include <SQLiteCpp/Statement.h>
+#include <unistd.h>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QHash>
-#include <QStringList>
 
+#include "engine/catalogue_file.h"
 #include "engine/engine_error.h"
 #include "engine/text_functions.h"
 #include "platform/app_folders.h"
@@ -23,18 +26,6 @@ QHash<QString, QString>& aliasPaths() {
 }
 
 constexpr int kBusyTimeoutMs = 2000;
-
-const char* const kBookColumns[] = {"ID",      "Title",    "Writer",  "Publisher",  "PubDate",
-                                    "BuyDate", "SubTitle", "Kind",    "Translator", "Memo",
-                                    "Writer2", "Writer3",  "Writer4", "Writer5"};
-
-// The book table as the program expects it; created when a new file is opened.
-const char* const kCreateBookTable =
-    "CREATE TABLE IF NOT EXISTS quillo ("
-    " ID INTEGER PRIMARY KEY,"
-    " Title TEXT, Writer TEXT, Publisher TEXT, PubDate DATE, BuyDate DATE,"
-    " SubTitle TEXT, Kind TEXT, Translator TEXT, Memo TEXT,"
-    " Writer2 TEXT, Writer3 TEXT, Writer4 TEXT, Writer5 TEXT)";
 
 }  // namespace
 
@@ -53,18 +44,30 @@ QString Connection::aliasPath(const QString& alias) {
     throw EngineError(QStringLiteral("データベースの別名 '%1' は登録されていません。").arg(alias));
 }
 
-Connection::Connection(const QString& alias) : m_path(aliasPath(alias)) {
+Connection::Connection(const QString& alias, Access access) : m_path(aliasPath(alias)) {
     // Memory statistics take a global lock on every allocation; the program has
     // no use for them. This only takes effect before SQLite's first use.
     static const bool configured = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
     Q_UNUSED(configured);
+    if (!QFileInfo::exists(m_path))
+        throw EngineError(QStringLiteral("カタログ %1 がありません").arg(m_path), SQLITE_CANTOPEN);
     try {
         // Each connection is used by one thread only, so SQLite's per-call locking
         // is left out; it costs a mutex round trip for every column read.
         m_db = std::make_unique<SQLite::Database>(
             m_path.toStdString(),
-            SQLite::OPEN_READWRITE | SQLite::OPEN_CREATE | SQLITE_OPEN_NOMUTEX, kBusyTimeoutMs);
-        ensureBookTable();
+            (access == Access::ReadOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE) |
+                SQLITE_OPEN_NOMUTEX,
+            kBusyTimeoutMs);
+        CheckCatalogueSchema(m_db->getHandle(), m_path);
+        // SQLite opens a write-protected file for reading; a file it could open for
+        // writing in a folder where its journal cannot be made fails only at the
+        // first write, so the folder is asked too.
+        const QByteArray folder = QFile::encodeName(QFileInfo(m_path).absolutePath());
+        m_readOnly = access == Access::ReadOnly ||
+                     sqlite3_db_readonly(m_db->getHandle(), "main") == 1 ||
+                     ::access(QFile::encodeName(m_path).constData(), W_OK) != 0 ||
+                     ::access(folder.constData(), W_OK) != 0;
         registerTextFunctions(m_db->getHandle());
         // A sort of the whole catalogue (every sorted read of the list) may use a
         // second core; an older SQLite without helper threads simply ignores it.
@@ -91,24 +94,14 @@ void Connection::execute(const QString& sql) {
     }
 }
 
-// A table of another program's under the same name would be read at columns it
-// does not have: it is refused once, here, with the columns it lacks named.
-void Connection::ensureBookTable() {
-    m_db->exec(kCreateBookTable);
-    QStringList missing;
-    for (const char* column : kBookColumns) {
-        SQLite::Statement query(*m_db,
-                                "SELECT 1 FROM pragma_table_info('quillo') WHERE name = ? "
-                                "COLLATE NOCASE");
-        query.bind(1, column);
-        if (!query.executeStep())
-            missing << QString::fromLatin1(column);
-    }
-    if (!missing.isEmpty())
-        // No closing "。": the error display adds a full stop of its own.
-        throw EngineError(QStringLiteral("%1 の表 quillo は Quillo のカタログではありません"
-                                         "（列 %2 がありません）")
-                              .arg(m_path, missing.join(QStringLiteral(", "))));
+void Connection::checkWritable() {
+    if (m_readOnly)
+        throw EngineError(
+            QStringLiteral("カタログ %1 は読み取り専用のため、変更できません").arg(m_path),
+            SQLITE_READONLY);
+    const QString damage = FindDamage(handle(), DamageCheck::Quick);
+    if (!damage.isEmpty())
+        throw EngineError(damagedCatalogueText(m_path, damage), SQLITE_CORRUPT);
 }
 
 void Connection::begin() {

@@ -14,9 +14,13 @@ namespace quillo {
 // A connection to the database file that an alias names. The alias "book" (in any
 // case; the table access uses "BOOK") resolves to book.db in the program's data
 // folder unless a path was set for it, as tests and the command-line tool do.
+// Only an existing, whole Quillo catalogue is opened: a missing file is refused,
+// never created (CreateCatalogue does that, where asked), and so is a file that
+// is not a catalogue.
 class Connection {
 public:
-    explicit Connection(const QString& alias);
+    enum class Access { ReadWrite, ReadOnly };
+    explicit Connection(const QString& alias, Access access = Access::ReadWrite);
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
@@ -25,6 +29,13 @@ public:
     static QString aliasPath(const QString& alias);
 
     QString path() const { return m_path; }
+    // True when the file cannot be written (its permissions, a read-only folder
+    // or medium) or it was opened for reading only.
+    bool isReadOnly() const { return m_readOnly; }
+    // Refuses, naming the file, a catalogue that cannot be written or that is
+    // damaged (SQLite's quick check): writing into a damaged file only spreads the
+    // damage, so nothing writes before this passed.
+    void checkWritable();
     sqlite3* handle() const;
     void execute(const QString& sql);
 
@@ -35,9 +46,8 @@ public:
     bool inTransaction() const;
 
 private:
-    void ensureBookTable();
-
     QString m_path;
+    bool m_readOnly = false;
     std::unique_ptr<SQLite::Database> m_db;
 };
 

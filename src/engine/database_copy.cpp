@@ -2,10 +2,14 @@
 
 #include <sqlite3.h>
 #include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
 #include <cstdio>
 
+#include "engine/catalogue_file.h"
 #include "engine/connection.h"
 #include "engine/engine_error.h"
+#include "platform/file_identity.h"
 
 namespace quillo {
 
@@ -16,75 +20,119 @@ class RawDatabase {
 public:
     RawDatabase(const QString& file, int flags) {
         const int rc = sqlite3_open_v2(file.toUtf8().constData(), &m_db, flags, nullptr);
-        if (rc != SQLITE_OK)
-            fail(file, rc);
+        if (rc != SQLITE_OK) {
+            const QString reason = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db))
+                                        : QString::fromUtf8(sqlite3_errstr(rc));
+            sqlite3_close(m_db);
+            throw EngineError(QStringLiteral("%1: %2").arg(file, reason), rc & 0xff);
+        }
     }
     ~RawDatabase() { sqlite3_close(m_db); }
     RawDatabase(const RawDatabase&) = delete;
     RawDatabase& operator=(const RawDatabase&) = delete;
     sqlite3* handle() const { return m_db; }
-    [[noreturn]] void fail(const QString& file, int rc) const {
-        const QString reason =
-            m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QString::fromUtf8(sqlite3_errstr(rc));
-        throw EngineError(QStringLiteral("%1: %2").arg(file, reason), rc & 0xff);
-    }
 
 private:
     sqlite3* m_db = nullptr;
 };
 
-// Copies every page of one open database into another in one step.
-void copyPages(sqlite3* from, sqlite3* to, const QString& file) {
+// Copies every page of one open database into another in one step. A failure is
+// blamed on `blamed`, the file whose writing failed.
+void copyPages(sqlite3* from, sqlite3* to, const QString& blamed) {
     sqlite3_backup* backup = sqlite3_backup_init(to, "main", from, "main");
     if (!backup)
-        throw EngineError(QStringLiteral("%1: %2").arg(file, QString::fromUtf8(sqlite3_errmsg(to))),
+        throw EngineError(QStringLiteral("%1 に書き込めません（%2）")
+                              .arg(blamed, QString::fromUtf8(sqlite3_errmsg(to))),
                           sqlite3_errcode(to) & 0xff);
     const int step = sqlite3_backup_step(backup, -1);
     const int rc = sqlite3_backup_finish(backup);
-    if (step != SQLITE_DONE || rc != SQLITE_OK)
-        throw EngineError(
-            QStringLiteral("%1: %2").arg(
-                file, QString::fromUtf8(sqlite3_errstr(step != SQLITE_DONE ? step : rc))),
-            (step != SQLITE_DONE ? step : rc) & 0xff);
+    if (step != SQLITE_DONE || rc != SQLITE_OK) {
+        const int code = step != SQLITE_DONE ? step : rc;
+        throw EngineError(QStringLiteral("%1 に書き込めません（%2）")
+                              .arg(blamed, QString::fromUtf8(sqlite3_errstr(code))),
+                          code & 0xff);
+    }
 }
 
-const char* const kBookColumns =
-    "SELECT ID, Title, Writer, Publisher, PubDate, BuyDate, SubTitle, Kind, Translator, Memo,"
-    " Writer2, Writer3, Writer4, Writer5 FROM quillo LIMIT 0";
+// A temporary name beside the target that no other file has.
+QString partFileBeside(const QString& file) {
+    QTemporaryFile part(file + QStringLiteral(".XXXXXX.part"));
+    part.setAutoRemove(false);
+    if (!part.open())
+        throw EngineError(
+            QStringLiteral("%1 に書き込めません（%2）").arg(file, part.errorString()));
+    return part.fileName();
+}
 
 }  // namespace
 
 void BackupDatabase(Connection& source, const QString& file) {
-    const QString part = file + QStringLiteral(".part");
-    QFile::remove(part);
-    {
-        RawDatabase copy(part, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-        try {
-            copyPages(source.handle(), copy.handle(), file);
-        } catch (...) {
-            QFile::remove(part);
-            throw;
-        }
+    if (isSameFile(file, source.path()))
+        throw EngineError(QStringLiteral("%1 はカタログそのものです。バックアップには別の"
+                                         "ファイルを指定してください")
+                              .arg(file));
+    const QFileInfo target(file);
+    if (target.exists() && (!target.isFile() || !target.isWritable()))
+        throw EngineError(QStringLiteral("%1 は書き込み禁止のため、置き換えません").arg(file));
+    const QString damage = FindDamage(source.handle(), DamageCheck::Quick);
+    if (!damage.isEmpty())
+        throw EngineError(QStringLiteral("カタログ %1 は壊れているため、バックアップしません"
+                                         "（%2）。前のバックアップから復元してください")
+                              .arg(source.path(), damage),
+                          SQLITE_CORRUPT);
+
+    const QString part = partFileBeside(file);
+    try {
+        RawDatabase copy(part, SQLITE_OPEN_READWRITE);
+        copyPages(source.handle(), copy.handle(), file);
+        const QString copyDamage = FindDamage(copy.handle(), DamageCheck::Quick, true);
+        if (!copyDamage.isEmpty())
+            throw EngineError(
+                QStringLiteral("%1 に正しく書き込めませんでした（%2）").arg(file, copyDamage),
+                SQLITE_IOERR);
+    } catch (...) {
+        QFile::remove(part);
+        throw;
     }
     // rename() replaces the old copy in one step: there is always a whole one.
     if (std::rename(QFile::encodeName(part).constData(), QFile::encodeName(file).constData()) !=
         0) {
         QFile::remove(part);
-        throw EngineError(QStringLiteral("%1: 書き込めません。").arg(file));
+        throw EngineError(QStringLiteral("%1 に書き込めません").arg(file));
     }
 }
 
-void RestoreDatabase(Connection& target, const QString& file) {
-    if (!QFile::exists(file))
-        throw EngineError(QStringLiteral("%1: ファイルがありません。").arg(file));
-    RawDatabase copy(file, SQLITE_OPEN_READONLY);
-    sqlite3_stmt* statement = nullptr;
-    const int rc = sqlite3_prepare_v2(copy.handle(), kBookColumns, -1, &statement, nullptr);
-    sqlite3_finalize(statement);
-    if (rc != SQLITE_OK)
+void CheckBackupFile(const QString& file, const QString& catalogue) {
+    if (!QFileInfo(file).isFile())
+        throw EngineError(QStringLiteral("%1: ファイルがありません").arg(file), SQLITE_CANTOPEN);
+    if (!catalogue.isEmpty() && isSameFile(file, catalogue))
         throw EngineError(
-            QStringLiteral("%1 は Quillo のカタログのバックアップではありません。").arg(file), rc);
-    copyPages(copy.handle(), target.handle(), file);
+            QStringLiteral("%1 はカタログそのものです。復元するバックアップを指定してください")
+                .arg(file));
+    RawDatabase copy(file, SQLITE_OPEN_READONLY);
+    const SchemaProblem problem = FindSchemaProblem(copy.handle());
+    if (problem.kind == SchemaProblem::Kind::NotCatalogue || problem.code == SQLITE_NOTADB)
+        throw EngineError(QStringLiteral("%1 は Quillo のカタログのバックアップではありません"
+                                         "（%2）。カタログは元のままです")
+                              .arg(file, problem.reason));
+    const QString damage = problem.kind == SchemaProblem::Kind::Damaged
+                               ? problem.reason
+                               : FindDamage(copy.handle(), DamageCheck::Full, true);
+    if (!damage.isEmpty())
+        throw EngineError(QStringLiteral("バックアップ %1 は壊れているため、復元しません（%2）。"
+                                         "カタログは元のままです")
+                              .arg(file, damage),
+                          SQLITE_CORRUPT);
+}
+
+void RestoreDatabase(Connection& target, const QString& file) {
+    CheckBackupFile(file, target.path());
+    if (target.isReadOnly())
+        throw EngineError(
+            QStringLiteral("カタログ %1 は書き込めないため、復元できません").arg(target.path()),
+            SQLITE_READONLY);
+    RawDatabase copy(file, SQLITE_OPEN_READONLY);
+    copyPages(copy.handle(), target.handle(), QStringLiteral("カタログ %1").arg(target.path()));
 }
 
 }  // namespace quillo

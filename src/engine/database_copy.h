@@ -7,14 +7,21 @@ namespace quillo {
 class Connection;
 
 // A complete, consistent copy of the catalogue's database file, taken with
-// SQLite's online backup: every column, IDs as they are. The copy is written
-// beside the target under another name and renamed over it only when whole, so
-// a failed backup leaves an older one untouched. Throws EngineError.
+// SQLite's online backup: every column, IDs as they are. A damaged catalogue is
+// refused (a copy of it would only look like a way back), the copy is checked
+// before it counts, and it is written beside the target under another name and
+// renamed over it only when whole, so a failed backup leaves an older one
+// untouched. The catalogue itself, however named, and a write-protected file
+// are never the target. Throws EngineError.
 void BackupDatabase(Connection& source, const QString& file);
 
+// Refuses a file that may not replace a catalogue: missing, damaged (a full
+// integrity check, and its length against its header), not a whole Quillo
+// catalogue, or the catalogue `catalogue` itself. Throws EngineError naming it.
+void CheckBackupFile(const QString& file, const QString& catalogue = QString());
+
 // Replaces the whole catalogue by such a copy, in one step: the file is checked
-// first (a SQLite file with the book table and its fourteen columns), and a
-// failure leaves the catalogue as it was. Throws EngineError.
+// first, and any failure leaves the catalogue as it was. Throws EngineError.
 void RestoreDatabase(Connection& target, const QString& file);
 
 }  // namespace quillo

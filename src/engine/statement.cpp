@@ -123,6 +123,10 @@ Statement::ValueType Statement::typeAt(int column) const {
     }
 }
 
+bool Statement::isBlobAt(int column) const {
+    return sqlite3_column_type(m_stmt, column) == SQLITE_BLOB;
+}
+
 qint64 Statement::integerAt(int column) const {
     return sqlite3_column_int64(m_stmt, column);
 }

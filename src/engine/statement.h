@@ -31,6 +31,8 @@ public:
     // not kept. A text is UTF-8 and valid until the next step.
     enum class ValueType { Null, Integer, Text };
     ValueType typeAt(int column) const;
+    // Bytes stored as such, which no column of a book holds as Quillo writes it.
+    bool isBlobAt(int column) const;
     qint64 integerAt(int column) const;
     QByteArrayView textAt(int column) const;
     // Rows wider than this are refused with a clear message rather than read.

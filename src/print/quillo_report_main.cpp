@@ -10,6 +10,7 @@
 
 #include "engine/connection.h"
 #include "engine/engine_error.h"
+#include "platform/file_identity.h"
 #include "platform/quiet_notices.h"
 #include "print/print_report.h"
 #include "settings/settings_file.h"
@@ -86,6 +87,13 @@ int main(int argc, char* argv[]) {
     const QString databasePath = Connection::aliasPath(QStringLiteral("book"));
     if (!QFileInfo(databasePath).isFile())
         return fail(QStringLiteral("カタログ %1 がありません。").arg(databasePath));
+    // The PDF replaces whatever file it is given: never the catalogue or the
+    // settings, however they are named.
+    for (const QString& kept : {databasePath, iniPath})
+        if (isSameFile(args[0], kept))
+            return fail(QStringLiteral("%1 は %2 そのものです。別のファイルを指定してください。")
+                            .arg(args[0], kept == databasePath ? QStringLiteral("カタログ")
+                                                               : QStringLiteral("設定ファイル")));
 
     try {
         HeadlessStoreHost host;

@@ -1,6 +1,7 @@
 #include "store/tdm.h"
 
 #include "engine/engine_error.h"
+#include "engine/statement.h"
 #include "engine/table_cursor.h"
 #include "store/query_builder.h"
 #include "store/search_match.h"
@@ -62,6 +63,11 @@ TDM::TDM(StoreHost* owner, FirstRead firstRead)
       m_database(std::make_unique<Connection>(QStringLiteral("book"))),
       m_queryBook(std::make_unique<CachedDataset>(*m_database)),
       m_queryWork(std::make_unique<ReadOnlyQuery>(*m_database)) {
+    if (m_database->isReadOnly())
+        m_readOnlyReason = QStringLiteral(
+                               "カタログ %1 は書き込みできないため、読み取り専用で"
+                               "開いています")
+                               .arg(m_database->path());
     m_queryBook->setUpdateStatements(bookUpdateStatements());
     auto pending = [this] { OnUpdatesPending(); };
     m_queryBook->onAfterInsert = pending;
@@ -334,7 +340,19 @@ int TDM::GetDistinctValues(int fieldNo, QStringList* list) {
     return 0;
 }
 
-void TDM::RenumberIds() {
+bool TDM::RenumberIds() {
+    {
+        // IDs that are unique whole numbers from 1 to the count are 1..N already:
+        // the file is left as it is, byte for byte.
+        Statement span(m_database->handle(),
+                       {QStringLiteral("SELECT min(ID), max(ID), count(*) FROM quillo")});
+        if (span.step()) {
+            const PackedRow row = span.currentRow();
+            const qint64 count = row.integer(2);
+            if (count == 0 || (row.integer(0) == 1 && row.integer(1) == count))
+                return false;
+        }
+    }
     TableCursor table(QStringLiteral("BOOK"), QStringLiteral("QUILLO"));
     // One transaction: a crash part-way leaves the old IDs, never a mixture.
     TransactionGuard transaction(table.connection());
@@ -348,6 +366,7 @@ void TDM::RenumberIds() {
     }
     table.close();
     transaction.commit();
+    return true;
 }
 
 void TDM::CloseStore(bool renumber) {
@@ -357,7 +376,7 @@ void TDM::CloseStore(bool renumber) {
     detachCursorHook();
     m_queryBook->close();
     m_queryWork->close();
-    if (renumber)
+    if (renumber && !readOnly())
         RenumberIds();
 }
 

@@ -36,6 +36,13 @@ public:
     // The main window becomes the host once it exists.
     void setHost(StoreHost* host) { m_host = host; }
 
+    // A catalogue that cannot or must not be written (a write-protected file or
+    // folder, a damaged file) is shown for reading only: nothing is applied and
+    // the close does not renumber. The reason is said to the user.
+    bool readOnly() const { return !m_readOnlyReason.isEmpty(); }
+    QString readOnlyReason() const { return m_readOnlyReason; }
+    void setReadOnly(const QString& reason) { m_readOnlyReason = reason; }
+
     int RecordCount() const { return m_recordCount; }
     void SetRecordCount(int count) { m_recordCount = count < 0 ? 0 : count; }
     QString FilterCondition() const { return m_filterCondition; }
@@ -70,8 +77,11 @@ public:
 
     int GetMaxId();
     int GetDistinctValues(int fieldNo, QStringList* list);
-    void RenumberIds();
-    // Closes the queries and, unless told otherwise, renumbers the IDs to 1..N.
+    // Renumbers the IDs to 1..N in ID order; a table already numbered so is not
+    // written at all. True when it was rewritten.
+    bool RenumberIds();
+    // Closes the queries and, unless told otherwise or read-only, renumbers the
+    // IDs to 1..N.
     void CloseStore(bool renumber = true);
 
     // The hooks the live query calls.
@@ -98,6 +108,7 @@ private:
     std::unique_ptr<CachedDataset> m_queryBook;
     std::unique_ptr<ReadOnlyQuery> m_queryWork;
     QString m_filterCondition;
+    QString m_readOnlyReason;
     std::vector<qint64> m_matches;  // IDs of the last search's matches, in view order
     bool m_searchOpen = false;
     int m_matchIndex = 0;

@@ -4,8 +4,12 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <unistd.h>
 #include "files.h"
+
+#include "engine/catalogue_file.h"
 #include "platform/single_instance.h"
+#include "tool_holder.h"
 
 static QString S(const char* text) {
     return QString::fromUtf8(text);
@@ -36,6 +40,8 @@ private slots:
     void initTestCase() {
         QFile::setPermissions(m_runtime.path(),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        // The locks this test looks for are in the same runtime folder.
+        qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
     }
 
     void aSecondInstanceIsRefused() {
@@ -46,8 +52,11 @@ private slots:
         QVERIFY(first.waitForStarted());
         // The first one holds the lock once it is up.
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_runtime.filePath(S("__QUILLO_APP"))), 20000);
-        // ... and the one on the catalogue it shows, which quillo-csv respects.
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(m_dir.filePath(S("one/book.db.lock"))), 20000);
+        // ... and, on a first run, makes its catalogue at its own place and holds
+        // the lock on it, which quillo-csv respects.
+        const QString catalogue = m_dir.filePath(S("one/book.db"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(catalogue), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(quillo::CatalogueLock(catalogue).lockPath()), 20000);
 
         QProcess second;
         prepare(second);
@@ -72,8 +81,12 @@ private slots:
 
     void aCatalogueTheToolWorksOnIsNotOpened() {
         const QString program = installCopy(m_dir.filePath(S("busy")));
-        quillo::CatalogueLock tool(m_dir.filePath(S("busy/book.db")));
-        QVERIFY(tool.tryAcquire());
+        const QString catalogue = m_dir.filePath(S("busy/book.db"));
+        quillo::CreateCatalogue(catalogue);
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(S("XDG_RUNTIME_DIR"), m_runtime.path());
+        const quillo::test::ToolHoldingCatalogue tool(S(QUILLO_CSV), catalogue,
+                                                      m_dir.filePath(S("busy/pipe")), env);
         QProcess window;
         prepare(window);
         window.start(program);
@@ -81,6 +94,26 @@ private slots:
         QCOMPARE(window.exitCode(), 1);
         QVERIFY(
             QString::fromUtf8(window.readAllStandardError()).contains(S("quillo-csv が使用中")));
+    }
+
+    // A lock that cannot be made protects nothing: the window is not opened.
+    void aCatalogueThatCannotBeLockedIsNotOpened() {
+        const QString program = installCopy(m_dir.filePath(S("nolock")));
+        quillo::CreateCatalogue(m_dir.filePath(S("nolock/book.db")));
+        QTemporaryDir runtime;
+        QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::ExeOwner);
+        if (QFileInfo(runtime.path()).isWritable() || ::geteuid() == 0)
+            QSKIP("running as root: a read-only runtime folder is still writable");
+        QProcess window;
+        prepare(window);
+        QProcessEnvironment env = window.processEnvironment();
+        env.insert(S("XDG_RUNTIME_DIR"), runtime.path());
+        window.setProcessEnvironment(env);
+        window.start(program);
+        QVERIFY(window.waitForFinished(20000));
+        QCOMPARE(window.exitCode(), 1);
+        QVERIFY2(QString::fromUtf8(window.readAllStandardError()).contains(S("ロック")),
+                 "the refusal names the lock");
     }
 
     void anUnopenableCatalogueEndsWithAMessage() {
@@ -92,9 +125,10 @@ private slots:
         run.start(program);
         QVERIFY(run.waitForFinished(20000));
         QCOMPARE(run.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(run.exitCode(), 0);
+        QCOMPARE(run.exitCode(), 1);
         const QString err = QString::fromUtf8(run.readAllStandardError());
-        QVERIFY2(err.contains(S("Quillo: ")) && err.contains(S("not a database")), qPrintable(err));
+        QVERIFY2(err.contains(S("not a database")) && err.contains(folder + S("/book.db")),
+                 qPrintable(err));
         QVERIFY(!QFile::exists(folder + S("/quillo.Ini")));  // no main window ever closed
     }
 };

@@ -244,6 +244,7 @@ private slots:
         QCOMPARE(run({S("export"), file("out.csv"), S("--db"), S("book.db")}).status, 1);
         // Another catalogue is free while the program runs.
         const QString other = m_db->folder() + S("/other.db");
+        CreateCatalogue(other);
         QCOMPARE(run({S("export"), file("other.csv"), S("--db"), other}).status, 0);
         shown.release();
         QCOMPARE(run({S("export"), file("out.csv")}).status, 0);

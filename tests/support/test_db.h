@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "engine/catalogue_file.h"
 #include "engine/connection.h"
 #include "engine/field_def.h"
 #include "engine/packed_row.h"
@@ -12,12 +13,14 @@
 
 namespace quillo::test {
 
-// A fresh database file in a temporary folder, registered under the alias "book".
+// A fresh, empty catalogue in a temporary folder, registered under the alias
+// "book".
 class TempBookDb {
 public:
     TempBookDb() {
         QVERIFY2(m_dir.isValid(), "temporary folder");
         Connection::setAliasPath(QStringLiteral("book"), path());
+        CreateCatalogue(path());
     }
     QString path() const { return m_dir.filePath(QStringLiteral("book.db")); }
     QString folder() const { return m_dir.path(); }

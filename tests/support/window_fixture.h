@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sqlite3.h>
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
@@ -48,6 +49,9 @@ public:
         beforeWindow = nullptr;
         settingsFile.clear();
         window.reset();
+        // A test's statement trace points into the test's own frame.
+        if (store)
+            sqlite3_trace_v2(store->Database().handle(), 0, nullptr, nullptr);
         store.reset();
         db.reset();
     }

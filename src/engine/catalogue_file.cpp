@@ -1,0 +1,184 @@
+#include "engine/catalogue_file.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <unistd.h>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <cerrno>
+#include <cstring>
+
+#include "engine/engine_error.h"
+
+namespace quillo {
+
+namespace {
+
+const char* const kBookColumns[] = {"ID",      "Title",    "Writer",  "Publisher",  "PubDate",
+                                    "BuyDate", "SubTitle", "Kind",    "Translator", "Memo",
+                                    "Writer2", "Writer3",  "Writer4", "Writer5"};
+
+const char* const kCreateBookTable =
+    "CREATE TABLE quillo ("
+    " ID INTEGER PRIMARY KEY,"
+    " Title TEXT, Writer TEXT, Publisher TEXT, PubDate DATE, BuyDate DATE,"
+    " SubTitle TEXT, Kind TEXT, Translator TEXT, Memo TEXT,"
+    " Writer2 TEXT, Writer3 TEXT, Writer4 TEXT, Writer5 TEXT)";
+
+// One prepared statement, finalized however the scope ends.
+class Query {
+public:
+    Query(sqlite3* db, const char* sql) : m_db(db) {
+        m_rc = sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr);
+    }
+    ~Query() { sqlite3_finalize(m_statement); }
+    Query(const Query&) = delete;
+    Query& operator=(const Query&) = delete;
+    // SQLITE_ROW, SQLITE_DONE or the error.
+    int step() { return m_rc == SQLITE_OK ? (m_rc = sqlite3_step(m_statement)) : m_rc; }
+    bool failed() const { return m_rc != SQLITE_OK && m_rc != SQLITE_ROW && m_rc != SQLITE_DONE; }
+    QString error() const { return QString::fromUtf8(sqlite3_errmsg(m_db)); }
+    int code() const { return m_rc; }
+    QString text(int column) const {
+        return QString::fromUtf8(
+            reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column)));
+    }
+    qint64 integer(int column) const { return sqlite3_column_int64(m_statement, column); }
+    void bind(int index, const char* text) {
+        if (m_rc == SQLITE_OK)
+            sqlite3_bind_text(m_statement, index, text, -1, SQLITE_STATIC);
+    }
+
+private:
+    sqlite3* m_db;
+    sqlite3_stmt* m_statement = nullptr;
+    int m_rc = SQLITE_OK;
+};
+
+}  // namespace
+
+SchemaProblem FindSchemaProblem(sqlite3* db) {
+    using Kind = SchemaProblem::Kind;
+    auto damaged = [](const Query& query) {
+        return SchemaProblem{Kind::Damaged, query.error(), query.code() & 0xff};
+    };
+    auto notCatalogue = [](const QString& reason) {
+        return SchemaProblem{Kind::NotCatalogue, reason, 0};
+    };
+    Query kind(db, "SELECT type FROM sqlite_master WHERE name = 'quillo' COLLATE NOCASE");
+    const int rc = kind.step();
+    if (kind.failed())
+        return damaged(kind);
+    if (rc != SQLITE_ROW)
+        return notCatalogue(QStringLiteral("表 quillo がありません"));
+    if (kind.text(0) != QLatin1String("table"))
+        return notCatalogue(QStringLiteral("quillo は表ではなく %1 です").arg(kind.text(0)));
+
+    QStringList missing;
+    for (const char* column : kBookColumns) {
+        Query query(db, "SELECT 1 FROM pragma_table_info('quillo') WHERE name = ? COLLATE NOCASE");
+        query.bind(1, column);
+        const int found = query.step();
+        if (query.failed())
+            return damaged(query);
+        if (found != SQLITE_ROW)
+            missing << QString::fromLatin1(column);
+    }
+    if (!missing.isEmpty())
+        return notCatalogue(
+            QStringLiteral("列 %1 がありません").arg(missing.join(QStringLiteral(", "))));
+
+    // Only an INTEGER PRIMARY KEY holds whole numbers that are unique: the list,
+    // the search and renumbering rely on both. A table without row IDs, or a
+    // descending key, keeps a separate key index and is not one.
+    Query keys(db,
+               "SELECT upper(type), pk, (SELECT count(*) FROM pragma_table_info('quillo')"
+               " WHERE pk > 0) FROM pragma_table_info('quillo') WHERE name = 'ID' COLLATE NOCASE");
+    keys.step();
+    if (keys.failed())
+        return damaged(keys);
+    Query keyIndex(db, "SELECT 1 FROM pragma_index_list('quillo') WHERE origin = 'pk'");
+    const bool separateKey = keyIndex.step() == SQLITE_ROW;
+    if (keys.text(0) != QLatin1String("INTEGER") || keys.integer(1) != 1 || keys.integer(2) != 1 ||
+        separateKey)
+        return notCatalogue(QStringLiteral("列 ID が INTEGER PRIMARY KEY ではありません"));
+    return {};
+}
+
+void CheckCatalogueSchema(sqlite3* db, const QString& path) {
+    const SchemaProblem problem = FindSchemaProblem(db);
+    switch (problem.kind) {
+        case SchemaProblem::Kind::None:
+            return;
+        case SchemaProblem::Kind::Damaged:
+            throw EngineError(damagedCatalogueText(path, problem.reason), problem.code);
+        case SchemaProblem::Kind::NotCatalogue:
+            // No closing "。": the error display adds a full stop of its own.
+            throw EngineError(QStringLiteral("%1 は Quillo のカタログではありません（%2）")
+                                  .arg(path, problem.reason));
+    }
+}
+
+QString FindDamage(sqlite3* db, DamageCheck check, bool exactSize) {
+    Query query(db,
+                check == DamageCheck::Full ? "PRAGMA integrity_check(1)" : "PRAGMA quick_check(1)");
+    const int rc = query.step();
+    if (query.failed())
+        return query.error();
+    if (rc == SQLITE_ROW && query.text(0) != QLatin1String("ok"))
+        return query.text(0);
+    if (exactSize) {
+        const char* file = sqlite3_db_filename(db, "main");
+        Query pages(db, "SELECT page_count * page_size FROM pragma_page_count, pragma_page_size");
+        pages.step();
+        if (pages.failed())
+            return pages.error();
+        if (file && QFileInfo(QString::fromUtf8(file)).size() != pages.integer(0))
+            return QStringLiteral("ファイルの長さがヘッダーの頁数と合いません");
+    }
+    return QString();
+}
+
+void CreateCatalogue(const QString& path) {
+    // O_EXCL: a file that appeared meanwhile is never taken over.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+    if (fd < 0)
+        throw EngineError(QStringLiteral("新しいカタログ %1 を作れません（%2）")
+                              .arg(path, QString::fromLocal8Bit(std::strerror(errno))),
+                          SQLITE_CANTOPEN);
+    ::close(fd);
+    sqlite3* db = nullptr;
+    int rc =
+        sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, kCreateBookTable, nullptr, nullptr, nullptr);
+    const QString reason = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
+    sqlite3_close(db);
+    if (rc != SQLITE_OK) {
+        QFile::remove(path);
+        throw EngineError(QStringLiteral("新しいカタログ %1 を作れません（%2）").arg(path, reason),
+                          rc & 0xff);
+    }
+}
+
+bool CreateCatalogueIfMissing(const QString& path) {
+    if (QFileInfo::exists(path))
+        return false;
+    CreateCatalogue(path);
+    return true;
+}
+
+bool isDamageError(const EngineError& error) {
+    return error.code() == SQLITE_CORRUPT || error.code() == SQLITE_NOTADB;
+}
+
+QString damagedCatalogueText(const QString& path, const QString& finding) {
+    return QStringLiteral(
+               "カタログ %1 は壊れています（%2）。\n"
+               "変更は保存できません。バックアップから復元してください"
+               "（quillo-csv restore バックアップファイル）")
+        .arg(path, finding);
+}
+
+}  // namespace quillo

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QString>
+
+struct sqlite3;
+
+namespace quillo {
+
+class EngineError;
+
+// The checks that make sure a file is a whole Quillo catalogue before anything
+// reads it as one or writes to it.
+
+// Why a file is not a Quillo catalogue: anything but a table `quillo` with the
+// fourteen book columns whose `ID` is an INTEGER PRIMARY KEY (another program's
+// database, an empty file, a view, or text IDs that renumbering would destroy),
+// or a file whose schema cannot even be read.
+struct SchemaProblem {
+    enum class Kind { None, Damaged, NotCatalogue };
+    Kind kind = Kind::None;
+    QString reason;  // SQLite's finding, or what the table lacks
+    int code = 0;    // SQLite's result code for a damaged file
+};
+SchemaProblem FindSchemaProblem(sqlite3* db);
+
+// Refuses such a file with an EngineError that names it.
+void CheckCatalogueSchema(sqlite3* db, const QString& path);
+
+// How much a damage check reads: `Quick` checks every page's structure (what
+// opening for writing needs), `Full` also checks that every index agrees with
+// its table (what a file must pass before it replaces a catalogue).
+enum class DamageCheck { Quick, Full };
+
+// Empty when SQLite finds the file whole; otherwise its first finding. With
+// `exactSize` the file must also be as long as its header says, as a backup
+// written in one piece is.
+QString FindDamage(sqlite3* db, DamageCheck check, bool exactSize = false);
+
+// Creates a new, empty catalogue at a path where no file is yet; never touches
+// an existing file. Throws EngineError naming the path.
+void CreateCatalogue(const QString& path);
+// The same where no file is yet; an existing file is left for the checks of
+// opening. True when a catalogue was created.
+bool CreateCatalogueIfMissing(const QString& path);
+
+// True for SQLite's "the file is damaged" and "the file is no database".
+bool isDamageError(const EngineError& error);
+
+// The message for a damaged catalogue: which file, what SQLite found, and what
+// the user can do about it. No closing full stop: the error display adds one.
+QString damagedCatalogueText(const QString& path, const QString& finding);
+
+}  // namespace quillo
