@@ -38,7 +38,10 @@ int main(int argc, char* argv[]) {
     // has saved its settings and renumbered the IDs.
     SingleInstance instance;
     if (!instance.tryAcquire()) {
-        ShowSystemMessage(QStringLiteral("Quillo - 警告"), QStringLiteral("既に起動されています。"),
+        ShowSystemMessage(QStringLiteral("Quillo - 警告"),
+                          instance.heldByAnother()
+                              ? QStringLiteral("既に起動されています。")
+                              : instance.failureReason() + QStringLiteral("。"),
                           true);
         return 1;
     }

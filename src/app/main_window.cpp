@@ -198,6 +198,7 @@ void TFormMainWin::showEvent(QShowEvent* event) {
     if (!m_shown) {
         m_shown = true;
         runGuarded([this] { FormShow(); });
+        startDamageCheck();
     }
 }
 
@@ -235,7 +236,6 @@ void TFormMainWin::FormShow() {
     RefreshRecordStatus();
     if (m_store.readOnly())
         enterReadOnly(m_store.readOnlyReason());
-    startDamageCheck();
 }
 
 bool TFormMainWin::FormCloseQuery() {

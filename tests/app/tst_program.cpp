@@ -6,6 +6,7 @@
 
 #include <unistd.h>
 #include "files.h"
+#include "full_disk.h"
 
 #include "engine/catalogue_file.h"
 #include "platform/single_instance.h"
@@ -96,24 +97,27 @@ private slots:
             QString::fromUtf8(window.readAllStandardError()).contains(S("quillo-csv が使用中")));
     }
 
-    // A lock that cannot be made protects nothing: the window is not opened.
-    void aCatalogueThatCannotBeLockedIsNotOpened() {
+    // A lock that cannot be made protects nothing: on a full disk the program
+    // says why and does not open.
+    void aLockThatCannotBeMadeEndsWithItsReason() {
         const QString program = installCopy(m_dir.filePath(S("nolock")));
         quillo::CreateCatalogue(m_dir.filePath(S("nolock/book.db")));
-        QTemporaryDir runtime;
-        QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::ExeOwner);
-        if (QFileInfo(runtime.path()).isWritable() || ::geteuid() == 0)
-            QSKIP("running as root: a read-only runtime folder is still writable");
+        QTemporaryDir runtime;  // no lock left from the tests before
         QProcess window;
         prepare(window);
         QProcessEnvironment env = window.processEnvironment();
         env.insert(S("XDG_RUNTIME_DIR"), runtime.path());
         window.setProcessEnvironment(env);
-        window.start(program);
+        {
+            quillo::test::FullDisk full(0);
+            window.start(program);
+            QVERIFY(window.waitForStarted());
+        }
         QVERIFY(window.waitForFinished(20000));
         QCOMPARE(window.exitCode(), 1);
-        QVERIFY2(QString::fromUtf8(window.readAllStandardError()).contains(S("ロック")),
-                 "the refusal names the lock");
+        const QString err = QString::fromUtf8(window.readAllStandardError());
+        QVERIFY2(err.contains(S("ロックファイル")) && !err.contains(S("既に起動")),
+                 qPrintable(err));
     }
 
     void anUnopenableCatalogueEndsWithAMessage() {

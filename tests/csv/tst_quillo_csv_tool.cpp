@@ -3,11 +3,15 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <unistd.h>
 #include "engine/connection.h"
+
+#include "damaged_files.h"
 #include "files.h"
 #include "full_disk.h"
 #include "platform/single_instance.h"
 #include "test_db.h"
+#include "tool_holder.h"
 
 using namespace quillo;
 
@@ -15,13 +19,7 @@ static QString S(const char* text) {
     return QString::fromUtf8(text);
 }
 
-// Runs SQL on a database file as another program would, without Quillo's checks.
-static void rawExec(const QString& path, const QString& sql) {
-    sqlite3* db = nullptr;
-    QCOMPARE(sqlite3_open(path.toUtf8().constData(), &db), SQLITE_OK);
-    QCOMPARE(sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr), SQLITE_OK);
-    sqlite3_close(db);
-}
+using test::rawExec;
 
 class TestQuilloCsvTool : public QObject {
     Q_OBJECT
@@ -49,6 +47,11 @@ class TestQuilloCsvTool : public QObject {
                 QString::fromUtf8(tool.readAllStandardOutput())};
     }
     QString file(const char* name) const { return m_db->folder() + QLatin1Char('/') + S(name); }
+    QProcessEnvironment toolEnvironment() const {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(S("XDG_RUNTIME_DIR"), m_runtime.path());
+        return env;
+    }
 
 private slots:
     void initTestCase() {
@@ -248,6 +251,172 @@ private slots:
         QCOMPARE(run({S("export"), file("other.csv"), S("--db"), other}).status, 0);
         shown.release();
         QCOMPARE(run({S("export"), file("out.csv")}).status, 0);
+    }
+
+    void nothingIsEverWrittenOntoTheCatalogue() {
+        test::exec(
+            S("with recursive n(i) as (select 100 union all select i + 1 from n"
+              " where i < 150) insert into quillo (ID, Title) select i, 'x' from n"));
+        const QByteArray before = test::fileBytes(m_db->path());
+        QVERIFY(::link(QFile::encodeName(m_db->path()).constData(),
+                       QFile::encodeName(file("linked.db")).constData()) == 0);
+        QDir().mkpath(file("sub"));
+        for (const char* command : {"export", "backup"}) {
+            for (const QString& target :
+                 {m_db->path(), file("linked.db"), file("sub/../book.db")}) {
+                const Run r = run({S(command), target});
+                QCOMPARE(r.status, 1);
+                QVERIFY2(r.err.contains(S("カタログそのもの")), qPrintable(r.err));
+            }
+        }
+        QCOMPARE(test::fileBytes(m_db->path()), before);
+    }
+
+    void aMistypedCatalogueIsNeverMadeByCommandsThatRead() {
+        test::writeFile(file("out.csv"), "the previous export\r\n");
+        for (const char* command : {"export", "backup"}) {
+            const Run r = run({S(command), file("out.csv"), S("--db"), file("typo.db")});
+            QCOMPARE(r.status, 1);
+            QVERIFY2(r.err.contains(file("typo.db")) && r.err.contains(S("がありません")),
+                     qPrintable(r.err));
+            QVERIFY(!QFileInfo::exists(file("typo.db")));
+        }
+        QCOMPARE(test::readFile(file("out.csv")), QByteArray("the previous export\r\n"));
+
+        // Import and restore may start a new catalogue, and say so.
+        test::writeFile(file("in.csv"), test::sjis(test::csvLine({S("新しい本")})));
+        Run r = run({S("import"), file("in.csv"), S("--db"), file("new.db")});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains(S("新しいカタログ %1 を作りました").arg(file("new.db"))),
+                 qPrintable(r.out));
+        QCOMPARE(run({S("backup"), file("new.qbk"), S("--db"), file("new.db")}).status, 0);
+        r = run({S("restore"), file("new.qbk"), S("--db"), file("restored.db")});
+        QCOMPARE(r.status, 0);
+        QVERIFY2(r.out.contains(S("新しいカタログ")), qPrintable(r.out));
+        // A new catalogue that its import could not fill is not left behind.
+        test::writeFile(file("bad.csv"),
+                        test::sjis(test::csvLine({S("本"), S(""), S(""), S("x")})));
+        QCOMPARE(run({S("import"), file("bad.csv"), S("--db"), file("never.db")}).status, 1);
+        QVERIFY(!QFileInfo::exists(file("never.db")));
+    }
+
+    void anotherProgramsFileIsNeverTouched_data() {
+        QTest::addColumn<QByteArray>("schema");
+        QTest::addRow("another program's database") << QByteArray("CREATE TABLE notes (body)");
+        QTest::addRow("a zero-length file") << QByteArray();
+        QTest::addRow("text IDs") << QByteArray(
+            "CREATE TABLE quillo (ID TEXT PRIMARY KEY, Title, Writer, Publisher,"
+            " PubDate, BuyDate, SubTitle, Kind, Translator, Memo, Writer2, Writer3,"
+            " Writer4, Writer5); INSERT INTO quillo (ID, Title) VALUES"
+            " ('ISBN-4-00-000001', 'a')");
+    }
+    void anotherProgramsFileIsNeverTouched() {
+        QFETCH(QByteArray, schema);
+        const QString foreign = file("foreign.db");
+        test::writeFile(foreign, QByteArray());
+        if (!schema.isEmpty())
+            rawExec(foreign, QString::fromUtf8(schema));
+        const QByteArray before = test::fileBytes(foreign);
+        test::writeFile(file("in.csv"), test::sjis(test::csvLine({S("本")})));
+        for (const char* command : {"export", "import", "backup"}) {
+            const Run r =
+                run({S(command), file(command == QByteArray("import") ? "in.csv" : "out.x"),
+                     S("--db"), foreign});
+            QCOMPARE(r.status, 1);
+            QVERIFY2(r.err.contains(S("%1 は Quillo のカタログではありません").arg(foreign)),
+                     qPrintable(r.err));
+        }
+        QCOMPARE(test::fileBytes(foreign), before);
+        QVERIFY(!QFileInfo::exists(file("out.x")));
+    }
+
+    void aDamagedCatalogueIsNeitherWrittenNorBackedUpButCanBeRestored() {
+        test::makeCatalogue(file("books.db"), 300);
+        QCOMPARE(run({S("backup"), file("good.qbk"), S("--db"), file("books.db")}).status, 0);
+        test::damagePage(file("books.db"), 3);
+        const QByteArray damaged = test::fileBytes(file("books.db"));
+        test::writeFile(file("in.csv"), test::sjis(test::csvLine({S("本")})));
+        for (const char* command : {"import", "backup"}) {
+            const Run r =
+                run({S(command), file(command == QByteArray("import") ? "in.csv" : "b.qbk"),
+                     S("--db"), file("books.db")});
+            QCOMPARE(r.status, 1);
+            QVERIFY2(r.err.contains(file("books.db")) && r.err.contains(S("壊れて")),
+                     qPrintable(r.err));
+        }
+        QCOMPARE(test::fileBytes(file("books.db")), damaged);
+        QVERIFY(!QFileInfo::exists(file("b.qbk")));
+        // What a backup is for.
+        QCOMPARE(run({S("restore"), file("good.qbk"), S("--db"), file("books.db")}).status, 0);
+        QCOMPARE(run({S("import"), file("in.csv"), S("--db"), file("books.db")}).status, 0);
+    }
+
+    void aDamagedBackupRestoresNothing() {
+        test::makeCatalogue(file("big.db"), 300);
+        QCOMPARE(run({S("backup"), file("copy.qbk"), S("--db"), file("big.db")}).status, 0);
+        test::damagePage(file("copy.qbk"), 4);
+        const QByteArray before = test::fileBytes(m_db->path());
+        const Run r = run({S("restore"), file("copy.qbk")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(file("copy.qbk")) && r.err.contains(S("壊れているため")),
+                 qPrintable(r.err));
+        QCOMPARE(test::fileBytes(m_db->path()), before);
+    }
+
+    void aRestoreThatCannotWriteNamesTheCatalogue() {
+        test::makeCatalogue(file("big.db"), 2000);
+        QCOMPARE(run({S("backup"), file("copy.qbk"), S("--db"), file("big.db")}).status, 0);
+        const QStringList before = test::rows(S("select * from quillo order by ID"));
+        Run r;
+        {
+            test::FullDisk full(16 * 1024);  // the backup is some 300 KB
+            r = run({S("restore"), file("copy.qbk")});
+        }
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(S("カタログ %1").arg(m_db->path())), qPrintable(r.err));
+        QCOMPARE(test::rows(S("select * from quillo order by ID")), before);
+    }
+
+    void aLockIsKeyedOnTheFileAndSaysWhoHoldsIt() {
+        // A window that shows the catalogue under another name still holds it.
+        QVERIFY(::link(QFile::encodeName(m_db->path()).constData(),
+                       QFile::encodeName(file("linked.db")).constData()) == 0);
+        {
+            CatalogueLock shown(file("linked.db"));
+            QVERIFY(shown.tryAcquire());
+            const Run r = run({S("export"), file("out.csv")});
+            QCOMPARE(r.status, 1);
+            QVERIFY2(r.err.contains(S("起動中")), qPrintable(r.err));
+        }
+        // Another quillo-csv is named as such, not taken for a window.
+        const test::ToolHoldingCatalogue other(S(QUILLO_CSV), m_db->path(), file("pipe"),
+                                               toolEnvironment());
+        const Run r = run({S("export"), file("out.csv")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(S("quillo-csv が使用中")) && !r.err.contains(S("起動中")),
+                 qPrintable(r.err));
+    }
+
+    void valuesNoBookHoldsAreRefusedByBookAndColumn_data() {
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("encoding");
+        for (const char* encoding : {"sjis", "utf-8"}) {
+            QTest::addRow("bytes, %s", encoding) << S("x'00ff41'") << S(encoding);
+            QTest::addRow("a word, %s", encoding) << S("'soon'") << S(encoding);
+            QTest::addRow("a number, %s", encoding) << S("20040904") << S(encoding);
+            QTest::addRow("a date with more, %s", encoding)
+                << S("'2004-09-04 12:34'") << S(encoding);
+        }
+    }
+    void valuesNoBookHoldsAreRefusedByBookAndColumn() {
+        QFETCH(QString, value);
+        QFETCH(QString, encoding);
+        test::exec(S("update quillo set PubDate = %1 where ID = 9").arg(value));
+        test::writeFile(file("out.csv"), "the previous export\r\n");
+        const Run r = run({S("export"), file("out.csv"), S("--encoding"), encoding});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(S("ID 9「伊豆の踊子」の初版発行日")), qPrintable(r.err));
+        QCOMPARE(test::readFile(file("out.csv")), QByteArray("the previous export\r\n"));
     }
 
     void helpExplainsItself() {

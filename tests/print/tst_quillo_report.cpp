@@ -5,8 +5,11 @@
 #include <QStandardPaths>
 #include <QtTest>
 
+#include <unistd.h>
 #include "csv/csv_exchange.h"
 #include "engine/connection.h"
+
+#include "damaged_files.h"
 #include "files.h"
 #include "test_db.h"
 
@@ -141,6 +144,31 @@ private slots:
         QCOMPARE(r.status, 1);
         QVERIFY2(r.err.contains(S("印刷するレコードがありません")), qPrintable(r.err));
         QVERIFY(!QFile::exists(file("x.pdf")));
+        QVERIFY(!QFile::exists(file("none.db")));  // a mistyped path makes nothing
+    }
+
+    void theCatalogueAndTheSettingsAreNeverTheOutput() {
+        const QString ini = file("quillo.Ini");
+        const QByteArray catalogue = test::fileBytes(m_db->path());
+        QVERIFY(::link(QFile::encodeName(m_db->path()).constData(),
+                       QFile::encodeName(file("linked.db")).constData()) == 0);
+        for (const QString& output : {m_db->path(), file("linked.db"), ini}) {
+            const Run r = report({output, S("--db"), m_db->path(), S("--settings"), ini});
+            QCOMPARE(r.status, 1);
+            QVERIFY2(r.err.contains(S("そのものです")), qPrintable(r.err));
+        }
+        QCOMPARE(test::fileBytes(m_db->path()), catalogue);
+        QCOMPARE(test::fileBytes(ini), QByteArray());
+
+        // Another program's database is read as nothing and changed in nothing.
+        test::rawExec(file("notes.db"), S("CREATE TABLE notes (body TEXT)"));
+        const QByteArray notes = test::fileBytes(file("notes.db"));
+        const Run foreign =
+            report({file("x.pdf"), S("--db"), file("notes.db"), S("--settings"), ini});
+        QCOMPARE(foreign.status, 1);
+        QVERIFY2(foreign.err.contains(S("Quillo のカタログではありません")),
+                 qPrintable(foreign.err));
+        QCOMPARE(test::fileBytes(file("notes.db")), notes);
     }
 };
 

@@ -2,6 +2,7 @@
 #include <QFileInfo>
 #include <QtTest>
 
+#include "damaged_files.h"
 #include "engine/engine_error.h"
 #include "full_disk.h"
 #include "recording_host.h"
@@ -377,6 +378,41 @@ private slots:
                               QStringLiteral("3|こころ"), QStringLiteral("4|Long Day's Journey")}));
     }
 
+    // A close that has nothing to renumber leaves the file as it was, byte for
+    // byte and untouched in time, so incremental backups and sync see no change.
+    void aCloseChangesTheFileOnlyWhenItRenumbers() {
+        m_store->CloseStore();  // 1, 2, 4, 7 become 1..4
+        m_store.reset();
+        const QByteArray numbered = test::fileBytes(m_db->path());
+        const QDateTime modified = QFileInfo(m_db->path()).lastModified();
+        QTest::qWait(20);
+        openStore();
+        QVERIFY(!m_store->RenumberIds());
+        m_store->CloseStore();
+        m_store.reset();
+        QCOMPARE(test::fileBytes(m_db->path()), numbered);
+        QCOMPARE(QFileInfo(m_db->path()).lastModified(), modified);
+
+        // An empty catalogue has nothing to renumber either; a gap is renumbered.
+        test::exec(QStringLiteral("delete from quillo"));
+        openStore();
+        QVERIFY(!m_store->RenumberIds());
+        m_store.reset();
+        test::exec(QStringLiteral("insert into quillo (ID, Title) values (2, 'b')"));
+        openStore();
+        QVERIFY(m_store->RenumberIds());
+        QCOMPARE(test::rows(QStringLiteral("select ID from quillo")),
+                 QStringList{QStringLiteral("1")});
+    }
+
+    void aReadOnlyStoreNeverRenumbers() {
+        m_store->setReadOnly(QStringLiteral("test"));
+        m_store->CloseStore();
+        QCOMPARE(test::rows(QStringLiteral("select ID from quillo order by ID")),
+                 (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("4"),
+                              QStringLiteral("7")}));
+    }
+
     void renumberingIsAllOrNothing() {
         // The third rewrite fails: none of the earlier ones may stay.
         test::exec(
@@ -400,7 +436,8 @@ private slots:
             TDM store(&m_host);
             QFAIL("a file that is no database was opened");
         } catch (const EngineError& e) {
-            QVERIFY2(e.message().contains(QStringLiteral("not a database")),
+            QVERIFY2(e.message().contains(QStringLiteral("not a database")) &&
+                         e.message().contains(path),
                      qPrintable(e.message()));
         }
         Connection::setAliasPath(QStringLiteral("book"), m_db->path());
