@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTimer>
 #include <QToolBar>
 
 #include "app/book_list_model.h"
@@ -143,11 +144,13 @@ bool TFormMainWin::reportDamage(const QString& finding) {
     if (m_damageReported)
         return true;
     m_damageReported = true;
-    ShowMessageDialog(this,
-                      damagedCatalogueText(path, finding) +
-                          QStringLiteral("。\n読み取り専用で開きます（閲覧・検索・印刷・CSV 出力は"
-                                         "できます）。"),
-                      kMessageError, kButtonsOk);
+    // Said once the window is painted, so the user sees what stays readable.
+    const QString text = damagedCatalogueText(path, finding) +
+                         QStringLiteral(
+                             "。\n読み取り専用で開きます（閲覧・検索・印刷・CSV 出力は"
+                             "できます）。");
+    QTimer::singleShot(0, this,
+                       [this, text] { ShowMessageDialog(this, text, kMessageError, kButtonsOk); });
     return true;
 }
 

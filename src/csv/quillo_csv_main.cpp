@@ -20,7 +20,9 @@ using namespace quillo;
 namespace {
 
 int fail(const QString& message) {
-    std::fprintf(stderr, "quillo-csv: %s\n", message.toUtf8().constData());
+    // Messages from below end without a full stop, as the error display adds one.
+    const bool ended = message.endsWith(QStringLiteral("。")) || message.endsWith(QLatin1Char('.'));
+    std::fprintf(stderr, "quillo-csv: %s%s\n", message.toUtf8().constData(), ended ? "" : "。");
     return 1;
 }
 
@@ -218,6 +220,9 @@ int main(int argc, char* argv[]) {
             return fail(QStringLiteral(
                             "データベースは他のプログラムが使用中です。何も変更していません。(%1)")
                             .arg(e.message()));
+        // SQLite's own words name no file; the user needs to know which one.
+        if (isDamageError(e) && !e.message().contains(databasePath))
+            return fail(damagedCatalogueText(databasePath, e.message()));
         return fail(e.message());
     }
 }

@@ -126,8 +126,14 @@ QString FindDamage(sqlite3* db, DamageCheck check, bool exactSize) {
     const int rc = query.step();
     if (query.failed())
         return query.error();
-    if (rc == SQLITE_ROW && query.text(0) != QLatin1String("ok"))
+    if (rc == SQLITE_ROW && query.text(0) != QLatin1String("ok")) {
+        // The first finding, without the "*** in database main ***" heading.
+        const QStringList lines = query.text(0).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        for (const QString& line : lines)
+            if (!line.startsWith(QLatin1String("***")))
+                return line.trimmed();
         return query.text(0);
+    }
     if (exactSize) {
         const char* file = sqlite3_db_filename(db, "main");
         Query pages(db, "SELECT page_count * page_size FROM pragma_page_count, pragma_page_size");

@@ -8,6 +8,7 @@
 #include <QSaveFile>
 #include <cstdio>
 
+#include "engine/catalogue_file.h"
 #include "engine/connection.h"
 #include "engine/engine_error.h"
 #include "platform/file_identity.h"
@@ -22,7 +23,9 @@ using namespace quillo;
 namespace {
 
 int fail(const QString& message) {
-    std::fprintf(stderr, "quillo-report: %s\n", message.toUtf8().constData());
+    // Messages from below end without a full stop, as the error display adds one.
+    const bool ended = message.endsWith(QStringLiteral("。")) || message.endsWith(QLatin1Char('.'));
+    std::fprintf(stderr, "quillo-report: %s%s\n", message.toUtf8().constData(), ended ? "" : "。");
     return 1;
 }
 
@@ -137,6 +140,8 @@ int main(int argc, char* argv[]) {
                 QStringLiteral("%1: 書き込めませんでした。%2").arg(args[0], file.errorString()));
         return 0;
     } catch (const EngineError& e) {
+        if (isDamageError(e) && !e.message().contains(databasePath))
+            return fail(damagedCatalogueText(databasePath, e.message()));
         return fail(e.message());
     }
 }

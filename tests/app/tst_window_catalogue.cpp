@@ -95,6 +95,8 @@ private slots:
         const QByteArray before = test::fileBytes(m_db->path());
         setNextMessageAnswer(kAnswerOk);
         openWindow();
+        QTRY_COMPARE(shownMessageCount(), 1);
+        QTest::qWait(50);
         QCOMPARE(shownMessageCount(), 1);  // said once, however often it is met
         const QString text = lastShownMessage()->text;
         QVERIFY2(text.contains(m_db->path()) && text.contains(S("壊れています")) &&
