@@ -246,7 +246,8 @@ bool TFormMainWin::FormCloseQuery() {
         const int answer = ShowMessageDialog(
             this, QStringLiteral("更新が適用されていません。\n終了してよろしいですか？"),
             kMessageConfirmation, kButtonsYesNoDefaultNo);  // Enter must not drop the changes
-        return answer != kAnswerNo;
+        // Closed by its close box, the question has no answer: nothing is dropped.
+        return answer == kAnswerYes;
     }
     return true;
 }
@@ -394,7 +395,7 @@ void TFormMainWin::menuFApplyClick() {
 void TFormMainWin::menuFCancelClick() {
     if (m_settings.ConfirmCancel &&
         ShowMessageDialog(this, QStringLiteral("変更を取消し、元に戻します。\nよろしいですか？"),
-                          kMessageConfirmation, kButtonsYesNo) != kAnswerYes)
+                          kMessageConfirmation, kButtonsYesNoDefaultNo) != kAnswerYes)
         return;
     ShowStatusText(QStringLiteral("更新取消し中です．．．"));
     BusyCursor busy;

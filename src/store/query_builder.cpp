@@ -60,17 +60,19 @@ QString BuildUnfilteredSql(const SortSettings& sort) {
 
 std::optional<FilterSql> BuildFilterSql(const QString& text, const FieldFlags& flags,
                                         const SortSettings& sort, const FieldNameTable& names) {
-    // The text is quoted like an exact search's value, so an apostrophe or a colon
-    // in it is matched rather than breaking the SQL; "%" and "_" stay wildcards.
-    // Both sides are folded, so width, kana and case do not keep a book out.
-    const QString value = QuoteValueText(foldForSearch(text));
+    // The books that contain the text, as typed: it is escaped as the fuzzy
+    // search's is, so an apostrophe or a colon is matched rather than breaking the
+    // SQL, and "%" and "_" are matched as themselves ("10%" finds "10%" only).
+    // Both sides are folded first (a full-width "％" is a "%" too), so width,
+    // kana and case do not keep a book out.
+    const QString value = EscapeLikeText(foldForSearch(text));
     QString condition;
     for (int k : chosenFields(flags)) {
         const QString column = k == FieldNo::Title ? QStringLiteral("Title") : names.name(k);
-        if (condition.isEmpty())
-            condition = QStringLiteral("WHERE FOLD(%1) LIKE '%%2%' ").arg(column, value);
-        else
-            condition += QStringLiteral(" OR FOLD(%1) LIKE '%%2%' ").arg(column, value);
+        condition +=
+            QStringLiteral("%1FOLD(%2) LIKE '%%3%' ESCAPE '$' ")
+                .arg(condition.isEmpty() ? QStringLiteral("WHERE ") : QStringLiteral(" OR "),
+                     column, value);
     }
     if (condition.isEmpty())
         return std::nullopt;

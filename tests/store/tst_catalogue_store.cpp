@@ -226,7 +226,8 @@ private slots:
         const FieldFlags publisher = flagsFor({FieldNo::Publisher});
         QCOMPARE(m_store->ApplyFilter(QStringLiteral("岩波"), &publisher), 0);
         QCOMPARE(m_store->RecordCount(), 2);
-        QCOMPARE(m_store->FilterCondition(), QStringLiteral("(  FOLD(Publisher) LIKE '%岩波%'  )"));
+        QCOMPARE(m_store->FilterCondition(),
+                 QStringLiteral("(  FOLD(Publisher) LIKE '%岩波%' ESCAPE '$'  )"));
 
         const FieldFlags writer = flagsFor({FieldNo::Writer});
         QCOMPARE(m_store->Search(QStringLiteral("夏目漱石"), &writer, false),
@@ -251,7 +252,10 @@ private slots:
         QTest::addColumn<int>("rows");
         QTest::addRow("apostrophe") << S("O'Neil") << 1;
         QTest::addRow("colon") << S("a:b") << 1;
-        QTest::addRow("underscore is a wildcard") << S("a_b") << 1;
+        QTest::addRow("an underscore is itself") << S("a_b") << 0;
+        QTest::addRow("a percent sign is itself") << S("%") << 1;  // the memo "10% off"
+        QTest::addRow("no wildcard in a percent sign") << S("1%f") << 0;
+        QTest::addRow("a dollar sign is itself") << S("$") << 0;
         QTest::addRow("long text") << QString(600, QLatin1Char('z')) << 0;
     }
     void filterTextIsMatchedNotRun() {

@@ -73,20 +73,23 @@ private slots:
         QTest::addColumn<QString>("condition");
         QTest::addRow("title and writer")
             << S("abc") << flagsFor({FieldNo::Title, FieldNo::Writer})
-            << S("WHERE FOLD(Title) LIKE '%abc%'  OR FOLD(Writer) LIKE '%abc%'  ORDER BY Writer, "
-                 "Title, ID ")
-            << S("(  FOLD(Title) LIKE '%abc%'  OR FOLD(Writer) LIKE '%abc%'  )");
+            << S("WHERE FOLD(Title) LIKE '%abc%' ESCAPE '$'  OR FOLD(Writer) LIKE '%abc%' ESCAPE "
+                 "'$'  ORDER BY Writer, Title, ID ")
+            << S("(  FOLD(Title) LIKE '%abc%' ESCAPE '$'  OR FOLD(Writer) LIKE '%abc%' ESCAPE '$'  "
+                 ")");
         QTest::addRow("memo alone") << S("x") << flagsFor({FieldNo::Memo})
-                                    << S("WHERE FOLD(Memo) LIKE '%x%'  ORDER BY Writer, Title, ID ")
-                                    << S("(  FOLD(Memo) LIKE '%x%'  )");
-        QTest::addRow("wildcards stay, quotes and colons are doubled, the text is folded")
-            << S("O'Neil_1:2%") << flagsFor({FieldNo::Writer5})
-            << S("WHERE FOLD(Writer5) LIKE '%o''neil_1::2%%'  ORDER BY Writer, Title, ID ")
-            << S("(  FOLD(Writer5) LIKE '%o''neil_1::2%%'  )");
+                                    << S("WHERE FOLD(Memo) LIKE '%x%' ESCAPE '$'  ORDER BY Writer, "
+                                         "Title, ID ")
+                                    << S("(  FOLD(Memo) LIKE '%x%' ESCAPE '$'  )");
+        QTest::addRow("wildcards are escaped, quotes and colons doubled, the text folded")
+            << S("O'Neil_1:2%$") << flagsFor({FieldNo::Writer5})
+            << S("WHERE FOLD(Writer5) LIKE '%o''neil$_1::2$%$$%' ESCAPE '$'  ORDER BY Writer, "
+                 "Title, ID ")
+            << S("(  FOLD(Writer5) LIKE '%o''neil$_1::2$%$$%' ESCAPE '$'  )");
         QTest::addRow("width and kana folded")
             << S("ｶﾞｲﾄﾞＡ") << flagsFor({FieldNo::Title})
-            << S("WHERE FOLD(Title) LIKE '%ガイドa%'  ORDER BY Writer, Title, ID ")
-            << S("(  FOLD(Title) LIKE '%ガイドa%'  )");
+            << S("WHERE FOLD(Title) LIKE '%ガイドa%' ESCAPE '$'  ORDER BY Writer, Title, ID ")
+            << S("(  FOLD(Title) LIKE '%ガイドa%' ESCAPE '$'  )");
     }
     void filter() {
         QFETCH(QString, text);
