@@ -20,15 +20,19 @@ void beep() {
 
 struct Era {
     char letter;
-    year_month_day firstDay;
+    year_month_day firstDay;  // the first day an era date stands for
+    int firstYear;            // the Western year of the era's year 1
 };
 
-// Newest first. Heisei ended on 30 April 2019; Reiwa began the next day.
-const std::array<Era, 4> kEras = {{
-    {'R', year(2019) / May / 1},
-    {'H', year(1989) / January / 8},
-    {'S', year(1926) / December / 25},
-    {'T', year(1912) / July / 30},
+// Newest first. Heisei ended on 30 April 2019; Reiwa began the next day. Meiji
+// dates are those of the Gregorian calendar, which Japan took up on 1 January
+// 1873 (Meiji 6): earlier dates were lunisolar and stay in Western form.
+const std::array<Era, 5> kEras = {{
+    {'R', year(2019) / May / 1, 2019},
+    {'H', year(1989) / January / 8, 1989},
+    {'S', year(1926) / December / 25, 1926},
+    {'T', year(1912) / July / 30, 1912},
+    {'M', year(1873) / January / 1, 1868},
 }};
 
 // Reads a run of decimal digits of exactly the given width.
@@ -74,7 +78,7 @@ std::optional<year_month_day> readEra(const QString& text) {
     const auto n = digits(text, 1, 2), m = digits(text, 4, 2), d = digits(text, 7, 2);
     if (!era || !n || !m || !d || *n < 1)
         return std::nullopt;
-    const auto date = makeDate(static_cast<int>(era->firstDay.year()) + *n - 1, *m, *d);
+    const auto date = makeDate(era->firstYear + *n - 1, *m, *d);
     // A day outside the era (before it began, or once the next one had begun)
     // belongs to another era: no such era date. "H81" is no year of 2069.
     if (!date || sys_days(*date) < sys_days(era->firstDay) ||
@@ -119,8 +123,7 @@ QString WesternToEraText(const QString& western) {
     }
     for (const Era& era : kEras) {
         if (sys_days(*date) >= sys_days(era.firstDay)) {
-            const int eraYear =
-                static_cast<int>(date->year()) - static_cast<int>(era.firstDay.year()) + 1;
+            const int eraYear = static_cast<int>(date->year()) - era.firstYear + 1;
             if (eraYear > 99)
                 return QString();  // the era form holds two digits of year: no era text
             return QString::asprintf("%c%02d/%02u/%02u", era.letter, eraYear,

@@ -30,7 +30,10 @@ private slots:
         QTest::addRow("last day of Taisho") << S("1926/12/24") << S("T15/12/24") << 0;
         QTest::addRow("first day of Showa") << S("1926/12/25") << S("S01/12/25") << 0;
         QTest::addRow("first day of Taisho") << S("1912/07/30") << S("T01/07/30") << 0;
-        QTest::addRow("Meiji has no era text") << S("1912/07/29") << S("") << 0;
+        QTest::addRow("last day of Meiji") << S("1912/07/29") << S("M45/07/29") << 0;
+        QTest::addRow("a 1905 first edition") << S("1905/05/01") << S("M38/05/01") << 0;
+        QTest::addRow("first Gregorian day of Meiji") << S("1873/01/01") << S("M06/01/01") << 0;
+        QTest::addRow("lunisolar dates stay Western") << S("1872/12/31") << S("") << 0;
         QTest::addRow("last day of Heisei") << S("2019/04/30") << S("H31/04/30") << 0;
         QTest::addRow("first day of Reiwa") << S("2019/05/01") << S("R01/05/01") << 0;
         QTest::addRow("a 2026 purchase") << S("2026/12/07") << S("R08/12/07") << 0;
@@ -57,6 +60,10 @@ private slots:
         QTest::addRow("Showa 64") << S("S64/01/07") << S("1989/01/07") << 0;
         QTest::addRow("Taisho 1") << S("T01/07/30") << S("1912/07/30") << 0;
         QTest::addRow("Reiwa 2") << S("R02/05/01") << S("2020/05/01") << 0;
+        QTest::addRow("Meiji 38") << S("M38/05/01") << S("1905/05/01") << 0;
+        QTest::addRow("Meiji 6, its first Gregorian day") << S("M06/01/01") << S("1873/01/01") << 0;
+        QTest::addRow("Meiji before the Gregorian calendar") << S("M05/12/31") << S("") << 1;
+        QTest::addRow("Meiji once Taisho had begun") << S("M45/07/30") << S("") << 1;
         QTest::addRow("empty form") << S("   /  /  ") << S("") << 0;
         QTest::addRow("unknown era letter") << S("X11/03/15") << S("") << 1;
         QTest::addRow("blanks in the digits") << S("H1 /03/15") << S("") << 1;
@@ -77,9 +84,12 @@ private slots:
     }
 
     void everyEraDayTravelsThereAndBack() {
-        const sys_days first = year(1912) / July / 30;
+        const sys_days first = year(1873) / January / 1;
         const sys_days last = year(2100) / December / 31;
+        const sys_days noDate = year(1899) / December / 30;  // the stored "no date"
         for (sys_days d = first; d <= last; d += days(1)) {
+            if (d == noDate)
+                continue;
             const QString western = FormatDateText(year_month_day(d));
             const QString era = WesternToEraText(western);
             if (EraToWesternText(era) != western)
