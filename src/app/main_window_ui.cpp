@@ -264,7 +264,15 @@ void TFormMainWin::buildViews() {
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_grid->horizontalHeader()->setSectionsMovable(true);
     m_grid->horizontalHeader()->setHighlightSections(false);
-    m_grid->horizontalHeader()->setMinimumSectionSize(1);
+    m_grid->horizontalHeader()->setMinimumSectionSize(AppSettings::kMinimumColumnWidth);
+    // A section may still be set to nothing (a double-click on a border of an
+    // empty column, a layout from an older settings file): it is widened back.
+    connect(m_grid->horizontalHeader(), &QHeaderView::sectionResized, this,
+            [this](int logical, int, int size) {
+                if (size < AppSettings::kMinimumColumnWidth)
+                    m_grid->horizontalHeader()->resizeSection(logical,
+                                                              AppSettings::kMinimumColumnWidth);
+            });
     m_grid->setWordWrap(false);
     m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(m_grid, &QWidget::customContextMenuRequested, this,
@@ -358,7 +366,8 @@ void TFormMainWin::ApplyColumnLayout() {
     const int dateWidth = record.horizontalAdvance(QStringLiteral("8888/88/88")) + 12;
     for (int column = 0; column < fields.size(); ++column) {
         const int field = fields[column];
-        int width = m_settings.FieldWidths[static_cast<size_t>(field)];
+        int width = std::max(m_settings.FieldWidths[static_cast<size_t>(field)],
+                             AppSettings::kMinimumColumnWidth);
         if (isDateField(field))
             width = std::max(width, dateWidth);
         m_grid->horizontalHeader()->resizeSection(column, width);

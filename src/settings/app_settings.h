@@ -41,6 +41,9 @@ struct AppSettings {
     std::array<QString, kFieldCount> FieldLabels = defaultFieldLabels();
     std::array<int, kFieldCount> FieldWidths = {10,  200, 100, 100, 80,  80,  100,
                                                 100, 100, 80,  100, 100, 100, 100};
+    // A list column is never narrower: one dragged to nothing could not be found
+    // again to be widened.
+    static constexpr int kMinimumColumnWidth = 8;
     std::array<bool, kFieldCount> FieldVisible = {false, true, true, true, true, true, true,
                                                   true,  true, true, true, true, true, true};
     QString FilterText;

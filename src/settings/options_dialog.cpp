@@ -515,6 +515,16 @@ void TFormOption::ButtonOKClick(bool ok) {
                           kMessageWarning, kButtonsOk);
         return;
     }
+    // A list with no column shows nothing and prints blank pages.
+    if (std::none_of(m_visible.begin() + 1, m_visible.end(),
+                     [](const QCheckBox* box) { return box && box->isChecked(); })) {
+        m_pages->setCurrentWidget(findChild<QWidget*>(QStringLiteral("TabSheetDisplayField")));
+        ShowMessageDialog(this,
+                          QStringLiteral("一覧に表示する項目が選択されていません。\n"
+                                         "表示する項目を選択してください。"),
+                          kMessageWarning, kButtonsOk);
+        return;
+    }
     CursorHookDetach detached(m_store);
     BusyCursor busy;
     AppSettings& s = m_host.settings();

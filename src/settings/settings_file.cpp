@@ -139,7 +139,11 @@ void LoadSettings(const QString& path, AppSettings& s) {
                     .compare(kCodePointCollation, Qt::CaseInsensitive) != 0;
     for (int k = 1; k < kFieldCount; ++k) {
         int& width = s.FieldWidths[static_cast<size_t>(k)];
-        width = r.integer("FieldWidth", kFieldKeys[k], width);
+        // A width too small to grab (0 from an older version's drag) shows the
+        // column at its default width.
+        const int stored = r.integer("FieldWidth", kFieldKeys[k], width);
+        if (stored >= AppSettings::kMinimumColumnWidth)
+            width = stored;
     }
     for (int k = 0; k < kFieldCount; ++k) {
         bool& visible = s.FieldVisible[static_cast<size_t>(k)];

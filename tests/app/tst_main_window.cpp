@@ -328,6 +328,24 @@ private slots:
         QCOMPARE(header()->sectionSize(0), 200);
     }
 
+    // A column dragged to nothing would be lost for good: it keeps a width that
+    // can be grabbed, and a width of 0 stored by an older version shows at the
+    // column's default.
+    void aColumnIsNeverDraggedOutOfSight() {
+        books(S("(1, 'あ', 'x', NULL, NULL)"));
+        test::writeFile(iniPath(), "[FieldWidth]\r\nTitle=0\r\nWriter=-5\r\n");
+        openWindow();
+        QCOMPARE(header()->sectionSize(0), 200);
+        QCOMPARE(header()->sectionSize(1), 100);
+        header()->resizeSection(0, 0);
+        QCOMPARE(header()->sectionSize(0), AppSettings::kMinimumColumnWidth);
+        closeWindow();
+        QVERIFY(test::readFile(iniPath()).contains(
+            QByteArray("Title=") + QByteArray::number(AppSettings::kMinimumColumnWidth)));
+        openWindow();
+        QCOMPARE(header()->sectionSize(0), AppSettings::kMinimumColumnWidth);
+    }
+
     void widthsSurviveCardViewApplyAndRestart() {
         books(S("(1, 'あ', 'x', NULL, NULL), (2, 'い', 'y', NULL, NULL)"));
         openWindow();

@@ -8,6 +8,7 @@
 
 #include "app/main_window.h"
 #include "settings/options_dialog.h"
+#include "ui/message_dialog.h"
 #include "widgets/font_combos.h"
 #include "window_fixture.h"
 
@@ -113,6 +114,25 @@ private slots:
             dialog()->ButtonOKClick(true);
         });
         QCOMPARE(m_fixture.store->RecordCount(), 3);
+    }
+
+    void aListWithNoColumnIsRefused() {
+        const auto before = m_fixture.window->settings().FieldVisible;
+        withDialog([&] {
+            for (QCheckBox* box : dialog()->findChildren<QCheckBox*>())
+                if (box->objectName().startsWith(S("CheckBoxVisible")))
+                    box->setChecked(false);
+            setNextMessageAnswer(kAnswerOk);
+            dialog()->ButtonOKClick(true);
+            QVERIFY(dialog()->isVisible());
+            QCOMPARE(
+                lastShownMessage()->text,
+                S("一覧に表示する項目が選択されていません。\n表示する項目を選択してください。"));
+            QCOMPARE(find<QTabWidget>("PageControl")->currentWidget()->objectName(),
+                     S("TabSheetDisplayField"));
+        });
+        QCOMPARE(m_fixture.window->settings().FieldVisible, before);
+        QVERIFY(m_fixture.window->grid()->model()->columnCount() > 0);
     }
 
     void emptyNamesBecomeABlankAndDefaultsComeBack() {
