@@ -237,6 +237,9 @@ void TFormMainWin::FormShow() {
         FillCard();
     syncGridToCursor();
     RefreshRecordStatus();
+    // Page Down, Home and the arrows work from the first paint, without a click.
+    if (m_settings.ViewType == 0)
+        m_grid->setFocus();
     if (m_store.readOnly())
         enterReadOnly(m_store.readOnlyReason());
 }
@@ -306,6 +309,9 @@ void TFormMainWin::setChecked(const QStringList& names, bool on) {
 void TFormMainWin::RefreshRecordStatus() {
     const int count = m_store.RecordCount();
     setEnabled(kRecordControls, count != 0);
+    // One rule for the pending state, whichever change made it: no search.
+    if (m_pendingMode)
+        setEnabled(kSearchControls, false);
     // " レコード数 ： %4d": the number right-aligned in at least four places.
     m_statusPanel1->setText(QStringLiteral(" レコード数 ： ") +
                             QString::number(count).rightJustified(4, QLatin1Char(' ')));
