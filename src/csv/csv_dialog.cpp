@@ -226,6 +226,11 @@ void TFormIoCsv::runImport(const QString& fileName) {
                     .arg(-result),
                 kMessageError);
     m_host.ShowStatusText(QString());
+    // Books now pending would be added again by a second run (the natural retry
+    // after mending the file), and an export here would leave them out: the
+    // dialog closes, as the menu entry is off until they are applied or cancelled.
+    if (m_store.QueryBook().updatesPending())
+        accept();
 }
 
 void TFormIoCsv::runExport(const QString& fileName) {
