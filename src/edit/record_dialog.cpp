@@ -1,5 +1,8 @@
 #include "edit/record_dialog.h"
 
+#include <algorithm>
+
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QFrame>
 #include <QKeyEvent>
@@ -277,7 +280,40 @@ void TFormSetRecord::FormShow() {
         LoadControlsFromRecord();
     else
         ClearControls();
+    rememberShownTexts();
     control(FieldNo::Title)->setFocus();
+}
+
+void TFormSetRecord::rememberShownTexts() {
+    for (int field : kSaveOrder)
+        m_shownTexts[static_cast<size_t>(field)] = controlText(field);
+}
+
+// True when nothing was typed since the fields were filled, or the user agrees
+// to lose it; a question closed without an answer keeps the dialog.
+bool TFormSetRecord::mayDiscardTypedText() {
+    const bool typed = std::any_of(kSaveOrder.begin(), kSaveOrder.end(), [this](int field) {
+        return controlText(field) != m_shownTexts[static_cast<size_t>(field)];
+    });
+    return !typed || ShowMessageDialog(this, QStringLiteral("入力した内容を破棄しますか？"),
+                                       kMessageConfirmation, kButtonsYesNoDefaultNo) == kAnswerYes;
+}
+
+void TFormSetRecord::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        if (mayDiscardTypedText())
+            reject();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+void TFormSetRecord::closeEvent(QCloseEvent* event) {
+    if (!m_cancelled && isVisible() && !mayDiscardTypedText()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 void TFormSetRecord::resetDateForms() {
@@ -355,6 +391,7 @@ void TFormSetRecord::ButtonAddNewClick() {
     setWindowTitle(kAddCaption);
     resetDateForms();
     ClearControls();
+    rememberShownTexts();
     control(FieldNo::Title)->setFocus();
 }
 

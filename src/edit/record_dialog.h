@@ -72,6 +72,9 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    // Escape and the close box ask before typed text is thrown away.
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -83,6 +86,8 @@ private:
     bool SaveControlsToRecord();
     void ToggleDateForm(DateMaskEdit* field, QPushButton* button);
     void setDateField(int fieldNo, const QString& text);
+    void rememberShownTexts();
+    bool mayDiscardTypedText();
 
     TDM& m_store;
     RecordDialogHost& m_host;
@@ -97,6 +102,7 @@ private:
     QPushButton* m_buyDateButton = nullptr;
     QMenu* m_popupMenu2 = nullptr;
     QAction* m_paste = nullptr;
+    std::array<QString, kFieldCount> m_shownTexts;  // as the dialog filled its fields
     bool m_cancelled = false;
     bool m_listsFilled = false;
 };
