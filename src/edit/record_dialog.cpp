@@ -15,6 +15,7 @@
 #include "platform/help_viewer.h"
 #include "store/tdm.h"
 #include "ui/message_dialog.h"
+#include "ui/remember_combo.h"
 #include "ui/sjis_limit.h"
 
 namespace quillo {
@@ -116,6 +117,7 @@ void TFormSetRecord::build() {
             auto* list = new QComboBox(this);
             list->setEditable(true);
             list->setInsertPolicy(QComboBox::NoInsert);
+            SuggestWithoutFilling(list);
             m_limits[static_cast<size_t>(p.fieldNo)] =
                 new SjisLimitValidator(info.inputLimitBytes, list);
             list->setValidator(m_limits[static_cast<size_t>(p.fieldNo)]);

@@ -70,6 +70,7 @@ TFormSearch::TFormSearch(TDM& store, std::function<std::array<QString, kFieldCou
     m_text->setObjectName(QStringLiteral("ComboBoxSearchString"));
     m_text->setEditable(true);
     m_text->setInsertPolicy(QComboBox::NoInsert);
+    SuggestWithoutFilling(m_text);
     m_text->setToolTip(textHint);
     label->setBuddy(m_text);
     m_text->installEventFilter(this);

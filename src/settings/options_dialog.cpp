@@ -209,6 +209,7 @@ QWidget* TFormOption::filterPage() {
     m_filterText->setObjectName(QStringLiteral("ComboBoxFilterString"));
     m_filterText->setEditable(true);
     m_filterText->setInsertPolicy(QComboBox::NoInsert);
+    SuggestWithoutFilling(m_filterText);
     m_filterText->setToolTip(QStringLiteral("フィルターとする文字列を入力します。"));
     m_filterText->lineEdit()->installEventFilter(this);
     auto* label = new QLabel(QStringLiteral("フィルター文字(&R)"));

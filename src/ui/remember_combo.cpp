@@ -1,6 +1,7 @@
 #include "ui/remember_combo.h"
 
 #include <QComboBox>
+#include <QCompleter>
 
 namespace quillo {
 
@@ -11,6 +12,13 @@ int RememberComboText(QComboBox* combo) {
     if (!text.isEmpty() && combo->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive) < 0)
         combo->addItem(text);
     return 0;
+}
+
+void SuggestWithoutFilling(QComboBox* combo) {
+    if (QCompleter* completer = combo ? combo->completer() : nullptr) {
+        completer->setCompletionMode(QCompleter::PopupCompletion);
+        completer->setFilterMode(Qt::MatchStartsWith);
+    }
 }
 
 }  // namespace quillo

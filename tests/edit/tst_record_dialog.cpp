@@ -101,6 +101,33 @@ private slots:
 
     // Escape and the close box ask before typed text is lost; without a yes the
     // dialog and the text stay. Nothing typed, nothing asked.
+    // What the user typed is what is stored: an existing name that starts with
+    // it is only suggested, whether the field is left with Tab or saved with Enter.
+    void aTypedNameIsNeverCompletedSilently() {
+        test::exec(
+            S("insert into quillo (ID, Title, Writer) values (10, '本', '佐藤 遼太郎'),"
+              " (11, '本', '小林 愛')"));
+        withDialog("menuEAdd", [&] {
+            type(FieldNo::Title, S("新刊"));
+            line(FieldNo::Writer)->setFocus();
+            type(FieldNo::Writer, S("佐藤"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(dialog()->controlText(FieldNo::Writer), S("佐藤"));
+            line(FieldNo::Publisher)->setFocus();
+            type(FieldNo::Publisher, S("小"));
+            line(FieldNo::Writer2)->setFocus();
+            type(FieldNo::Writer2, S("小林"));
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            if (dialog()->isVisible())  // Enter closed the suggestions first
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            QTRY_VERIFY(!dialog()->isVisible());
+        });
+        apply();
+        QCOMPARE(
+            test::rows(S("select Writer, Publisher, Writer2 from quillo where Title = '新刊'")),
+            QStringList{S("佐藤|小|小林")});
+    }
+
     void typedTextIsNotDiscardedWithoutAWord() {
         withDialog("menuEAdd", [&] {
             clearShownMessages();

@@ -47,6 +47,26 @@ private slots:
     }
     void cleanup() { m_fixture.close(); }
 
+    // The history only suggests: "宮沢" typed and Enter searches "宮沢", not the
+    // "宮沢賢治" of an earlier search.
+    void aTypedTextIsSearchedAsTyped() {
+        withDialog([&] {
+            setText(S("宮沢賢治"));
+            dialog()->ButtonFindClick();
+            QVERIFY(history().contains(S("宮沢賢治")));
+            auto* edit = dialog()->searchText()->lineEdit();
+            edit->clear();
+            edit->setFocus();
+            for (const QString& ch : {S("宮"), S("沢")}) {
+                QTest::sendKeyEvent(QTest::Press, edit, Qt::Key_unknown, ch, Qt::NoModifier);
+                QTest::sendKeyEvent(QTest::Release, edit, Qt::Key_unknown, ch, Qt::NoModifier);
+            }
+            QCOMPARE(dialog()->searchText()->currentText(), S("宮沢"));
+            dialog()->ButtonFindClick();
+            QVERIFY(history().contains(S("宮沢")));
+        });
+    }
+
     void findAndNextWalkTheMatchesInViewOrder() {
         withDialog([&] {
             QVERIFY(!button("ButtonNext")->isEnabled());
