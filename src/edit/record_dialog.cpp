@@ -7,6 +7,7 @@
 #include <QFrame>
 #include <QKeyEvent>
 #include <QShortcut>
+#include <QToolTip>
 
 #include "edit/date_text.h"
 #include "edit/record_clipboard.h"
@@ -172,6 +173,20 @@ void TFormSetRecord::build() {
                                  QStringLiteral("入力、変更を取消しダイアログを閉じます。"), 367);
     add->setAutoDefault(false);
     cancel->setAutoDefault(false);
+    // What a field cut from a paste, or refused, is said here and beside the
+    // field, without a box to close.
+    m_note = new QLabel(this);
+    m_note->setObjectName(QStringLiteral("LabelInputNote"));
+    m_note->setGeometry(96, 306, 175, 44);
+    m_note->setWordWrap(true);
+    m_note->setStyleSheet(QStringLiteral("color: #a03000"));
+    for (int field : kSaveOrder) {
+        const SjisNoteHook hook = [this, field](const QString& note) { showNote(field, note); };
+        if (SjisLimitValidator* limit = m_limits[static_cast<size_t>(field)])
+            limit->setNoteHook(hook);
+        else if (field == FieldNo::Memo)
+            m_memoLimit->setNoteHook(hook);
+    }
     // Enter anywhere but in the memo reaches the dialog once, which presses OK:
     // the fields themselves do not act on it as well.
     ok->setDefault(true);
@@ -283,7 +298,21 @@ void TFormSetRecord::FormShow() {
     else
         ClearControls();
     rememberShownTexts();
+    m_note->clear();
     control(FieldNo::Title)->setFocus();
+}
+
+void TFormSetRecord::showNote(int field, const QString& note) {
+    // The field's caption as the dialog shows it, without its "(&N)".
+    QString caption = m_labels[static_cast<size_t>(field)]
+                          ? m_labels[static_cast<size_t>(field)]->text()
+                          : QString::fromUtf8(bookField(field).defaultLabel);
+    caption = caption.left(caption.indexOf(QStringLiteral("(&")));
+    const QString text = QStringLiteral("%1: %2").arg(caption, note);
+    m_note->setText(text);
+    m_note->setToolTip(text);
+    QWidget* box = control(field);
+    QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())), note, box);
 }
 
 void TFormSetRecord::rememberShownTexts() {

@@ -87,6 +87,7 @@ private:
     void ToggleDateForm(DateMaskEdit* field, QPushButton* button);
     void setDateField(int fieldNo, const QString& text);
     void rememberShownTexts();
+    void showNote(int field, const QString& note);
     bool mayDiscardTypedText();
 
     TDM& m_store;
@@ -101,6 +102,7 @@ private:
     QPushButton* m_pubDateButton = nullptr;
     QPushButton* m_buyDateButton = nullptr;
     QMenu* m_popupMenu2 = nullptr;
+    QLabel* m_note = nullptr;
     QAction* m_paste = nullptr;
     std::array<QString, kFieldCount> m_shownTexts;  // as the dialog filled its fields
     bool m_cancelled = false;

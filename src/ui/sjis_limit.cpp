@@ -28,6 +28,10 @@ QStringList foreignCharacters(const QString& text) {
     return found;
 }
 
+bool isLineBreak(QChar c) {
+    return c == QLatin1Char('\r') || c == QLatin1Char('\n');
+}
+
 }  // namespace
 
 void SjisAllowance::loaded(const QString& text) {
@@ -44,11 +48,66 @@ bool SjisAllowance::admits(const QString& text) const {
     return std::includes(m_foreign.begin(), m_foreign.end(), foreign.begin(), foreign.end());
 }
 
-QValidator::State SjisLimitValidator::validate(QString& input, int& /*pos*/) const {
-    if (m_allowance.admits(input) && oneLine(input))
-        return Acceptable;
-    QApplication::beep();
-    return Invalid;
+SjisAllowance::Admission SjisAllowance::admit(QString text, int insertEnd, bool singleLine) const {
+    Admission result;
+    int end = std::clamp(insertEnd, 0, static_cast<int>(text.size()));
+    if (singleLine) {
+        // A spreadsheet cell is copied with its line break: the break goes.
+        while (end > 0 && isLineBreak(text[end - 1]))
+            text.remove(--end, 1);
+        if (!oneLine(text)) {
+            result.refused = true;
+            result.note = QStringLiteral("改行を含む文字列は入力できません");
+            return result;
+        }
+    }
+    if (!Cp932::canEncode(text)) {
+        // A stored text keeps the characters it came with, each as often as it
+        // had it; no more are added.
+        const QStringList foreign = foreignCharacters(text);
+        for (const QString& c : foreign) {
+            if (foreign.count(c) > m_foreign.count(c)) {
+                result.refused = true;
+                const QString code = QString::number(c.toUcs4().value(0), 16).toUpper();
+                result.note = QStringLiteral(
+                                  "「%1」(U+%2) は Shift-JIS にない文字のため入力"
+                                  "できません")
+                                  .arg(c, code.rightJustified(4, QLatin1Char('0')));
+                return result;
+            }
+        }
+    }
+    // Past the limit, the piece is cut from its end, a whole character at a time.
+    int cut = 0;
+    while (Cp932::byteLength(text) > m_bytes && end > 0) {
+        const int length = end >= 2 && text[end - 1].isLowSurrogate() ? 2 : 1;
+        text.remove(end - length, length);
+        end -= length;
+        ++cut;
+    }
+    if (Cp932::byteLength(text) > m_bytes) {
+        result.refused = true;
+        return result;
+    }
+    if (cut > 0)
+        result.note =
+            QStringLiteral("%1 バイトを超える %2 文字を切り捨てました").arg(m_bytes).arg(cut);
+    result.text = text;
+    result.cursor = end;
+    return result;
+}
+
+QValidator::State SjisLimitValidator::validate(QString& input, int& pos) const {
+    const SjisAllowance::Admission admission = m_allowance.admit(input, pos, true);
+    if (!admission.note.isEmpty() && m_note)
+        m_note(admission.note);
+    if (admission.refused) {
+        QApplication::beep();
+        return Invalid;
+    }
+    input = admission.text;
+    pos = admission.cursor;
+    return Acceptable;
 }
 
 PlainTextSjisLimit::PlainTextSjisLimit(QPlainTextEdit* edit, int maxBytes)
@@ -69,12 +128,25 @@ void PlainTextSjisLimit::changed() {
         m_lastGood = text;
         return;
     }
-    QApplication::beep();
-    const int position = m_edit->textCursor().position();
+    // The changed piece lies between what the old and new texts share at
+    // their start and at their end.
+    qsizetype suffix = 0;
+    while (suffix < text.size() && suffix < m_lastGood.size() &&
+           text[text.size() - 1 - suffix] == m_lastGood[m_lastGood.size() - 1 - suffix])
+        ++suffix;
+    const SjisAllowance::Admission admission =
+        m_allowance.admit(text, static_cast<int>(text.size() - suffix), false);
+    if (!admission.note.isEmpty() && m_note)
+        m_note(admission.note);
+    if (admission.refused)
+        QApplication::beep();
+    const QString kept = admission.refused ? m_lastGood : admission.text;
+    const int position = admission.refused ? m_edit->textCursor().position() : admission.cursor;
+    m_lastGood = kept;
     QSignalBlocker block(m_edit);
-    m_edit->setPlainText(m_lastGood);
+    m_edit->setPlainText(kept);
     QTextCursor cursor = m_edit->textCursor();
-    cursor.setPosition(std::min<int>(position, static_cast<int>(m_lastGood.size())));
+    cursor.setPosition(std::min<int>(position, static_cast<int>(kept.size())));
     m_edit->setTextCursor(cursor);
 }
 

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QTimer>
 #include <QtTest>
 
@@ -126,6 +128,47 @@ private slots:
         QCOMPARE(
             test::rows(S("select Writer, Publisher, Writer2 from quillo where Title = '新刊'")),
             QStringList{S("佐藤|小|小林")});
+    }
+
+    // A paste is never dropped whole without a word: a spreadsheet cell's line
+    // break goes, a text past the limit is cut at it, and a character Shift-JIS
+    // lacks is refused with a note that names it.
+    void pastedTextIsTrimmedCutOrRefusedWithANote() {
+        QClipboard* clipboard = QApplication::clipboard();
+        auto paste = [&](QWidget* box, const QString& text) {
+            clipboard->setText(text);
+            box->setFocus();
+            QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        };
+        auto note = [&] { return dialog()->findChild<QLabel*>(S("LabelInputNote"))->text(); };
+        withDialog("menuEAdd", [&] {
+            paste(line(FieldNo::Title), S("坊っちゃん\r\n"));
+            QCOMPARE(dialog()->controlText(FieldNo::Title), S("坊っちゃん"));
+            QCOMPARE(note(), QString());
+
+            paste(line(FieldNo::Writer), S("𠮷野家"));
+            QCOMPARE(dialog()->controlText(FieldNo::Writer), QString());
+            QVERIFY2(note().contains(S("「𠮷」(U+20BB7)")) && note().startsWith(S("著者名")),
+                     qPrintable(note()));
+            typeText(line(FieldNo::Writer), S("🍣"));
+            QVERIFY2(note().contains(S("U+1F363")), qPrintable(note()));
+
+            line(FieldNo::SubTitle)->clear();
+            paste(line(FieldNo::SubTitle), QString(160, QChar(0x3042)));  // 320 bytes
+            QCOMPARE(dialog()->controlText(FieldNo::SubTitle), QString(127, QChar(0x3042)));
+            QVERIFY2(note().contains(S("255 バイトを超える 33 文字を切り捨てました")),
+                     qPrintable(note()));
+
+            auto* memo = static_cast<QPlainTextEdit*>(dialog()->control(FieldNo::Memo));
+            paste(memo, S("一行目\n") + QString(200, QChar(0x3044)));
+            QCOMPARE(dialog()->controlText(FieldNo::Memo).size(), 4 + 124);  // 7 + 248 bytes
+            QVERIFY2(note().startsWith(S("メモ")), qPrintable(note()));
+            click("ButtonOK");
+        });
+        apply();
+        QCOMPARE(test::rows(S("select Title, Writer, length(SubTitle) from quillo where"
+                              " Title = '坊っちゃん'")),
+                 QStringList{S("坊っちゃん|<null>|127")});
     }
 
     void typedTextIsNotDiscardedWithoutAWord() {
