@@ -418,9 +418,11 @@ TFormSetRecord* TFormMainWin::recordDialog() {
 }
 
 TFormSearch* TFormMainWin::searchDialog() {
-    if (!m_searchDialog)
+    if (!m_searchDialog) {
         m_searchDialog = new TFormSearch(
             m_store, [this] { return m_settings.FieldLabels; }, this);
+        m_searchDialog->showStatus = [this](const QString& text) { ShowStatusText(text); };
+    }
     return m_searchDialog;
 }
 

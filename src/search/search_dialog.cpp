@@ -210,19 +210,35 @@ void TFormSearch::ButtonNextClick() {
 
 // Next is offered exactly while the search has a match after the one shown.
 void TFormSearch::enableNext() {
-    m_next->setEnabled(m_store.searchOpen() && m_store.MatchIndex() < m_store.MatchCount());
+    const bool more = m_store.searchOpen() && m_store.MatchIndex() < m_store.MatchCount();
+    m_next->setEnabled(more);
+    if (!showStatus)
+        return;
+    if (!m_store.searchOpen() || m_store.MatchCount() == 0)
+        showStatus(QString());
+    else if (more)
+        showStatus(QStringLiteral("%1 / %2 件目の一致")
+                       .arg(m_store.MatchIndex())
+                       .arg(m_store.MatchCount()));
+    else
+        showStatus(QStringLiteral("最後の一致です（%1 / %1 件）").arg(m_store.MatchCount()));
 }
 
 bool TFormSearch::eventFilter(QObject* watched, QEvent* event) {
     // The combo box has the focus and hands keys to its line edit itself, so
     // Enter is watched on both.
     if ((watched == m_text || watched == m_text->lineEdit()) && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
+        const auto* keyEvent = static_cast<QKeyEvent*>(event);
+        const int key = keyEvent->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
             RememberComboText(m_text);
             ButtonFindClick();
             return true;
         }
+        // An Alt key that reaches the text was no enabled button's (次を検索 while
+        // it is off): it is swallowed, not typed as its letter.
+        if (keyEvent->modifiers() & Qt::AltModifier)
+            return true;
     }
     return QDialog::eventFilter(watched, event);
 }

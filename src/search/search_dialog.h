@@ -25,6 +25,8 @@ public:
                 QWidget* mainWindow);
 
     QComboBox* searchText() const { return m_text; }
+    // Where the dialog says which match is shown (the main window's status bar).
+    std::function<void(const QString&)> showStatus;
     QCheckBox* fieldBox(int fieldNo) const { return m_boxes[static_cast<size_t>(fieldNo)]; }
     FieldFlags chosenFields() const;
 

@@ -1,4 +1,5 @@
 // The search dialog end to end, opened by the main window's command.
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTimer>
@@ -64,6 +65,28 @@ private slots:
             QCOMPARE(dialog()->searchText()->currentText(), S("宮沢"));
             dialog()->ButtonFindClick();
             QVERIFY(history().contains(S("宮沢")));
+        });
+    }
+
+    // Alt+N with 次を検索 off types nothing; the status bar says which match is
+    // shown and when it is the last.
+    void theLastMatchIsSaidAndADisabledAltKeyTypesNothing() {
+        auto status = [&] {
+            return m_fixture.window->findChild<QLabel*>(S("StatusPanel0"))->text();
+        };
+        withDialog([&] {
+            setText(S("宮沢"));
+            dialog()->ButtonFindClick();
+            QCOMPARE(status(), S("1 / 2 件目の一致"));
+            dialog()->ButtonNextClick();
+            QCOMPARE(status(), S("最後の一致です（2 / 2 件）"));
+            QVERIFY(!button("ButtonNext")->isEnabled());
+            const QString last = current();
+            auto* edit = dialog()->searchText()->lineEdit();
+            edit->setFocus();
+            QTest::keyClick(edit, Qt::Key_N, Qt::AltModifier);
+            QCOMPARE(dialog()->searchText()->currentText(), S("宮沢"));
+            QCOMPARE(current(), last);
         });
     }
 
