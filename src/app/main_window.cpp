@@ -389,7 +389,16 @@ void TFormMainWin::menuFApplyClick() {
     } catch (const EngineError& e) {
         if (isDamageError(e) && reportDamage(e.message()))
             return;
-        ShowDefaultError(QStringLiteral("更新の適用に失敗しました。") + e.message());
+        // A catalogue another program holds for a moment is no lost work: the
+        // changes stay pending and the user can simply try again.
+        if (e.isBusy())
+            ShowDefaultError(
+                QStringLiteral("カタログ %1 は他のプログラムが使用中のため、更新を"
+                               "適用できませんでした。変更はそのまま保留されています。"
+                               "しばらくしてからもう一度「更新適用」を実行してください")
+                    .arg(m_store.Database().path()));
+        else
+            ShowDefaultError(QStringLiteral("更新の適用に失敗しました。") + e.message());
         return;
     }
     if (m_recordDialog)

@@ -11,6 +11,7 @@
 
 #include "edit/date_text.h"
 #include "edit/record_clipboard.h"
+#include "engine/date_field.h"
 #include "engine/engine_error.h"
 #include "platform/busy_cursor.h"
 #include "platform/help_viewer.h"
@@ -302,17 +303,25 @@ void TFormSetRecord::FormShow() {
     control(FieldNo::Title)->setFocus();
 }
 
-void TFormSetRecord::showNote(int field, const QString& note) {
-    // The field's caption as the dialog shows it, without its "(&N)".
+// The field's caption as the dialog shows it, without its "(&N)".
+QString TFormSetRecord::captionOf(int field) const {
     QString caption = m_labels[static_cast<size_t>(field)]
                           ? m_labels[static_cast<size_t>(field)]->text()
                           : QString::fromUtf8(bookField(field).defaultLabel);
-    caption = caption.left(caption.indexOf(QStringLiteral("(&")));
-    const QString text = QStringLiteral("%1: %2").arg(caption, note);
+    return caption.left(caption.indexOf(QStringLiteral("(&")));
+}
+
+void TFormSetRecord::showNote(int field, const QString& note) {
+    const QString text = QStringLiteral("%1: %2").arg(captionOf(field), note);
     m_note->setText(text);
     m_note->setToolTip(text);
     QWidget* box = control(field);
     QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())), note, box);
+}
+
+QString TFormSetRecord::notADateText(int field, const QString& text) const {
+    return QStringLiteral("%1: '%2' は日付ではありません（yyyy/mm/dd または H01/01/08 の形）")
+        .arg(captionOf(field), text);
 }
 
 void TFormSetRecord::rememberShownTexts() {
@@ -379,19 +388,21 @@ bool TFormSetRecord::SaveControlsToRecord() {
     for (int field : {int(FieldNo::PubDate), int(FieldNo::BuyDate)}) {
         auto* date = static_cast<DateMaskEdit*>(control(field));
         const QString text = controlText(field);
-        if (date->form() == DateForm::Era && !IsEmptyDateText(text) &&
-            DateTextToStore(text, DateForm::Era).isEmpty()) {
-            ShowMessageDialog(this, QStringLiteral("'%1' は日付ではありません").arg(text),
-                              kMessageError, kButtonsOk);
+        const bool era = date->form() == DateForm::Era;
+        if (!IsEmptyDateText(text) &&
+            (era ? DateTextToStore(text, DateForm::Era).isEmpty() : !shownDateToStored(text))) {
+            ShowMessageDialog(this, notADateText(field, text), kMessageError, kButtonsOk);
             date->setFocus();
             return false;
         }
     }
     CursorHookDetach detached(m_store);
     CachedDataset& q = m_store.QueryBook();
+    int current = -1;  // the field being written, to name it in a refusal
     try {
         q.edit();
         for (int field : kSaveOrder) {
+            current = field;
             QString text = controlText(field);
             if (isDateField(field)) {
                 const auto* date = static_cast<DateMaskEdit*>(control(field));
@@ -399,10 +410,15 @@ bool TFormSetRecord::SaveControlsToRecord() {
             }
             q.setText(field, text);
         }
+        current = -1;
         q.post();
     } catch (const EngineError& e) {
         // The dialog stays open with what the user typed.
-        ShowMessageDialog(this, e.message(), kMessageError, kButtonsOk);
+        ShowMessageDialog(this,
+                          current >= 0
+                              ? QStringLiteral("%1: %2").arg(captionOf(current), e.message())
+                              : e.message(),
+                          kMessageError, kButtonsOk);
         return false;
     }
     m_host.RefreshRecordStatus();

@@ -88,6 +88,8 @@ private:
     void setDateField(int fieldNo, const QString& text);
     void rememberShownTexts();
     void showNote(int field, const QString& note);
+    QString captionOf(int field) const;
+    QString notADateText(int field, const QString& text) const;
     bool mayDiscardTypedText();
 
     TDM& m_store;

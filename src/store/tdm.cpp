@@ -15,7 +15,9 @@ const QString kNoBooksSql = QStringLiteral("select * from quillo where 0;");
 const QString kPendingRefusal = QStringLiteral(
     "更新が保留されているため、一覧を読み直せません。\n"
     "先に更新適用または更新取消しを行ってください");
-const QString kDeleteQuestion = QStringLiteral("現在のレコードを削除します。\nよろしいですか？");
+// The question names the book, so the user knows which one goes.
+const QString kDeleteQuestion =
+    QStringLiteral("現在のレコード「%1」を削除します。\nよろしいですか？");
 constexpr int kAnswerYes = 6;
 
 UpdateStatements bookUpdateStatements() {
@@ -279,7 +281,9 @@ void TDM::DeleteCurrent(bool confirm) {
     // With no row there is nothing to delete and nothing to ask about.
     if (m_queryBook->currentRow() < 0)
         return;
-    if (!confirm || (m_host && m_host->AskConfirmation(kDeleteQuestion) == kAnswerYes)) {
+    const QString title =
+        m_queryBook->text(m_queryBook->fieldIndex(m_fieldNames.name(FieldNo::Title)));
+    if (!confirm || (m_host && m_host->AskConfirmation(kDeleteQuestion.arg(title)) == kAnswerYes)) {
         m_queryBook->deleteCurrent();
         if (m_recordCount > 0)
             SetRecordCount(m_recordCount - 1);

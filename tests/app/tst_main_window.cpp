@@ -122,6 +122,31 @@ private slots:
         QVERIFY2(currentTitle() > S("本001"), qPrintable(currentTitle()));
     }
 
+    // A catalogue held for a moment by another program: the apply says to try
+    // again, and the changes are still there to try it with.
+    void anApplyRefusedWhileTheCatalogueIsBusyKeepsTheChanges() {
+        books(S("(1, 'あ', 'x', NULL, NULL), (2, 'い', 'x', NULL, NULL)"));
+        openWindow();
+        m_window->settings().ConfirmDelete = false;
+        m_window->settings().ConfirmApply = false;
+        trigger("menuEDelete");
+        {
+            Connection holder(S("book"));
+            holder.execute(S("BEGIN EXCLUSIVE"));
+            trigger("menuFApply");
+            holder.rollback();
+        }
+        QCOMPARE(m_errors.size(), 1);
+        QVERIFY2(m_errors.first().contains(S("使用中")) &&
+                     m_errors.first().contains(S("もう一度")) &&
+                     m_errors.first().contains(m_db->path()),
+                 qPrintable(m_errors.first()));
+        QVERIFY(m_store->QueryBook().updatesPending());
+        trigger("menuFApply");
+        QVERIFY(!m_store->QueryBook().updatesPending());
+        QCOMPARE(test::scalar(S("select count(*) from quillo")), 1);
+    }
+
     void commandsFollowTheNormalAndPendingStates() {
         books(S(
             "(1, 'あ', 'x', NULL, NULL), (2, 'い', 'x', NULL, NULL), (3, 'う', 'x', NULL, NULL)"));
@@ -135,7 +160,8 @@ private slots:
 
         setNextMessageAnswer(kAnswerYes);
         trigger("menuEDelete");
-        QCOMPARE(lastShownMessage()->text, S("現在のレコードを削除します。\nよろしいですか？"));
+        QCOMPARE(lastShownMessage()->text,
+                 S("現在のレコード「あ」を削除します。\nよろしいですか？"));
         QCOMPARE(countText(), S(" レコード数 ：    2"));
         QVERIFY(m_window->pendingMode());
         for (const char* name : {"menuFApply", "menuFCancel", "menuPMApply", "ToolButtonCancel"})

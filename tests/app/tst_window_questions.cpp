@@ -88,7 +88,7 @@ private slots:
     void applyCancelAndDeleteClosedWithoutAnAnswerDoNothing() {
         whenAsked(closeBox);
         trigger("menuEDelete");
-        QVERIFY(m_asked.startsWith(S("現在のレコードを削除")));
+        QCOMPARE(m_asked, S("現在のレコード「こころ」を削除します。\nよろしいですか？"));
         QVERIFY(!pending());
         QCOMPARE(m_store->RecordCount(), 2);
 

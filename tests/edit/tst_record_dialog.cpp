@@ -363,7 +363,9 @@ private slots:
                 const QString shown = dialog()->controlText(FieldNo::PubDate);
                 setNextMessageAnswer(kAnswerOk);
                 click("ButtonOK");
-                QCOMPARE(lastShownMessage()->text, S("'") + shown + S("' は日付ではありません"));
+                QCOMPARE(lastShownMessage()->text,
+                         S("初版発行日: '") + shown +
+                             S("' は日付ではありません（yyyy/mm/dd または H01/01/08 の形）"));
                 QVERIFY(dialog()->isVisible());
                 QCOMPARE(dialog()->controlText(FieldNo::PubDate), shown);
                 click("ButtonCancel");
@@ -379,10 +381,22 @@ private slots:
             type(FieldNo::PubDate, S("20010230"));
             setNextMessageAnswer(kAnswerOk);
             click("ButtonOK");
-            QCOMPARE(lastShownMessage()->text, S("'2001/02/30' は日付ではありません"));
+            // The message names the field and the forms it takes.
+            QCOMPARE(lastShownMessage()->text,
+                     S("初版発行日: '2001/02/30' は日付ではありません（yyyy/mm/dd または "
+                       "H01/01/08 の形）"));
             QVERIFY(dialog()->isVisible());
             QCOMPARE(dialog()->controlText(FieldNo::PubDate), S("2001/02/30"));
-            click("ButtonCancel");
+            dialog()->setControlText(FieldNo::PubDate, QString());
+            line(FieldNo::BuyDate)->setFocus();
+            line(FieldNo::BuyDate)->setCursorPosition(0);
+            type(FieldNo::BuyDate, S("1"));
+            setNextMessageAnswer(kAnswerOk);
+            click("ButtonOK");
+            QCOMPARE(lastShownMessage()->text,
+                     S("購入日: '1   /  /  ' は日付ではありません（yyyy/mm/dd または "
+                       "H01/01/08 の形）"));
+            click("ButtonCancel");  // the button says what it does: no question
         });
         QCOMPARE(m_store->RecordCount(), 2);
         QVERIFY(!m_store->QueryBook().updatesPending());

@@ -142,7 +142,8 @@ private slots:
         m_host.answer = 7;  // No
         m_store->DeleteCurrent(true);
         QCOMPARE(m_host.questions,
-                 QStringList{QStringLiteral("現在のレコードを削除します。\nよろしいですか？")});
+                 QStringList{QStringLiteral(
+                     "現在のレコード「Long Day's Journey」を削除します。\nよろしいですか？")});
         QCOMPARE(m_store->RecordCount(), 4);
         QVERIFY(!m_store->QueryBook().updatesPending());
         QCOMPARE(m_host.count(QStringLiteral("RefreshRecordStatus")), 1);
