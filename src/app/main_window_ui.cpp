@@ -15,7 +15,7 @@
 #include "edit/record_dialog.h"
 #include "search/search_dialog.h"
 #include "store/tdm.h"
-#include "widgets/font_setting.h"
+#include "widgets/font_of.h"
 
 namespace quillo {
 

@@ -21,7 +21,7 @@
 #include "engine/cached_dataset.h"
 #include "platform/help_viewer.h"
 #include "ui/message_dialog.h"
-#include "widgets/font_setting.h"
+#include "widgets/font_of.h"
 
 namespace quillo {
 

@@ -5,20 +5,11 @@
 
 #include "store/book_record.h"
 #include "store/query_builder.h"
+#include "widgets/font_setting.h"
 
 namespace quillo {
 
 // A font as the settings hold it: name, size in points and style.
-struct FontSetting {
-    QString name = QStringLiteral("ＭＳ Ｐゴシック");
-    int size = 9;
-    bool bold = false;
-    bool italic = false;
-    bool underline = false;
-    bool strikeOut = false;
-    bool operator==(const FontSetting&) const = default;
-};
-
 struct WindowBounds {
     int left = 199;
     int top = 141;

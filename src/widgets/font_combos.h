@@ -2,7 +2,7 @@
 
 #include <QComboBox>
 
-#include "settings/app_settings.h"
+#include "widgets/font_setting.h"
 
 namespace quillo {
 

@@ -1,20 +1,20 @@
 #pragma once
 
-#include <QFont>
-
-#include "settings/app_settings.h"
+#include <QString>
 
 namespace quillo {
 
-// The font a setting describes (9 points when the size is unusable).
-inline QFont fontOf(const FontSetting& setting) {
-    QFont font(setting.name);
-    font.setPointSize(setting.size > 0 ? setting.size : 9);
-    font.setBold(setting.bold);
-    font.setItalic(setting.italic);
-    font.setUnderline(setting.underline);
-    font.setStrikeOut(setting.strikeOut);
-    return font;
-}
+// A font as the settings keep it: by name, so a font that is not installed is
+// still kept and shown by its name. Window-free, so the settings file can hold
+// it and the font combos can edit it without either depending on the other.
+struct FontSetting {
+    QString name = QStringLiteral("ＭＳ Ｐゴシック");
+    int size = 9;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    bool operator==(const FontSetting&) const = default;
+};
 
 }  // namespace quillo
