@@ -415,6 +415,9 @@ void TFormMainWin::menuFCancelClick() {
     ShowStatusText(QStringLiteral("更新取消し中です．．．"));
     BusyCursor busy;
     m_store.CancelPendingUpdates();
+    // Names offered from the cancelled books go with them.
+    if (m_recordDialog)
+        m_recordDialog->RefreshDropDownLists();
     SetPendingMode(false);
     ShowStatusText(QString());
 }

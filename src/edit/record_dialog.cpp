@@ -15,6 +15,7 @@
 #include "engine/engine_error.h"
 #include "platform/busy_cursor.h"
 #include "platform/help_viewer.h"
+#include "platform/jis_order.h"
 #include "store/tdm.h"
 #include "ui/message_dialog.h"
 #include "ui/remember_combo.h"
@@ -425,15 +426,37 @@ bool TFormSetRecord::SaveControlsToRecord() {
     return true;
 }
 
+// A name saved into a pending book is offered at once, in its sorted place,
+// not only once the changes are applied.
+void TFormSetRecord::offerSavedValues() {
+    const bool jis = m_store.host() ? m_store.host()->sortSettings().jis : true;
+    auto before = [jis](const QString& a, const QString& b) {
+        return jis ? JisOrder::instance().compare(a.toUtf8(), b.toUtf8()) < 0 : a < b;
+    };
+    for (int field : kListFields) {
+        auto* list = static_cast<QComboBox*>(control(field));
+        const QString text = list->currentText();
+        if (text.isEmpty() || list->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive) >= 0)
+            continue;
+        int at = 0;
+        while (at < list->count() && before(list->itemText(at), text))
+            ++at;
+        list->insertItem(at, text);
+        list->setEditText(text);
+    }
+}
+
 void TFormSetRecord::ButtonOkClick() {
     if (!SaveControlsToRecord())
         return;
+    offerSavedValues();
     accept();
 }
 
 void TFormSetRecord::ButtonAddNewClick() {
     if (!SaveControlsToRecord())
         return;
+    offerSavedValues();
     m_store.AppendRecord();
     setWindowTitle(kAddCaption);
     resetDateForms();

@@ -87,6 +87,7 @@ private:
     void ToggleDateForm(DateMaskEdit* field, QPushButton* button);
     void setDateField(int fieldNo, const QString& text);
     void rememberShownTexts();
+    void offerSavedValues();
     void showNote(int field, const QString& note);
     QString captionOf(int field) const;
     QString notADateText(int field, const QString& text) const;

@@ -120,8 +120,10 @@ QString BuildMaxIdSql() {
         .arg(kTable, QStringLiteral("ID"), QStringLiteral("ID"), kTable);
 }
 
-QString BuildDistinctValuesSql(const QString& column) {
-    return QStringLiteral("SELECT DISTINCT %1 FROM %2 ").arg(column, kTable);
+QString BuildDistinctValuesSql(const QString& column, bool jis) {
+    // In the list's own order, so a name is found where the user looks for it.
+    return QStringLiteral("SELECT DISTINCT %1 FROM %2 ORDER BY %1%3 ")
+        .arg(column, kTable, jis ? QStringLiteral(" COLLATE JIS") : QString());
 }
 
 QString EscapeLikeText(const QString& text) {

@@ -40,7 +40,7 @@ std::optional<QString> BuildSearchSql(const QString& text, const FieldFlags& fla
                                       const FieldNameTable& names);
 
 QString BuildMaxIdSql();
-QString BuildDistinctValuesSql(const QString& column);
+QString BuildDistinctValuesSql(const QString& column, bool jis = false);
 
 // User text for inside a LIKE pattern whose escape character is "$".
 QString EscapeLikeText(const QString& text);

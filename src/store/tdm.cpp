@@ -333,7 +333,8 @@ int TDM::GetDistinctValues(int fieldNo, QStringList* list) {
         return -1;
     closeSearch();
     m_queryWork->close();
-    m_queryWork->setSql({BuildDistinctValuesSql(m_fieldNames.name(fieldNo))});
+    const bool jis = m_host ? m_host->sortSettings().jis : SortSettings{}.jis;
+    m_queryWork->setSql({BuildDistinctValuesSql(m_fieldNames.name(fieldNo), jis)});
     m_queryWork->open();
     if (m_queryWork->rowCount() == 0)
         return 0;

@@ -63,7 +63,7 @@ private slots:
         QCOMPARE(BuildMaxIdSql(),
                  QStringLiteral("SELECT * FROM QUILLO WHERE ID = (SELECT MAX(ID) FROM QUILLO) ;"));
         QCOMPARE(BuildDistinctValuesSql(names.name(FieldNo::Publisher)),
-                 QStringLiteral("SELECT DISTINCT Publisher FROM QUILLO "));
+                 QStringLiteral("SELECT DISTINCT Publisher FROM QUILLO ORDER BY Publisher "));
     }
 
     void filter_data() {
