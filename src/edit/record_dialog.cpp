@@ -333,11 +333,20 @@ void TFormSetRecord::rememberShownTexts() {
 // True when nothing was typed since the fields were filled, or the user agrees
 // to lose it; a question closed without an answer keeps the dialog.
 bool TFormSetRecord::mayDiscardTypedText() {
+    // A second Escape that reaches the dialog while it asks (an X server without
+    // a window manager delivers it) asks nothing more and discards nothing.
+    if (m_askingDiscard)
+        return false;
     const bool typed = std::any_of(kSaveOrder.begin(), kSaveOrder.end(), [this](int field) {
         return controlText(field) != m_shownTexts[static_cast<size_t>(field)];
     });
-    return !typed || ShowMessageDialog(this, QStringLiteral("入力した内容を破棄しますか？"),
-                                       kMessageConfirmation, kButtonsYesNoDefaultNo) == kAnswerYes;
+    if (!typed)
+        return true;
+    m_askingDiscard = true;
+    const int answer = ShowMessageDialog(this, QStringLiteral("入力した内容を破棄しますか？"),
+                                         kMessageConfirmation, kButtonsYesNoDefaultNo);
+    m_askingDiscard = false;
+    return answer == kAnswerYes;
 }
 
 void TFormSetRecord::keyPressEvent(QKeyEvent* event) {

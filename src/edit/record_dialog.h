@@ -109,6 +109,7 @@ private:
     QAction* m_paste = nullptr;
     std::array<QString, kFieldCount> m_shownTexts;  // as the dialog filled its fields
     bool m_cancelled = false;
+    bool m_askingDiscard = false;
     bool m_listsFilled = false;
 };
 
