@@ -422,6 +422,18 @@ TFormSearch* TFormMainWin::searchDialog() {
         m_searchDialog = new TFormSearch(
             m_store, [this] { return m_settings.FieldLabels; }, this);
         m_searchDialog->showStatus = [this](const QString& text) { ShowStatusText(text); };
+        // The highlighted row in the list; in the card view the whole card.
+        m_searchDialog->currentBookRect = [this]() -> QRect {
+            if (m_settings.ViewType != 0)
+                return QRect(m_panelBase->mapToGlobal(QPoint(0, 0)), m_panelBase->size());
+            const QModelIndex index = m_grid->currentIndex();
+            if (!index.isValid())
+                return QRect();
+            const QRect cell = m_grid->visualRect(index);
+            QRect row(m_grid->viewport()->mapToGlobal(QPoint(0, cell.top())),
+                      QSize(m_grid->viewport()->width(), cell.height()));
+            return row;
+        };
     }
     return m_searchDialog;
 }

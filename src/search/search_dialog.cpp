@@ -2,6 +2,7 @@
 
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -14,6 +15,7 @@
 #include "platform/busy_cursor.h"
 #include "platform/help_viewer.h"
 #include "store/tdm.h"
+#include "ui/dialog_geometry.h"
 #include "ui/message_dialog.h"
 #include "ui/remember_combo.h"
 
@@ -209,7 +211,21 @@ void TFormSearch::ButtonNextClick() {
 }
 
 // Next is offered exactly while the search has a match after the one shown.
+// The match is where the user looks: the dialog moves off it when it covers it.
+void TFormSearch::keepClearOfTheMatch() {
+    if (!currentBookRect || !m_store.searchOpen() || m_store.MatchCount() == 0)
+        return;
+    const QRect row = currentBookRect();
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (row.isEmpty() || !screen)
+        return;
+    const QPoint place = positionClearOf(frameGeometry(), row, screen->geometry());
+    if (place != frameGeometry().topLeft())
+        move(place);
+}
+
 void TFormSearch::enableNext() {
+    keepClearOfTheMatch();
     const bool more = m_store.searchOpen() && m_store.MatchIndex() < m_store.MatchCount();
     m_next->setEnabled(more);
     if (!showStatus)

@@ -27,6 +27,8 @@ public:
     QComboBox* searchText() const { return m_text; }
     // Where the dialog says which match is shown (the main window's status bar).
     std::function<void(const QString&)> showStatus;
+    // Where the current book is shown, on the screen, so the dialog keeps clear of it.
+    std::function<QRect()> currentBookRect;
     QCheckBox* fieldBox(int fieldNo) const { return m_boxes[static_cast<size_t>(fieldNo)]; }
     FieldFlags chosenFields() const;
 
@@ -45,6 +47,7 @@ private:
     void FormShow();
     void ComboBoxSearchStringChange();
     void enableNext();
+    void keepClearOfTheMatch();
 
     TDM& m_store;
     std::function<std::array<QString, kFieldCount>()> m_labels;

@@ -1,5 +1,7 @@
 #include "ui/dialog_geometry.h"
 
+#include <algorithm>
+
 namespace quillo {
 
 namespace {
@@ -20,6 +22,19 @@ QPoint centredPosition(const QRect& owner, const QSize& dialog, const QSize& scr
     return {
         place(owner.left(), owner.width(), dialog.width(), screen.width(), raiseNegativeToZero),
         place(owner.top(), owner.height(), dialog.height(), screen.height(), raiseNegativeToZero)};
+}
+
+QPoint positionClearOf(const QRect& dialog, const QRect& keepClear, const QRect& screen) {
+    if (!dialog.intersects(keepClear))
+        return dialog.topLeft();
+    constexpr int kGap = 8;
+    const int below = keepClear.bottom() + 1 + kGap;
+    const int above = keepClear.top() - kGap - dialog.height();
+    int top = below + dialog.height() <= screen.bottom() + 1 ? below : above;
+    top = std::max(screen.top(), top);
+    const int left = std::clamp(dialog.left(), screen.left(),
+                                std::max(screen.left(), screen.right() + 1 - dialog.width()));
+    return {left, top};
 }
 
 }  // namespace quillo

@@ -14,4 +14,9 @@ namespace quillo {
 QPoint centredPosition(const QRect& owner, const QSize& dialog, const QSize& screen,
                        bool raiseNegativeToZero);
 
+// Where a dialog at `dialog` goes so that it does not cover `keepClear` (the row
+// the user is looking at): where it is when it covers nothing, else just below
+// the row, else just above it, kept inside the screen.
+QPoint positionClearOf(const QRect& dialog, const QRect& keepClear, const QRect& screen);
+
 }  // namespace quillo

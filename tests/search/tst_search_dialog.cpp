@@ -2,6 +2,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTableView>
 #include <QTimer>
 #include <QtTest>
 
@@ -87,6 +88,31 @@ private slots:
             QTest::keyClick(edit, Qt::Key_N, Qt::AltModifier);
             QCOMPARE(dialog()->searchText()->currentText(), S("宮沢"));
             QCOMPARE(current(), last);
+        });
+    }
+
+    // The dialog never hides the match it has just highlighted.
+    void theHighlightedMatchIsNotCovered() {
+        m_fixture.close();
+        QString values;
+        for (int i = 1; i <= 60; ++i)
+            values += S("%1(%2, '本 %3', '著者')")
+                          .arg(values.isEmpty() ? QString() : S(","))
+                          .arg(i)
+                          .arg(i, 2, 10, QLatin1Char('0'));
+        m_fixture.open(S("insert into quillo (ID, Title, Writer) values ") + values);
+        m_fixture.window->setGeometry(0, 0, 800, 700);
+        withDialog([&] {
+            for (const char* title : {"本 05", "本 12", "本 20"}) {
+                setText(S(title));
+                dialog()->ButtonFindClick();
+                QCOMPARE(current(), S(title));
+                QTableView* grid = m_fixture.window->grid();
+                const QRect cell = grid->visualRect(grid->currentIndex());
+                const QRect row(grid->viewport()->mapToGlobal(QPoint(0, cell.top())),
+                                QSize(grid->viewport()->width(), cell.height()));
+                QVERIFY2(!dialog()->frameGeometry().intersects(row), title);
+            }
         });
     }
 

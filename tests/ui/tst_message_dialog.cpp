@@ -40,6 +40,29 @@ class TestMessageDialog : public QObject {
     }
 
 private slots:
+    void aDialogKeepsClearOfTheRowShown_data() {
+        QTest::addColumn<QRect>("dialog");
+        QTest::addColumn<QRect>("row");
+        QTest::addColumn<QPoint>("expected");
+        const QRect dialog(300, 200, 400, 150);
+        QTest::addRow("clear already: stays")
+            << dialog << QRect(0, 500, 1024, 20) << QPoint(300, 200);
+        QTest::addRow("covers the row: below it")
+            << dialog << QRect(0, 250, 1024, 20) << QPoint(300, 278);
+        QTest::addRow("no room below: above it")
+            << QRect(300, 600, 400, 150) << QRect(0, 700, 1024, 20) << QPoint(300, 542);
+        QTest::addRow("never off the top")
+            << QRect(300, 0, 400, 700) << QRect(0, 100, 1024, 20) << QPoint(300, 0);
+        QTest::addRow("kept inside on the right")
+            << QRect(900, 200, 400, 150) << QRect(0, 250, 1024, 20) << QPoint(624, 278);
+    }
+    void aDialogKeepsClearOfTheRowShown() {
+        QFETCH(QRect, dialog);
+        QFETCH(QRect, row);
+        QFETCH(QPoint, expected);
+        QCOMPARE(positionClearOf(dialog, row, QRect(0, 0, 1024, 768)), expected);
+    }
+
     void placement_data() {
         QTest::addColumn<QRect>("owner");
         QTest::addColumn<QSize>("dialog");
