@@ -189,8 +189,10 @@ int main(int argc, char* argv[]) {
         if (command == QLatin1String("import") && !QFileInfo::exists(settings.fileName))
             return fail(
                 QStringLiteral("入力ファイル\n%1\nは存在しません。").arg(settings.fileName));
-        if (command == QLatin1String("restore"))
-            CheckBackupFile(settings.fileName, databasePath);  // before anything is made
+        // A restore checks its backup itself; before a new catalogue is made for
+        // it, the check comes first, so a bad backup leaves nothing behind.
+        if (command == QLatin1String("restore") && !QFileInfo::exists(databasePath))
+            CheckBackupFile(settings.fileName, databasePath);
         bool created = false;
         if (makesCatalogue)
             created = CreateCatalogueIfMissing(databasePath);

@@ -36,7 +36,11 @@ public:
     Query(const Query&) = delete;
     Query& operator=(const Query&) = delete;
     // SQLITE_ROW, SQLITE_DONE or the error.
-    int step() { return m_rc == SQLITE_OK ? (m_rc = sqlite3_step(m_statement)) : m_rc; }
+    int step() {
+        if (m_rc == SQLITE_OK || m_rc == SQLITE_ROW)
+            m_rc = sqlite3_step(m_statement);
+        return m_rc;
+    }
     bool failed() const { return m_rc != SQLITE_OK && m_rc != SQLITE_ROW && m_rc != SQLITE_DONE; }
     QString error() const { return QString::fromUtf8(sqlite3_errmsg(m_db)); }
     int code() const { return m_rc; }
@@ -45,10 +49,6 @@ public:
             reinterpret_cast<const char*>(sqlite3_column_text(m_statement, column)));
     }
     qint64 integer(int column) const { return sqlite3_column_int64(m_statement, column); }
-    void bind(int index, const char* text) {
-        if (m_rc == SQLITE_OK)
-            sqlite3_bind_text(m_statement, index, text, -1, SQLITE_STATIC);
-    }
 
 private:
     sqlite3* m_db;
@@ -75,16 +75,16 @@ SchemaProblem FindSchemaProblem(sqlite3* db) {
     if (kind.text(0) != QLatin1String("table"))
         return notCatalogue(QStringLiteral("quillo は表ではなく %1 です").arg(kind.text(0)));
 
+    QStringList present;
+    Query columns(db, "SELECT upper(name) FROM pragma_table_info('quillo')");
+    while (columns.step() == SQLITE_ROW)
+        present << columns.text(0);
+    if (columns.failed())
+        return damaged(columns);
     QStringList missing;
-    for (const char* column : kBookColumns) {
-        Query query(db, "SELECT 1 FROM pragma_table_info('quillo') WHERE name = ? COLLATE NOCASE");
-        query.bind(1, column);
-        const int found = query.step();
-        if (query.failed())
-            return damaged(query);
-        if (found != SQLITE_ROW)
+    for (const char* column : kBookColumns)
+        if (!present.contains(QString::fromLatin1(column).toUpper()))
             missing << QString::fromLatin1(column);
-    }
     if (!missing.isEmpty())
         return notCatalogue(
             QStringLiteral("列 %1 がありません").arg(missing.join(QStringLiteral(", "))));

@@ -503,29 +503,33 @@ void TFormOption::ComboBoxSortFieldChange(QComboBox* combo) {
 
 // ---- OK and Apply
 
+namespace {
+
+bool noneTicked(const std::array<QCheckBox*, kFieldCount>& boxes) {
+    return std::none_of(boxes.begin(), boxes.end(),
+                        [](const QCheckBox* box) { return box && box->isChecked(); });
+}
+
+}  // namespace
+
+// Says why the settings cannot be taken and shows the tab to mend them on;
+// nothing is changed.
+void TFormOption::refuseOnTab(const char* tab, const QString& text) {
+    m_pages->setCurrentWidget(findChild<QWidget*>(QString::fromLatin1(tab)));
+    ShowMessageDialog(this, text, kMessageWarning, kButtonsOk);
+}
+
 void TFormOption::ButtonOKClick(bool ok) {
-    // A filter text with no field to look in would do nothing: said, and the
-    // dialog stays on the filter tab, before anything is changed.
-    if (!m_filterText->currentText().isEmpty() &&
-        std::none_of(m_filter.begin(), m_filter.end(),
-                     [](const QCheckBox* box) { return box && box->isChecked(); })) {
-        m_pages->setCurrentWidget(findChild<QWidget*>(QStringLiteral("TabSheetFilter")));
-        ShowMessageDialog(this,
-                          QStringLiteral("フィルターの対象項目が選択されていません。\n"
-                                         "対象項目を選択してください。"),
-                          kMessageWarning, kButtonsOk);
-        return;
-    }
+    // A filter text with no field to look in would do nothing.
+    if (!m_filterText->currentText().isEmpty() && noneTicked(m_filter))
+        return refuseOnTab("TabSheetFilter",
+                           QStringLiteral("フィルターの対象項目が選択されていません。\n"
+                                          "対象項目を選択してください。"));
     // A list with no column shows nothing and prints blank pages.
-    if (std::none_of(m_visible.begin() + 1, m_visible.end(),
-                     [](const QCheckBox* box) { return box && box->isChecked(); })) {
-        m_pages->setCurrentWidget(findChild<QWidget*>(QStringLiteral("TabSheetDisplayField")));
-        ShowMessageDialog(this,
-                          QStringLiteral("一覧に表示する項目が選択されていません。\n"
-                                         "表示する項目を選択してください。"),
-                          kMessageWarning, kButtonsOk);
-        return;
-    }
+    if (noneTicked(m_visible))
+        return refuseOnTab("TabSheetDisplayField",
+                           QStringLiteral("一覧に表示する項目が選択されていません。\n"
+                                          "表示する項目を選択してください。"));
     CursorHookDetach detached(m_store);
     BusyCursor busy;
     AppSettings& s = m_host.settings();

@@ -51,6 +51,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void refuseOnTab(const char* tab, const QString& text);
     QWidget* generalPage();
     QWidget* sortPage();
     QWidget* displayPage();
