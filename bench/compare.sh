@@ -10,8 +10,12 @@
 #   search_walk_100_ms         a search and 99 "next" in the store's rows | the
 #                              shell's search SELECT
 #   append_apply_ms            appending N books as pending rows, applying them and
-#                              re-reading the list | N INSERTs in one transaction
-#                              and the sorted SELECT
+#                              sorting the list in memory | N INSERTs in one
+#                              transaction and the sorted SELECT
+#   sort_change_in_memory_ms   the list of every book put in another order, in
+#                              memory (no shell figure)
+#   filter_off_ms              a filter removed: every book read again, sorted
+#                              (no shell figure)
 #   renumber_ms                closing the store: IDs renumbered to 1..N | the same
 #                              UPDATEs in one transaction
 #   export_csv_ms              the window's export (store, in-process) | the

@@ -8,6 +8,8 @@
 // making does not count.
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QProcess>
@@ -19,6 +21,7 @@
 #include "app/main_window.h"
 #include "bench_support.h"
 #include "csv/csv_exchange.h"
+#include "settings/options_dialog.h"
 #include "store/tdm.h"
 
 using namespace quillo;
@@ -46,6 +49,42 @@ int importIntoEmpty(const QString& file) {
     window.reset();
     store->CloseStore(false);
     return 0;
+}
+
+// The changes a user makes every day and waits for: one book changed and
+// applied, the sort order changed in the options, a filter set and removed there.
+void timeEverydayChanges(TDM& store, TFormMainWin& window) {
+    window.settings().ConfirmApply = false;
+    CachedDataset& books = store.QueryBook();
+    books.moveTo(books.rowCount() / 2);
+    books.edit();
+    books.setText(QStringLiteral("Title"), QStringLiteral("改題された一冊"));
+    books.post();
+    timed("apply_one_change_ms", [&] {
+        window.menuFApplyClick();
+        QApplication::processEvents();
+    });
+
+    TFormOption* options = window.optionsDialog();
+    options->show();
+    QApplication::processEvents();
+    auto ok = [&] {
+        options->ButtonOKClick(false);
+        QApplication::processEvents();
+    };
+    auto* sort = options->findChild<QComboBox*>(QStringLiteral("ComboBoxSortField"));
+    sort->setCurrentIndex(sort->findText(QStringLiteral("出版社")));
+    timed("sort_change_ms", ok);
+    sort->setCurrentIndex(sort->findText(QStringLiteral("著者名")));
+    ok();
+
+    options->findChild<QComboBox*>(QStringLiteral("ComboBoxFilterString"))
+        ->setEditText(QStringLiteral("の"));
+    options->findChild<QCheckBox*>(QStringLiteral("CheckBoxFilterTitle"))->setChecked(true);
+    timed("filter_on_ms", ok);
+    options->ButtonCancelFilterClick();
+    timed("filter_off_ms", ok);
+    options->hide();
 }
 
 }  // namespace
@@ -97,6 +136,7 @@ int main(int argc, char* argv[]) {
     });
     timed("move_to_last_book_ms", [&] { trigger("menuELast"); });
     report("peak_rss_browsing_mb", peakResidentMb());
+    timeEverydayChanges(*store, *window);
 
     CsvSettings csv;
     csv.fileName = folder + QStringLiteral("/books.csv");

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "engine/connection.h"
 #include "engine/date_field.h"
@@ -462,7 +463,7 @@ void CachedDataset::write(BoundStatement& bound, const PackedRow& row, const Pac
     statement.step();
 }
 
-void CachedDataset::applyUpdates() {
+void CachedDataset::applyUpdates(const RowOrder* keepOrder) {
     if (m_prefetch.valid())
         m_prefetch.get();  // rows read before these changes are stale
     requireActive();
@@ -488,12 +489,86 @@ void CachedDataset::applyUpdates() {
         }
         transaction.commit();
     }
-    for (Slot& slot : m_slots) {
+    std::vector<size_t> written;
+    for (size_t i = 0; i < m_slots.size(); ++i) {
+        Slot& slot = m_slots[i];
+        if (slot.status != RowStatus::Stored)
+            written.push_back(i);
         slot.status = RowStatus::Stored;
         slot.original = PackedRow();
     }
     m_deleted.clear();
     m_pendingSlots = 0;
+    if (keepOrder)
+        placeInOrder(std::move(written), *keepOrder);
+}
+
+void CachedDataset::reorder(const QStringList& sql, const RowOrder& order) {
+    requireActive();
+    post();
+    if (updatesPending())
+        throw EngineError(QStringLiteral("保留中の更新があるため並べ替えられません。"));
+    std::vector<size_t> all(m_slots.size());
+    for (size_t i = 0; i < all.size(); ++i)
+        all[i] = i;
+    m_sql = sql;
+    placeInOrder(std::move(all), order);
+}
+
+// The rows not in `moved` are in order already; the moved ones are taken out and
+// each put back where the order places it. Many of them are sorted with the rest
+// instead, which is quicker than inserting them one by one.
+void CachedDataset::placeInOrder(std::vector<size_t> moved, const RowOrder& order) {
+    if (moved.empty())
+        return;
+    const bool hadRow = m_current >= 0;
+    const qint64 key = hadRow ? m_slots[static_cast<size_t>(m_current)].current.integer(0) : 0;
+    auto less = [&order](const Slot& a, const Slot& b) { return order(a.current, b.current); };
+    notify([](DatasetListener* l) { l->beginReset(); });
+    if (moved.size() > 64 || moved.size() * 8 > m_slots.size()) {
+        // The keys of all rows in one block, each found by its offset.
+        QByteArray keys;
+        std::vector<qsizetype> start(m_slots.size() + 1);
+        for (size_t i = 0; i < m_slots.size(); ++i) {
+            keys = order.appendKey(m_slots[i].current, std::move(keys));
+            start[i + 1] = keys.size();
+        }
+        auto keyOf = [&](size_t i) {
+            return QByteArrayView(keys.constData() + start[i], start[i + 1] - start[i]);
+        };
+        std::vector<size_t> sequence(m_slots.size());
+        for (size_t i = 0; i < sequence.size(); ++i)
+            sequence[i] = i;
+        std::stable_sort(sequence.begin(), sequence.end(), [&](size_t a, size_t b) {
+            const QByteArrayView x = keyOf(a), y = keyOf(b);
+            const int c =
+                std::memcmp(x.data(), y.data(), static_cast<size_t>(std::min(x.size(), y.size())));
+            return c != 0 ? c < 0 : x.size() < y.size();
+        });
+        std::vector<Slot> sorted;
+        sorted.reserve(m_slots.size());
+        for (const size_t i : sequence)
+            sorted.push_back(std::move(m_slots[i]));
+        m_slots = std::move(sorted);
+    } else {
+        std::vector<Slot> taken;
+        taken.reserve(moved.size());
+        for (auto it = moved.rbegin(); it != moved.rend(); ++it) {
+            taken.push_back(std::move(m_slots[*it]));
+            m_slots.erase(m_slots.begin() + static_cast<std::ptrdiff_t>(*it));
+        }
+        for (Slot& slot : taken)
+            m_slots.insert(std::upper_bound(m_slots.begin(), m_slots.end(), slot, less),
+                           std::move(slot));
+    }
+    if (hadRow) {
+        const auto at = std::find_if(m_slots.begin(), m_slots.end(),
+                                     [key](const Slot& s) { return s.current.integer(0) == key; });
+        if (at != m_slots.end())
+            m_current = static_cast<int>(at - m_slots.begin());
+    }
+    notify([](DatasetListener* l) { l->endReset(); });
+    changed();
 }
 
 void CachedDataset::cancelUpdates() {

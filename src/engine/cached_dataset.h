@@ -11,6 +11,7 @@
 
 #include "engine/field_def.h"
 #include "engine/packed_row.h"
+#include "engine/row_order.h"
 
 namespace quillo {
 
@@ -112,7 +113,14 @@ public:
     void deleteCurrent();
 
     bool updatesPending() const { return m_pendingSlots > 0 || !m_deleted.empty(); }
-    void applyUpdates();
+    // With `keepOrder`, the rows stay in memory after the commit and the ones
+    // written move to where `order` puts them, as a fresh read in that order
+    // would show them; the caller reads again otherwise.
+    void applyUpdates(const RowOrder* keepOrder = nullptr);
+    // Puts the rows in `order` without reading them again, and takes `sql` as the
+    // query that reads them so (for a later open). Refused while updates are
+    // pending. The current row stays current.
+    void reorder(const QStringList& sql, const RowOrder& order);
     void cancelUpdates();
 
     std::function<void()> onAfterInsert;
@@ -142,6 +150,7 @@ private:
     BoundStatement& statementFor(std::unique_ptr<BoundStatement>& slot, const QStringList& sql);
     void write(BoundStatement& statement, const PackedRow& row, const PackedRow& original);
     void changed();
+    void placeInOrder(std::vector<size_t> moved, const RowOrder& order);
     template <typename F>
     void notify(F&& f);
 

@@ -108,4 +108,15 @@ int JisOrder::compare(QByteArrayView a, QByteArrayView b) const {
     return (p < pEnd) - (q < qEnd);
 }
 
+void JisOrder::appendKey(QByteArrayView text, QByteArray& key) const {
+    auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const unsigned char* end = p + text.size();
+    while (p < end) {
+        const std::uint32_t w = weight(nextCharacter(p, end)) + 1;
+        key.append(static_cast<char>(w >> 16));
+        key.append(static_cast<char>(w >> 8));
+        key.append(static_cast<char>(w));
+    }
+}
+
 }  // namespace quillo

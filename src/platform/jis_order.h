@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <cstdint>
 #include <vector>
@@ -19,6 +20,10 @@ public:
     std::uint32_t weight(char32_t c) const;
     // Compares two UTF-8 texts: negative, zero or positive.
     int compare(QByteArrayView a, QByteArrayView b) const;
+    // Appends a key for a UTF-8 text: each character's weight plus one, as three
+    // bytes, high first. Keys followed by three zero bytes compare byte by byte
+    // as compare() compares their texts.
+    void appendKey(QByteArrayView text, QByteArray& key) const;
 
 private:
     JisOrder();

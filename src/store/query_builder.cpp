@@ -13,16 +13,14 @@ QString selectAll() {
 }
 
 // A sort column as the table names it, or the fallback when it names none; a
-// text column in JIS order names that collation.
-QString sortColumn(const QString& requested, const QString& fallback, bool jis) {
+// text column in JIS order takes that collation.
+OrderTerm sortTerm(const QString& requested, const QString& fallback, const SortSettings& sort) {
     static const FieldNameTable names;
     int fieldNo = names.fieldNoOf(requested.trimmed());
     if (fieldNo < 0)
         fieldNo = names.fieldNoOf(fallback);
-    const QString column = names.name(fieldNo);
-    if (jis && fieldNo != FieldNo::ID && !isDateField(fieldNo))
-        return column + QStringLiteral(" COLLATE JIS");
-    return column;
+    return {names.name(fieldNo), sort.jis && fieldNo != FieldNo::ID && !isDateField(fieldNo),
+            sort.option != 0};
 }
 
 // The chosen fields in the order the builder looks at them: Title, then 2 to 13.
@@ -38,20 +36,20 @@ QList<int> chosenFields(const FieldFlags& flags) {
 
 }  // namespace
 
+std::vector<OrderTerm> BuildOrderTerms(const SortSettings& sort) {
+    std::vector<OrderTerm> terms{sortTerm(sort.field1, QStringLiteral("Writer"), sort)};
+    if (!sort.field2.trimmed().isEmpty())
+        terms.push_back(sortTerm(sort.field2, QStringLiteral("Title"), sort));
+    terms.push_back({QStringLiteral("ID"), false, false});
+    return terms;
+}
+
 QString BuildOrderBy(const SortSettings& sort) {
-    const QString first = sortColumn(sort.field1, QStringLiteral("Writer"), sort.jis);
-    const QString second = sort.field2.trimmed().isEmpty()
-                               ? QString()
-                               : sortColumn(sort.field2, QStringLiteral("Title"), sort.jis);
-    const QString id = QStringLiteral("ID");
-    if (sort.option == 0) {
-        if (second.isEmpty())
-            return QStringLiteral(" ORDER BY %1, %2 ").arg(first, id);
-        return QStringLiteral(" ORDER BY %1, %2, %3 ").arg(first, second, id);
-    }
-    if (second.isEmpty())
-        return QStringLiteral(" ORDER BY %1 DESC, %2 ").arg(first, id);
-    return QStringLiteral(" ORDER BY %1 DESC, %2 DESC, %3 ").arg(first, second, id);
+    QStringList parts;
+    for (const OrderTerm& term : BuildOrderTerms(sort))
+        parts << term.column + (term.jis ? QStringLiteral(" COLLATE JIS") : QString()) +
+                     (term.descending ? QStringLiteral(" DESC") : QString());
+    return QStringLiteral(" ORDER BY %1 ").arg(parts.join(QStringLiteral(", ")));
 }
 
 QString BuildUnfilteredSql(const SortSettings& sort) {

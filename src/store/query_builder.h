@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <optional>
+#include <vector>
 
 #include "store/book_record.h"
 
@@ -17,7 +18,19 @@ struct SortSettings {
     bool jis = true;
 };
 
-// The ORDER BY clause, always ending with ID ascending. A sort column that is not
+// One term of the order: a column, in the JIS collation or by code point,
+// ascending or descending.
+struct OrderTerm {
+    QString column;
+    bool jis = false;
+    bool descending = false;
+};
+
+// The terms of the order, always ending with ID ascending. A sort column that
+// is not one of the book columns falls back to the default.
+std::vector<OrderTerm> BuildOrderTerms(const SortSettings& sort);
+
+// The ORDER BY clause of those terms, always ending with ID ascending. A sort column that is not
 // one of the book columns (an empty or edited settings file) falls back to the
 // default, so the live query always opens.
 QString BuildOrderBy(const SortSettings& sort);

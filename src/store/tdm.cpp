@@ -76,6 +76,7 @@ TDM::TDM(StoreHost* owner, FirstRead firstRead)
     m_queryBook->onAfterEdit = pending;
     m_queryBook->onAfterDelete = pending;
     m_queryBook->setSql({firstRead == FirstRead::NoBooks ? kNoBooksSql : kInitialSql});
+    m_holdsAllBooks = firstRead == FirstRead::Now;
     m_queryBook->setFieldVisible(QStringLiteral("ID"), false);
     if (firstRead != FirstRead::Deferred)
         m_queryBook->open();
@@ -154,9 +155,32 @@ void TDM::reopenLiveQuery(const QStringList& sql) {
     backToTheBook();
 }
 
+std::optional<RowOrder> TDM::liveOrder(const SortSettings& sort) const {
+    std::vector<RowOrderKey> keys;
+    for (const OrderTerm& term : BuildOrderTerms(sort)) {
+        const int field = m_queryBook->fieldIndex(term.column);
+        if (field < 0)
+            return std::nullopt;
+        keys.push_back({field, term.jis, term.descending});
+    }
+    return RowOrder(std::move(keys));
+}
+
 void TDM::QueryAll() {
     const SortSettings sort = m_host ? m_host->sortSettings() : SortSettings{};
-    reopenLiveQuery({BuildUnfilteredSql(sort)});
+    const QStringList sql{BuildUnfilteredSql(sort)};
+    // Every book is in memory already, in another order: sorting them there is
+    // quicker than reading the table again.
+    const std::optional<RowOrder> order = m_holdsAllBooks && m_queryBook->isActive() &&
+                                                  !m_queryBook->updatesPending() &&
+                                                  m_queryBook->sql() != sql
+                                              ? liveOrder(sort)
+                                              : std::nullopt;
+    if (order)
+        m_queryBook->reorder(sql, *order);
+    else
+        reopenLiveQuery(sql);
+    m_holdsAllBooks = true;
     countRows();
 }
 
@@ -171,6 +195,7 @@ int TDM::ApplyFilter(const QString& text, const FieldFlags* flags) {
     const SortSettings sort = m_host ? m_host->sortSettings() : SortSettings{};
     if (const auto sql = BuildFilterSql(text, *flags, sort, m_fieldNames)) {
         reopenLiveQuery(sql->lines);
+        m_holdsAllBooks = false;
         m_filterCondition = sql->condition;  // only once the list shows it
     }
     countRows();
@@ -293,8 +318,16 @@ void TDM::DeleteCurrent(bool confirm) {
 }
 
 void TDM::ApplyPendingUpdates() {
+    // The list of every book in the chosen order keeps its rows: the ones written
+    // move to their places in memory. A filtered list is read again, since a
+    // changed book may no longer belong in it.
+    const SortSettings sort = m_host ? m_host->sortSettings() : SortSettings{};
+    const std::optional<RowOrder> order =
+        m_holdsAllBooks && m_queryBook->sql() == QStringList{BuildUnfilteredSql(sort)}
+            ? liveOrder(sort)
+            : std::nullopt;
     try {
-        m_queryBook->applyUpdates();
+        m_queryBook->applyUpdates(order ? &*order : nullptr);
     } catch (const EngineError&) {
         countRows();
         attachCursorHook();
@@ -304,7 +337,10 @@ void TDM::ApplyPendingUpdates() {
         // user nothing.
         throw;
     }
-    Requery();
+    if (order)
+        countRows();
+    else
+        Requery();
     attachCursorHook();
     if (m_host)
         m_host->RefreshRecordStatus();

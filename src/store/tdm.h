@@ -2,12 +2,14 @@
 
 #include <QStringList>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "engine/cached_dataset.h"
 #include "engine/connection.h"
 #include "engine/read_only_query.h"
 #include "store/book_record.h"
+#include "store/query_builder.h"
 #include "store/store_host.h"
 
 namespace quillo {
@@ -99,6 +101,8 @@ private:
     void bookAppended(int id);
     void countRows() { SetRecordCount(m_queryBook->rowCount()); }
     void reopenLiveQuery(const QStringList& sql);
+    // The live query's fields in the order of `sort`.
+    std::optional<RowOrder> liveOrder(const SortSettings& sort) const;
     void moveLiveQueryToMatch();
     void closeSearch();
 
@@ -115,6 +119,7 @@ private:
     int m_matchCount = 0;
     int m_recordCount = 0;
     bool m_cursorHookAttached = false;
+    bool m_holdsAllBooks = false;  // the live query holds every stored book, unfiltered
     bool m_closed = false;
 };
 

@@ -103,7 +103,11 @@ private slots:
         d().trigger("menuFApply");
         auto* writers = static_cast<QComboBox*>(record->control(FieldNo::Writer));
         QVERIFY(writers->findText(S("新人作家")) >= 0);  // refreshed by the apply
-        QCOMPARE(reads().size(), 2);                     // the apply's re-read only
+        // The apply keeps the rows it has: the new book moves to its place in
+        // the order without the table being read again.
+        QCOMPARE(reads().size(), 1);
+        const CachedDataset& books = m_fixture.store->QueryBook();
+        QCOMPARE(books.textAt(2, books.fieldIndex(S("Title"))), S("新刊"));
     }
 
     // As the program starts: the sorted read runs while the window is built, and
@@ -186,6 +190,42 @@ private slots:
         QCOMPARE(d().store().RecordCount(), 2);
         QCOMPARE(current(), S("羅生門"));
         QVERIFY_AGREES(d());
+    }
+
+    // A new order and an apply keep the rows in memory: the table is not read
+    // again, yet the list stands as a fresh read would show it and the current
+    // book stays current.
+    void aSortChangeAndAnApplyReorderTheBooksWithoutReadingThem() {
+        QStringList reads;
+        sqlite3_trace_v2(
+            d().store().Database().handle(), SQLITE_TRACE_STMT,
+            [](unsigned, void* list, void*, void* sql) {
+                const QString text = QString::fromUtf8(static_cast<const char*>(sql));
+                if (text.contains(QLatin1String("FROM QUILLO"), Qt::CaseInsensitive))
+                    static_cast<QStringList*>(list)->append(text);
+                return 0;
+            },
+            &reads);
+        const auto titles = [this] {
+            QStringList shown;
+            for (int row = 0; row < d().query().rowCount(); ++row)
+                shown << d().query().textAt(row, FieldNo::Title);
+            return shown;
+        };
+        toBook("猫の事務所");
+        d().setSort(FieldNo::Title, -1, 1);  // titles, descending
+        QCOMPARE(titles(), test::rows(S("select Title from quillo order by Title desc")));
+        QCOMPARE(current(), S("猫の事務所"));
+        QVERIFY_AGREES(d());
+        d().record("menuEEdit", {{FieldNo::Title, S("ああ無情")}});
+        d().trigger("menuFApply");
+        QCOMPARE(titles(), test::rows(S("select Title from quillo order by Title desc")));
+        QCOMPARE(titles().last(), S("ああ無情"));
+        QCOMPARE(current(), S("ああ無情"));
+        QVERIFY_AGREES(d());
+        sqlite3_trace_v2(d().store().Database().handle(), 0, nullptr, nullptr);
+        QVERIFY2(reads.filter(QStringLiteral("SELECT *"), Qt::CaseInsensitive).isEmpty(),
+                 qPrintable(reads.join(u'\n')));
     }
 
     void theCardShowsWhatTheRecordDialogSaved() {

@@ -1,4 +1,5 @@
 // The live dataset with cached updates over a real database file.
+#include <QRandomGenerator>
 #include <QtTest>
 
 #include "engine/cached_dataset.h"
@@ -20,6 +21,29 @@ UpdateStatements simpleUpdates() {
 }
 
 const QString kAllRows = QStringLiteral("select ID, Title, PubDate from quillo order by ID");
+
+// Texts of every kind a catalogue holds, for orders compared with SQLite's own:
+// prefixes, cases, widths, kana, both kanji levels, forms CP932 writes another
+// way and characters it lacks.
+const char* const kSamples[] = {"",   "abc", "ABC", "ab", "abc ", "1984",      "Z",    "z",
+                                "é",  "あ",  "ア",  "ｱ",  "亜",   "伊藤",      "井上", "中村",
+                                "弌", "😀",   "〜",  "～", "∯",    "中村 花子", "ヴ",   "𠮷"};
+
+QString sampleOrNull(QRandomGenerator& random) {
+    if (random.bounded(8) == 0)
+        return QStringLiteral("NULL");
+    QString text;
+    for (int parts = 1 + random.bounded(2); parts > 0; --parts)
+        text += QString::fromUtf8(kSamples[random.bounded(int(std::size(kSamples)))]);
+    return QLatin1Char('\'') + text + QLatin1Char('\'');
+}
+
+QList<qint64> idsOf(const CachedDataset& data) {
+    QList<qint64> ids;
+    for (int row = 0; row < data.rowCount(); ++row)
+        ids << data.textAt(row, 0).toLongLong();
+    return ids;
+}
 
 }  // namespace
 
@@ -321,6 +345,75 @@ private slots:
         query.close();
         QVERIFY(!query.isActive());
         QCOMPARE(query.integer(0), 0);
+    }
+
+    // Rows sorted in memory, all at once or a few written rows moved to their
+    // places by an apply, stand exactly where SQLite's ORDER BY puts them.
+    void rowsSortedInMemoryStandWhereTheDatabasePutsThem_data() {
+        QTest::addColumn<QString>("orderBy");
+        QTest::addColumn<QList<int>>("fields");  // negative: descending
+        QTest::addColumn<QList<bool>>("jis");
+        const int title = 1, writer = 2, pubDate = 4;
+        QTest::addRow("title in JIS order")
+            << "Title COLLATE JIS, ID" << QList<int>{title, 0} << QList<bool>{true, false};
+        QTest::addRow("title by code point")
+            << "Title, ID" << QList<int>{title, 0} << QList<bool>{false, false};
+        QTest::addRow("descending, NULLs last")
+            << "Writer COLLATE JIS DESC, Title COLLATE JIS DESC, ID"
+            << QList<int>{-writer, -title, 0} << QList<bool>{true, true, false};
+        QTest::addRow("date, then title")
+            << "PubDate, Title COLLATE JIS, ID" << QList<int>{pubDate, title, 0}
+            << QList<bool>{false, true, false};
+    }
+    void rowsSortedInMemoryStandWhereTheDatabasePutsThem() {
+        QFETCH(QString, orderBy);
+        QFETCH(QList<int>, fields);
+        QFETCH(QList<bool>, jis);
+        std::vector<RowOrderKey> keys;
+        for (int i = 0; i < fields.size(); ++i)
+            keys.push_back({std::abs(fields[i]), jis[i], fields[i] < 0});
+        const RowOrder order(keys);
+        QRandomGenerator random(17);
+        QStringList values;
+        for (int id = 10; id < 400; ++id)
+            values << QStringLiteral("(%1, %2, %3, %4)")
+                          .arg(id)
+                          .arg(sampleOrNull(random), sampleOrNull(random),
+                               random.bounded(3) == 0
+                                   ? QStringLiteral("NULL")
+                                   : QStringLiteral("'19%1-01-01'").arg(random.bounded(10, 99)));
+        test::exec(QStringLiteral("insert into quillo (ID, Title, Writer, PubDate) values ") +
+                   values.join(QLatin1Char(',')));
+        const QStringList sorted{QStringLiteral("select * from quillo order by ") + orderBy};
+        auto readSorted = [&] {
+            CachedDataset fresh(*m_connection);
+            fresh.setSql(sorted);
+            fresh.open();
+            return idsOf(fresh);
+        };
+
+        m_data->close();
+        m_data->setSql({QStringLiteral("select * from quillo order by random()")});
+        m_data->open();
+        m_data->moveTo(5);
+        const qint64 current = m_data->integer(0);
+        m_data->reorder(sorted, order);
+        QCOMPARE(idsOf(*m_data), readSorted());
+        QCOMPARE(m_data->integer(0), current);
+        QCOMPARE(m_data->sql(), sorted);
+
+        // A few books changed and one added: the apply moves just those.
+        for (int row : {0, 7, 100, 389}) {
+            m_data->moveTo(row);
+            m_data->edit();
+            m_data->setText(m_title, QString::fromUtf8(kSamples[random.bounded(23)]));
+        }
+        m_data->append();
+        m_data->setInteger(0, 500);
+        m_data->setText(m_title, QStringLiteral("中村"));
+        m_data->applyUpdates(&order);
+        QCOMPARE(idsOf(*m_data), readSorted());
+        QCOMPARE(m_data->integer(0), 500);  // the book just added stays current
     }
 
     void tableCursorRewritesKeysInKeyOrder() {

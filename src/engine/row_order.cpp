@@ -1,0 +1,116 @@
+#include "engine/row_order.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/jis_order.h"
+
+namespace quillo {
+
+namespace {
+
+// SQLite's order of storage classes: NULL, then numbers, then texts.
+int classOf(FieldValue::Type type) {
+    switch (type) {
+        case FieldValue::Type::Null:
+            return 0;
+        case FieldValue::Type::Integer:
+            return 1;
+        case FieldValue::Type::Text:
+            return 2;
+    }
+    return 0;
+}
+
+int compareBinary(QByteArrayView a, QByteArrayView b) {
+    const int c =
+        std::memcmp(a.data(), b.data(), static_cast<size_t>(std::min(a.size(), b.size())));
+    if (c != 0)
+        return c < 0 ? -1 : 1;
+    return (a.size() > b.size()) - (a.size() < b.size());
+}
+
+int compareValues(const PackedRow& a, const PackedRow& b, const RowOrderKey& key) {
+    const FieldValue::Type ta = a.type(key.field);
+    const FieldValue::Type tb = b.type(key.field);
+    if (ta != tb)
+        return classOf(ta) < classOf(tb) ? -1 : 1;
+    switch (ta) {
+        case FieldValue::Type::Null:
+            return 0;
+        case FieldValue::Type::Integer: {
+            const qint64 x = a.integer(key.field);
+            const qint64 y = b.integer(key.field);
+            return (x > y) - (x < y);
+        }
+        case FieldValue::Type::Text:
+            if (key.jis) {
+                const int c = JisOrder::instance().compare(a.text(key.field), b.text(key.field));
+                return (c > 0) - (c < 0);
+            }
+            return compareBinary(a.text(key.field), b.text(key.field));
+    }
+    return 0;
+}
+
+// A text's bytes, each zero byte written as 00 FF, then 00 00: a text that is
+// the start of another sorts first, as in a byte-wise comparison.
+void appendBinaryKey(QByteArrayView text, QByteArray& key) {
+    for (const char c : text) {
+        key.append(c);
+        if (c == 0)
+            key.append('\xFF');
+    }
+    key.append(2, '\0');
+}
+
+void appendValueKey(const PackedRow& row, const RowOrderKey& term, QByteArray& key) {
+    const FieldValue::Type type = row.type(term.field);
+    key.append(static_cast<char>(1 + classOf(type)));
+    switch (type) {
+        case FieldValue::Type::Null:
+            break;
+        case FieldValue::Type::Integer: {
+            // Big-endian with the sign bit flipped, so negative numbers come first.
+            const quint64 v = static_cast<quint64>(row.integer(term.field)) ^ (quint64(1) << 63);
+            for (int shift = 56; shift >= 0; shift -= 8)
+                key.append(static_cast<char>(v >> shift));
+            break;
+        }
+        case FieldValue::Type::Text:
+            if (term.jis) {
+                JisOrder::instance().appendKey(row.text(term.field), key);
+                key.append(3, '\0');
+            } else {
+                appendBinaryKey(row.text(term.field), key);
+            }
+            break;
+    }
+}
+
+}  // namespace
+
+QByteArray RowOrder::appendKey(const PackedRow& row, QByteArray key) const {
+    for (const RowOrderKey& term : m_keys) {
+        const qsizetype start = key.size();
+        appendValueKey(row, term, key);
+        // Every part ends where its own bytes say, so inverting them all puts a
+        // descending term in reverse order.
+        if (term.descending) {
+            for (qsizetype i = start; i < key.size(); ++i)
+                key[i] = static_cast<char>(~static_cast<unsigned char>(key[i]));
+        }
+    }
+    return key;
+}
+
+int RowOrder::compare(const PackedRow& a, const PackedRow& b) const {
+    for (const RowOrderKey& key : m_keys) {
+        const int c = compareValues(a, b, key);
+        if (c != 0)
+            return key.descending ? -c : c;
+    }
+    return 0;
+}
+
+}  // namespace quillo
