@@ -7,6 +7,7 @@
 #include "engine/catalogue_file.h"
 #include "engine/connection.h"
 #include "engine/engine_error.h"
+#include "platform/activation_channel.h"
 #include "platform/first_paint_probe.h"
 #include "platform/single_instance.h"
 #include "settings/settings_file.h"
@@ -38,6 +39,10 @@ int main(int argc, char* argv[]) {
     // has saved its settings and renumbered the IDs.
     SingleInstance instance;
     if (!instance.tryAcquire()) {
+        // The running window comes forward, and this start says why no second
+        // window opens.
+        if (instance.heldByAnother())
+            requestActivation(activationChannelName());
         ShowSystemMessage(QStringLiteral("Quillo - 警告"),
                           instance.heldByAnother()
                               ? QStringLiteral("既に起動されています。")
@@ -85,6 +90,10 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     FirstPaintProbe::installIfRequested();
+    ActivationServer activation(activationChannelName());
+    QObject::connect(&activation, &ActivationServer::activationRequested, window.get(),
+                     &TFormMainWin::bringForward);
+    activation.listen();
     window->show();
     app.exec();
 

@@ -364,6 +364,18 @@ bool TFormMainWin::event(QEvent* event) {
     return QMainWindow::event(event);
 }
 
+void TFormMainWin::bringForward() {
+    if (isMinimized())
+        setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+    show();
+    raise();
+    activateWindow();
+    if (QWidget* modal = QApplication::activeModalWidget(); modal && modal != this) {
+        modal->raise();
+        modal->activateWindow();
+    }
+}
+
 // ---- commands
 
 void TFormMainWin::menuFApplyClick() {

@@ -82,6 +82,10 @@ public:
     QTableView* grid() const { return m_grid; }
     CardView* cardView() const { return m_card; }
 
+    // A second start asked for this window: it comes back from the task bar and
+    // to the front, with the dialog it has open (which is what takes the keys).
+    void bringForward();
+
     // Commands, as the menus, buttons and keys run them.
     void menuFApplyClick();
     void menuFCancelClick();

@@ -343,6 +343,10 @@ class TestWindowWalk : public QObject {
     }
     void import() {
         const int lines = 1 + pick(3);
+        // Now and then the file ends in a line that cannot be read (a date that
+        // is none), and the user presses 実行 again, as after mending the file.
+        const bool broken = pick(3) == 0;
+        const int runs = 1 + pick(2);
         QByteArray csv;
         std::vector<Book> books;
         for (int i = 0; i < lines; ++i) {
@@ -356,12 +360,18 @@ class TestWindowWalk : public QObject {
                                              QStringLiteral("\"%1\"").arg(writer)}));
             books.push_back(b);
         }
-        m_log << QStringLiteral("import %1 lines").arg(lines);
+        if (broken)
+            csv += test::sjis(test::csvLine(
+                {S("\"壊れた行\""), QString(), QString(), QStringLiteral("1999/13/01")}));
+        m_log << QStringLiteral("import %1 lines%2, %3 runs")
+                     .arg(lines)
+                     .arg(broken ? QStringLiteral(" and a broken one") : QString())
+                     .arg(runs);
         if (!d().enabled("menuFIoCsv"))
             return;
         const QString path = m_fixture.db->folder() + QStringLiteral("/walk.csv");
         test::writeFile(path, csv);
-        d().importCsv(path);
+        d().importCsv(path, runs);
         for (const Book& b : books) {
             m.books[b.id] = b;
             m.order.push_back(b.id);
@@ -370,6 +380,32 @@ class TestWindowWalk : public QObject {
         m.maxId += lines;
         m.current = static_cast<int>(m.order.size()) - 1;
         m.changed();
+    }
+
+    // A question closed by its close box (or Escape) is no answer: nothing is
+    // dropped, deleted, applied or cancelled, and the window stays.
+    void closedQuestion() {
+        static const char* const kCommands[] = {"exit", "menuEDelete", "menuFApply", "menuFCancel"};
+        const int which = pick(4);
+        m_log << QStringLiteral("%1, its question closed").arg(QLatin1String(kCommands[which]));
+        AppSettings& settings = d().window().settings();
+        const AppSettings before = settings;
+        settings.ConfirmApply = settings.ConfirmCancel = true;
+        clearShownMessages();
+        setNextMessageAnswer(kAnswerClosed);
+        bool asks = false;
+        if (which == 0) {
+            asks = m.pending();  // with nothing pending the window would simply close
+            if (asks)
+                QVERIFY(!d().window().close());
+            QVERIFY(d().window().isVisible());
+        } else {
+            asks = which == 1 ? m.current >= 0 : d().enabled(kCommands[which]);
+            d().trigger(kCommands[which]);
+        }
+        settings = before;
+        QCOMPARE(shownMessageCount(), asks ? 1 : 0);
+        QCOMPARE(onDisk(), modelRows(m.applied));
     }
 
     // ---- checking
@@ -425,7 +461,10 @@ class TestWindowWalk : public QObject {
     }
 
     void step() {
-        switch (pick(20)) {
+        switch (pick(21)) {
+            case 20:
+                closedQuestion();
+                break;
             case 0:
             case 1:
             case 2:

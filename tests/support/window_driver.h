@@ -124,7 +124,9 @@ public:
         return found;
     }
 
-    void importCsv(const QString& path) {
+    // Runs the import as a user does, pressing 実行 `runs` times while the
+    // dialog is still there to press it on (a retry after a failed line).
+    void importCsv(const QString& path, int runs = 1) {
         TFormIoCsv* dialog = nullptr;
         m_f.withDialog(
             "menuFIoCsv", [&] { return dialog = window().findChild<TFormIoCsv*>(); },
@@ -135,9 +137,12 @@ public:
                         r->click();
                 }
                 dialog->findChild<QLineEdit*>(QStringLiteral("EditFileName"))->setText(path);
-                setNextMessageAnswer(kAnswerOk);
-                dialog->ButtonExecClick();
-                clearNextMessageAnswers();
+                auto* exec = dialog->findChild<QPushButton*>(QStringLiteral("ButtonExec"));
+                for (int run = 0; run < runs && dialog->isVisible(); ++run) {
+                    setNextMessageAnswer(kAnswerOk);
+                    exec->click();
+                    clearNextMessageAnswers();
+                }
             });
     }
 
