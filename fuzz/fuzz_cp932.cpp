@@ -2,6 +2,7 @@
 // encoding and decoding again unchanged.
 #include "fuzz_support.h"
 #include "platform/cp932.h"
+#include "platform/utf8_text.h"
 
 using namespace quillo;
 
@@ -19,5 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString any = QString::fromUtf8(bytes);
     if (Cp932::canEncode(any) != (Cp932::firstUnencodable(any) < 0))
         fuzz::broken("canEncode and firstUnencodable disagree");
+    // The quick check that tells Shift-JIS from UTF-8 agrees with the decoder.
+    if (isValidUtf8(bytes) != decodeUtf8Strict(bytes).has_value())
+        fuzz::broken("isValidUtf8 and the strict decoder disagree");
     return 0;
 }

@@ -18,6 +18,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         csv.ExpectedFields = 12;
         csv.setSrcStrings({line});
         csv.ExtractCsvLine(0);
+        // A line that is taken gives exactly the twelve fields, never more.
+        const CsvFields read = csv.readFields(line);
+        if (read.problem.isEmpty() && !line.isEmpty() && read.fields.size() != 12)
+            fuzz::broken("a line taken without twelve fields");
     }
     return 0;
 }

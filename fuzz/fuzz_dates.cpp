@@ -22,7 +22,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FormatDateText(text);
     DateTextToStore(text, DateForm::Era);
     DateTextToStore(text, DateForm::Western);
-    for (int format = 0; format < 3; ++format)
-        readCsvDate(text, format);
+    // A CSV date that is taken is a real date, and reads back as itself.
+    for (int format = 0; format < 3; ++format) {
+        if (const auto date = readCsvDate(text, format); date && readCsvDate(*date, 0) != date)
+            fuzz::broken("a CSV date does not read back as itself");
+    }
     return 0;
 }

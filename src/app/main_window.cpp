@@ -558,6 +558,10 @@ void TFormMainWin::menuESearchClick() {
 }
 
 void TFormMainWin::menuFIoCsvClick() {
+    // A heading line names the columns as the user has named them.
+    m_csvSettings.labels.clear();
+    for (int field : kCsvFields)
+        m_csvSettings.labels << m_settings.FieldLabels[static_cast<size_t>(field)];
     std::unique_ptr<TFormIoCsv> dialog;
     {
         BusyCursor busy;

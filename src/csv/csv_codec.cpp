@@ -40,25 +40,48 @@ bool TCSV::ExtractCsvLine(int index) {
     return true;
 }
 
-QStringList TCSV::splitRecord(const QString& line) const {
-    switch (Split) {
-        case CsvSplit::Legacy:
-            return splitLegacy(line, Separator);
-        case CsvSplit::Rfc4180:
-            return splitRfc4180(line, Separator);
-        case CsvSplit::Auto:
-            break;
+CsvFields TCSV::readFields(const QString& line) const {
+    const qsizetype expected = ExpectedFields;
+    if (Split == CsvSplit::Legacy) {
+        CsvFields read{splitLegacy(line, Separator), QString()};
+        if (expected > 0 && !line.isEmpty() && read.fields.size() != expected)
+            read.problem = QStringLiteral("項目が %1 個あります（%2 個必要です）")
+                               .arg(read.fields.size())
+                               .arg(expected);
+        return read;
     }
-    QStringList fields = splitRfc4180(line, Separator);
-    if (ExpectedFields > 0 && fields.size() != ExpectedFields) {
+    int broken = -1;
+    CsvFields read{splitRfc4180(line, Separator, &broken), QString()};
+    // A quote left open would put the separators after it into the text: the
+    // line cannot be read truthfully by any rule.
+    if (broken >= 0) {
+        read.problem = QStringLiteral("%1 番目の項目の引用符が閉じていません").arg(broken + 1);
+        return read;
+    }
+    const qsizetype found = read.fields.size();
+    if (expected <= 0 || found == expected || line.isEmpty())
+        return read;
+    if (Split == CsvSplit::Auto && (found > expected || found == 1)) {
         QStringList legacy = splitLegacy(line, Separator);
-        if (legacy.size() == ExpectedFields)
-            return legacy;
+        if (legacy.size() == expected)
+            return {legacy, QString()};
     }
-    return fields;
+    if (found > expected) {
+        read.problem = QStringLiteral("項目が %1 個あります（%2 個まで）").arg(found).arg(expected);
+        return read;
+    }
+    while (read.fields.size() < expected)
+        read.fields.append(QString());
+    return read;
 }
 
-QStringList TCSV::splitRfc4180(const QString& line, QChar separator) {
+QStringList TCSV::splitRfc4180(const QString& line, QChar separator, int* brokenField) {
+    if (brokenField)
+        *brokenField = -1;
+    auto brokenAt = [&](qsizetype field) {
+        if (brokenField && *brokenField < 0)
+            *brokenField = static_cast<int>(field);
+    };
     QStringList fields;
     if (line.isEmpty())
         return fields;
@@ -75,8 +98,10 @@ QStringList TCSV::splitRfc4180(const QString& line, QChar separator) {
                 const qsizetype end = quote < 0 ? n : quote;
                 field += QStringView(line).mid(i, end - i);
                 i = end;
-                if (i >= n)
+                if (i >= n) {
+                    brokenAt(fields.size());  // never closed
                     break;
+                }
                 if (i + 1 < n && line[i + 1] == QLatin1Char('"')) {
                     field += QLatin1Char('"');  // a doubled quote stands for one
                     i += 2;
@@ -85,6 +110,15 @@ QStringList TCSV::splitRfc4180(const QString& line, QChar separator) {
                     break;
                 }
             }
+            // Blanks may follow the closing quote; anything else means the quote
+            // closed too early (or was never meant to close).
+            qsizetype after = i;
+            while (after < n && line[after] != separator && isCsvBlank(line[after]))
+                ++after;
+            if (after < n && line[after] != separator)
+                brokenAt(fields.size());
+            else
+                i = after;  // the blanks belong to no field
         }
         // Unquoted text, or anything after a closing quote, runs to the separator.
         const qsizetype start = i;

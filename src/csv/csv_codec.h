@@ -24,14 +24,27 @@ private:
 //    keep blanks and separators and un-double their quotes.
 //  - Rfc4180: what spreadsheets and CSV libraries write: only the separator ends a
 //    field; a field in quotes may hold separators, blanks and doubled quotes.
-//  - Auto: RFC 4180, unless the line does not give the expected number of fields
-//    that way but does by the legacy rule.
+//  - Auto: RFC 4180, unless the line gives too many fields that way, or has no
+//    separator at all, and the legacy rule gives the expected number.
+// With an expected number of fields, RFC 4180's fewer fields are filled up with
+// empty ones (spreadsheets leave off empty columns at the end), more are
+// refused; the legacy rule must give the number exactly. A field that opens
+// with a quote must close it before the separator or the line's end.
 enum class CsvSplit { Auto, Rfc4180, Legacy };
 
-// How a file's bytes are read: Shift-JIS (CP932), UTF-8, or Auto: UTF-8 when the
-// file starts with the UTF-8 byte-order mark, or is valid UTF-8 and holds text
-// beyond ASCII (a spreadsheet's usual UTF-8 export has no mark), else Shift-JIS.
-enum class CsvEncoding { Auto, ShiftJis, Utf8 };
+// The fields of one record, or why it cannot be read.
+struct CsvFields {
+    QStringList fields;
+    QString problem;  // empty when the fields can be taken
+};
+
+// How a file's bytes are read: Shift-JIS (CP932), UTF-8, UTF-16 (little-endian
+// unless its byte-order mark says otherwise), or Auto: UTF-16 when the file starts
+// with a UTF-16 byte-order mark; else UTF-8 when it starts with the UTF-8 mark or
+// its first line with text beyond ASCII is valid UTF-8 (a spreadsheet's usual
+// UTF-8 export has no mark); else Shift-JIS. A later line that only reads in the
+// other encoding is refused rather than read as garbage.
+enum class CsvEncoding { Auto, ShiftJis, Utf8, Utf16 };
 
 // Holds the lines of a delimited text file and splits one line at a time into its
 // fields. Text inside quotes is kept exactly, separators included.
@@ -51,8 +64,9 @@ public:
     void LoadFromFile(const QString& fileName);  // throws CsvFileError with the reason
     void Clear();
     bool ExtractCsvLine(int index);
-    // Splits one record by `Split` (and `ExpectedFields` for Auto).
-    QStringList splitRecord(const QString& line) const;
+    // Splits one record by `Split` and `ExpectedFields`.
+    CsvFields readFields(const QString& line) const;
+    QStringList splitRecord(const QString& line) const { return readFields(line).fields; }
 
     // Replaces every `from` in the text by `to`.
     static void CnvSeparator(QString& text, QChar from, QChar to);
@@ -78,7 +92,10 @@ public:
         return splitLegacy(line, QLatin1Char(','));
     }
     static QStringList splitLegacy(const QString& line, QChar separator);
-    static QStringList splitRfc4180(const QString& line, QChar separator);
+    // `brokenField`, when given, gets the index of the first quoted field that
+    // does not close before the separator or the line's end, or -1.
+    static QStringList splitRfc4180(const QString& line, QChar separator,
+                                    int* brokenField = nullptr);
 
 private:
     static QString joinedWithCrLf(const QStringList& lines);

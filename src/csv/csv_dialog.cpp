@@ -65,6 +65,14 @@ TFormIoCsv::TFormIoCsv(TDM& store, CsvDialogHost& host, QWidget* mainWindow)
     m_quote = new QCheckBox(QStringLiteral("２重引用符で囲む(&Q)"));
     m_quote->setObjectName(QStringLiteral("CheckBoxQuote"));
     m_quote->setToolTip(QStringLiteral("各項目を２重引用符で囲むか、否かを選択します。"));
+    // Three states: 自動 (partly ticked) judges an import's first line by its
+    // texts and writes no heading; ticked always takes or writes one.
+    m_header = new QCheckBox(QStringLiteral("1 行目は見出し(&H)"));
+    m_header->setObjectName(QStringLiteral("CheckBoxHeader"));
+    m_header->setTristate(true);
+    m_header->setToolTip(
+        QStringLiteral("入力: 1 行目が項目名の見出しなら読み飛ばします（中間の状態では、項目名"
+                       "だけの行を見出しと判定します）。出力: チェックすると見出しを書きます。"));
     m_dateFormat = new QComboBox;
     m_dateFormat->setObjectName(QStringLiteral("ComboBoxDateFormat"));
     m_dateFormat->addItems(
@@ -74,8 +82,8 @@ TFormIoCsv::TFormIoCsv(TDM& store, CsvDialogHost& host, QWidget* mainWindow)
     dateLabel->setBuddy(m_dateFormat);
     m_encoding = new QComboBox;
     m_encoding->setObjectName(QStringLiteral("ComboBoxEncoding"));
-    m_encoding->addItems(
-        {QStringLiteral("自動"), QStringLiteral("Shift-JIS"), QStringLiteral("UTF-8")});
+    m_encoding->addItems({QStringLiteral("自動"), QStringLiteral("Shift-JIS"),
+                          QStringLiteral("UTF-8"), QStringLiteral("UTF-16")});
     m_encoding->setToolTip(
         QStringLiteral("ファイルの文字コードを選択します。自動では、入力は内容から判定し、出力は "
                        "Shift-JIS です。"));
@@ -109,7 +117,11 @@ TFormIoCsv::TFormIoCsv(TDM& store, CsvDialogHost& host, QWidget* mainWindow)
     auto* form = new QGridLayout;
     form->addWidget(fileLabel, 0, 0);
     form->addLayout(file, 1, 0, 1, 2);
-    form->addWidget(m_quote, 2, 0, 1, 2);
+    auto* checks = new QHBoxLayout;
+    checks->addWidget(m_quote);
+    checks->addWidget(m_header);
+    checks->addStretch();
+    form->addLayout(checks, 2, 0, 1, 2);
     form->addWidget(dateLabel, 3, 0);
     form->addWidget(m_dateFormat, 3, 1);
     form->addWidget(encodingLabel, 4, 0);
@@ -153,6 +165,9 @@ void TFormIoCsv::FormShow() {
         button->setChecked(true);
     m_encoding->setCurrentIndex(static_cast<int>(settings.encoding));
     m_split->setCurrentIndex(static_cast<int>(settings.split));
+    m_header->setCheckState(settings.header == CsvHeader::Auto  ? Qt::PartiallyChecked
+                            : settings.header == CsvHeader::Yes ? Qt::Checked
+                                                                : Qt::Unchecked);
     // A catalogue shown for reading only takes no books; export still works.
     if (QAbstractButton* import = m_procKind->button(kImport)) {
         import->setEnabled(!m_store.readOnly());
@@ -173,6 +188,11 @@ void TFormIoCsv::copyToSettings() {
     settings.separator = std::max(0, m_separator->checkedId());
     settings.encoding = static_cast<CsvEncoding>(std::max(0, m_encoding->currentIndex()));
     settings.split = static_cast<CsvSplit>(std::max(0, m_split->currentIndex()));
+    const Qt::CheckState header = m_header->checkState();
+    settings.header = header == Qt::PartiallyChecked ? CsvHeader::Auto
+                      : header == Qt::Checked        ? CsvHeader::Yes
+                                                     : CsvHeader::No;
+    settings.writeHeader = header == Qt::Checked;
 }
 
 void TFormIoCsv::done(int result) {
@@ -209,21 +229,27 @@ void TFormIoCsv::runImport(const QString& fileName) {
         return;
     }
     int result = 0;
+    int books = 0;
     QString failure;
     {
         BusyCursor busy;
         m_host.ShowStatusText(QStringLiteral("入力中です．．．"));
-        result = ImportCsv(m_store, &m_host.csvSettings(), &failure);
+        result = ImportCsv(m_store, &m_host.csvSettings(), &failure, &books);
     }
+    // The books read are pending: they are stored by 更新適用, as the message says.
+    const QString read =
+        QStringLiteral("%1 冊を読み込みました（更新適用で保存されます）").arg(books);
     if (result == 0)
-        message(QStringLiteral("正常に入力完了しました。"), kMessageInformation);
+        message(books > 0 ? read : QStringLiteral("読み込む本はありませんでした。"),
+                kMessageInformation);
     else if (result > 0)
         message(QStringLiteral("CSV 入力に失敗しました。\n") + failure, kMessageError);
     else
         message(QStringLiteral("入力ファイル\n%1\nの %2 行目でｴﾗｰとなりました。\n"
-                               "（エラー発生行より前の行のデータは登録されています）")
+                               "（エラー発生行より前の行のデータは登録されています）\n%3%4")
                     .arg(fileName)
-                    .arg(-result),
+                    .arg(-result)
+                    .arg(failure, books > 0 ? QStringLiteral("\n") + read : QString()),
                 kMessageError);
     m_host.ShowStatusText(QString());
     // Books now pending would be added again by a second run (the natural retry

@@ -52,6 +52,7 @@ private:
     QButtonGroup* m_procKind;
     QLineEdit* m_fileName;
     QCheckBox* m_quote;
+    QCheckBox* m_header;
     QComboBox* m_dateFormat;
     QComboBox* m_encoding;
     QComboBox* m_split;

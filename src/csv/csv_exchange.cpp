@@ -1,6 +1,10 @@
 #include "csv/csv_exchange.h"
 
+#include <QRegularExpression>
+#include <QSet>
+#include <QStringEncoder>
 #include <algorithm>
+#include <chrono>
 #include <functional>
 
 #include "csv/csv_codec.h"
@@ -27,23 +31,6 @@ QChar dateSeparator(int dateFormat) {
         default:
             return QLatin1Char('/');
     }
-}
-
-// Reads a number as scanf's "%Nd" does: blanks skipped, an optional sign, at most
-// `width` characters in all.
-std::optional<int> scanNumber(const QString& text, qsizetype& pos, int width) {
-    while (pos < text.size() && text[pos].isSpace())
-        ++pos;
-    const qsizetype start = pos;
-    const qsizetype end = std::min(text.size(), start + width);
-    if (pos < end && (text[pos] == QLatin1Char('-') || text[pos] == QLatin1Char('+')))
-        ++pos;
-    const qsizetype digitsStart = pos;
-    while (pos < end && text[pos] >= QLatin1Char('0') && text[pos] <= QLatin1Char('9'))
-        ++pos;
-    if (pos == digitsStart)
-        return std::nullopt;
-    return text.mid(start, pos - start).toInt();
 }
 
 // Appends a stored UTF-8 text, enclosed in double quotes when asked; a quote
@@ -102,22 +89,70 @@ QString formatCsvDate(int year, int month, int day, int dateFormat) {
 }
 
 std::optional<QString> readCsvDate(const QString& text, int dateFormat) {
-    const QChar sep = dateSeparator(dateFormat);
-    qsizetype pos = 0;
-    const auto year = scanNumber(text, pos, 4);
-    if (!year)
+    // The whole field is the date: a four-digit year in the chosen form, in the
+    // date field's own form yyyy/mm/dd, or in ISO form as databases and pandas
+    // write it. Two-digit years, day-first orders and trailing times are not
+    // guessed at.
+    static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})$"));
+    static const QRegularExpression slashes(QStringLiteral("^(\\d{4})/(\\d{1,2})/(\\d{1,2})$"));
+    static const QRegularExpression dots(QStringLiteral("^(\\d{4})\\.(\\d{1,2})\\.(\\d{1,2})$"));
+    static const QRegularExpression digits(QStringLiteral("^(\\d{4})(\\d{2})(\\d{2})$"));
+    const QRegularExpression& chosen = dateFormat == 1 ? dots : dateFormat == 2 ? digits : slashes;
+    const QString field = text.trimmed();
+    QRegularExpressionMatch match = chosen.match(field);
+    if (!match.hasMatch())
+        match = slashes.match(field);
+    if (!match.hasMatch())
+        match = iso.match(field);
+    if (!match.hasMatch())
         return std::nullopt;
-    if (!sep.isNull() && (pos >= text.size() || text[pos++] != sep))
+    const int year = match.captured(1).toInt();
+    const unsigned month = match.captured(2).toUInt();
+    const unsigned day = match.captured(3).toUInt();
+    const std::chrono::year_month_day date{std::chrono::year(year), std::chrono::month(month),
+                                           std::chrono::day(day)};
+    if (year < 1 || !date.ok())
         return std::nullopt;
-    const auto month = scanNumber(text, pos, 2);
-    if (!month)
-        return std::nullopt;
-    if (!sep.isNull() && (pos >= text.size() || text[pos++] != sep))
-        return std::nullopt;
-    const auto day = scanNumber(text, pos, 2);
-    if (!day)
-        return std::nullopt;
-    return formatCsvDate(*year, *month, *day, 0);
+    return formatCsvDate(year, static_cast<int>(month), static_cast<int>(day), 0);
+}
+
+QString csvDateForms(int dateFormat) {
+    static const char* const forms[] = {"yyyy/mm/dd", "yyyy.mm.dd", "yyyymmdd"};
+    const int chosen = dateFormat >= 0 && dateFormat <= 2 ? dateFormat : 0;
+    return chosen == 0 ? QStringLiteral("yyyy/mm/dd または yyyy-mm-dd")
+                       : QStringLiteral("%1、yyyy/mm/dd または yyyy-mm-dd")
+                             .arg(QLatin1String(forms[chosen]));
+}
+
+QStringList csvColumnLabels(const QStringList& userLabels) {
+    QStringList labels;
+    for (size_t c = 0; c < kCsvFields.size(); ++c) {
+        const QString mine = userLabels.value(static_cast<qsizetype>(c)).trimmed();
+        labels << (mine.isEmpty() ? QString::fromUtf8(bookField(kCsvFields[c]).defaultLabel)
+                                  : mine);
+    }
+    return labels;
+}
+
+bool looksLikeCsvHeader(const QStringList& fields, const QStringList& userLabels) {
+    QSet<QString> names;
+    const FieldNameTable table;
+    for (size_t c = 0; c < kCsvFields.size(); ++c) {
+        names.insert(QString::fromUtf8(bookField(kCsvFields[c]).defaultLabel));
+        names.insert(table.name(kCsvFields[c]).toLower());
+    }
+    for (const QString& label : userLabels)
+        names.insert(label.trimmed());
+    bool any = false;
+    for (const QString& field : fields) {
+        const QString name = field.trimmed();
+        if (name.isEmpty())
+            continue;
+        if (!names.contains(name) && !names.contains(name.toLower()))
+            return false;
+        any = true;
+    }
+    return any;
 }
 
 QString exportFailureReason(int result, const QString& fileName, const QString& where) {
@@ -171,8 +206,11 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks, QString
                   store.fieldNames().name(FieldNo::Title))});
     WholeFileWriter file(settings->fileName);
     const bool utf8 = settings->encoding == CsvEncoding::Utf8;
+    const bool utf16 = settings->encoding == CsvEncoding::Utf16;
     if (utf8)
         file.write(kUtf8Bom);
+    if (utf16)
+        file.write(QByteArrayLiteral("\xFF\xFE"));  // little-endian, as spreadsheets write it
 
     // The lines are gathered as UTF-8, the way the rows are held, and converted to
     // Shift-JIS a block at a time.
@@ -183,6 +221,10 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks, QString
     auto flush = [&]() -> int {
         if (utf8) {
             file.write(text);
+        } else if (utf16) {
+            QStringEncoder toUtf16(QStringConverter::Utf16LE);
+            const QByteArray encoded = toUtf16.encode(QString::fromUtf8(text));
+            file.write(encoded);
         } else {
             const std::optional<QByteArray> sjis = Cp932::encode(QString::fromUtf8(text));
             if (!sjis)
@@ -210,6 +252,15 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks, QString
                                   bookField(kCsvFields[static_cast<size_t>(column)]).defaultLabel));
         return result;
     };
+    if (settings->writeHeader) {
+        const QStringList labels = csvColumnLabels(settings->labels);
+        for (qsizetype c = 0; c < labels.size(); ++c) {
+            if (c > 0)
+                text += separator;
+            appendColumn(text, labels[c].toUtf8(), settings->quote);
+        }
+        text += "\r\n";
+    }
     while (table.step()) {
         if (unsafeBooks && !settings->quote) {
             for (int c = 0; c < kColumns; ++c) {
@@ -267,14 +318,20 @@ namespace {
 
 // Reads the books of a CSV file one at a time and hands each line's twelve
 // fields (dates already read into "yyyy/mm/dd") to `add`, which refuses a book by
-// returning false. The result is ImportCsv's.
+// returning the reason. The result is ImportCsv's; `failure` gets the reason for a
+// file that cannot be read or a line that is refused.
 int readCsvBooks(const CsvSettings& settings, QString* failure,
-                 const std::function<bool(const QStringList&)>& add) {
+                 const std::function<QString(const QStringList&)>& add) {
     TCSV split;
     split.Separator = csvSeparatorChar(settings.separator);
     split.Split = settings.split;
     split.ExpectedFields = static_cast<int>(kCsvFields.size());
     CsvRecordReader reader(split.Separator, settings.encoding);
+    auto refuse = [&](const QString& reason) {
+        if (failure)
+            *failure = reason;
+        return -reader.firstLine();
+    };
     try {
         reader.open(settings.fileName);
     } catch (const CsvFileError& e) {
@@ -282,26 +339,45 @@ int readCsvBooks(const CsvSettings& settings, QString* failure,
             *failure = e.message();
         return kImportUnreadable;
     }
+    const QStringList labels = csvColumnLabels(settings.labels);
+    bool first = true;
     try {
         while (reader.next()) {
             if (!reader.readable())
-                return -reader.firstLine();
+                return refuse(reader.problem());
             if (reader.record().isEmpty())
                 continue;
-            QStringList values = split.splitRecord(reader.record());
-            // A line with more or fewer fields would put texts in the wrong columns.
-            if (values.size() != static_cast<qsizetype>(kCsvFields.size()))
-                return -reader.firstLine();
-            for (qsizetype c = 0; c < values.size(); ++c)
-                if (isDateField(kCsvFields[static_cast<size_t>(c)]))
-                    values[c] = readCsvDate(values[c], settings.dateFormat).value_or(values[c]);
-            if (!add(values))
-                return -reader.firstLine();
+            CsvFields read = split.readFields(reader.record());
+            if (!read.problem.isEmpty())
+                return refuse(read.problem);
+            QStringList& values = read.fields;
+            // A heading line, as spreadsheets write, names the columns.
+            const bool heading = first && (settings.header == CsvHeader::Yes ||
+                                           (settings.header == CsvHeader::Auto &&
+                                            looksLikeCsvHeader(values, settings.labels)));
+            first = false;
+            if (heading)
+                continue;
+            for (qsizetype c = 0; c < values.size(); ++c) {
+                if (!isDateField(kCsvFields[static_cast<size_t>(c)]) ||
+                    values[c].trimmed().isEmpty())
+                    continue;
+                const std::optional<QString> date = readCsvDate(values[c], settings.dateFormat);
+                if (!date)
+                    return refuse(
+                        QStringLiteral("%1: '%2' は日付ではありません（%3 の形）")
+                            .arg(labels[c], values[c], csvDateForms(settings.dateFormat)));
+                values[c] = *date;
+            }
+            if (const QString refused = add(values); !refused.isEmpty())
+                return refuse(refused);
         }
-    } catch (const CsvFileError&) {
+    } catch (const CsvFileError& e) {
         // The file was read whole once already; failing now, it fails at the first
         // line it could not read, and the lines before it stay, as for a line at
         // fault.
+        if (failure)
+            *failure = e.message();
         return -(reader.linesDecoded() + 1);
     }
     return 0;
@@ -309,7 +385,16 @@ int readCsvBooks(const CsvSettings& settings, QString* failure,
 
 }  // namespace
 
-int ImportCsv(TDM& store, const CsvSettings* settings, QString* failure) {
+int ImportCsv(TDM& store, const CsvSettings* settings, QString* failure, int* books) {
+    int appended = 0;
+    struct Count {
+        int& from;
+        int* to;
+        ~Count() {
+            if (to)
+                *to = from;
+        }
+    } count{appended, books};
     if (!settings)
         return kImportNoSettings;
     if (settings->fileName.isEmpty())
@@ -332,9 +417,10 @@ int ImportCsv(TDM& store, const CsvSettings* settings, QString* failure) {
                 texts[fields[c]] = values[c];
             try {
                 store.AppendBook(texts);
-                return true;
-            } catch (const EngineError&) {
-                return false;
+                ++appended;
+                return QString();
+            } catch (const EngineError& e) {
+                return e.message();
             }
         });
         if (result == 0 && host && query.rowCount() > 0)
@@ -380,14 +466,14 @@ int ImportCsvIntoTable(Connection& catalogue, const CsvSettings* settings, QStri
                 // is no date refuses its line.
                 const std::optional<QByteArray> stored = shownDateToStored(values[c]);
                 if (!stored)
-                    return false;
+                    return QStringLiteral("'%1' は日付ではありません").arg(values[c]);
                 insert.bindText(index, *stored);
             } else {
                 insert.bindText(index, values[c].toUtf8());
             }
         }
         insert.step();
-        return true;
+        return QString();
     });
     if (result == 0) {
         transaction.commit();

@@ -11,6 +11,11 @@ namespace quillo {
 class Connection;
 class TDM;
 
+// Whether an import's first line names the columns (and is passed over): Auto
+// takes it so when each of its texts is a column's label (the default one or the
+// user's) or its name in the table (Title, Writer, ...).
+enum class CsvHeader { Auto, Yes, No };
+
 // The CSV settings of a run; not stored in the settings file.
 struct CsvSettings {
     QString fileName;
@@ -21,6 +26,11 @@ struct CsvSettings {
     // An import reads by it; an export writes Shift-JIS unless told UTF-8 (which it
     // writes with the byte-order mark, so any program can tell).
     CsvEncoding encoding = CsvEncoding::Auto;
+    CsvHeader header = CsvHeader::Auto;  // import
+    bool writeHeader = false;            // export: a first line of the columns' labels
+    // The user's labels of the twelve columns, in their order; an empty one (or
+    // none) is the default label.
+    QStringList labels = {};
 };
 
 // Results of ExportCsv.
@@ -42,9 +52,15 @@ QChar csvSeparatorChar(int index);
 
 // A date as the chosen format writes it: "1999/01/05", "1999.01.05" or "19990105".
 QString formatCsvDate(int year, int month, int day, int dateFormat);
-// Reads a date written in the chosen format into "yyyy/mm/dd"; nothing when the
-// three numbers are not all there.
+// Reads a date into "yyyy/mm/dd": the whole text is a date with a four-digit
+// year, in the chosen format or as yyyy-mm-dd; nothing otherwise.
 std::optional<QString> readCsvDate(const QString& text, int dateFormat);
+// The forms a date may take, for a message: "yyyy/mm/dd または yyyy-mm-dd".
+QString csvDateForms(int dateFormat);
+// The twelve columns' labels: the user's, or the default ones.
+QStringList csvColumnLabels(const QStringList& userLabels);
+// Whether a line's fields name the columns (see CsvHeader::Auto).
+bool looksLikeCsvHeader(const QStringList& fields, const QStringList& userLabels);
 
 // Writes the book table, as stored and in ID order, to a CP932 (or UTF-8) file
 // with CR LF lines. The file is replaced only when the whole export succeeded.
@@ -59,11 +75,13 @@ QString exportFailureReason(int result, const QString& fileName, const QString& 
 QString unquotedExportWarning(int unsafeBooks);
 
 // Appends the lines of a CSV file to the live query as pending rows. Every line
-// must give twelve fields (an empty line is passed over). A failing line ends the
-// import: the rows of the lines before it stay pending, its own row is discarded,
-// and the result is the line's number negated.
-// `failure`, when given, gets the reason a file could not be read at all.
-int ImportCsv(TDM& store, const CsvSettings* settings, QString* failure = nullptr);
+// gives twelve fields, a short one filled up with empty ones (an empty line is
+// passed over). A failing line ends the import: the rows of the lines before it
+// stay pending, its own row is discarded, and the result is the line's number
+// negated. `failure`, when given, gets the reason a file could not be read at
+// all, or the reason its line was refused; `books` the number of books read.
+int ImportCsv(TDM& store, const CsvSettings* settings, QString* failure = nullptr,
+              int* books = nullptr);
 // The same import straight into the stored table, in one transaction: every line
 // is stored with new IDs after the largest, or (when any line fails, with the same
 // results) none. Memory does not grow with the file.

@@ -19,10 +19,35 @@ bool isAscii(QByteArrayView bytes) {
     return true;
 }
 
+QString tooLong(const QString& fileName, int lineNumber) {
+    return QStringLiteral("%1: %2 行目が長すぎます（1 行は %3 バイトまで）。")
+        .arg(fileName)
+        .arg(lineNumber)
+        .arg(TCSV::kMaxLineBytes);
+}
+
+// Where the decoded text's last whole line ends: after its last LF, or after a
+// CR that is not the text's last character (a CR LF may be cut between blocks).
+qsizetype endOfWholeLines(const QString& text) {
+    for (qsizetype i = text.size() - 1; i >= 0; --i) {
+        if (text[i] == QLatin1Char('\n'))
+            return i + 1;
+        if (text[i] == QLatin1Char('\r') && i + 1 < text.size())
+            return i + 1;
+    }
+    return 0;
+}
+
 }  // namespace
 
 CsvRecordReader::CsvRecordReader(QChar separator, CsvEncoding encoding)
     : m_separator(separator), m_encoding(encoding) {}
+
+QString CsvRecordReader::encodingName() const {
+    if (m_utf16)
+        return QStringLiteral("UTF-16");
+    return m_utf8 ? QStringLiteral("UTF-8") : QStringLiteral("Shift-JIS");
+}
 
 bool CsvRecordReader::readChunk(QByteArrayView& chunk) {
     // Up to and with the next LF, which never falls inside a character in either
@@ -47,25 +72,85 @@ void CsvRecordReader::scan(const QString& fileName) {
     if (!m_file.open(QIODevice::ReadOnly))
         throw CsvFileError(QStringLiteral("%1: %2").arg(fileName, m_file.errorString()));
     m_source = &m_file;
+    // "Unicode text" from a spreadsheet: UTF-16 with its byte-order mark.
+    const QByteArray start = m_file.peek(2);
+    const bool littleEndian = start == QByteArrayLiteral("\xFF\xFE");
+    const bool utf16Mark = littleEndian || start == QByteArrayLiteral("\xFE\xFF");
+    if (utf16Mark && m_encoding != CsvEncoding::Auto && m_encoding != CsvEncoding::Utf16)
+        throw CsvFileError(QStringLiteral("%1 は UTF-16 のファイルです。文字コードを「自動」か"
+                                          "「UTF-16」にしてください。")
+                               .arg(fileName));
+    if (utf16Mark || m_encoding == CsvEncoding::Utf16) {
+        m_utf16 = std::make_unique<QStringDecoder>(
+            littleEndian || !utf16Mark ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+        scanUtf16();
+        if (utf16Mark)
+            m_source->skip(2);
+        return;
+    }
+    scanBytes(fileName);
+}
+
+// Reads a UTF-16 file through once, so one that cannot be read gives nothing.
+void CsvRecordReader::scanUtf16() {
     const bool sequential = m_file.isSequential();
     QByteArray copy;
-    bool bom = false, ascii = true, validUtf8 = true;
+    for (;;) {
+        const QByteArray block = m_file.read(kBlockBytes);
+        if (block.isEmpty())
+            break;
+        if (sequential)
+            copy += block;
+    }
+    if (m_file.error() != QFileDevice::NoError)
+        throw CsvFileError(QStringLiteral("%1: %2").arg(m_fileName, m_file.errorString()));
+    rewind(sequential, copy);
+}
+
+// Back to the start for the second reading: a file that cannot be read twice is
+// read from the copy the first reading kept.
+void CsvRecordReader::rewind(bool sequential, const QByteArray& copy) {
+    if (sequential) {
+        m_file.close();
+        m_copy.setData(copy);
+        m_copy.open(QIODevice::ReadOnly);
+        m_source = &m_copy;
+    } else if (!m_file.seek(0)) {
+        throw CsvFileError(QStringLiteral("%1: %2").arg(m_fileName, m_file.errorString()));
+    }
+}
+
+void CsvRecordReader::scanBytes(const QString& fileName) {
+    const bool sequential = m_file.isSequential();
+    QByteArray copy;
+    bool bom = false, decided = m_encoding != CsvEncoding::Auto;
+    m_utf8 = m_encoding == CsvEncoding::Utf8;
     int lineNumber = 0;
     QByteArrayView chunk;
     try {
         while (readChunk(chunk)) {
             ++lineNumber;
             if (chunk.size() >= TCSV::kMaxLineBytes && !chunk.endsWith('\n'))
-                throw CsvFileError(
-                    QStringLiteral("%1: %2 行目が長すぎます（1 行は %3 バイトまで）。")
-                        .arg(fileName)
-                        .arg(lineNumber)
-                        .arg(TCSV::kMaxLineBytes));
-            if (lineNumber == 1)
-                bom = chunk.startsWith(QByteArrayView(kUtf8Bom));
-            if (m_encoding == CsvEncoding::Auto && validUtf8 && !isAscii(chunk)) {
-                ascii = false;
-                validUtf8 = decodeUtf8Strict(chunk).has_value();
+                throw CsvFileError(tooLong(fileName, lineNumber));
+            QByteArrayView text = chunk;
+            if (lineNumber == 1 && chunk.startsWith(QByteArrayView(kUtf8Bom))) {
+                bom = true;
+                text = chunk.sliced(sizeof(kUtf8Bom) - 1);
+                if (!decided) {
+                    decided = true;
+                    m_utf8 = true;
+                }
+            }
+            // The first line with text beyond ASCII decides; the first later one
+            // that reads only in the other encoding is remembered, to be refused.
+            if (m_encoding == CsvEncoding::Auto && !m_otherEncodingLine && !isAscii(text)) {
+                const bool utf8 = isValidUtf8(text);
+                if (!decided) {
+                    decided = true;
+                    m_utf8 = utf8;
+                } else if (utf8 != m_utf8 && (utf8 || Cp932::decode(text).has_value())) {
+                    m_otherEncodingLine = lineNumber;
+                }
             }
             if (sequential)
                 copy += chunk;
@@ -74,26 +159,7 @@ void CsvRecordReader::scan(const QString& fileName) {
         throw CsvFileError(
             QStringLiteral("%1: ファイルが大きすぎて読み込めません。").arg(fileName));
     }
-    switch (m_encoding) {
-        case CsvEncoding::ShiftJis:
-            m_utf8 = false;
-            break;
-        case CsvEncoding::Utf8:
-            m_utf8 = true;
-            break;
-        case CsvEncoding::Auto:
-            // UTF-8 when marked, or valid throughout with text beyond ASCII.
-            m_utf8 = bom || (!ascii && validUtf8);
-            break;
-    }
-    if (sequential) {
-        m_file.close();
-        m_copy.setData(copy);
-        m_copy.open(QIODevice::ReadOnly);
-        m_source = &m_copy;
-    } else if (!m_file.seek(0)) {
-        throw CsvFileError(QStringLiteral("%1: %2").arg(fileName, m_file.errorString()));
-    }
+    rewind(sequential, copy);
     if (m_utf8 && bom)
         m_source->skip(sizeof(kUtf8Bom) - 1);
 }
@@ -103,10 +169,34 @@ void CsvRecordReader::open(const QString& fileName) {
     m_blockAt = 0;
     m_pushedBack = false;
     m_lineNumber = 0;
+    m_otherEncodingLine = 0;
+    m_utf16.reset();
+    m_utf16Rest.clear();
     scan(fileName);
 }
 
+// A decoded line, with what makes it unreadable. A file's own text may hold
+// characters that have no place in the catalogue's CP932 files; refusing them
+// here means a later export never loses one.
+void CsvRecordReader::addLine(QString text, QString lineBreak, QString problem) {
+    const int number = ++m_lineNumber;
+    if (number == m_otherEncodingLine)
+        problem = QStringLiteral("%1 行目の文字コードが他の行と違います（それまでの行は %2）")
+                      .arg(number)
+                      .arg(encodingName());
+    else if (problem.isEmpty() && text.contains(QChar(0)))
+        problem = QStringLiteral("NUL 文字があります");
+    else if (problem.isEmpty() && (m_utf8 || m_utf16) && !Cp932::canEncode(text))
+        problem =
+            Cp932::nameFirstUnencodable(text) + QStringLiteral(" は Shift-JIS にない文字です");
+    if (!problem.isEmpty())
+        text.clear();
+    m_block.append({std::move(text), std::move(lineBreak), std::move(problem), number});
+}
+
 bool CsvRecordReader::fillBlock() {
+    if (m_utf16)
+        return fillUtf16Block();
     QByteArray bytes;
     QByteArrayView chunk;
     while (bytes.size() < kBlockBytes && readChunk(chunk))
@@ -114,23 +204,48 @@ bool CsvRecordReader::fillBlock() {
     if (bytes.isEmpty())
         return false;
     std::optional<QString> whole = m_utf8 ? decodeUtf8Strict(bytes) : Cp932::decode(bytes);
-    // A UTF-8 file may hold characters that have no place in the catalogue's CP932
-    // files; refusing them here means a later export never loses one.
     if (whole && m_utf8 && !Cp932::canEncode(*whole))
         whole.reset();
     if (whole) {
         for (auto& [text, lineBreak] : linesWithBreaks(*whole))
-            m_block.append({std::move(text), std::move(lineBreak), true, ++m_lineNumber});
+            addLine(std::move(text), std::move(lineBreak), QString());
         return true;
     }
+    const QString unreadable =
+        QStringLiteral("%1 として読めない文字があります").arg(encodingName());
     for (const auto& [line, lineBreak] : linesWithBreaks(bytes)) {
         std::optional<QString> text = m_utf8 ? decodeUtf8Strict(line) : Cp932::decode(line);
-        if (text && m_utf8 && !Cp932::canEncode(*text))
-            text.reset();
-        m_block.append({text.value_or(QString()), QString::fromLatin1(lineBreak), text.has_value(),
-                        ++m_lineNumber});
+        addLine(text.value_or(QString()), QString::fromLatin1(lineBreak),
+                text ? QString() : unreadable);
     }
     return true;
+}
+
+bool CsvRecordReader::fillUtf16Block() {
+    for (;;) {
+        const QByteArray raw = m_source->read(kBlockBytes);
+        if (raw.isEmpty() && m_source == &m_file && m_file.error() != QFileDevice::NoError)
+            throw CsvFileError(QStringLiteral("%1: %2").arg(m_fileName, m_file.errorString()));
+        const bool atEnd = raw.isEmpty();
+        m_utf16Rest += (*m_utf16)(raw);
+        const qsizetype cut = atEnd ? m_utf16Rest.size() : endOfWholeLines(m_utf16Rest);
+        if (cut == 0) {
+            if (atEnd)
+                return false;
+            if (m_utf16Rest.size() > TCSV::kMaxLineBytes)
+                throw CsvFileError(tooLong(m_fileName, m_lineNumber + 1));
+            continue;
+        }
+        const QString lines = m_utf16Rest.left(cut);
+        m_utf16Rest.remove(0, cut);
+        for (auto& [text, lineBreak] : linesWithBreaks(lines)) {
+            // The decoder puts U+FFFD where the bytes are no UTF-16.
+            const bool broken = text.contains(QChar::ReplacementCharacter);
+            addLine(std::move(text), std::move(lineBreak),
+                    broken ? QStringLiteral("UTF-16 として読めない文字があります") : QString());
+        }
+        return true;
+    }
 }
 
 bool CsvRecordReader::nextLine(Line& line) {
@@ -154,15 +269,15 @@ bool CsvRecordReader::next() {
     if (!nextLine(line))
         return false;
     m_record = std::move(line.text);
-    m_readable = line.readable;
+    m_problem = std::move(line.problem);
     m_firstLine = line.number;
     QString lineBreak = std::move(line.lineBreak);
     // A quoted field may hold line breaks: the record goes on until it closes.
-    while (m_readable && endsInsideQuotes(m_record, m_separator)) {
+    while (m_problem.isEmpty() && endsInsideQuotes(m_record, m_separator)) {
         Line more;
         if (!nextLine(more))
             break;
-        if (!more.readable) {
+        if (!more.problem.isEmpty()) {
             m_held = std::move(more);
             m_pushedBack = true;
             break;
@@ -170,10 +285,6 @@ bool CsvRecordReader::next() {
         m_record += lineBreak + more.text;
         lineBreak = std::move(more.lineBreak);
     }
-    if (m_record.contains(QChar(0)))
-        m_readable = false;
-    if (!m_readable)
-        m_record.clear();
     return true;
 }
 

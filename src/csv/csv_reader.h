@@ -4,6 +4,7 @@
 #include <QChar>
 #include <QFile>
 #include <QString>
+#include <QStringDecoder>
 #include <QStringList>
 #include <memory>
 
@@ -17,12 +18,13 @@ namespace quillo {
 //
 // open() reads the file once before any record is given: a line longer than
 // TCSV::kMaxLineBytes or a read error ends it with CsvFileError, so a caller has
-// taken nothing from a file it cannot read; and Auto decides the encoding on the
-// whole file. The records then come from a second read.
+// taken nothing from a file it cannot read; and Auto decides the encoding. The
+// records then come from a second read.
 //
-// A line that is not valid in its encoding, holds a NUL, or (in a UTF-8 file)
-// holds characters that CP932 cannot hold, gives an unreadable record, so the
-// caller can refuse it by its line number.
+// A line that is not valid in its encoding, holds a NUL, holds characters that
+// CP932 cannot hold, or is written in another encoding than the lines before it,
+// gives an unreadable record with the reason, so the caller can refuse it by its
+// line number.
 class CsvRecordReader {
 public:
     CsvRecordReader(QChar separator, CsvEncoding encoding);
@@ -34,7 +36,8 @@ public:
     // file cannot be read any more.
     bool next();
     const QString& record() const { return m_record; }
-    bool readable() const { return m_readable; }
+    bool readable() const { return m_problem.isEmpty(); }
+    QString problem() const { return m_problem; }  // why the record is unreadable
     int firstLine() const { return m_firstLine; }  // the file line it starts on
     int linesDecoded() const { return m_lineNumber; }
 
@@ -42,13 +45,19 @@ private:
     struct Line {
         QString text;
         QString lineBreak;
-        bool readable = true;
-        int number = 0;  // in the file, from 1
+        QString problem;  // empty for a readable line
+        int number = 0;   // in the file, from 1
     };
     void scan(const QString& fileName);
+    void scanBytes(const QString& fileName);
+    void scanUtf16();
+    void rewind(bool sequential, const QByteArray& copy);
     bool readChunk(QByteArrayView& chunk);
     bool nextLine(Line& line);
     bool fillBlock();
+    bool fillUtf16Block();
+    void addLine(QString text, QString lineBreak, QString problem);
+    QString encodingName() const;
 
     QChar m_separator;
     CsvEncoding m_encoding;
@@ -58,6 +67,9 @@ private:
     QIODevice* m_source = nullptr;
     QByteArray m_line;  // the buffer each line of the file is read into
     bool m_utf8 = false;
+    std::unique_ptr<QStringDecoder> m_utf16;  // set for a UTF-16 file
+    QString m_utf16Rest;                      // decoded text of a line not yet ended
+    int m_otherEncodingLine = 0;              // the first line written in another encoding, or 0
 
     QList<Line> m_block;  // decoded lines not yet given
     qsizetype m_blockAt = 0;
@@ -66,7 +78,7 @@ private:
     int m_lineNumber = 0;  // lines decoded so far
 
     QString m_record;
-    bool m_readable = true;
+    QString m_problem;
     int m_firstLine = 0;
 };
 

@@ -67,9 +67,10 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
         const int r = ImportCsvIntoTable(books, &settings, &failure, &added);
         if (r < 0)
             return fail(QStringLiteral("入力ファイル\n%1\nの %2 行目でｴﾗｰとなりました。\n"
-                                       "（データは登録されていません）")
+                                       "（データは登録されていません）\n%3")
                             .arg(settings.fileName)
-                            .arg(-r));
+                            .arg(-r)
+                            .arg(failure));
         if (r > 0)
             return fail(QStringLiteral("CSV 入力に失敗しました。\n") + failure);
         std::printf("%s\n",
@@ -132,17 +133,24 @@ int main(int argc, char* argv[]) {
         QStringLiteral("Export: do not enclose texts in double quotes."));
     const QCommandLineOption encoding(
         QStringLiteral("encoding"),
-        QStringLiteral("sjis, utf-8 or auto (default auto). Import: auto reads UTF-8 when the "
-                       "file is UTF-8, else Shift-JIS. Export: auto writes Shift-JIS; utf-8 "
-                       "writes UTF-8 with its byte-order mark."),
+        QStringLiteral("sjis, utf-8, utf-16 or auto (default auto). Import: auto reads UTF-16 "
+                       "when the file starts with its byte-order mark, UTF-8 when the first "
+                       "line beyond ASCII is UTF-8, else Shift-JIS. Export: auto writes "
+                       "Shift-JIS; utf-8 and utf-16 write their byte-order mark."),
         QStringLiteral("name"), QStringLiteral("auto"));
+    const QCommandLineOption header(
+        QStringLiteral("header"),
+        QStringLiteral("Import: auto, yes or no (default auto): whether line 1 names the "
+                       "columns and is passed over; auto takes it so when each of its texts is "
+                       "a column's label or name. Export: yes writes such a line first."),
+        QStringLiteral("when"), QStringLiteral("auto"));
     const QCommandLineOption split(
         QStringLiteral("split"),
         QStringLiteral("Import: rfc4180 (what spreadsheets write), legacy (blanks also end "
                        "unquoted fields) or auto: rfc4180, or legacy for a line that only it "
                        "reads as twelve fields (default auto)."),
         QStringLiteral("rule"), QStringLiteral("auto"));
-    parser.addOptions({db, separator, dateFormat, noQuote, encoding, split});
+    parser.addOptions({db, separator, dateFormat, noQuote, encoding, header, split});
     parser.process(app);
 
     const QStringList args = parser.positionalArguments();
@@ -166,9 +174,11 @@ int main(int argc, char* argv[]) {
                {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}, &ok);
     if (!ok)
         return fail(QStringLiteral("unknown date format '%1'").arg(parser.value(dateFormat)));
-    settings.encoding = static_cast<CsvEncoding>(
-        choice(parser.value(encoding),
-               {QStringLiteral("auto"), QStringLiteral("sjis"), QStringLiteral("utf-8")}, &ok));
+    settings.encoding =
+        static_cast<CsvEncoding>(choice(parser.value(encoding),
+                                        {QStringLiteral("auto"), QStringLiteral("sjis"),
+                                         QStringLiteral("utf-8"), QStringLiteral("utf-16")},
+                                        &ok));
     if (!ok)
         return fail(QStringLiteral("unknown encoding '%1'").arg(parser.value(encoding)));
     settings.split = static_cast<CsvSplit>(
@@ -176,6 +186,12 @@ int main(int argc, char* argv[]) {
                {QStringLiteral("auto"), QStringLiteral("rfc4180"), QStringLiteral("legacy")}, &ok));
     if (!ok)
         return fail(QStringLiteral("unknown split rule '%1'").arg(parser.value(split)));
+    settings.header = static_cast<CsvHeader>(
+        choice(parser.value(header),
+               {QStringLiteral("auto"), QStringLiteral("yes"), QStringLiteral("no")}, &ok));
+    if (!ok)
+        return fail(QStringLiteral("unknown header choice '%1'").arg(parser.value(header)));
+    settings.writeHeader = parser.isSet(header) && settings.header == CsvHeader::Yes;
     if (parser.isSet(db))
         Connection::setAliasPath(QStringLiteral("book"), parser.value(db));
     const QString databasePath = Connection::aliasPath(QStringLiteral("book"));

@@ -1,5 +1,7 @@
 #include "platform/cp932.h"
 
+#include <QList>
+
 #include <QStringDecoder>
 #include <QStringEncoder>
 #include <algorithm>
@@ -130,6 +132,18 @@ qsizetype Cp932::firstUnencodable(const QString& text) {
         i += len - 1;
     }
     return -1;
+}
+
+QString Cp932::nameCharacter(const QString& character) {
+    const QString code = QString::number(character.toUcs4().value(0), 16).toUpper();
+    return QStringLiteral("「%1」(U+%2)").arg(character, code.rightJustified(4, QLatin1Char('0')));
+}
+
+QString Cp932::nameFirstUnencodable(const QString& text) {
+    const qsizetype at = firstUnencodable(text);
+    if (at < 0)
+        return QString();
+    return nameCharacter(text.mid(at, text.at(at).isHighSurrogate() ? 2 : 1));
 }
 
 qsizetype Cp932::byteLength(const QString& text) {

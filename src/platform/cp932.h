@@ -19,6 +19,10 @@ public:
     static bool canEncode(const QString& text) { return encode(text).has_value(); }
     // The first character of a text that CP932 cannot hold, or -1.
     static qsizetype firstUnencodable(const QString& text);
+    // A character for the user: "「𠮷」(U+20BB7)".
+    static QString nameCharacter(const QString& character);
+    // The first character CP932 cannot hold, named so; empty when there is none.
+    static QString nameFirstUnencodable(const QString& text);
 
     // Bytes the text takes in CP932: one for ASCII and half-width katakana, two
     // for anything else.

@@ -68,11 +68,8 @@ SjisAllowance::Admission SjisAllowance::admit(QString text, int insertEnd, bool 
         for (const QString& c : foreign) {
             if (foreign.count(c) > m_foreign.count(c)) {
                 result.refused = true;
-                const QString code = QString::number(c.toUcs4().value(0), 16).toUpper();
-                result.note = QStringLiteral(
-                                  "「%1」(U+%2) は Shift-JIS にない文字のため入力"
-                                  "できません")
-                                  .arg(c, code.rightJustified(4, QLatin1Char('0')));
+                result.note = Cp932::nameCharacter(c) +
+                              QStringLiteral(" は Shift-JIS にない文字のため入力できません");
                 return result;
             }
         }

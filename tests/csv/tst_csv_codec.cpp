@@ -88,17 +88,57 @@ private slots:
         QCOMPARE(TCSV::splitRfc4180(line, QLatin1Char(',')), fields);
     }
 
-    void autoTakesTheRuleThatGivesTheExpectedFields() {
+    // RFC 4180 first; the blank-splitting rule only for a line with too many
+    // fields that way, or with no separator at all; fewer fields are filled up;
+    // a quote left open is refused by every rule.
+    void autoReadsWhatSpreadsheetsWriteAndRefusesBrokenQuotes_data() {
+        QTest::addColumn<CsvSplit>("split");
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QString>("problem");
+        const QString none;
+        QTest::addRow("RFC 4180") << CsvSplit::Auto << S("東京 物語,小津,松竹")
+                                  << QStringList{S("東京 物語"), S("小津"), S("松竹")} << none;
+        QTest::addRow("trailing columns left off")
+            << CsvSplit::Auto << S("東京 物語,小津")
+            << QStringList{S("東京 物語"), S("小津"), S("")} << none;
+        QTest::addRow("blanks for separators")
+            << CsvSplit::Auto << S("東京 小津 松竹") << QStringList{S("東京"), S("小津"), S("松竹")}
+            << none;
+        QTest::addRow("unquoted blanks are no separators when there are commas")
+            << CsvSplit::Auto << S("夏目 漱石 x,y") << QStringList{S("夏目 漱石 x"), S("y"), S("")}
+            << none;
+        QTest::addRow("one separator too many, legacy trailing comma")
+            << CsvSplit::Auto << S("a,b,c,") << QStringList{S("a"), S("b"), S("c")} << none;
+        QTest::addRow("too many") << CsvSplit::Auto << S("a,b,c,d")
+                                  << QStringList{S("a"), S("b"), S("c"), S("d")}
+                                  << S("項目が 4 個あります（3 個まで）");
+        QTest::addRow("a quote closed too early")
+            << CsvSplit::Auto << S("\"本3,\"著者3\",\"社\"") << QStringList{}
+            << S("1 番目の項目の引用符が閉じていません");
+        QTest::addRow("a quote never closed") << CsvSplit::Rfc4180 << S("a,\"b,c") << QStringList{}
+                                              << S("2 番目の項目の引用符が閉じていません");
+        QTest::addRow("blanks after a closing quote")
+            << CsvSplit::Auto << S("\"a\" ,b,c") << QStringList{S("a"), S("b"), S("c")} << none;
+        QTest::addRow("quoted words one by one are no longer guessed at")
+            << CsvSplit::Auto << S("\"a\" \"b\" \"c\"") << QStringList{}
+            << S("1 番目の項目の引用符が閉じていません");
+        QTest::addRow("legacy asks for the number exactly")
+            << CsvSplit::Legacy << S("a,b") << QStringList{S("a"), S("b")}
+            << S("項目が 2 個あります（3 個必要です）");
+    }
+    void autoReadsWhatSpreadsheetsWriteAndRefusesBrokenQuotes() {
+        QFETCH(CsvSplit, split);
+        QFETCH(QString, line);
+        QFETCH(QStringList, fields);
+        QFETCH(QString, problem);
         TCSV csv;
-        csv.Split = CsvSplit::Auto;
+        csv.Split = split;
         csv.ExpectedFields = 3;
-        csv.setSrcStrings({S("東京 物語,小津,松竹"), S("\"a\" \"b\" \"c\""), S("x y")});
-        csv.ExtractCsvLine(0);  // by RFC 4180
-        QCOMPARE(csv.DstStrings(), (QStringList{S("東京 物語"), S("小津"), S("松竹")}));
-        csv.ExtractCsvLine(1);  // only the legacy rule gives three
-        QCOMPARE(csv.DstStrings(), (QStringList{S("a"), S("b"), S("c")}));
-        csv.ExtractCsvLine(2);  // neither: RFC 4180's answer, for the caller to refuse
-        QCOMPARE(csv.DstStrings(), QStringList{S("x y")});
+        const CsvFields read = csv.readFields(line);
+        QCOMPARE(read.problem, problem);
+        if (!fields.isEmpty())
+            QCOMPARE(read.fields, fields);
     }
 
     void extractOutsideTheLinesChangesNothing() {
@@ -223,9 +263,9 @@ private slots:
         QCOMPARE(csv.LineNumber(4000), line + 1);
         QCOMPARE(csv.SrcStrings().at(4001), S("tail"));
 
-        // The whole file decides its encoding: UTF-8 first seen many blocks in
-        // makes a UTF-8 file; valid UTF-8 for many blocks and then a Shift-JIS
-        // line makes a Shift-JIS one.
+        // The first line beyond ASCII decides the encoding, however far in; a
+        // later line in the other encoding is refused by its number, never read
+        // as garbage.
         QByteArray utf8 = QByteArray("plain ascii line\r\n").repeated(10000);
         test::writeFile(path, utf8 + S("本棚\r\n").toUtf8());
         csv.LoadFromFile(path);
@@ -233,8 +273,9 @@ private slots:
         QCOMPARE(csv.SrcStrings().last(), S("本棚"));
         test::writeFile(path, S("本棚\r\n").toUtf8() + utf8 + test::sjis(S("表\r\n")));
         csv.LoadFromFile(path);
-        QVERIFY(!csv.isUtf8());
-        QCOMPARE(csv.SrcStrings().last(), S("表"));
+        QVERIFY(csv.isUtf8());
+        QVERIFY(!csv.isLineReadable(csv.GetSrcCount() - 1));
+        QCOMPARE(csv.LineNumber(csv.GetSrcCount() - 1), 10002);
     }
 
     // A pipe can be read only once: its lines are kept from the first reading.

@@ -123,8 +123,29 @@ private slots:
                                    test::csvLine({S("悪い行"), S(""), S(""), S("2001/02/30")})));
         const Run r = run({S("import"), file("in.csv")});
         QCOMPARE(r.status, 1);
-        QVERIFY2(r.err.contains(S("の 2 行目でｴﾗｰとなりました。")), qPrintable(r.err));
+        // The line, and then why, in plain words.
+        QVERIFY2(r.err.endsWith(S("の 2 行目でｴﾗｰとなりました。\n（データは登録されていません）\n"
+                                  "初版発行日: '2001/02/30' は日付ではありません（yyyy/mm/dd "
+                                  "または yyyy-mm-dd の形）。\n")),
+                 qPrintable(r.err));
         QCOMPARE(test::rows(S("select * from quillo order by ID")), before);
+    }
+
+    // A heading written by --header yes is passed over when read back; a
+    // spreadsheet's "Unicode text" is read as it is.
+    void headingsAndUtf16() {
+        const qint64 books = test::scalar(S("select count(*) from quillo"));
+        QCOMPARE(run({S("export"), file("out.csv"), S("--header"), S("yes")}).status, 0);
+        QVERIFY(test::readFile(file("out.csv")).startsWith(test::sjis(S("\"書名\",\"著者名\","))));
+        const Run r = run({S("import"), file("out.csv")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out.trimmed(), S("%1 冊を追加しました。").arg(books));
+        QCOMPARE(
+            run({S("import"), QFINDTESTDATA("data/calc-utf16be.txt"), S("--separator"), S("tab")})
+                .status,
+            0);
+        QCOMPARE(test::scalar(S("select count(*) from quillo")), 2 * books + 50);
+        QCOMPARE(run({S("import"), file("out.csv"), S("--header"), S("maybe")}).status, 1);
     }
 
     void refusalsGiveStatusOne() {

@@ -2,6 +2,7 @@
 #include <QtTest>
 
 #include "platform/cp932.h"
+#include "platform/utf8_text.h"
 
 using namespace quillo;
 
@@ -69,6 +70,27 @@ private slots:
     void byteLengthCountsTwoForWideCharacters() {
         QCOMPARE(Cp932::byteLength(S("abcｱｲｳ")), 6);
         QCOMPARE(Cp932::byteLength(S("本棚")), 4);
+    }
+
+    // The quick UTF-8 check that tells a Shift-JIS line from a UTF-8 one says
+    // what the strict decoder says.
+    void utf8IsToldFromShiftJis_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addRow("Japanese UTF-8") << QByteArray("坊っちゃん");
+        QTest::addRow("Shift-JIS") << Cp932::encode(QString::fromUtf8("坊っちゃん")).value();
+        QTest::addRow("four bytes") << QByteArray("𠮷");
+        QTest::addRow("overlong") << QByteArray("\xC0\xAF");
+        QTest::addRow("overlong three") << QByteArray("\xE0\x80\xAF");
+        QTest::addRow("surrogate") << QByteArray("\xED\xA0\x80");
+        QTest::addRow("beyond U+10FFFF") << QByteArray("\xF4\x90\x80\x80");
+        QTest::addRow("cut short") << QByteArray("\xE3\x81");
+        QTest::addRow("a lone continuation") << QByteArray(
+            "a\x80"
+            "b");
+    }
+    void utf8IsToldFromShiftJis() {
+        QFETCH(QByteArray, bytes);
+        QCOMPARE(isValidUtf8(bytes), decodeUtf8Strict(bytes).has_value());
     }
 };
 

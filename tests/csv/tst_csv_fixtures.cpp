@@ -1,0 +1,207 @@
+// Files that spreadsheets, CSV libraries and careless hands really write,
+// committed under data/: each is read into a catalogue as its books, or refused
+// by the number of its line at fault and the reason, storing nothing.
+#include <QtTest>
+
+#include "csv/csv_exchange.h"
+#include "engine/connection.h"
+#include "files.h"
+#include "store/headless_host.h"
+#include "store/tdm.h"
+#include "test_db.h"
+
+using namespace quillo;
+
+static QString S(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+class TestCsvFixtures : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<test::TempBookDb> m_db;
+
+    static QString data(const QString& name) { return QFINDTESTDATA(S("data/") + name); }
+    static QStringList stored() {
+        return test::rows(
+            S("select ID, Title, Writer, Publisher, PubDate, BuyDate, SubTitle, Kind,"
+              " Translator, Writer2, Writer3, Writer4, Writer5 from quillo order by ID"));
+    }
+    // Imports into the catalogue, all lines or none, as quillo-csv does.
+    int import(CsvSettings settings, QString* reason = nullptr) {
+        Connection books(S("book"));
+        QString failure;
+        const int result = ImportCsvIntoTable(books, &settings, &failure);
+        if (reason)
+            *reason = failure;
+        return result;
+    }
+    int import(const QString& file, QString* reason = nullptr, int separator = 0) {
+        CsvSettings settings;
+        settings.fileName = file;
+        settings.separator = separator;
+        return import(settings, reason);
+    }
+    // The project's sample, as its own program reads it.
+    QStringList sampleBooks() {
+        const QStringList before = stored();
+        test::TempBookDb other;
+        const int result = import(QFINDTESTDATA("../../samples/books-sample.csv"));
+        const QStringList books = stored();
+        Connection::setAliasPath(S("book"), m_db->path());
+        return result == 0 && before.isEmpty() ? books : QStringList{S("import failed")};
+    }
+
+private slots:
+    void init() { m_db = std::make_unique<test::TempBookDb>(); }
+    void cleanup() { m_db.reset(); }
+
+    void spreadsheetsGiveBackTheSample_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("separator");
+        QTest::addRow("Calc, Shift-JIS, empty columns left off") << S("calc-sjis.csv") << 0;
+        QTest::addRow("Calc, UTF-8") << S("calc-utf8.csv") << 0;
+        QTest::addRow("Calc, Unicode text (UTF-16 LE)") << S("calc-utf16le.txt") << 2;
+        QTest::addRow("UTF-16 BE") << S("calc-utf16be.txt") << 2;
+        QTest::addRow("Calc, with a heading line") << S("calc-sjis-heading.csv") << 0;
+    }
+    void spreadsheetsGiveBackTheSample() {
+        QFETCH(QString, name);
+        QFETCH(int, separator);
+        const QStringList sample = sampleBooks();
+        QCOMPARE(sample.size(), 50);
+        QString reason;
+        QCOMPARE(import(data(name), &reason, separator), 0);
+        QCOMPARE(stored(), sample);
+    }
+
+    void pandasHeadingAndIsoDatesAreRead() {
+        QCOMPARE(import(data(S("pandas-iso-heading.csv"))), 0);
+        QCOMPARE(stored(),
+                 (QStringList{S("1|坊っちゃん|夏目 漱石|春陽堂|1906-04-01|2020-01-02|<null>|"
+                                "小説|<null>|<null>|<null>|<null>|<null>"),
+                              S("2|檸檬|梶井 基次郎|武蔵野書院|1931-05-15|<null>|<null>|"
+                                "<null>|<null>|<null>|<null>|<null>|<null>")}));
+    }
+
+    void whatCannotBeReadTruthfullyIsRefusedByItsLine_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<int>("line");
+        QTest::addColumn<QString>("reason");
+        const QString forms = S("（yyyy/mm/dd または yyyy-mm-dd の形）");
+        QTest::addRow("a quote closed too early")
+            << S("broken-quote.csv") << 2 << S("1 番目の項目の引用符が閉じていません");
+        QTest::addRow("a quote never closed")
+            << S("unclosed-quote.csv") << 2 << S("1 番目の項目の引用符が閉じていません");
+        QTest::addRow("a two-digit year")
+            << S("two-digit-year.csv") << 2
+            << S("初版発行日: '04/05/06' は日付ではありません") + forms;
+        QTest::addRow("day first") << S("day-first-date.csv") << 2
+                                   << S("初版発行日: '9/4/2004' は日付ではありません") + forms;
+        QTest::addRow("a date and a time")
+            << S("date-and-time.csv") << 2
+            << S("初版発行日: '2004/09/04 12:34' は日付ではありません") + forms;
+        QTest::addRow("a digit too many")
+            << S("date-trailing-digit.csv") << 2
+            << S("初版発行日: '2004/09/041' は日付ではありません") + forms;
+        QTest::addRow("dates saved as shown")
+            << S("calc-sjis-dates-as-shown.csv") << 1
+            << S("初版発行日: '8月13日' は日付ではありません") + forms;
+        QTest::addRow("a Shift-JIS line after UTF-8 ones")
+            << S("mixed-encodings.csv") << 5
+            << S("5 行目の文字コードが他の行と違います（それまでの行は UTF-8）");
+    }
+    void whatCannotBeReadTruthfullyIsRefusedByItsLine() {
+        QFETCH(QString, name);
+        QFETCH(int, line);
+        QFETCH(QString, reason);
+        QString said;
+        QCOMPARE(import(data(name), &said), -line);
+        QCOMPARE(said, reason);
+        QVERIFY(stored().isEmpty());
+    }
+
+    // Written in one encoding, then another: whichever comes first holds.
+    void theFirstLineBeyondAsciiDecidesTheEncoding() {
+        const QString path = m_db->folder() + S("/in.csv");
+        QString said;
+        test::writeFile(path, QByteArray("plain,ascii\r\n") + test::sjis(S("表,紙\r\n")) +
+                                  S("本,棚\r\n").toUtf8());
+        QCOMPARE(import(path, &said), -3);
+        QCOMPARE(said, S("3 行目の文字コードが他の行と違います（それまでの行は Shift-JIS）"));
+        test::writeFile(path, S("本,棚\r\n𠮷野家\r\n").toUtf8());
+        QCOMPARE(import(path, &said), -2);
+        QCOMPARE(said, S("「𠮷」(U+20BB7) は Shift-JIS にない文字です"));
+        QVERIFY(stored().isEmpty());
+    }
+
+    void aUtf16FileIsNotReadAsAnotherEncoding() {
+        CsvSettings settings;
+        settings.fileName = data(S("calc-utf16le.txt"));
+        settings.separator = 2;
+        settings.encoding = CsvEncoding::ShiftJis;
+        QString said;
+        QCOMPARE(import(settings, &said), kImportUnreadable);
+        QVERIFY2(said.contains(S("UTF-16 のファイルです")), qPrintable(said));
+        settings.encoding = CsvEncoding::Utf16;
+        QCOMPARE(import(settings), 0);
+        QCOMPARE(stored().size(), 50);
+    }
+
+    // A heading is passed over when asked, or when it names the columns; told
+    // there is none, its texts are taken for a book (and its date refused).
+    void headingLines() {
+        CsvSettings settings;
+        settings.fileName = data(S("calc-sjis-heading.csv"));
+        settings.header = CsvHeader::No;
+        QString said;
+        QCOMPARE(import(settings, &said), -1);
+        QCOMPARE(said, S("初版発行日: '初版発行日' は日付ではありません（yyyy/mm/dd または "
+                         "yyyy-mm-dd の形）"));
+        settings.fileName = data(S("calc-sjis.csv"));
+        settings.header = CsvHeader::Yes;
+        QCOMPARE(import(settings), 0);
+        QCOMPARE(stored().size(), 49);  // its first book taken for a heading, as told
+    }
+
+    // Quillo's own export with a heading in the user's names, and in UTF-16,
+    // comes back as it went.
+    void exportsWithAHeadingOrInUtf16ComeBack_data() {
+        QTest::addColumn<CsvEncoding>("encoding");
+        QTest::addColumn<bool>("quote");
+        QTest::addRow("Shift-JIS, quoted") << CsvEncoding::Auto << true;
+        QTest::addRow("UTF-16, unquoted") << CsvEncoding::Utf16 << false;
+    }
+    void exportsWithAHeadingOrInUtf16ComeBack() {
+        QFETCH(CsvEncoding, encoding);
+        QFETCH(bool, quote);
+        QCOMPARE(import(data(S("calc-sjis.csv"))), 0);
+        const QStringList books = stored();
+        CsvSettings settings;
+        settings.fileName = m_db->folder() + S("/out.csv");
+        settings.encoding = encoding;
+        settings.quote = quote;
+        settings.writeHeader = true;
+        settings.labels = csvColumnLabels({});
+        settings.labels[8] = S("監修");  // the user's name for Writer2
+        {
+            HeadlessStoreHost host;
+            TDM store(&host, TDM::FirstRead::NoBooks);
+            QCOMPARE(ExportCsv(store, &settings), 0);
+            store.CloseStore(false);
+        }
+        const QByteArray bytes = test::readFile(settings.fileName);
+        if (encoding == CsvEncoding::Utf16)
+            QVERIFY(bytes.startsWith("\xFF\xFE"));
+        test::exec(S("delete from quillo"));
+        QCOMPARE(import(settings), 0);  // the heading is known by the user's names
+        QCOMPARE(stored(), books);
+        test::exec(S("delete from quillo"));
+        settings.labels.clear();  // "監修" is nobody's label now: a book, refused by its dates
+        QString said;
+        QCOMPARE(import(settings, &said), -1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCsvFixtures)
+#include "tst_csv_fixtures.moc"
