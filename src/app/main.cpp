@@ -1,5 +1,4 @@
 // Quillo: a catalogue of a private book collection.
-#include <QFont>
 #include <memory>
 
 #include "app/main_window.h"
@@ -9,6 +8,8 @@
 #include "engine/engine_error.h"
 #include "platform/activation_channel.h"
 #include "platform/first_paint_probe.h"
+#include "platform/japanese_fonts.h"
+#include "platform/qt_translations.h"
 #include "platform/single_instance.h"
 #include "settings/settings_file.h"
 #include "store/tdm.h"
@@ -16,22 +17,10 @@
 
 using namespace quillo;
 
-namespace {
-
-// The windows ask for the fonts a Japanese Windows has; on this system the IPA
-// and Noto fonts stand in for them. The names stored in the settings stay.
-void substituteJapaneseFonts() {
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐゴシック"),
-                               {QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
-    QFont::insertSubstitutions(QStringLiteral("ＭＳ Ｐ明朝"),
-                               {QStringLiteral("IPAPMincho"), QStringLiteral("Noto Serif CJK JP")});
-}
-
-}  // namespace
-
 int main(int argc, char* argv[]) {
     QuilloApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillo"));
+    installQtTranslations();
     // No display name: on X11 Qt would add " — Quillo" to every window and box
     // caption, and the captions are the program's own texts exactly.
 

@@ -585,6 +585,11 @@ void TFormMainWin::menuFPrintClick() {
 }
 
 void TFormMainWin::menuFPrintPreviewClick() {
+    if (!anyColumnVisible(m_settings)) {
+        ShowMessageDialog(this, kNoVisibleColumn + QStringLiteral("。"), kMessageWarning,
+                          kButtonsOk);
+        return;
+    }
     CursorHookDetach detached(m_store);
     std::unique_ptr<TFormPrintPreview> preview;
     {

@@ -10,6 +10,7 @@
 #include "engine/catalogue_file.h"
 #include "engine/database_copy.h"
 #include "engine/engine_error.h"
+#include "platform/qt_translations.h"
 #include "platform/quiet_notices.h"
 #include "platform/single_instance.h"
 #include "store/headless_host.h"
@@ -99,6 +100,7 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
 int main(int argc, char* argv[]) {
     quietRuntimeFolderNotice();
     QCoreApplication app(argc, argv);
+    installQtTranslations();
     QCoreApplication::setApplicationName(QStringLiteral("Quillo"));
 
     QCommandLineParser parser;

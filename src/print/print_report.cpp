@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCache>
 #include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QImage>
 #include <QKeyEvent>
@@ -14,9 +16,12 @@
 #include <QScreen>
 #include <QShortcut>
 #include <QSpinBox>
+#include <QTemporaryFile>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <optional>
+
+#include <cstdio>
 
 #include "engine/cached_dataset.h"
 #include "platform/help_viewer.h"
@@ -73,8 +78,24 @@ void preparePrinter(QPrinter& printer) {
     printer.setDocName(QStringLiteral("Quillo レポート印刷"));
 }
 
+bool anyColumnVisible(const AppSettings& settings) {
+    for (int k = 1; k < kFieldCount; ++k)
+        if (settings.FieldVisible[static_cast<size_t>(k)])
+            return true;
+    return false;
+}
+
 PrintOutcome PrintReport(QWidget* owner, QPrinter& printer, const CachedDataset& rows,
                          const AppSettings& settings) {
+    if (!anyColumnVisible(settings)) {
+        ShowMessageDialog(owner, kNoVisibleColumn + QStringLiteral("。"), kMessageWarning,
+                          kButtonsOk);
+        return PrintOutcome::Cancelled;
+    }
+    // Each print starts from every page: the range of the last one is not
+    // offered again as if the user had chosen it.
+    printer.setPrintRange(QPrinter::AllPages);
+    printer.setFromTo(1, 9999);
     bool accepted = false;
     if (const std::optional<bool> answer = nextAnswer()) {
         nextAnswer().reset();
@@ -99,13 +120,51 @@ PrintOutcome PrintReport(QWidget* owner, QPrinter& printer, const CachedDataset&
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     const auto [from, to] = pageRange(printer);
-    const PaintResult result = paintReport(report, printer, from, to, [&](int page) {
+    // A print to a file goes to a file beside it first, which replaces the
+    // old one only once every page is written: a full disk leaves the old file
+    // as it was, not a broken one.
+    const QString target = printer.outputFileName();
+    std::optional<QTemporaryFile> part;
+    if (!target.isEmpty()) {
+        part.emplace(target + QStringLiteral(".XXXXXX.part"));
+        if (!part->open()) {
+            ShowMessageDialog(owner,
+                              QStringLiteral("印刷に失敗しました。\nファイル\n%1\nに書き込めません"
+                                             "でした。")
+                                  .arg(target),
+                              kMessageError, kButtonsOk);
+            return PrintOutcome::Failed;
+        }
+        part->close();
+        printer.setOutputFileName(part->fileName());
+    }
+    struct RestoreName {
+        QPrinter& printer;
+        QString name;
+        ~RestoreName() {
+            if (!name.isEmpty())
+                printer.setOutputFileName(name);
+        }
+    } restoreName{printer, target};
+    const PaintResult painted = paintReport(report, printer, from, to, [&](int page) {
         progress.setLabelText(QStringLiteral("%1 ページ目を印刷しています．．．").arg(page));
         progress.setValue(static_cast<int>(report.progress() * 999));
         QApplication::processEvents();
         return !progress.wasCanceled();
     });
     progress.reset();
+    PaintResult result = painted;
+    if (result == PaintResult::Done && part) {
+        // Written whole and not empty: only then does it take the old file's place.
+        const QFileInfo written(part->fileName());
+        const bool replaced =
+            written.size() > 0 && ::rename(QFile::encodeName(part->fileName()).constData(),
+                                           QFile::encodeName(target).constData()) == 0;
+        if (replaced)
+            part->setAutoRemove(false);
+        else
+            result = PaintResult::Failed;
+    }
     if (result == PaintResult::Cancelled) {
         printer.abort();
         return PrintOutcome::Cancelled;
@@ -115,8 +174,8 @@ PrintOutcome PrintReport(QWidget* owner, QPrinter& printer, const CachedDataset&
     const QString reason =
         printer.outputFileName().isEmpty()
             ? QStringLiteral("プリンター '%1' に出力できませんでした。").arg(printer.printerName())
-            : QStringLiteral("ファイル\n%1\nに書き込めませんでした。")
-                  .arg(printer.outputFileName());
+            : QStringLiteral("ファイル\n%1\nに書き込めませんでした。元のファイルはそのままです。")
+                  .arg(target);
     ShowMessageDialog(owner, QStringLiteral("印刷に失敗しました。\n") + reason, kMessageError,
                       kButtonsOk);
     return PrintOutcome::Failed;

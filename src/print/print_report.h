@@ -22,6 +22,13 @@ class ReportPageView;
 // widths and headings, the record font, the paper and its printable area.
 ReportSetup reportSetup(const AppSettings& settings, const QPageLayout& page);
 
+// A list with no visible column has nothing to print: a hand-edited settings
+// file can ask for one, and it is refused with this reason.
+bool anyColumnVisible(const AppSettings& settings);
+inline const QString kNoVisibleColumn = QStringLiteral(
+    "一覧に表示する項目がないため、印刷できません。オプションの「表示項目」で"
+    "表示する項目を選んでください");
+
 // The printer the program keeps for the run: A4, 10 mm margins, pages 1 to 9999.
 void preparePrinter(QPrinter& printer);
 

@@ -12,6 +12,8 @@
 #include "engine/connection.h"
 #include "engine/engine_error.h"
 #include "platform/file_identity.h"
+#include "platform/japanese_fonts.h"
+#include "platform/qt_translations.h"
 #include "platform/quiet_notices.h"
 #include "print/print_report.h"
 #include "settings/settings_file.h"
@@ -37,6 +39,9 @@ int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    // The same fonts as the window prints with, and Qt's texts in Japanese.
+    substituteJapaneseFonts();
+    installQtTranslations();
     QCoreApplication::setApplicationName(QStringLiteral("Quillo"));
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -56,7 +61,8 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption landscape(QStringLiteral("landscape"),
                                        QStringLiteral("Print across the paper."));
     const QCommandLineOption paper(QStringLiteral("paper"),
-                                   QStringLiteral("A4, B5, A5 or Letter (default A4)."),
+                                   QStringLiteral("A4, B5 (JIS B5, 182 x 257 mm), B5-ISO (176 x "
+                                                  "250 mm), A5 or Letter (default A4)."),
                                    QStringLiteral("size"), QStringLiteral("A4"));
     const QCommandLineOption filter(
         QStringLiteral("filter"),
@@ -71,7 +77,8 @@ int main(int argc, char* argv[]) {
 
     const QHash<QString, QPageSize::PageSizeId> papers{
         {QStringLiteral("A4"), QPageSize::A4},
-        {QStringLiteral("B5"), QPageSize::B5},
+        {QStringLiteral("B5"), QPageSize::JisB5},  // what B5 means in Japan
+        {QStringLiteral("B5-ISO"), QPageSize::B5},
         {QStringLiteral("A5"), QPageSize::A5},
         {QStringLiteral("LETTER"), QPageSize::Letter}};
     const auto size = papers.constFind(parser.value(paper).toUpper());
@@ -84,6 +91,8 @@ int main(int argc, char* argv[]) {
         return fail(QStringLiteral("設定ファイル %1 がありません。").arg(iniPath));
     AppSettings settings;
     LoadSettings(iniPath, settings);
+    if (!anyColumnVisible(settings))
+        return fail(kNoVisibleColumn);
 
     if (parser.isSet(db))
         Connection::setAliasPath(QStringLiteral("book"), parser.value(db));

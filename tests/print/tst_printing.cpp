@@ -1,13 +1,19 @@
 // Printing and previewing the list through the main window, into PDF files.
+#include <QDir>
 #include <QPrintPreviewDialog>
+#include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTimer>
 #include <QtTest>
 
 #include "app/main_window.h"
+#include "files.h"
 #include "full_disk.h"
+#include "platform/japanese_fonts.h"
 #include "print/print_report.h"
+#include "settings/settings_file.h"
 #include "store/tdm.h"
 #include "test_db.h"
 #include "ui/message_dialog.h"
@@ -41,6 +47,29 @@ class TestPrinting : public QObject {
         m_window->printer().setOutputFormat(QPrinter::PdfFormat);
         m_window->printer().setOutputFileName(m_db->folder() + S("/report.pdf"));
     }
+    static int pdfPages(const QString& pdf) {
+        QProcess info;
+        info.start(S("pdfinfo"), {pdf});
+        info.waitForFinished(30000);
+        const QString text = QString::fromUtf8(info.readAllStandardOutput());
+        static const QRegularExpression pages(S("Pages:\\s+(\\d+)"));
+        return pages.match(text).captured(1).toInt();
+    }
+    // The fonts a PDF embeds, without their subset tags.
+    static QStringList pdfFonts(const QString& pdf) {
+        QProcess fonts;
+        fonts.start(S("pdffonts"), {pdf});
+        fonts.waitForFinished(30000);
+        QStringList names;
+        const QStringList lines = QString::fromUtf8(fonts.readAllStandardOutput()).split(u'\n');
+        for (const QString& line : lines.mid(2)) {
+            const QString name = line.section(u' ', 0, 0).section(u'+', -1);
+            if (!name.isEmpty() && !names.contains(name))
+                names << name;
+        }
+        names.sort();
+        return names;
+    }
     int pageCount() {
         const DatasetReportRows rows(m_store->QueryBook());
         ReportRenderer report(rows,
@@ -51,6 +80,8 @@ class TestPrinting : public QObject {
     }
 
 private slots:
+    // As the program's start does.
+    void initTestCase() { substituteJapaneseFonts(); }
     void init() { m_db = std::make_unique<test::TempBookDb>(); }
     void cleanup() {
         m_window.reset();
@@ -95,9 +126,12 @@ private slots:
                  S("印刷に失敗しました。\nファイル\n") + path + S("\nに書き込めませんでした。"));
     }
 
-    // The disk fills while the pages are written: the user is told, never "done".
+    // The disk fills while the pages are written: the user is told, never "done",
+    // and the PDF printed before stays as it was, with nothing left beside it.
     void aPrintThatFailsPartWaySaysSo() {
         openWindow(400);
+        const QString old = m_window->printer().outputFileName();
+        test::writeFile(old, "%PDF-1.4 the list printed last week");
         clearShownMessages();
         setNextPrintDialogAnswer(true);
         setNextMessageAnswer(kAnswerOk);
@@ -108,6 +142,56 @@ private slots:
         QVERIFY(lastShownMessage());
         QCOMPARE(lastShownMessage()->kind, int(kMessageError));
         QVERIFY(lastShownMessage()->text.startsWith(S("印刷に失敗しました。")));
+        QVERIFY(lastShownMessage()->text.endsWith(S("元のファイルはそのままです。")));
+        QCOMPARE(test::readFile(old), QByteArray("%PDF-1.4 the list printed last week"));
+        QCOMPARE(QDir(m_db->folder()).entryList({S("*.part")}, QDir::Files), QStringList());
+        QCOMPARE(m_window->printer().outputFileName(), old);
+    }
+
+    // A range chosen for one print is not offered again as the next one's, and
+    // a list with no column at all prints nothing and says why.
+    // The window's print to a PDF and quillo-report on the same catalogue and
+    // settings give the same pages in the same fonts.
+    void theToolPrintsWhatTheWindowPrints() {
+        openWindow(600);
+        m_window->settings().FieldVisible.fill(true);
+        setNextPrintDialogAnswer(true);
+        m_window->findChild<QAction*>(S("menuFPrint"))->trigger();
+        const QString ini = m_db->folder() + S("/tool.Ini");
+        SaveSettings(ini, m_window->settings());
+        const QString toolPdf = m_db->folder() + S("/tool.pdf");
+        QProcess tool;
+        tool.start(S(QUILLO_REPORT), {toolPdf, S("--db"), m_db->path(), S("--settings"), ini});
+        QVERIFY(tool.waitForFinished(120000));
+        QCOMPARE(tool.exitCode(), 0);
+        const QString windowPdf = m_window->printer().outputFileName();
+        QCOMPARE(pdfPages(toolPdf), pdfPages(windowPdf));
+        QCOMPARE(pdfFonts(toolPdf), pdfFonts(windowPdf));
+        QVERIFY2(pdfFonts(windowPdf).join(u' ').contains(S("Mincho")),
+                 qPrintable(pdfFonts(windowPdf).join(u' ')));  // the title's font
+    }
+
+    void eachPrintStartsFromEveryPageAndNeedsAColumn() {
+        openWindow(400);
+        m_window->printer().setPrintRange(QPrinter::PageRange);
+        m_window->printer().setFromTo(1, 1);
+        setNextPrintDialogAnswer(true);
+        m_window->findChild<QAction*>(S("menuFPrint"))->trigger();
+        QCOMPARE(m_window->printer().printRange(), QPrinter::AllPages);
+        QCOMPARE(pdfPages(m_window->printer().outputFileName()), pageCount());
+        QVERIFY(pageCount() > 1);
+
+        QFile::remove(m_window->printer().outputFileName());
+        m_window->settings().FieldVisible.fill(false);
+        clearShownMessages();
+        setNextMessageAnswer(kAnswerOk);
+        m_window->findChild<QAction*>(S("menuFPrint"))->trigger();
+        QVERIFY(lastShownMessage());
+        QCOMPARE(lastShownMessage()->text, kNoVisibleColumn + S("。"));
+        QVERIFY(!QFile::exists(m_window->printer().outputFileName()));
+        setNextMessageAnswer(kAnswerOk);
+        m_window->findChild<QAction*>(S("menuFPrintPreview"))->trigger();  // no preview either
+        QCOMPARE(shownMessageCount(), 2);
     }
 
     void aPrintCanBeCancelledWhileItRuns() {

@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QtTest>
+#include <utility>
 
 #include <unistd.h>
 #include "csv/csv_exchange.h"
@@ -11,6 +12,7 @@
 
 #include "damaged_files.h"
 #include "files.h"
+#include "settings/settings_file.h"
 #include "test_db.h"
 
 using namespace quillo;
@@ -169,6 +171,35 @@ private slots:
         QVERIFY2(foreign.err.contains(S("Quillo のカタログではありません")),
                  qPrintable(foreign.err));
         QCOMPARE(test::fileBytes(file("notes.db")), notes);
+    }
+
+    // B5 is what a Japanese user means by it: JIS B5. ISO B5 has a name of its own.
+    void papersAsAJapaneseUserNamesThem() {
+        for (const auto& [paper, size] :
+             {std::pair{S("B5"), S("516 x 729")}, std::pair{S("B5-ISO"), S("499 x 709")}}) {
+            const QString pdf = file("paper.pdf");
+            const Run run = report({pdf, S("--db"), m_db->path(), S("--settings"),
+                                    file("quillo.Ini"), S("--paper"), paper});
+            QVERIFY2(run.status == 0, qPrintable(run.err));
+            QProcess info;
+            info.start(S("pdfinfo"), {pdf});
+            info.waitForFinished(30000);
+            const QString text = QString::fromUtf8(info.readAllStandardOutput());
+            QVERIFY2(text.contains(S("Page size:       ") + size), qPrintable(paper + text));
+        }
+    }
+
+    // Settings that hide every column print nothing, and say why.
+    void aListWithoutColumnsIsRefused() {
+        AppSettings settings;
+        settings.FieldVisible.fill(false);
+        SaveSettings(file("hidden.Ini"), settings);
+        const Run run =
+            report({file("x.pdf"), S("--db"), m_db->path(), S("--settings"), file("hidden.Ini")});
+        QCOMPARE(run.status, 1);
+        QVERIFY2(run.err.contains(S("一覧に表示する項目がないため、印刷できません。")),
+                 qPrintable(run.err));
+        QVERIFY(!QFile::exists(file("x.pdf")));
     }
 };
 

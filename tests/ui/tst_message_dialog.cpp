@@ -1,9 +1,11 @@
 // The one message dialog: its answers, its placement and the default error text.
+#include <QDialogButtonBox>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
 
+#include "platform/qt_translations.h"
 #include "ui/dialog_geometry.h"
 #include "ui/error_display.h"
 #include "ui/message_dialog.h"
@@ -164,6 +166,13 @@ private slots:
         QFETCH(QString, message);
         QFETCH(QString, shown);
         QCOMPARE(errorDisplayText(message), shown);
+    }
+
+    // Qt's own dialogs (print, page setup, file choosers) speak Japanese too.
+    void qtsOwnTextsAreJapanese() {
+        installQtTranslations();
+        QDialogButtonBox box(QDialogButtonBox::Cancel | QDialogButtonBox::Open);
+        QCOMPARE(box.button(QDialogButtonBox::Cancel)->text(), QString::fromUtf8("キャンセル"));
     }
 };
 
