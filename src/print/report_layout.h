@@ -43,8 +43,9 @@ struct ReportLayout {
     bool readable = true;
 };
 
-inline constexpr double kReportGap = 6;       // between two columns
-inline constexpr double kReadablePoints = 7;  // the smallest body text worth printing
+inline constexpr double kReportGap = 6;           // between two columns
+inline constexpr double kReadablePoints = 7;      // the smallest body text worth printing
+inline constexpr double kLeastHeadingPoints = 6;  // headings shrink no further
 
 ReportLayout computeReportLayout(const ReportLayoutInput& input);
 

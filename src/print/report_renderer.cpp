@@ -47,7 +47,29 @@ QStringList breakAnywhere(const QString& text, double width, const QFont& font) 
     return lines;
 }
 
+// A text as it is printed: a tab is a blank, and a line break (a memo's) starts
+// a new line.
+QString printedText(QString text) {
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    return text;
+}
+
 }  // namespace
+
+// A field's lines in a column: each of its own lines wrapped to the width.
+QStringList wrapField(const QString& text, double width, const ReportFont& font) {
+    const QString printed = printedText(text);
+    if (!printed.contains(QLatin1Char('\n')))
+        return wrapText(printed, width, font);
+    QStringList lines;
+    for (const QString& paragraph : printed.split(QLatin1Char('\n'))) {
+        const QStringList wrapped = wrapText(paragraph, width, font);
+        lines << (wrapped.isEmpty() ? QStringList{QString()} : wrapped);
+    }
+    return lines;
+}
 
 QFont layoutFont(QFont font, double scale) {
     // A font made smaller to fit is rounded down, so it never outgrows the room
@@ -104,10 +126,14 @@ void ReportRenderer::measureColumns() {
     const int step = std::max(1, rows / 1000);
     for (int row = 0; row < rows; row += step) {
         for (int i = 1; i < kFieldCount; ++i) {
-            if (m_setup.visible[static_cast<size_t>(i)] && !isDateField(i) &&
-                !m_rows.isEmpty(row, i))
-                sampled[static_cast<size_t>(i)].push_back(
-                    bodyMetrics.horizontalAdvance(m_rows.text(row, i)) + 1);
+            if (!m_setup.visible[static_cast<size_t>(i)] || isDateField(i) ||
+                m_rows.isEmpty(row, i))
+                continue;
+            // A memo's own lines count one by one.
+            double line = 0;
+            for (const QString& paragraph : printedText(m_rows.text(row, i)).split(u'\n'))
+                line = std::max(line, bodyMetrics.horizontalAdvance(paragraph) + 1);
+            sampled[static_cast<size_t>(i)].push_back(line);
         }
     }
 
@@ -148,8 +174,10 @@ void ReportRenderer::measureColumns() {
 
     const double scale = std::min(1.0, m_layout.scale);
     m_body = ReportFont(layoutFont(m_setup.recordFont, scale));
-    m_heading = ReportFont(gothic(8 * scale, true));
-    m_idHeadingFont = gothic(8 * scale, false);
+    // Headings shrink with the body, but never below what can still be read.
+    m_headingPoints = std::max(kLeastHeadingPoints, 8 * scale);
+    m_heading = ReportFont(gothic(m_headingPoints, true));
+    m_idHeadingFont = gothic(m_headingPoints, false);
 
     // The headings may take more than one line: the rule goes under the deepest.
     int lines = 1;
@@ -206,7 +234,7 @@ QStringList wrapText(const QString& text, double width, const ReportFont& font) 
             line = word;
         } else {
             QStringList pieces = breakAnywhere(bare, width, font.font);
-            line = pieces.takeLast();
+            line = pieces.takeLast() + word.mid(bare.size());  // the blank after it stays
             lines << pieces;
         }
     }
@@ -221,7 +249,7 @@ double ReportRenderer::bandHeight(int row) const {
         if (!column.enabled || i == FieldNo::ID || isDateField(i) || m_rows.isEmpty(row, i))
             continue;
         lines = std::max(
-            lines, static_cast<int>(wrapText(m_rows.text(row, i), column.width, m_body).size()));
+            lines, static_cast<int>(wrapField(m_rows.text(row, i), column.width, m_body).size()));
     }
     return std::max(kDetailHeight, lines * m_body.metrics.lineSpacing() + 4);
 }
@@ -301,7 +329,7 @@ void ReportRenderer::paintPage(QPainter& painter, int page) const {
                 const QString text = m_rows.text(row, i);
                 const QStringList lines = i == FieldNo::ID || isDateField(i)
                                               ? QStringList{text}
-                                              : wrapText(text, column.width, m_body);
+                                              : wrapField(text, column.width, m_body);
                 for (qsizetype n = 0; n < lines.size(); ++n)
                     painter.drawText(
                         QPointF(column.left, y + body.ascent() + n * body.lineSpacing()), lines[n]);

@@ -29,6 +29,8 @@ struct ReportFont {
 // whole; one with blanks (a name like "中村 花子") breaks only at them unless a
 // word alone is wider than the column; others break by Qt's line rules.
 QStringList wrapText(const QString& text, double width, const ReportFont& font);
+// A field's text wrapped so: its tabs as blanks, its own line breaks kept.
+QStringList wrapField(const QString& text, double width, const ReportFont& font);
 
 // The rows a report prints, by row and field number, as the list shows them.
 // Read a row at a time while pages are laid out and painted: nothing is copied.
@@ -90,6 +92,7 @@ public:
     // The rule under the headings, from the printable area's top.
     double headingRuleY() const { return m_ruleY; }
     double headerHeight() const { return m_headerHeight; }
+    double headingPoints() const { return m_headingPoints; }
     double bandHeight(int row) const;
 
     static constexpr double kHeaderHeight = 77;
@@ -107,6 +110,7 @@ private:
     ReportFont m_heading;
     QFont m_idHeadingFont;
     double m_ruleY = 64;
+    double m_headingPoints = 8;
     double m_headerHeight = kHeaderHeight;
     std::vector<int> m_pageStarts;  // the first row of each page found so far
     int m_nextRow = 0;              // the first row without a page yet

@@ -5,6 +5,7 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QtTest>
+#include <algorithm>
 
 #include "print/print_report.h"
 #include "print/report_renderer.h"
@@ -200,6 +201,40 @@ private slots:
         // Just above the rule nothing is drawn: the headings ended higher up.
         QCOMPARE(darkIn(rule - 3), 0);
         QVERIFY(report.headingRuleY() > 64);  // the long heading took a second line
+    }
+
+    // Wrapping keeps every character and blank: a word broken because it is
+    // wider than the column still has its blank before the next word.
+    void wrappingLosesNoBlank() {
+        const ReportFont font(layoutFont(QFont(S("IPAPGothic"), 9)));
+        const QString text = S("A Subtitle With Words");
+        const QStringList words = text.split(u' ');
+        for (double width = 10; width <= 120; width += 3) {
+            for (const QString& line : wrapText(text, width, font)) {
+                for (const QString& token : line.split(u' ', Qt::SkipEmptyParts))
+                    QVERIFY2(std::any_of(words.begin(), words.end(),
+                                         [&](const QString& w) { return w.contains(token); }),
+                             qPrintable(QStringLiteral("%1 at %2").arg(line).arg(width)));
+            }
+        }
+    }
+
+    // A memo's line breaks start new lines and its tabs print as blanks.
+    void memoLinesAndTabsArePrinted() {
+        const ReportFont font(layoutFont(QFont(S("IPAPGothic"), 9)));
+        QCOMPARE(wrapField(S("一行目のメモ\r\n二行目\tのメモ"), 500, font),
+                 (QStringList{S("一行目のメモ"), S("二行目 のメモ")}));
+        QCOMPARE(wrapField(S("上\n\n下"), 500, font), (QStringList{S("上"), S(""), S("下")}));
+    }
+
+    // A large record font scaled far down still has headings one can read.
+    void headingsStayReadableWhenTheBodyShrinks() {
+        const VectorRows books = sampleBooks(20);
+        ReportSetup setup = setupFor(QPageSize::A5, QPageLayout::Portrait, 13, true);
+        setup.recordFont.setPointSizeF(20);
+        const ReportRenderer report(books, setup);
+        QVERIFY(report.layout().scale < 0.5);
+        QCOMPARE(report.headingPoints(), kLeastHeadingPoints);
     }
 };
 
