@@ -9,12 +9,18 @@ namespace {
 
 enum class Kind { Fixed, Empty, Flexible };
 
+// A column whose texts fit in this many full-width characters holds short
+// texts, and weighs this much more when room is shared.
+constexpr double kShortText = 6;
+constexpr double kShortWeight = 3;
+
 struct Column {
     int field;
     Kind kind;
     double need;  // the width it cannot do without, at scale 1
     double share;
-    double want = 0;  // the width that keeps most of its texts on one line
+    double preferred = 0;  // the width that keeps its texts on one line
+    double filled = 1;     // the share of the books that have a text here
 };
 
 }  // namespace
@@ -35,14 +41,12 @@ ReportLayout computeReportLayout(const ReportLayoutInput& input) {
             columns.push_back(
                 {i, Kind::Empty, std::max(f.headingWord, f.headingWidth / 2 + input.em / 2), 0});
         } else {
-            // Text that may wrap: at least two characters and the heading's widest word.
-            // Short texts (names, publishers, kinds) are worth keeping on one line;
-            // long ones (titles) wrap anyway and take their share by proportion.
-            const double need = std::max(f.headingWord, 2 * input.em);
-            const double want = f.typicalWidth <= 6 * input.em ? f.typicalWidth : 0;
+            // Text that may wrap: at least two characters, the heading's widest
+            // word and the widest word of its texts.
+            const double need = std::max({f.headingWord, 2 * input.em, f.minWidth});
             columns.push_back({i, Kind::Flexible, need,
                                static_cast<double>(std::max(0, f.gridWidth)),
-                               std::max(need, want)});
+                               std::max(need, f.preferredWidth), std::clamp(f.filled, 0.0, 1.0)});
         }
     }
     if (columns.empty())
@@ -59,7 +63,7 @@ ReportLayout computeReportLayout(const ReportLayoutInput& input) {
     }
 
     // The fixed and empty columns take their width; the flexible ones share the
-    // rest by the list view's proportions, each keeping at least its need.
+    // rest, each keeping at least its need.
     double rest = room;
     std::vector<Column*> sharing;
     for (Column& c : columns) {
@@ -72,44 +76,55 @@ ReportLayout computeReportLayout(const ReportLayoutInput& input) {
             rest -= out.width;
         }
     }
-    // As far as the room allows, a column that would wrap most of its texts gets
-    // enough to keep them on one line before the rest is shared: all of it when
-    // there is room for every column's, else the same part of each one's.
-    double needed = 0, wanted = 0;
-    for (const Column* c : sharing) {
-        needed += c->need * layout.scale;
-        wanted += c->want * layout.scale;
+    for (Column* c : sharing) {
+        layout.columns[static_cast<size_t>(c->field)].width = c->need * layout.scale;
+        rest -= c->need * layout.scale;
     }
-    const double part =
-        wanted > needed ? std::clamp((rest - needed) / (wanted - needed), 0.0, 1.0) : 0.0;
-    for (Column* c : sharing)
-        c->want = c->need + (c->want - c->need) * part;
-    for (bool settled = false; !settled && !sharing.empty();) {
-        double total = 0;
-        for (const Column* c : sharing)
-            total += c->share;
-        settled = true;
-        for (auto it = sharing.begin(); it != sharing.end(); ++it) {
-            const double part =
-                total > 0 ? (*it)->share / total : 1.0 / static_cast<double>(sharing.size());
-            const double floor = (*it)->want * layout.scale;
-            if (rest * part < floor) {
-                // Too small a share: it takes its floor, and the others share again.
-                const double width = floor;
-                layout.columns[static_cast<size_t>((*it)->field)].width = width;
-                rest -= width;
-                sharing.erase(it);
-                settled = false;
-                break;
+    // The rest goes where it keeps texts on fewer lines, in proportion to how
+    // much more each column would like, as a browser shares a table's width,
+    // and to how many books have a text there (a column most books leave empty
+    // gains little); a column of short texts (names, publishers) weighs more,
+    // since a name on two lines reads worse than a title on one line more. A
+    // column that has all it would like drops out and the others share again.
+    auto weightOf = [&](const Column* c, double wish) {
+        return wish * c->filled * (c->preferred <= kShortText * input.em ? kShortWeight : 1);
+    };
+    std::vector<Column*> wishing = sharing;
+    while (rest > 1e-9 && !wishing.empty()) {
+        double weights = 0;
+        for (const Column* c : wishing) {
+            const double wish =
+                c->preferred * layout.scale - layout.columns[static_cast<size_t>(c->field)].width;
+            weights += weightOf(c, wish);
+        }
+        if (weights <= 1e-9)
+            break;
+        bool capped = false;
+        const double given = rest;
+        for (auto it = wishing.begin(); it != wishing.end();) {
+            double& width = layout.columns[static_cast<size_t>((*it)->field)].width;
+            const double wish = (*it)->preferred * layout.scale - width;
+            const double weight = weightOf(*it, wish);
+            const double add = std::min(wish, given * weight / weights);
+            width += add;
+            rest -= add;
+            if (add >= wish - 1e-9) {
+                it = wishing.erase(it);
+                capped = true;
+            } else {
+                ++it;
             }
         }
-        if (settled) {
-            for (const Column* c : sharing) {
-                const double part =
-                    total > 0 ? c->share / total : 1.0 / static_cast<double>(sharing.size());
-                layout.columns[static_cast<size_t>(c->field)].width = std::max(0.0, rest * part);
-            }
-        }
+        if (!capped)
+            break;
+    }
+    double shares = 0;
+    for (const Column* c : sharing)
+        shares += c->share;
+    for (const Column* c : sharing) {
+        const double part =
+            shares > 0 ? c->share / shares : 1.0 / static_cast<double>(sharing.size());
+        layout.columns[static_cast<size_t>(c->field)].width += std::max(0.0, rest) * part;
     }
 
     double x = 0;

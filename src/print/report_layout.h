@@ -23,7 +23,13 @@ struct ReportColumnNeeds {
     bool empty = false;       // no book has a text here: the column takes little room
     double headingWidth = 0;  // the heading on one line
     double headingWord = 0;   // the heading's widest piece that cannot be broken
-    double typicalWidth = 0;  // most of the column's texts fit this on one line
+    // From the books printed: the widest piece that cannot be broken (a Latin
+    // word: "Computer" is never printed as "Comput/er" unless it alone is wider
+    // than the column could be), and the width that keeps the texts on one line
+    // (all of them, or nine in ten when some are long).
+    double minWidth = 0;
+    double preferredWidth = 0;
+    double filled = 1;  // the share of the books that have a text here
 };
 
 struct ReportLayoutInput {

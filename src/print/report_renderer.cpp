@@ -44,6 +44,15 @@ QStringList breakAnywhere(const QString& text, double width, const QFont& font) 
         lines << text.mid(line.textStart(), line.textLength());
     }
     layout.endLayout();
+    // A last line of one Japanese character reads badly ("岩波書/店"): it takes
+    // the line above's last character along, which leaves both lines no wider.
+    if (lines.size() >= 2 && lines.last().size() == 1 && lines.last()[0].unicode() >= 0x2E80) {
+        QString& above = lines[lines.size() - 2];
+        if (above.size() >= 3 && above.back().unicode() >= 0x2E80 && !above.back().isSurrogate()) {
+            lines.last().prepend(above.back());
+            above.chop(1);
+        }
+    }
     return lines;
 }
 
@@ -54,6 +63,24 @@ QString printedText(QString text) {
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     text.replace(QLatin1Char('\t'), QLatin1Char(' '));
     return text;
+}
+
+// The Latin words and numbers of a text: the pieces a line is not broken inside
+// (Japanese text breaks between any two characters).
+QList<QStringView> latinWords(const QString& text) {
+    QList<QStringView> words;
+    qsizetype start = -1;
+    for (qsizetype i = 0; i <= text.size(); ++i) {
+        const bool inWord =
+            i < text.size() && !isBlank(text[i]) && text[i] != u'\n' && text[i].unicode() < 0x2E80;
+        if (inWord && start < 0)
+            start = i;
+        else if (!inWord && start >= 0) {
+            words << QStringView(text).mid(start, i - start);
+            start = -1;
+        }
+    }
+    return words;
 }
 
 }  // namespace
@@ -123,17 +150,27 @@ void ReportRenderer::measureColumns() {
     }
     // What most texts of a column need, from a sample of the books.
     std::array<std::vector<double>, kFieldCount> sampled;
-    const int step = std::max(1, rows / 1000);
+    std::array<double, kFieldCount> longestWord{};
+    int sampledRows = 0;
+    const double bodyWidest = widestCharacter(bodyMetrics);
+    const int step = std::max(1, rows / 2000);
     for (int row = 0; row < rows; row += step) {
+        ++sampledRows;
         for (int i = 1; i < kFieldCount; ++i) {
             if (!m_setup.visible[static_cast<size_t>(i)] || isDateField(i) ||
                 m_rows.isEmpty(row, i))
                 continue;
             // A memo's own lines count one by one.
+            const QString text = printedText(m_rows.text(row, i));
             double line = 0;
-            for (const QString& paragraph : printedText(m_rows.text(row, i)).split(u'\n'))
+            for (const QString& paragraph : text.split(u'\n'))
                 line = std::max(line, bodyMetrics.horizontalAdvance(paragraph) + 1);
             sampled[static_cast<size_t>(i)].push_back(line);
+            // Only a word that could be wider than the widest so far is measured.
+            double& widest = longestWord[static_cast<size_t>(i)];
+            for (const QStringView word : latinWords(text))
+                if (static_cast<double>(word.size()) * bodyWidest > widest)
+                    widest = std::max(widest, bodyMetrics.horizontalAdvance(word.toString()) + 1);
         }
     }
 
@@ -144,9 +181,16 @@ void ReportRenderer::measureColumns() {
         need.empty = !holdsText[static_cast<size_t>(i)];
         std::vector<double>& widths = sampled[static_cast<size_t>(i)];
         if (!widths.empty()) {
-            const auto at = widths.begin() + static_cast<std::ptrdiff_t>(widths.size() * 4 / 5);
+            const double longest = *std::max_element(widths.begin(), widths.end());
+            // Short texts all on one line; long ones (titles) as nine in ten of
+            // them would be, so one very long title does not take the page.
+            const auto at = widths.begin() + static_cast<std::ptrdiff_t>(widths.size() * 9 / 10);
             std::nth_element(widths.begin(), at, widths.end());
-            need.typicalWidth = *at;
+            need.preferredWidth = std::min(
+                longest, longest <= 12 * input.em ? longest : std::max(*at, 12 * input.em));
+            // A word wider than a third of the page may still be broken.
+            need.minWidth = std::min(longestWord[static_cast<size_t>(i)], input.width / 3);
+            need.filled = static_cast<double>(widths.size()) / std::max(1, sampledRows);
         }
         const QString& heading = m_setup.labels[static_cast<size_t>(i)];
         need.headingWidth = headingMetrics.horizontalAdvance(heading) + 1;
