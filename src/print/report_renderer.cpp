@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QTextLayout>
 #include <algorithm>
+#include <climits>
 
 #include "engine/cached_dataset.h"
 
@@ -298,14 +299,30 @@ double ReportRenderer::bandHeight(int row) const {
     return std::max(kDetailHeight, lines * m_body.metrics.lineSpacing() + 4);
 }
 
+int ReportRenderer::linesPerPage() const {
+    const double body = m_setup.printable.height() - m_headerHeight - kFooterHeight;
+    return std::max(1, static_cast<int>((body - 4) / m_body.metrics.lineSpacing()));
+}
+
 bool ReportRenderer::paginate(int rows) {
     const double body = m_setup.printable.height() - m_headerHeight - kFooterHeight;
+    const double spacing = m_body.metrics.lineSpacing();
     const int end = std::min(m_rows.rowCount(), m_nextRow + std::max(1, rows));
     for (; m_nextRow < end; ++m_nextRow) {
         const double height = bandHeight(m_nextRow);
-        // A band taller than a page still gets a page of its own.
+        if (height > body) {
+            // Taller than a page: it starts on a page of its own and goes on
+            // over as many as its lines need; the next row follows its end.
+            const int lines = static_cast<int>((height - 4) / spacing + 0.5);
+            const int perPage = linesPerPage();
+            for (int line = 0; line < lines; line += perPage)
+                m_pageStarts.push_back({m_nextRow, line});
+            const int last = lines - (lines - 1) / perPage * perPage;
+            m_used = last * spacing + 4;
+            continue;
+        }
         if (m_pageStarts.empty() || m_used + height > body) {
-            m_pageStarts.push_back(m_nextRow);
+            m_pageStarts.push_back({m_nextRow, 0});
             m_used = 0;
         }
         m_used += height;
@@ -359,12 +376,18 @@ void ReportRenderer::paintPage(QPainter& painter, int page) const {
 
     // One band per book.
     if (page >= 1 && page <= pageCount()) {
-        const int first = m_pageStarts[static_cast<size_t>(page - 1)];
-        const int end = page < pageCount() ? m_pageStarts[static_cast<size_t>(page)] : m_nextRow;
+        const PageStart first = m_pageStarts[static_cast<size_t>(page - 1)];
+        // The page ends before the next page's start: a row, or a line of one.
+        const PageStart next =
+            page < pageCount() ? m_pageStarts[static_cast<size_t>(page)] : PageStart{m_nextRow, 0};
+        const int end = next.line > 0 ? next.row + 1 : next.row;
         painter.setFont(m_body.font);
         const QFontMetricsF& body = m_body.metrics;
         double y = m_headerHeight;
-        for (int row = first; row < end; ++row) {
+        for (int row = first.row; row < end; ++row) {
+            // The lines of this row on this page.
+            const int from = row == first.row ? first.line : 0;
+            const int to = row == next.row && next.line > 0 ? next.line : INT_MAX;
             double tallest = kDetailHeight;
             for (int i = 0; i < kFieldCount; ++i) {
                 const ReportColumn& column = m_layout.columns[static_cast<size_t>(i)];
@@ -374,10 +397,12 @@ void ReportRenderer::paintPage(QPainter& painter, int page) const {
                 const QStringList lines = i == FieldNo::ID || isDateField(i)
                                               ? QStringList{text}
                                               : wrapField(text, column.width, m_body);
-                for (qsizetype n = 0; n < lines.size(); ++n)
+                const qsizetype shown = std::min<qsizetype>(lines.size(), to);
+                for (qsizetype n = from; n < shown; ++n)
                     painter.drawText(
-                        QPointF(column.left, y + body.ascent() + n * body.lineSpacing()), lines[n]);
-                tallest = std::max(tallest, lines.size() * body.lineSpacing() + 4);
+                        QPointF(column.left, y + body.ascent() + (n - from) * body.lineSpacing()),
+                        lines[n]);
+                tallest = std::max(tallest, (shown - from) * body.lineSpacing() + 4);
             }
             y += tallest;
         }

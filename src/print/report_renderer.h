@@ -112,9 +112,17 @@ private:
     double m_ruleY = 64;
     double m_headingPoints = 8;
     double m_headerHeight = kHeaderHeight;
-    std::vector<int> m_pageStarts;  // the first row of each page found so far
-    int m_nextRow = 0;              // the first row without a page yet
-    double m_used = 0;              // the height taken on the last page found
+    // Where each page found so far starts: a row, and the line of it (a row
+    // taller than a page goes on over the next pages, a page's worth of lines
+    // at a time).
+    struct PageStart {
+        int row;
+        int line;
+    };
+    int linesPerPage() const;
+    std::vector<PageStart> m_pageStarts;
+    int m_nextRow = 0;  // the first row without a page yet
+    double m_used = 0;  // the height taken on the last page found
 };
 
 // Paints pages `from` to `to` (1-based, clipped to the report) onto a printer or
