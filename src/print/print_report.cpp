@@ -25,6 +25,7 @@
 
 #include "engine/cached_dataset.h"
 #include "platform/help_viewer.h"
+#include "print/print_system.h"
 #include "ui/message_dialog.h"
 #include "widgets/font_of.h"
 
@@ -169,11 +170,20 @@ PrintOutcome PrintReport(QWidget* owner, QPrinter& printer, const CachedDataset&
         printer.abort();
         return PrintOutcome::Cancelled;
     }
-    if (result == PaintResult::Done && printer.printerState() != QPrinter::Error)
+    // A queue that refuses the job (stopped, not accepting) is known only to
+    // the print system: Qt's printer says it printed.
+    const QString refusal =
+        target.isEmpty() && result == PaintResult::Done && !printer.printerName().isEmpty()
+            ? printSystemRefusal()
+            : QString();
+    if (result == PaintResult::Done && printer.printerState() != QPrinter::Error &&
+        refusal.isEmpty())
         return PrintOutcome::Printed;
     const QString reason =
         printer.outputFileName().isEmpty()
-            ? QStringLiteral("プリンター '%1' に出力できませんでした。").arg(printer.printerName())
+            ? QStringLiteral("プリンター '%1' に出力できませんでした。%2")
+                  .arg(printer.printerName(),
+                       refusal.isEmpty() ? QString() : QStringLiteral("（%1）").arg(refusal))
             : QStringLiteral("ファイル\n%1\nに書き込めませんでした。元のファイルはそのままです。")
                   .arg(target);
     ShowMessageDialog(owner, QStringLiteral("印刷に失敗しました。\n") + reason, kMessageError,

@@ -5,6 +5,7 @@
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QtTest>
 
@@ -47,6 +48,37 @@ class TestPrinting : public QObject {
         m_window->printer().setOutputFormat(QPrinter::PdfFormat);
         m_window->printer().setOutputFileName(m_db->folder() + S("/report.pdf"));
     }
+    QString m_queue;
+    QString m_queueProblem;
+
+    // A queue to a printer that is not there: it takes jobs (they wait), or
+    // refuses them once told to. Needs CUPS; its daemon is started when it is
+    // installed but not running (as on a fresh machine), else the test that
+    // needs it is skipped with the reason.
+    QString makeTestQueue() {
+        if (QStandardPaths::findExecutable(S("lpadmin")).isEmpty() ||
+            QStandardPaths::findExecutable(S("cupsd"), {S("/usr/sbin"), S("/sbin")}).isEmpty()) {
+            m_queueProblem = S("CUPS is not installed");
+            return QString();
+        }
+        QProcess status;
+        status.start(S("lpstat"), {S("-r")});
+        status.waitForFinished(10000);
+        if (!status.readAllStandardOutput().contains("is running")) {
+            QProcess::execute(S("cupsd"), {});
+            QTest::qWait(1500);
+        }
+        const QString name = S("QuilloTestQueue");
+        const int made = QProcess::execute(
+            S("lpadmin"),
+            {S("-p"), name, S("-E"), S("-v"), S("socket://127.0.0.1:9"), S("-m"), S("raw")});
+        if (made != 0) {
+            m_queueProblem = S("lpadmin could not make a queue (cupsd not running, or not root)");
+            return QString();
+        }
+        return name;
+    }
+
     static int pdfPages(const QString& pdf) {
         QProcess info;
         info.start(S("pdfinfo"), {pdf});
@@ -80,8 +112,18 @@ class TestPrinting : public QObject {
     }
 
 private slots:
-    // As the program's start does.
-    void initTestCase() { substituteJapaneseFonts(); }
+    // As the program's start does; and a print queue of the real print system
+    // (CUPS), made before Qt's print support first looks at the printers.
+    void initTestCase() {
+        substituteJapaneseFonts();
+        m_queue = makeTestQueue();
+    }
+    void cleanupTestCase() {
+        if (!m_queue.isEmpty()) {
+            QProcess::execute(S("cancel"), {S("-a"), m_queue});
+            QProcess::execute(S("lpadmin"), {S("-x"), m_queue});
+        }
+    }
     void init() { m_db = std::make_unique<test::TempBookDb>(); }
     void cleanup() {
         m_window.reset();
@@ -169,6 +211,37 @@ private slots:
         QCOMPARE(pdfFonts(toolPdf), pdfFonts(windowPdf));
         QVERIFY2(pdfFonts(windowPdf).join(u' ').contains(S("Mincho")),
                  qPrintable(pdfFonts(windowPdf).join(u' ')));  // the title's font
+    }
+
+    // A queue that refuses jobs (cupsreject) loses no print without a word:
+    // Qt's printer says it printed, the print system says why it did not.
+    void aQueueThatRefusesTheJobSaysSo() {
+        if (m_queue.isEmpty())
+            QSKIP(qPrintable(m_queueProblem));
+        openWindow(30);
+        QPrinter& printer = m_window->printer();
+        printer.setOutputFileName(QString());
+        printer.setOutputFormat(QPrinter::NativeFormat);
+        printer.setPrinterName(m_queue);
+        QCOMPARE(printer.printerName(), m_queue);
+        QCOMPARE(QProcess::execute(S("cupsreject"), {m_queue}), 0);
+        clearShownMessages();
+        setNextPrintDialogAnswer(true);
+        setNextMessageAnswer(kAnswerOk);
+        m_window->findChild<QAction*>(S("menuFPrint"))->trigger();
+        QVERIFY(lastShownMessage());
+        QVERIFY2(
+            lastShownMessage()->text.startsWith(
+                S("印刷に失敗しました。\nプリンター '%1' に出力できませんでした。").arg(m_queue)),
+            qPrintable(lastShownMessage()->text));
+        QVERIFY2(lastShownMessage()->text.contains(S("not accepting jobs")),
+                 qPrintable(lastShownMessage()->text));
+
+        QCOMPARE(QProcess::execute(S("cupsaccept"), {m_queue}), 0);
+        clearShownMessages();
+        setNextPrintDialogAnswer(true);
+        m_window->findChild<QAction*>(S("menuFPrint"))->trigger();
+        QCOMPARE(shownMessageCount(), 0);  // taken: it waits in the queue
     }
 
     void eachPrintStartsFromEveryPageAndNeedsAColumn() {
