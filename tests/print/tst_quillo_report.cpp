@@ -2,6 +2,7 @@
 // poppler's pdftotext as a person reads the page.
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStandardPaths>
 #include <QtTest>
 #include <utility>
@@ -200,6 +201,94 @@ private slots:
         QVERIFY2(run.err.contains(S("一覧に表示する項目がないため、印刷できません。")),
                  qPrintable(run.err));
         QVERIFY(!QFile::exists(file("x.pdf")));
+    }
+
+    // The printed list's quality on every paper and orientation, for the sample
+    // and for a stress catalogue (page-long titles, five writers, every column,
+    // Latin names, half-width kana): no word outside the printable area, no
+    // Latin word broken, the end of a page-long title printed; and for the
+    // sample with every column on A4, hardly a line holding one Japanese
+    // character alone.
+    void theListReadsWellOnEveryPaper() {
+        AppSettings all;
+        all.FieldVisible.fill(true);
+        SaveSettings(file("all.Ini"), all);
+        const QStringList latin{S("Gabriel"),       S("Marquez"),     S("Stroustrup"),
+                                S("Seidensticker"), S("Programming"), S("Language")};
+        QString longTitle;
+        for (int i = 0; i < 30; ++i)
+            longTitle += S("とても長い題名の第%1部、").arg(i);
+        longTitle += S("最後の言葉");
+        QString values;
+        for (int i = 0; i < 12; ++i)
+            values += S("%1(%2, '%3', '%4', 'ｶﾀｶﾅ書房', '2001-02-03', '2002-03-04', 'Subtitle "
+                        "With Words', '小説', 'Edward G. Seidensticker', '一行目\n二行目', "
+                        "'Gabriel Garcia Marquez', '鈴木 優', '佐藤 美咲', '高橋 一郎')")
+                          .arg(i ? S(",") : QString())
+                          .arg(1000 + i)
+                          .arg(i == 5 ? longTitle : S("The C++ Programming Language 第%1版").arg(i),
+                               i % 2 ? S("Bjarne Stroustrup") : S("中村 花子"));
+        test::exec(S("insert into quillo (ID, Title, Writer, Publisher, PubDate, BuyDate, SubTitle,"
+                     " Kind, Translator, Memo, Writer2, Writer3, Writer4, Writer5) values ") +
+                   values);
+        for (const char* paper : {"A4", "B5", "A5", "Letter"}) {
+            for (const bool landscape : {false, true}) {
+                const QString pdf = file("quality.pdf");
+                QStringList args{
+                    pdf,          S("--db"), m_db->path(), S("--settings"), file("all.Ini"),
+                    S("--paper"), S(paper)};
+                if (landscape)
+                    args << S("--landscape");
+                const Run run = report(args);
+                const QString where = S("%1%2").arg(S(paper), landscape ? S(" landscape") : S(""));
+                QVERIFY2(run.status == 0, qPrintable(where + run.err));
+                const QString boxes = pdfText({S("-bbox")}, pdf);
+                const QRegularExpressionMatch size =
+                    QRegularExpression(S("<page width=\"([0-9.]+)\" height=\"([0-9.]+)\">"))
+                        .match(boxes);
+                const double width = size.captured(1).toDouble(),
+                             height = size.captured(2).toDouble();
+                const double margin = 10 * 72 / 25.4 - 0.5;
+                const QRegularExpression word(
+                    S("<word xMin=\"([0-9.]+)\" yMin=\"([0-9.]+)\" xMax=\"([0-9.]+)\" "
+                      "yMax=\"([0-9.]+)\">([^<]*)</word>"));
+                QSet<QString> words;
+                QString all;
+                for (const QRegularExpressionMatch& w : word.globalMatch(boxes)) {
+                    QVERIFY2(w.captured(1).toDouble() >= margin &&
+                                 w.captured(3).toDouble() <= width - margin &&
+                                 w.captured(2).toDouble() >= margin &&
+                                 w.captured(4).toDouble() <= height - margin,
+                             qPrintable(where + S(": ") + w.captured(0)));
+                    words.insert(w.captured(5));
+                    all += w.captured(5);
+                }
+                for (const QString& name : latin)
+                    QVERIFY2(words.contains(name), qPrintable(where + S(": ") + name));
+                QVERIFY2(all.contains(S("最後の言葉")), qPrintable(where));
+            }
+        }
+
+        // The sample alone, every column, A4 portrait.
+        test::exec(S("delete from quillo where ID >= 1000"));
+        const QString pdf = file("sample.pdf");
+        QCOMPARE(report({pdf, S("--db"), m_db->path(), S("--settings"), file("all.Ini")}).status,
+                 0);
+        const QString layout = pdfText({S("-bbox-layout")}, pdf);
+        int lines = 0, lone = 0;
+        const QRegularExpression line(S("<line[^>]*>(.*?)</line>"),
+                                      QRegularExpression::DotMatchesEverythingOption);
+        const QRegularExpression text(S(">([^<]*)</word>"));
+        for (const QRegularExpressionMatch& l : line.globalMatch(layout)) {
+            QString joined;
+            for (const QRegularExpressionMatch& w : text.globalMatch(l.captured(1)))
+                joined += w.captured(1);
+            ++lines;
+            if (joined.size() == 1 && joined[0].unicode() >= 0x2E80)
+                ++lone;
+        }
+        QVERIFY(lines > 100);
+        QVERIFY2(lone * 100 < 3 * lines, qPrintable(S("%1 of %2 lines").arg(lone).arg(lines)));
     }
 };
 
