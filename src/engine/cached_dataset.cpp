@@ -523,7 +523,6 @@ void CachedDataset::placeInOrder(std::vector<size_t> moved, const RowOrder& orde
         return;
     const bool hadRow = m_current >= 0;
     const qint64 key = hadRow ? m_slots[static_cast<size_t>(m_current)].current.integer(0) : 0;
-    auto less = [&order](const Slot& a, const Slot& b) { return order(a.current, b.current); };
     notify([](DatasetListener* l) { l->beginReset(); });
     if (moved.size() > 64 || moved.size() * 8 > m_slots.size()) {
         // The keys of all rows in one block, each found by its offset.
@@ -539,12 +538,8 @@ void CachedDataset::placeInOrder(std::vector<size_t> moved, const RowOrder& orde
         std::vector<size_t> sequence(m_slots.size());
         for (size_t i = 0; i < sequence.size(); ++i)
             sequence[i] = i;
-        std::stable_sort(sequence.begin(), sequence.end(), [&](size_t a, size_t b) {
-            const QByteArrayView x = keyOf(a), y = keyOf(b);
-            const int c =
-                std::memcmp(x.data(), y.data(), static_cast<size_t>(std::min(x.size(), y.size())));
-            return c != 0 ? c < 0 : x.size() < y.size();
-        });
+        std::stable_sort(sequence.begin(), sequence.end(),
+                         [&](size_t a, size_t b) { return RowOrder::less(keyOf(a), keyOf(b)); });
         std::vector<Slot> sorted;
         sorted.reserve(m_slots.size());
         for (const size_t i : sequence)
@@ -557,9 +552,14 @@ void CachedDataset::placeInOrder(std::vector<size_t> moved, const RowOrder& orde
             taken.push_back(std::move(m_slots[*it]));
             m_slots.erase(m_slots.begin() + static_cast<std::ptrdiff_t>(*it));
         }
-        for (Slot& slot : taken)
-            m_slots.insert(std::upper_bound(m_slots.begin(), m_slots.end(), slot, less),
-                           std::move(slot));
+        for (Slot& slot : taken) {
+            const QByteArray placed = order.key(slot.current);
+            const auto at = std::upper_bound(m_slots.begin(), m_slots.end(), placed,
+                                             [&order](const QByteArray& k, const Slot& s) {
+                                                 return RowOrder::less(k, order.key(s.current));
+                                             });
+            m_slots.insert(at, std::move(slot));
+        }
     }
     if (hadRow) {
         const auto at = std::find_if(m_slots.begin(), m_slots.end(),

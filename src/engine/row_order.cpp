@@ -22,37 +22,6 @@ int classOf(FieldValue::Type type) {
     return 0;
 }
 
-int compareBinary(QByteArrayView a, QByteArrayView b) {
-    const int c =
-        std::memcmp(a.data(), b.data(), static_cast<size_t>(std::min(a.size(), b.size())));
-    if (c != 0)
-        return c < 0 ? -1 : 1;
-    return (a.size() > b.size()) - (a.size() < b.size());
-}
-
-int compareValues(const PackedRow& a, const PackedRow& b, const RowOrderKey& key) {
-    const FieldValue::Type ta = a.type(key.field);
-    const FieldValue::Type tb = b.type(key.field);
-    if (ta != tb)
-        return classOf(ta) < classOf(tb) ? -1 : 1;
-    switch (ta) {
-        case FieldValue::Type::Null:
-            return 0;
-        case FieldValue::Type::Integer: {
-            const qint64 x = a.integer(key.field);
-            const qint64 y = b.integer(key.field);
-            return (x > y) - (x < y);
-        }
-        case FieldValue::Type::Text:
-            if (key.jis) {
-                const int c = JisOrder::instance().compare(a.text(key.field), b.text(key.field));
-                return (c > 0) - (c < 0);
-            }
-            return compareBinary(a.text(key.field), b.text(key.field));
-    }
-    return 0;
-}
-
 // A text's bytes, each zero byte written as 00 FF, then 00 00: a text that is
 // the start of another sorts first, as in a byte-wise comparison.
 void appendBinaryKey(QByteArrayView text, QByteArray& key) {
@@ -104,13 +73,10 @@ QByteArray RowOrder::appendKey(const PackedRow& row, QByteArray key) const {
     return key;
 }
 
-int RowOrder::compare(const PackedRow& a, const PackedRow& b) const {
-    for (const RowOrderKey& key : m_keys) {
-        const int c = compareValues(a, b, key);
-        if (c != 0)
-            return key.descending ? -c : c;
-    }
-    return 0;
+bool RowOrder::less(QByteArrayView a, QByteArrayView b) {
+    const int c =
+        std::memcmp(a.data(), b.data(), static_cast<size_t>(std::min(a.size(), b.size())));
+    return c != 0 ? c < 0 : a.size() < b.size();
 }
 
 }  // namespace quillo

@@ -22,13 +22,12 @@ class RowOrder {
 public:
     explicit RowOrder(std::vector<RowOrderKey> keys) : m_keys(std::move(keys)) {}
 
-    int compare(const PackedRow& a, const PackedRow& b) const;
-    bool operator()(const PackedRow& a, const PackedRow& b) const { return compare(a, b) < 0; }
-    // A key per row that compares byte by byte as compare() compares the rows,
-    // for sorting many rows: each row is looked at once instead of at every
-    // comparison.
+    // A key per row: keys compared byte by byte (shorter first when one is the
+    // start of the other) order the rows. Made once per row, so sorting many
+    // rows looks at each row once instead of at every comparison.
     QByteArray key(const PackedRow& row) const { return appendKey(row, QByteArray()); }
     QByteArray appendKey(const PackedRow& row, QByteArray key) const;
+    static bool less(QByteArrayView a, QByteArrayView b);
 
 private:
     std::vector<RowOrderKey> m_keys;
