@@ -1,6 +1,8 @@
 #pragma once
 
 #include <array>
+#include <functional>
+#include <vector>
 
 #include "store/book_record.h"
 
@@ -32,8 +34,22 @@ struct ReportColumnNeeds {
     double filled = 1;  // the share of the books that have a text here
 };
 
+// How the sampled books' texts of one column wrap at a given width: the lines
+// each book takes there (in the same order for every column), and how many
+// lines, its heading's included, hold one Japanese character alone.
+struct ReportColumnWrap {
+    std::vector<int> lines;
+    double lone = 0;
+};
+using ReportWrapMeasure = std::function<ReportColumnWrap(int field, double width)>;
+
 struct ReportLayoutInput {
     std::array<ReportColumnNeeds, kFieldCount> fields{};
+    // When given, the shared widths are polished by wrapping the sampled texts:
+    // width moves between text columns while that saves lines or lone
+    // characters.
+    ReportWrapMeasure measure;
+    int leastRowLines = 1;  // a row is never shallower than this many lines
     double width = 0;       // the printable width
     double em = 12;         // a full-width character of the record font
     double fontPoints = 9;  // the record font's size

@@ -149,6 +149,50 @@ private slots:
             QVERIFY(9 * layout.scale < kReadablePoints);
     }
 
+    // Wrapping the books' texts decides the last word: width moves to a column
+    // of names that would leave a given name alone on a line ("中村/彩"), from
+    // a title column that keeps its depth, and the columns still end inside
+    // the page; when no move helps, nothing moves.
+    void widthsArePolishedByHowTheTextsWrap() {
+        ReportLayoutInput in;
+        in.width = 200;
+        in.em = 12;
+        in.leastRowLines = 3;
+        in.fields[FieldNo::Title] = flexible(300, 24, 600);
+        in.fields[FieldNo::Writer] = flexible(10, 24, 100);
+        const int books = 20;
+        auto wraps = [&](int field, double width) {
+            ReportColumnWrap wrap;
+            for (int b = 0; b < books; ++b) {
+                if (field == FieldNo::Writer) {
+                    wrap.lines.push_back(width < 44 ? 2 : 1);
+                    wrap.lone += width < 44 ? 1 : 0;
+                } else {
+                    // Titles of 500 units: four lines from 125 to 166.
+                    wrap.lines.push_back(static_cast<int>(std::ceil(500 / width)));
+                }
+            }
+            return wrap;
+        };
+        const ReportLayout plain = computeReportLayout(in);
+        QVERIFY(plain.columns[FieldNo::Writer].width < 44);
+        in.measure = wraps;
+        const ReportLayout polished = computeReportLayout(in);
+        QVERIFY2(polished.columns[FieldNo::Writer].width >= 44,
+                 qPrintable(QString::number(polished.columns[FieldNo::Writer].width)));
+        QVERIFY(polished.columns[FieldNo::Title].width >= 125);
+        QVERIFY(rightEdge(polished) <= in.width + 1e-6);
+
+        in.measure = [&](int, double) {
+            ReportColumnWrap wrap;
+            wrap.lines.assign(books, 1);
+            return wrap;
+        };
+        const ReportLayout still = computeReportLayout(in);
+        QCOMPARE(still.columns[FieldNo::Writer].width, plain.columns[FieldNo::Writer].width);
+        QCOMPARE(still.columns[FieldNo::Title].width, plain.columns[FieldNo::Title].width);
+    }
+
     void zeroWidthsShareEquallyAndNoColumnsLayNothing() {
         ReportLayoutInput in;
         in.width = 500;

@@ -225,6 +225,34 @@ private slots:
         }
     }
 
+    // A line of one Japanese character takes a neighbour along ("第11/巻" is
+    // printed "第/11巻", "森をめぐっ/て" "森をめ/ぐって"), at every width where the
+    // line above keeps two characters: nothing is lost, every line fits, and no
+    // line starts with a small kana.
+    void aJapaneseCharacterIsNotLeftAlone() {
+        const ReportFont font(layoutFont(QFont(S("IPAPGothic"), 9)));
+        const double em = font.metrics.horizontalAdvance(QChar(0x3042));
+        for (const QString& text :
+             {S("海辺の家族第11巻"), S("森をめぐって"), S("岩波書店"), S("東京創元社の本")}) {
+            for (double width = 2 * em; width < font.metrics.horizontalAdvance(text);
+                 width += em / 4) {
+                const QStringList lines = wrapText(text, width, font);
+                const QString where = lines.join(u'/') + S(" at %1").arg(width / em);
+                QCOMPARE(lines.join(QString()), text);
+                for (qsizetype i = 0; i < lines.size(); ++i) {
+                    QVERIFY2(font.metrics.horizontalAdvance(lines[i]) <= width, qPrintable(where));
+                    QVERIFY2(!S("っゃゅょ").contains(lines[i][0]), qPrintable(where));
+                    // A small kana goes down with the character before it.
+                    const bool room = i > 0 && (lines[i - 1].size() >= 4 ||
+                                                (lines[i - 1].size() == 3 &&
+                                                 !S("っゃゅょ").contains(lines[i - 1].back())));
+                    if (room)
+                        QVERIFY2(lines[i].size() > 1, qPrintable(where));
+                }
+            }
+        }
+    }
+
     // A memo's line breaks start new lines and its tabs print as blanks.
     void memoLinesAndTabsArePrinted() {
         const ReportFont font(layoutFont(QFont(S("IPAPGothic"), 9)));
