@@ -30,7 +30,7 @@ struct Column {
 constexpr double kLonePenalty = 3;
 // A text on more lines than it needs costs a little even inside a row that is
 // deep anyway: it still reads worse.
-constexpr double kWrapPenalty = 0.3;
+constexpr double kWrapPenalty = 0.5;
 constexpr int kPolishRounds = 200;
 constexpr int kMostQuanta = 16;  // a column gains or gives at most 4 em at a time
 // The quanta a single column is tried with: finer steps for small moves.

@@ -156,7 +156,10 @@ void ReportRenderer::measureColumns() {
     const QFontMetricsF headingMetrics(gothic(8, true));
     ReportLayoutInput input;
     input.width = m_setup.printable.width();
-    input.em = bodyMetrics.horizontalAdvance(QChar(0x3042));
+    // A full-width character: in a proportional font kana are narrower than
+    // kanji, and two kanji must fit where two characters are promised.
+    input.em = std::max(bodyMetrics.horizontalAdvance(QChar(0x3042)),
+                        bodyMetrics.horizontalAdvance(QChar(0x6F22)));
     input.fontPoints = m_setup.recordFont.pointSizeF() > 0 ? m_setup.recordFont.pointSizeF() : 9;
 
     // Which columns hold any text at all, and the largest ID when it is shown.
