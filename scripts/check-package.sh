@@ -13,6 +13,11 @@ expected=(
   ./usr/share/metainfo/io.github.quillo.Quillo.metainfo.xml
   ./usr/share/icons/hicolor/scalable/apps/quillo.svg
   ./usr/share/quillo/help/index.html
+  ./usr/share/doc/quillo/copyright
+  ./usr/share/doc/quillo/changelog.gz
+  ./usr/share/man/man1/quillo.1.gz
+  ./usr/share/man/man1/quillo-csv.1.gz
+  ./usr/share/man/man1/quillo-report.1.gz
 )
 for file in "${expected[@]}"; do
   grep -qx -- "$file" <<<"$listing" || { echo "missing from the package: $file" >&2; exit 1; }
@@ -28,4 +33,11 @@ dpkg -x "$deb" "$root"
 help=$("$root/usr/bin/quillo-csv" --help)
 grep -q "import" <<<"$help" || { echo "quillo-csv --help printed no usage" >&2; exit 1; }
 "$root/usr/bin/quillo-report" --help | grep -q "PDF" || { echo "quillo-report --help failed" >&2; exit 1; }
+version=$(dpkg-deb -f "$deb" Version)
+for tool in quillo quillo-csv quillo-report; do
+  [ "$(env -u DISPLAY "$root/usr/bin/$tool" --version)" = "Quillo $version" ] ||
+    { echo "$tool --version does not print $version" >&2; exit 1; }
+done
+zcat "$root/usr/share/man/man1/quillo-csv.1.gz" | grep -q 'separator' ||
+  { echo "the manual page of quillo-csv lacks its options" >&2; exit 1; }
 echo "package ok: $(basename "$deb"), ${#expected[@]} expected files, tools run from $root"

@@ -1,6 +1,7 @@
 // Quillo: a catalogue of a private book collection.
 #include <memory>
 
+#include "app/command_line.h"
 #include "app/main_window.h"
 #include "edit/date_text.h"
 #include "engine/catalogue_file.h"
@@ -9,6 +10,7 @@
 #include "platform/activation_channel.h"
 #include "platform/first_paint_probe.h"
 #include "platform/japanese_fonts.h"
+#include "platform/program_info.h"
 #include "platform/qt_translations.h"
 #include "platform/single_instance.h"
 #include "settings/settings_file.h"
@@ -18,8 +20,10 @@
 using namespace quillo;
 
 int main(int argc, char* argv[]) {
+    if (const std::optional<int> answered = answerCommandLine(argc, argv))
+        return *answered;
     QuilloApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillo"));
+    nameQuilloApplication();
     installQtTranslations();
     // No display name: on X11 Qt would add " — Quillo" to every window and box
     // caption, and the captions are the program's own texts exactly.

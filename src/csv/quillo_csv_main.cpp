@@ -10,6 +10,7 @@
 #include "engine/catalogue_file.h"
 #include "engine/database_copy.h"
 #include "engine/engine_error.h"
+#include "platform/program_info.h"
 #include "platform/qt_translations.h"
 #include "platform/quiet_notices.h"
 #include "platform/single_instance.h"
@@ -101,17 +102,20 @@ int main(int argc, char* argv[]) {
     quietRuntimeFolderNotice();
     QCoreApplication app(argc, argv);
     installQtTranslations();
-    QCoreApplication::setApplicationName(QStringLiteral("Quillo"));
+    nameQuilloApplication();
 
     QCommandLineParser parser;
-    parser.setApplicationDescription(QStringLiteral(
-        "Imports books from a CSV file into the Quillo catalogue, or exports the catalogue.\n"
-        "Files are Shift-JIS (CP932) or UTF-8 with CR LF line ends, one book per line, twelve "
-        "columns:\n"
-        "Title, Writer, Publisher, PubDate, BuyDate, SubTitle, Kind, Translator, "
-        "Writer2..Writer5.\n"
-        "An import adds every line or, when a line fails, none of them."));
+    parser.setApplicationDescription(
+        QStringLiteral(
+            "Imports books from a CSV file into the Quillo catalogue, or exports the catalogue.\n"
+            "Files are Shift-JIS (CP932) or UTF-8 with CR LF line ends, one book per line, twelve "
+            "columns:\n"
+            "Title, Writer, Publisher, PubDate, BuyDate, SubTitle, Kind, Translator, "
+            "Writer2..Writer5.\n"
+            "An import adds every line or, when a line fails, none of them.\n") +
+        whereFilesLive());
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addPositionalArgument(
         QStringLiteral("command"),
         QStringLiteral("import or export (CSV: twelve columns, no memo, new IDs on import); "

@@ -39,7 +39,7 @@ QString Connection::aliasPath(const QString& alias) {
     if (it != aliasPaths().constEnd())
         return *it;
     if (key == QLatin1String("book"))
-        return QDir(programDataFolder(QStandardPaths::AppDataLocation))
+        return QDir(programDataFolder(QStandardPaths::AppDataLocation, QStringLiteral("book.db")))
             .filePath(QStringLiteral("book.db"));
     throw EngineError(QStringLiteral("データベースの別名 '%1' は登録されていません。").arg(alias));
 }

@@ -13,6 +13,7 @@
 #include "engine/engine_error.h"
 #include "platform/file_identity.h"
 #include "platform/japanese_fonts.h"
+#include "platform/program_info.h"
 #include "platform/qt_translations.h"
 #include "platform/quiet_notices.h"
 #include "print/print_report.h"
@@ -42,13 +43,15 @@ int main(int argc, char* argv[]) {
     // The same fonts as the window prints with, and Qt's texts in Japanese.
     substituteJapaneseFonts();
     installQtTranslations();
-    QCoreApplication::setApplicationName(QStringLiteral("Quillo"));
+    nameQuilloApplication();
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Prints the Quillo catalogue to a PDF file as the program's print would: "
                        "the visible columns, their widths, the sort order and the fonts of the "
-                       "settings file, and the filter given with --filter."));
+                       "settings file, and the filter given with --filter.\n") +
+        whereFilesLive());
     parser.addHelpOption();
+    parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The PDF file to write."));
     const QCommandLineOption db(
         QStringLiteral("db"),

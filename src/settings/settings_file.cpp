@@ -118,8 +118,8 @@ QString IniPath() {
 }
 
 QString IniPathOf(const QString& program) {
-    return QDir(programDataFolder(QStandardPaths::AppConfigLocation))
-        .filePath(program + QStringLiteral(".Ini"));
+    const QString file = program + QStringLiteral(".Ini");
+    return QDir(programDataFolder(QStandardPaths::AppConfigLocation, file)).filePath(file);
 }
 
 void LoadSettings(const QString& path, AppSettings& s) {

@@ -120,6 +120,74 @@ private slots:
                  qPrintable(err));
     }
 
+    // An installed program (a system folder, here under a scratch root) keeps
+    // the catalogue and the settings in the user's folders even when its own
+    // folder can be written, and so do the tools; a catalogue an older version
+    // left beside it is carried over, not lost.
+    void anInstalledProgramKeepsItsFilesInTheUsersFolders() {
+        const QString bin = m_dir.filePath(S("root/usr/bin"));
+        const QString program = installCopy(bin);
+        QFile::copy(S(QUILLO_CSV), bin + S("/quillo-csv"));
+        QTemporaryDir home;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(S("QT_QPA_PLATFORM"), S("offscreen"));
+        env.insert(S("XDG_RUNTIME_DIR"), m_runtime.path());
+        env.insert(S("XDG_DATA_HOME"), home.filePath(S("data")));
+        env.insert(S("XDG_CONFIG_HOME"), home.filePath(S("config")));
+        // An older version's catalogue beside the program, with one book.
+        quillo::test::writeFile(home.filePath(S("one.csv")),
+                                quillo::test::sjis(quillo::test::csvLine({S("置き去りの本")})));
+        QProcess import;
+        import.setProcessEnvironment(env);
+        import.start(S(QUILLO_CSV),
+                     {S("import"), home.filePath(S("one.csv")), S("--db"), bin + S("/book.db")});
+        QVERIFY(import.waitForFinished(20000));
+        QCOMPARE(import.exitCode(), 0);
+
+        QProcess window;
+        window.setProcessEnvironment(env);
+        window.start(program);
+        const QString catalogue = home.filePath(S("data/Quillo/book.db"));
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(quillo::CatalogueLock(catalogue).lockPath()), 20000);
+        window.terminate();
+        QVERIFY(window.waitForFinished(20000));
+        QVERIFY(QFile::exists(bin + S("/book.db")));  // the old one stays
+        QCOMPARE(QDir(bin).entryList(QDir::Files | QDir::Hidden).size(), 3);
+
+        // The installed tool finds the same catalogue, with the carried book.
+        QProcess exporting;
+        exporting.setProcessEnvironment(env);
+        exporting.start(bin + S("/quillo-csv"), {S("export"), home.filePath(S("out.csv"))});
+        QVERIFY(exporting.waitForFinished(20000));
+        QCOMPARE(exporting.exitCode(), 0);
+        QVERIFY(quillo::test::readFile(home.filePath(S("out.csv")))
+                    .contains(quillo::test::sjis(S("置き去りの本"))));
+        QVERIFY(!QFile::exists(bin + S("/quillo.Ini")));
+    }
+
+    // --help and --version are answered without a display.
+    void helpAndVersionNeedNoDisplay() {
+        for (const QString& tool : {S(QUILLO_BIN), S(QUILLO_CSV), S(QUILLO_REPORT)}) {
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.remove(S("DISPLAY"));
+            env.remove(S("WAYLAND_DISPLAY"));
+            env.remove(S("QT_QPA_PLATFORM"));
+            QProcess run;
+            run.setProcessEnvironment(env);
+            run.start(tool, {S("--version")});
+            QVERIFY(run.waitForFinished(20000));
+            QCOMPARE(run.exitCode(), 0);
+            QCOMPARE(QString::fromUtf8(run.readAllStandardOutput()).trimmed(),
+                     S("Quillo " QUILLO_VERSION));
+            run.start(tool, {S("--help")});
+            QVERIFY(run.waitForFinished(20000));
+            QCOMPARE(run.exitCode(), 0);
+            const QString help = QString::fromUtf8(run.readAllStandardOutput());
+            QVERIFY2(help.contains(S("--version")) && help.contains(S("~/.local/share/Quillo")),
+                     qPrintable(help));
+        }
+    }
+
     void anUnopenableCatalogueEndsWithAMessage() {
         const QString folder = m_dir.filePath(S("broken"));
         const QString program = installCopy(folder);
