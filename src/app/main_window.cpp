@@ -158,13 +158,11 @@ bool TFormMainWin::reportDamage(const QString& finding) {
 // reads the whole file on a connection of its own, off the window's thread, once
 // the window is up, so the start is as fast as before.
 void TFormMainWin::startDamageCheck() {
-    const QByteArray path = QFile::encodeName(m_store.Database().path());
+    const QString path = m_store.Database().path();
     m_damageCheck = std::async(std::launch::async, [this, path] {
-        sqlite3* db = nullptr;
-        QString finding;
-        if (sqlite3_open_v2(path.constData(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK)
-            finding = FindDamage(db, DamageCheck::Quick);
-        sqlite3_close(db);
+        // A write in progress (an apply just made) is waited for, and one that
+        // goes on longer leaves the file unchecked rather than called broken.
+        const QString finding = FindDamageWhenFree(path, 10000);
         // Queued to this window's thread; dropped if the window is gone by then.
         QMetaObject::invokeMethod(
             this,

@@ -146,6 +146,21 @@ QString FindDamage(sqlite3* db, DamageCheck check, bool exactSize) {
     return QString();
 }
 
+QString FindDamageWhenFree(const QString& path, int busyTimeoutMs) {
+    sqlite3* db = nullptr;
+    QString finding;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_busy_timeout(db, busyTimeoutMs);
+        finding = FindDamage(db, DamageCheck::Quick);
+        const int code = sqlite3_errcode(db) & 0xff;
+        if (code == SQLITE_BUSY || code == SQLITE_LOCKED)
+            finding.clear();
+    }
+    sqlite3_close(db);
+    return finding;
+}
+
 void CreateCatalogue(const QString& path) {
     // O_EXCL: a file that appeared meanwhile is never taken over.
     const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL, 0666);

@@ -36,6 +36,12 @@ enum class DamageCheck { Quick, Full };
 // written in one piece is.
 QString FindDamage(sqlite3* db, DamageCheck check, bool exactSize = false);
 
+// The quick check of a catalogue that may be in use: it waits up to
+// `busyTimeoutMs` for a write in progress (another program's, or the window's
+// own apply) and, when the file stays busy, reports nothing: a catalogue it
+// cannot get at is unchecked, not damaged.
+QString FindDamageWhenFree(const QString& path, int busyTimeoutMs);
+
 // Creates a new, empty catalogue at a path where no file is yet; never touches
 // an existing file. Throws EngineError naming the path.
 void CreateCatalogue(const QString& path);

@@ -3,6 +3,8 @@
 #include <sqlite3.h>
 #include <unistd.h>
 #include <QtTest>
+#include <chrono>
+#include <thread>
 
 #include "damaged_files.h"
 #include "engine/catalogue_file.h"
@@ -127,6 +129,32 @@ private slots:
         QVERIFY2(message.contains(path) && message.contains(S("壊れています")) &&
                      message.contains(S("バックアップから復元")),
                  qPrintable(message));
+    }
+
+    // A catalogue busy with a write is not damaged: the check waits for the
+    // write to end, and one that does not end in time leaves the file
+    // unchecked; a damaged page is still found.
+    void aBusyCatalogueIsNotCalledDamaged() {
+        const QString path = file("busy.db");
+        test::makeCatalogue(path, 300);
+        sqlite3* writer = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(path).constData(), &writer), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(writer, "BEGIN EXCLUSIVE; UPDATE quillo SET Title = Title", nullptr,
+                              nullptr, nullptr),
+                 SQLITE_OK);
+        QCOMPARE(FindDamageWhenFree(path, 50), QString());  // still busy: unchecked
+        QElapsedTimer waited;
+        waited.start();
+        std::thread commit([writer] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            sqlite3_exec(writer, "COMMIT", nullptr, nullptr, nullptr);
+        });
+        QCOMPARE(FindDamageWhenFree(path, 10000), QString());
+        QVERIFY(waited.elapsed() >= 250);  // it read the file once the write was done
+        commit.join();
+        sqlite3_close(writer);
+        test::damagePage(path, 3);
+        QVERIFY(!FindDamageWhenFree(path, 10000).isEmpty());
     }
 
     void aBackupMustBeWholeBeforeItReplacesAnything_data() {
