@@ -1,0 +1,134 @@
+#include "reading/kana_order.h"
+
+#include <QtEndian>
+
+namespace quillo {
+
+namespace {
+
+enum Variant : char { Small = 1, Plain = 2, Voiced = 3, SemiVoiced = 4, Long = 5 };
+
+// The plain kana of a full-width katakana and how it differs from it.
+struct Kana {
+    char16_t plain = 0;
+    Variant variant = Plain;
+};
+
+Kana kanaOf(char16_t c) {
+    if (c >= 0x30A1 && c <= 0x30AA)  // ァアィイゥウェエォオ
+        return (c - 0x30A1) % 2 == 0 ? Kana{char16_t(c + 1), Small} : Kana{c, Plain};
+    if (c >= 0x30AB && c <= 0x30C2)  // カガ … チヂ
+        return (c - 0x30AB) % 2 == 0 ? Kana{c, Plain} : Kana{char16_t(c - 1), Voiced};
+    if (c == 0x30C3)
+        return {0x30C4, Small};      // ッ
+    if (c >= 0x30C4 && c <= 0x30C9)  // ツヅテデトド
+        return (c - 0x30C4) % 2 == 0 ? Kana{c, Plain} : Kana{char16_t(c - 1), Voiced};
+    if (c >= 0x30CA && c <= 0x30CE)
+        return {c, Plain};             // ナ行
+    if (c >= 0x30CF && c <= 0x30DD) {  // ハバパ … ホボポ
+        const int step = (c - 0x30CF) % 3;
+        return {char16_t(c - step), step == 0 ? Plain : step == 1 ? Voiced : SemiVoiced};
+    }
+    if (c >= 0x30DE && c <= 0x30E2)
+        return {c, Plain};           // マ行
+    if (c >= 0x30E3 && c <= 0x30E8)  // ャヤュユョヨ
+        return (c - 0x30E3) % 2 == 0 ? Kana{char16_t(c + 1), Small} : Kana{c, Plain};
+    if (c >= 0x30E9 && c <= 0x30ED)
+        return {c, Plain};  // ラ行
+    if (c == 0x30EE)
+        return {0x30EF, Small};  // ヮ
+    if (c >= 0x30EF && c <= 0x30F3)
+        return {c, Plain};  // ワヰヱヲン
+    if (c == 0x30F4)
+        return {0x30A6, Voiced};  // ヴ
+    if (c == 0x30F5)
+        return {0x30AB, Small};  // ヵ
+    if (c == 0x30F6)
+        return {0x30B1, Small};      // ヶ
+    if (c >= 0x30F7 && c <= 0x30FA)  // ヷヸヹヺ
+        return {char16_t(0x30EF + (c - 0x30F7)), Voiced};
+    return {0, Plain};
+}
+
+// The vowel (ア イ ウ エ オ) a kana ends in, for the long vowel mark after it.
+char16_t vowelOf(char16_t plain) {
+    static const char16_t vowels[] = u"アイウエオ";
+    if (plain >= 0x30A2 && plain <= 0x30AA)
+        return plain;
+    if (plain == 0x30F3)
+        return 0x30F3;  // ン lengthened stays ン
+    static const QString rows[] = {QStringLiteral("アカサタナハマラガザダバパ"),
+                                   QStringLiteral("イキシチニヒミリギジヂビピ"),
+                                   QStringLiteral("ウクスツヌフムユルグズヅブプ"),
+                                   QStringLiteral("エケセテネヘメレゲゼデベペ"),
+                                   QStringLiteral("オコソトノホモヨロヲゴゾドボポ")};
+    for (int v = 0; v < 5; ++v)
+        if (rows[v].contains(QChar(plain)) || (v == 0 && (plain == 0x30E4 || plain == 0x30EF)))
+            return vowels[v];
+    return 0;
+}
+
+// Where a character that is no kana sorts: blanks before the kana, (unread)
+// kanji and other text after them, Latin letters and digits last.
+quint32 weightOf(char16_t c) {
+    if (c == u' ' || c == 0x3000)
+        return 1;
+    if (c >= u'A' && c <= u'Z')
+        c = char16_t(c - u'A' + u'a');
+    if (c < 0x80)
+        return 0x30000 + c;
+    return 0x10000 + c;
+}
+
+void append(QByteArray& key, quint32 weight) {
+    char bytes[4];
+    qToBigEndian(weight, bytes);
+    key.append(bytes + 1, 3);
+}
+
+}  // namespace
+
+QByteArray kanaOrderKey(const QString& katakana) {
+    QByteArray primary, variants;
+    primary.reserve(katakana.size() * 3 + 4);
+    char16_t last = 0;
+    for (const QChar ch : katakana) {
+        const char16_t c = ch.unicode();
+        Kana kana = kanaOf(c);
+        if (c == 0x30FC && last) {  // ー: the vowel it lengthens
+            kana = {vowelOf(last), Long};
+        } else if ((c == 0x30FD || c == 0x30FE) && last) {  // ヽ ヾ: the kana before
+            kana = {last, c == 0x30FE ? Voiced : Plain};
+        }
+        if (kana.plain) {
+            append(primary, kana.plain);
+            variants.append(kana.variant);
+            last = kana.plain;
+        } else {
+            append(primary, weightOf(c));
+            variants.append(char(Plain));
+            last = 0;
+        }
+    }
+    // An end below every character, so a reading sorts before its longer
+    // forms; the variants then decide only between equal plain kana.
+    append(primary, 0);
+    return primary + variants;
+}
+
+int kanaRow(const QString& katakana) {
+    if (katakana.isEmpty())
+        return -1;
+    const char16_t plain = kanaOf(katakana[0].unicode()).plain;
+    if (!plain)
+        return -1;
+    static const char16_t starts[] = {0x30A2, 0x30AB, 0x30B5, 0x30BF, 0x30CA,
+                                      0x30CF, 0x30DE, 0x30E4, 0x30E9, 0x30EF};
+    int row = -1;
+    for (int i = 0; i < 10; ++i)
+        if (plain >= starts[i])
+            row = i;
+    return row;
+}
+
+}  // namespace quillo

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace quillo {
+
+// The key that sorts katakana readings in 五十音 order, as dictionaries and
+// library catalogues do: first by the plain kana (a small kana as its large
+// one, ガ and パ as カ and ハ, the long vowel mark as the vowel it lengthens),
+// then plain before voiced before semi-voiced, a small kana before its large
+// one. A blank (between family and given name) comes before any kana, so
+// ナツメ ソウセキ sorts before ナツメヤ; Latin letters and digits, kept as they
+// are, come after all kana, and letters compare without case. Keys compare
+// bytewise (memcmp), so they can be stored and compared by SQLite as blobs.
+QByteArray kanaOrderKey(const QString& katakana);
+
+// The row of the kana table (あ か さ た な は ま や ら わ: 0..9) a reading
+// starts in, or -1 when it starts with no kana.
+int kanaRow(const QString& katakana);
+
+}  // namespace quillo
