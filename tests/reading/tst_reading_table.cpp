@@ -7,6 +7,7 @@
 
 #include "damaged_files.h"
 #include "engine/catalogue_file.h"
+#include "files.h"
 #include "reading/reading_analyzer.h"
 #include "reading/reading_table.h"
 #include "store/book_record.h"
@@ -109,6 +110,42 @@ private slots:
         QCOMPARE(table.reading(4, FieldNo::Writer), S("ヒガシノ ケイゴ"));
         QCOMPARE(table.reading(4, FieldNo::Publisher), S("ヒガシノ ケイゴ"));
         QCOMPARE(table.reading(1, FieldNo::Writer), S("ナツメ ソウセキ"));
+    }
+
+    // 120 writers: those the dictionary reads wrong are right once each has
+    // been corrected one time, for the books there and for new ones.
+    void everyWriterIsRightOnceCorrected() {
+        exec(S("DELETE FROM quillo"));
+        QList<QPair<QString, QString>> writers;
+        for (const QString& line :
+             QString::fromUtf8(
+                 test::readFile(S(QUILLO_SOURCE_DIR "/tests/reading/data/author-readings.tsv")))
+                 .split(u'\n', Qt::SkipEmptyParts)) {
+            if (line.startsWith(u'#'))
+                continue;
+            const QStringList columns = line.split(u'\t');
+            writers.append({columns[0], columns[1]});
+            exec(S("INSERT INTO quillo (ID, Title, Writer) VALUES (%1, '本', '%2')")
+                     .arg(writers.size())
+                     .arg(columns[0]));
+        }
+        ReadingTable table(m_db);
+        table.create();
+        table.sync(m_analyzer);
+        int right = 0;
+        for (int i = 0; i < writers.size(); ++i) {
+            if (table.reading(i + 1, FieldNo::Writer) == writers[i].second)
+                ++right;
+            else
+                table.learn(writers[i].first, writers[i].second);
+        }
+        QVERIFY(right < writers.size());
+        for (int i = 0; i < writers.size(); ++i)
+            QCOMPARE(table.reading(i + 1, FieldNo::Writer), writers[i].second);
+        // A later book by a corrected writer is read right at once.
+        exec(S("INSERT INTO quillo (ID, Title, Writer) VALUES (500, '新刊', '東野 圭吾')"));
+        table.sync(m_analyzer);
+        QCOMPARE(table.reading(500, FieldNo::Writer), S("ヒガシノ ケイゴ"));
     }
 };
 
