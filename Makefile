@@ -49,6 +49,7 @@ bench: build
 	$(BUILD)/bench/quillo-gui-bench --books 100000
 	for books in 10000 100000 300000; do $(BUILD)/bench/quillo-startup-bench --books $$books; done
 	for books in 1000 100000; do echo "printed list, $$books books"; $(BUILD)/bench/quillo-report-bench --books $$books; done
+	$(BUILD)/bench/quillo-reading-bench --books 100000
 
 # The Debian package, its desktop entry and metainfo validated, its files checked,
 # its tools run from a scratch root, and Debian's checker passing it with no

@@ -252,7 +252,7 @@ void ReportRenderer::measureColumns() {
     };
     std::array<std::vector<PolishText>, kFieldCount> polishTexts;
     std::array<std::vector<int>, kFieldCount> polishRowText;  // -1: no text
-    const int polishStep = std::max(1, rows / 200);
+    const int polishStep = std::max(1, rows / 120);
     int polishRows = 0;
     for (int i = 1; i < kFieldCount; ++i) {
         if (!m_setup.visible[static_cast<size_t>(i)] || isDateField(i))
