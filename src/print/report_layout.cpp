@@ -35,8 +35,8 @@ constexpr int kPolishRounds = 200;
 constexpr int kMostQuanta = 16;  // a column gains or gives at most 4 em at a time
 // The quanta a single column is tried with: finer steps for small moves.
 constexpr std::array<int, 8> kQuantaTried{1, 2, 3, 4, 6, 8, 12, 16};
-constexpr int kTried = 12;
-constexpr double kNever = 1e18;  // the most promising moves checked exactly, each round
+constexpr int kTried = 12;       // the most promising moves checked exactly, each round
+constexpr double kNever = 1e18;  // the cost of a move that cannot be made
 
 // Moves width between the text columns while that makes the sampled books take
 // fewer lines, or fewer lines of one Japanese character ("鈴木/優"), each column

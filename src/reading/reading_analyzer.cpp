@@ -158,14 +158,20 @@ QString ReadingAnalyzer::namePartReading(const QString& part, bool family) const
     // The part as one person's name of its kind (a family or a given name),
     // then as any person's name, then as any noun MeCab can read in one piece
     // (a place name is often a family name too).
-    for (const auto& test :
-         {+[](const Token&t, const QString&r) { return t.isPersonName() && t.feature[3] == r; },
-          +[](const Token&t, const QString&) { return t.isPersonName(); },
-          +[](const Token&t, const QString&) { return t.isNoun() && t.hasReading(); }}) {
+    auto firstSingle = [&](const auto& wanted) -> const Token* {
         for (const auto& tokens : analyses)
-            if (tokens.size() == 1 && test(tokens.front(), role))
-                return tokens.front().reading();
-    }
+            if (tokens.size() == 1 && wanted(tokens.front()))
+                return &tokens.front();
+        return nullptr;
+    };
+    const Token* found =
+        firstSingle([&](const Token& t) { return t.isPersonName() && t.feature[3] == role; });
+    if (!found)
+        found = firstSingle([](const Token& t) { return t.isPersonName(); });
+    if (!found)
+        found = firstSingle([](const Token& t) { return t.isNoun() && t.hasReading(); });
+    if (found)
+        return found->reading();
     return textReading(part);
 }
 
