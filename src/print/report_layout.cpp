@@ -32,11 +32,43 @@ constexpr double kLonePenalty = 3;
 // deep anyway: it still reads worse.
 constexpr double kWrapPenalty = 0.5;
 constexpr int kPolishRounds = 200;
-constexpr int kMostQuanta = 16;  // a column gains or gives at most 4 em at a time
+constexpr size_t kMostQuanta = 16;  // a column gains or gives at most 4 em at a time
 // The quanta a single column is tried with: finer steps for small moves.
-constexpr std::array<int, 8> kQuantaTried{1, 2, 3, 4, 6, 8, 12, 16};
+constexpr std::array<size_t, 8> kQuantaTried{1, 2, 3, 4, 6, 8, 12, 16};
 constexpr int kTried = 12;       // the most promising moves checked exactly, each round
 constexpr double kNever = 1e18;  // the cost of a move that cannot be made
+
+using Quanta = std::array<double, kMostQuanta + 1>;  // a cost for each number of quanta
+
+// The cheapest way to gather each number of quanta for the taker from the
+// other columns, given what each column alone loses by giving k of them.
+struct Gathering {
+    Quanta cost;
+    std::array<std::vector<int>, kMostQuanta + 1> from;  // quanta taken from each column
+};
+
+Gathering cheapestGathering(const std::vector<Quanta>& loss, size_t taker) {
+    Gathering best;
+    best.cost.fill(kNever);
+    best.cost[0] = 0;
+    best.from.fill(std::vector<int>(loss.size(), 0));
+    for (size_t a = 0; a < loss.size(); ++a) {
+        if (a == taker)
+            continue;
+        const Gathering before = best;
+        for (size_t k = 1; k <= kMostQuanta; ++k)
+            for (size_t j = 1; j <= k; ++j) {
+                if (loss[a][j] >= kNever || before.cost[k - j] >= kNever)
+                    continue;
+                if (before.cost[k - j] + loss[a][j] < best.cost[k]) {
+                    best.cost[k] = before.cost[k - j] + loss[a][j];
+                    best.from[k] = before.from[k - j];
+                    best.from[k][a] = static_cast<int>(j);
+                }
+            }
+    }
+    return best;
+}
 
 // Moves width between the text columns while that makes the sampled books take
 // fewer lines, or fewer lines of one Japanese character ("鈴木/優"), each column
@@ -136,17 +168,17 @@ void polishWidths(ReportLayout& layout, const std::vector<Column*>& sharing,
         rank();
         const double cost = costOf(now);
         // What each column alone gains with k more quanta, and loses with k fewer.
-        std::vector<std::array<double, kMostQuanta + 1>> gain(n), loss(n);
+        std::vector<Quanta> gain(n), loss(n);
         for (size_t i = 0; i < n; ++i) {
             gain[i].fill(-kNever);
             loss[i].fill(kNever);
-            for (const int k : kQuantaTried) {
-                gain[i][static_cast<size_t>(k)] =
-                    cost - costWith(i, wrapAt(i, width[i] + k * quantum));
-                const double narrower = width[i] - k * quantum;
-                loss[i][static_cast<size_t>(k)] = narrower < sharing[i]->need * scale - 1e-9
-                                                      ? kNever
-                                                      : costWith(i, wrapAt(i, narrower)) - cost;
+            for (const size_t k : kQuantaTried) {
+                const double step = static_cast<double>(k) * quantum;
+                gain[i][k] = cost - costWith(i, wrapAt(i, width[i] + step));
+                const double narrower = width[i] - step;
+                loss[i][k] = narrower < sharing[i]->need * scale - 1e-9
+                                 ? kNever
+                                 : costWith(i, wrapAt(i, narrower)) - cost;
             }
         }
         struct Move {
@@ -156,33 +188,11 @@ void polishWidths(ReportLayout& layout, const std::vector<Column*>& sharing,
         };
         std::vector<Move> moves;
         for (size_t b = 0; b < n; ++b) {
-            // The cheapest way to gather k quanta from the other columns.
-            std::vector<double> least(kMostQuanta + 1, kNever);
-            std::vector<std::vector<int>> how(kMostQuanta + 1, std::vector<int>(n, 0));
-            least[0] = 0;
-            for (size_t a = 0; a < n; ++a) {
-                if (a == b)
-                    continue;
-                const std::vector<double> before = least;
-                const std::vector<std::vector<int>> beforeHow = how;
-                for (int k = 1; k <= kMostQuanta; ++k)
-                    for (int j = 1; j <= k; ++j) {
-                        const double l = loss[a][static_cast<size_t>(j)];
-                        if (l >= kNever || before[static_cast<size_t>(k - j)] >= kNever)
-                            continue;
-                        if (before[static_cast<size_t>(k - j)] + l <
-                            least[static_cast<size_t>(k)]) {
-                            least[static_cast<size_t>(k)] = before[static_cast<size_t>(k - j)] + l;
-                            how[static_cast<size_t>(k)] = beforeHow[static_cast<size_t>(k - j)];
-                            how[static_cast<size_t>(k)][a] = j;
-                        }
-                    }
-            }
-            for (int k = 1; k <= kMostQuanta; ++k) {
-                const double net = gain[b][static_cast<size_t>(k)] - least[static_cast<size_t>(k)];
-                if (least[static_cast<size_t>(k)] < kNever &&
-                    gain[b][static_cast<size_t>(k)] > -kNever && net > 1e-6)
-                    moves.push_back({net, b, how[static_cast<size_t>(k)]});
+            const Gathering gathering = cheapestGathering(loss, b);
+            for (size_t k = 1; k <= kMostQuanta; ++k) {
+                const double net = gain[b][k] - gathering.cost[k];
+                if (gathering.cost[k] < kNever && gain[b][k] > -kNever && net > 1e-6)
+                    moves.push_back({net, b, gathering.from[k]});
             }
         }
         std::sort(moves.begin(), moves.end(),

@@ -33,6 +33,48 @@ bool isBlank(QChar c) {
     return c == QLatin1Char(' ') || c == QChar(0x3000);
 }
 
+bool isJapanese(QChar c) {
+    return c.unicode() >= 0x2E80 && !c.isSurrogate();
+}
+
+// A line holding one Japanese character alone: what makes a list look broken.
+bool isLoneJapaneseLine(const QString& line) {
+    return line.size() == 1 && isJapanese(line[0]);
+}
+
+// A line of one Japanese character reads badly ("岩波書/店", "第11/巻",
+// "森を/め/ぐって"): it takes the line above's last character along (two when
+// the last is a small kana), or the number it ends with, when the line above
+// keeps some text and both lines still fit.
+void keepJapaneseCharactersInCompany(QStringList& lines, double width, const QFont& font) {
+    const QFontMetricsF metrics(font);
+    // Characters a line may not start with: small kana, the iteration and
+    // length marks, closing brackets and punctuation.
+    const QString noStart = QStringLiteral(
+        "、。，．・：；？！ヽヾゝゞ々ー）］｝」』ぁぃぅぇぉっゃゅょゎ"
+        "ァィゥェォッャュョヮヵヶ");
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+        QString& line = lines[i];
+        QString& above = lines[i - 1];
+        if (!isLoneJapaneseLine(line) || above.size() < 2 || isBlank(above.back()))
+            continue;
+        const bool number = !isJapanese(above.back());
+        qsizetype keep = above.size() - 1;
+        while (number && keep > 0 && !isJapanese(above[keep - 1]) && !isBlank(above[keep - 1]))
+            --keep;
+        // "めぐっ/て" becomes "め/ぐって": a small kana goes with the one before.
+        while (!number && keep > 0 && noStart.contains(above[keep]) && isJapanese(above[keep - 1]))
+            --keep;
+        if (keep < (number ? 1 : 2) || noStart.contains(above[keep]))
+            continue;
+        const QString moved = above.mid(keep) + line;
+        if (metrics.horizontalAdvance(moved) > width)
+            continue;
+        line = moved;
+        above.truncate(keep);
+    }
+}
+
 // Breaks a text by Qt's line rules: between CJK characters, at word boundaries
 // in Latin text, and anywhere when a word is wider than the line.
 QStringList breakAnywhere(const QString& text, double width, const QFont& font) {
@@ -47,37 +89,7 @@ QStringList breakAnywhere(const QString& text, double width, const QFont& font) 
         lines << text.mid(line.textStart(), line.textLength());
     }
     layout.endLayout();
-    // A line of one Japanese character reads badly ("岩波書/店", "第11/巻",
-    // "森を/め/ぐって"): it takes the line above's last character along (two
-    // when the last is a small kana), or the number it ends with, when the line
-    // above keeps some text and both lines still fit.
-    const QFontMetricsF metrics(font);
-    auto japanese = [](QChar c) { return c.unicode() >= 0x2E80 && !c.isSurrogate(); };
-    // Characters a line may not start with: small kana, the iteration and
-    // length marks, closing brackets and punctuation.
-    const QString noStart = QStringLiteral(
-        "、。，．・：；？！ヽヾゝゞ々ー）］｝」』ぁぃぅぇぉっゃゅょゎ"
-        "ァィゥェォッャュョヮヵヶ");
-    for (qsizetype i = 1; i < lines.size(); ++i) {
-        QString& line = lines[i];
-        QString& above = lines[i - 1];
-        if (line.size() != 1 || !japanese(line[0]) || above.size() < 2 || isBlank(above.back()))
-            continue;
-        const bool number = !japanese(above.back());
-        qsizetype keep = above.size() - 1;
-        while (number && keep > 0 && !japanese(above[keep - 1]) && !isBlank(above[keep - 1]))
-            --keep;
-        // "めぐっ/て" becomes "め/ぐって": a small kana goes with the one before.
-        while (!number && keep > 0 && noStart.contains(above[keep]) && japanese(above[keep - 1]))
-            --keep;
-        if (keep < (number ? 1 : 2) || noStart.contains(above[keep]))
-            continue;
-        const QString moved = above.mid(keep) + line;
-        if (metrics.horizontalAdvance(moved) > width)
-            continue;
-        line = moved;
-        above.truncate(keep);
-    }
+    keepJapaneseCharactersInCompany(lines, width, font);
     return lines;
 }
 
@@ -107,6 +119,82 @@ QList<QStringView> latinWords(const QString& text) {
     }
     return words;
 }
+
+// The books the column widths are polished against: up to 120 spread over the
+// list, wrapped as they will be printed. Each distinct text of a column is
+// wrapped once a width, and only when it is wider than the column.
+class WrapSample {
+public:
+    WrapSample(const ReportRows& rows, const ReportSetup& setup, const QFont& body)
+        : m_setup(setup), m_body(body), m_heading(gothic(8, true)) {
+        const QFontMetricsF metrics(body);
+        const int count = rows.rowCount();
+        const int step = std::max(1, count / 120);
+        for (int i = 1; i < kFieldCount; ++i) {
+            if (!setup.visible[static_cast<size_t>(i)] || isDateField(i))
+                continue;
+            std::vector<Text>& texts = m_texts[static_cast<size_t>(i)];
+            QHash<QString, int> known;
+            for (int row = 0; row < count; row += step) {
+                int index = -1;
+                if (!rows.isEmpty(row, i)) {
+                    const QString text = rows.text(row, i);
+                    auto it = known.find(text);
+                    if (it == known.end()) {
+                        const QString printed = printedText(text);
+                        it = known.insert(text, static_cast<int>(texts.size()));
+                        texts.push_back({text,
+                                         printed.contains(u'\n')
+                                             ? std::numeric_limits<double>::infinity()
+                                             : metrics.horizontalAdvance(printed),
+                                         0});
+                    }
+                    index = *it;
+                    ++texts[static_cast<size_t>(index)].books;
+                }
+                m_rowText[static_cast<size_t>(i)].push_back(index);
+            }
+        }
+        // A heading is printed once a page: its lone character weighs as many
+        // books as a page holds, about fifteen.
+        m_headingWeight = std::max(1.0, (count + step - 1) / step / 15.0);
+    }
+
+    // How the column's sampled texts wrap at a width.
+    ReportColumnWrap wrap(int field, double width) const {
+        auto lone = [](const QStringList& lines) {
+            return static_cast<double>(
+                std::count_if(lines.begin(), lines.end(), isLoneJapaneseLine));
+        };
+        const std::vector<Text>& texts = m_texts[static_cast<size_t>(field)];
+        std::vector<int> lines(texts.size(), 1);
+        ReportColumnWrap wrap;
+        for (size_t t = 0; t < texts.size(); ++t) {
+            if (texts[t].oneLine <= width && texts[t].text.size() > 1)
+                continue;
+            const QStringList wrapped = wrapField(texts[t].text, width, m_body);
+            lines[t] = static_cast<int>(wrapped.size());
+            wrap.lone += texts[t].books * lone(wrapped);
+        }
+        for (const int index : m_rowText[static_cast<size_t>(field)])
+            wrap.lines.push_back(index < 0 ? 0 : lines[static_cast<size_t>(index)]);
+        wrap.lone += m_headingWeight *
+                     lone(wrapText(m_setup.labels[static_cast<size_t>(field)], width, m_heading));
+        return wrap;
+    }
+
+private:
+    struct Text {
+        QString text;
+        double oneLine;  // its width on one line; infinite when it holds line breaks
+        int books;       // how many of the sampled books have it
+    };
+    const ReportSetup& m_setup;
+    ReportFont m_body, m_heading;
+    std::array<std::vector<Text>, kFieldCount> m_texts;
+    std::array<std::vector<int>, kFieldCount> m_rowText;  // per sampled book; -1: no text
+    double m_headingWeight = 1;
+};
 
 }  // namespace
 
@@ -242,69 +330,8 @@ void ReportRenderer::measureColumns() {
             need.fixedWidth = bodyMetrics.horizontalAdvance(digits) + 1;
         }
     }
-    // The texts the widths are polished against: a few hundred books spread
-    // over the list, wrapped as they will be printed. Each distinct text is
-    // wrapped once a width, and only when it is wider than the column.
-    struct PolishText {
-        QString text;
-        double oneLine;  // its width on one line; infinite when it holds line breaks
-        int books;       // how many of the sampled books have it
-    };
-    std::array<std::vector<PolishText>, kFieldCount> polishTexts;
-    std::array<std::vector<int>, kFieldCount> polishRowText;  // -1: no text
-    const int polishStep = std::max(1, rows / 120);
-    int polishRows = 0;
-    for (int i = 1; i < kFieldCount; ++i) {
-        if (!m_setup.visible[static_cast<size_t>(i)] || isDateField(i))
-            continue;
-        std::vector<PolishText>& texts = polishTexts[static_cast<size_t>(i)];
-        QHash<QString, int> known;
-        polishRows = 0;
-        for (int row = 0; row < rows; row += polishStep, ++polishRows) {
-            int index = -1;
-            if (!m_rows.isEmpty(row, i)) {
-                const QString text = m_rows.text(row, i);
-                auto it = known.find(text);
-                if (it == known.end()) {
-                    const QString printed = printedText(text);
-                    it = known.insert(text, static_cast<int>(texts.size()));
-                    texts.push_back({text,
-                                     printed.contains(u'\n')
-                                         ? std::numeric_limits<double>::infinity()
-                                         : bodyMetrics.horizontalAdvance(printed),
-                                     0});
-                }
-                index = *it;
-                ++texts[static_cast<size_t>(index)].books;
-            }
-            polishRowText[static_cast<size_t>(i)].push_back(index);
-        }
-    }
-    const ReportFont polishBody(body), polishHeading(gothic(8, true));
-    // A heading is printed once a page: its lone character weighs as many rows.
-    const double headingWeight = std::max(1.0, polishRows / 15.0);
-    auto lone = [](const QStringList& lines) {
-        return static_cast<double>(std::count_if(lines.begin(), lines.end(), [](const QString& l) {
-            return l.size() == 1 && l[0].unicode() >= 0x2E80;
-        }));
-    };
-    input.measure = [&](int field, double width) {
-        const std::vector<PolishText>& texts = polishTexts[static_cast<size_t>(field)];
-        std::vector<int> lines(texts.size(), 1);
-        ReportColumnWrap wrap;
-        for (size_t t = 0; t < texts.size(); ++t) {
-            if (texts[t].oneLine <= width && texts[t].text.size() > 1)
-                continue;
-            const QStringList wrapped = wrapField(texts[t].text, width, polishBody);
-            lines[t] = static_cast<int>(wrapped.size());
-            wrap.lone += texts[t].books * lone(wrapped);
-        }
-        for (const int index : polishRowText[static_cast<size_t>(field)])
-            wrap.lines.push_back(index < 0 ? 0 : lines[static_cast<size_t>(index)]);
-        wrap.lone += headingWeight * lone(wrapText(m_setup.labels[static_cast<size_t>(field)],
-                                                   width, polishHeading));
-        return wrap;
-    };
+    const WrapSample sample(m_rows, m_setup, body);
+    input.measure = [&](int field, double width) { return sample.wrap(field, width); };
     // A row is a band of its own height at least: the lines that fit in it
     // cost no paper.
     input.leastRowLines = static_cast<int>((kDetailHeight - 4) / bodyMetrics.lineSpacing());
