@@ -1,6 +1,5 @@
 #include "app/main_window.h"
 
-#include <sqlite3.h>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
