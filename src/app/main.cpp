@@ -3,6 +3,7 @@
 
 #include "app/command_line.h"
 #include "app/main_window.h"
+#include "app/reading_preparation.h"
 #include "edit/date_text.h"
 #include "engine/catalogue_file.h"
 #include "engine/connection.h"
@@ -72,7 +73,8 @@ int main(int argc, char* argv[]) {
         // is being built; its first showing takes them.
         AppSettings settings;
         LoadSettings(IniPath(), settings);
-        store->PrefetchAll(settings.sort());
+        openReadings(*store);
+        store->PrefetchAll(store->usableSort(settings.sort()));
         window = std::make_unique<TFormMainWin>(*store);
     } catch (const EngineError& e) {
         // The messages of opening name the file and what is wrong with it.

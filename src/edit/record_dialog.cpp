@@ -10,6 +10,7 @@
 #include <QToolTip>
 
 #include "edit/date_text.h"
+#include "edit/reading_boxes.h"
 #include "edit/record_clipboard.h"
 #include "engine/date_field.h"
 #include "engine/engine_error.h"
@@ -47,23 +48,32 @@ struct Place {
     int labelRight, top, left, width, height;
 };
 
-// The form, 459 x 349: title and subtitle across, writers on the left,
-// translator, publisher, kind and the dates on the right, the memo below.
+// The form, 459 x 401: title (with its reading) and subtitle across, writers
+// on the left, translator, publisher, kind and the dates on the right, the
+// memo below. A reading box sits under 書名, 著者名 and 出版社.
 const Place kPlaces[] = {
     {FieldNo::Title, "EditTitle", "LabelTitle", 84, 8, 88, 362, 21},
-    {FieldNo::SubTitle, "EditSubTitle", "LabelSubTitle", 84, 34, 88, 362, 21},
-    {FieldNo::Writer, "ComboBoxWriter", "LabelWriter", 84, 64, 88, 132, 21},
-    {FieldNo::Writer2, "ComboBoxWriter2", "LabelWriter2", 84, 90, 88, 132, 21},
-    {FieldNo::Writer3, "ComboBoxWriter3", "LabelWriter3", 84, 116, 88, 132, 21},
-    {FieldNo::Writer4, "ComboBoxWriter4", "LabelWriter4", 84, 142, 88, 132, 21},
-    {FieldNo::Writer5, "ComboBoxWriter5", "LabelWriter5", 84, 168, 88, 132, 21},
-    {FieldNo::Translator, "ComboBoxTranslator", "LabelTranslator", 310, 64, 314, 136, 21},
-    {FieldNo::Publisher, "ComboBoxPublish", "LabelPublish", 310, 90, 314, 136, 21},
-    {FieldNo::Kind, "ComboBoxKind", "LabelKind", 310, 116, 314, 136, 21},
-    {FieldNo::PubDate, "MaskEditPubDate", "LabelPubDate", 310, 142, 314, 108, 21},
-    {FieldNo::BuyDate, "MaskEditBuyDate", "LabelBuyDate", 310, 168, 314, 108, 21},
-    {FieldNo::Memo, "MemoMemo", "LabelMemo", 84, 196, 88, 362, 100},
+    {FieldNo::SubTitle, "EditSubTitle", "LabelSubTitle", 84, 60, 88, 362, 21},
+    {FieldNo::Writer, "ComboBoxWriter", "LabelWriter", 84, 90, 88, 132, 21},
+    {FieldNo::Writer2, "ComboBoxWriter2", "LabelWriter2", 84, 142, 88, 132, 21},
+    {FieldNo::Writer3, "ComboBoxWriter3", "LabelWriter3", 84, 168, 88, 132, 21},
+    {FieldNo::Writer4, "ComboBoxWriter4", "LabelWriter4", 84, 194, 88, 132, 21},
+    {FieldNo::Writer5, "ComboBoxWriter5", "LabelWriter5", 84, 220, 88, 132, 21},
+    {FieldNo::Translator, "ComboBoxTranslator", "LabelTranslator", 310, 90, 314, 136, 21},
+    {FieldNo::Publisher, "ComboBoxPublish", "LabelPublish", 310, 116, 314, 136, 21},
+    {FieldNo::Kind, "ComboBoxKind", "LabelKind", 310, 168, 314, 136, 21},
+    {FieldNo::PubDate, "MaskEditPubDate", "LabelPubDate", 310, 194, 314, 108, 21},
+    {FieldNo::BuyDate, "MaskEditBuyDate", "LabelBuyDate", 310, 220, 314, 108, 21},
+    {FieldNo::Memo, "MemoMemo", "LabelMemo", 84, 248, 88, 362, 100},
 };
+// The rows the reading boxes add above the bevel and the buttons.
+constexpr int kBottom = 52;
+
+// The texts the reading boxes read: 書名, 著者名 and 出版社.
+std::array<QString, ReadingBoxes::kCount> readTexts(const TFormSetRecord& dialog) {
+    return {dialog.controlText(FieldNo::Title), dialog.controlText(FieldNo::Writer),
+            dialog.controlText(FieldNo::Publisher)};
+}
 
 }  // namespace
 
@@ -78,13 +88,16 @@ TFormSetRecord::TFormSetRecord(TDM& store, RecordDialogHost& host, QWidget* main
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
     font.setPixelSize(12);
     setFont(font);
-    setFixedSize(459, 349);
+    setFixedSize(459, 349 + kBottom);
     build();
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [] { HelpViewer::instance().showContext(13); });
 }
 
 void TFormSetRecord::build() {
+    m_readingBoxes = new ReadingBoxes(this);
+    m_readingBoxes->setReadings(
+        m_store.readings() && m_store.readings()->ready() ? m_store.readings() : nullptr);
     QWidget* previous = nullptr;
     for (const Place& p : kPlaces) {
         const BookFieldInfo& info = bookField(p.fieldNo);
@@ -154,17 +167,30 @@ void TFormSetRecord::build() {
             QWidget::setTabOrder(previous, button);
             previous = button;
         }
+        if (p.fieldNo >= FieldNo::Title && p.fieldNo <= FieldNo::Publisher) {
+            QLineEdit* box = m_readingBoxes->box(p.fieldNo);
+            box->setGeometry(p.left, p.top + 26, p.width, p.height);
+            m_readingBoxes->label(p.fieldNo)->setGeometry(p.left - 44, p.top + 26, 40, 21);
+            QWidget::setTabOrder(previous, box);
+            previous = box;
+            auto* line = qobject_cast<QLineEdit*>(control);
+            if (auto* list = qobject_cast<QComboBox*>(control))
+                line = list->lineEdit();
+            const int field = p.fieldNo;
+            connect(line, &QLineEdit::editingFinished, this,
+                    [this, field] { m_readingBoxes->fieldLeft(field, controlText(field)); });
+        }
     }
 
     auto* bevel = new QFrame(this);
     bevel->setFrameShape(QFrame::HLine);
     bevel->setFrameShadow(QFrame::Sunken);
-    bevel->setGeometry(8, 306, 443, 2);
+    bevel->setGeometry(8, 306 + kBottom, 443, 2);
     auto button = [this](const char* name, const QString& caption, const QString& hint, int left) {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(QString::fromLatin1(name));
         b->setToolTip(hint);
-        b->setGeometry(left, 316, 84, 25);
+        b->setGeometry(left, 316 + kBottom, 84, 25);
         return b;
     };
     QPushButton* add = button("ButtonAddNew", QStringLiteral("追加(&A)"),
@@ -179,7 +205,7 @@ void TFormSetRecord::build() {
     // field, without a box to close.
     m_note = new QLabel(this);
     m_note->setObjectName(QStringLiteral("LabelInputNote"));
-    m_note->setGeometry(96, 306, 175, 44);
+    m_note->setGeometry(96, 306 + kBottom, 175, 44);
     m_note->setWordWrap(true);
     m_note->setStyleSheet(QStringLiteral("color: #a03000"));
     for (int field : kSaveOrder) {
@@ -337,9 +363,10 @@ bool TFormSetRecord::mayDiscardTypedText() {
     // a window manager delivers it) asks nothing more and discards nothing.
     if (m_askingDiscard)
         return false;
-    const bool typed = std::any_of(kSaveOrder.begin(), kSaveOrder.end(), [this](int field) {
-        return controlText(field) != m_shownTexts[static_cast<size_t>(field)];
-    });
+    const bool typed = m_readingBoxes->typedSinceShown() ||
+                       std::any_of(kSaveOrder.begin(), kSaveOrder.end(), [this](int field) {
+                           return controlText(field) != m_shownTexts[static_cast<size_t>(field)];
+                       });
     if (!typed)
         return true;
     m_askingDiscard = true;
@@ -377,11 +404,13 @@ void TFormSetRecord::LoadControlsFromRecord() {
     const CachedDataset& q = m_store.QueryBook();
     for (int field : kSaveOrder)
         setControlText(field, isDateField(field) ? FormatDateText(q.text(field)) : q.text(field));
+    m_readingBoxes->load(q.integer(q.fieldIndex(QStringLiteral("ID"))), readTexts(*this));
 }
 
 void TFormSetRecord::ClearControls() {
     for (int field : kSaveOrder)
         setControlText(field, QString());
+    m_readingBoxes->clear();
 }
 
 // ---- saving
@@ -421,6 +450,7 @@ bool TFormSetRecord::SaveControlsToRecord() {
             q.setText(field, text);
         }
         current = -1;
+        m_readingBoxes->save(q.integer(q.fieldIndex(QStringLiteral("ID"))), readTexts(*this));
         q.post();
     } catch (const EngineError& e) {
         // The dialog stays open with what the user typed.

@@ -16,6 +16,7 @@
 namespace quillo {
 
 class TDM;
+class ReadingBoxes;
 class SjisLimitValidator;
 class PlainTextSjisLimit;
 
@@ -106,6 +107,7 @@ private:
     QPushButton* m_buyDateButton = nullptr;
     QMenu* m_popupMenu2 = nullptr;
     QLabel* m_note = nullptr;
+    ReadingBoxes* m_readingBoxes = nullptr;
     QAction* m_paste = nullptr;
     std::array<QString, kFieldCount> m_shownTexts;  // as the dialog filled its fields
     bool m_cancelled = false;

@@ -470,6 +470,7 @@ void CachedDataset::applyUpdates(const RowOrder* keepOrder) {
     post();
     if (!updatesPending())
         return;
+    bool everyRowMoves = false;
     {
         // Nothing in the cache changes until the commit has succeeded, so a failure
         // anywhere leaves every update pending and the table as it was.
@@ -487,12 +488,20 @@ void CachedDataset::applyUpdates(const RowOrder* keepOrder) {
             if (s)
                 s->statement.reset();
         }
+        if (onBeforeCommit) {
+            std::vector<qint64> keys;
+            for (const Slot& slot : m_slots) {
+                if (slot.status != RowStatus::Stored)
+                    keys.push_back(slot.current.integer(0));
+            }
+            everyRowMoves = onBeforeCommit(keys);
+        }
         transaction.commit();
     }
     std::vector<size_t> written;
     for (size_t i = 0; i < m_slots.size(); ++i) {
         Slot& slot = m_slots[i];
-        if (slot.status != RowStatus::Stored)
+        if (slot.status != RowStatus::Stored || everyRowMoves)
             written.push_back(i);
         slot.status = RowStatus::Stored;
         slot.original = PackedRow();

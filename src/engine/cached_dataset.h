@@ -127,6 +127,11 @@ public:
     std::function<void()> onAfterEdit;
     std::function<void()> onAfterDelete;
     std::function<void()> onDataChange;  // the current row moved or its data changed
+    // Inside the apply's transaction, after the writes: the keys (first field)
+    // the inserted and modified rows have now. What it throws undoes the apply.
+    // True when rows not written may have moved in the kept order too (what
+    // they are sorted by changed beside them), so all are put in order.
+    std::function<bool(const std::vector<qint64>& written)> onBeforeCommit;
 
     void addListener(DatasetListener* listener);
     void removeListener(DatasetListener* listener);

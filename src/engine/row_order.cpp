@@ -34,6 +34,17 @@ void appendBinaryKey(QByteArrayView text, QByteArray& key) {
 }
 
 void appendValueKey(const PackedRow& row, const RowOrderKey& term, QByteArray& key) {
+    if (term.blobs) {
+        // SQLite puts NULL first and compares blobs byte by byte.
+        const auto found = term.blobs->constFind(row.integer(term.field));
+        if (found == term.blobs->constEnd()) {
+            key.append('\x01');
+        } else {
+            key.append('\x04');
+            appendBinaryKey(*found, key);
+        }
+        return;
+    }
     const FieldValue::Type type = row.type(term.field);
     key.append(static_cast<char>(1 + classOf(type)));
     switch (type) {

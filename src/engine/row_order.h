@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <vector>
 
 #include "engine/packed_row.h"
@@ -12,6 +13,9 @@ struct RowOrderKey {
     int field = 0;
     bool jis = false;
     bool descending = false;
+    // When set, the term is a blob kept apart from the rows, found by the row's
+    // integer in `field` (its key); a row without one counts as NULL.
+    const QHash<qint64, QByteArray>* blobs = nullptr;
 };
 
 // Places rows in memory exactly where SQLite's ORDER BY on the same terms places

@@ -163,4 +163,11 @@ void Statement::bindText(int index, QByteArrayView utf8) {
         fail();
 }
 
+void Statement::bindBlob(int index, QByteArrayView bytes) {
+    const char* data = bytes.data() ? bytes.data() : "";
+    if (sqlite3_bind_blob(m_stmt, index, data, static_cast<int>(bytes.size()), SQLITE_TRANSIENT) !=
+        SQLITE_OK)
+        fail();
+}
+
 }  // namespace quillo

@@ -44,6 +44,8 @@ public:
     void bindNull(int index);
     void bindInteger(int index, qint64 value);
     void bindText(int index, QByteArrayView utf8);
+    // Bytes compared as such (memcmp), such as a sort key.
+    void bindBlob(int index, QByteArrayView bytes);
 
 private:
     [[noreturn]] void fail() const;

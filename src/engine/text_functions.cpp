@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include "engine/search_text.h"
 #include "platform/jis_order.h"
 #include "platform/search_fold.h"
 
@@ -26,11 +27,27 @@ void fold(sqlite3_context* context, int, sqlite3_value** args) {
                         SQLITE_TRANSIENT);
 }
 
+QByteArrayView bytesOf(sqlite3_value* value) {
+    const auto* data = static_cast<const char*>(sqlite3_value_blob(value));
+    return QByteArrayView(data, data ? sqlite3_value_bytes(value) : 0);
+}
+
+void finds(sqlite3_context* context, int, sqlite3_value** args) {
+    SearchPatterns patterns;
+    patterns.text = bytesOf(args[1]);
+    patterns.kana = bytesOf(args[2]);
+    patterns.romaji = bytesOf(args[3]);
+    patterns.fields = static_cast<std::uint32_t>(sqlite3_value_int64(args[4]));
+    sqlite3_result_int(context, searchTextFinds(bytesOf(args[0]), patterns) ? 1 : 0);
+}
+
 }  // namespace
 
 void registerTextFunctions(sqlite3* db) {
     sqlite3_create_collation_v2(db, "JIS", SQLITE_UTF8, nullptr, compareJis, nullptr);
     sqlite3_create_function_v2(db, "FOLD", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, fold,
+                               nullptr, nullptr, nullptr);
+    sqlite3_create_function_v2(db, "FINDS", 5, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, finds,
                                nullptr, nullptr, nullptr);
 }
 

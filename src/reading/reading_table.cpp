@@ -3,11 +3,14 @@
 #include <sqlite3.h>
 
 #include <QHash>
-#include <vector>
+#include <array>
 
-#include "engine/engine_error.h"
+#include "engine/search_text.h"
 #include "engine/statement.h"
+#include "platform/search_fold.h"
+#include "reading/kana_order.h"
 #include "reading/reading_analyzer.h"
+#include "reading/romaji.h"
 #include "store/book_record.h"
 
 namespace quillo {
@@ -21,6 +24,8 @@ void run(sqlite3* db, const QString& sql) {
 }
 
 QString textAt(const Statement& statement, int column) {
+    if (statement.typeAt(column) == Statement::ValueType::Null)
+        return QString();
     const QByteArrayView bytes = statement.textAt(column);
     return QString::fromUtf8(bytes.data(), bytes.size());
 }
@@ -45,81 +50,217 @@ const char* columnOf(int field) {
     }
 }
 
-struct Book {
-    qint64 id;
-    QString title, writer, publisher;
-};
+// The text fields the filter looks in, in their field order.
+constexpr std::array<int, 11> kSearchedFields = {
+    FieldNo::Title,   FieldNo::Writer,     FieldNo::Publisher, FieldNo::SubTitle,
+    FieldNo::Kind,    FieldNo::Translator, FieldNo::Memo,      FieldNo::Writer2,
+    FieldNo::Writer3, FieldNo::Writer4,    FieldNo::Writer5};
+
+const QString kSearchedColumns = QStringLiteral(
+    "q.Title, q.Writer, q.Publisher, q.SubTitle, q.Kind, q.Translator, q.Memo, q.Writer2,"
+    " q.Writer3, q.Writer4, q.Writer5");
+
+// A reading as the filter matches kana typed in any script and width: folded,
+// without the blank between family and given name.
+QByteArray searchedReading(const QString& reading) {
+    QString folded = foldForSearch(reading);
+    folded.remove(u' ');
+    folded.remove(u'\u3000');
+    return folded.toUtf8();
+}
+
+// For the triggers: a book's search text goes when one of its texts changes.
+const QString kTextsChanged = QStringLiteral(
+    "old.Title IS NOT new.Title OR old.Writer IS NOT new.Writer OR old.Publisher IS NOT "
+    "new.Publisher OR old.SubTitle IS NOT new.SubTitle OR old.Kind IS NOT new.Kind OR "
+    "old.Translator IS NOT new.Translator OR old.Memo IS NOT new.Memo OR old.Writer2 IS NOT "
+    "new.Writer2 OR old.Writer3 IS NOT new.Writer3 OR old.Writer4 IS NOT new.Writer4 OR "
+    "old.Writer5 IS NOT new.Writer5");
+// A reading whose text changed is stale: its key is NULL until it is read again.
+const QString kStale =
+    QStringLiteral("TitleKey IS NULL OR WriterKey IS NULL OR PublisherKey IS NULL");
 
 }  // namespace
 
 bool ReadingTable::exists() const {
-    Statement statement(m_db, {QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = "
-                                              "'table' AND name IN ('quillo_reading', "
-                                              "'quillo_learned_reading')")});
-    return statement.step() && statement.integerAt(0) == 2;
+    Statement statement(
+        m_db, {QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN "
+                              "('quillo_reading', 'quillo_search', 'quillo_learned_reading',"
+                              " 'quillo_reading_insert', 'quillo_reading_update',"
+                              " 'quillo_reading_delete')")});
+    return statement.step() && statement.integerAt(0) == 6;
 }
 
 void ReadingTable::create() {
+    Statement triggers(m_db, {QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = "
+                                             "'trigger' AND name LIKE 'quillo_reading_%'")});
+    const bool hadTriggers = triggers.step() && triggers.integerAt(0) == 3;
     run(m_db, QStringLiteral("CREATE TABLE IF NOT EXISTS quillo_reading (ID INTEGER PRIMARY KEY,"
-                             " Title TEXT, Writer TEXT, Publisher TEXT, TitleText TEXT,"
-                             " WriterText TEXT, PublisherText TEXT)"));
+                             " Title TEXT, Writer TEXT, Publisher TEXT, TitleKey BLOB,"
+                             " WriterKey BLOB, PublisherKey BLOB)"));
+    run(m_db, QStringLiteral("CREATE INDEX IF NOT EXISTS quillo_reading_stale ON quillo_reading"
+                             " (ID) WHERE %1")
+                  .arg(kStale));
+    run(m_db, QStringLiteral("CREATE TABLE IF NOT EXISTS quillo_search (ID INTEGER PRIMARY KEY,"
+                             " Folded BLOB)"));
     run(m_db, QStringLiteral("CREATE TABLE IF NOT EXISTS quillo_learned_reading (Name TEXT"
                              " PRIMARY KEY, Reading TEXT NOT NULL)"));
+    if (hadTriggers)
+        return;
+    run(m_db, QStringLiteral("DELETE FROM quillo_reading"));
+    run(m_db, QStringLiteral("DELETE FROM quillo_search"));
+    // An insert replacing a book (INSERT OR REPLACE) fires no delete trigger.
+    run(m_db, QStringLiteral("CREATE TRIGGER IF NOT EXISTS quillo_reading_insert AFTER INSERT ON"
+                             " quillo BEGIN DELETE FROM quillo_reading WHERE ID = new.ID;"
+                             " DELETE FROM quillo_search WHERE ID = new.ID; END"));
+    run(m_db, QStringLiteral("CREATE TRIGGER IF NOT EXISTS quillo_reading_delete AFTER DELETE ON"
+                             " quillo BEGIN DELETE FROM quillo_reading WHERE ID = old.ID;"
+                             " DELETE FROM quillo_search WHERE ID = old.ID; END"));
+    // A new ID is no book's, so no row holds it yet (every row is a book's).
+    // Only the reading of a text that changed is read again: the others, the
+    // user's own among them, stay.
+    QString update = QStringLiteral(
+        "CREATE TRIGGER IF NOT EXISTS quillo_reading_update AFTER UPDATE ON quillo BEGIN"
+        " UPDATE quillo_reading SET ID = new.ID WHERE ID = old.ID AND new.ID IS NOT old.ID;"
+        " UPDATE quillo_search SET ID = new.ID WHERE ID = old.ID AND new.ID IS NOT old.ID;");
+    for (const char* column : {"Title", "Writer", "Publisher"})
+        update += QStringLiteral(
+                      " UPDATE quillo_reading SET %1 = NULL, %1Key = NULL WHERE ID ="
+                      " new.ID AND old.%1 IS NOT new.%1;")
+                      .arg(QLatin1String(column));
+    update += QStringLiteral(" DELETE FROM quillo_search WHERE ID = new.ID AND (%1); END")
+                  .arg(kTextsChanged);
+    run(m_db, update);
+}
+
+int ReadingTable::countMissing(const char* table) const {
+    // Every row is a book's, so the difference of the counts is the books
+    // without one; a stale reading is found through its index.
+    const bool readings = QByteArrayView(table) == "quillo_reading";
+    Statement statement(
+        m_db, {QStringLiteral("SELECT (SELECT count(*) FROM quillo) - (SELECT count(*) FROM %1)%2")
+                   .arg(QLatin1String(table),
+                        readings ? QStringLiteral(" + (SELECT count(*) FROM quillo_reading"
+                                                  " WHERE %1)")
+                                       .arg(kStale)
+                                 : QString())});
+    return statement.step() ? static_cast<int>(statement.integerAt(0)) : 0;
+}
+
+bool ReadingTable::inStep() const {
+    return exists() && countMissing("quillo_reading") == 0 && countMissing("quillo_search") == 0;
 }
 
 int ReadingTable::sync(const ReadingAnalyzer& analyzer,
                        const std::function<void(int, int)>& progress) {
-    run(m_db, QStringLiteral("DELETE FROM quillo_reading WHERE ID NOT IN (SELECT ID FROM quillo)"));
-    // The books whose texts are not the ones their readings were made from.
-    std::vector<Book> books;
-    {
-        Statement stale(m_db,
-                        {QStringLiteral("SELECT q.ID, q.Title, q.Writer, q.Publisher"),
-                         QStringLiteral("FROM quillo q LEFT JOIN quillo_reading r ON r.ID = "
-                                        "q.ID"),
-                         QStringLiteral("WHERE r.ID IS NULL OR r.TitleText IS NOT q.Title OR"),
-                         QStringLiteral("  r.WriterText IS NOT q.Writer OR r.PublisherText "
-                                        "IS NOT q.Publisher")});
-        while (stale.step()) {
-            auto text = [&](int column) {
-                return stale.typeAt(column) == Statement::ValueType::Null ? QString()
-                                                                          : textAt(stale, column);
-            };
-            books.push_back({stale.integerAt(0), text(1), text(2), text(3)});
-        }
+    const int toRead = countMissing("quillo_reading");
+    const int total = toRead + countMissing("quillo_search");
+    const int read = readMissing(analyzer, nullptr, progress, 0, total);
+    const int folded = foldMissing(nullptr);
+    if (progress && folded > 0)
+        progress(total, total);
+    return read;
+}
+
+int ReadingTable::sync(const ReadingAnalyzer& analyzer, const std::vector<qint64>& ids) {
+    int read = 0;
+    for (const qint64 id : ids) {
+        read += readMissing(analyzer, &id, {}, 0, 0);
+        foldMissing(&id);
     }
-    // The corrected readings, looked up book after book.
+    return read;
+}
+
+int ReadingTable::readMissing(const ReadingAnalyzer& analyzer, const qint64* id,
+                              const std::function<void(int, int)>& progress, int before,
+                              int total) {
     QHash<QString, QString> corrected;
     {
         Statement all(m_db, {QStringLiteral("SELECT Name, Reading FROM quillo_learned_reading")});
         while (all.step())
             corrected.insert(textAt(all, 0), textAt(all, 1));
     }
+    // The books without readings, and those with a stale one (its key NULL):
+    // the readings still good are kept.
+    Statement missing(
+        m_db, {QStringLiteral("SELECT q.ID, q.Title, q.Writer, q.Publisher, r.Title, r.TitleKey"
+                              " IS NULL, r.Writer, r.WriterKey IS NULL, r.Publisher, r.PublisherKey"
+                              " IS NULL FROM quillo q LEFT JOIN quillo_reading r ON r.ID = q.ID"),
+               QStringLiteral("WHERE %1(r.ID IS NULL OR %2)")
+                   .arg(id ? QStringLiteral("q.ID = ? AND ") : QString(), kStale)});
+    if (id)
+        missing.bindInteger(1, *id);
     Statement write(m_db, {QStringLiteral("INSERT OR REPLACE INTO quillo_reading (ID, Title,"
-                                          " Writer, Publisher, TitleText, WriterText,"
-                                          " PublisherText) VALUES (?, ?, ?, ?, ?, ?, ?)")});
-    const int total = static_cast<int>(books.size());
+                                          " Writer, Publisher, TitleKey, WriterKey, PublisherKey)"
+                                          " VALUES (?, ?, ?, ?, ?, ?, ?)")});
     int done = 0;
-    for (const Book& book : books) {
-        auto nameReading = [&](const QString& name, ReadingKind kind) {
-            if (name.isEmpty())
-                return QString();
-            const auto found = corrected.constFind(name);
-            return found != corrected.constEnd() ? *found : analyzer.reading(name, kind);
+    while (missing.step()) {
+        auto readingOf = [&](int column, ReadingKind kind, bool learnable) {
+            // A reading still good (the row's, with its key) stays as it is.
+            if (missing.integerAt(3 + 2 * column) == 0)
+                return textAt(missing, 2 + 2 * column);
+            const QString text = textAt(missing, column);
+            if (text.isEmpty())
+                return text;
+            const auto found = learnable ? corrected.constFind(text) : corrected.constEnd();
+            return found != corrected.constEnd() ? *found : analyzer.reading(text, kind);
         };
+        const std::array<QString, 3> readings = {readingOf(1, ReadingKind::Text, false),
+                                                 readingOf(2, ReadingKind::Name, true),
+                                                 readingOf(3, ReadingKind::Text, true)};
         write.reset();
-        write.bindInteger(1, book.id);
-        bindTextOrNull(write, 2, analyzer.reading(book.title, ReadingKind::Text));
-        bindTextOrNull(write, 3, nameReading(book.writer, ReadingKind::Name));
-        bindTextOrNull(write, 4, nameReading(book.publisher, ReadingKind::Text));
-        bindTextOrNull(write, 5, book.title);
-        bindTextOrNull(write, 6, book.writer);
-        bindTextOrNull(write, 7, book.publisher);
+        write.bindInteger(1, missing.integerAt(0));
+        for (int k = 0; k < 3; ++k) {
+            bindTextOrNull(write, 2 + k, readings[static_cast<size_t>(k)]);
+            write.bindBlob(5 + k, kanaOrderKey(readings[static_cast<size_t>(k)]));
+        }
         write.step();
-        if (progress && (++done % 1000 == 0 || done == total))
-            progress(done, total);
+        ++done;
+        if (progress && (done % 1000 == 0))
+            progress(before + done, total);
     }
-    return total;
+    if (progress && done % 1000 != 0)
+        progress(before + done, total);
+    return done;
+}
+
+int ReadingTable::foldMissing(const qint64* id) {
+    Statement missing(
+        m_db, {QStringLiteral("SELECT q.ID, %1, r.Title, r.Writer, r.Publisher"
+                              " FROM quillo q JOIN quillo_reading r ON r.ID = q.ID"
+                              " WHERE NOT EXISTS (SELECT 1 FROM quillo_search s"
+                              " WHERE s.ID = q.ID)%2")
+                   .arg(kSearchedColumns, id ? QStringLiteral(" AND q.ID = ?") : QString())});
+    if (id)
+        missing.bindInteger(1, *id);
+    Statement write(m_db, {QStringLiteral("INSERT INTO quillo_search (ID, Folded) VALUES (?, ?)")});
+    QByteArray folded, search;
+    int done = 0;
+    while (missing.step()) {
+        search.clear();
+        for (size_t k = 0; k < kSearchedFields.size(); ++k) {
+            const int column = static_cast<int>(k) + 1;
+            if (missing.typeAt(column) == Statement::ValueType::Null)
+                continue;
+            foldForSearchUtf8(missing.textAt(column), folded);
+            appendSearchSegment(search, SearchPart::Text, kSearchedFields[k], folded);
+        }
+        for (int field = FieldNo::Title; field <= FieldNo::Publisher; ++field) {
+            const QString reading =
+                textAt(missing, static_cast<int>(kSearchedFields.size()) + field);
+            if (reading.isEmpty())
+                continue;
+            appendSearchSegment(search, SearchPart::Reading, field, searchedReading(reading));
+            appendSearchSegment(search, SearchPart::Romaji, field,
+                                romajiMatchKey(hepburnRomaji(reading)).toUtf8());
+        }
+        write.reset();
+        write.bindInteger(1, missing.integerAt(0));
+        write.bindBlob(2, search);
+        write.step();
+        ++done;
+    }
+    return done;
 }
 
 QString ReadingTable::reading(qint64 id, int field) const {
@@ -130,9 +271,19 @@ QString ReadingTable::reading(qint64 id, int field) const {
         m_db,
         {QStringLiteral("SELECT %1 FROM quillo_reading WHERE ID = ?").arg(QLatin1String(column))});
     statement.bindInteger(1, id);
-    return statement.step() && statement.typeAt(0) == Statement::ValueType::Text
-               ? textAt(statement, 0)
-               : QString();
+    return statement.step() ? textAt(statement, 0) : QString();
+}
+
+void ReadingTable::setTitleReading(qint64 id, const QString& reading) {
+    Statement set(m_db, {QStringLiteral("UPDATE quillo_reading SET Title = ?, TitleKey = ? WHERE"
+                                        " ID = ?")});
+    set.bindText(1, reading.toUtf8());
+    set.bindBlob(2, kanaOrderKey(reading));
+    set.bindInteger(3, id);
+    set.step();
+    Statement stale(m_db, {QStringLiteral("DELETE FROM quillo_search WHERE ID = ?")});
+    stale.bindInteger(1, id);
+    stale.step();
 }
 
 void ReadingTable::learn(const QString& name, const QString& reading) {
@@ -142,10 +293,18 @@ void ReadingTable::learn(const QString& name, const QString& reading) {
     keep.bindText(2, reading.toUtf8());
     keep.step();
     for (const char* column : {"Writer", "Publisher"}) {
-        Statement set(m_db, {QStringLiteral("UPDATE quillo_reading SET %1 = ? WHERE %1Text = ?")
-                                 .arg(QLatin1String(column))});
+        const QLatin1String c(column);
+        Statement stale(m_db, {QStringLiteral("DELETE FROM quillo_search WHERE ID IN (SELECT ID"
+                                              " FROM quillo WHERE %1 = ?)")
+                                   .arg(c)});
+        stale.bindText(1, name.toUtf8());
+        stale.step();
+        Statement set(m_db, {QStringLiteral("UPDATE quillo_reading SET %1 = ?, %1Key = ? WHERE ID"
+                                            " IN (SELECT ID FROM quillo WHERE %1 = ?)")
+                                 .arg(c)});
         set.bindText(1, reading.toUtf8());
-        set.bindText(2, name.toUtf8());
+        set.bindBlob(2, kanaOrderKey(reading));
+        set.bindText(3, name.toUtf8());
         set.step();
     }
 }

@@ -29,6 +29,8 @@ struct AppSettings {
     QString SortField2 = QStringLiteral("Title");
     int SortOption = 0;
     bool SortJis = true;  // texts in JIS order (close to reading order), else by code point
+    // Titles, writers and publishers by their readings (五十音), the rest in JIS order.
+    bool SortReading = true;
     std::array<QString, kFieldCount> FieldLabels = defaultFieldLabels();
     std::array<int, kFieldCount> FieldWidths = {10,  200, 100, 100, 80,  80,  100,
                                                 100, 100, 80,  100, 100, 100, 100};
@@ -52,7 +54,9 @@ struct AppSettings {
     FontSetting RecordFont;
     FontSetting TitleFont;
 
-    SortSettings sort() const { return {SortField1, SortField2, SortOption, SortJis}; }
+    SortSettings sort() const {
+        return {SortField1, SortField2, SortOption, SortJis || SortReading, SortReading};
+    }
     FieldFlags filterFlags() const;
 };
 

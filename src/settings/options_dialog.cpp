@@ -43,6 +43,11 @@ QString L(const char* text) {
     return QString::fromUtf8(text);
 }
 
+// The 並び順 entry that shows a collation: reading, JIS or code-point order.
+int collationIndex(const AppSettings& s) {
+    return s.SortReading ? 0 : s.SortJis ? 1 : 2;
+}
+
 }  // namespace
 
 TFormOption::TFormOption(TDM& store, OptionsDialogHost& host, QWidget* mainWindow)
@@ -95,7 +100,7 @@ TFormOption::TFormOption(TDM& store, OptionsDialogHost& host, QWidget* mainWindo
     // Filled once; these keep what the user leaves in them between showings.
     const AppSettings& s = m_host.settings();
     m_sortOption->button(s.SortOption != 0 ? 1 : 0)->setChecked(true);
-    m_collation->setCurrentIndex(s.SortJis ? 0 : 1);
+    m_collation->setCurrentIndex(collationIndex(s));
     for (int k = 1; k < kFieldCount; ++k)
         m_visible[static_cast<size_t>(k)]->setChecked(s.FieldVisible[static_cast<size_t>(k)]);
     for (int k = FieldNo::Writer2; k <= FieldNo::Writer5; ++k)
@@ -150,9 +155,11 @@ QWidget* TFormOption::sortPage() {
     }
     m_collation = new QComboBox;
     m_collation->setObjectName(QStringLiteral("ComboBoxCollation"));
-    m_collation->addItems({QStringLiteral("JIS順（読みに近い）"), QStringLiteral("文字コード順")});
-    m_collation->setToolTip(
-        QStringLiteral("文字の並べ方を選択します。JIS順では第一水準の漢字が読みの順に並びます。"));
+    m_collation->addItems({QStringLiteral("読み順（五十音）"),
+                           QStringLiteral("JIS順（読みに近い）"), QStringLiteral("文字コード順")});
+    m_collation->setToolTip(QStringLiteral(
+        "文字の並べ方を選択します。読み順では書名・著者名・出版社が読みの五十音順に、"
+        "JIS順では第一水準の漢字が読みの順に並びます。"));
     auto* collationLabel = new QLabel(QStringLiteral("並び順(&J)"));
     collationLabel->setBuddy(m_collation);
     auto* grid = new QGridLayout(page);
@@ -412,7 +419,7 @@ void TFormOption::FormShow() {
     // Every control shows the settings afresh, so what a cancelled showing left
     // in them is never taken by a later OK.
     m_sortOption->button(s.SortOption != 0 ? 1 : 0)->setChecked(true);
-    m_collation->setCurrentIndex(s.SortJis ? 0 : 1);
+    m_collation->setCurrentIndex(collationIndex(s));
     for (int k = 1; k < kFieldCount; ++k)
         m_visible[static_cast<size_t>(k)]->setChecked(s.FieldVisible[static_cast<size_t>(k)]);
     m_filterText->setEditText(s.FilterText);
@@ -536,7 +543,8 @@ void TFormOption::ButtonOKClick(bool ok) {
     ComboBoxSortFieldChange(m_sort1);
     ComboBoxSortFieldChange(m_sort2);
     s.SortOption = m_sortOption->checkedId() != 0 ? 1 : 0;
-    s.SortJis = m_collation->currentIndex() == 0;
+    s.SortReading = m_collation->currentIndex() == 0;
+    s.SortJis = m_collation->currentIndex() != 2;
     s.ConfirmExit = m_confirm[0]->isChecked();
     s.ConfirmApply = m_confirm[1]->isChecked();
     s.ConfirmCancel = m_confirm[2]->isChecked();

@@ -71,7 +71,7 @@ private:
     QComboBox* m_sort1 = nullptr;
     QComboBox* m_sort2 = nullptr;
     QButtonGroup* m_sortOption = nullptr;
-    QComboBox* m_collation = nullptr;  // 0 JIS order, 1 code-point order
+    QComboBox* m_collation = nullptr;  // 0 reading, 1 JIS, 2 code-point order
     std::array<QCheckBox*, kFieldCount> m_visible{};
     QComboBox* m_filterText = nullptr;
     std::array<QCheckBox*, kFieldCount> m_filter{};

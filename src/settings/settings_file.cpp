@@ -41,6 +41,7 @@ QString cutToBytes(const QString& text, qsizetype maxBytes) {
 
 const QString kJisCollation = QStringLiteral("JIS");
 const QString kCodePointCollation = QStringLiteral("CodePoint");
+const QString kReadingCollation = QStringLiteral("Reading");
 
 class Reader {
 public:
@@ -134,9 +135,12 @@ void LoadSettings(const QString& path, AppSettings& s) {
     s.SortField1 = r.text("SortField", "FieldName", s.SortField1);
     s.SortField2 = r.text("SortField", "FieldName2", s.SortField2);
     s.SortOption = r.integer("SortField", "Option", s.SortOption);
-    // A file from before the choice existed has no [SortOrder]: JIS order.
-    s.SortJis = r.text("SortOrder", "Collation", kJisCollation)
-                    .compare(kCodePointCollation, Qt::CaseInsensitive) != 0;
+    // A file from before the choice existed has no [SortOrder]: JIS order, as
+    // it had. Only a first run starts in reading order.
+    const QString collation = r.text("SortOrder", "Collation",
+                                     QFileInfo::exists(path) ? kJisCollation : kReadingCollation);
+    s.SortReading = collation.compare(kReadingCollation, Qt::CaseInsensitive) == 0;
+    s.SortJis = !s.SortReading && collation.compare(kCodePointCollation, Qt::CaseInsensitive) != 0;
     for (int k = 1; k < kFieldCount; ++k) {
         int& width = s.FieldWidths[static_cast<size_t>(k)];
         // A width too small to grab (0 from an older version's drag) shows the
@@ -205,7 +209,10 @@ QString SaveSettings(const QString& path, const AppSettings& s) {
     w.boolean("Confirm", "Cancel", s.ConfirmCancel);
     w.boolean("Confirm", "DeleteRecord", s.ConfirmDelete);
     // Added later than the rest, so it comes last: older files read as before.
-    w.text("SortOrder", "Collation", s.SortJis ? kJisCollation : kCodePointCollation);
+    w.text("SortOrder", "Collation",
+           s.SortReading ? kReadingCollation
+           : s.SortJis   ? kJisCollation
+                         : kCodePointCollation);
     return w.save();
 }
 

@@ -1,6 +1,8 @@
 #include "store/query_builder.h"
 
 #include "platform/search_fold.h"
+#include "reading/kana_text.h"
+#include "reading/romaji.h"
 
 namespace quillo {
 
@@ -12,6 +14,41 @@ QString selectAll() {
     return QStringLiteral("SELECT * FROM %1 ").arg(kTable);
 }
 
+// The select of every book with its readings beside it, for an order by them.
+const QString kJoinReadings = QStringLiteral("LEFT JOIN quillo_reading r ON r.ID = q.ID ");
+
+bool byReadings(const std::vector<OrderTerm>& terms) {
+    return std::any_of(terms.begin(), terms.end(), [](const OrderTerm& t) { return t.reading; });
+}
+
+// The ORDER BY clause of the terms; `qualified` names the book table's columns
+// as q's, for a select that joins other tables. A term by reading sorts by the
+// reading's kana-order key, then by the text in JIS order.
+QString orderByOf(const std::vector<OrderTerm>& terms, bool qualified) {
+    QStringList parts;
+    for (const OrderTerm& term : terms) {
+        const QString descending = term.descending ? QStringLiteral(" DESC") : QString();
+        const QString column = (qualified ? QStringLiteral("q.") : QString()) + term.column;
+        if (term.reading)
+            parts << QStringLiteral("r.%1Key").arg(term.column) + descending;
+        parts << column + (term.jis ? QStringLiteral(" COLLATE JIS") : QString()) + descending;
+    }
+    return QStringLiteral(" ORDER BY %1 ").arg(parts.join(QStringLiteral(", ")));
+}
+
+// Latin letters only (with blanks, hyphens and apostrophes): a text that may be
+// romaji.
+bool mayBeRomaji(const QString& folded) {
+    bool letter = false;
+    for (const QChar c : folded) {
+        if ((c >= u'a' && c <= u'z') || QStringLiteral("āīūēôâîûêō").contains(c))
+            letter = true;
+        else if (c != u' ' && c != u'-' && c != u'\'')
+            return false;
+    }
+    return letter;
+}
+
 // A sort column as the table names it, or the fallback when it names none; a
 // text column in JIS order takes that collation.
 OrderTerm sortTerm(const QString& requested, const QString& fallback, const SortSettings& sort) {
@@ -19,8 +56,10 @@ OrderTerm sortTerm(const QString& requested, const QString& fallback, const Sort
     int fieldNo = names.fieldNoOf(requested.trimmed());
     if (fieldNo < 0)
         fieldNo = names.fieldNoOf(fallback);
-    return {names.name(fieldNo), sort.jis && fieldNo != FieldNo::ID && !isDateField(fieldNo),
-            sort.option != 0};
+    const bool read = sort.reading && fieldNo >= FieldNo::Title && fieldNo <= FieldNo::Publisher;
+    return {names.name(fieldNo),
+            (sort.jis || read) && fieldNo != FieldNo::ID && !isDateField(fieldNo), sort.option != 0,
+            read};
 }
 
 // The chosen fields in the order the builder looks at them: Title, then 2 to 13.
@@ -45,25 +84,30 @@ std::vector<OrderTerm> BuildOrderTerms(const SortSettings& sort) {
 }
 
 QString BuildOrderBy(const SortSettings& sort) {
-    QStringList parts;
-    for (const OrderTerm& term : BuildOrderTerms(sort))
-        parts << term.column + (term.jis ? QStringLiteral(" COLLATE JIS") : QString()) +
-                     (term.descending ? QStringLiteral(" DESC") : QString());
-    return QStringLiteral(" ORDER BY %1 ").arg(parts.join(QStringLiteral(", ")));
+    const std::vector<OrderTerm> terms = BuildOrderTerms(sort);
+    return orderByOf(terms, byReadings(terms));
 }
 
 QString BuildUnfilteredSql(const SortSettings& sort) {
-    return selectAll() + BuildOrderBy(sort);
+    const std::vector<OrderTerm> terms = BuildOrderTerms(sort);
+    if (!byReadings(terms))
+        return selectAll() + orderByOf(terms, false);
+    return QStringLiteral("SELECT q.* FROM %1 q ").arg(kTable) + kJoinReadings +
+           orderByOf(terms, true);
 }
 
 std::optional<FilterSql> BuildFilterSql(const QString& text, const FieldFlags& flags,
-                                        const SortSettings& sort, const FieldNameTable& names) {
+                                        const SortSettings& sort, const FieldNameTable& names,
+                                        bool withReadings) {
+    const QString folded = foldForSearch(text);
+    if (withReadings && !folded.isEmpty())
+        return BuildReadingFilterSql(folded, flags, sort);
     // The books that contain the text, as typed: it is escaped as the fuzzy
     // search's is, so an apostrophe or a colon is matched rather than breaking the
     // SQL, and "%" and "_" are matched as themselves ("10%" finds "10%" only).
     // Both sides are folded first (a full-width "％" is a "%" too), so width,
     // kana and case do not keep a book out.
-    const QString value = EscapeLikeText(foldForSearch(text));
+    const QString value = EscapeLikeText(folded);
     QString condition;
     for (int k : chosenFields(flags)) {
         const QString column = k == FieldNo::Title ? QStringLiteral("Title") : names.name(k);
@@ -77,6 +121,38 @@ std::optional<FilterSql> BuildFilterSql(const QString& text, const FieldFlags& f
     FilterSql sql;
     sql.condition = QStringLiteral("( %1 )").arg(condition.mid(5));
     sql.lines << selectAll() << condition + BuildOrderBy(sort);
+    return sql;
+}
+
+ReadingPatterns ReadingPatternsOf(const QString& folded) {
+    ReadingPatterns patterns;
+    if (isKanaText(folded)) {
+        patterns.kana = folded;
+        patterns.kana.remove(u' ');
+        patterns.kana.remove(u'\u3000');
+    }
+    if (mayBeRomaji(folded))
+        patterns.romaji = romajiMatchKey(folded);
+    return patterns;
+}
+
+std::optional<FilterSql> BuildReadingFilterSql(const QString& folded, const FieldFlags& flags,
+                                               const SortSettings& sort) {
+    qint64 fields = 0;
+    for (int k : chosenFields(flags))
+        fields |= qint64(1) << k;
+    if (fields == 0)
+        return std::nullopt;
+    const auto [kana, romaji] = ReadingPatternsOf(folded);
+    FilterSql sql;
+    sql.condition = QStringLiteral("( FINDS(s.Folded, '%1', '%2', '%3', %4) )")
+                        .arg(QuoteValueText(folded), QuoteValueText(kana), QuoteValueText(romaji))
+                        .arg(fields);
+    const std::vector<OrderTerm> terms = BuildOrderTerms(sort);
+    sql.lines
+        << QStringLiteral("SELECT q.* FROM %1 q JOIN quillo_search s ON s.ID = q.ID ").arg(kTable) +
+               (byReadings(terms) ? kJoinReadings : QString())
+        << QStringLiteral("WHERE %1").arg(sql.condition) + orderByOf(terms, true);
     return sql;
 }
 

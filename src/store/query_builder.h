@@ -16,6 +16,9 @@ struct SortSettings {
     // Texts in Shift-JIS order (reading order for the first-level kanji), or by
     // code point.
     bool jis = true;
+    // Titles, writers and publishers by their readings (kana order), ties and
+    // other texts in JIS order; only where the catalogue keeps readings.
+    bool reading = false;
 };
 
 // One term of the order: a column, in the JIS collation or by code point,
@@ -24,6 +27,7 @@ struct OrderTerm {
     QString column;
     bool jis = false;
     bool descending = false;
+    bool reading = false;  // by the column's reading first, then as jis says
 };
 
 // The terms of the order, always ending with ID ascending. A sort column that
@@ -43,9 +47,23 @@ struct FilterSql {
     QString condition;  // "( ... )", kept by the store for later searches
 };
 
-// Nothing when no field is chosen.
+// Nothing when no field is chosen. With readings (a catalogue that keeps them
+// in step), the filter looks in the books' folded search texts, where kana
+// also finds the readings and Latin letters their romaji.
 std::optional<FilterSql> BuildFilterSql(const QString& text, const FieldFlags& flags,
-                                        const SortSettings& sort, const FieldNameTable& names);
+                                        const SortSettings& sort, const FieldNameTable& names,
+                                        bool withReadings = false);
+// What a text typed to find books looks for in their readings: the kana (a
+// kana text without blanks) and the romaji key (a Latin text); either is empty
+// when the text is not one.
+struct ReadingPatterns {
+    QString kana, romaji;
+};
+ReadingPatterns ReadingPatternsOf(const QString& folded);
+
+// The filter over the search texts, for a text already folded for search.
+std::optional<FilterSql> BuildReadingFilterSql(const QString& folded, const FieldFlags& flags,
+                                               const SortSettings& sort);
 
 // The search line over the scratch query; nothing when no field is chosen.
 std::optional<QString> BuildSearchSql(const QString& text, const FieldFlags& flags, bool fuzzy,

@@ -1,8 +1,10 @@
 #include "store/tdm.h"
 
 #include "engine/engine_error.h"
+#include "engine/search_text.h"
 #include "engine/statement.h"
 #include "engine/table_cursor.h"
+#include "platform/search_fold.h"
 #include "store/query_builder.h"
 #include "store/search_match.h"
 
@@ -84,6 +86,65 @@ TDM::TDM(StoreHost* owner, FirstRead firstRead)
     attachCursorHook();
 }
 
+void TDM::setReadings(std::unique_ptr<BookReadings> readings) {
+    m_readings = std::move(readings);
+    if (m_readings)
+        m_queryBook->onBeforeCommit = [this](const std::vector<qint64>& written) {
+            if (m_readings->booksWritten(written)) {
+                refreshReadingKeys();
+                return true;
+            }
+            refreshReadingKeys(written);
+            return false;
+        };
+    else
+        m_queryBook->onBeforeCommit = nullptr;
+}
+
+// The books just written have new readings: the order the apply puts them in
+// takes their keys as they are now.
+void TDM::refreshReadingKeys() {
+    for (auto& [column, blobs] : m_readingKeys)
+        blobs = readingKeys(column);
+}
+
+QHash<qint64, QByteArray> TDM::readingKeys(const QString& column) const {
+    QHash<qint64, QByteArray> blobs;
+    Statement all(m_database->handle(),
+                  {QStringLiteral("SELECT ID, %1Key FROM quillo_reading").arg(column)});
+    while (all.step())
+        blobs.insert(all.integerAt(0), all.textAt(1).toByteArray());
+    return blobs;
+}
+
+void TDM::refreshReadingKeys(const std::vector<qint64>& ids) {
+    for (auto& [column, blobs] : m_readingKeys) {
+        Statement one(
+            m_database->handle(),
+            {QStringLiteral("SELECT %1Key FROM quillo_reading WHERE ID = ?").arg(column)});
+        for (const qint64 id : ids) {
+            one.reset();
+            one.bindInteger(1, id);
+            if (one.step())
+                blobs.insert(id, one.textAt(0).toByteArray());
+            else
+                blobs.remove(id);
+        }
+    }
+}
+
+SortSettings TDM::sortSettings() const {
+    return usableSort(m_host ? m_host->sortSettings() : SortSettings{});
+}
+
+SortSettings TDM::usableSort(SortSettings sort) const {
+    if (sort.reading && !(m_readings && m_readings->ready())) {
+        sort.reading = false;
+        sort.jis = true;
+    }
+    return sort;
+}
+
 TDM::~TDM() {
     if (!m_closed) {
         try {
@@ -155,19 +216,27 @@ void TDM::reopenLiveQuery(const QStringList& sql) {
     backToTheBook();
 }
 
-std::optional<RowOrder> TDM::liveOrder(const SortSettings& sort) const {
+std::optional<RowOrder> TDM::liveOrder(const SortSettings& sort) {
     std::vector<RowOrderKey> keys;
+    m_readingKeys.clear();
+    const int id = m_queryBook->fieldIndex(QStringLiteral("ID"));
     for (const OrderTerm& term : BuildOrderTerms(sort)) {
         const int field = m_queryBook->fieldIndex(term.column);
-        if (field < 0)
+        if (field < 0 || id < 0)
             return std::nullopt;
+        if (term.reading) {
+            // The readings are not in the rows: their keys are read beside them.
+            QHash<qint64, QByteArray>& blobs = m_readingKeys[term.column];
+            blobs = readingKeys(term.column);
+            keys.push_back({id, false, term.descending, &blobs});
+        }
         keys.push_back({field, term.jis, term.descending});
     }
     return RowOrder(std::move(keys));
 }
 
 void TDM::QueryAll() {
-    const SortSettings sort = m_host ? m_host->sortSettings() : SortSettings{};
+    const SortSettings sort = sortSettings();
     const QStringList sql{BuildUnfilteredSql(sort)};
     // Every book is in memory already, in another order: sorting them there is
     // quicker than reading the table again.
@@ -192,8 +261,9 @@ void TDM::PrefetchAll(const SortSettings& sort) {
 int TDM::ApplyFilter(const QString& text, const FieldFlags* flags) {
     if (text.isNull() || !flags)
         return -1;
-    const SortSettings sort = m_host ? m_host->sortSettings() : SortSettings{};
-    if (const auto sql = BuildFilterSql(text, *flags, sort, m_fieldNames)) {
+    const SortSettings sort = sortSettings();
+    const bool withReadings = m_readings && m_readings->ready();
+    if (const auto sql = BuildFilterSql(text, *flags, sort, m_fieldNames, withReadings)) {
         reopenLiveQuery(sql->lines);
         m_holdsAllBooks = false;
         m_filterCondition = sql->condition;  // only once the list shows it
@@ -238,13 +308,32 @@ int TDM::Search(const QString& text, const FieldFlags* flags, bool fuzzy) {
     // filter and in the current sort order.
     const int idColumn = m_queryBook->fieldIndex(QStringLiteral("ID"));
     const CachedDataset& q = *m_queryBook;
+    // The fuzzy search also finds a title, writer or publisher by its reading,
+    // typed in kana or romaji.
+    const ReadingPatterns typed =
+        fuzzy ? ReadingPatternsOf(foldForSearch(text)) : ReadingPatterns{};
+    const QByteArray kana = typed.kana.toUtf8(), romaji = typed.romaji.toUtf8();
+    SearchPatterns patterns{{}, kana, romaji, 0};
+    for (int k = FieldNo::Title; k <= FieldNo::Publisher; ++k) {
+        if ((*flags)[static_cast<size_t>(k)])
+            patterns.fields |= 1u << k;
+    }
+    QHash<qint64, QByteArray> searchTexts;
+    if (m_readings && m_readings->ready() && patterns.fields && !(kana + romaji).isEmpty())
+        searchTexts = storedSearchTexts();
     for (int row = 0; row < q.rowCount(); ++row) {
+        const qint64 id = q.textAt(row, idColumn).toLongLong();
+        bool found = false;
         for (int column : columns) {
             if (TextMatches(q.textAt(row, column), text, fuzzy)) {
-                m_matches.push_back(q.textAt(row, idColumn).toLongLong());
+                found = true;
                 break;
             }
         }
+        if (!found && !searchTexts.isEmpty())
+            found = searchTextFinds(searchTexts.value(id), patterns);
+        if (found)
+            m_matches.push_back(id);
     }
     if (m_matches.empty())
         return 0;
@@ -252,6 +341,14 @@ int TDM::Search(const QString& text, const FieldFlags* flags, bool fuzzy) {
     m_matchIndex = 1;
     moveLiveQueryToMatch();
     return m_matchCount;
+}
+
+QHash<qint64, QByteArray> TDM::storedSearchTexts() const {
+    QHash<qint64, QByteArray> texts;
+    Statement all(m_database->handle(), {QStringLiteral("SELECT ID, Folded FROM quillo_search")});
+    while (all.step())
+        texts.insert(all.integerAt(0), all.textAt(1).toByteArray());
+    return texts;
 }
 
 int TDM::SearchNext() {
@@ -321,7 +418,7 @@ void TDM::ApplyPendingUpdates() {
     // The list of every book in the chosen order keeps its rows: the ones written
     // move to their places in memory. A filtered list is read again, since a
     // changed book may no longer belong in it.
-    const SortSettings sort = m_host ? m_host->sortSettings() : SortSettings{};
+    const SortSettings sort = sortSettings();
     const std::optional<RowOrder> order =
         m_holdsAllBooks && m_queryBook->sql() == QStringList{BuildUnfilteredSql(sort)}
             ? liveOrder(sort)
@@ -337,6 +434,8 @@ void TDM::ApplyPendingUpdates() {
         // user nothing.
         throw;
     }
+    if (m_readings)
+        m_readings->forgetPending();
     if (order)
         countRows();
     else
@@ -348,6 +447,8 @@ void TDM::ApplyPendingUpdates() {
 
 void TDM::CancelPendingUpdates() {
     m_queryBook->cancelUpdates();
+    if (m_readings)
+        m_readings->forgetPending();
     countRows();
     if (m_host)
         m_host->RefreshRecordStatus();
@@ -369,7 +470,7 @@ int TDM::GetDistinctValues(int fieldNo, QStringList* list) {
         return -1;
     closeSearch();
     m_queryWork->close();
-    const bool jis = m_host ? m_host->sortSettings().jis : SortSettings{}.jis;
+    const bool jis = sortSettings().jis;
     m_queryWork->setSql({BuildDistinctValuesSql(m_fieldNames.name(fieldNo), jis)});
     m_queryWork->open();
     if (m_queryWork->rowCount() == 0)

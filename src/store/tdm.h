@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QHash>
 #include <QStringList>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -8,6 +10,7 @@
 #include "engine/cached_dataset.h"
 #include "engine/connection.h"
 #include "engine/read_only_query.h"
+#include "store/book_readings.h"
 #include "store/book_record.h"
 #include "store/query_builder.h"
 #include "store/store_host.h"
@@ -37,6 +40,14 @@ public:
     StoreHost* host() const { return m_host; }
     // The main window becomes the host once it exists.
     void setHost(StoreHost* host) { m_host = host; }
+
+    // The books' readings, told of every apply inside its transaction; none
+    // until set (then the list is never sorted by reading).
+    void setReadings(std::unique_ptr<BookReadings> readings);
+    BookReadings* readings() const { return m_readings.get(); }
+    // The host's sort, by reading only where the readings are ready.
+    SortSettings sortSettings() const;
+    SortSettings usableSort(SortSettings sort) const;
 
     // A catalogue that cannot or must not be written (a write-protected file or
     // folder, a damaged file) is shown for reading only: nothing is applied and
@@ -102,15 +113,26 @@ private:
     void countRows() { SetRecordCount(m_queryBook->rowCount()); }
     void reopenLiveQuery(const QStringList& sql);
     // The live query's fields in the order of `sort`.
-    std::optional<RowOrder> liveOrder(const SortSettings& sort) const;
+    std::optional<RowOrder> liveOrder(const SortSettings& sort);
     void moveLiveQueryToMatch();
     void closeSearch();
+    // The kana-order keys of a column's readings, by book ID; made again for
+    // all books or those written.
+    QHash<qint64, QByteArray> readingKeys(const QString& column) const;
+    void refreshReadingKeys();
+    void refreshReadingKeys(const std::vector<qint64>& ids);
+    // Every book's folded search text (with its readings), by ID.
+    QHash<qint64, QByteArray> storedSearchTexts() const;
 
     StoreHost* m_host;
     FieldNameTable m_fieldNames;
     std::unique_ptr<Connection> m_database;
     std::unique_ptr<CachedDataset> m_queryBook;
     std::unique_ptr<ReadOnlyQuery> m_queryWork;
+    std::unique_ptr<BookReadings> m_readings;  // goes before the connection closes
+    // The kana-order keys of the readings the list is sorted by, by column name
+    // and book ID, read when the rows are put in order in memory.
+    std::map<QString, QHash<qint64, QByteArray>> m_readingKeys;
     QString m_filterCondition;
     QString m_readOnlyReason;
     std::vector<qint64> m_matches;  // IDs of the last search's matches, in view order

@@ -1,6 +1,7 @@
 // A seeded random walk over the main window's commands, checked after every step
 // against a plain in-memory model of the catalogue: which books the list holds,
-// in which order, which one is current, what is pending and what is on disk.
+// in which order, which one is current, what is pending and what is on disk,
+// with the readings beside the books (in 五十音 order, and in JIS order).
 //
 // QUILLO_WALK_SEED and QUILLO_WALK_STEPS run one longer walk by hand, e.g.
 //   QUILLO_WALK_SEED=7 QUILLO_WALK_STEPS=20000 tests/app/tst_window_walk
@@ -10,9 +11,17 @@
 #include <map>
 #include <set>
 
+#include <QInputMethodEvent>
+#include <QLineEdit>
 #include "files.h"
+
+#include "edit/record_dialog.h"
 #include "platform/jis_order.h"
 #include "platform/search_fold.h"
+#include "reading/kana_order.h"
+#include "reading/kana_text.h"
+#include "reading/reading_analyzer.h"
+#include "reading/romaji.h"
 #include "test_db.h"
 #include "window_driver.h"
 
@@ -41,6 +50,21 @@ bool contains(const QString& value, const QString& text) {
     return !value.isEmpty() && foldForSearch(value).contains(foldForSearch(text));
 }
 
+// A reading found by what was typed: kana in its kana (blanks aside), Latin
+// letters in its romaji (long vowels either way).
+bool readingContains(const QString& reading, const QString& typed) {
+    if (reading.isEmpty())
+        return false;
+    QString folded = foldForSearch(typed);
+    if (isKanaText(folded)) {
+        QString kana = foldForSearch(reading);
+        return kana.remove(u' ').contains(folded.remove(u' '));
+    }
+    const bool latin = std::all_of(folded.begin(), folded.end(),
+                                   [](QChar c) { return (c >= u'a' && c <= u'z') || c == u' '; });
+    return latin && romajiMatchKey(hepburnRomaji(reading)).contains(romajiMatchKey(folded));
+}
+
 // The catalogue as the user should see it.
 struct Model {
     std::map<qint64, Book> applied;  // what the table holds
@@ -67,20 +91,94 @@ struct Model {
     QString filter;
     QList<int> filterFields;
 
+    // The readings: as the dictionary gives them, as the user typed them for a
+    // title (by book) or a writer (by name), and typed but not yet applied.
+    bool byReading = true;
+    std::map<QString, QString> computed;
+    std::map<qint64, QString> titleReading, pendingTitleReading;
+    std::map<QString, QString> learned;
+    std::map<qint64, QString> pendingWriterReading;
+
+    QString readingOf(const Book& b, int k) const {
+        const QString text = b.field(k);
+        if (text.isEmpty())
+            return QString();
+        if (k == FieldNo::Title) {
+            if (auto typed = titleReading.find(b.id); typed != titleReading.end())
+                return typed->second;
+        } else if (auto typed = learned.find(text); typed != learned.end()) {
+            return typed->second;
+        }
+        return computed.at(text);
+    }
+    // What an apply does to the readings: a changed title is read again, the
+    // typed ones are kept, a writer's for every book by that name.
+    void applyReadings() {
+        for (qint64 id : touched) {
+            const auto was = applied.find(id);
+            const auto now = books.find(id);
+            if (now == books.end() || was == applied.end() ||
+                was->second.field(FieldNo::Title) != now->second.field(FieldNo::Title))
+                titleReading.erase(id);
+        }
+        for (qint64 id : deleted)
+            titleReading.erase(id);
+        for (const auto& [id, reading] : pendingTitleReading) {
+            if (books.count(id))
+                titleReading[id] = reading;
+        }
+        for (const auto& [id, reading] : pendingWriterReading) {
+            if (books.count(id) && !books.at(id).field(FieldNo::Writer).isEmpty())
+                learned[books.at(id).field(FieldNo::Writer)] = reading;
+        }
+        dropTypedReadings();
+    }
+    void dropTypedReadings() {
+        pendingTitleReading.clear();
+        pendingWriterReading.clear();
+    }
+    // The title's reading as the record dialog shows it: the one typed and not
+    // yet applied, the stored one while the title is the stored one, else how
+    // the title reads.
+    QString shownTitleReading(const Book& b) const {
+        if (auto typed = pendingTitleReading.find(b.id); typed != pendingTitleReading.end())
+            return typed->second;
+        const auto stored = applied.find(b.id);
+        if (stored != applied.end() &&
+            stored->second.field(FieldNo::Title) == b.field(FieldNo::Title))
+            return readingOf(stored->second, FieldNo::Title);
+        return computed.at(b.field(FieldNo::Title));
+    }
+    // The filter and the fuzzy search also look in the applied readings.
+    bool readingFound(qint64 id, int k, const QString& text) const {
+        if (k != FieldNo::Title && k != FieldNo::Writer)
+            return false;
+        const auto b = applied.find(id);
+        return b != applied.end() && readingContains(readingOf(b->second, k), text);
+    }
+
     qint64 currentId() const { return current < 0 ? 0 : order[static_cast<size_t>(current)]; }
 
     bool passes(const Book& b) const {
         if (filter.isEmpty())
             return true;
-        return std::any_of(filterFields.begin(), filterFields.end(),
-                           [&](int k) { return contains(b.field(k), filter); });
+        return std::any_of(filterFields.begin(), filterFields.end(), [&](int k) {
+            return contains(b.field(k), filter) || readingFound(b.id, k, filter);
+        });
     }
     // SQLite's order: absent values first, texts in JIS order (dates byte by
-    // byte), ID last.
+    // byte), ID last. In reading order a title or writer goes by its reading's
+    // kana-order key first.
     bool before(const Book& a, const Book& b) const {
         for (int k : {sort1, sort2}) {
             if (k < 0)
                 continue;
+            if (byReading && (k == FieldNo::Title || k == FieldNo::Writer)) {
+                const QByteArray x = kanaOrderKey(readingOf(a, k)),
+                                 y = kanaOrderKey(readingOf(b, k));
+                if (x != y)
+                    return sortOption == 0 ? x < y : y < x;
+            }
             const QByteArray x = a.field(k).toUtf8(), y = b.field(k).toUtf8();
             const int order = isDateField(k) ? (x < y    ? -1
                                                 : x == y ? 0
@@ -120,7 +218,15 @@ struct Model {
 const char* const kTitles[] = {"猫", "犬の本", "Book", "海と山", "夜", "猫町", "book two", "空"};
 const char* const kWriters[] = {"", "夏目", "芥川", "宮沢", "Abe", "abe"};
 const char* const kMemos[] = {"", "猫", "メモ", "Note"};
-const char* const kFilters[] = {"猫", "本", "夏目", "a", "o"};
+const char* const kFilters[] = {"猫", "本", "夏目", "a", "o", "ねこ", "ﾅﾂﾒ", "soseki"};
+// What the user types as a writer's reading: one per name, so whichever book
+// it is typed for, the name reads the same.
+const std::map<QString, QString> kTypedWriterReadings = {
+    {QStringLiteral("夏目"), QStringLiteral("ンナツメ")},
+    {QStringLiteral("芥川"), QStringLiteral("ワアクタガワ")},
+    {QStringLiteral("宮沢"), QStringLiteral("アミヤザワ")},
+    {QStringLiteral("Abe"), QStringLiteral("ソウセキ")},
+    {QStringLiteral("abe"), QStringLiteral("ソウセキ")}};
 
 }  // namespace
 
@@ -210,6 +316,54 @@ class TestWindowWalk : public QObject {
         m.touched.insert(m.currentId());
         m.changed();
     }
+    // The reading box of 書名 or 著者名 typed in (key by key, as the user does)
+    // and the dialog closed with OK or キャンセル.
+    void editReading() {
+        if (m.current < 0) {
+            m_log << QStringLiteral("edit a reading (nothing to edit)");
+            return;
+        }
+        const qint64 id = m.currentId();
+        const Book& b = m.books.at(id);
+        const bool title = pick(2) || b.field(FieldNo::Writer).isEmpty();
+        const QString reading =
+            title ? (pick(2) ? S("ア") : S("ン")) + m.computed.at(b.field(FieldNo::Title))
+                  : kTypedWriterReadings.at(b.field(FieldNo::Writer));
+        const bool ok = pick(5) != 0;
+        m_log << QStringLiteral("reading %1 of %2 typed as %3%4")
+                     .arg(title ? QStringLiteral("title") : QStringLiteral("writer"))
+                     .arg(id)
+                     .arg(reading, ok ? QString() : QStringLiteral(" (cancelled)"));
+        TFormSetRecord* dialog = d().window().recordDialog();
+        m_fixture.withDialog(
+            "menuEEdit", [dialog] { return dialog; },
+            [&] {
+                auto* box = dialog->findChild<QLineEdit*>(title ? S("EditTitleReading")
+                                                                : S("EditWriterReading"));
+                QVERIFY(box && box->isEnabled());
+                if (title)
+                    QCOMPARE(box->text(), m.shownTitleReading(b));
+                box->setFocus();
+                box->selectAll();
+                QTest::keyClick(box, Qt::Key_Delete);
+                // Kana arrive as the input method commits them.
+                QInputMethodEvent typed;
+                typed.setCommitString(reading);
+                QApplication::sendEvent(box, &typed);
+                QCOMPARE(box->text(), reading);
+                if (ok) {
+                    dialog->findChild<QPushButton*>(S("ButtonOK"))->click();
+                } else {
+                    setNextMessageAnswer(kAnswerYes);  // 入力した内容を破棄しますか
+                    dialog->findChild<QPushButton*>(S("ButtonCancel"))->click();
+                }
+            });
+        if (!ok)
+            return;
+        (title ? m.pendingTitleReading : m.pendingWriterReading)[id] = reading;
+        m.touched.insert(id);
+        m.changed();
+    }
     void remove() {
         const bool yes = pick(3) != 0;
         m_log << QStringLiteral("delete %1 (%2)")
@@ -235,10 +389,12 @@ class TestWindowWalk : public QObject {
         d().trigger("menuFApply");
         if (!enabled)
             return;
+        m.applyReadings();
         m.applied = m.books;
         m.settled();
         m.reread();
         QCOMPARE(onDisk(), modelRows(m.applied));
+        QCOMPARE(readingsOnDisk(), modelReadings());
     }
     void cancel() {
         m_log << QStringLiteral("cancel");
@@ -247,9 +403,11 @@ class TestWindowWalk : public QObject {
         if (!enabled)
             return;
         m.books = m.applied;
+        m.dropTypedReadings();
         m.settled();
         m.reread();
         QCOMPARE(onDisk(), modelRows(m.applied));
+        QCOMPARE(readingsOnDisk(), modelReadings());
     }
     void move() {
         static const char* const kMoves[] = {"menuEFirst", "menuEPrior", "menuENext",
@@ -318,8 +476,9 @@ class TestWindowWalk : public QObject {
         std::vector<int> matches;
         for (size_t i = 0; i < m.order.size(); ++i) {
             const Book& b = m.books.at(m.order[i]);
-            if (std::any_of(fields.begin(), fields.end(),
-                            [&](int k) { return contains(b.field(k), text); }))
+            if (std::any_of(fields.begin(), fields.end(), [&](int k) {
+                    return contains(b.field(k), text) || m.readingFound(b.id, k, text);
+                }))
                 matches.push_back(static_cast<int>(i));
         }
         const int found = d().search(text, fields, true, steps);
@@ -423,6 +582,23 @@ class TestWindowWalk : public QObject {
         }
         return rows;
     }
+    // Every applied book's readings, and nothing else, beside the book table.
+    QStringList modelReadings() const {
+        QStringList rows;
+        for (const auto& [id, b] : m.applied) {
+            auto cell = [](const QString& v) { return v.isEmpty() ? QStringLiteral("<null>") : v; };
+            rows << QStringLiteral("%1|%2|%3|1")
+                        .arg(id)
+                        .arg(cell(m.readingOf(b, FieldNo::Title)),
+                             cell(m.readingOf(b, FieldNo::Writer)));
+        }
+        return rows;
+    }
+    static QStringList readingsOnDisk() {
+        return test::rows(
+            QStringLiteral("select r.ID, r.Title, r.Writer, (select count(*) from quillo_search s"
+                           " where s.ID = r.ID) from quillo_reading r order by r.ID"));
+    }
     static QStringList onDisk() {
         return test::rows(
             QStringLiteral("select ID, Title, Writer, Memo, PubDate from quillo order by ID"));
@@ -435,11 +611,22 @@ class TestWindowWalk : public QObject {
                 .arg(m.order.size());
         for (int row = 0; row < q.rowCount(); ++row) {
             const Book& b = m.books.at(m.order[static_cast<size_t>(row)]);
-            if (q.textAt(row, 0).toLongLong() != b.id)
+            if (q.textAt(row, 0).toLongLong() != b.id) {
+                QString dump;
+                for (int r = 0; r < q.rowCount(); ++r) {
+                    const Book& mb = m.books.at(m.order[static_cast<size_t>(r)]);
+                    dump +=
+                        QStringLiteral("\n %1 %2 %3 | %4 %5 %6 %7 %8")
+                            .arg(q.textAt(r, 0), q.textAt(r, 1), q.textAt(r, 2))
+                            .arg(mb.id)
+                            .arg(mb.field(1), mb.field(2), m.readingOf(mb, 1), m.readingOf(mb, 2));
+                }
                 return QStringLiteral("row %1 holds book %2, the model %3")
-                    .arg(row)
-                    .arg(q.textAt(row, 0))
-                    .arg(b.id);
+                           .arg(row)
+                           .arg(q.textAt(row, 0))
+                           .arg(b.id) +
+                       dump;
+            }
             for (int k : kWalkFields) {
                 if (q.textAt(row, k) != b.field(k))
                     return QStringLiteral("book %1 field %2 is '%3', the model '%4'")
@@ -461,7 +648,10 @@ class TestWindowWalk : public QObject {
     }
 
     void step() {
-        switch (pick(21)) {
+        switch (pick(22)) {
+            case 21:
+                editReading();
+                break;
             case 20:
                 closedQuestion();
                 break;
@@ -511,10 +701,22 @@ class TestWindowWalk : public QObject {
         }
     }
 
-    void walk(quint32 seed, int steps) {
+    void walk(quint32 seed, int steps, bool byReading) {
         m_seed = seed;
         m_random.seed(seed);
         m = Model();
+        m.byReading = byReading;
+        // The model reads the walk's texts with the dictionary the program uses.
+        ReadingAnalyzer analyzer;
+        for (const char* title : kTitles) {
+            for (const char* suffix : {"0", "1", "2", "-csv"})
+                m.computed[S(title) + S(suffix)] =
+                    analyzer.reading(S(title) + S(suffix), ReadingKind::Text);
+        }
+        for (const char* writer : kWriters)
+            m.computed[S(writer)] = analyzer.reading(S(writer), ReadingKind::Name);
+        if (!byReading)
+            m_fixture.settingsFile = "[SortOrder]\r\nCollation=JIS\r\n";
         m_log.clear();
         QString insert;
         for (int i = 1; i <= 12; ++i) {
@@ -559,6 +761,11 @@ class TestWindowWalk : public QObject {
                                                    .join(QStringLiteral("\n  ")))));
             }
         }
+        if (QTest::currentTestFailed() && qEnvironmentVariableIsSet("QUILLO_WALK_LOG")) {
+            QFile log(qEnvironmentVariable("QUILLO_WALK_LOG"));
+            if (log.open(QIODevice::WriteOnly))
+                log.write(m_log.join(u'\n').toUtf8());
+        }
         if (QTest::currentTestFailed())
             qWarning("walk failed at seed %u, step %d; last: %s", seed, m_step,
                      qPrintable(m_log.isEmpty() ? QString() : m_log.last()));
@@ -573,20 +780,24 @@ private slots:
     void walkOverTheCommands_data() {
         QTest::addColumn<quint32>("seed");
         QTest::addColumn<int>("steps");
+        QTest::addColumn<bool>("byReading");
         const QByteArray seed = qgetenv("QUILLO_WALK_SEED");
         const QByteArray steps = qgetenv("QUILLO_WALK_STEPS");
         const int count = steps.isEmpty() ? 2000 : steps.toInt();
         if (!seed.isEmpty()) {
-            QTest::addRow("seed %s", seed.constData()) << seed.toUInt() << count;
+            QTest::addRow("seed %s", seed.constData())
+                << seed.toUInt() << count << qgetenv("QUILLO_WALK_JIS").isEmpty();
             return;
         }
-        for (quint32 s : {1u, 20261207u, 4242u})
-            QTest::addRow("seed %u", s) << s << count;
+        for (quint32 s : {1u, 20261207u})
+            QTest::addRow("seed %u, reading order", s) << s << count << true;
+        QTest::addRow("seed 4242, JIS order") << 4242u << count << false;
     }
     void walkOverTheCommands() {
         QFETCH(quint32, seed);
         QFETCH(int, steps);
-        walk(seed, steps);
+        QFETCH(bool, byReading);
+        walk(seed, steps, byReading);
     }
 };
 

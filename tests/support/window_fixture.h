@@ -10,6 +10,7 @@
 #include <functional>
 
 #include "app/main_window.h"
+#include "app/reading_preparation.h"
 #include "store/tdm.h"
 #include "test_db.h"
 
@@ -38,6 +39,7 @@ public:
         }
         // As the program starts: the window's first showing is the only read.
         store = std::make_unique<TDM>(nullptr, TDM::FirstRead::Deferred);
+        openReadings(*store);
         if (beforeWindow)
             beforeWindow(*store);
         window =

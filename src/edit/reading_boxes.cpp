@@ -1,0 +1,102 @@
+#include "edit/reading_boxes.h"
+
+#include <QLabel>
+#include <QLineEdit>
+
+#include "reading/kana_text.h"
+#include "store/book_readings.h"
+#include "store/book_record.h"
+#include "ui/sjis_limit.h"
+
+namespace quillo {
+
+namespace {
+
+// A reading is as long as the text it reads at most three times over (a kanji
+// reads as up to three kana); the box allows that much in Shift-JIS.
+constexpr int kReadingBytes = 255;
+
+int indexOf(int field) {
+    return field - FieldNo::Title;
+}
+
+}  // namespace
+
+ReadingBoxes::ReadingBoxes(QWidget* dialog) : QObject(dialog) {
+    static const char* const kNames[kCount] = {"EditTitleReading", "EditWriterReading",
+                                               "EditPublisherReading"};
+    static const char* const kLabels[kCount] = {"LabelTitleReading", "LabelWriterReading",
+                                                "LabelPublisherReading"};
+    for (int i = 0; i < kCount; ++i) {
+        auto* box = new QLineEdit(dialog);
+        box->setObjectName(QString::fromLatin1(kNames[i]));
+        box->setToolTip(
+            QStringLiteral("読みをカタカナで入力します。五十音順の並べ替えと、かな・ローマ字での検"
+                           "索に使います。"));
+        m_limits[static_cast<size_t>(i)] = new SjisLimitValidator(kReadingBytes, box);
+        box->setValidator(m_limits[static_cast<size_t>(i)]);
+        connect(box, &QLineEdit::textEdited, this,
+                [this, i] { m_typed[static_cast<size_t>(i)] = true; });
+        auto* label = new QLabel(QStringLiteral("読み"), dialog);
+        label->setObjectName(QString::fromLatin1(kLabels[i]));
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setBuddy(box);
+        m_boxes[static_cast<size_t>(i)] = box;
+        m_labels[static_cast<size_t>(i)] = label;
+    }
+}
+
+QLineEdit* ReadingBoxes::box(int field) const {
+    return m_boxes.at(static_cast<size_t>(indexOf(field)));
+}
+
+QLabel* ReadingBoxes::label(int field) const {
+    return m_labels.at(static_cast<size_t>(indexOf(field)));
+}
+
+void ReadingBoxes::load(qint64 id, const std::array<QString, kCount>& texts) {
+    for (int i = 0; i < kCount; ++i) {
+        const int field = FieldNo::Title + i;
+        const QString reading =
+            m_readings ? m_readings->reading(id, field, texts[static_cast<size_t>(i)]) : QString();
+        QLineEdit* box = m_boxes[static_cast<size_t>(i)];
+        m_limits[static_cast<size_t>(i)]->loaded(reading);
+        box->setText(reading);
+        box->setEnabled(m_readings != nullptr);
+        m_typed[static_cast<size_t>(i)] = false;
+    }
+}
+
+void ReadingBoxes::clear() {
+    load(0, {});
+}
+
+void ReadingBoxes::fieldLeft(int field, const QString& text) {
+    const int i = indexOf(field);
+    if (i < 0 || i >= kCount || !m_readings || m_typed[static_cast<size_t>(i)])
+        return;
+    const QString reading = m_readings->readingOf(text, field);
+    m_limits[static_cast<size_t>(i)]->loaded(reading);
+    m_boxes[static_cast<size_t>(i)]->setText(reading);
+}
+
+void ReadingBoxes::save(qint64 id, const std::array<QString, kCount>& texts) {
+    if (!m_readings)
+        return;
+    for (int i = 0; i < kCount; ++i) {
+        const QString& text = texts[static_cast<size_t>(i)];
+        const QString reading = m_boxes[static_cast<size_t>(i)]->text().trimmed();
+        // A reading typed for a field left empty, or cleared, has nothing to read.
+        if (!m_typed[static_cast<size_t>(i)] || text.isEmpty() || reading.isEmpty())
+            continue;
+        // Typed in hiragana or half-width, it is kept in katakana as computed
+        // readings are.
+        m_readings->setReading(id, FieldNo::Title + i, katakanaReading(reading));
+    }
+}
+
+bool ReadingBoxes::typedSinceShown() const {
+    return std::any_of(m_typed.begin(), m_typed.end(), [](bool typed) { return typed; });
+}
+
+}  // namespace quillo

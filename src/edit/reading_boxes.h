@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <array>
+
+class QLabel;
+class QLineEdit;
+class QWidget;
+
+namespace quillo {
+
+class BookReadings;
+class SjisLimitValidator;
+
+// The reading boxes under 書名, 著者名 and 出版社 in the record dialog: each is
+// filled from its field as the user leaves the field (until the user types in
+// it), and what the user typed is kept with the book's pending changes, where a
+// writer's or publisher's reading is learned for the name.
+class ReadingBoxes : public QObject {
+    Q_OBJECT
+public:
+    // Title, Writer and Publisher, in that order.
+    static constexpr int kCount = 3;
+
+    explicit ReadingBoxes(QWidget* dialog);
+    QLineEdit* box(int field) const;
+    QLabel* label(int field) const;
+    // `readings` may be null (a catalogue without them): the boxes are then
+    // shown empty and cannot be typed in.
+    void setReadings(BookReadings* readings) { m_readings = readings; }
+
+    // The boxes of a book being edited (its own readings) or added (empty).
+    void load(qint64 id, const std::array<QString, kCount>& texts);
+    void clear();
+    // The field was left with this text: its box follows unless typed in.
+    void fieldLeft(int field, const QString& text);
+    // Keeps what the user typed for the book; nothing when nothing was typed.
+    void save(qint64 id, const std::array<QString, kCount>& texts);
+    bool typedSinceShown() const;
+
+private:
+    BookReadings* m_readings = nullptr;
+    std::array<QLineEdit*, kCount> m_boxes{};
+    std::array<QLabel*, kCount> m_labels{};
+    std::array<SjisLimitValidator*, kCount> m_limits{};
+    std::array<bool, kCount> m_typed{};
+};
+
+}  // namespace quillo

@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QHash>
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "reading/reading_table.h"
+#include "store/book_readings.h"
+
+namespace quillo {
+
+class Connection;
+class ReadingAnalyzer;
+
+// The readings of one open catalogue: made for the books that lack them when
+// it is opened, kept in step with every apply, and the user's own readings
+// kept with the pending changes until they are applied.
+class CatalogueReadings : public BookReadings {
+public:
+    explicit CatalogueReadings(Connection& connection);
+    ~CatalogueReadings() override;
+
+    // How many books have no readings yet (all of them in a catalogue this
+    // version never wrote to).
+    int booksToRead() const;
+    // Makes the tables where they are missing and the readings books lack, in
+    // one transaction; progress(done, total) is told as they are made. A
+    // catalogue that cannot be written is used as it is: ready() says whether
+    // its readings can be relied on.
+    void prepare(bool writable, const std::function<void(int done, int total)>& progress = {});
+
+    bool ready() const override { return m_ready; }
+    QString limitation() const override;
+    bool booksWritten(const std::vector<qint64>& ids) override;
+    void forgetPending() override { m_pending.clear(); }
+    QString reading(qint64 id, int field, const QString& text) const override;
+    QString readingOf(const QString& text, int field) const override;
+    void setReading(qint64 id, int field, const QString& reading) override;
+
+private:
+    const ReadingAnalyzer& analyzer() const;
+
+    Connection& m_connection;
+    ReadingTable m_table;
+    mutable std::unique_ptr<ReadingAnalyzer> m_analyzer;  // made when first needed
+    // The user's readings of Title, Writer and Publisher, by book, until applied.
+    QHash<qint64, std::array<std::optional<QString>, 3>> m_pending;
+    bool m_ready = false;
+};
+
+}  // namespace quillo

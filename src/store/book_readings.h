@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QString>
+#include <vector>
+
+namespace quillo {
+
+// How the books' titles, writers and publishers are read, kept beside the book
+// table. The store tells it what it writes, in the same transaction, so the
+// readings never fall out of step with the books.
+class BookReadings {
+public:
+    virtual ~BookReadings() = default;
+
+    // True when every book has its readings: the list can be sorted by them
+    // and the filter can look in them.
+    virtual bool ready() const = 0;
+    // Why readings are only what kana texts give (no dictionary); empty when
+    // they are not limited.
+    virtual QString limitation() const = 0;
+
+    // Inside the transaction that wrote these books (by their IDs now), after
+    // the writes. True when other books' readings changed too (a name's
+    // reading was learned).
+    virtual bool booksWritten(const std::vector<qint64>& ids) = 0;
+    // The pending changes were applied or dropped: the readings set for them
+    // are done with.
+    virtual void forgetPending() = 0;
+
+    // A book's reading of Title, Writer or Publisher: the one set for it and
+    // not yet applied, else the stored one while the book's stored text is
+    // still `text`, else how `text` reads.
+    virtual QString reading(qint64 id, int field, const QString& text) const = 0;
+    // How a text of that field reads: a learned name's corrected reading, or
+    // the computed one.
+    virtual QString readingOf(const QString& text, int field) const = 0;
+    // The user's reading for a book's field, kept with its pending changes and
+    // stored when they are applied: a writer's or publisher's reading is learned
+    // for the name.
+    virtual void setReading(qint64 id, int field, const QString& reading) = 0;
+};
+
+}  // namespace quillo
