@@ -44,7 +44,8 @@ CsvFields TCSV::readFields(const QString& line) const {
     const qsizetype expected = ExpectedFields;
     if (Split == CsvSplit::Legacy) {
         CsvFields read{splitLegacy(line, Separator), QString()};
-        if (expected > 0 && !line.isEmpty() && read.fields.size() != expected)
+        if (expected > 0 && !line.isEmpty() && read.fields.size() != expected &&
+            read.fields.size() != FewerFields)
             read.problem = QStringLiteral("項目が %1 個あります（%2 個必要です）")
                                .arg(read.fields.size())
                                .arg(expected);
@@ -63,7 +64,7 @@ CsvFields TCSV::readFields(const QString& line) const {
         return read;
     if (Split == CsvSplit::Auto && (found > expected || found == 1)) {
         QStringList legacy = splitLegacy(line, Separator);
-        if (legacy.size() == expected)
+        if (legacy.size() == expected || (FewerFields > 0 && legacy.size() == FewerFields))
             return {legacy, QString()};
     }
     if (found > expected) {

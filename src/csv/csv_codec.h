@@ -59,6 +59,7 @@ public:
     QChar Separator = QLatin1Char(',');
     CsvSplit Split = CsvSplit::Legacy;
     int ExpectedFields = 0;  // what Auto looks for; 0: any number
+    int FewerFields = 0;     // a shorter line a legacy split also takes whole; 0: none
     CsvEncoding Encoding = CsvEncoding::Auto;
 
     void LoadFromFile(const QString& fileName);  // throws CsvFileError with the reason

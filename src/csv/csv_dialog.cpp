@@ -73,6 +73,11 @@ TFormIoCsv::TFormIoCsv(TDM& store, CsvDialogHost& host, QWidget* mainWindow)
     m_header->setToolTip(
         QStringLiteral("入力: 1 行目が項目名の見出しなら読み飛ばします（中間の状態では、項目名"
                        "だけの行を見出しと判定します）。出力: チェックすると見出しを書きます。"));
+    m_readings = new QCheckBox(QStringLiteral("読みを含める(&Y)"));
+    m_readings->setObjectName(QStringLiteral("CheckBoxReadings"));
+    m_readings->setToolTip(
+        QStringLiteral("出力: 書名・著者名・出版社の読み（書名ヨミ、著者名ヨミ、出版社ヨミ）を"
+                       "最後の 3 列に書きます。入力: 読みの列がある行はその読みを使います。"));
     m_dateFormat = new QComboBox;
     m_dateFormat->setObjectName(QStringLiteral("ComboBoxDateFormat"));
     m_dateFormat->addItems(
@@ -120,6 +125,7 @@ TFormIoCsv::TFormIoCsv(TDM& store, CsvDialogHost& host, QWidget* mainWindow)
     auto* checks = new QHBoxLayout;
     checks->addWidget(m_quote);
     checks->addWidget(m_header);
+    checks->addWidget(m_readings);
     checks->addStretch();
     form->addLayout(checks, 2, 0, 1, 2);
     form->addWidget(dateLabel, 3, 0);
@@ -160,6 +166,7 @@ void TFormIoCsv::FormShow() {
     const CsvSettings& settings = m_host.csvSettings();
     m_fileName->setText(settings.fileName);
     m_quote->setChecked(settings.quote);
+    m_readings->setChecked(settings.readings);
     m_dateFormat->setCurrentIndex(settings.dateFormat);
     if (QAbstractButton* button = m_separator->button(settings.separator))
         button->setChecked(true);
@@ -184,6 +191,7 @@ void TFormIoCsv::copyToSettings() {
     CsvSettings& settings = m_host.csvSettings();
     settings.fileName = m_fileName->text();
     settings.quote = m_quote->isChecked();
+    settings.readings = m_readings->isChecked();
     settings.dateFormat = m_dateFormat->currentIndex();
     settings.separator = std::max(0, m_separator->checkedId());
     settings.encoding = static_cast<CsvEncoding>(std::max(0, m_encoding->currentIndex()));

@@ -53,6 +53,7 @@ private:
     QLineEdit* m_fileName;
     QCheckBox* m_quote;
     QCheckBox* m_header;
+    QCheckBox* m_readings;
     QComboBox* m_dateFormat;
     QComboBox* m_encoding;
     QComboBox* m_split;

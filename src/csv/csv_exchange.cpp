@@ -16,6 +16,8 @@
 #include "platform/file_identity.h"
 #include "platform/utf8_text.h"
 #include "platform/whole_file.h"
+#include "reading/kana_text.h"
+#include "store/book_readings.h"
 #include "store/tdm.h"
 
 namespace quillo {
@@ -134,8 +136,14 @@ QStringList csvColumnLabels(const QStringList& userLabels) {
     return labels;
 }
 
+QStringList csvReadingLabels() {
+    return {QStringLiteral("書名ヨミ"), QStringLiteral("著者名ヨミ"), QStringLiteral("出版社ヨミ")};
+}
+
 bool looksLikeCsvHeader(const QStringList& fields, const QStringList& userLabels) {
     QSet<QString> names;
+    for (const QString& label : csvReadingLabels())
+        names.insert(label);
     const FieldNameTable table;
     for (size_t c = 0; c < kCsvFields.size(); ++c) {
         names.insert(QString::fromUtf8(bookField(kCsvFields[c]).defaultLabel));
@@ -197,13 +205,20 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks, QString
     // Only the twelve columns, each read where SQLite holds it.
     QStringList names;
     for (int field : kCsvFields)
-        names << store.fieldNames().name(field);
-    // The ID and the title follow, to name a book that cannot be written.
+        names << QStringLiteral("q.") + store.fieldNames().name(field);
+    // The ID and the title follow, to name a book that cannot be written; then
+    // the stored readings, where they are asked for and kept in step.
+    BookReadings* readings = settings->readings ? store.readings() : nullptr;
+    const bool storedReadings = readings && readings->ready();
     Statement table(
         store.Database().handle(),
-        {QStringLiteral("SELECT %1, %2, %3 FROM QUILLO ORDER BY ID")
+        {QStringLiteral("SELECT %1, q.%2, q.%3%4 FROM QUILLO q%5 ORDER BY q.ID")
              .arg(names.join(QStringLiteral(", ")), store.fieldNames().name(FieldNo::ID),
-                  store.fieldNames().name(FieldNo::Title))});
+                  store.fieldNames().name(FieldNo::Title),
+                  storedReadings ? QStringLiteral(", r.Title, r.Writer, r.Publisher") : QString(),
+                  storedReadings ? QStringLiteral(" LEFT JOIN quillo_reading r ON"
+                                                  " r.ID = q.ID")
+                                 : QString())});
     WholeFileWriter file(settings->fileName);
     const bool utf8 = settings->encoding == CsvEncoding::Utf8;
     const bool utf16 = settings->encoding == CsvEncoding::Utf16;
@@ -253,7 +268,9 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks, QString
         return result;
     };
     if (settings->writeHeader) {
-        const QStringList labels = csvColumnLabels(settings->labels);
+        QStringList labels = csvColumnLabels(settings->labels);
+        if (settings->readings)
+            labels << csvReadingLabels();
         for (qsizetype c = 0; c < labels.size(); ++c) {
             if (c > 0)
                 text += separator;
@@ -304,6 +321,19 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks, QString
                 appendColumn(text, value, settings->quote);
             }
         }
+        if (settings->readings) {
+            for (int k = 0; k < kCsvReadingColumns; ++k) {
+                text += separator;
+                const int field = kCsvFields[static_cast<size_t>(k)];
+                QByteArray reading;
+                if (storedReadings)
+                    reading = table.textAt(kColumns + 2 + k).toByteArray();
+                else if (readings && table.typeAt(k) == Statement::ValueType::Text)
+                    reading =
+                        readings->readingOf(QString::fromUtf8(table.textAt(k)), field).toUtf8();
+                appendColumn(text, reading, settings->quote);
+            }
+        }
         text += "\r\n";
         if (text.size() >= kBlockBytes)
             if (const int failed = flush())
@@ -321,11 +351,13 @@ namespace {
 // returning the reason. The result is ImportCsv's; `failure` gets the reason for a
 // file that cannot be read or a line that is refused.
 int readCsvBooks(const CsvSettings& settings, QString* failure,
-                 const std::function<QString(const QStringList&)>& add) {
+                 const std::function<QString(const QStringList&, const QStringList&)>& add) {
     TCSV split;
     split.Separator = csvSeparatorChar(settings.separator);
     split.Split = settings.split;
-    split.ExpectedFields = static_cast<int>(kCsvFields.size());
+    // Twelve columns, or fifteen with the readings.
+    split.ExpectedFields = static_cast<int>(kCsvFields.size()) + kCsvReadingColumns;
+    split.FewerFields = static_cast<int>(kCsvFields.size());
     CsvRecordReader reader(split.Separator, settings.encoding);
     auto refuse = [&](const QString& reason) {
         if (failure)
@@ -351,6 +383,10 @@ int readCsvBooks(const CsvSettings& settings, QString* failure,
             if (!read.problem.isEmpty())
                 return refuse(read.problem);
             QStringList& values = read.fields;
+            while (values.size() < split.ExpectedFields)
+                values.append(QString());
+            const QStringList readings = values.mid(kCsvFields.size());
+            values.resize(kCsvFields.size());
             // A heading line, as spreadsheets write, names the columns.
             const bool heading = first && (settings.header == CsvHeader::Yes ||
                                            (settings.header == CsvHeader::Auto &&
@@ -369,7 +405,7 @@ int readCsvBooks(const CsvSettings& settings, QString* failure,
                             .arg(labels[c], values[c], csvDateForms(settings.dateFormat)));
                 values[c] = *date;
             }
-            if (const QString refused = add(values); !refused.isEmpty())
+            if (const QString refused = add(values, readings); !refused.isEmpty())
                 return refuse(refused);
         }
     } catch (const CsvFileError& e) {
@@ -381,6 +417,22 @@ int readCsvBooks(const CsvSettings& settings, QString* failure,
         return -(reader.linesDecoded() + 1);
     }
     return 0;
+}
+
+}  // namespace
+
+namespace {
+
+// The readings a line gives for its book, taken as they are (a writer's or a
+// publisher's learned for the name); a column left empty is read as usual.
+void takeReadings(BookReadings& readings, qint64 id, const QStringList& values,
+                  const QStringList& given) {
+    for (int k = 0; k < kCsvReadingColumns; ++k) {
+        // 書名, 著者名 and 出版社 are the first three of the twelve columns.
+        if (!given[k].trimmed().isEmpty() && !values[k].isEmpty())
+            readings.setReading(id, kCsvFields[static_cast<size_t>(k)],
+                                katakanaReading(given[k].trimmed()));
+    }
 }
 
 }  // namespace
@@ -412,17 +464,20 @@ int ImportCsv(TDM& store, const CsvSettings* settings, QString* failure, int* bo
                 throw EngineError(QStringLiteral("列 '%1' がありません。").arg(name));
         }
         QStringList texts(query.fieldCount());
-        result = readCsvBooks(*settings, failure, [&](const QStringList& values) {
-            for (qsizetype c = 0; c < values.size(); ++c)
-                texts[fields[c]] = values[c];
-            try {
-                store.AppendBook(texts);
-                ++appended;
-                return QString();
-            } catch (const EngineError& e) {
-                return e.message();
-            }
-        });
+        result = readCsvBooks(*settings, failure,
+                              [&](const QStringList& values, const QStringList& readings) {
+                                  for (qsizetype c = 0; c < values.size(); ++c)
+                                      texts[fields[c]] = values[c];
+                                  try {
+                                      const int id = store.AppendBook(texts);
+                                      ++appended;
+                                      if (store.readings())
+                                          takeReadings(*store.readings(), id, values, readings);
+                                      return QString();
+                                  } catch (const EngineError& e) {
+                                      return e.message();
+                                  }
+                              });
         if (result == 0 && host && query.rowCount() > 0)
             host->SetPendingMode(true);
     }
@@ -432,7 +487,7 @@ int ImportCsv(TDM& store, const CsvSettings* settings, QString* failure, int* bo
 }
 
 int ImportCsvIntoTable(Connection& catalogue, const CsvSettings* settings, QString* failure,
-                       int* added) {
+                       int* added, BookReadings* bookReadings) {
     if (added)
         *added = 0;
     if (!settings)
@@ -454,27 +509,40 @@ int ImportCsvIntoTable(Connection& catalogue, const CsvSettings* settings, QStri
                      {QStringLiteral("INSERT INTO QUILLO (%1) VALUES (?%2)")
                           .arg(columns.join(QStringLiteral(", ")),
                                QStringLiteral(", ?").repeated(kCsvFields.size()))});
-    const int result = readCsvBooks(*settings, failure, [&](const QStringList& values) {
-        insert.reset();
-        insert.bindInteger(1, ++id);
-        for (qsizetype c = 0; c < values.size(); ++c) {
-            const int index = static_cast<int>(c) + 2;
-            if (values[c].isEmpty()) {
-                insert.bindNull(index);
-            } else if (isDateField(kCsvFields[static_cast<size_t>(c)])) {
-                // Stored as the live query stores a date it is given; a text that
-                // is no date refuses its line.
-                const std::optional<QByteArray> stored = shownDateToStored(values[c]);
-                if (!stored)
-                    return QStringLiteral("'%1' は日付ではありません").arg(values[c]);
-                insert.bindText(index, *stored);
-            } else {
-                insert.bindText(index, values[c].toUtf8());
+    const int result = readCsvBooks(
+        *settings, failure, [&](const QStringList& values, const QStringList& readings) {
+            if (bookReadings)
+                takeReadings(*bookReadings, id + 1, values, readings);
+            insert.reset();
+            insert.bindInteger(1, ++id);
+            for (qsizetype c = 0; c < values.size(); ++c) {
+                const int index = static_cast<int>(c) + 2;
+                if (values[c].isEmpty()) {
+                    insert.bindNull(index);
+                } else if (isDateField(kCsvFields[static_cast<size_t>(c)])) {
+                    // Stored as the live query stores a date it is given; a text that
+                    // is no date refuses its line.
+                    const std::optional<QByteArray> stored = shownDateToStored(values[c]);
+                    if (!stored)
+                        return QStringLiteral("'%1' は日付ではありません").arg(values[c]);
+                    insert.bindText(index, *stored);
+                } else {
+                    insert.bindText(index, values[c].toUtf8());
+                }
             }
+            insert.step();
+            return QString();
+        });
+    if (bookReadings) {
+        // The books' readings are stored with them, or go with them.
+        if (result == 0) {
+            std::vector<qint64> ids;
+            for (qint64 k = firstId + 1; k <= id; ++k)
+                ids.push_back(k);
+            bookReadings->booksWritten(ids);
         }
-        insert.step();
-        return QString();
-    });
+        bookReadings->forgetPending();
+    }
     if (result == 0) {
         transaction.commit();
         if (added)

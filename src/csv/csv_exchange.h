@@ -8,6 +8,7 @@
 
 namespace quillo {
 
+class BookReadings;
 class Connection;
 class TDM;
 
@@ -31,7 +32,14 @@ struct CsvSettings {
     // The user's labels of the twelve columns, in their order; an empty one (or
     // none) is the default label.
     QStringList labels = {};
+    // Export: three more columns after the twelve, the readings of 書名, 著者名
+    // and 出版社. An import takes them whenever a line has them.
+    bool readings = false;
 };
+
+// The reading columns and their labels.
+constexpr int kCsvReadingColumns = 3;
+QStringList csvReadingLabels();
 
 // Results of ExportCsv.
 constexpr int kExportNoSettings = -1;
@@ -86,7 +94,10 @@ int ImportCsv(TDM& store, const CsvSettings* settings, QString* failure = nullpt
 // is stored with new IDs after the largest, or (when any line fails, with the same
 // results) none. Memory does not grow with the file.
 // `added`, when given, gets the number of books stored.
+// `readings`, when given, gets the new books' readings in the same transaction
+// (those the file gives are taken as they are, a writer's or publisher's learned).
 int ImportCsvIntoTable(Connection& catalogue, const CsvSettings* settings,
-                       QString* failure = nullptr, int* added = nullptr);
+                       QString* failure = nullptr, int* added = nullptr,
+                       BookReadings* readings = nullptr);
 
 }  // namespace quillo

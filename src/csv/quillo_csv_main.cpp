@@ -14,6 +14,7 @@
 #include "platform/qt_translations.h"
 #include "platform/quiet_notices.h"
 #include "platform/single_instance.h"
+#include "reading/catalogue_readings.h"
 #include "store/headless_host.h"
 #include "store/tdm.h"
 
@@ -64,9 +65,13 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
         // new books need not be held in memory.
         Connection books(QStringLiteral("book"));
         books.checkWritable();
+        // The books get their readings in the import's transaction; a catalogue
+        // without them gets them all first, as the program would at its start.
+        CatalogueReadings bookReadings(books);
+        bookReadings.prepare(true);
         QString failure;
         int added = 0;
-        const int r = ImportCsvIntoTable(books, &settings, &failure, &added);
+        const int r = ImportCsvIntoTable(books, &settings, &failure, &added, &bookReadings);
         if (r < 0)
             return fail(QStringLiteral("入力ファイル\n%1\nの %2 行目でｴﾗｰとなりました。\n"
                                        "（データは登録されていません）\n%3")
@@ -85,6 +90,12 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
     HeadlessStoreHost host;
     auto store = std::make_unique<TDM>(&host, TDM::FirstRead::NoBooks);
     const CloseWithoutRenumbering closer(*store);
+    if (settings.readings) {
+        // An export writes nothing: readings not kept are read as it goes.
+        auto bookReadings = std::make_unique<CatalogueReadings>(store->Database());
+        bookReadings->prepare(false);
+        store->setReadings(std::move(bookReadings));
+    }
     int unsafe = 0;
     QString where;
     const int r = ExportCsv(*store, &settings, &unsafe, &where);
@@ -111,8 +122,10 @@ int main(int argc, char* argv[]) {
             "Files are Shift-JIS (CP932) or UTF-8 with CR LF line ends, one book per line, twelve "
             "columns:\n"
             "Title, Writer, Publisher, PubDate, BuyDate, SubTitle, Kind, Translator, "
-            "Writer2..Writer5.\n"
-            "An import adds every line or, when a line fails, none of them.\n") +
+            "Writer2..Writer5, and with --readings three more: the readings (katakana) of "
+            "Title, Writer and Publisher.\n"
+            "An import adds every line or, when a line fails, none of them; it takes the "
+            "readings of lines that have them.\n") +
         whereFilesLive());
     parser.addHelpOption();
     parser.addVersionOption();
@@ -156,7 +169,11 @@ int main(int argc, char* argv[]) {
                        "unquoted fields) or auto: rfc4180, or legacy for a line that only it "
                        "reads as twelve fields (default auto)."),
         QStringLiteral("rule"), QStringLiteral("auto"));
-    parser.addOptions({db, separator, dateFormat, noQuote, encoding, header, split});
+    const QCommandLineOption readings(
+        QStringLiteral("readings"),
+        QStringLiteral("Export: three more columns, the readings of Title, Writer and "
+                       "Publisher (書名ヨミ, 著者名ヨミ, 出版社ヨミ)."));
+    parser.addOptions({db, separator, dateFormat, noQuote, encoding, header, split, readings});
     parser.process(app);
 
     const QStringList args = parser.positionalArguments();
@@ -198,6 +215,7 @@ int main(int argc, char* argv[]) {
     if (!ok)
         return fail(QStringLiteral("unknown header choice '%1'").arg(parser.value(header)));
     settings.writeHeader = parser.isSet(header) && settings.header == CsvHeader::Yes;
+    settings.readings = parser.isSet(readings);
     if (parser.isSet(db))
         Connection::setAliasPath(QStringLiteral("book"), parser.value(db));
     const QString databasePath = Connection::aliasPath(QStringLiteral("book"));

@@ -17,6 +17,7 @@
 #include "platform/qt_translations.h"
 #include "platform/quiet_notices.h"
 #include "print/print_report.h"
+#include "reading/catalogue_readings.h"
 #include "settings/settings_file.h"
 #include "store/headless_host.h"
 #include "store/tdm.h"
@@ -122,6 +123,12 @@ int main(int argc, char* argv[]) {
         }
         TDM store(&host, TDM::FirstRead::Deferred);
         const CloseWithoutRenumbering closer(store);
+        // The readings the program keeps give the 五十音 order and the kana
+        // filter; the report writes nothing, so where they are not kept yet it
+        // prints in JIS order.
+        auto readings = std::make_unique<CatalogueReadings>(store.Database());
+        readings->prepare(false);
+        store.setReadings(std::move(readings));
         store.Requery();
         if (store.QueryBook().rowCount() == 0)
             return fail(QStringLiteral("印刷するレコードがありません。"));

@@ -71,7 +71,7 @@ bool CatalogueReadings::booksWritten(const std::vector<qint64>& ids) {
     if (!m_ready)
         return false;
     m_table.sync(analyzer(), ids);
-    bool learned = false;
+    QHash<QString, QString> names;
     for (auto it = m_pending.cbegin(); it != m_pending.cend(); ++it) {
         const auto& [title, writer, publisher] = it.value();
         if (title)
@@ -81,18 +81,16 @@ bool CatalogueReadings::booksWritten(const std::vector<qint64>& ids) {
             if (!reading)
                 continue;
             const QString name = bookText(m_connection.handle(), it.key(), field);
-            if (name.isEmpty())
-                continue;
-            m_table.learn(name, *reading);
-            learned = true;
+            if (!name.isEmpty())
+                names.insert(name, *reading);
         }
     }
     // The search texts of the books whose readings were set are made again.
-    if (learned)
-        m_table.sync(analyzer());
+    if (!names.isEmpty())
+        m_table.learn(analyzer(), names);
     else if (!m_pending.isEmpty())
         m_table.sync(analyzer(), std::vector<qint64>(m_pending.keyBegin(), m_pending.keyEnd()));
-    return learned;
+    return !names.isEmpty();
 }
 
 QString CatalogueReadings::reading(qint64 id, int field, const QString& text) const {

@@ -155,7 +155,7 @@ int ReadingTable::sync(const ReadingAnalyzer& analyzer,
                        const std::function<void(int, int)>& progress) {
     const int toRead = countMissing("quillo_reading");
     const int total = toRead + countMissing("quillo_search");
-    const int read = readMissing(analyzer, nullptr, progress, 0, total);
+    const int read = readMissing(analyzer, correctedNames(), nullptr, progress, total);
     const int folded = foldMissing(nullptr);
     if (progress && folded > 0)
         progress(total, total);
@@ -163,23 +163,30 @@ int ReadingTable::sync(const ReadingAnalyzer& analyzer,
 }
 
 int ReadingTable::sync(const ReadingAnalyzer& analyzer, const std::vector<qint64>& ids) {
+    // Many books (an import) are found quicker by one pass over the table.
+    constexpr size_t kOneByOne = 200;
+    if (ids.size() > kOneByOne)
+        return sync(analyzer);
+    const QHash<QString, QString> corrected = correctedNames();
     int read = 0;
     for (const qint64 id : ids) {
-        read += readMissing(analyzer, &id, {}, 0, 0);
+        read += readMissing(analyzer, corrected, &id, {}, 0);
         foldMissing(&id);
     }
     return read;
 }
 
-int ReadingTable::readMissing(const ReadingAnalyzer& analyzer, const qint64* id,
-                              const std::function<void(int, int)>& progress, int before,
-                              int total) {
+QHash<QString, QString> ReadingTable::correctedNames() const {
     QHash<QString, QString> corrected;
-    {
-        Statement all(m_db, {QStringLiteral("SELECT Name, Reading FROM quillo_learned_reading")});
-        while (all.step())
-            corrected.insert(textAt(all, 0), textAt(all, 1));
-    }
+    Statement all(m_db, {QStringLiteral("SELECT Name, Reading FROM quillo_learned_reading")});
+    while (all.step())
+        corrected.insert(textAt(all, 0), textAt(all, 1));
+    return corrected;
+}
+
+int ReadingTable::readMissing(const ReadingAnalyzer& analyzer,
+                              const QHash<QString, QString>& corrected, const qint64* id,
+                              const std::function<void(int, int)>& progress, int total) {
     // The books without readings, and those with a stale one (its key NULL):
     // the readings still good are kept.
     Statement missing(
@@ -217,10 +224,10 @@ int ReadingTable::readMissing(const ReadingAnalyzer& analyzer, const qint64* id,
         write.step();
         ++done;
         if (progress && (done % 1000 == 0))
-            progress(before + done, total);
+            progress(done, total);
     }
     if (progress && done % 1000 != 0)
-        progress(before + done, total);
+        progress(done, total);
     return done;
 }
 
@@ -286,27 +293,35 @@ void ReadingTable::setTitleReading(qint64 id, const QString& reading) {
     stale.step();
 }
 
-void ReadingTable::learn(const QString& name, const QString& reading) {
+void ReadingTable::learn(const ReadingAnalyzer& analyzer, const QHash<QString, QString>& readings) {
     Statement keep(m_db, {QStringLiteral("INSERT OR REPLACE INTO quillo_learned_reading (Name,"
                                          " Reading) VALUES (?, ?)")});
-    keep.bindText(1, name.toUtf8());
-    keep.bindText(2, reading.toUtf8());
-    keep.step();
-    for (const char* column : {"Writer", "Publisher"}) {
-        const QLatin1String c(column);
-        Statement stale(m_db, {QStringLiteral("DELETE FROM quillo_search WHERE ID IN (SELECT ID"
-                                              " FROM quillo WHERE %1 = ?)")
-                                   .arg(c)});
-        stale.bindText(1, name.toUtf8());
-        stale.step();
-        Statement set(m_db, {QStringLiteral("UPDATE quillo_reading SET %1 = ?, %1Key = ? WHERE ID"
-                                            " IN (SELECT ID FROM quillo WHERE %1 = ?)")
-                                 .arg(c)});
-        set.bindText(1, reading.toUtf8());
-        set.bindBlob(2, kanaOrderKey(reading));
-        set.bindText(3, name.toUtf8());
-        set.step();
+    run(m_db, QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS quillo_learning (Name TEXT PRIMARY"
+                             " KEY)"));
+    run(m_db, QStringLiteral("DELETE FROM quillo_learning"));
+    Statement name(m_db, {QStringLiteral("INSERT OR IGNORE INTO quillo_learning VALUES (?)")});
+    for (auto it = readings.cbegin(); it != readings.cend(); ++it) {
+        keep.reset();
+        keep.bindText(1, it.key().toUtf8());
+        keep.bindText(2, it.value().toUtf8());
+        keep.step();
+        name.reset();
+        name.bindText(1, it.key().toUtf8());
+        name.step();
     }
+    // The books with one of the names lose that reading (and their search
+    // text), in one pass over the books; the sync reads them again, now with
+    // the learned readings.
+    for (const char* column : {"Writer", "Publisher"}) {
+        const QString books =
+            QStringLiteral("SELECT q.ID FROM quillo q JOIN quillo_learning n ON n.Name = q.%1")
+                .arg(QLatin1String(column));
+        run(m_db, QStringLiteral("UPDATE quillo_reading SET %1 = NULL, %1Key = NULL WHERE ID IN"
+                                 " (%2)")
+                      .arg(QLatin1String(column), books));
+        run(m_db, QStringLiteral("DELETE FROM quillo_search WHERE ID IN (%1)").arg(books));
+    }
+    sync(analyzer);
 }
 
 QString ReadingTable::learned(const QString& name) const {

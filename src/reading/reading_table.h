@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <functional>
 #include <vector>
@@ -47,16 +48,19 @@ public:
     // Sets a book's title reading as the user typed it.
     void setTitleReading(qint64 id, const QString& reading);
 
-    // A reading the user corrected: kept for the name (a writer's or a
-    // publisher's) and set on every book with that name now. The search texts
-    // of those books are made again by the next sync.
-    void learn(const QString& name, const QString& reading);
+    // Readings the user corrected, by name (a writer's or a publisher's): kept
+    // for the names and set on every book with one of them now.
+    void learn(const ReadingAnalyzer& analyzer, const QHash<QString, QString>& readings);
+    void learn(const ReadingAnalyzer& analyzer, const QString& name, const QString& reading) {
+        learn(analyzer, {{name, reading}});
+    }
     // The corrected reading of a name; empty when none was learned.
     QString learned(const QString& name) const;
 
 private:
-    int readMissing(const ReadingAnalyzer& analyzer, const qint64* id,
-                    const std::function<void(int, int)>& progress, int before, int total);
+    int readMissing(const ReadingAnalyzer& analyzer, const QHash<QString, QString>& corrected,
+                    const qint64* id, const std::function<void(int, int)>& progress, int total);
+    QHash<QString, QString> correctedNames() const;
     int foldMissing(const qint64* id);
     int countMissing(const char* table) const;
 

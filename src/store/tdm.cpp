@@ -390,13 +390,14 @@ void TDM::AppendRecord() {
     bookAppended(id);
 }
 
-void TDM::AppendBook(QStringList texts) {
+int TDM::AppendBook(QStringList texts) {
     const int id = nextId();
     const int idColumn = m_queryBook->fieldIndex(QStringLiteral("ID"));
     if (idColumn >= 0 && idColumn < texts.size())
         texts[idColumn] = QString::number(id);
     m_queryBook->appendRow(texts);  // throws before the ID is taken
     bookAppended(id);
+    return id;
 }
 
 void TDM::DeleteCurrent(bool confirm) {

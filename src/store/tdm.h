@@ -83,7 +83,7 @@ public:
     // Appends a whole book as one pending row with the next new ID; `texts` holds
     // a text per column of the live query (the ID's is set here). Throws
     // EngineError, appending nothing, when a text does not fit its column.
-    void AppendBook(QStringList texts);
+    int AppendBook(QStringList texts);  // returns the book's ID
     void DeleteCurrent(bool confirm);
     void ApplyPendingUpdates();
     void CancelPendingUpdates();

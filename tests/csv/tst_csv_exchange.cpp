@@ -174,17 +174,18 @@ private slots:
 
     void aLineOfTooFewOrTooManyFieldsFailsByItsNumber() {
         // Spreadsheets leave off empty columns at the end: a short line is filled
-        // up. More columns than twelve would put texts in the wrong fields.
+        // up. More columns than the twelve and the three readings would put
+        // texts in the wrong fields.
         QCOMPARE(import(test::sjis(S("一,二\r\n"))), 0);
         QCOMPARE(pendingField(0, FieldNo::Title), S("一"));
         QCOMPARE(pendingField(0, FieldNo::Writer), S("二"));
         m_store->CancelPendingUpdates();
         QString reason;
         QCOMPARE(import(test::sjis(test::csvLine({S("良い")}) + S("\r\n") +
-                                   S("a,b,c,,,f,g,h,w2,w3,w4,w5,extra\r\n")),
+                                   S("a,b,c,,,f,g,h,w2,w3,w4,w5,y1,y2,y3,extra\r\n")),
                         CsvSettings{}, &reason),
                  -3);  // the empty line 2 is passed over
-        QCOMPARE(reason, S("項目が 13 個あります（12 個まで）"));
+        QCOMPARE(reason, S("項目が 16 個あります（15 個まで）"));
         QCOMPARE(m_store->RecordCount(), 1);
         QCOMPARE(pendingField(0, FieldNo::Title), S("良い"));
     }

@@ -92,6 +92,43 @@ private slots:
                  (QStringList{S("3|雪国"), S("9|伊豆の踊子"), S("10|千羽鶴"), S("11|山の音")}));
     }
 
+    // Readings go out as three more columns, read where they are not kept (an
+    // export writes nothing); an import takes the readings a line gives (a
+    // writer's for the name, so a later book by the writer reads so too) and
+    // reads the rest, all in its transaction.
+    void readingsTravelAsThreeMoreColumns() {
+        QCOMPARE(
+            run({S("export"), file("out.csv"), S("--readings"), S("--header"), S("yes")}).status,
+            0);
+        QCOMPARE(test::readFile(file("out.csv")),
+                 test::sjis(S("\"書名\",\"著者名\",\"出版社\",\"初版発行日\",\"購入日\","
+                              "\"副題\",\"分類\",\"翻訳者\",\"著者名２\",\"著者名３\","
+                              "\"著者名４\",\"著者名５\",\"書名ヨミ\",\"著者名ヨミ\","
+                              "\"出版社ヨミ\"\r\n"
+                              "\"雪国\",\"川端康成\",\"\",1937/06/12,,\"\",\"\",\"\",\"\","
+                              "\"\",\"\",\"\",\"ユキグニ\",\"カワバタヤスナリ\",\"\"\r\n"
+                              "\"伊豆の踊子\",\"川端康成\",\"\",,,\"\",\"\",\"\",\"\",\"\","
+                              "\"\",\"\",\"イズノオドリコ\",\"カワバタヤスナリ\",\"\"\r\n")));
+        QCOMPARE(test::rows(S("select count(*) from sqlite_master where name like "
+                              "'quillo_reading%'")),
+                 QStringList{S("0")});  // nothing was written
+
+        test::writeFile(
+            file("in.csv"),
+            test::sjis(S("白夜行,東野 圭吾,集英社,,,,,,,,,,ビャクヤコウ,ヒガシノ ケイゴ,\r\n"
+                         "容疑者Xの献身,東野 圭吾\r\n"
+                         "こころ,夏目 漱石,,,,,,,,,,,,,\r\n")));
+        QCOMPARE(run({S("import"), file("in.csv")}).status, 0);
+        QCOMPARE(
+            test::rows(S("select q.ID, r.Title, r.Writer from quillo q join quillo_reading r"
+                         " on r.ID = q.ID order by q.ID")),
+            (QStringList{S("3|ユキグニ|カワバタヤスナリ"), S("9|イズノオドリコ|カワバタヤスナリ"),
+                         S("10|ビャクヤコウ|ヒガシノ ケイゴ"),
+                         S("11|ヨウギシャXノケンシン|ヒガシノ ケイゴ"),
+                         S("12|ココロ|ナツメ ソウセキ")}));
+        QCOMPARE(test::rows(S("select count(*) from quillo_search")), QStringList{S("5")});
+    }
+
     void unquotedExportsWarnOfTextsThatMayNotReadBack() {
         test::exec(S("insert into quillo (ID, Title) values (20, 'a,b'), (21, 'c d')"));
         const Run r = run({S("export"), file("out.csv"), S("--no-quote")});

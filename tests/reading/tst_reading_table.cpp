@@ -141,7 +141,7 @@ private slots:
         table.create();
         table.sync(m_analyzer);
         QCOMPARE(table.reading(2, FieldNo::Writer), S("トウノ ケイゴ"));  // the dictionary's
-        table.learn(S("東野 圭吾"), S("ヒガシノ ケイゴ"));
+        table.learn(m_analyzer, S("東野 圭吾"), S("ヒガシノ ケイゴ"));
         QCOMPARE(table.reading(2, FieldNo::Writer), S("ヒガシノ ケイゴ"));
         QCOMPARE(table.learned(S("東野 圭吾")), S("ヒガシノ ケイゴ"));
         QCOMPARE(table.learned(S("夏目 漱石")), QString());
@@ -179,7 +179,7 @@ private slots:
             if (table.reading(i + 1, FieldNo::Writer) == writers[i].second)
                 ++right;
             else
-                table.learn(writers[i].first, writers[i].second);
+                table.learn(m_analyzer, writers[i].first, writers[i].second);
         }
         QVERIFY(right < writers.size());
         for (int i = 0; i < writers.size(); ++i)
