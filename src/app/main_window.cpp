@@ -76,6 +76,10 @@ TFormMainWin::TFormMainWin(TDM& store, const QString& iniPath)
     QFont windowFont(QStringLiteral("ＭＳ Ｐゴシック"));
     windowFont.setPointSize(9);
     setFont(windowFont);
+    m_index = new KanaIndexView(m_store, this, [this](int row) {
+        m_store.QueryBook().moveTo(row);
+        RefreshNavigation();
+    });
     buildCommands();
     buildMenus();
     buildToolBar();
@@ -239,6 +243,14 @@ void TFormMainWin::FormShow() {
         m_grid->setFocus();
     if (m_store.readOnly())
         enterReadOnly(m_store.readOnlyReason());
+    // Without the dictionary a title in kanji has no reading: said once, after
+    // the first paint (finding it out loads the dictionary).
+    if (BookReadings* readings = m_store.readings())
+        QTimer::singleShot(0, this, [this, readings] {
+            const QString limitation = readings->limitation();
+            if (!limitation.isEmpty())
+                ShowStatusText(limitation);
+        });
 }
 
 bool TFormMainWin::FormCloseQuery() {
@@ -339,6 +351,7 @@ void TFormMainWin::RefreshNavigation() {
     setEnabled(kForwardControls, !q.atEnd());
     setEnabled(kBackwardControls, !q.atBeginning());
     syncGridToCursor();
+    m_index->refresh(q.currentRow());
 }
 
 void TFormMainWin::ShowStatusText(const QString& text) {

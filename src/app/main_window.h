@@ -9,6 +9,7 @@
 #include <QToolButton>
 #include <future>
 
+#include "app/kana_index_view.h"
 #include "csv/csv_dialog.h"
 #include "edit/record_copy.h"
 #include "edit/record_dialog.h"
@@ -163,6 +164,7 @@ private:
     QLabel* m_statusFilter = nullptr;  // the active filter, while there is one
     QWidget* m_panelBase = nullptr;
     QTableView* m_grid = nullptr;
+    KanaIndexView* m_index = nullptr;
     BookListModel* m_model = nullptr;
     CardView* m_card = nullptr;
     TFormSetRecord* m_recordDialog = nullptr;

@@ -8,6 +8,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "app/book_grid.h"
 #include "app/book_list_model.h"
 #include "app/card_view.h"
 #include "app/main_window.h"
@@ -175,10 +176,11 @@ void TFormMainWin::buildMenus() {
          sep, QStringLiteral("menuECopy"), sep, QStringLiteral("menuEFirst"),
          QStringLiteral("menuEPrior"), QStringLiteral("menuENext"), QStringLiteral("menuELast"),
          sep, QStringLiteral("menuESearch")});
-    add(menu("menuitemView", "表示(&V)"),
-        {QStringLiteral("menuVToolBar"), QStringLiteral("menuVStatusBar"), sep,
-         QStringLiteral("menuVViewTypeList"), QStringLiteral("menuVViewTypeRecord"), sep,
-         QStringLiteral("menuVOption")});
+    QMenu* view = menu("menuitemView", "表示(&V)");
+    add(view, {QStringLiteral("menuVToolBar"), QStringLiteral("menuVStatusBar"), sep,
+               QStringLiteral("menuVViewTypeList"), QStringLiteral("menuVViewTypeRecord"), sep});
+    view->addMenu(m_index->menu());
+    add(view, {sep, QStringLiteral("menuVOption")});
     add(menu("menuitemHelp", "ヘルプ(&H)"),
         {QStringLiteral("menuHContents"), sep, QStringLiteral("menuHAbout")});
 
@@ -245,6 +247,7 @@ void TFormMainWin::buildStatusBar() {
     m_statusFilter->hide();
     bar->addWidget(m_statusPanel0);
     bar->addWidget(m_statusFilter);
+    bar->addWidget(m_index->place());
     bar->addWidget(m_statusPanel1);
     bar->installEventFilter(this);
 }
@@ -255,7 +258,9 @@ void TFormMainWin::buildViews() {
     auto* stack = new QStackedLayout(m_panelBase);
     stack->setContentsMargins(0, 0, 0, 0);
 
-    m_grid = new QTableView;
+    auto* grid = new BookGrid;
+    grid->typedSearch = [this](const QString& typed) { return m_index->typed(typed); };
+    m_grid = grid;
     m_grid->setObjectName(QStringLiteral("DBGridListView"));
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::SingleSelection);

@@ -116,6 +116,28 @@ QByteArray kanaOrderKey(const QString& katakana) {
     return primary + variants;
 }
 
+QString plainKana(const QString& katakana) {
+    QString plain;
+    plain.reserve(katakana.size());
+    char16_t last = 0;
+    for (const QChar ch : katakana) {
+        const char16_t c = ch.unicode();
+        if (c == u' ' || c == 0x3000)
+            continue;
+        char16_t p = kanaOf(c).plain;
+        if (c == 0x30FC && last)
+            p = vowelOf(last);
+        plain.append(p ? QChar(p) : ch);
+        last = p;
+    }
+    return plain;
+}
+
+QString kanaRowName(int row) {
+    static const char16_t names[] = u"あかさたなはまやらわ";
+    return row >= 0 && row < 10 ? QString(QChar(names[row])) + QStringLiteral("行") : QString();
+}
+
 int kanaRow(const QString& katakana) {
     if (katakana.isEmpty())
         return -1;

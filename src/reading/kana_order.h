@@ -18,5 +18,12 @@ QByteArray kanaOrderKey(const QString& katakana);
 // The row of the kana table (あ か さ た な は ま や ら わ: 0..9) a reading
 // starts in, or -1 when it starts with no kana.
 int kanaRow(const QString& katakana);
+// The row's name as an index shows it: "あ行" … "わ行".
+QString kanaRowName(int row);
+
+// A reading as an index matches what is typed against its start: voiced,
+// semi-voiced and small kana as their plain ones (ガ and ッ as カ and ツ), the
+// long vowel mark as the vowel it lengthens, without blanks.
+QString plainKana(const QString& katakana);
 
 }  // namespace quillo

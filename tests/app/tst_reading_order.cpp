@@ -2,12 +2,15 @@
 // that find a book however its title was typed: through the window, as a user
 // chooses and types.
 #include <QComboBox>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QTableView>
 #include <QtTest>
 
 #include "app/card_view.h"
+#include "app/kana_index_view.h"
 #include "files.h"
 #include "window_driver.h"
 
@@ -69,6 +72,39 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(m_fixture.window.get()));
         m_driver = std::make_unique<test::WindowDriver>(m_fixture);
         QCOMPARE(writersShown(), (QStringList{S("中村"), S("井上"), S("伊藤"), S("阿部")}));
+    }
+
+    // In reading order the list has a kana index: typed romaji or kana (as the
+    // input method commits it) go to the first book whose writer reads so, the
+    // 索引 menu to a row of the kana table, and the status bar says where the
+    // current book stands. In JIS order there is none, and typing searches the
+    // list's first column as before.
+    void theKanaIndexGoesWhereTheReadingsSay() {
+        auto* place = d().window().findChild<QLabel*>(S("StatusPanelIndex"));
+        QTableView* grid = d().window().grid();
+        grid->setFocus();
+        QTest::keyClicks(grid, S("na"));
+        QCOMPARE(d().query().text(FieldNo::Writer), S("中村"));
+        QCOMPARE(place->text(), S("な行"));
+        QTest::qWait(KanaIndexView::kTypingPauseMs + 100);  // a pause starts a new text
+        QInputMethodEvent typed;
+        typed.setCommitString(S("いの"));
+        QApplication::sendEvent(grid, &typed);
+        QCOMPARE(d().query().text(FieldNo::Writer), S("井上"));
+        QCOMPARE(place->text(), S("あ行"));
+        d().trigger("menuVIndexKana4");  // な
+        QCOMPARE(d().query().text(FieldNo::Writer), S("中村"));
+        d().trigger("menuVIndexKana1");  // か: no writer there, so the next row's first
+        QCOMPARE(d().query().text(FieldNo::Writer), S("中村"));
+        d().trigger("menuVIndexKana0");
+        QCOMPARE(d().query().text(FieldNo::Writer), S("阿部"));
+
+        d().options([](TFormOption* dialog) {
+            auto* order = dialog->findChild<QComboBox*>(S("ComboBoxCollation"));
+            order->setCurrentIndex(order->findText(S("JIS順（読みに近い）")));
+        });
+        QVERIFY(!d().window().findChild<QMenu*>(S("menuVIndex"))->isEnabled());
+        QVERIFY(place->isHidden());
     }
 
     // A date is shown whole: in the card's boxes, and in the list's columns
