@@ -56,6 +56,10 @@ int main(int argc, char* argv[]) {
                       QStringLiteral("n"), QStringLiteral("7")});
     parser.addOption(
         {QStringLiteral("quillo"), QStringLiteral("The program to time."), QStringLiteral("path")});
+    parser.addOption({QStringLiteral("collation"),
+                      QStringLiteral("The program's sort: Reading (a first run's), JIS or "
+                                     "CodePoint."),
+                      QStringLiteral("name"), QStringLiteral("Reading")});
     parser.process(app);
     const QString here = QCoreApplication::applicationDirPath();
     const QString quillo = parser.isSet(QStringLiteral("quillo"))
@@ -72,6 +76,13 @@ int main(int argc, char* argv[]) {
     if (!QFile::copy(quillo, program))
         qFatal("cannot copy %s", qPrintable(quillo));
     generateCatalogue(db, books);
+    {
+        QFile ini(folder.filePath(QStringLiteral("quillo.Ini")));
+        if (!ini.open(QIODevice::WriteOnly))
+            qFatal("cannot write the settings beside the program");
+        ini.write("[SortOrder]\r\nCollation=" +
+                  parser.value(QStringLiteral("collation")).toLatin1() + "\r\n");
+    }
 
     const QList<QByteArray> quilloArgs{QFile::encodeName(program)};
     const QList<QByteArray> bareArgs{QFile::encodeName(bare), QFile::encodeName(db)};

@@ -73,8 +73,14 @@ int main(int argc, char* argv[]) {
         // is being built; its first showing takes them.
         AppSettings settings;
         LoadSettings(IniPath(), settings);
-        openReadings(*store);
-        store->PrefetchAll(store->usableSort(settings.sort()));
+        // The read starts before the readings are checked, in the order they
+        // are expected to give; when they had to be made first (or cannot be
+        // used), the books are read again in the order they allow.
+        const SortSettings sort = settings.sort();
+        const bool readAhead = sort.reading && readingsKept(*store);
+        store->PrefetchAll(readAhead ? sort : store->usableSort(sort));
+        if (openReadings(*store) != 0 || store->usableSort(sort).reading != readAhead)
+            store->PrefetchAll(store->usableSort(sort));
         window = std::make_unique<TFormMainWin>(*store);
     } catch (const EngineError& e) {
         // The messages of opening name the file and what is wrong with it.

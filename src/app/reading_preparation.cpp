@@ -16,11 +16,16 @@ constexpr int kQuietlyRead = 2000;
 
 }  // namespace
 
-void openReadings(TDM& store, QWidget* parent) {
+bool readingsKept(TDM& store) {
+    return CatalogueReadings(store.Database()).kept();
+}
+
+int openReadings(TDM& store, QWidget* parent) {
     auto readings = std::make_unique<CatalogueReadings>(store.Database());
     const bool writable = !store.readOnly();
+    int total = 0;
     try {
-        const int total = writable ? readings->booksToRead() : 0;
+        total = writable ? readings->booksToRead() : 0;
         if (total < kQuietlyRead) {
             readings->prepare(writable);
         } else {
@@ -45,6 +50,7 @@ void openReadings(TDM& store, QWidget* parent) {
         // for a start that can write the readings.
     }
     store.setReadings(std::move(readings));
+    return total;
 }
 
 }  // namespace quillo

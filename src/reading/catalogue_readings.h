@@ -22,6 +22,9 @@ public:
     explicit CatalogueReadings(Connection& connection);
     ~CatalogueReadings() override;
 
+    // True when the catalogue has the reading tables (the readings may still
+    // lack books another program added): a quick look, for reading ahead.
+    bool kept() const { return m_table.exists(); }
     // How many books have no readings yet (all of them in a catalogue this
     // version never wrote to).
     int booksToRead() const;

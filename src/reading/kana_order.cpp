@@ -1,7 +1,5 @@
 #include "reading/kana_order.h"
 
-#include <QtEndian>
-
 namespace quillo {
 
 namespace {
@@ -68,29 +66,37 @@ char16_t vowelOf(char16_t plain) {
     return 0;
 }
 
-// Where a character that is no kana sorts: blanks before the kana, (unread)
-// kanji and other text after them, Latin letters and digits last.
-quint32 weightOf(char16_t c) {
-    if (c == u' ' || c == 0x3000)
-        return 1;
-    if (c >= u'A' && c <= u'Z')
-        c = char16_t(c - u'A' + u'a');
-    if (c < 0x80)
-        return 0x30000 + c;
-    return 0x10000 + c;
+// The primary key is one byte a kana, so keys stay short and the list sorts
+// by them quickly: 0 ends the key, 1 is a blank, 2 onwards the plain kana in
+// their order; (unread) kanji and other text follow as 0x60 and their code,
+// Latin letters and digits come last as 0x80 and their lower-case code.
+constexpr char16_t kFirstKana = 0x30A1;
+constexpr char kBlank = 1, kKanaBase = 2, kOther = 0x60;
+constexpr unsigned char kAscii = 0x80;
+
+void appendKana(QByteArray& key, char16_t plain) {
+    key.append(static_cast<char>(kKanaBase + (plain - kFirstKana)));
 }
 
-void append(QByteArray& key, quint32 weight) {
-    char bytes[4];
-    qToBigEndian(weight, bytes);
-    key.append(bytes + 1, 3);
+void appendOther(QByteArray& key, char16_t c) {
+    if (c == u' ' || c == 0x3000) {
+        key.append(kBlank);
+    } else if (c < 0x80) {
+        if (c >= u'A' && c <= u'Z')
+            c = char16_t(c - u'A' + u'a');
+        key.append(static_cast<char>(kAscii + c));
+    } else {
+        key.append(kOther);
+        key.append(static_cast<char>(c >> 8));
+        key.append(static_cast<char>(c & 0xFF));
+    }
 }
 
 }  // namespace
 
 QByteArray kanaOrderKey(const QString& katakana) {
     QByteArray primary, variants;
-    primary.reserve(katakana.size() * 3 + 4);
+    primary.reserve(katakana.size() + 2);
     char16_t last = 0;
     for (const QChar ch : katakana) {
         const char16_t c = ch.unicode();
@@ -101,18 +107,18 @@ QByteArray kanaOrderKey(const QString& katakana) {
             kana = {last, c == 0x30FE ? Voiced : Plain};
         }
         if (kana.plain) {
-            append(primary, kana.plain);
+            appendKana(primary, kana.plain);
             variants.append(kana.variant);
             last = kana.plain;
         } else {
-            append(primary, weightOf(c));
+            appendOther(primary, c);
             variants.append(char(Plain));
             last = 0;
         }
     }
     // An end below every character, so a reading sorts before its longer
     // forms; the variants then decide only between equal plain kana.
-    append(primary, 0);
+    primary.append('\0');
     return primary + variants;
 }
 

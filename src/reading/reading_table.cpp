@@ -86,15 +86,15 @@ bool ReadingTable::exists() const {
     Statement statement(
         m_db, {QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN "
                               "('quillo_reading', 'quillo_search', 'quillo_learned_reading',"
-                              " 'quillo_reading_insert', 'quillo_reading_update',"
-                              " 'quillo_reading_delete')")});
-    return statement.step() && statement.integerAt(0) == 6;
+                              " 'quillo_reading_insert', 'quillo_reading_delete',"
+                              " 'quillo_reading_move', 'quillo_reading_texts')")});
+    return statement.step() && statement.integerAt(0) == 7;
 }
 
 void ReadingTable::create() {
     Statement triggers(m_db, {QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = "
                                              "'trigger' AND name LIKE 'quillo_reading_%'")});
-    const bool hadTriggers = triggers.step() && triggers.integerAt(0) == 3;
+    const bool hadTriggers = triggers.step() && triggers.integerAt(0) == 4;
     run(m_db, QStringLiteral("CREATE TABLE IF NOT EXISTS quillo_reading (ID INTEGER PRIMARY KEY,"
                              " Title TEXT, Writer TEXT, Publisher TEXT, TitleKey BLOB,"
                              " WriterKey BLOB, PublisherKey BLOB)"));
@@ -107,6 +107,9 @@ void ReadingTable::create() {
                              " PRIMARY KEY, Reading TEXT NOT NULL)"));
     if (hadTriggers)
         return;
+    for (const char* name : {"insert", "delete", "move", "texts"})
+        run(m_db,
+            QStringLiteral("DROP TRIGGER IF EXISTS quillo_reading_%1").arg(QLatin1String(name)));
     run(m_db, QStringLiteral("DELETE FROM quillo_reading"));
     run(m_db, QStringLiteral("DELETE FROM quillo_search"));
     // An insert replacing a book (INSERT OR REPLACE) fires no delete trigger.
@@ -117,20 +120,24 @@ void ReadingTable::create() {
                              " quillo BEGIN DELETE FROM quillo_reading WHERE ID = old.ID;"
                              " DELETE FROM quillo_search WHERE ID = old.ID; END"));
     // A new ID is no book's, so no row holds it yet (every row is a book's).
+    run(m_db, QStringLiteral("CREATE TRIGGER IF NOT EXISTS quillo_reading_move AFTER UPDATE OF ID"
+                             " ON quillo WHEN new.ID IS NOT old.ID BEGIN"
+                             " UPDATE quillo_reading SET ID = new.ID WHERE ID = old.ID;"
+                             " UPDATE quillo_search SET ID = new.ID WHERE ID = old.ID; END"));
     // Only the reading of a text that changed is read again: the others, the
-    // user's own among them, stay.
-    QString update = QStringLiteral(
-        "CREATE TRIGGER IF NOT EXISTS quillo_reading_update AFTER UPDATE ON quillo BEGIN"
-        " UPDATE quillo_reading SET ID = new.ID WHERE ID = old.ID AND new.ID IS NOT old.ID;"
-        " UPDATE quillo_search SET ID = new.ID WHERE ID = old.ID AND new.ID IS NOT old.ID;");
+    // user's own among them, stay. Whichever of the two triggers runs first,
+    // the book's rows are at one of its two IDs.
+    QString texts = QStringLiteral(
+                        "CREATE TRIGGER IF NOT EXISTS quillo_reading_texts AFTER UPDATE ON quillo"
+                        " WHEN %1 BEGIN")
+                        .arg(kTextsChanged);
     for (const char* column : {"Title", "Writer", "Publisher"})
-        update += QStringLiteral(
-                      " UPDATE quillo_reading SET %1 = NULL, %1Key = NULL WHERE ID ="
-                      " new.ID AND old.%1 IS NOT new.%1;")
-                      .arg(QLatin1String(column));
-    update += QStringLiteral(" DELETE FROM quillo_search WHERE ID = new.ID AND (%1); END")
-                  .arg(kTextsChanged);
-    run(m_db, update);
+        texts += QStringLiteral(
+                     " UPDATE quillo_reading SET %1 = NULL, %1Key = NULL WHERE ID IN (old.ID,"
+                     " new.ID) AND old.%1 IS NOT new.%1;")
+                     .arg(QLatin1String(column));
+    texts += QStringLiteral(" DELETE FROM quillo_search WHERE ID IN (old.ID, new.ID); END");
+    run(m_db, texts);
 }
 
 int ReadingTable::countMissing(const char* table) const {
