@@ -2,6 +2,7 @@
 
 #include <mecab.h>
 
+#include <QFileInfo>
 #include <QHash>
 #include <QStringList>
 
@@ -66,9 +67,34 @@ struct ReadingAnalyzer::MeCabParts {
     }
 };
 
+namespace {
+
+// Debian's UTF-8 IPA dictionary, whichever dictionary the system's default is
+// (another one, or the EUC-JP IPA dictionary, would read UTF-8 text as noise).
+// A MECABRC the user set is theirs to choose.
+QByteArray dictionaryArguments() {
+    const char* dictionary = "/var/lib/mecab/dic/ipadic-utf8";
+    if (qEnvironmentVariableIsSet("MECABRC") ||
+        !QFileInfo::exists(QString::fromLatin1(dictionary) + QStringLiteral("/dicrc")))
+        return QByteArray();
+    return QByteArray("-r /dev/null -d ") + dictionary;
+}
+
+bool readsUtf8(const MeCab::Model& model) {
+    const MeCab::DictionaryInfo* info = model.dictionary_info();
+    return info && QByteArray(info->charset).toLower().replace('-', "") == "utf8";
+}
+
+}  // namespace
+
 ReadingAnalyzer::ReadingAnalyzer() {
     auto parts = std::make_unique<MeCabParts>();
-    parts->model.reset(MeCab::createModel(""));
+    parts->model.reset(MeCab::createModel(dictionaryArguments().constData()));
+    const char* why = nullptr;
+    if (parts->model && !readsUtf8(*parts->model)) {
+        parts->model.reset();
+        why = "the dictionary is not UTF-8";
+    }
     if (parts->model) {
         parts->tagger.reset(parts->model->createTagger());
         parts->lattice.reset(parts->model->createLattice());
@@ -76,7 +102,8 @@ ReadingAnalyzer::ReadingAnalyzer() {
     if (parts->model && parts->tagger && parts->lattice) {
         m_mecab = std::move(parts);
     } else {
-        const char* why = MeCab::getLastError();
+        if (!why)
+            why = MeCab::getLastError();
         m_limitation = QStringLiteral(
                            "読みの辞書（MeCab の IPA 辞書）が使えないため、読みは"
                            "かなの書名・名前に限られます（%1）")

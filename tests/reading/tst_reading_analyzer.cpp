@@ -14,6 +14,13 @@ static QString S(const char* text) {
 
 class TestReadingAnalyzer : public QObject {
     Q_OBJECT
+
+    static void restore(const char* name, const QByteArray& value) {
+        if (value.isNull())
+            qunsetenv(name);
+        else
+            qputenv(name, value);
+    }
     ReadingAnalyzer m_analyzer;
 
 private slots:
@@ -78,12 +85,28 @@ private slots:
         const QByteArray before = qgetenv("MECABRC");
         qputenv("MECABRC", dir.filePath(S("mecabrc")).toUtf8());
         const ReadingAnalyzer bare;
-        qputenv("MECABRC", before);
+        restore("MECABRC", before);
         QVERIFY(bare.limited());
         QVERIFY2(bare.limitation().contains(S("かな")), qPrintable(bare.limitation()));
         QCOMPARE(bare.reading(S("なつめ そうせき"), ReadingKind::Name), S("ナツメ ソウセキ"));
         QCOMPARE(bare.reading(S("夏目 漱石"), ReadingKind::Name), S("夏目 漱石"));
         QCOMPARE(bare.reading(S("ﾉﾙｳｪｲの森"), ReadingKind::Text), S("ノルウェイノ森"));
+    }
+
+    // A dictionary in another encoding would read UTF-8 titles as noise: it is
+    // not used, and the analyzer says why.
+    void aDictionaryNotInUtf8IsNotUsed() {
+        const QString eucJp = S("/var/lib/mecab/dic/ipadic");
+        if (!QFileInfo::exists(eucJp + S("/dicrc")))
+            QSKIP("the EUC-JP IPA dictionary is not installed");
+        QTemporaryDir dir;
+        test::writeFile(dir.filePath(S("mecabrc")), "dicdir = " + eucJp.toUtf8());
+        const QByteArray before = qgetenv("MECABRC");
+        qputenv("MECABRC", dir.filePath(S("mecabrc")).toUtf8());
+        const ReadingAnalyzer foreign;
+        restore("MECABRC", before);
+        QVERIFY(foreign.limited());
+        QVERIFY2(foreign.limitation().contains(S("UTF-8")), qPrintable(foreign.limitation()));
     }
 };
 
