@@ -199,7 +199,31 @@ QString ReadingAnalyzer::namePartReading(const QString& part, bool family) const
         found = firstSingle([](const Token& t) { return t.isNoun() && t.hasReading(); });
     if (found)
         return found->reading();
-    return textReading(part);
+    // A given name the dictionary does not hold whole is read a character at
+    // a time; its last characters, when they are usual endings of given names,
+    // are read as such endings (秀介 シュウスケ, not シュウカイ; 遼太郎 リョウタロウ).
+    return family ? textReading(part) : givenNameReading(part);
+}
+
+QString ReadingAnalyzer::givenNameReading(const QString& part) const {
+    const QString ending = part.size() >= 2 ? givenNameEnding(part.back()) : QString();
+    return ending.isEmpty() ? textReading(part) : givenNameReading(part.chopped(1)) + ending;
+}
+
+QString ReadingAnalyzer::givenNameEnding(QChar last) {
+    static const QHash<QChar, QString> endings = [] {
+        QHash<QChar, QString> table;
+        const char* const pairs[] = {"介スケ", "助スケ", "輔スケ", "太タ",   "郎ロウ", "朗ロウ",
+                                     "彦ヒコ", "也ヤ",   "哉ヤ",   "夫オ",   "雄オ",   "男オ",
+                                     "蔵ゾウ", "造ゾウ", "吉キチ", "平ヘイ", "樹キ",   "斗ト",
+                                     "奈ナ",   "乃ノ",   "恵エ",   "絵エ",   "穂ホ"};
+        for (const char* pair : pairs) {
+            const QString text = QString::fromUtf8(pair);
+            table.insert(text.front(), text.mid(1));
+        }
+        return table;
+    }();
+    return endings.value(last);
 }
 
 }  // namespace quillo

@@ -32,6 +32,8 @@ private:
     QString textReading(const QString& text) const;
     QString nameReading(const QString& name) const;
     QString namePartReading(const QString& part, bool family) const;
+    QString givenNameReading(const QString& part) const;
+    static QString givenNameEnding(QChar last);
 
     std::unique_ptr<MeCabParts> m_mecab;
     QString m_limitation;

@@ -74,8 +74,12 @@ private slots:
         QCOMPARE(names, 120);
         qInfo("%d of %d writers read right (%.1f %%); wrong: %s", right, names,
               100.0 * right / names, qPrintable(wrong.join(S(", "))));
-        // Plain dictionary output reads about 72 % of this list.
-        QVERIFY2(right * 100 >= 72 * names, qPrintable(wrong.join(S(", "))));
+        // Plain dictionary output reads about 72 % of this list; looking for
+        // names among MeCab's best analyses and reading the usual endings of
+        // given names, 75 %. The rest are pen names the dictionary reads
+        // otherwise (東野 圭吾 トウノ, 辻村 深月 フカツキ): the user corrects
+        // those once.
+        QVERIFY2(right * 100 >= 75 * names, qPrintable(wrong.join(S(", "))));
     }
 
     // Without a dictionary only kana is read, and the analyzer says why.
