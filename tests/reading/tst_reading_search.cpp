@@ -1,0 +1,158 @@
+// The store over a real catalogue with its readings: the list in 五十音 order,
+// the filter and the fuzzy search finding books by kana in any script and
+// width and by romaji, exact search letter for letter, and the readings kept
+// in step when books are deleted and renumbered.
+#include <QtTest>
+
+#include "reading/catalogue_readings.h"
+#include "store/headless_host.h"
+#include "store/tdm.h"
+#include "test_db.h"
+
+using namespace quillo;
+
+static QString S(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+class TestReadingSearch : public QObject {
+    Q_OBJECT
+    std::unique_ptr<test::TempBookDb> m_db;
+    HeadlessStoreHost m_host;
+    std::unique_ptr<TDM> m_store;
+
+    QStringList column(int field) const {
+        QStringList texts;
+        const CachedDataset& q = m_store->QueryBook();
+        for (int row = 0; row < q.rowCount(); ++row)
+            texts << q.textAt(row, field);
+        return texts;
+    }
+    FieldFlags fields(std::initializer_list<int> chosen) const {
+        FieldFlags flags{};
+        for (int k : chosen)
+            flags[static_cast<size_t>(k)] = 1;
+        return flags;
+    }
+
+private slots:
+    void init() {
+        m_db = std::make_unique<test::TempBookDb>();
+        test::exec(
+            S("insert into quillo (ID, Title, Writer, Publisher) values"
+              " (1, '吾輩は猫である', '夏目 漱石', '岩波書店'),"
+              " (2, '容疑者Xの献身', '東野 圭吾', '文藝春秋'),"
+              " (3, '模倣犯', '宮部 みゆき', '新潮社'),"
+              " (4, '羅生門', '芥川 龍之介', '新潮社'),"
+              " (5, 'Book', 'Abe', NULL),"
+              " (7, 'ｷｯﾁﾝ', '吉本 ばなな', '福武書店')"));
+        m_host = HeadlessStoreHost();
+        m_host.sort.reading = true;
+        m_store = std::make_unique<TDM>(&m_host, TDM::FirstRead::Deferred);
+        auto readings = std::make_unique<CatalogueReadings>(m_store->Database());
+        readings->prepare(true);
+        m_store->setReadings(std::move(readings));
+        m_store->QueryAll();
+    }
+    void cleanup() {
+        m_store.reset();
+        m_db.reset();
+    }
+
+    // Writers by their readings (ア カ … then Latin), where JIS order puts the
+    // kanji by one on-reading each and the second level last.
+    void theListIsInReadingOrder() {
+        QCOMPARE(column(FieldNo::Writer),
+                 (QStringList{S("芥川 龍之介"), S("東野 圭吾"), S("夏目 漱石"), S("宮部 みゆき"),
+                              S("吉本 ばなな"), S("Abe")}));
+        m_host.sort.field1 = S("Title");
+        m_host.sort.field2.clear();
+        m_store->QueryAll();
+        QCOMPARE(column(FieldNo::Title),
+                 (QStringList{S("ｷｯﾁﾝ"), S("模倣犯"), S("容疑者Xの献身"), S("羅生門"),
+                              S("吾輩は猫である"), S("Book")}));
+        m_host.sort.reading = false;
+        m_store->QueryAll();
+        QCOMPARE(column(FieldNo::Title).first(), S("Book"));  // JIS order: ASCII first
+    }
+
+    void theFilterFindsReadingsByKanaAndRomaji_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("titles");
+        const QStringList soseki{S("吾輩は猫である")};
+        QTest::addRow("hiragana") << S("なつめ") << soseki;
+        QTest::addRow("katakana") << S("ナツメ") << soseki;
+        QTest::addRow("half-width") << S("ﾅﾂﾒ") << soseki;
+        QTest::addRow("across the blank") << S("なつめそうせき") << soseki;
+        QTest::addRow("romaji") << S("natsume") << soseki;
+        QTest::addRow("long vowel written") << S("souseki") << soseki;
+        QTest::addRow("long vowel left out") << S("soseki") << soseki;
+        QTest::addRow("macron, capitals") << S("Sōseki") << soseki;
+        QTest::addRow("full-width romaji") << S("ｓｏｓｅｋｉ") << soseki;
+        QTest::addRow("title reading") << S("mohou") << QStringList{S("模倣犯")};
+        QTest::addRow("publisher reading")
+            << S("しんちょう") << QStringList{S("模倣犯"), S("羅生門")};
+        QTest::addRow("the text itself") << S("猫") << soseki;
+        QTest::addRow("Latin text") << S("book") << QStringList{S("Book")};
+        QTest::addRow("kana of a kana title") << S("きっちん") << QStringList{S("ｷｯﾁﾝ")};
+        QTest::addRow("no such reading") << S("ぬぬぬ") << QStringList{};
+    }
+    void theFilterFindsReadingsByKanaAndRomaji() {
+        QFETCH(QString, typed);
+        QFETCH(QStringList, titles);
+        const FieldFlags flags = fields({FieldNo::Title, FieldNo::Writer, FieldNo::Publisher});
+        m_store->ApplyFilter(typed, &flags);
+        QStringList found = column(FieldNo::Title);
+        found.sort();
+        titles.sort();
+        QCOMPARE(found, titles);
+        // Only the chosen fields' readings count.
+        const FieldFlags memo = fields({FieldNo::Memo});
+        m_store->ApplyFilter(typed, &memo);
+        QCOMPARE(m_store->QueryBook().rowCount(), 0);
+    }
+
+    // The fuzzy search finds by reading too; the exact one letter for letter.
+    void theFuzzySearchReadsAndTheExactOneDoesNot() {
+        const FieldFlags writer = fields({FieldNo::Writer});
+        QCOMPARE(m_store->Search(S("higashino"), &writer, true), 0);  // the dictionary: トウノ
+        QCOMPARE(m_store->Search(S("touno"), &writer, true), 1);
+        QCOMPARE(m_store->QueryBook().text(FieldNo::Title), S("容疑者Xの献身"));
+        QCOMPARE(m_store->Search(S("ミヤベ"), &writer, true), 1);
+        QCOMPARE(m_store->QueryBook().text(FieldNo::Title), S("模倣犯"));
+        QCOMPARE(m_store->Search(S("ミヤベ"), &writer, false), 0);
+        QCOMPARE(m_store->Search(S("宮部 みゆき"), &writer, false), 1);
+    }
+
+    // A corrected reading moves the book and is found by its new romaji; a
+    // deleted book's readings go, and renumbering carries them to the new IDs.
+    void correctionsDeletesAndRenumberingKeepTheReadingsInStep() {
+        BookReadings* readings = m_store->readings();
+        CachedDataset& q = m_store->QueryBook();
+        QVERIFY(q.locate(FieldNo::ID, 2));
+        q.edit();
+        readings->setReading(2, FieldNo::Writer, S("ヒガシノ ケイゴ"));
+        q.post();
+        m_store->ApplyPendingUpdates();
+        // ヒガシノ: after ナツメ now, where トウノ came before it.
+        QCOMPARE(column(FieldNo::Writer).indexOf(S("東野 圭吾")), 2);
+        const FieldFlags writer = fields({FieldNo::Writer});
+        QCOMPARE(m_store->Search(S("higashino"), &writer, true), 1);
+
+        QVERIFY(q.locate(FieldNo::ID, 1));
+        m_store->DeleteCurrent(false);
+        m_store->ApplyPendingUpdates();
+        QVERIFY(m_store->RenumberIds());
+        QCOMPARE(test::rows(S("select q.ID, q.Title, r.Title from quillo q left join"
+                              " quillo_reading r on r.ID = q.ID order by q.ID")),
+                 (QStringList{S("1|容疑者Xの献身|ヨウギシャXノケンシン"), S("2|模倣犯|モホウハン"),
+                              S("3|羅生門|ラショウモン"), S("4|Book|Book"), S("5|ｷｯﾁﾝ|キッチン")}));
+        QCOMPARE(test::scalar(S("select count(*) from quillo_reading")), 5);
+        QCOMPARE(
+            test::scalar(S("select count(*) from quillo_search s join quillo q on q.ID = s.ID")),
+            5);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReadingSearch)
+#include "tst_reading_search.moc"
