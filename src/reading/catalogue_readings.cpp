@@ -43,13 +43,9 @@ QString CatalogueReadings::limitation() const {
 }
 
 int CatalogueReadings::booksToRead() const {
-    if (m_table.exists() && m_table.inStep())
-        return 0;
-    Statement count(m_connection.handle(),
-                    {m_table.exists() ? QStringLiteral("SELECT count(*) FROM quillo q WHERE NOT"
-                                                       " EXISTS (SELECT 1 FROM quillo_reading r"
-                                                       " WHERE r.ID = q.ID)")
-                                      : QStringLiteral("SELECT count(*) FROM quillo")});
+    if (m_table.exists())
+        return m_table.booksOutOfStep();
+    Statement count(m_connection.handle(), {QStringLiteral("SELECT count(*) FROM quillo")});
     return count.step() ? static_cast<int>(count.integerAt(0)) : 0;
 }
 

@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <QHash>
+#include <algorithm>
 #include <array>
 
 #include "engine/search_text.h"
@@ -154,18 +155,30 @@ int ReadingTable::countMissing(const char* table) const {
     return statement.step() ? static_cast<int>(statement.integerAt(0)) : 0;
 }
 
+int ReadingTable::booksOutOfStep() const {
+    return std::max(countMissing("quillo_reading"), countMissing("quillo_search"));
+}
+
 bool ReadingTable::inStep() const {
     return exists() && countMissing("quillo_reading") == 0 && countMissing("quillo_search") == 0;
 }
 
 int ReadingTable::sync(const ReadingAnalyzer& analyzer,
                        const std::function<void(int, int)>& progress) {
+    // Progress is told in books: reading them and folding their search texts
+    // are the two halves of the work on each.
     const int toRead = countMissing("quillo_reading");
-    const int total = toRead + countMissing("quillo_search");
-    const int read = readMissing(analyzer, correctedNames(), nullptr, progress, total);
-    const int folded = foldMissing(nullptr);
-    if (progress && folded > 0)
-        progress(total, total);
+    const int toFold = countMissing("quillo_search");
+    const int books = std::max(toRead, toFold);
+    const qint64 steps = qint64(toRead) + toFold;
+    auto tell = [&](qint64 done) {
+        if (progress && steps > 0)
+            progress(static_cast<int>(done * books / steps), books);
+    };
+    const int read = readMissing(
+        analyzer, correctedNames(), nullptr, [&](int done, int) { tell(done); }, 0);
+    foldMissing(nullptr, [&](int done) { tell(qint64(toRead) + done); });
+    tell(steps);
     return read;
 }
 
@@ -238,7 +251,7 @@ int ReadingTable::readMissing(const ReadingAnalyzer& analyzer,
     return done;
 }
 
-int ReadingTable::foldMissing(const qint64* id) {
+int ReadingTable::foldMissing(const qint64* id, const std::function<void(int done)>& progress) {
     Statement missing(
         m_db, {QStringLiteral("SELECT q.ID, %1, r.Title, r.Writer, r.Publisher"
                               " FROM quillo q JOIN quillo_reading r ON r.ID = q.ID"
@@ -273,6 +286,8 @@ int ReadingTable::foldMissing(const qint64* id) {
         write.bindBlob(2, search);
         write.step();
         ++done;
+        if (progress && done % 1000 == 0)
+            progress(done);
     }
     return done;
 }

@@ -33,6 +33,9 @@ public:
     void create();
     // True when every book has its readings and search text.
     bool inStep() const;
+    // How many books lack them, or have a stale one (another program changed
+    // a text).
+    int booksOutOfStep() const;
 
     // Makes the rows books lack (all books, or the ones with these IDs), in
     // the caller's transaction: a writer or publisher whose reading was
@@ -61,7 +64,7 @@ private:
     int readMissing(const ReadingAnalyzer& analyzer, const QHash<QString, QString>& corrected,
                     const qint64* id, const std::function<void(int, int)>& progress, int total);
     QHash<QString, QString> correctedNames() const;
-    int foldMissing(const qint64* id);
+    int foldMissing(const qint64* id, const std::function<void(int done)>& progress = {});
     int countMissing(const char* table) const;
 
     sqlite3* m_db;

@@ -124,6 +124,17 @@ private slots:
         QCOMPARE(m_store->Search(S("宮部 みゆき"), &writer, false), 1);
     }
 
+    // A writer another program changed is read again at the next start, which
+    // counts the book among those to read (and so reads the list again after).
+    void aTextChangedElsewhereIsReadAgain() {
+        test::exec(S("update quillo set Writer = '森 鴎外' where ID = 4"));
+        CatalogueReadings next(m_store->Database());
+        QCOMPARE(next.booksToRead(), 1);
+        next.prepare(true);
+        QCOMPARE(next.booksToRead(), 0);
+        QCOMPARE(next.reading(4, FieldNo::Writer, S("森 鴎外")), S("モリ オウガイ"));
+    }
+
     // A corrected reading moves the book and is found by its new romaji; a
     // deleted book's readings go, and renumbering carries them to the new IDs.
     void correctionsDeletesAndRenumberingKeepTheReadingsInStep() {
