@@ -132,6 +132,14 @@ void TFormMainWin::enterReadOnly(const QString& reason) {
     refreshReadOnlyControls();
 }
 
+void TFormMainWin::leaveReadOnly() {
+    m_store.setReadOnly(QString());
+    m_damageReported = false;
+    if (m_statusReadOnly)
+        m_statusReadOnly->hide();
+    setEnabled(kWritingControls, true);
+}
+
 void TFormMainWin::refreshReadOnlyControls() {
     if (m_store.readOnly())
         setEnabled(kWritingControls, false);
@@ -401,11 +409,15 @@ void TFormMainWin::menuFApplyClick() {
         TFormMainWin* window;
         ~Finally() {
             window->m_store.attachCursorHook();
-            window->ShowStatusText(QString());
+            window->ShowStatusText(window->m_statusAfterApply);
+            window->m_statusAfterApply.clear();
         }
     } finally{this};
     m_store.detachCursorHook();
     CaptureColumnWidths();
+    // The catalogue as it was, before the changes go in.
+    if (m_store.QueryBook().updatesPending())
+        m_statusAfterApply = backupBeforeApply();
     try {
         m_store.ApplyPendingUpdates();
     } catch (const EngineError& e) {

@@ -10,6 +10,7 @@
 #include <future>
 
 #include "app/kana_index_view.h"
+#include "backup/auto_backups.h"
 #include "csv/csv_dialog.h"
 #include "edit/record_copy.h"
 #include "edit/record_dialog.h"
@@ -73,6 +74,7 @@ public:
     // Shows the catalogue for reading only from now on, saying why in the status
     // bar: the commands that change books are disabled.
     void enterReadOnly(const QString& reason);
+    void leaveReadOnly();
     // The damage check that runs after the first showing has finished.
     bool damageCheckDone() const { return m_damageCheckDone; }
     QString iniPath() const { return m_iniPath; }
@@ -94,6 +96,7 @@ public:
     void menuFPrintClick();
     void menuFPrintPreviewClick();
     void menuFPageSetupClick();
+    void menuFRestoreClick();
     QPrinter& printer();
     void menuFExitClick();
     void menuEEditClick();
@@ -142,6 +145,9 @@ private:
     void applyWindowFonts();
     void runGuarded(const std::function<void()>& work);
     bool reportDamage(const QString& finding);
+    AutoBackups backups() const;
+    // A backup before an apply; what to tell the user when it failed.
+    QString backupBeforeApply();
     void startDamageCheck();
     void refreshReadOnlyControls();
     void PopupMenuPopup(const QPoint& globalPos);
@@ -151,6 +157,8 @@ private:
     CsvSettings m_csvSettings;
     RecordCopyBuffer m_copyBuffer;
     QString m_iniPath;
+    QString m_statusAfterApply;   // what the status bar says once an apply is done
+    bool m_backupFailed = false;  // said once, until a backup succeeds again
     int m_maxId = 0;
     bool m_pendingMode = false;
     bool m_shown = false;

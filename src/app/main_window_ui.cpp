@@ -82,6 +82,8 @@ void TFormMainWin::buildCommands() {
             &W::menuFPrintPreviewClick);
     command("menuFPageSetup", "プリンター設定(&U)...", "プリンターの設定を行います。",
             &W::menuFPageSetupClick);
+    command("menuFRestore", "バックアップから復元(&B)...",
+            "自動で作られたバックアップの一つから、カタログを復元します。", &W::menuFRestoreClick);
     command("menuFExit", "終了(&X)", "Quilloを終了します。", &W::menuFExitClick);
     QAction* edit =
         command("menuEEdit", "編集(&E)...", "選択レコードの編集を行います。", &W::menuEEditClick);
@@ -170,7 +172,7 @@ void TFormMainWin::buildMenus() {
         {QStringLiteral("menuFApply"), QStringLiteral("menuFCancel"), sep,
          QStringLiteral("menuFIoCsv"), sep, QStringLiteral("menuFPrint"),
          QStringLiteral("menuFPrintPreview"), QStringLiteral("menuFPageSetup"), sep,
-         QStringLiteral("menuFExit")});
+         QStringLiteral("menuFRestore"), sep, QStringLiteral("menuFExit")});
     add(menu("menuitemEdit", "編集(&E)"),
         {QStringLiteral("menuEEdit"), QStringLiteral("menuEAdd"), QStringLiteral("menuEDelete"),
          sep, QStringLiteral("menuECopy"), sep, QStringLiteral("menuEFirst"),

@@ -57,12 +57,13 @@ QLabel* ReadingBoxes::label(int field) const {
 void ReadingBoxes::load(qint64 id, const std::array<QString, kCount>& texts) {
     for (int i = 0; i < kCount; ++i) {
         const int field = FieldNo::Title + i;
+        BookReadings* kept = readings();
         const QString reading =
-            m_readings ? m_readings->reading(id, field, texts[static_cast<size_t>(i)]) : QString();
+            kept ? kept->reading(id, field, texts[static_cast<size_t>(i)]) : QString();
         QLineEdit* box = m_boxes[static_cast<size_t>(i)];
         m_limits[static_cast<size_t>(i)]->loaded(reading);
         box->setText(reading);
-        box->setEnabled(m_readings != nullptr);
+        box->setEnabled(kept != nullptr);
         m_typed[static_cast<size_t>(i)] = false;
     }
 }
@@ -73,15 +74,17 @@ void ReadingBoxes::clear() {
 
 void ReadingBoxes::fieldLeft(int field, const QString& text) {
     const int i = indexOf(field);
-    if (i < 0 || i >= kCount || !m_readings || m_typed[static_cast<size_t>(i)])
+    BookReadings* kept = readings();
+    if (i < 0 || i >= kCount || !kept || m_typed[static_cast<size_t>(i)])
         return;
-    const QString reading = m_readings->readingOf(text, field);
+    const QString reading = kept->readingOf(text, field);
     m_limits[static_cast<size_t>(i)]->loaded(reading);
     m_boxes[static_cast<size_t>(i)]->setText(reading);
 }
 
 void ReadingBoxes::save(qint64 id, const std::array<QString, kCount>& texts) {
-    if (!m_readings)
+    BookReadings* kept = readings();
+    if (!kept)
         return;
     for (int i = 0; i < kCount; ++i) {
         const QString& text = texts[static_cast<size_t>(i)];
@@ -91,7 +94,7 @@ void ReadingBoxes::save(qint64 id, const std::array<QString, kCount>& texts) {
             continue;
         // Typed in hiragana or half-width, it is kept in katakana as computed
         // readings are.
-        m_readings->setReading(id, FieldNo::Title + i, katakanaReading(reading));
+        kept->setReading(id, FieldNo::Title + i, katakanaReading(reading));
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <array>
+#include <functional>
 
 class QLabel;
 class QLineEdit;
@@ -26,9 +27,10 @@ public:
     explicit ReadingBoxes(QWidget* dialog);
     QLineEdit* box(int field) const;
     QLabel* label(int field) const;
-    // `readings` may be null (a catalogue without them): the boxes are then
-    // shown empty and cannot be typed in.
-    void setReadings(BookReadings* readings) { m_readings = readings; }
+    // Where the catalogue's readings are, asked each time (a restore brings
+    // new ones); none (a catalogue without them) shows the boxes empty and
+    // closed to typing.
+    void setReadings(std::function<BookReadings*()> readings) { m_readings = std::move(readings); }
 
     // The boxes of a book being edited (its own readings) or added (empty).
     void load(qint64 id, const std::array<QString, kCount>& texts);
@@ -40,7 +42,8 @@ public:
     bool typedSinceShown() const;
 
 private:
-    BookReadings* m_readings = nullptr;
+    std::function<BookReadings*()> m_readings;
+    BookReadings* readings() const { return m_readings ? m_readings() : nullptr; }
     std::array<QLineEdit*, kCount> m_boxes{};
     std::array<QLabel*, kCount> m_labels{};
     std::array<SjisLimitValidator*, kCount> m_limits{};

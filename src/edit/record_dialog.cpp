@@ -96,8 +96,10 @@ TFormSetRecord::TFormSetRecord(TDM& store, RecordDialogHost& host, QWidget* main
 
 void TFormSetRecord::build() {
     m_readingBoxes = new ReadingBoxes(this);
-    m_readingBoxes->setReadings(
-        m_store.readings() && m_store.readings()->ready() ? m_store.readings() : nullptr);
+    m_readingBoxes->setReadings([this]() -> BookReadings* {
+        BookReadings* readings = m_store.readings();
+        return readings && readings->ready() ? readings : nullptr;
+    });
     QWidget* previous = nullptr;
     for (const Place& p : kPlaces) {
         const BookFieldInfo& info = bookField(p.fieldNo);

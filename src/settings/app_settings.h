@@ -52,6 +52,11 @@ struct AppSettings {
     QString AddStringEnd = QStringLiteral("』");
     bool SkipPoorField = true;
     FontSetting RecordFont;
+    // Automatic backups before changes: on, the newest 20 kept, at most one in
+    // ten minutes.
+    bool BackupEnabled = true;
+    int BackupKeep = 20;
+    int BackupMinMinutes = 10;
     FontSetting TitleFont;
 
     SortSettings sort() const {

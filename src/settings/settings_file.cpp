@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 
 #include "platform/app_folders.h"
 #include "platform/cp932.h"
@@ -165,6 +166,10 @@ void LoadSettings(const QString& path, AppSettings& s) {
     s.ConfirmApply = r.boolean("Confirm", "Apply", false);
     s.ConfirmCancel = r.boolean("Confirm", "Cancel", false);
     s.ConfirmDelete = r.boolean("Confirm", "DeleteRecord", true);
+    s.BackupEnabled = r.boolean("Backup", "Enabled", s.BackupEnabled);
+    s.BackupKeep = std::clamp(r.integer("Backup", "Keep", s.BackupKeep), 1, 1000);
+    s.BackupMinMinutes =
+        std::clamp(r.integer("Backup", "MinMinutes", s.BackupMinMinutes), 0, 10080);
     for (int k = 0; k < kFieldCount; ++k) {
         QString& label = s.FieldLabels[static_cast<size_t>(k)];
         label = r.text("FieldName", kLabelKeys[k], label);
@@ -213,6 +218,9 @@ QString SaveSettings(const QString& path, const AppSettings& s) {
            s.SortReading ? kReadingCollation
            : s.SortJis   ? kJisCollation
                          : kCodePointCollation);
+    w.boolean("Backup", "Enabled", s.BackupEnabled);
+    w.integer("Backup", "Keep", s.BackupKeep);
+    w.integer("Backup", "MinMinutes", s.BackupMinMinutes);
     return w.save();
 }
 
