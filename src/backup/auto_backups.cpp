@@ -35,6 +35,12 @@ qint64 booksIn(const QString& file) {
 
 }  // namespace
 
+QString backupSizeText(qint64 bytes) {
+    if (bytes < 1024 * 1024)
+        return QStringLiteral("%1 KB").arg((bytes + 1023) / 1024);
+    return QStringLiteral("%1 MB").arg(static_cast<double>(bytes) / (1024.0 * 1024.0), 0, 'f', 1);
+}
+
 QString defaultBackupFolder() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
            QStringLiteral("/Quillo/backups");

@@ -26,6 +26,9 @@ struct BackupEntry {
     qint64 bytes = 0;
 };
 
+// A backup's size as lists show it ("840 KB", "12.3 MB").
+QString backupSizeText(qint64 bytes);
+
 // The automatic backups of one catalogue: complete copies taken with the same
 // checked online backup as quillo-csv backup, named by the catalogue and the
 // time ("book-20261208-142501.qbk"), the oldest beyond the newest `keep`

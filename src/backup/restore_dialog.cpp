@@ -9,12 +9,6 @@
 
 namespace quillo {
 
-QString backupSizeText(qint64 bytes) {
-    if (bytes < 1024 * 1024)
-        return QStringLiteral("%1 KB").arg((bytes + 1023) / 1024);
-    return QStringLiteral("%1 MB").arg(static_cast<double>(bytes) / (1024.0 * 1024.0), 0, 'f', 1);
-}
-
 TFormRestoreBackup::TFormRestoreBackup(std::vector<BackupEntry> backups, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::WindowCloseButtonHint), m_backups(std::move(backups)) {
     setObjectName(QStringLiteral("TFormRestoreBackup"));

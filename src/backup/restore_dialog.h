@@ -23,7 +23,4 @@ private:
     QTableWidget* m_list = nullptr;
 };
 
-// A backup's size as the list shows it ("1.2 MB").
-QString backupSizeText(qint64 bytes);
-
 }  // namespace quillo

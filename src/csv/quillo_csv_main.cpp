@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <cstdio>
 
+#include "backup/auto_backups.h"
 #include "csv/csv_exchange.h"
 #include "engine/catalogue_file.h"
 #include "engine/database_copy.h"
@@ -15,6 +16,7 @@
 #include "platform/quiet_notices.h"
 #include "platform/single_instance.h"
 #include "reading/catalogue_readings.h"
+#include "settings/settings_file.h"
 #include "store/headless_host.h"
 #include "store/tdm.h"
 
@@ -33,6 +35,35 @@ int choice(const QString& value, const QStringList& names, bool* ok) {
     const qsizetype i = names.indexOf(value);
     *ok = i >= 0;
     return static_cast<int>(i);
+}
+
+// The automatic backups of a catalogue, kept as the program's settings say.
+AutoBackups backupsOf(const QString& databasePath) {
+    AppSettings settings;
+    LoadSettings(IniPathOf(QStringLiteral("quillo")), settings);
+    return AutoBackups(
+        defaultBackupFolder(), databasePath,
+        BackupPolicy{settings.BackupEnabled, settings.BackupKeep, settings.BackupMinMinutes});
+}
+
+int listBackups(const QString& databasePath) {
+    const std::vector<BackupEntry> backups = backupsOf(databasePath).list();
+    if (backups.empty()) {
+        std::printf("%s\n", QStringLiteral("%1 のバックアップはありません（%2）")
+                                .arg(databasePath, defaultBackupFolder())
+                                .toUtf8()
+                                .constData());
+        return 0;
+    }
+    for (const BackupEntry& b : backups)
+        std::printf(
+            "%s\t%s\t%s\t%s\n",
+            b.taken.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")).toUtf8().constData(),
+            (b.books < 0 ? QStringLiteral("読めません") : QStringLiteral("%1 冊").arg(b.books))
+                .toUtf8()
+                .constData(),
+            backupSizeText(b.bytes).toUtf8().constData(), b.path.toUtf8().constData());
+    return 0;
 }
 
 // Runs one command on an existing catalogue; EngineError goes to the caller.
@@ -57,6 +88,15 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
     if (command == QLatin1String("restore")) {
         // A damaged catalogue may be restored: that is what a backup is for.
         Connection catalogue(QStringLiteral("book"));
+        // The catalogue as it is now is kept first, so the restore can be undone
+        // (a damaged one is not: a copy of it is no way back).
+        CheckBackupFile(settings.fileName, databasePath);
+        try {
+            backupsOf(databasePath).take(catalogue);
+        } catch (const EngineError& e) {
+            if (!isDamageError(e))
+                throw;
+        }
         RestoreDatabase(catalogue, settings.fileName);
         return 0;
     }
@@ -65,6 +105,17 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
         // new books need not be held in memory.
         Connection books(QStringLiteral("book"));
         books.checkWritable();
+        // The catalogue before the import; a backup that fails is said, and the
+        // import goes on (it adds all its books or none).
+        try {
+            backupsOf(databasePath).beforeChange(books);
+        } catch (const EngineError& e) {
+            std::fprintf(stderr, "quillo-csv: %s\n",
+                         QStringLiteral("自動バックアップを作れませんでした（%1）")
+                             .arg(e.message())
+                             .toUtf8()
+                             .constData());
+        }
         // The books get their readings in the import's transaction; a catalogue
         // without them gets them all first, as the program would at its start.
         CatalogueReadings bookReadings(books);
@@ -133,7 +184,8 @@ int main(int argc, char* argv[]) {
         QStringLiteral("command"),
         QStringLiteral("import or export (CSV: twelve columns, no memo, new IDs on import); "
                        "backup or restore (a complete copy of the catalogue: every column, "
-                       "IDs kept)."));
+                       "IDs kept); backups lists the automatic backups taken before changes "
+                       "(in $XDG_DATA_HOME/Quillo/backups), newest first."));
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("The CSV file, or the backup file."));
     const QCommandLineOption db(
@@ -178,13 +230,16 @@ int main(int argc, char* argv[]) {
 
     const QStringList args = parser.positionalArguments();
     const QStringList commands = {QStringLiteral("import"), QStringLiteral("export"),
-                                  QStringLiteral("backup"), QStringLiteral("restore")};
-    if (args.size() != 2 || !commands.contains(args[0]))
-        return fail(QStringLiteral(
-            "usage: quillo-csv import|export|backup|restore FILE [options]; see --help"));
+                                  QStringLiteral("backup"), QStringLiteral("restore"),
+                                  QStringLiteral("backups")};
+    const bool listing = !args.isEmpty() && args[0] == QLatin1String("backups");
+    if (args.size() != (listing ? 1 : 2) || !commands.contains(args[0]))
+        return fail(
+            QStringLiteral("usage: quillo-csv import|export|backup|restore FILE "
+                           "[options], or quillo-csv backups; see --help"));
 
     CsvSettings settings;
-    settings.fileName = args[1];
+    settings.fileName = listing ? QString() : args[1];
     settings.quote = !parser.isSet(noQuote);
     bool ok = false;
     settings.separator =
@@ -220,6 +275,8 @@ int main(int argc, char* argv[]) {
         Connection::setAliasPath(QStringLiteral("book"), parser.value(db));
     const QString databasePath = Connection::aliasPath(QStringLiteral("book"));
     const QString command = args[0];
+    if (listing)
+        return listBackups(databasePath);
     try {
         // Export and backup only read a catalogue: a path that names none is a
         // mistake, and an empty file made for it would be taken for the books.

@@ -59,6 +59,8 @@ private slots:
         QFile::setPermissions(m_runtime.path(),
                               QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         qputenv("XDG_RUNTIME_DIR", m_runtime.path().toLocal8Bit());
+        if (qEnvironmentVariableIsEmpty("XDG_DATA_HOME"))  // automatic backups go there
+            qputenv("XDG_DATA_HOME", (m_runtime.path() + S("/data")).toLocal8Bit());
     }
     void init() {
         m_db = std::make_unique<test::TempBookDb>();
@@ -127,6 +129,30 @@ private slots:
                          S("11|ヨウギシャXノケンシン|ヒガシノ ケイゴ"),
                          S("12|ココロ|ナツメ ソウセキ")}));
         QCOMPARE(test::rows(S("select count(*) from quillo_search")), QStringList{S("5")});
+    }
+
+    // An import is backed up first (the catalogue as it was), a restore too
+    // (so it can be undone), and `backups` lists them newest first.
+    void importAndRestoreAreBackedUpFirst() {
+        const QString folder = qEnvironmentVariable("XDG_DATA_HOME") + S("/Quillo/backups");
+        QDir(folder).removeRecursively();
+        QCOMPARE(run({S("backups")}).out.trimmed(),
+                 S("%1 のバックアップはありません（%2）").arg(m_db->path(), folder));
+        test::writeFile(file("in.csv"), test::sjis(S("山の音,川端康成\r\n")));
+        QCOMPARE(run({S("import"), file("in.csv")}).status, 0);
+        const QStringList afterImport = QDir(folder).entryList(QDir::Files);
+        QCOMPARE(afterImport.size(), 1);
+        const QString before = folder + u'/' + afterImport.front();
+        QTest::qWait(1100);  // the next backup gets a second of its own
+        QCOMPARE(run({S("restore"), before}).status, 0);
+        QCOMPARE(test::scalar(S("select count(*) from quillo")), 2);
+        const Run listed = run({S("backups")});
+        QCOMPARE(listed.status, 0);
+        const QStringList lines = listed.out.trimmed().split(u'\n');
+        QCOMPARE(lines.size(), 2);
+        QVERIFY2(lines[0].contains(S("\t3 冊\t")), qPrintable(lines[0]));  // before the restore
+        QVERIFY2(lines[1].contains(S("\t2 冊\t")) && lines[1].endsWith(before),
+                 qPrintable(lines[1]));
     }
 
     void unquotedExportsWarnOfTextsThatMayNotReadBack() {
