@@ -5,7 +5,9 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 
+#include "backup/auto_backups.h"
 #include "bench_support.h"
 #include "catalogue_generator.h"
 #include "csv/csv_exchange.h"
@@ -229,6 +231,13 @@ int main(int argc, char* argv[]) {
         // Every later start only checks that they are in step.
         CatalogueReadings again(store->Database());
         timed("readings_check_ms", [&] { again.prepare(true); });
+    }
+    // What an apply adds for its automatic backup: the checked copy of the
+    // whole catalogue (its readings too) into the backups folder.
+    {
+        QTemporaryDir backups;
+        AutoBackups keeper(backups.path(), path);
+        timed("backup_before_apply_ms", [&] { keeper.take(store->Database()); });
     }
     timed("filter_all_text_fields_ms", [&] { store->ApplyFilter(kFilterText, &all); });
     store->ClearFilterCondition();

@@ -101,7 +101,8 @@ QString AutoBackups::take(Connection& catalogue, const QDateTime& now) {
     QString file = stem + QStringLiteral(".qbk");
     for (int n = 2; QFileInfo::exists(file); ++n)
         file = QStringLiteral("%1-%2.qbk").arg(stem).arg(n);
-    BackupDatabase(catalogue, file);
+    // Checked through the copy: an apply waits for it.
+    BackupDatabase(catalogue, file, false);
     rotate();
     return file;
 }

@@ -66,7 +66,7 @@ QString partFileBeside(const QString& file) {
 
 }  // namespace
 
-void BackupDatabase(Connection& source, const QString& file) {
+void BackupDatabase(Connection& source, const QString& file, bool checkSourceFirst) {
     if (isSameFile(file, source.path()))
         throw EngineError(QStringLiteral("%1 はカタログそのものです。バックアップには別の"
                                          "ファイルを指定してください")
@@ -74,18 +74,28 @@ void BackupDatabase(Connection& source, const QString& file) {
     const QFileInfo target(file);
     if (target.exists() && (!target.isFile() || !target.isWritable()))
         throw EngineError(QStringLiteral("%1 は書き込み禁止のため、置き換えません").arg(file));
-    const QString damage = FindDamage(source.handle(), DamageCheck::Quick);
-    if (!damage.isEmpty())
+    auto refuseDamaged = [&](const QString& damage) {
         throw EngineError(QStringLiteral("カタログ %1 は壊れているため、バックアップしません"
                                          "（%2）。前のバックアップから復元してください")
                               .arg(source.path(), damage),
                           SQLITE_CORRUPT);
+    };
+    if (checkSourceFirst) {
+        const QString damage = FindDamage(source.handle(), DamageCheck::Quick);
+        if (!damage.isEmpty())
+            refuseDamaged(damage);
+    }
 
     const QString part = partFileBeside(file);
     try {
         RawDatabase copy(part, SQLITE_OPEN_READWRITE);
         copyPages(source.handle(), copy.handle(), file);
         const QString copyDamage = FindDamage(copy.handle(), DamageCheck::Quick, true);
+        if (!copyDamage.isEmpty() && !checkSourceFirst) {
+            const QString damage = FindDamage(source.handle(), DamageCheck::Quick);
+            if (!damage.isEmpty())
+                refuseDamaged(damage);
+        }
         if (!copyDamage.isEmpty())
             throw EngineError(
                 QStringLiteral("%1 に正しく書き込めませんでした（%2）").arg(file, copyDamage),

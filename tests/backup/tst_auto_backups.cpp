@@ -4,6 +4,8 @@
 #include <QtTest>
 
 #include "backup/auto_backups.h"
+#include "damaged_files.h"
+#include "engine/catalogue_file.h"
 #include "engine/engine_error.h"
 #include "files.h"
 #include "full_disk.h"
@@ -78,6 +80,25 @@ private slots:
         QCOMPARE(backups.list().front().path, kept);
         QCOMPARE(backups.list().front().books, 2);
         QCOMPARE(QDir(folder()).entryList(QDir::Files).size(), 1);  // no part file left
+    }
+
+    // Checked through its copy, a damaged catalogue is still refused as
+    // damaged (the window then offers a restore), and no copy is left.
+    void aDamagedCatalogueIsNotBackedUp() {
+        m_db.reset();
+        m_db = std::make_unique<test::TempBookDb>();
+        QFile::remove(m_db->path());
+        test::makeCatalogue(m_db->path(), 400);
+        test::damagePage(m_db->path(), 3);
+        Connection books(S("book"));
+        AutoBackups backups(folder(), m_db->path(), BackupPolicy{true, 5, 0});
+        try {
+            backups.take(books, at("2026-12-08 10:00:00"));
+            QFAIL("a damaged catalogue was backed up");
+        } catch (const EngineError& e) {
+            QVERIFY2(isDamageError(e), qPrintable(e.message()));
+        }
+        QCOMPARE(QDir(folder()).entryList(QDir::Files).size(), 0);
     }
 };
 
