@@ -45,8 +45,9 @@ const QStringList kPendingControls = {
     QStringLiteral("menuPMApply"),     QStringLiteral("menuPMCancel"),
     QStringLiteral("ToolButtonApply"), QStringLiteral("ToolButtonCancel")};
 const QStringList kNormalControls = {
-    QStringLiteral("menuFIoCsv"), QStringLiteral("menuESearch"), QStringLiteral("menuPMSearch"),
-    QStringLiteral("ToolButtonFind"), QStringLiteral("menuVOption")};
+    QStringLiteral("menuFIoCsv"),   QStringLiteral("menuESearch"),
+    QStringLiteral("menuPMSearch"), QStringLiteral("ToolButtonFind"),
+    QStringLiteral("menuVOption"),  QStringLiteral("menuVSameBooks")};
 // What changes books: disabled while the catalogue is shown for reading only.
 // Cancel stays, so changes made before a damage was found can be let go.
 const QStringList kWritingControls = {
@@ -333,10 +334,13 @@ void TFormMainWin::RefreshRecordStatus() {
     m_statusPanel1->setText(QStringLiteral(" レコード数 ： ") +
                             QString::number(count).rightJustified(4, QLatin1Char(' ')));
     // A narrowed list says so, or the missing books look lost.
-    const bool filtered = !m_store.FilterCondition().isEmpty();
-    m_statusFilter->setText(filtered ? QStringLiteral("フィルター: ") + m_settings.FilterText
-                                     : QString());
+    const bool filtered = !m_store.FilterCondition().isEmpty() || m_store.sameBooksShown();
+    m_statusFilter->setText(!filtered ? QString()
+                            : m_store.sameBooksShown()
+                                ? QStringLiteral("フィルター: 重複の候補")
+                                : QStringLiteral("フィルター: ") + m_settings.FilterText);
     m_statusFilter->setVisible(filtered);
+    setChecked({QStringLiteral("menuVSameBooks")}, m_store.sameBooksShown());
     refreshReadOnlyControls();
 }
 
@@ -439,6 +443,18 @@ void TFormMainWin::menuFApplyClick() {
         m_recordDialog->RefreshDropDownLists();
     SetPendingMode(false);
     ApplyColumnLayout();
+}
+
+void TFormMainWin::menuVSameBooksClick() {
+    // The books that may be the same book twice, or every book (with the
+    // options' filter) again.
+    if (m_store.sameBooksShown())
+        m_store.Requery();
+    else
+        m_store.ApplySameBooksFilter();
+    m_store.QueryBook().first();
+    RefreshRecordStatus();
+    RefreshNavigation();
 }
 
 void TFormMainWin::menuFCancelClick() {

@@ -112,6 +112,7 @@ public:
     void menuVStatusBarClick();
     void menuVViewTypeClick(int tag);
     void menuVOptionClick();
+    void menuVSameBooksClick();
     void menuHContentsClick();
     void menuHAboutClick();
 

@@ -82,6 +82,10 @@ void TFormMainWin::buildCommands() {
             &W::menuFPrintPreviewClick);
     command("menuFPageSetup", "プリンター設定(&U)...", "プリンターの設定を行います。",
             &W::menuFPageSetupClick);
+    command("menuVSameBooks", "重複の候補(&D)",
+            "同じ書名・著者名の本だけを表示します。もう一度選ぶと元の一覧に戻ります。",
+            &W::menuVSameBooksClick)
+        ->setCheckable(true);
     command("menuFRestore", "バックアップから復元(&B)...",
             "自動で作られたバックアップの一つから、カタログを復元します。", &W::menuFRestoreClick);
     command("menuFExit", "終了(&X)", "Quilloを終了します。", &W::menuFExitClick);
@@ -182,7 +186,7 @@ void TFormMainWin::buildMenus() {
     add(view, {QStringLiteral("menuVToolBar"), QStringLiteral("menuVStatusBar"), sep,
                QStringLiteral("menuVViewTypeList"), QStringLiteral("menuVViewTypeRecord"), sep});
     view->addMenu(m_index->menu());
-    add(view, {sep, QStringLiteral("menuVOption")});
+    add(view, {QStringLiteral("menuVSameBooks"), sep, QStringLiteral("menuVOption")});
     add(menu("menuitemHelp", "ヘルプ(&H)"),
         {QStringLiteral("menuHContents"), sep, QStringLiteral("menuHAbout")});
 

@@ -12,6 +12,7 @@
 #include "platform/busy_cursor.h"
 #include "platform/file_identity.h"
 #include "platform/help_viewer.h"
+#include "store/same_books.h"
 #include "store/tdm.h"
 #include "ui/file_dialog.h"
 #include "ui/message_dialog.h"
@@ -239,14 +240,20 @@ void TFormIoCsv::runImport(const QString& fileName) {
     int result = 0;
     int books = 0;
     QString failure;
+    QString same;
     {
         BusyCursor busy;
         m_host.ShowStatusText(QStringLiteral("入力中です．．．"));
+        const QSet<QString> present = storedSameBookKeys(m_store.Database().handle());
+        const qint64 lastBefore = m_store.host() ? m_store.host()->MaxId() : 0;
         result = ImportCsv(m_store, &m_host.csvSettings(), &failure, &books);
+        same = sameBooksNote(
+            countSameBooks(m_store.Database().handle(), &m_store.QueryBook(), lastBefore, present));
     }
     // The books read are pending: they are stored by 更新適用, as the message says.
     const QString read =
-        QStringLiteral("%1 冊を読み込みました（更新適用で保存されます）").arg(books);
+        QStringLiteral("%1 冊を読み込みました（更新適用で保存されます）").arg(books) +
+        (same.isEmpty() ? QString() : QStringLiteral("\n") + same + QStringLiteral("。"));
     if (result == 0)
         message(books > 0 ? read : QStringLiteral("読み込む本はありませんでした。"),
                 kMessageInformation);

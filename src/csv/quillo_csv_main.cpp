@@ -11,6 +11,7 @@
 #include "engine/catalogue_file.h"
 #include "engine/database_copy.h"
 #include "engine/engine_error.h"
+#include "engine/statement.h"
 #include "platform/program_info.h"
 #include "platform/qt_translations.h"
 #include "platform/quiet_notices.h"
@@ -18,6 +19,7 @@
 #include "reading/catalogue_readings.h"
 #include "settings/settings_file.h"
 #include "store/headless_host.h"
+#include "store/same_books.h"
 #include "store/tdm.h"
 
 using namespace quillo;
@@ -120,6 +122,15 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
         // without them gets them all first, as the program would at its start.
         CatalogueReadings bookReadings(books);
         bookReadings.prepare(true);
+        // What the catalogue holds already, to say how many books it has twice.
+        const QSet<QString> present = storedSameBookKeys(books.handle());
+        qint64 lastBefore = 0;
+        {
+            Statement max(books.handle(),
+                          {QStringLiteral("SELECT ifnull(max(ID), 0) FROM quillo")});
+            if (max.step())
+                lastBefore = max.integerAt(0);
+        }
         QString failure;
         int added = 0;
         const int r = ImportCsvIntoTable(books, &settings, &failure, &added, &bookReadings);
@@ -131,8 +142,12 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
                             .arg(failure));
         if (r > 0)
             return fail(QStringLiteral("CSV 入力に失敗しました。\n") + failure);
-        std::printf("%s\n",
-                    QStringLiteral("%1 冊を追加しました。").arg(added).toUtf8().constData());
+        const QString same =
+            sameBooksNote(countSameBooks(books.handle(), nullptr, lastBefore, present));
+        std::printf("%s\n", (QStringLiteral("%1 冊を追加しました。").arg(added) +
+                             (same.isEmpty() ? QString() : same + QStringLiteral("。")))
+                                .toUtf8()
+                                .constData());
         return 0;
     }
     // The export reads the stored books row by row; the live query holds none.

@@ -17,6 +17,7 @@
 #include "platform/busy_cursor.h"
 #include "platform/help_viewer.h"
 #include "platform/jis_order.h"
+#include "store/same_books.h"
 #include "store/tdm.h"
 #include "ui/message_dialog.h"
 #include "ui/remember_combo.h"
@@ -437,6 +438,8 @@ bool TFormSetRecord::SaveControlsToRecord() {
             return false;
         }
     }
+    if (!mayBeSameBookTwice())
+        return false;
     CursorHookDetach detached(m_store);
     CachedDataset& q = m_store.QueryBook();
     int current = -1;  // the field being written, to name it in a refusal
@@ -465,6 +468,31 @@ bool TFormSetRecord::SaveControlsToRecord() {
     }
     m_host.RefreshRecordStatus();
     return true;
+}
+
+// A book whose title and first writer another book has already (width, kana,
+// case and blanks aside) is saved only when the user says so; an edit that
+// leaves both as they were is not asked about again.
+bool TFormSetRecord::mayBeSameBookTwice() {
+    const QString title = controlText(FieldNo::Title), writer = controlText(FieldNo::Writer);
+    if (windowTitle() == kEditCaption &&
+        title == m_shownTexts[static_cast<size_t>(FieldNo::Title)] &&
+        writer == m_shownTexts[static_cast<size_t>(FieldNo::Writer)])
+        return true;
+    const CachedDataset& q = m_store.QueryBook();
+    const std::optional<SameBook> same =
+        findSameBook(m_store.Database().handle(), q, q.integer(q.fieldIndex(QStringLiteral("ID"))),
+                     title, writer);
+    if (!same)
+        return true;
+    const QString book = same->writer.isEmpty()
+                             ? QStringLiteral("「%1」").arg(same->title)
+                             : QStringLiteral("「%1」%2").arg(same->title, same->writer);
+    return ShowMessageDialog(this,
+                             QStringLiteral("同じ書名・著者名の本がすでにあります（%1）。"
+                                            "追加しますか？")
+                                 .arg(book),
+                             kMessageConfirmation, kButtonsYesNoDefaultNo) == kAnswerYes;
 }
 
 // A name saved into a pending book is offered at once, in its sorted place,

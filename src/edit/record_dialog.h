@@ -88,6 +88,7 @@ private:
     void ToggleDateForm(DateMaskEdit* field, QPushButton* button);
     void setDateField(int fieldNo, const QString& text);
     void rememberShownTexts();
+    bool mayBeSameBookTwice();
     void offerSavedValues();
     void showNote(int field, const QString& note);
     QString captionOf(int field) const;

@@ -3,6 +3,7 @@
 #include "platform/search_fold.h"
 #include "reading/kana_text.h"
 #include "reading/romaji.h"
+#include "store/same_books.h"
 
 namespace quillo {
 
@@ -187,6 +188,14 @@ std::optional<QString> BuildSearchSql(const QString& text, const FieldFlags& fla
             ? QStringLiteral("WHERE %1").arg(condition)
             : QStringLiteral("WHERE %1 and ( %2 )").arg(filterCondition, condition);
     return selectAll() + where + BuildOrderBy(sort);
+}
+
+QStringList BuildSameBooksSql(const SortSettings& sort) {
+    const std::vector<OrderTerm> terms = BuildOrderTerms(sort);
+    if (!byReadings(terms))
+        return {selectAll(), sameBooksCondition() + orderByOf(terms, false)};
+    return {QStringLiteral("SELECT q.* FROM %1 q ").arg(kTable) + kJoinReadings,
+            sameBooksCondition(QStringLiteral("q.")) + orderByOf(terms, true)};
 }
 
 QString BuildMaxIdSql() {

@@ -70,6 +70,10 @@ std::optional<QString> BuildSearchSql(const QString& text, const FieldFlags& fla
                                       const QString& filterCondition, const SortSettings& sort,
                                       const FieldNameTable& names);
 
+// The live query's lines for the books that may be the same book twice (see
+// same_books.h), in the order of `sort`.
+QStringList BuildSameBooksSql(const SortSettings& sort);
+
 QString BuildMaxIdSql();
 QString BuildDistinctValuesSql(const QString& column, bool jis = false);
 

@@ -250,6 +250,7 @@ void TDM::QueryAll() {
     else
         reopenLiveQuery(sql);
     m_holdsAllBooks = true;
+    m_sameBooksShown = false;
     countRows();
 }
 
@@ -266,10 +267,19 @@ int TDM::ApplyFilter(const QString& text, const FieldFlags* flags) {
     if (const auto sql = BuildFilterSql(text, *flags, sort, m_fieldNames, withReadings)) {
         reopenLiveQuery(sql->lines);
         m_holdsAllBooks = false;
+        m_sameBooksShown = false;
         m_filterCondition = sql->condition;  // only once the list shows it
     }
     countRows();
     return 0;
+}
+
+void TDM::ApplySameBooksFilter() {
+    reopenLiveQuery(BuildSameBooksSql(sortSettings()));
+    m_holdsAllBooks = false;
+    m_filterCondition.clear();
+    m_sameBooksShown = true;
+    countRows();
 }
 
 void TDM::Requery() {

@@ -69,6 +69,10 @@ public:
     void PrefetchAll(const SortSettings& sort);
     int ApplyFilter(const QString& text, const FieldFlags* flags);
     void Requery();
+    // The list narrowed to the books that may be the same book twice; cleared
+    // as any filter is (by the next read of every book).
+    void ApplySameBooksFilter();
+    bool sameBooksShown() const { return m_sameBooksShown; }
     void ClearFilterCondition() { m_filterCondition.clear(); }
 
     // A null text or missing flags is a refusal (-1); an empty text is a text.
@@ -143,6 +147,7 @@ private:
     bool m_cursorHookAttached = false;
     bool m_holdsAllBooks = false;  // the live query holds every stored book, unfiltered
     bool m_closed = false;
+    bool m_sameBooksShown = false;  // the list holds the 重複の候補
 };
 
 // Detaches the store's cursor hook for a scope and re-attaches it however the

@@ -278,7 +278,10 @@ class TestWindowWalk : public QObject {
         m_log << QStringLiteral("add%1 %2")
                      .arg(ok ? QString() : QStringLiteral(" (cancelled)"),
                           fields.at(FieldNo::Title));
+        // A title and writer another book has already are asked about: yes.
+        setNextMessageAnswer(kAnswerYes);
         d().record("menuEAdd", fields, ok);
+        clearNextMessageAnswers();
         ++m.maxId;
         if (!ok)
             return;
@@ -303,7 +306,9 @@ class TestWindowWalk : public QObject {
         m_log << QStringLiteral("edit%1 of %2")
                      .arg(ok ? QString() : QStringLiteral(" (cancelled)"))
                      .arg(m.currentId());
+        setNextMessageAnswer(kAnswerYes);
         d().record("menuEEdit", fields, ok);
+        clearNextMessageAnswers();
         if (!ok)
             return;
         Book& b = m.books[m.currentId()];

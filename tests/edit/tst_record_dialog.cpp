@@ -449,12 +449,35 @@ private slots:
             for (int field = 1; field < kFieldCount; ++field)
                 shown << dialog()->controlText(field);
             QCOMPARE(shown, expected);
+            setNextMessageAnswer(kAnswerYes);  // the same book twice: yes, on purpose
             click("ButtonOK");
         });
+        QCOMPARE(lastShownMessage()->text,
+                 S("同じ書名・著者名の本がすでにあります（「草枕」夏目漱石）。追加しますか？"));
         apply();
         QCOMPARE(
             test::scalar(S("select count(*) from quillo where Title = '草枕' and Memo = 'メモ'")),
             2);
+    }
+
+    // A title and writer another book has (width, kana, case and blanks aside)
+    // are asked about, いいえ first: no keeps the dialog open with the text.
+    void theSameBookTwiceIsAskedAbout() {
+        withDialog("menuEAdd", [&] {
+            dialog()->setControlText(FieldNo::Title, S("草　枕"));
+            dialog()->setControlText(FieldNo::Writer, S("夏目 漱石"));
+            setNextMessageAnswer(kAnswerNo);
+            click("ButtonOK");
+            QVERIFY(dialog()->isVisible());
+            QCOMPARE(lastShownMessage()->buttons, kButtonsYesNoDefaultNo);
+            QCOMPARE(dialog()->controlText(FieldNo::Title), S("草　枕"));
+            dialog()->setControlText(FieldNo::Writer, S("漱石"));  // another writer: no question
+            clearShownMessages();
+            click("ButtonOK");
+            QVERIFY(!dialog()->isVisible());
+            QVERIFY(!lastShownMessage());
+        });
+        QCOMPARE(m_store->RecordCount(), 3);
     }
 
     void anEraTextPastedIntoAWesternFieldKeepsItsForm() {
