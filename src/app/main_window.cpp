@@ -5,8 +5,10 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QScreen>
+#include <QStackedLayout>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTemporaryFile>
 #include <QTimer>
 #include <QToolBar>
 
@@ -341,6 +343,7 @@ void TFormMainWin::RefreshRecordStatus() {
                                 : QStringLiteral("フィルター: ") + m_settings.FilterText);
     m_statusFilter->setVisible(filtered);
     setChecked({QStringLiteral("menuVSameBooks")}, m_store.sameBooksShown());
+    refreshWelcome();
     refreshReadOnlyControls();
 }
 
@@ -455,6 +458,38 @@ void TFormMainWin::menuVSameBooksClick() {
     m_store.QueryBook().first();
     RefreshRecordStatus();
     RefreshNavigation();
+}
+
+void TFormMainWin::refreshWelcome() {
+    if (!m_welcome)
+        return;
+    auto* stack = static_cast<QStackedLayout*>(m_panelBase->layout());
+    const bool empty = m_store.RecordCount() == 0 && !m_store.QueryBook().updatesPending() &&
+                       m_store.FilterCondition().isEmpty() && !m_store.sameBooksShown() &&
+                       m_store.QueryBook().isActive();
+    if (empty && stack->currentWidget() != m_welcome)
+        stack->setCurrentWidget(m_welcome);
+    else if (!empty && stack->currentWidget() == m_welcome)
+        ShowViewType(m_settings.ViewType);
+}
+
+void TFormMainWin::importSample() {
+    QTemporaryFile sample;
+    QFile shipped(QStringLiteral(":/samples/books-sample.csv"));
+    if (!sample.open() || !shipped.open(QIODevice::ReadOnly) ||
+        sample.write(shipped.readAll()) < 0 || !sample.flush())
+        throw EngineError(QStringLiteral("サンプルを読み込めませんでした"));
+    CsvSettings settings;
+    settings.fileName = sample.fileName();
+    QString failure;
+    int books = 0;
+    if (ImportCsv(m_store, &settings, &failure, &books) != 0)
+        throw EngineError(QStringLiteral("サンプルを読み込めませんでした。") + failure);
+    m_store.QueryBook().first();
+    RefreshRecordStatus();
+    RefreshNavigation();
+    ShowStatusText(
+        QStringLiteral("サンプルの %1 冊を読み込みました（更新適用で保存されます）").arg(books));
 }
 
 void TFormMainWin::menuFCancelClick() {

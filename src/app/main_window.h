@@ -113,6 +113,10 @@ public:
     void menuVViewTypeClick(int tag);
     void menuVOptionClick();
     void menuVSameBooksClick();
+    // The 50 sample books, as pending books (the first run's welcome offers them).
+    void importSample();
+    // The welcome while the catalogue holds no book and nothing is pending.
+    void refreshWelcome();
     void menuHContentsClick();
     void menuHAboutClick();
 
@@ -174,6 +178,7 @@ private:
     QWidget* m_panelBase = nullptr;
     QTableView* m_grid = nullptr;
     KanaIndexView* m_index = nullptr;
+    QWidget* m_welcome = nullptr;  // in the list's place while there is no book
     BookListModel* m_model = nullptr;
     CardView* m_card = nullptr;
     TFormSetRecord* m_recordDialog = nullptr;

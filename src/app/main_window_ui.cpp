@@ -12,6 +12,7 @@
 #include "app/book_list_model.h"
 #include "app/card_view.h"
 #include "app/main_window.h"
+#include "app/welcome_view.h"
 #include "edit/date_text.h"
 #include "edit/record_dialog.h"
 #include "search/search_dialog.h"
@@ -307,8 +308,17 @@ void TFormMainWin::buildViews() {
             [this] { runGuarded([this] { menuEEditClick(); }); });
     connect(m_card, &CardView::contextMenuRequested, this, &TFormMainWin::PopupMenuPopup);
 
+    auto run = [this](const char* command) {
+        return [this, command] {
+            if (auto* action = qobject_cast<QAction*>(m_controls.value(QLatin1String(command))))
+                action->trigger();
+        };
+    };
+    m_welcome = new WelcomeView(run("menuEAdd"), run("menuFIoCsv"),
+                                [this] { runGuarded([this] { importSample(); }); });
     stack->addWidget(m_grid);
     stack->addWidget(m_card);
+    stack->addWidget(m_welcome);
     setCentralWidget(m_panelBase);
 }
 
