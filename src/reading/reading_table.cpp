@@ -175,8 +175,8 @@ int ReadingTable::sync(const ReadingAnalyzer& analyzer,
         if (progress && steps > 0)
             progress(static_cast<int>(done * books / steps), books);
     };
-    const int read = readMissing(
-        analyzer, correctedNames(), nullptr, [&](int done, int) { tell(done); }, 0);
+    const int read =
+        readMissing(analyzer, correctedNames(), nullptr, [&](int done) { tell(done); });
     foldMissing(nullptr, [&](int done) { tell(qint64(toRead) + done); });
     tell(steps);
     return read;
@@ -190,7 +190,7 @@ int ReadingTable::sync(const ReadingAnalyzer& analyzer, const std::vector<qint64
     const QHash<QString, QString> corrected = correctedNames();
     int read = 0;
     for (const qint64 id : ids) {
-        read += readMissing(analyzer, corrected, &id, {}, 0);
+        read += readMissing(analyzer, corrected, &id, {});
         foldMissing(&id);
     }
     return read;
@@ -206,7 +206,7 @@ QHash<QString, QString> ReadingTable::correctedNames() const {
 
 int ReadingTable::readMissing(const ReadingAnalyzer& analyzer,
                               const QHash<QString, QString>& corrected, const qint64* id,
-                              const std::function<void(int, int)>& progress, int total) {
+                              const std::function<void(int)>& progress) {
     // The books without readings, and those with a stale one (its key NULL):
     // the readings still good are kept.
     Statement missing(
@@ -244,10 +244,10 @@ int ReadingTable::readMissing(const ReadingAnalyzer& analyzer,
         write.step();
         ++done;
         if (progress && (done % 1000 == 0))
-            progress(done, total);
+            progress(done);
     }
     if (progress && done % 1000 != 0)
-        progress(done, total);
+        progress(done);
     return done;
 }
 

@@ -62,7 +62,7 @@ public:
 
 private:
     int readMissing(const ReadingAnalyzer& analyzer, const QHash<QString, QString>& corrected,
-                    const qint64* id, const std::function<void(int, int)>& progress, int total);
+                    const qint64* id, const std::function<void(int done)>& progress);
     QHash<QString, QString> correctedNames() const;
     int foldMissing(const qint64* id, const std::function<void(int done)>& progress = {});
     int countMissing(const char* table) const;
