@@ -198,6 +198,19 @@ QStringList BuildSameBooksSql(const SortSettings& sort) {
             sameBooksCondition(QStringLiteral("q.")) + orderByOf(terms, true)};
 }
 
+QStringList BuildSelectionOf(const QStringList& liveLines) {
+    QStringList lines = liveLines;
+    if (lines.isEmpty())
+        return {selectAll()};
+    QString& last = lines.last();
+    const qsizetype order = last.lastIndexOf(QStringLiteral(" ORDER BY "), -1, Qt::CaseInsensitive);
+    if (order >= 0)
+        last.truncate(order);
+    while (last.endsWith(u';') || last.endsWith(u' '))
+        last.chop(1);
+    return lines;
+}
+
 QString BuildMaxIdSql() {
     return QStringLiteral("SELECT * FROM %1 WHERE %2 = (SELECT MAX(%3) FROM %4) ;")
         .arg(kTable, QStringLiteral("ID"), QStringLiteral("ID"), kTable);

@@ -74,6 +74,11 @@ std::optional<QString> BuildSearchSql(const QString& text, const FieldFlags& fla
 // same_books.h), in the order of `sort`.
 QStringList BuildSameBooksSql(const SortSettings& sort);
 
+// The same books as a live query's lines, without their order: for counting
+// them, where sorting would only cost time. Every line the builder makes puts
+// its ORDER BY last, after any user text, so the last one found is the order.
+QStringList BuildSelectionOf(const QStringList& liveLines);
+
 QString BuildMaxIdSql();
 QString BuildDistinctValuesSql(const QString& column, bool jis = false);
 

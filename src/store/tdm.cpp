@@ -282,6 +282,12 @@ void TDM::ApplySameBooksFilter() {
     countRows();
 }
 
+QStringList TDM::liveSelection() const {
+    if (!m_queryBook->isActive() || m_holdsAllBooks)
+        return BuildSelectionOf({});
+    return BuildSelectionOf(m_queryBook->sql());
+}
+
 void TDM::Requery() {
     const QString text = m_host ? m_host->filterText() : QString();
     if (text.isEmpty()) {

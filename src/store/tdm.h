@@ -74,6 +74,9 @@ public:
     void ApplySameBooksFilter();
     bool sameBooksShown() const { return m_sameBooksShown; }
     void ClearFilterCondition() { m_filterCondition.clear(); }
+    // The select of the books the list shows (filtered or not), without its
+    // order, for counting them. Changes not yet applied are not in it.
+    QStringList liveSelection() const;
 
     // A null text or missing flags is a refusal (-1); an empty text is a text.
     // The search looks at the live query as the views show it: books added or

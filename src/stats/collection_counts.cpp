@@ -1,0 +1,143 @@
+#include "stats/collection_counts.h"
+
+#include <map>
+
+#include "engine/connection.h"
+#include "engine/statement.h"
+
+namespace quillo {
+
+namespace {
+
+const QString kCounted = QStringLiteral("temp.quillo_counted");
+
+// The books being counted, read once: counting them again and again through
+// the filter that chose them would scan and fold the whole table per chart.
+class CountedBooksTable {
+public:
+    CountedBooksTable(Connection& db, const QStringList& selection) : m_db(db) {
+        m_db.execute(QStringLiteral("DROP TABLE IF EXISTS %1").arg(kCounted));
+        QStringList lines{
+            QStringLiteral("CREATE TABLE %1 AS SELECT "
+                           "CASE WHEN BuyDate GLOB '[0-9][0-9][0-9][0-9]-*' "
+                           "THEN CAST(substr(BuyDate, 1, 4) AS INTEGER) END AS BuyYear, "
+                           "CASE WHEN PubDate GLOB '[0-9][0-9][0-9][0-9]-*' "
+                           "THEN CAST(substr(PubDate, 1, 4) AS INTEGER) END AS PubYear, "
+                           "trim(Writer) AS Writer, trim(Writer2) AS Writer2, "
+                           "trim(Writer3) AS Writer3, trim(Writer4) AS Writer4, "
+                           "trim(Writer5) AS Writer5, trim(Publisher) AS Publisher, "
+                           "trim(Kind) AS Kind FROM (")
+                .arg(kCounted)};
+        lines << selection;
+        lines << QStringLiteral(")");
+        Statement create(m_db.handle(), lines);
+        create.step();
+    }
+    ~CountedBooksTable() {
+        try {
+            m_db.execute(QStringLiteral("DROP TABLE IF EXISTS %1").arg(kCounted));
+        } catch (...) {
+            // A temporary table goes with the connection anyway.
+        }
+    }
+    CountedBooksTable(const CountedBooksTable&) = delete;
+    CountedBooksTable& operator=(const CountedBooksTable&) = delete;
+
+private:
+    Connection& m_db;
+};
+
+QString textOf(const Statement& row, int column) {
+    return QString::fromUtf8(row.textAt(column));
+}
+
+// A name column's most frequent values and how many different values it holds.
+std::vector<CountedBooks> topNames(Connection& db, const QString& names, int top,
+                                   qint64* different) {
+    Statement query(db.handle(),
+                    {QStringLiteral("SELECT Name, count(*) AS Books, count(*) OVER () FROM (%1) "
+                                    "WHERE Name <> '' GROUP BY Name "
+                                    "ORDER BY Books DESC, Name COLLATE JIS LIMIT %2")
+                         .arg(names)
+                         .arg(top)});
+    std::vector<CountedBooks> counted;
+    *different = 0;
+    while (query.step()) {
+        counted.push_back({textOf(query, 0), query.integerAt(1)});
+        *different = query.integerAt(2);
+    }
+    return counted;
+}
+
+// Books per year (or per decade when `width` is 10), oldest first, with the
+// bars between filled in while there are not too many.
+std::vector<CountedBooks> perPeriod(Connection& db, const QString& yearColumn, int width,
+                                    const QString& suffix) {
+    Statement query(db.handle(), {QStringLiteral("SELECT (%1 / %2) * %2 AS Period, count(*) "
+                                                 "FROM %3 WHERE %1 IS NOT NULL "
+                                                 "GROUP BY Period ORDER BY Period")
+                                      .arg(yearColumn)
+                                      .arg(width)
+                                      .arg(kCounted)});
+    std::map<qint64, qint64> books;
+    while (query.step())
+        books[query.integerAt(0)] = query.integerAt(1);
+    std::vector<CountedBooks> series;
+    if (books.empty())
+        return series;
+    const qint64 first = books.begin()->first;
+    const qint64 last = books.rbegin()->first;
+    const bool fill = (last - first) / width < kMaxFilledBars;
+    auto label = [&](qint64 period) { return QString::number(period) + suffix; };
+    if (fill) {
+        for (qint64 period = first; period <= last; period += width) {
+            const auto found = books.find(period);
+            series.push_back({label(period), found == books.end() ? 0 : found->second});
+        }
+    } else {
+        for (const auto& [period, count] : books)
+            series.push_back({label(period), count});
+    }
+    return series;
+}
+
+}  // namespace
+
+QStringList AllBooksSelection() {
+    return {QStringLiteral("SELECT * FROM QUILLO")};
+}
+
+CollectionCounts CountCollection(Connection& db, const QStringList& selection, int top) {
+    CountedBooksTable counted(db, selection);
+    CollectionCounts counts;
+    {
+        Statement totals(db.handle(),
+                         {QStringLiteral("SELECT count(*), count(*) - count(BuyYear), "
+                                         "count(*) - count(PubYear), "
+                                         "coalesce(sum(BuyYear IS NULL AND PubYear IS NULL), 0) "
+                                         "FROM %1")
+                              .arg(kCounted)});
+        totals.step();
+        counts.books = totals.integerAt(0);
+        counts.withoutBuyDate = totals.integerAt(1);
+        counts.withoutPubDate = totals.integerAt(2);
+        counts.withoutDates = totals.integerAt(3);
+    }
+    counts.boughtPerYear = perPeriod(db, QStringLiteral("BuyYear"), 1, QString());
+    counts.firstEditionsPerDecade =
+        perPeriod(db, QStringLiteral("PubYear"), 10, QStringLiteral("年代"));
+    QStringList writerColumns;
+    for (const char* column : {"Writer", "Writer2", "Writer3", "Writer4", "Writer5"})
+        writerColumns << QStringLiteral("SELECT %1 AS Name FROM %2 WHERE %1 IS NOT NULL")
+                             .arg(QLatin1String(column), kCounted);
+    counts.topWriters =
+        topNames(db, writerColumns.join(QStringLiteral(" UNION ALL ")), top, &counts.writers);
+    counts.topPublishers =
+        topNames(db, QStringLiteral("SELECT Publisher AS Name FROM %1").arg(kCounted), top,
+                 &counts.publishers);
+    counts.topKinds = topNames(db, QStringLiteral("SELECT Kind AS Name FROM %1").arg(kCounted), top,
+                               &counts.kinds);
+    return counts;
+}
+
+}  // namespace quillo

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+namespace quillo {
+
+class Connection;
+
+// One bar of a chart: what it counts (a year, a decade, a name) and how many
+// books.
+struct CountedBooks {
+    QString label;
+    qint64 books = 0;
+    bool operator==(const CountedBooks&) const = default;
+};
+
+// The collection in figures: the totals and the series the statistics window
+// draws, all over the same books.
+struct CollectionCounts {
+    qint64 books = 0;
+    qint64 writers = 0;     // different names among the five writer fields
+    qint64 publishers = 0;  // different publishers
+    qint64 kinds = 0;       // different kinds (分類)
+    qint64 withoutBuyDate = 0;
+    qint64 withoutPubDate = 0;
+    qint64 withoutDates = 0;  // neither date
+    // Books bought per year and first editions per decade, oldest first, the
+    // years or decades between with no book included as 0.
+    std::vector<CountedBooks> boughtPerYear;
+    std::vector<CountedBooks> firstEditionsPerDecade;
+    // The most frequent names, most books first (ties in JIS order); a book
+    // with two writers counts for each.
+    std::vector<CountedBooks> topWriters;
+    std::vector<CountedBooks> topPublishers;
+    std::vector<CountedBooks> topKinds;
+};
+
+// The gaps of a year or decade series are filled only up to this many bars; a
+// mistyped year (0019) would otherwise draw two thousand empty ones.
+constexpr int kMaxFilledBars = 150;
+
+// Counts the books `selection` selects (the lines of a SELECT over the book
+// table, such as the live query's without its order) on `db`, which must know
+// the functions and collations that select uses. The books are read once into
+// a temporary table and counted there. Throws EngineError when the select
+// fails.
+CollectionCounts CountCollection(Connection& db, const QStringList& selection, int top = 20);
+
+// The select of every stored book.
+QStringList AllBooksSelection();
+
+}  // namespace quillo
