@@ -26,6 +26,7 @@ class CardView;
 class TFormSetRecord;
 class TFormAbout;
 class TFormSearch;
+class TFormStatistics;
 }  // namespace quillo
 class QPrinter;
 namespace quillo {
@@ -113,6 +114,9 @@ public:
     void menuVViewTypeClick(int tag);
     void menuVOptionClick();
     void menuVSameBooksClick();
+    void menuVStatisticsClick();
+    // The statistics of the books the list shows, counted, not yet shown.
+    std::unique_ptr<TFormStatistics> makeStatistics();
     // The 50 sample books, as pending books (the first run's welcome offers them).
     void importSample();
     // The welcome while the catalogue holds no book and nothing is pending.

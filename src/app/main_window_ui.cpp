@@ -87,6 +87,9 @@ void TFormMainWin::buildCommands() {
             "同じ書名・著者名の本だけを表示します。もう一度選ぶと元の一覧に戻ります。",
             &W::menuVSameBooksClick)
         ->setCheckable(true);
+    command("menuVStatistics", "統計(&S)...",
+            "一覧の本を、購入年・初版の年代・著者・出版社・分類ごとにグラフで表示します。",
+            &W::menuVStatisticsClick);
     command("menuFRestore", "バックアップから復元(&B)...",
             "自動で作られたバックアップの一つから、カタログを復元します。", &W::menuFRestoreClick);
     command("menuFExit", "終了(&X)", "Quilloを終了します。", &W::menuFExitClick);
@@ -187,7 +190,8 @@ void TFormMainWin::buildMenus() {
     add(view, {QStringLiteral("menuVToolBar"), QStringLiteral("menuVStatusBar"), sep,
                QStringLiteral("menuVViewTypeList"), QStringLiteral("menuVViewTypeRecord"), sep});
     view->addMenu(m_index->menu());
-    add(view, {QStringLiteral("menuVSameBooks"), sep, QStringLiteral("menuVOption")});
+    add(view, {QStringLiteral("menuVSameBooks"), QStringLiteral("menuVStatistics"), sep,
+               QStringLiteral("menuVOption")});
     add(menu("menuitemHelp", "ヘルプ(&H)"),
         {QStringLiteral("menuHContents"), sep, QStringLiteral("menuHAbout")});
 

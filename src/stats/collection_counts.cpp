@@ -92,16 +92,58 @@ std::vector<CountedBooks> perPeriod(Connection& db, const QString& yearColumn, i
     if (fill) {
         for (qint64 period = first; period <= last; period += width) {
             const auto found = books.find(period);
-            series.push_back({label(period), found == books.end() ? 0 : found->second});
+            series.push_back({label(period), found == books.end() ? 0 : found->second, period});
         }
     } else {
         for (const auto& [period, count] : books)
-            series.push_back({label(period), count});
+            series.push_back({label(period), count, period});
     }
     return series;
 }
 
+// The first of 1, 2, 5, 10, 20, 50, ... that `enough` takes.
+template <typename Enough>
+qint64 firstRoundStep(Enough enough) {
+    for (qint64 power = 1;; power *= 10) {
+        for (qint64 factor : {1, 2, 5}) {
+            if (enough(factor * power))
+                return factor * power;
+        }
+    }
+}
+
 }  // namespace
+
+qint64 countAxisStep(qint64 largest) {
+    return firstRoundStep([&](qint64 step) { return step * 5 >= largest; });
+}
+
+qint64 countAxisTop(qint64 largest) {
+    const qint64 step = countAxisStep(largest);
+    return largest <= 0 ? step : (largest + step - 1) / step * step;
+}
+
+std::vector<size_t> labelledPeriods(const std::vector<CountedBooks>& bars, int width, int most) {
+    std::vector<size_t> labelled;
+    if (bars.empty())
+        return labelled;
+    const qint64 span = bars.back().year - bars.front().year + width;
+    const bool gapless = span == static_cast<qint64>(bars.size()) * width;
+    if (gapless) {
+        const qint64 every =
+            firstRoundStep([&](qint64 step) { return step % width == 0 && span / step <= most; });
+        for (size_t i = 0; i < bars.size(); ++i) {
+            if (bars[i].year % every == 0)
+                labelled.push_back(i);
+        }
+    } else {
+        const size_t every =
+            (bars.size() + static_cast<size_t>(most) - 1) / static_cast<size_t>(most);
+        for (size_t i = 0; i < bars.size(); i += every)
+            labelled.push_back(i);
+    }
+    return labelled;
+}
 
 QStringList AllBooksSelection() {
     return {QStringLiteral("SELECT * FROM QUILLO")};

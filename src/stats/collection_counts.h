@@ -13,6 +13,7 @@ class Connection;
 struct CountedBooks {
     QString label;
     qint64 books = 0;
+    qint64 year = 0;  // the first year of a year's or a decade's bar
     bool operator==(const CountedBooks&) const = default;
 };
 
@@ -47,6 +48,19 @@ constexpr int kMaxFilledBars = 150;
 // a temporary table and counted there. Throws EngineError when the select
 // fails.
 CollectionCounts CountCollection(Connection& db, const QStringList& selection, int top = 20);
+
+// The step between the labels of a count axis that reaches `largest`: 1, 2 or
+// 5 times a power of ten, whole books, at most about five steps to the top.
+qint64 countAxisStep(qint64 largest);
+// The top of that axis: `largest` rounded up to a whole step (one step for 0).
+qint64 countAxisTop(qint64 largest);
+
+// The bars of a time axis that carry their year, by index, so that no more
+// than about `most` labels share the axis: the round years (every 1, 2, 5, 10,
+// 20, 50, ... years, a whole number of the bars' `width`) of a series without
+// gaps, every so many bars of one with gaps.
+std::vector<size_t> labelledPeriods(const std::vector<CountedBooks>& bars, int width,
+                                    int most = 12);
 
 // The select of every stored book.
 QStringList AllBooksSelection();

@@ -225,6 +225,69 @@ private slots:
         QCOMPARE(counts.topPublishers.front(), (CountedBooks{S("P1"), 2}));
     }
 
+    // The count axis: whole books, a round step, the largest bar inside it.
+    void theCountAxis_data() {
+        QTest::addColumn<qint64>("largest");
+        QTest::addColumn<qint64>("step");
+        QTest::addColumn<qint64>("top");
+        QTest::addRow("no books") << qint64(0) << qint64(1) << qint64(1);
+        QTest::addRow("one book") << qint64(1) << qint64(1) << qint64(1);
+        QTest::addRow("seven") << qint64(7) << qint64(2) << qint64(8);
+        QTest::addRow("exactly five steps") << qint64(50) << qint64(10) << qint64(50);
+        QTest::addRow("just over") << qint64(51) << qint64(20) << qint64(60);
+        QTest::addRow("a large collection") << qint64(8607) << qint64(2000) << qint64(10000);
+    }
+    void theCountAxis() {
+        QFETCH(qint64, largest);
+        QFETCH(qint64, step);
+        QFETCH(qint64, top);
+        QCOMPARE(countAxisStep(largest), step);
+        QCOMPARE(countAxisTop(largest), top);
+    }
+
+    // Which bars of a time axis carry their year: round years without gaps,
+    // every so many bars with gaps, never a crowd.
+    void theTimeAxisLabels_data() {
+        QTest::addColumn<qint64>("first");
+        QTest::addColumn<int>("bars");
+        QTest::addColumn<int>("width");
+        QTest::addColumn<QString>("labelled");  // the years labelled
+        QTest::addRow("a few years, each") << qint64(2019) << 3 << 1 << S("2019,2020,2021");
+        QTest::addRow("seventy years, every ten")
+            << qint64(1956) << 69 << 1 << S("1960,1970,1980,1990,2000,2010,2020");
+        QTest::addRow("twenty years, every two")
+            << qint64(2001) << 20 << 1 << S("2002,2004,2006,2008,2010,2012,2014,2016,2018,2020");
+        QTest::addRow("decades, each") << qint64(1950) << 8 << 10
+                                       << S("1950,1960,1970,1980,1990,"
+                                            "2000,2010,2020");
+        QTest::addRow("many decades, every twenty years")
+            << qint64(1800) << 23 << 10
+            << S("1800,1820,1840,1860,1880,1900,1920,1940,1960,1980,2000,2020");
+    }
+    void theTimeAxisLabels() {
+        QFETCH(qint64, first);
+        QFETCH(int, bars);
+        QFETCH(int, width);
+        QFETCH(QString, labelled);
+        std::vector<CountedBooks> series;
+        for (int i = 0; i < bars; ++i)
+            series.push_back({QString(), 1, first + i * width});
+        QStringList years;
+        for (size_t i : labelledPeriods(series, width))
+            years << QString::number(series[i].year);
+        QCOMPARE(years.join(u','), labelled);
+    }
+    void aTimeAxisWithGapsIsLabelledByBars() {
+        std::vector<CountedBooks> series;
+        for (int i = 0; i < 30; ++i)
+            series.push_back({QString(), 1, i == 0 ? 19 : 1990 + i});  // 0019, then 1991...
+        const std::vector<size_t> labelled = labelledPeriods(series, 1);
+        QCOMPARE(labelled.size(), size_t(10));
+        QCOMPARE(labelled.front(), size_t(0));
+        QCOMPARE(labelled[1], size_t(3));
+        QVERIFY(labelledPeriods({}, 1).empty());
+    }
+
     void anEmptyCatalogueCountsNothing() {
         test::TempBookDb db;
         Connection connection(S("book"));
