@@ -34,9 +34,10 @@ help=$("$root/usr/bin/quillo-csv" --help)
 grep -q "import" <<<"$help" || { echo "quillo-csv --help printed no usage" >&2; exit 1; }
 "$root/usr/bin/quillo-report" --help | grep -q "PDF" || { echo "quillo-report --help failed" >&2; exit 1; }
 version=$(dpkg-deb -f "$deb" Version)
-# The readings need MeCab's library (found by dpkg-shlibdeps) and its dictionary.
+# The readings need MeCab's library (found by dpkg-shlibdeps) and its dictionary; the
+# statistics need Qt Charts (found likewise).
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libmecab2 mecab-ipadic-utf8; do
+for needed in libmecab2 mecab-ipadic-utf8 libqt6charts6; do
   grep -q "$needed" <<<"$depends" || { echo "the package does not depend on $needed" >&2; exit 1; }
 done
 for tool in quillo quillo-csv quillo-report; do
