@@ -10,13 +10,19 @@ namespace quillo {
 std::unique_ptr<TFormStatistics> TFormMainWin::makeStatistics() {
     // The books are counted as they are stored: the list's filter narrows them,
     // a change not yet applied does not show until it is.
-    QString scope = m_store.sameBooksShown() ? QStringLiteral("重複の候補の本を数えています。")
-                    : !m_store.FilterCondition().isEmpty()
-                        ? QStringLiteral("フィルター「%1」で絞り込んだ本を数えています。")
-                              .arg(m_settings.FilterText)
-                        : QStringLiteral("カタログのすべての本を数えています。");
-    if (m_store.QueryBook().updatesPending())
-        scope += QStringLiteral("まだ適用していない変更は含まれません。");
+    const QString books =
+        m_store.sameBooksShown() ? QStringLiteral("重複の候補の本")
+        : !m_store.FilterCondition().isEmpty()
+            ? QStringLiteral("フィルター「%1」で絞り込んだ本").arg(m_settings.FilterText)
+            : QStringLiteral("カタログのすべての本");
+    // Pending books are on the screen but not yet in the file: said plainly,
+    // or a list of 50 new books beside "0 冊" looks like a fault.
+    const QString scope =
+        m_store.QueryBook().updatesPending()
+            ? books + QStringLiteral(
+                          "のうち、保存済みのものを数えています。まだ適用していない"
+                          "変更は、更新適用のあとで数えられます。")
+            : books + QStringLiteral("を数えています。");
     BusyCursor busy;
     const CollectionCounts counts = CountCollection(m_store.Database(), m_store.liveSelection());
     return std::make_unique<TFormStatistics>(counts, scope, this);
