@@ -7,7 +7,6 @@
 #include "app/reading_preparation.h"
 #include "backup/auto_backups.h"
 #include "backup/restore_dialog.h"
-#include "engine/catalogue_file.h"
 #include "engine/database_copy.h"
 #include "engine/engine_error.h"
 #include "platform/busy_cursor.h"
@@ -52,7 +51,7 @@ void TFormMainWin::menuFRestoreClick() {
     if (dialog.exec() != QDialog::Accepted || !dialog.chosen())
         return;
     const BackupEntry chosen = *dialog.chosen();
-    const QString when = chosen.taken.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+    const QString when = backupTimeText(chosen);
     if (ShowMessageDialog(this,
                           QStringLiteral("%1 のバックアップから復元します。\n"
                                          "カタログは %2 冊になります（今は %3 冊）。"
@@ -64,14 +63,7 @@ void TFormMainWin::menuFRestoreClick() {
         return;
     BusyCursor busy;
     try {
-        // The catalogue as it is now, so the restore can be undone; a damaged
-        // one is not copied (it would only look like a way back).
-        try {
-            kept.take(m_store.Database());
-        } catch (const EngineError& e) {
-            if (!isDamageError(e))
-                throw;
-        }
+        kept.beforeRestore(m_store.Database());
         RestoreDatabase(m_store.Database(), chosen.path);
     } catch (const EngineError& e) {
         ShowDefaultError(QStringLiteral("復元できませんでした。") + e.message());

@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <algorithm>
 
+#include "engine/catalogue_file.h"
 #include "engine/database_copy.h"
 #include "engine/engine_error.h"
 
@@ -39,6 +40,15 @@ QString backupSizeText(qint64 bytes) {
     if (bytes < 1024 * 1024)
         return QStringLiteral("%1 KB").arg((bytes + 1023) / 1024);
     return QStringLiteral("%1 MB").arg(static_cast<double>(bytes) / (1024.0 * 1024.0), 0, 'f', 1);
+}
+
+QString backupTimeText(const BackupEntry& backup) {
+    return backup.taken.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss"));
+}
+
+QString backupBooksText(const BackupEntry& backup) {
+    return backup.books < 0 ? QStringLiteral("読めません")
+                            : QStringLiteral("%1 冊").arg(backup.books);
 }
 
 QString defaultBackupFolder() {
@@ -105,6 +115,16 @@ QString AutoBackups::take(Connection& catalogue, const QDateTime& now) {
     BackupDatabase(catalogue, file, false);
     rotate();
     return file;
+}
+
+QString AutoBackups::beforeRestore(Connection& catalogue) {
+    try {
+        return take(catalogue);
+    } catch (const EngineError& e) {
+        if (!isDamageError(e))
+            throw;
+        return QString();
+    }
 }
 
 void AutoBackups::rotate() {

@@ -28,6 +28,10 @@ struct BackupEntry {
 
 // A backup's size as lists show it ("840 KB", "12.3 MB").
 QString backupSizeText(qint64 bytes);
+// When it was taken, as lists and questions show it ("2026/12/08 14:25:01").
+QString backupTimeText(const BackupEntry& backup);
+// Its books as lists show them ("1234 冊", or "読めません").
+QString backupBooksText(const BackupEntry& backup);
 
 // The automatic backups of one catalogue: complete copies taken with the same
 // checked online backup as quillo-csv backup, named by the catalogue and the
@@ -42,8 +46,11 @@ public:
     // EngineError when the backup fails (no older backup is touched then).
     QString beforeChange(Connection& catalogue,
                          const QDateTime& now = QDateTime::currentDateTime());
-    // A backup whatever the policy says (before a restore, so it can be undone).
+    // A backup whatever the policy says.
     QString take(Connection& catalogue, const QDateTime& now = QDateTime::currentDateTime());
+    // Before a restore, so it can be undone: a backup of the catalogue as it
+    // is, unless it is damaged (a copy of that would only look like a way back).
+    QString beforeRestore(Connection& catalogue);
     // This catalogue's backups, newest first, each with its number of books.
     std::vector<BackupEntry> list() const;
 

@@ -36,9 +36,8 @@ TFormRestoreBackup::TFormRestoreBackup(std::vector<BackupEntry> backups, QWidget
             item->setTextAlignment(align | Qt::AlignVCenter);
             m_list->setItem(row, column, item);
         };
-        cell(0, b.taken.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")), Qt::AlignLeft);
-        cell(1, b.books < 0 ? QStringLiteral("読めません") : QStringLiteral("%1 冊").arg(b.books),
-             Qt::AlignRight);
+        cell(0, backupTimeText(b), Qt::AlignLeft);
+        cell(1, backupBooksText(b), Qt::AlignRight);
         cell(2, backupSizeText(b.bytes), Qt::AlignRight);
     }
     if (!m_backups.empty())

@@ -244,11 +244,9 @@ void TFormIoCsv::runImport(const QString& fileName) {
     {
         BusyCursor busy;
         m_host.ShowStatusText(QStringLiteral("入力中です．．．"));
-        const QSet<QString> present = storedSameBookKeys(m_store.Database().handle());
-        const qint64 lastBefore = m_store.host() ? m_store.host()->MaxId() : 0;
+        const SameBooksBeforeImport before(m_store.Database().handle());
         result = ImportCsv(m_store, &m_host.csvSettings(), &failure, &books);
-        same = sameBooksNote(
-            countSameBooks(m_store.Database().handle(), &m_store.QueryBook(), lastBefore, present));
+        same = before.note(&m_store.QueryBook());
     }
     // The books read are pending: they are stored by 更新適用, as the message says.
     const QString read =

@@ -11,7 +11,6 @@
 #include "engine/catalogue_file.h"
 #include "engine/database_copy.h"
 #include "engine/engine_error.h"
-#include "engine/statement.h"
 #include "platform/program_info.h"
 #include "platform/qt_translations.h"
 #include "platform/quiet_notices.h"
@@ -58,13 +57,9 @@ int listBackups(const QString& databasePath) {
         return 0;
     }
     for (const BackupEntry& b : backups)
-        std::printf(
-            "%s\t%s\t%s\t%s\n",
-            b.taken.toString(QStringLiteral("yyyy/MM/dd HH:mm:ss")).toUtf8().constData(),
-            (b.books < 0 ? QStringLiteral("読めません") : QStringLiteral("%1 冊").arg(b.books))
-                .toUtf8()
-                .constData(),
-            backupSizeText(b.bytes).toUtf8().constData(), b.path.toUtf8().constData());
+        std::printf("%s\t%s\t%s\t%s\n", backupTimeText(b).toUtf8().constData(),
+                    backupBooksText(b).toUtf8().constData(),
+                    backupSizeText(b.bytes).toUtf8().constData(), b.path.toUtf8().constData());
     return 0;
 }
 
@@ -90,15 +85,9 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
     if (command == QLatin1String("restore")) {
         // A damaged catalogue may be restored: that is what a backup is for.
         Connection catalogue(QStringLiteral("book"));
-        // The catalogue as it is now is kept first, so the restore can be undone
-        // (a damaged one is not: a copy of it is no way back).
+        // The catalogue as it is now is kept first, so the restore can be undone.
         CheckBackupFile(settings.fileName, databasePath);
-        try {
-            backupsOf(databasePath).take(catalogue);
-        } catch (const EngineError& e) {
-            if (!isDamageError(e))
-                throw;
-        }
+        backupsOf(databasePath).beforeRestore(catalogue);
         RestoreDatabase(catalogue, settings.fileName);
         return 0;
     }
@@ -123,14 +112,7 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
         CatalogueReadings bookReadings(books);
         bookReadings.prepare(true);
         // What the catalogue holds already, to say how many books it has twice.
-        const QSet<QString> present = storedSameBookKeys(books.handle());
-        qint64 lastBefore = 0;
-        {
-            Statement max(books.handle(),
-                          {QStringLiteral("SELECT ifnull(max(ID), 0) FROM quillo")});
-            if (max.step())
-                lastBefore = max.integerAt(0);
-        }
+        const SameBooksBeforeImport before(books.handle());
         QString failure;
         int added = 0;
         const int r = ImportCsvIntoTable(books, &settings, &failure, &added, &bookReadings);
@@ -142,8 +124,7 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
                             .arg(failure));
         if (r > 0)
             return fail(QStringLiteral("CSV 入力に失敗しました。\n") + failure);
-        const QString same =
-            sameBooksNote(countSameBooks(books.handle(), nullptr, lastBefore, present));
+        const QString same = before.note();
         std::printf("%s\n", (QStringLiteral("%1 冊を追加しました。").arg(added) +
                              (same.isEmpty() ? QString() : same + QStringLiteral("。")))
                                 .toUtf8()

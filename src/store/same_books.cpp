@@ -70,43 +70,43 @@ std::optional<SameBook> findSameBook(sqlite3* db, const CachedDataset& pending, 
     return std::nullopt;
 }
 
-QSet<QString> storedSameBookKeys(sqlite3* db, qint64 upToId) {
+QSet<QString> storedSameBookKeys(sqlite3* db) {
     QSet<QString> keys;
-    Statement all(
-        db, {QStringLiteral("SELECT Title, Writer FROM quillo%1")
-                 .arg(upToId >= 0 ? QStringLiteral(" WHERE ID <= %1").arg(upToId) : QString())});
+    Statement all(db, {QStringLiteral("SELECT Title, Writer FROM quillo")});
     while (all.step())
         keys.insert(sameBookKey(textAt(all, 0), textAt(all, 1)));
     return keys;
 }
 
-int countSameBooks(sqlite3* db, const CachedDataset* pending, qint64 afterId,
-                   const QSet<QString>& present) {
+SameBooksBeforeImport::SameBooksBeforeImport(sqlite3* db)
+    : m_db(db), m_present(storedSameBookKeys(db)) {
+    Statement last(db, {QStringLiteral("SELECT ifnull(max(ID), 0) FROM quillo")});
+    if (last.step())
+        m_lastId = last.integerAt(0);
+}
+
+QString SameBooksBeforeImport::note(const CachedDataset* pending) const {
     int same = 0;
     if (pending) {
         const int id = pending->fieldIndex(QStringLiteral("ID"));
         const int title = pending->fieldIndex(QStringLiteral("Title"));
         const int writer = pending->fieldIndex(QStringLiteral("Writer"));
         for (int row = 0; row < pending->rowCount(); ++row) {
-            if (pending->textAt(row, id).toLongLong() > afterId &&
-                present.contains(
+            if (pending->textAt(row, id).toLongLong() > m_lastId &&
+                m_present.contains(
                     sameBookKey(pending->textAt(row, title), pending->textAt(row, writer))))
                 ++same;
         }
-        return same;
+    } else {
+        Statement added(m_db, {QStringLiteral("SELECT Title, Writer FROM quillo WHERE ID > ?")});
+        added.bindInteger(1, m_lastId);
+        while (added.step()) {
+            if (m_present.contains(sameBookKey(textAt(added, 0), textAt(added, 1))))
+                ++same;
+        }
     }
-    Statement added(db, {QStringLiteral("SELECT Title, Writer FROM quillo WHERE ID > ?")});
-    added.bindInteger(1, afterId);
-    while (added.step()) {
-        if (present.contains(sameBookKey(textAt(added, 0), textAt(added, 1))))
-            ++same;
-    }
-    return same;
-}
-
-QString sameBooksNote(int count) {
-    return count > 0 ? QStringLiteral("うち %1 冊は同じ書名・著者名の本がすでにあります").arg(count)
-                     : QString();
+    return same > 0 ? QStringLiteral("うち %1 冊は同じ書名・著者名の本がすでにあります").arg(same)
+                    : QString();
 }
 
 QString sameBooksCondition(const QString& table) {

@@ -26,18 +26,24 @@ struct SameBook {
 std::optional<SameBook> findSameBook(sqlite3* db, const CachedDataset& pending, qint64 exceptId,
                                      const QString& title, const QString& writer);
 
-// The keys of every stored book, to count how many books of an import the
-// catalogue already has.
-QSet<QString> storedSameBookKeys(sqlite3* db, qint64 upToId = -1);
+// The keys of every stored book.
+QSet<QString> storedSameBookKeys(sqlite3* db);
 
-// How many books with IDs above `afterId` (just imported) have the key of a
-// book in `present`; their titles and writers are read from `db` when
-// `pending` is null, else from the pending rows.
-int countSameBooks(sqlite3* db, const CachedDataset* pending, qint64 afterId,
-                   const QSet<QString>& present);
-// What an import says of them: "うち N 冊は同じ書名・著者名の本がすでにあります"
-// (nothing for none).
-QString sameBooksNote(int count);
+// What the catalogue holds before an import, to say afterwards how many of the
+// imported books it had already.
+class SameBooksBeforeImport {
+public:
+    explicit SameBooksBeforeImport(sqlite3* db);
+    // "うち N 冊は同じ書名・著者名の本がすでにあります" for the books added since
+    // (nothing for none): read from `pending` when the import left them
+    // pending, else from the table.
+    QString note(const CachedDataset* pending = nullptr) const;
+
+private:
+    sqlite3* m_db;
+    QSet<QString> m_present;
+    qint64 m_lastId = 0;  // the largest stored ID: the books above it are new
+};
 
 // The WHERE clause (with its leading space) that keeps only books sharing their
 // key with another book: the list's 重複の候補.
