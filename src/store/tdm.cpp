@@ -108,13 +108,16 @@ void TDM::refreshReadingKeys() {
         blobs = readingKeys(column);
 }
 
-QHash<qint64, QByteArray> TDM::readingKeys(const QString& column) const {
-    QHash<qint64, QByteArray> blobs;
-    Statement all(m_database->handle(),
-                  {QStringLiteral("SELECT ID, %1Key FROM quillo_reading").arg(column)});
+QHash<qint64, QByteArray> TDM::bytesById(const QString& select) const {
+    QHash<qint64, QByteArray> bytes;
+    Statement all(m_database->handle(), {select});
     while (all.step())
-        blobs.insert(all.integerAt(0), all.textAt(1).toByteArray());
-    return blobs;
+        bytes.insert(all.integerAt(0), all.textAt(1).toByteArray());
+    return bytes;
+}
+
+QHash<qint64, QByteArray> TDM::readingKeys(const QString& column) const {
+    return bytesById(QStringLiteral("SELECT ID, %1Key FROM quillo_reading").arg(column));
 }
 
 void TDM::refreshReadingKeys(const std::vector<qint64>& ids) {
@@ -138,7 +141,7 @@ SortSettings TDM::sortSettings() const {
 }
 
 SortSettings TDM::usableSort(SortSettings sort) const {
-    if (sort.reading && !(m_readings && m_readings->ready())) {
+    if (sort.reading && !readingsReady()) {
         sort.reading = false;
         sort.jis = true;
     }
@@ -263,8 +266,7 @@ int TDM::ApplyFilter(const QString& text, const FieldFlags* flags) {
     if (text.isNull() || !flags)
         return -1;
     const SortSettings sort = sortSettings();
-    const bool withReadings = m_readings && m_readings->ready();
-    if (const auto sql = BuildFilterSql(text, *flags, sort, m_fieldNames, withReadings)) {
+    if (const auto sql = BuildFilterSql(text, *flags, sort, m_fieldNames, readingsReady())) {
         reopenLiveQuery(sql->lines);
         m_holdsAllBooks = false;
         m_sameBooksShown = false;
@@ -335,8 +337,8 @@ int TDM::Search(const QString& text, const FieldFlags* flags, bool fuzzy) {
             patterns.fields |= 1u << k;
     }
     QHash<qint64, QByteArray> searchTexts;
-    if (m_readings && m_readings->ready() && patterns.fields && !(kana + romaji).isEmpty())
-        searchTexts = storedSearchTexts();
+    if (readingsReady() && patterns.fields && !(kana + romaji).isEmpty())
+        searchTexts = bytesById(QStringLiteral("SELECT ID, Folded FROM quillo_search"));
     for (int row = 0; row < q.rowCount(); ++row) {
         const qint64 id = q.textAt(row, idColumn).toLongLong();
         bool found = false;
@@ -357,14 +359,6 @@ int TDM::Search(const QString& text, const FieldFlags* flags, bool fuzzy) {
     m_matchIndex = 1;
     moveLiveQueryToMatch();
     return m_matchCount;
-}
-
-QHash<qint64, QByteArray> TDM::storedSearchTexts() const {
-    QHash<qint64, QByteArray> texts;
-    Statement all(m_database->handle(), {QStringLiteral("SELECT ID, Folded FROM quillo_search")});
-    while (all.step())
-        texts.insert(all.integerAt(0), all.textAt(1).toByteArray());
-    return texts;
 }
 
 int TDM::SearchNext() {

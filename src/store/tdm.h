@@ -128,8 +128,10 @@ private:
     QHash<qint64, QByteArray> readingKeys(const QString& column) const;
     void refreshReadingKeys();
     void refreshReadingKeys(const std::vector<qint64>& ids);
-    // Every book's folded search text (with its readings), by ID.
-    QHash<qint64, QByteArray> storedSearchTexts() const;
+    // The first column's IDs with the second's bytes (reading keys, search
+    // texts), as a select over a side table gives them.
+    QHash<qint64, QByteArray> bytesById(const QString& select) const;
+    bool readingsReady() const { return m_readings && m_readings->ready(); }
 
     StoreHost* m_host;
     FieldNameTable m_fieldNames;
