@@ -9,6 +9,7 @@
 #include "engine/connection.h"
 #include "engine/engine_error.h"
 #include "platform/activation_channel.h"
+#include "platform/catalogue_lock.h"
 #include "platform/first_paint_probe.h"
 #include "platform/japanese_fonts.h"
 #include "platform/program_info.h"
@@ -54,9 +55,10 @@ int main(int argc, char* argv[]) {
         ShowDefaultError(e.message());
         return 1;
     }
-    // quillo-csv may be working on this very catalogue; a window over it now
-    // would show rows that are about to change under it.
-    CatalogueLock lock(catalogue);
+    // quillo-csv, or another user's window, may be working on this very
+    // catalogue; a window over it now would show rows that are about to change
+    // under it, and its changes would meet theirs.
+    CatalogueLock lock(catalogue, CatalogueUser::Window);
     if (!lock.tryAcquire()) {
         ShowSystemMessage(QStringLiteral("Quillo - 警告"),
                           catalogueLockRefusal(lock, catalogue) + QStringLiteral("。"), true);
@@ -100,7 +102,9 @@ int main(int argc, char* argv[]) {
 
     window.reset();  // the live query closes; unapplied changes are dropped
     try {
-        store->CloseStore();  // renumbers the IDs to 1..N where they are not already
+        // The IDs are renumbered to 1..N only when no other program has the
+        // catalogue open: its rows would point at other books afterwards.
+        store->CloseStore(lock.aloneWithTheFile());
     } catch (const EngineError& e) {
         ShowDefaultError(e.message());
     }

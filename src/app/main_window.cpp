@@ -427,6 +427,18 @@ void TFormMainWin::menuFApplyClick() {
         m_statusAfterApply = backupBeforeApply();
     try {
         m_store.ApplyPendingUpdates();
+    } catch (const RowChangedError& e) {
+        // Another program (a window of another user, a script) changed a book
+        // this apply would overwrite: nothing is written, and the user chooses
+        // between keeping the changes and seeing the catalogue as it is now.
+        const QString question = QStringLiteral("更新を適用できませんでした。") + e.message() +
+                                 QStringLiteral(
+                                     "。\n変更はそのまま保留されています。\n"
+                                     "カタログを読み直しますか？（保留中の変更は取り消されます）");
+        if (ShowMessageDialog(this, question, kMessageWarning, kButtonsYesNoDefaultNo) ==
+            kAnswerYes)
+            reloadAfterAnotherProgram();
+        return;
     } catch (const EngineError& e) {
         if (isDamageError(e) && reportDamage(e.message()))
             return;
@@ -505,6 +517,18 @@ void TFormMainWin::menuFCancelClick() {
         m_recordDialog->RefreshDropDownLists();
     SetPendingMode(false);
     ShowStatusText(QString());
+}
+
+void TFormMainWin::reloadAfterAnotherProgram() {
+    BusyCursor busy;
+    m_store.CancelPendingUpdates();
+    m_store.Requery();
+    // The other program may have added books: new ones go after its IDs.
+    m_maxId = m_store.GetMaxId();
+    if (m_recordDialog)
+        m_recordDialog->RefreshDropDownLists();
+    SetPendingMode(false);
+    RefreshRecordStatus();
 }
 
 void TFormMainWin::menuFExitClick() {

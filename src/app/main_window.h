@@ -157,6 +157,8 @@ private:
     AutoBackups backups() const;
     // A backup before an apply; what to tell the user when it failed.
     QString backupBeforeApply();
+    // Drops the pending changes and reads the catalogue as another program left it.
+    void reloadAfterAnotherProgram();
     void startDamageCheck();
     void refreshReadOnlyControls();
     void PopupMenuPopup(const QPoint& globalPos);

@@ -11,10 +11,10 @@
 #include "engine/catalogue_file.h"
 #include "engine/database_copy.h"
 #include "engine/engine_error.h"
+#include "platform/catalogue_lock.h"
 #include "platform/program_info.h"
 #include "platform/qt_translations.h"
 #include "platform/quiet_notices.h"
-#include "platform/single_instance.h"
 #include "reading/catalogue_readings.h"
 #include "settings/settings_file.h"
 #include "store/headless_host.h"
@@ -68,6 +68,9 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
     // A backup only reads, and SQLite's backup is consistent: fine while the window
     // runs (changes it has not applied are not in the file, and not in the copy).
     if (command == QLatin1String("backup")) {
+        CatalogueLock user(databasePath, CatalogueUser::CsvTool);
+        if (!user.tryAcquire(false))
+            return fail(catalogueLockRefusal(user, databasePath));
         Connection catalogue(QStringLiteral("book"), Connection::Access::ReadOnly);
         BackupDatabase(catalogue, settings.fileName);
         return 0;
@@ -75,7 +78,7 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
     // While the program shows a catalogue it holds its own idea of the largest ID
     // and renumbers at exit; working on that file under it would collide with
     // both. Another catalogue is free to work on.
-    CatalogueLock lock(databasePath);
+    CatalogueLock lock(databasePath, CatalogueUser::CsvTool);
     if (!lock.tryAcquire())
         return fail(catalogueLockRefusal(
             lock, databasePath,

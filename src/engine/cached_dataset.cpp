@@ -441,7 +441,7 @@ CachedDataset::BoundStatement& CachedDataset::statementFor(std::unique_ptr<Bound
     return *slot;
 }
 
-void CachedDataset::write(BoundStatement& bound, const PackedRow& row, const PackedRow& original) {
+int CachedDataset::write(BoundStatement& bound, const PackedRow& row, const PackedRow& original) {
     Statement& statement = bound.statement;
     statement.reset();
     for (size_t i = 0; i < bound.parameters.size(); ++i) {
@@ -461,6 +461,19 @@ void CachedDataset::write(BoundStatement& bound, const PackedRow& row, const Pac
         }
     }
     statement.step();
+    return sqlite3_changes(m_connection.handle());
+}
+
+void CachedDataset::requireUnchanged(int changes, const PackedRow& original) const {
+    if (changes == 1)
+        return;
+    QStringList texts;
+    for (const PackedRow::FieldView& field : original.views())
+        texts << (field.type == FieldValue::Type::Integer ? QString::number(field.integer)
+                                                          : QString::fromUtf8(field.text));
+    throw RowChangedError(
+        QStringLiteral("他のプログラムがこの行を変更しました（%1）").arg(original.integer(0)),
+        original.integer(0), texts);
 }
 
 void CachedDataset::applyUpdates(const RowOrder* keepOrder) {
@@ -475,11 +488,17 @@ void CachedDataset::applyUpdates(const RowOrder* keepOrder) {
         // Nothing in the cache changes until the commit has succeeded, so a failure
         // anywhere leaves every update pending and the table as it was.
         TransactionGuard transaction(m_connection);
+        // A row changed or deleted is written only where it still holds what
+        // was read: the statements name every column as it was, so one that
+        // another program changed meanwhile is found untouched, and the whole
+        // apply is refused rather than overwriting that program's work.
         for (const PackedRow& row : m_deleted)
-            write(statementFor(m_remove, m_updateSql.remove), row, row);
+            requireUnchanged(write(statementFor(m_remove, m_updateSql.remove), row, row), row);
         for (const Slot& slot : m_slots) {
             if (slot.status == RowStatus::Modified)
-                write(statementFor(m_modify, m_updateSql.modify), slot.current, slot.original);
+                requireUnchanged(
+                    write(statementFor(m_modify, m_updateSql.modify), slot.current, slot.original),
+                    slot.original);
             else if (slot.status == RowStatus::Inserted)
                 write(statementFor(m_insert, m_updateSql.insert), slot.current, slot.current);
         }

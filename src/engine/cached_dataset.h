@@ -153,7 +153,10 @@ private:
     FieldValue parseText(int field, const QString& text) const;
     void setValue(int field, FieldValue value);
     BoundStatement& statementFor(std::unique_ptr<BoundStatement>& slot, const QStringList& sql);
-    void write(BoundStatement& statement, const PackedRow& row, const PackedRow& original);
+    // The number of rows the statement changed.
+    int write(BoundStatement& statement, const PackedRow& row, const PackedRow& original);
+    // Throws RowChangedError unless exactly the one row read was changed.
+    void requireUnchanged(int changes, const PackedRow& original) const;
     void changed();
     void placeInOrder(std::vector<size_t> moved, const RowOrder& order);
     template <typename F>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <stdexcept>
 
 namespace quillo {
@@ -21,6 +22,21 @@ public:
 private:
     QString m_message;
     int m_code;
+};
+
+// A row the cache was to change or delete no longer holds what was read:
+// another program changed or deleted it since. Nothing of the apply is written.
+class RowChangedError : public EngineError {
+public:
+    RowChangedError(const QString& message, qint64 key, QStringList texts)
+        : EngineError(message), m_key(key), m_texts(std::move(texts)) {}
+    qint64 key() const { return m_key; }
+    // The row's fields as they were read, to name it by.
+    const QStringList& texts() const { return m_texts; }
+
+private:
+    qint64 m_key;
+    QStringList m_texts;
 };
 
 }  // namespace quillo

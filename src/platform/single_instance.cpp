@@ -5,8 +5,6 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 
-#include "platform/file_identity.h"
-
 namespace quillo {
 
 bool ProcessLock::tryAcquire() {
@@ -47,36 +45,6 @@ void ProcessLock::release() {
     m_lock.reset();
 }
 
-QString ProcessLock::holderProgram() const {
-    qint64 pid = 0;
-    QString host;
-    QString application;
-    QLockFile probe(m_path);
-    if (!probe.getLockInfo(&pid, &host, &application) || pid <= 0)
-        return QString();
-    QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-    if (!comm.open(QIODevice::ReadOnly))
-        return QString();
-    return QString::fromLocal8Bit(comm.readAll()).trimmed();
-}
-
-QString catalogueLockRefusal(const CatalogueLock& lock, const QString& databasePath,
-                             const QString& whileShown) {
-    if (!lock.heldByAnother())
-        return QStringLiteral("カタログ %1 をロックできません: %2")
-            .arg(databasePath, lock.failureReason());
-    const QString holder = lock.holderProgram();
-    for (const char* tool : {"quillo-csv", "quillo-report"}) {
-        if (holder.startsWith(QLatin1String(tool)))
-            return QStringLiteral("カタログ %1 は %2 が使用中です。終わってから実行してください")
-                .arg(databasePath, QLatin1String(tool));
-    }
-    return QStringLiteral(
-               "Quillo がこのカタログ (%1) を開いて起動中です。%2"
-               "終了してから実行してください")
-        .arg(databasePath, whileShown);
-}
-
 QString lockFolder() {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
@@ -87,23 +55,6 @@ QString lockFolder() {
 
 SingleInstance::SingleInstance() : ProcessLock(QString()) {
     setPath(QDir(lockFolder()).filePath(QString::fromLatin1(kLockName)));
-}
-
-CatalogueLock::CatalogueLock(const QString& databasePath)
-    : ProcessLock(QString()), m_databasePath(databasePath) {
-    if (const auto identity = fileIdentity(databasePath))
-        setPath(QDir(lockFolder())
-                    .filePath(QStringLiteral("quillo-catalogue-%1-%2.lock")
-                                  .arg(static_cast<qulonglong>(identity->device))
-                                  .arg(static_cast<qulonglong>(identity->inode))));
-}
-
-bool CatalogueLock::tryAcquire() {
-    if (lockPath().isEmpty()) {
-        setFailure(QStringLiteral("カタログ %1 がありません").arg(m_databasePath));
-        return false;
-    }
-    return ProcessLock::tryAcquire();
 }
 
 }  // namespace quillo

@@ -22,9 +22,6 @@ public:
     QString failureReason() const { return m_failure; }
     // The last refusal was a live process holding the lock.
     bool heldByAnother() const { return m_heldByAnother; }
-    // The program name of the live process that holds the lock ("quillo-csv"),
-    // or empty when it cannot be told.
-    QString holderProgram() const;
 
 protected:
     void setPath(const QString& path) { m_path = path; }
@@ -43,27 +40,6 @@ public:
     static constexpr const char* kLockName = "__QUILLO_APP";
     SingleInstance();
 };
-
-// The lock on one catalogue file: the window holds it for the file it shows, and
-// the command-line tool for the file it works on, so neither changes a catalogue
-// under the other. It is keyed on what the file is (its device and inode), so
-// every name of the file (relative, through a symbolic or a hard link) has the
-// same lock, and it lives in the user's runtime folder, so a catalogue in a
-// read-only folder can still be locked while it is read.
-class CatalogueLock : public ProcessLock {
-public:
-    explicit CatalogueLock(const QString& databasePath);
-    bool tryAcquire();
-
-private:
-    QString m_databasePath;
-};
-
-// Why a catalogue lock was refused, for the user: the tool that holds it, the
-// window that shows it (`whileShown` is added then: what the window may lose),
-// or why no lock could be made.
-QString catalogueLockRefusal(const CatalogueLock& lock, const QString& databasePath,
-                             const QString& whileShown = QString());
 
 // The folder for the program's locks: the user's runtime folder, or the
 // temporary folder where there is none.

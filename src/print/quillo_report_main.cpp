@@ -11,6 +11,7 @@
 #include "engine/catalogue_file.h"
 #include "engine/connection.h"
 #include "engine/engine_error.h"
+#include "platform/catalogue_lock.h"
 #include "platform/file_identity.h"
 #include "platform/japanese_fonts.h"
 #include "platform/program_info.h"
@@ -111,6 +112,11 @@ int main(int argc, char* argv[]) {
                             .arg(args[0], kept == databasePath ? QStringLiteral("カタログ")
                                                                : QStringLiteral("設定ファイル")));
 
+    // Only read, and alongside the window; a window closing meanwhile does not
+    // renumber the books under it.
+    CatalogueLock user(databasePath, CatalogueUser::ReportTool);
+    if (!user.tryAcquire(false))
+        return fail(catalogueLockRefusal(user, databasePath));
     try {
         HeadlessStoreHost host;
         host.sort = settings.sort();

@@ -22,6 +22,18 @@ const QString kDeleteQuestion =
     QStringLiteral("現在のレコード「%1」を削除します。\nよろしいですか？");
 constexpr int kAnswerYes = 6;
 
+// The book only as it was read: every column compared as text (so a number
+// or a date another program stored reads back as it compares), NULL matching
+// NULL. Another program's change since the read leaves no row to write.
+QStringList rowAsRead() {
+    QStringList lines{QStringLiteral("  ID = :OLD_ID")};
+    for (int k = FieldNo::Title; k < kFieldCount; ++k) {
+        lines << QStringLiteral("  and CAST(%1 AS TEXT) IS CAST(:OLD_%1 AS TEXT)")
+                     .arg(QLatin1String(bookField(k).column));
+    }
+    return lines;
+}
+
 UpdateStatements bookUpdateStatements() {
     UpdateStatements s;
     s.modify = QStringList{QStringLiteral("update quillo"),
@@ -40,8 +52,8 @@ UpdateStatements bookUpdateStatements() {
                            QStringLiteral("  Writer3 = :Writer3,"),
                            QStringLiteral("  Writer4 = :Writer4,"),
                            QStringLiteral("  Writer5 = :Writer5"),
-                           QStringLiteral("where"),
-                           QStringLiteral("  ID = :OLD_ID")};
+                           QStringLiteral("where")};
+    s.modify << rowAsRead();
     s.insert = QStringList{
         QStringLiteral("insert into quillo"),
         QStringLiteral("  (ID, Title, Writer, Publisher, PubDate, BuyDate, SubTitle, Kind, "
@@ -51,8 +63,8 @@ UpdateStatements bookUpdateStatements() {
         QStringLiteral("  (:ID, :Title, :Writer, :Publisher, :PubDate, :BuyDate, :SubTitle, "
                        ":Kind, "),
         QStringLiteral("   :Translator, :Memo, :Writer2, :Writer3, :Writer4, :Writer5)")};
-    s.remove = QStringList{QStringLiteral("delete from quillo"), QStringLiteral("where"),
-                           QStringLiteral("  ID = :OLD_ID")};
+    s.remove = QStringList{QStringLiteral("delete from quillo"), QStringLiteral("where")};
+    s.remove << rowAsRead();
     return s;
 }
 
@@ -436,6 +448,13 @@ void TDM::ApplyPendingUpdates() {
             : std::nullopt;
     try {
         m_queryBook->applyUpdates(order ? &*order : nullptr);
+    } catch (const RowChangedError& e) {
+        countRows();
+        attachCursorHook();
+        const int title = m_queryBook->fieldIndex(QStringLiteral("Title"));
+        throw RowChangedError(QStringLiteral("他のプログラムがこの本を変更しました（ID %1「%2」）")
+                                  .arg(QString::number(e.key()), e.texts().value(title)),
+                              e.key(), e.texts());
     } catch (const EngineError&) {
         countRows();
         attachCursorHook();

@@ -147,6 +147,58 @@ private slots:
         QCOMPARE(test::scalar(S("select count(*) from quillo")), 1);
     }
 
+    // Another program (a second user's window, a script) deleted a book and
+    // renumbered, or changed it, after this window read it: the window's stale
+    // change is refused by name, stays pending, and a reload shows the file.
+    void aBookAnotherProgramChangedIsNeverOverwritten_data() {
+        QTest::addColumn<QString>("other");
+        QTest::addColumn<bool>("deleteHere");
+        QTest::addRow("edit after delete and renumbering")
+            << S("delete from quillo where ID = 2; update quillo set ID = ID - 1 where ID > 2")
+            << false;
+        QTest::addRow("edit after another edit")
+            << S("update quillo set Memo = '貸出中' where ID = 2") << false;
+        QTest::addRow("delete after renumbering")
+            << S("delete from quillo where ID = 2; update quillo set ID = ID - 1 where ID > 2")
+            << true;
+    }
+    void aBookAnotherProgramChangedIsNeverOverwritten() {
+        QFETCH(QString, other);
+        QFETCH(bool, deleteHere);
+        books(
+            S("(1, '冬の旅', 'a', NULL, NULL), (2, '雪の夜', 'b', NULL, NULL),"
+              " (3, '月夜の約束', 'c', NULL, NULL)"));
+        openWindow();
+        m_window->settings().ConfirmDelete = false;
+        CachedDataset& q = m_store->QueryBook();
+        QVERIFY(q.locate(q.fieldIndex(S("ID")), 2));
+        if (deleteHere) {
+            trigger("menuEDelete");
+        } else {
+            q.edit();
+            q.setText(S("Title"), S("雪の夜（改版）"));
+            q.post();
+            m_store->OnUpdatesPending();
+        }
+        test::exec(other);
+        const QStringList onDisk = test::rows(S("select ID, Title, Memo from quillo order by ID"));
+        setNextMessageAnswer(kAnswerNo);
+        trigger("menuFApply");
+        QVERIFY2(
+            lastShownMessage() && lastShownMessage()->text.contains(
+                                      S("他のプログラムがこの本を変更しました（ID 2「雪の夜」）")),
+            qPrintable(lastShownMessage() ? lastShownMessage()->text : QString()));
+        QVERIFY(q.updatesPending());
+        QCOMPARE(test::rows(S("select ID, Title, Memo from quillo order by ID")), onDisk);
+        // Yes reads the catalogue as the other program left it.
+        setNextMessageAnswer(kAnswerYes);
+        trigger("menuFApply");
+        QVERIFY(!q.updatesPending());
+        QCOMPARE(m_store->RecordCount(), onDisk.size());
+        QCOMPARE(test::rows(S("select ID, Title, Memo from quillo order by ID")), onDisk);
+        QVERIFY(enabled("menuEAdd") && !enabled("menuFApply"));
+    }
+
     void commandsFollowTheNormalAndPendingStates() {
         books(S(
             "(1, 'あ', 'x', NULL, NULL), (2, 'い', 'x', NULL, NULL), (3, 'う', 'x', NULL, NULL)"));

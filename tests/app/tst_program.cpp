@@ -5,10 +5,12 @@
 #include <QtTest>
 
 #include <unistd.h>
+#include "damaged_files.h"
 #include "files.h"
 #include "full_disk.h"
 
 #include "engine/catalogue_file.h"
+#include "platform/catalogue_lock.h"
 #include "platform/single_instance.h"
 #include "tool_holder.h"
 
@@ -57,7 +59,7 @@ private slots:
         // the lock on it, which quillo-csv respects.
         const QString catalogue = m_dir.filePath(S("one/book.db"));
         QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(catalogue), 20000);
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(quillo::CatalogueLock(catalogue).lockPath()), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(quillo::CatalogueLock::isWrittenByAnother(catalogue), 20000);
 
         QProcess second;
         prepare(second);
@@ -95,6 +97,74 @@ private slots:
         QCOMPARE(window.exitCode(), 1);
         QVERIFY(
             QString::fromUtf8(window.readAllStandardError()).contains(S("quillo-csv が使用中")));
+    }
+
+    // A family's catalogue in a shared folder: a second window over it is
+    // refused whoever starts it (another runtime folder, another user) and so
+    // is quillo-csv from cron, without a runtime folder.
+    void aSharedCatalogueHasOneWriterWhateverTheUser() {
+        const QString folder = m_dir.filePath(S("shared"));
+        const QString program = installCopy(folder);
+        const QString catalogue = folder + S("/book.db");
+        quillo::CreateCatalogue(catalogue);
+        quillo::test::rawExec(catalogue,
+                              S("insert into quillo (ID, Title) values (5, '月夜の約束')"));
+        for (const QString& path : {m_dir.path(), folder})
+            QFile::setPermissions(path, QFileDevice::Permissions(0x7777));
+        QFile::setPermissions(catalogue, QFileDevice::Permissions(0x6666));
+        QProcess first;
+        prepare(first);
+        first.start(program);
+        QVERIFY(first.waitForStarted());
+        QTRY_VERIFY_WITH_TIMEOUT(quillo::CatalogueLock::isWrittenByAnother(catalogue), 20000);
+
+        auto refused = [&](QProcess& second, const QStringList& args = {}) {
+            second.start(second.program().isEmpty() ? program : second.program(), args);
+            QVERIFY(second.waitForFinished(20000));
+            QCOMPARE(second.exitCode(), 1);
+            const QString err = QString::fromUtf8(second.readAllStandardError());
+            QVERIFY2(err.contains(S("起動中")), qPrintable(err));
+        };
+        QTemporaryDir otherRuntime;
+        QProcess secondFolder;
+        prepare(secondFolder);
+        QProcessEnvironment env = secondFolder.processEnvironment();
+        env.insert(S("XDG_RUNTIME_DIR"), otherRuntime.path());
+        secondFolder.setProcessEnvironment(env);
+        refused(secondFolder);
+
+        QProcess cron;
+        env = QProcessEnvironment::systemEnvironment();
+        env.remove(S("XDG_RUNTIME_DIR"));
+        cron.setProcessEnvironment(env);
+        cron.setProgram(S(QUILLO_CSV));
+        quillo::test::writeFile(folder + S("/one.csv"), quillo::test::sjis(S("新しい本\r\n")));
+        refused(cron, {S("import"), folder + S("/one.csv"), S("--db"), catalogue});
+
+        if (::geteuid() != 0) {
+            qInfo("not root: the second user's window is not tried");
+        } else {
+            QTemporaryDir home;
+            QFile::setPermissions(home.path(), QFileDevice::Permissions(0x7777));
+            QProcess otherUser;
+            prepare(otherUser);
+            env = otherUser.processEnvironment();
+            env.insert(S("HOME"), home.path());
+            env.insert(S("XDG_RUNTIME_DIR"), home.path());
+            env.insert(S("XDG_CONFIG_HOME"), home.path());
+            env.insert(S("XDG_DATA_HOME"), home.path());
+            otherUser.setProcessEnvironment(env);
+            otherUser.setProgram(S("setpriv"));
+            refused(otherUser,
+                    {S("--reuid=65534"), S("--regid=65534"), S("--clear-groups"), program});
+        }
+        QCOMPARE(
+            quillo::test::rawScalar(catalogue, S("select group_concat(ID || Title) from quillo")),
+            S("5月夜の約束"));
+
+        QCOMPARE(first.state(), QProcess::Running);
+        first.terminate();
+        QVERIFY(first.waitForFinished(20000));
     }
 
     // A lock that cannot be made protects nothing: on a full disk the program
@@ -148,7 +218,7 @@ private slots:
         window.setProcessEnvironment(env);
         window.start(program);
         const QString catalogue = home.filePath(S("data/Quillo/book.db"));
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(quillo::CatalogueLock(catalogue).lockPath()), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(quillo::CatalogueLock::isWrittenByAnother(catalogue), 20000);
         window.terminate();
         QVERIFY(window.waitForFinished(20000));
         QVERIFY(QFile::exists(bin + S("/book.db")));  // the old one stays

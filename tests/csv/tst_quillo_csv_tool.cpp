@@ -9,6 +9,7 @@
 #include "damaged_files.h"
 #include "files.h"
 #include "full_disk.h"
+#include "platform/catalogue_lock.h"
 #include "platform/single_instance.h"
 #include "test_db.h"
 #include "tool_holder.h"

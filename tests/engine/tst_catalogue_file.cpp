@@ -12,8 +12,8 @@
 #include "engine/database_copy.h"
 #include "engine/engine_error.h"
 #include "full_disk.h"
+#include "platform/catalogue_lock.h"
 #include "platform/file_identity.h"
-#include "platform/single_instance.h"
 
 using namespace quillo;
 
@@ -275,29 +275,40 @@ private slots:
         test::makeCatalogue(file("other.db"), 1);
         QVERIFY(!isSameFile(file("book.db"), file("other.db")));
 
-        // The lock follows the identity: a hard link does not get around it.
+        // The lock is on the file itself: a hard link does not get around it,
+        // and another catalogue is free.
         CatalogueLock held(file("book.db"));
         QVERIFY(held.tryAcquire());
-        QCOMPARE(CatalogueLock(file("linked.db")).lockPath(), held.lockPath());
-        QVERIFY(CatalogueLock(file("other.db")).lockPath() != held.lockPath());
+        CatalogueLock linked(file("linked.db"), CatalogueUser::CsvTool);
+        QVERIFY(!linked.tryAcquire());
+        QVERIFY(linked.heldByAnother());
+        QCOMPARE(linked.holderProgram(), S("quillo"));
+        QVERIFY(CatalogueLock::isWrittenByAnother(file("linked.db")));
+        QVERIFY(CatalogueLock(file("other.db")).tryAcquire());
+        // One that only reads (a backup) may join the writer, and the writer
+        // then knows it is not alone with the file.
+        CatalogueLock reader(file("linked.db"), CatalogueUser::CsvTool);
+        QVERIFY(reader.tryAcquire(false));
+        QVERIFY(!held.aloneWithTheFile());
+        reader.release();
+        QVERIFY(held.aloneWithTheFile());
+        held.release();
+        QVERIFY(!CatalogueLock::isWrittenByAnother(file("book.db")));
         CatalogueLock missing(file("missing.db"));
         QVERIFY(!missing.tryAcquire());
         QVERIFY(missing.failureReason().contains(S("がありません")));
     }
 
-    void aLockThatCannotBeMadeIsRefused() {
+    void aCatalogueThatCannotBeWrittenIsHeldOnlyToRead() {
+        if (::geteuid() == 0)
+            QSKIP("running as root: a write-protected file can still be written");
         test::makeCatalogue(file("book.db"), 1);
-        CatalogueLock lock(file("book.db"));
-        bool taken = true;
-        {
-            test::FullDisk full(0);  // the lock file cannot take its process's number
-            taken = lock.tryAcquire();
-        }
-        QVERIFY(!taken);
-        QVERIFY(!lock.heldByAnother());
-        QVERIFY2(lock.failureReason().contains(S("ロックファイル")),
-                 qPrintable(lock.failureReason()));
-        QVERIFY(lock.tryAcquire());  // room again
+        QFile::setPermissions(file("book.db"), QFile::ReadOwner);
+        CatalogueLock reading(file("book.db"));
+        QVERIFY(reading.tryAcquire());
+        QVERIFY(!reading.writes());
+        QVERIFY(!reading.aloneWithTheFile());  // it changes nothing, not even IDs
+        QVERIFY(!CatalogueLock::isWrittenByAnother(file("book.db")));
     }
 };
 

@@ -21,6 +21,25 @@ inline void rawExec(const QString& path, const QString& sql) {
     QVERIFY2(rc == SQLITE_OK, qPrintable(message));
 }
 
+// The first value a query gives, as text ("" for none), read as another
+// program would.
+inline QString rawScalar(const QString& path, const QString& sql) {
+    sqlite3* db = nullptr;
+    QString value;
+    if (sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK) {
+        sqlite3_stmt* statement = nullptr;
+        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &statement, nullptr) ==
+                SQLITE_OK &&
+            sqlite3_step(statement) == SQLITE_ROW)
+            value =
+                QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+        sqlite3_finalize(statement);
+    }
+    sqlite3_close(db);
+    return value;
+}
+
 // A new catalogue holding `books` books with IDs 1..books, long enough titles
 // that they take several pages of the file.
 inline void makeCatalogue(const QString& path, int books) {

@@ -5,7 +5,7 @@
 #include <QProcess>
 #include <QtTest>
 
-#include "platform/single_instance.h"
+#include "platform/catalogue_lock.h"
 
 namespace quillo::test {
 
@@ -21,8 +21,7 @@ public:
         m_process.setProcessEnvironment(env);
         m_process.start(tool, {QStringLiteral("import"), pipe, QStringLiteral("--db"), catalogue});
         QVERIFY(m_process.waitForStarted());
-        const QString lockFile = CatalogueLock(catalogue).lockPath();
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(lockFile), 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(CatalogueLock::isWrittenByAnother(catalogue), 20000);
     }
     ~ToolHoldingCatalogue() {
         QFile writer(m_pipe);  // an empty file ends its import
