@@ -17,9 +17,9 @@
 namespace quillo {
 
 AutoBackups TFormMainWin::backups() const {
-    return AutoBackups(
-        defaultBackupFolder(), m_store.Database().path(),
-        BackupPolicy{m_settings.BackupEnabled, m_settings.BackupKeep, m_settings.BackupMinMinutes});
+    return AutoBackups(defaultBackupFolder(), m_store.Database().path(),
+                       BackupPolicy{m_settings.BackupEnabled, m_settings.BackupKeep,
+                                    m_settings.BackupMinMinutes, m_settings.BackupMaxMegabytes});
 }
 
 QString TFormMainWin::backupBeforeApply() {
@@ -63,8 +63,7 @@ void TFormMainWin::menuFRestoreClick() {
         return;
     BusyCursor busy;
     try {
-        kept.beforeRestore(m_store.Database());
-        RestoreDatabase(m_store.Database(), chosen.path);
+        restoreFromBackup(m_store.Database(), chosen.path, kept);
     } catch (const EngineError& e) {
         ShowDefaultError(QStringLiteral("復元できませんでした。") + e.message());
         return;

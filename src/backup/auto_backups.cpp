@@ -1,4 +1,5 @@
 #include "backup/auto_backups.h"
+#include "backup/catalogue_identity.h"
 
 #include <sqlite3.h>
 
@@ -9,6 +10,7 @@
 #include <algorithm>
 
 #include "engine/catalogue_file.h"
+#include "engine/connection.h"
 #include "engine/database_copy.h"
 #include "engine/engine_error.h"
 
@@ -18,20 +20,42 @@ namespace {
 
 const QString kTimeFormat = QStringLiteral("yyyyMMdd-HHmmss");
 
-qint64 booksIn(const QString& file) {
-    sqlite3* db = nullptr;
+// A catalogue's file name as backup names carry it: cut to a length that
+// leaves room for the rest of the name within the file system's limit.
+QString seriesName(const QString& name) {
+    QString cut = name;
+    while (cut.toUtf8().size() > 120)
+        cut.chop(1);
+    return cut;
+}
+
+qint64 bookCount(sqlite3* db) {
+    sqlite3_stmt* count = nullptr;
     qint64 books = -1;
-    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
-        SQLITE_OK) {
-        sqlite3_stmt* count = nullptr;
-        if (sqlite3_prepare_v2(db, "SELECT count(*) FROM quillo", -1, &count, nullptr) ==
-                SQLITE_OK &&
-            sqlite3_step(count) == SQLITE_ROW)
-            books = sqlite3_column_int64(count, 0);
-        sqlite3_finalize(count);
-    }
-    sqlite3_close(db);
+    if (sqlite3_prepare_v2(db, "SELECT count(*) FROM quillo", -1, &count, nullptr) == SQLITE_OK &&
+        sqlite3_step(count) == SQLITE_ROW)
+        books = sqlite3_column_int64(count, 0);
+    sqlite3_finalize(count);
     return books;
+}
+
+// What `read` finds in a file opened for reading only.
+template <typename Read>
+auto readBackup(const QString& file, Read read, decltype(read(nullptr)) fallback) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &db, SQLITE_OPEN_READONLY, nullptr) ==
+        SQLITE_OK)
+        fallback = read(db);
+    sqlite3_close(db);
+    return fallback;
+}
+
+QByteArray booksDigestOf(const QString& file) {
+    return readBackup(file, booksDigest, QByteArray());
+}
+
+qint64 booksIn(const QString& file) {
+    return readBackup(file, bookCount, qint64(-1));
 }
 
 }  // namespace
@@ -58,14 +82,15 @@ QString defaultBackupFolder() {
 
 AutoBackups::AutoBackups(QString folder, const QString& cataloguePath, BackupPolicy policy)
     : m_folder(std::move(folder)),
-      m_name(QFileInfo(cataloguePath).completeBaseName()),
+      m_name(seriesName(QFileInfo(cataloguePath).completeBaseName())),
+      m_key(catalogueKey(cataloguePath)),
       m_policy(policy) {}
 
 std::vector<BackupEntry> AutoBackups::files() const {
-    // Only this catalogue's backups, told by their names: another catalogue's,
-    // or a file the user put there, are left alone.
-    const QRegularExpression name(QStringLiteral("^%1-(\\d{8}-\\d{6})(-\\d+)?\\.qbk$")
-                                      .arg(QRegularExpression::escape(m_name)));
+    // Only this catalogue's backups, told by their names: another catalogue's
+    // (of the same name too), or a file the user put there, are left alone.
+    const QRegularExpression name(QStringLiteral("^%1-%2-(\\d{8}-\\d{6})(-\\d+)?\\.qbk$")
+                                      .arg(QRegularExpression::escape(m_name), m_key));
     // Two in one second are told apart by the number after the second one.
     std::vector<std::pair<BackupEntry, int>> found;
     for (const QFileInfo& file : QDir(m_folder).entryInfoList(QDir::Files)) {
@@ -86,6 +111,15 @@ std::vector<BackupEntry> AutoBackups::files() const {
     return entries;
 }
 
+int AutoBackups::olderUnkeyed() const {
+    const QRegularExpression name(
+        QStringLiteral("^%1-\\d{8}-\\d{6}(-\\d+)?\\.qbk$").arg(QRegularExpression::escape(m_name)));
+    int count = 0;
+    for (const QString& file : QDir(m_folder).entryList(QDir::Files))
+        count += name.match(file).hasMatch() ? 1 : 0;
+    return count;
+}
+
 std::vector<BackupEntry> AutoBackups::list() const {
     std::vector<BackupEntry> all = files();
     for (BackupEntry& entry : all)
@@ -103,34 +137,102 @@ QString AutoBackups::beforeChange(Connection& catalogue, const QDateTime& now) {
     return take(catalogue, now);
 }
 
+QString AutoBackups::beforeImport(Connection& catalogue, const QDateTime& now) {
+    if (!m_policy.enabled)
+        return QString();
+    // An import is the change a backup is for: the ten-minute rule does not
+    // skip it, only a backup that holds these very books already.
+    const std::vector<BackupEntry> existing = files();
+    if (!existing.empty() &&
+        booksDigestOf(existing.front().path) == booksDigest(catalogue.handle()))
+        return QString();
+    return take(catalogue, now);
+}
+
 QString AutoBackups::take(Connection& catalogue, const QDateTime& now) {
-    if (!QDir().mkpath(m_folder))
-        throw EngineError(QStringLiteral("バックアップのフォルダー %1 を作れません").arg(m_folder));
-    const QString stem =
-        QStringLiteral("%1/%2-%3").arg(m_folder, m_name, now.toString(kTimeFormat));
-    QString file = stem + QStringLiteral(".qbk");
-    for (int n = 2; QFileInfo::exists(file); ++n)
-        file = QStringLiteral("%1-%2.qbk").arg(stem).arg(n);
-    // Checked through the copy: an apply waits for it.
-    BackupDatabase(catalogue, file, false);
-    rotate();
+    const QString file = takeUnrotated(catalogue, now);
+    if (!file.isEmpty())
+        rotate({file});
     return file;
 }
 
-QString AutoBackups::beforeRestore(Connection& catalogue) {
-    try {
-        return take(catalogue);
-    } catch (const EngineError& e) {
-        if (!isDamageError(e))
-            throw;
+QString AutoBackups::takeUnrotated(Connection& catalogue, const QDateTime& now) {
+    if (bookCount(catalogue.handle()) == 0)
         return QString();
+    if (!QDir().mkpath(m_folder))
+        throw EngineError(QStringLiteral("バックアップのフォルダー %1 を作れません").arg(m_folder));
+    // The key goes into the catalogue before the copy, so the copy carries it.
+    m_key = stampCatalogueKey(catalogue);
+    removeLeftParts();
+    const QString stem =
+        QStringLiteral("%1/%2-%3-%4").arg(m_folder, m_name, m_key, now.toString(kTimeFormat));
+    QString file = stem + QStringLiteral(".qbk");
+    for (int n = 2; QFileInfo::exists(file); ++n)
+        file = stem + QStringLiteral("-%1.qbk").arg(n);
+    // Checked through the copy: an apply waits for it.
+    BackupDatabase(catalogue, file, false);
+    return file;
+}
+
+void AutoBackups::removeLeftParts() const {
+    // A backup killed half way leaves its part file; only one program writes
+    // this catalogue at a time, so any part of its series is such a one.
+    const QString prefix = QStringLiteral("%1-%2-").arg(m_name, m_key);
+    for (const QString& file : QDir(m_folder).entryList(QDir::Files | QDir::Hidden)) {
+        if (file.endsWith(QLatin1String(".part")) &&
+            (file.startsWith(prefix) || file.startsWith(QLatin1Char('.') + prefix)))
+            QFile::remove(QDir(m_folder).filePath(file));
     }
 }
 
-void AutoBackups::rotate() {
+void AutoBackups::rotate(const QStringList& spared) {
     const std::vector<BackupEntry> all = files();
-    for (size_t i = static_cast<size_t>(std::max(1, m_policy.keep)); i < all.size(); ++i)
-        QFile::remove(all[i].path);
+    // The spared ones (a new backup, the one just restored) stay and count;
+    // the rest, newest first, fill what is left of the number and the size.
+    const qint64 budget = qint64(std::max(1, m_policy.maxMegabytes)) * 1024 * 1024;
+    size_t kept = 0;
+    qint64 bytes = 0;
+    for (const BackupEntry& entry : all) {
+        if (spared.contains(entry.path)) {
+            ++kept;
+            bytes += entry.bytes;
+        }
+    }
+    for (const BackupEntry& entry : all) {
+        if (spared.contains(entry.path))
+            continue;
+        // The newest always stays, however large.
+        if (kept == 0 || (kept < static_cast<size_t>(std::max(1, m_policy.keep)) &&
+                          bytes + entry.bytes <= budget)) {
+            ++kept;
+            bytes += entry.bytes;
+        } else {
+            QFile::remove(entry.path);
+        }
+    }
+}
+
+QString restoreFromBackup(Connection& catalogue, const QString& file, AutoBackups& backups) {
+    // Everything that can refuse comes first: a refused restore changes
+    // nothing, not even the backups.
+    CheckBackupFile(file, catalogue.path());
+    if (catalogue.isReadOnly())
+        throw EngineError(
+            QStringLiteral("カタログ %1 は書き込めないため、復元できません").arg(catalogue.path()),
+            SQLITE_READONLY);
+    QString undo;
+    try {
+        undo = backups.takeUnrotated(catalogue, QDateTime::currentDateTime());
+    } catch (const EngineError& e) {
+        // A copy of a damaged catalogue would only look like a way back.
+        if (!isDamageError(e))
+            throw;
+    }
+    const QString key = backups.m_key;
+    RestoreDatabase(catalogue, file);
+    restoreCatalogueKey(catalogue, key);
+    backups.rotate({file, undo});
+    return undo;
 }
 
 }  // namespace quillo

@@ -42,13 +42,22 @@ int choice(const QString& value, const QStringList& names, bool* ok) {
 AutoBackups backupsOf(const QString& databasePath) {
     AppSettings settings;
     LoadSettings(IniPathOf(QStringLiteral("quillo")), settings);
-    return AutoBackups(
-        defaultBackupFolder(), databasePath,
-        BackupPolicy{settings.BackupEnabled, settings.BackupKeep, settings.BackupMinMinutes});
+    return AutoBackups(defaultBackupFolder(), databasePath,
+                       BackupPolicy{settings.BackupEnabled, settings.BackupKeep,
+                                    settings.BackupMinMinutes, settings.BackupMaxMegabytes});
 }
 
 int listBackups(const QString& databasePath) {
-    const std::vector<BackupEntry> backups = backupsOf(databasePath).list();
+    const AutoBackups series = backupsOf(databasePath);
+    const std::vector<BackupEntry> backups = series.list();
+    if (const int older = series.olderUnkeyed())
+        std::fprintf(stderr, "quillo-csv: %s\n",
+                     QStringLiteral("以前の版が作った同じ名前のバックアップが %1 個あります。"
+                                    "どのカタログのものか記録されていないため一覧には出しません"
+                                    "（quillo-csv restore にファイル名を指定すれば戻せます）")
+                         .arg(older)
+                         .toUtf8()
+                         .constData());
     if (backups.empty()) {
         std::printf("%s\n", QStringLiteral("%1 のバックアップはありません（%2）")
                                 .arg(databasePath, defaultBackupFolder())
@@ -89,9 +98,8 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
         // A damaged catalogue may be restored: that is what a backup is for.
         Connection catalogue(QStringLiteral("book"));
         // The catalogue as it is now is kept first, so the restore can be undone.
-        CheckBackupFile(settings.fileName, databasePath);
-        backupsOf(databasePath).beforeRestore(catalogue);
-        RestoreDatabase(catalogue, settings.fileName);
+        AutoBackups backups = backupsOf(databasePath);
+        restoreFromBackup(catalogue, settings.fileName, backups);
         return 0;
     }
     if (command == QLatin1String("import")) {
@@ -102,7 +110,7 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
         // The catalogue before the import; a backup that fails is said, and the
         // import goes on (it adds all its books or none).
         try {
-            backupsOf(databasePath).beforeChange(books);
+            backupsOf(databasePath).beforeImport(books);
         } catch (const EngineError& e) {
             std::fprintf(stderr, "quillo-csv: %s\n",
                          QStringLiteral("自動バックアップを作れませんでした（%1）")

@@ -1,15 +1,18 @@
 #include "engine/database_copy.h"
 
 #include <sqlite3.h>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryFile>
+#include <cerrno>
 #include <cstdio>
 
 #include "engine/catalogue_file.h"
 #include "engine/connection.h"
 #include "engine/engine_error.h"
 #include "platform/file_identity.h"
+#include "platform/system_error.h"
 
 namespace quillo {
 
@@ -54,9 +57,14 @@ void copyPages(sqlite3* from, sqlite3* to, const QString& blamed) {
     }
 }
 
-// A temporary name beside the target that no other file has.
+// A temporary name beside the target that no other file has, short enough for
+// the file system whatever the target's length.
 QString partFileBeside(const QString& file) {
-    QTemporaryFile part(file + QStringLiteral(".XXXXXX.part"));
+    const QFileInfo target(file);
+    QString name = target.fileName();
+    while (name.toUtf8().size() > 200)
+        name.chop(1);
+    QTemporaryFile part(target.dir().filePath(name + QStringLiteral(".XXXXXX.part")));
     part.setAutoRemove(false);
     if (!part.open())
         throw EngineError(
@@ -90,7 +98,8 @@ void BackupDatabase(Connection& source, const QString& file, bool checkSourceFir
     try {
         RawDatabase copy(part, SQLITE_OPEN_READWRITE);
         copyPages(source.handle(), copy.handle(), file);
-        const QString copyDamage = FindDamage(copy.handle(), DamageCheck::Quick, true);
+        // The very check a restore makes: a backup it would refuse is no backup.
+        const QString copyDamage = FindDamage(copy.handle(), DamageCheck::Full, true);
         if (!copyDamage.isEmpty() && !checkSourceFirst) {
             const QString damage = FindDamage(source.handle(), DamageCheck::Quick);
             if (!damage.isEmpty())
@@ -107,8 +116,10 @@ void BackupDatabase(Connection& source, const QString& file, bool checkSourceFir
     // rename() replaces the old copy in one step: there is always a whole one.
     if (std::rename(QFile::encodeName(part).constData(), QFile::encodeName(file).constData()) !=
         0) {
+        const int error = errno;
         QFile::remove(part);
-        throw EngineError(QStringLiteral("%1 に書き込めません").arg(file));
+        throw EngineError(
+            QStringLiteral("%1 に書き込めません（%2）").arg(file, systemErrorText(error)));
     }
 }
 

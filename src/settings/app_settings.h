@@ -57,6 +57,7 @@ struct AppSettings {
     bool BackupEnabled = true;
     int BackupKeep = 20;
     int BackupMinMinutes = 10;
+    int BackupMaxMegabytes = 2000;
     FontSetting TitleFont;
 
     SortSettings sort() const {

@@ -170,6 +170,8 @@ void LoadSettings(const QString& path, AppSettings& s) {
     s.BackupKeep = std::clamp(r.integer("Backup", "Keep", s.BackupKeep), 1, 1000);
     s.BackupMinMinutes =
         std::clamp(r.integer("Backup", "MinMinutes", s.BackupMinMinutes), 0, 10080);
+    s.BackupMaxMegabytes =
+        std::clamp(r.integer("Backup", "MaxMegabytes", s.BackupMaxMegabytes), 1, 10000000);
     for (int k = 0; k < kFieldCount; ++k) {
         QString& label = s.FieldLabels[static_cast<size_t>(k)];
         label = r.text("FieldName", kLabelKeys[k], label);
@@ -221,6 +223,7 @@ QString SaveSettings(const QString& path, const AppSettings& s) {
     w.boolean("Backup", "Enabled", s.BackupEnabled);
     w.integer("Backup", "Keep", s.BackupKeep);
     w.integer("Backup", "MinMinutes", s.BackupMinMinutes);
+    w.integer("Backup", "MaxMegabytes", s.BackupMaxMegabytes);
     return w.save();
 }
 

@@ -58,10 +58,10 @@ private slots:
               "NAME_KIND NAME_TRANSLATOR NAME_MEMO NAME_WRITER2 NAME_WRITER3 NAME_WRITER4 "
               "NAME_WRITER5 "
               "[Confirm] Exit Apply Cancel DeleteRecord [SortOrder] Collation "
-              "[Backup] Enabled Keep MinMinutes")
+              "[Backup] Enabled Keep MinMinutes MaxMegabytes")
                 .split(QLatin1Char(' '));
         QCOMPARE(keysInFile(), expected);
-        QCOMPARE(expected.size() - 11, 72);  // keys, without the section lines
+        QCOMPARE(expected.size() - 11, 73);  // keys, without the section lines
         const QByteArray bytes = test::readFile(m_path);
         QVERIFY(bytes.startsWith("[QuilloApp]\r\nVERSION=1.2.1\r\n[Window]\r\nLeft=199\r\n"));
         QVERIFY(bytes.contains(test::sjis(S("Name=ＭＳ Ｐゴシック\r\nSize=9\r\nStyle=0\r\n"))));
