@@ -14,8 +14,8 @@
 #include "engine/statement.h"
 #include "platform/cp932.h"
 #include "platform/file_identity.h"
+#include "platform/output_file.h"
 #include "platform/utf8_text.h"
-#include "platform/whole_file.h"
 #include "reading/kana_text.h"
 #include "store/book_readings.h"
 #include "store/tdm.h"
@@ -181,7 +181,10 @@ QString exportFailureReason(int result, const QString& fileName, const QString& 
             return QStringLiteral("文字でも日付でもない値を持つ本があるため出力できません。%1")
                 .arg(book);
         default:
-            return QStringLiteral("出力ファイル %1 に書き込めません。").arg(fileName);
+            // `where` is what went wrong with the file, when it is known.
+            return where.isEmpty()
+                       ? QStringLiteral("出力ファイル %1 に書き込めません。").arg(fileName)
+                       : QStringLiteral("出力ファイル ") + where + QStringLiteral("。");
     }
 }
 
@@ -219,7 +222,7 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks, QString
                   storedReadings ? QStringLiteral(" LEFT JOIN quillo_reading r ON"
                                                   " r.ID = q.ID")
                                  : QString())});
-    WholeFileWriter file(settings->fileName);
+    OutputFile file(settings->fileName);
     const bool utf8 = settings->encoding == CsvEncoding::Utf8;
     const bool utf16 = settings->encoding == CsvEncoding::Utf16;
     if (utf8)
@@ -341,7 +344,12 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks, QString
     }
     if (const int failed = flush())
         return failed;
-    return file.commit() ? 0 : kExportNotWritable;
+    QString reason;
+    if (file.commit(&reason))
+        return 0;
+    if (where)
+        *where = reason;
+    return kExportNotWritable;
 }
 
 namespace {

@@ -10,13 +10,13 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPrintDialog>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
 #include <QSpinBox>
-#include <QTemporaryFile>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <optional>
@@ -25,6 +25,7 @@
 
 #include "engine/cached_dataset.h"
 #include "platform/help_viewer.h"
+#include "platform/output_file.h"
 #include "print/print_system.h"
 #include "ui/message_dialog.h"
 #include "widgets/font_of.h"
@@ -121,33 +122,30 @@ PrintOutcome PrintReport(QWidget* owner, QPrinter& printer, const CachedDataset&
     progress.setWindowModality(Qt::WindowModal);
     progress.setMinimumDuration(500);
     const auto [from, to] = pageRange(printer);
-    // A print to a file goes to a file beside it first, which replaces the
-    // old one only once every page is written: a full disk leaves the old file
-    // as it was, not a broken one.
+    // A print to a file (PDF) goes through the program's own output file:
+    // beside the old one until every page is written (a full disk or a
+    // cancel leaves the old file as it was), through a symbolic link, with the
+    // old file's permissions; a pipe or a device is written straight into.
     const QString target = printer.outputFileName();
-    std::optional<QTemporaryFile> part;
+    std::optional<OutputFile> file;
+    std::optional<QPdfWriter> pdf;
     if (!target.isEmpty()) {
-        part.emplace(target + QStringLiteral(".XXXXXX.part"));
-        if (!part->open()) {
-            ShowMessageDialog(owner,
-                              QStringLiteral("印刷に失敗しました。\nファイル\n%1\nに書き込めません"
-                                             "でした。")
-                                  .arg(target),
-                              kMessageError, kButtonsOk);
+        file.emplace(target);
+        if (file->failed()) {
+            ShowMessageDialog(
+                owner,
+                QStringLiteral("印刷に失敗しました。\n") + file->errorText() + QStringLiteral("。"),
+                kMessageError, kButtonsOk);
             return PrintOutcome::Failed;
         }
-        part->close();
-        printer.setOutputFileName(part->fileName());
+        pdf.emplace(&*file);
+        pdf->setPageLayout(printer.pageLayout());
+        pdf->setResolution(printer.resolution());
+        pdf->setTitle(printer.docName());
+        pdf->setCreator(QStringLiteral("Quillo"));
     }
-    struct RestoreName {
-        QPrinter& printer;
-        QString name;
-        ~RestoreName() {
-            if (!name.isEmpty())
-                printer.setOutputFileName(name);
-        }
-    } restoreName{printer, target};
-    const PaintResult painted = paintReport(report, printer, from, to, [&](int page) {
+    QPagedPaintDevice& device = pdf ? static_cast<QPagedPaintDevice&>(*pdf) : printer;
+    const PaintResult painted = paintReport(report, device, from, to, [&](int page) {
         progress.setLabelText(QStringLiteral("%1 ページ目を印刷しています．．．").arg(page));
         progress.setValue(static_cast<int>(report.progress() * 999));
         QApplication::processEvents();
@@ -155,37 +153,30 @@ PrintOutcome PrintReport(QWidget* owner, QPrinter& printer, const CachedDataset&
     });
     progress.reset();
     PaintResult result = painted;
-    if (result == PaintResult::Done && part) {
-        // Written whole and not empty: only then does it take the old file's place.
-        const QFileInfo written(part->fileName());
-        const bool replaced =
-            written.size() > 0 && ::rename(QFile::encodeName(part->fileName()).constData(),
-                                           QFile::encodeName(target).constData()) == 0;
-        if (replaced)
-            part->setAutoRemove(false);
-        else
-            result = PaintResult::Failed;
-    }
+    QString fileFailure;
+    if (result == PaintResult::Done && file && !file->commit(&fileFailure))
+        result = PaintResult::Failed;
     if (result == PaintResult::Cancelled) {
-        printer.abort();
+        if (!file)
+            printer.abort();
         return PrintOutcome::Cancelled;
     }
     // A queue that refuses the job (stopped, not accepting) is known only to
     // the print system: Qt's printer says it printed.
-    const QString refusal =
-        target.isEmpty() && result == PaintResult::Done && !printer.printerName().isEmpty()
-            ? printSystemRefusal()
-            : QString();
+    const QString refusal = !file && result == PaintResult::Done && !printer.printerName().isEmpty()
+                                ? printSystemRefusal()
+                                : QString();
     if (result == PaintResult::Done && printer.printerState() != QPrinter::Error &&
         refusal.isEmpty())
         return PrintOutcome::Printed;
     const QString reason =
-        printer.outputFileName().isEmpty()
-            ? QStringLiteral("プリンター '%1' に出力できませんでした。%2")
-                  .arg(printer.printerName(),
-                       refusal.isEmpty() ? QString() : QStringLiteral("（%1）").arg(refusal))
-            : QStringLiteral("ファイル\n%1\nに書き込めませんでした。元のファイルはそのままです。")
-                  .arg(target);
+        !file ? QStringLiteral("プリンター '%1' に出力できませんでした。%2")
+                    .arg(printer.printerName(),
+                         refusal.isEmpty() ? QString() : QStringLiteral("（%1）").arg(refusal))
+        : fileFailure.isEmpty()
+            ? QStringLiteral("ファイル\n%1\nに書き込めませんでした。元のファイルはそのままです。")
+                  .arg(target)
+            : fileFailure + QStringLiteral("。元のファイルはそのままです。");
     ShowMessageDialog(owner, QStringLiteral("印刷に失敗しました。\n") + reason, kMessageError,
                       kButtonsOk);
     return PrintOutcome::Failed;

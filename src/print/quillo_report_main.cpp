@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPdfWriter>
-#include <QSaveFile>
 #include <cstdio>
 
 #include "engine/catalogue_file.h"
@@ -14,6 +13,7 @@
 #include "platform/catalogue_lock.h"
 #include "platform/file_identity.h"
 #include "platform/japanese_fonts.h"
+#include "platform/output_file.h"
 #include "platform/program_info.h"
 #include "platform/qt_translations.h"
 #include "platform/quiet_notices.h"
@@ -139,11 +139,11 @@ int main(int argc, char* argv[]) {
         if (store.QueryBook().rowCount() == 0)
             return fail(QStringLiteral("印刷するレコードがありません。"));
 
-        // The PDF replaces the file only once every page is written.
-        QSaveFile file(args[0]);
-        file.setDirectWriteFallback(false);
-        if (!file.open(QIODevice::WriteOnly))
-            return fail(QStringLiteral("%1: %2").arg(args[0], file.errorString()));
+        // The PDF replaces the file only once every page is written (a pipe
+        // or a device is written into as it comes).
+        OutputFile file(args[0]);
+        if (file.failed())
+            return fail(file.errorText());
         QPdfWriter writer(&file);
         writer.setTitle(QStringLiteral("Quilloレポート"));
         writer.setCreator(QStringLiteral("Quillo"));
@@ -160,9 +160,12 @@ int main(int argc, char* argv[]) {
                              .arg(kReadablePoints)
                              .toUtf8()
                              .constData());
-        if (paintReport(report, writer, 1, 1 << 30) != PaintResult::Done || !file.commit())
-            return fail(
-                QStringLiteral("%1: 書き込めませんでした。%2").arg(args[0], file.errorString()));
+        QString reason;
+        if (paintReport(report, writer, 1, 1 << 30) != PaintResult::Done)
+            return fail(QStringLiteral("%1 に書き込めませんでした").arg(args[0]));
+        if (!file.commit(&reason))
+            return fail(file.isStream() ? reason
+                                        : reason + QStringLiteral("。元のファイルはそのままです"));
         return 0;
     } catch (const EngineError& e) {
         if (isDamageError(e) && !e.message().contains(databasePath))

@@ -3,9 +3,9 @@
 #include <QFile>
 
 #include "platform/cp932.h"
+#include "platform/output_file.h"
 #include "platform/text_lines.h"
 #include "platform/utf8_text.h"
-#include "platform/whole_file.h"
 
 namespace quillo {
 

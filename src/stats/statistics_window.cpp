@@ -20,7 +20,7 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 
-#include "platform/whole_file.h"
+#include "platform/output_file.h"
 #include "ui/file_dialog.h"
 #include "ui/message_dialog.h"
 

@@ -11,6 +11,7 @@
 #include "full_disk.h"
 #include "platform/catalogue_lock.h"
 #include "platform/single_instance.h"
+#include "special_targets.h"
 #include "test_db.h"
 #include "tool_holder.h"
 
@@ -31,6 +32,7 @@ class TestQuilloCsvTool : public QObject {
         int status;
         QString err;
         QString out;
+        QByteArray outBytes;
     };
     Run run(const QStringList& args, bool withRuntimeFolder = true) {
         QProcess tool;
@@ -43,9 +45,9 @@ class TestQuilloCsvTool : public QObject {
         tool.start(S(QUILLO_CSV),
                    args.contains(S("--db")) ? args : args + QStringList{S("--db"), m_db->path()});
         tool.waitForFinished(60000);
+        const QByteArray out = tool.readAllStandardOutput();
         return {tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1,
-                QString::fromUtf8(tool.readAllStandardError()),
-                QString::fromUtf8(tool.readAllStandardOutput())};
+                QString::fromUtf8(tool.readAllStandardError()), QString::fromUtf8(out), out};
     }
     QString file(const char* name) const { return m_db->folder() + QLatin1Char('/') + S(name); }
     QProcessEnvironment toolEnvironment() const {
@@ -68,6 +70,49 @@ private slots:
         test::exec(
             S("insert into quillo (ID, Title, Writer, PubDate) values"
               " (3, '雪国', '川端康成', '1937-06-12'), (9, '伊豆の踊子', '川端康成', NULL)"));
+    }
+
+    // What is not a plain file is written into, never replaced: standard
+    // output piped on, a character device, a FIFO another program reads; a
+    // symbolic link is written through and stays a link.
+    void anExportGoesIntoWhatItIsGiven_data() {
+        QTest::addColumn<QString>("kind");
+        for (const char* kind : {"standard output", "character device", "fifo", "link"})
+            QTest::addRow("%s", kind) << S(kind);
+    }
+    void anExportGoesIntoWhatItIsGiven() {
+        QFETCH(QString, kind);
+        const QByteArray expected = test::sjis(S("\"雪国\",\"川端康成\""));
+        QString target = S("/dev/stdout");
+        std::unique_ptr<test::FifoReader> reader;
+        if (kind == S("character device")) {
+            target = test::nullDevice(m_db->folder());
+        } else if (kind == S("fifo")) {
+            target = file("pipe");
+            reader = std::make_unique<test::FifoReader>(target, file("read.csv"));
+        } else if (kind == S("link")) {
+            QDir().mkpath(file("lists"));
+            test::writeFile(file("lists/real.csv"), "old");
+            target = file("link.csv");
+            QVERIFY(QFile::link(file("lists/real.csv"), target));
+        }
+        const Run r = run({S("export"), target});
+        QVERIFY2(r.status == 0, qPrintable(r.err));
+        if (kind == S("standard output"))
+            QVERIFY(r.outBytes.contains(expected));
+        if (kind == S("character device"))
+            QVERIFY(test::isCharacterDevice(target));
+        if (kind == S("fifo")) {
+            QVERIFY(reader->finished());
+            QVERIFY(test::isFifo(target));
+            QVERIFY(test::readFile(file("read.csv")).contains(expected));
+        }
+        if (kind == S("link")) {
+            QVERIFY(QFileInfo(target).isSymLink());
+            QVERIFY(test::readFile(file("lists/real.csv")).contains(expected));
+        }
+        QCOMPARE(QDir(m_db->folder()).entryList({S("*.part")}, QDir::Files | QDir::Hidden),
+                 QStringList());
     }
 
     void exportWritesTheTableInIdOrder() {

@@ -1,4 +1,5 @@
 // Printing and previewing the list through the main window, into PDF files.
+#include <sys/stat.h>
 #include <QDir>
 #include <QPrintPreviewDialog>
 #include <QProcess>
@@ -164,8 +165,37 @@ private slots:
         m_window->findChild<QAction*>(S("menuFPrint"))->trigger();
         QVERIFY(lastShownMessage());
         QCOMPARE(lastShownMessage()->kind, int(kMessageError));
-        QCOMPARE(lastShownMessage()->text,
-                 S("印刷に失敗しました。\nファイル\n") + path + S("\nに書き込めませんでした。"));
+        QCOMPARE(lastShownMessage()->text, S("印刷に失敗しました。\n") + path +
+                                               S(" に書き込めません（フォルダーがありません）。"));
+    }
+
+    // A PDF named through a symbolic link is written where the link points
+    // (the link stays), and an old file keeps its permissions; a new one gets
+    // what the umask allows, not 0600.
+    void aPrintedFileKeepsItsLinkAndItsPermissions() {
+        openWindow(3);
+        const QString real = m_db->folder() + S("/lists/real.pdf");
+        QDir().mkpath(m_db->folder() + S("/lists"));
+        test::writeFile(real, "%PDF-1.4 old");
+        QFile::setPermissions(
+            real, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup);
+        const QString link = m_db->folder() + S("/report-link.pdf");
+        QVERIFY(QFile::link(real, link));
+        const QString fresh = m_db->folder() + S("/fresh.pdf");
+        const mode_t oldMask = ::umask(022);
+        for (const QString& target : {link, fresh}) {
+            m_window->printer().setOutputFileName(target);
+            clearShownMessages();
+            setNextPrintDialogAnswer(true);
+            m_window->findChild<QAction*>(S("menuFPrint"))->trigger();
+            QCOMPARE(shownMessageCount(), 0);
+        }
+        ::umask(oldMask);
+        QVERIFY(QFileInfo(link).isSymLink());
+        QVERIFY(test::readFile(real).startsWith("%PDF"));
+        QVERIFY(test::readFile(real).size() > 1000);
+        QCOMPARE(QFileInfo(real).permissions() & 0x0777, QFileDevice::Permissions(0x0640));
+        QCOMPARE(QFileInfo(fresh).permissions() & 0x0777, QFileDevice::Permissions(0x0644));
     }
 
     // The disk fills while the pages are written: the user is told, never "done",

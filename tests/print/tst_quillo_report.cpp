@@ -13,7 +13,9 @@
 
 #include "damaged_files.h"
 #include "files.h"
+#include "full_disk.h"
 #include "settings/settings_file.h"
+#include "special_targets.h"
 #include "test_db.h"
 
 using namespace quillo;
@@ -61,6 +63,35 @@ private slots:
         test::writeFile(file("quillo.Ini"), QByteArray());  // the defaults
     }
     void cleanup() { m_db.reset(); }
+
+    // A FIFO is written into (the PDF can be piped on), and a disk that fills
+    // part way fails the run and leaves the old PDF as it was: every write is
+    // checked, not only the last.
+    void aPdfGoesIntoAFifoAndNeverHalfOverAnOldOne() {
+        {
+            test::FifoReader reader(file("pipe"), file("read.pdf"));
+            const Run run = report(
+                {file("pipe"), S("--db"), m_db->path(), S("--settings"), file("quillo.Ini")});
+            QVERIFY2(run.status == 0, qPrintable(run.err));
+            QVERIFY(reader.finished());
+        }
+        QVERIFY(test::isFifo(file("pipe")));
+        QVERIFY(pdfText({}, file("read.pdf")).contains(S("書名")));
+
+        test::writeFile(file("full.pdf"), "%PDF-old");
+        Run run{};
+        {
+            test::FullDisk full(12 * 1024);
+            run = report(
+                {file("full.pdf"), S("--db"), m_db->path(), S("--settings"), file("quillo.Ini")});
+        }
+        QCOMPARE(run.status, 1);
+        QVERIFY2(
+            run.err.contains(S("ディスクがいっぱいです")) && run.err.contains(file("full.pdf")),
+            qPrintable(run.err));
+        QCOMPARE(test::readFile(file("full.pdf")), QByteArray("%PDF-old"));
+        QCOMPARE(QDir(m_db->folder()).entryList({S("*.part")}, QDir::Files), QStringList());
+    }
 
     void theSampleBooksPrintWithDatesAndNamesWholeInsideThePrintableArea() {
         const QString pdf = file("list.pdf");
