@@ -327,7 +327,7 @@ int main(int argc, char* argv[]) {
                             "データベースは他のプログラムが使用中です。何も変更していません。(%1)")
                             .arg(e.message()));
         // SQLite's own words name no file; the user needs to know which one.
-        if (isDamageError(e) && !e.message().contains(databasePath))
+        if (isDamageError(e) && e.subject().isEmpty() && !e.message().contains(databasePath))
             return fail(damagedCatalogueText(databasePath, e.message()));
         return fail(e.message());
     }

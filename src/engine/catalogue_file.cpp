@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "engine/engine_error.h"
+#include "engine/sqlite_failure.h"
 
 namespace quillo {
 
@@ -60,8 +61,15 @@ private:
 
 SchemaProblem FindSchemaProblem(sqlite3* db) {
     using Kind = SchemaProblem::Kind;
-    auto damaged = [](const Query& query) {
-        return SchemaProblem{Kind::Damaged, query.error(), query.code() & 0xff};
+    // A schema that cannot be read is damage only where SQLite says so: a
+    // write left half done that this user cannot undo, a busy or unreadable
+    // file, are something else, and are told as such.
+    auto damaged = [db](const Query& query) {
+        const int code = query.code() & 0xff;
+        if (code == SQLITE_CORRUPT || code == SQLITE_NOTADB)
+            return SchemaProblem{Kind::Damaged, query.error(), code};
+        const EngineError failure = sqliteFailure(db, query.code());
+        return SchemaProblem{Kind::Unreadable, failure.message(), failure.code()};
     };
     auto notCatalogue = [](const QString& reason) {
         return SchemaProblem{Kind::NotCatalogue, reason, 0};
@@ -113,6 +121,12 @@ void CheckCatalogueSchema(sqlite3* db, const QString& path) {
             return;
         case SchemaProblem::Kind::Damaged:
             throw EngineError(damagedCatalogueText(path, problem.reason), problem.code);
+        case SchemaProblem::Kind::Unreadable:
+            throw EngineError(
+                problem.reason.contains(path)
+                    ? problem.reason
+                    : QStringLiteral("カタログ %1 を読めません（%2）").arg(path, problem.reason),
+                problem.code);
         case SchemaProblem::Kind::NotCatalogue:
             // No closing "。": the error display adds a full stop of its own.
             throw EngineError(QStringLiteral("%1 は Quillo のカタログではありません（%2）")

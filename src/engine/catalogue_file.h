@@ -16,7 +16,7 @@ class EngineError;
 // database, an empty file, a view, or text IDs that renumbering would destroy),
 // or a file whose schema cannot even be read.
 struct SchemaProblem {
-    enum class Kind { None, Damaged, NotCatalogue };
+    enum class Kind { None, Damaged, NotCatalogue, Unreadable };
     Kind kind = Kind::None;
     QString reason;  // SQLite's finding, or what the table lacks
     int code = 0;    // SQLite's result code for a damaged file

@@ -13,6 +13,7 @@
 
 #include "engine/catalogue_file.h"
 #include "engine/engine_error.h"
+#include "engine/sqlite_failure.h"
 #include "engine/text_functions.h"
 #include "platform/app_folders.h"
 
@@ -73,8 +74,10 @@ Connection::Connection(const QString& alias, Access access) : m_path(aliasPath(a
         // second core; an older SQLite without helper threads simply ignores it.
         sqlite3_exec(m_db->getHandle(), "PRAGMA threads = 2", nullptr, nullptr, nullptr);
     } catch (const SQLite::Exception& e) {
-        throw EngineError(QStringLiteral("%1: %2").arg(m_path, QString::fromUtf8(e.what())),
-                          e.getErrorCode() & 0xff);
+        const EngineError plain =
+            sqliteFailure(m_path, e.getExtendedErrorCode(),
+                          QStringLiteral("%1: %2").arg(m_path, QString::fromUtf8(e.what())));
+        throw plain;
     }
 }
 
@@ -88,9 +91,8 @@ void Connection::execute(const QString& sql) {
     char* error = nullptr;
     const int rc = sqlite3_exec(handle(), sql.toUtf8().constData(), nullptr, nullptr, &error);
     if (rc != SQLITE_OK) {
-        const QString message = QString::fromUtf8(error ? error : sqlite3_errmsg(handle()));
         sqlite3_free(error);
-        throw EngineError(message, rc & 0xff);
+        throw sqliteFailure(handle(), rc);
     }
 }
 

@@ -52,7 +52,9 @@ void copyPages(sqlite3* from, sqlite3* to, const QString& blamed) {
     if (step != SQLITE_DONE || rc != SQLITE_OK) {
         const int code = step != SQLITE_DONE ? step : rc;
         throw EngineError(QStringLiteral("%1 に書き込めません（%2）")
-                              .arg(blamed, QString::fromUtf8(sqlite3_errstr(code))),
+                              .arg(blamed, (code & 0xff) == SQLITE_FULL
+                                               ? QStringLiteral("ディスクがいっぱいです")
+                                               : QString::fromUtf8(sqlite3_errstr(code))),
                           code & 0xff);
     }
 }
@@ -135,7 +137,13 @@ void CheckBackupFile(const QString& file, const QString& catalogue) {
     if (problem.kind == SchemaProblem::Kind::NotCatalogue || problem.code == SQLITE_NOTADB)
         throw EngineError(QStringLiteral("%1 は Quillo のカタログのバックアップではありません"
                                          "（%2）。カタログは元のままです")
-                              .arg(file, problem.reason));
+                              .arg(file, problem.reason),
+                          0, file);
+    if (problem.kind == SchemaProblem::Kind::Unreadable)
+        throw EngineError(
+            QStringLiteral("バックアップ %1 を読めません（%2）。カタログは元のままです")
+                .arg(file, problem.reason),
+            problem.code, file);
     const QString damage = problem.kind == SchemaProblem::Kind::Damaged
                                ? problem.reason
                                : FindDamage(copy.handle(), DamageCheck::Full, true);
@@ -143,7 +151,7 @@ void CheckBackupFile(const QString& file, const QString& catalogue) {
         throw EngineError(QStringLiteral("バックアップ %1 は壊れているため、復元しません（%2）。"
                                          "カタログは元のままです")
                               .arg(file, damage),
-                          SQLITE_CORRUPT);
+                          SQLITE_CORRUPT, file);
 }
 
 void RestoreDatabase(Connection& target, const QString& file) {

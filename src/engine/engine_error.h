@@ -10,10 +10,16 @@ namespace quillo {
 // meant for the user (the engine's own wording where it has one).
 class EngineError : public std::runtime_error {
 public:
-    explicit EngineError(const QString& message, int code = 0)
-        : std::runtime_error(message.toStdString()), m_message(message), m_code(code) {}
+    // `subject` names the file the message is about, when that is not the
+    // catalogue (a backup), so nobody takes it for the catalogue's.
+    explicit EngineError(const QString& message, int code = 0, const QString& subject = {})
+        : std::runtime_error(message.toStdString()),
+          m_message(message),
+          m_code(code),
+          m_subject(subject) {}
 
     QString message() const { return m_message; }
+    QString subject() const { return m_subject; }
     // SQLite's primary result code, or 0 for refusals of the access layer itself.
     int code() const { return m_code; }
     // Another connection holds the database.
@@ -22,6 +28,7 @@ public:
 private:
     QString m_message;
     int m_code;
+    QString m_subject;
 };
 
 // A row the cache was to change or delete no longer holds what was read:

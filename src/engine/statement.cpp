@@ -7,6 +7,7 @@
 #include "engine/engine_error.h"
 #include "engine/packed_row.h"
 #include "engine/sql_text.h"
+#include "engine/sqlite_failure.h"
 
 namespace quillo {
 
@@ -51,9 +52,9 @@ bool Statement::step() {
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
+    const EngineError failure = sqliteFailure(m_db, rc);
     sqlite3_reset(m_stmt);
-    throw EngineError(message, rc & 0xff);
+    throw failure;
 }
 
 void Statement::reset() {

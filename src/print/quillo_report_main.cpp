@@ -168,7 +168,7 @@ int main(int argc, char* argv[]) {
                                         : reason + QStringLiteral("。元のファイルはそのままです"));
         return 0;
     } catch (const EngineError& e) {
-        if (isDamageError(e) && !e.message().contains(databasePath))
+        if (isDamageError(e) && e.subject().isEmpty() && !e.message().contains(databasePath))
             return fail(damagedCatalogueText(databasePath, e.message()));
         return fail(e.message());
     }

@@ -199,6 +199,33 @@ private slots:
         QVERIFY(enabled("menuEAdd") && !enabled("menuFApply"));
     }
 
+    // The catalogue renamed or deleted under the open window: the apply says
+    // so by name (not "attempt to write a readonly database") and keeps the
+    // changes.
+    void anApplyToACatalogueMovedAwaySaysSo_data() {
+        QTest::addColumn<bool>("deleted");
+        QTest::addRow("renamed") << false;
+        QTest::addRow("deleted") << true;
+    }
+    void anApplyToACatalogueMovedAwaySaysSo() {
+        QFETCH(bool, deleted);
+        books(S("(1, 'あ', 'x', NULL, NULL), (2, 'い', 'x', NULL, NULL)"));
+        openWindow();
+        m_window->settings().ConfirmDelete = false;
+        trigger("menuEDelete");
+        if (deleted)
+            QVERIFY(QFile::remove(m_db->path()));
+        else
+            QVERIFY(QFile::rename(m_db->path(), m_db->folder() + S("/moved.db")));
+        trigger("menuFApply");
+        QCOMPARE(m_errors.size(), 1);
+        QVERIFY2(m_errors.first().contains(S("移動されたか削除されました")) &&
+                     m_errors.first().contains(m_db->path()) &&
+                     !m_errors.first().contains(S("readonly")),
+                 qPrintable(m_errors.first()));
+        QVERIFY(m_store->QueryBook().updatesPending());
+    }
+
     void commandsFollowTheNormalAndPendingStates() {
         books(S(
             "(1, 'あ', 'x', NULL, NULL), (2, 'い', 'x', NULL, NULL), (3, 'う', 'x', NULL, NULL)"));

@@ -368,6 +368,73 @@ private slots:
         QCOMPARE(test::rows(S("select * from quillo order by ID")), before);
     }
 
+    // Each failure says what happened to which file: a damaged backup is the
+    // backup's fault, not the catalogue's; an interrupted write another user
+    // cannot undo is no damage; a full disk under the catalogue names it and
+    // says nothing was written; a long backup name is taken, a name too long
+    // for the file system is said to be so.
+    void messagesTellWhatHappenedToWhichFile() {
+        const QStringList before = test::rows(S("select * from quillo order by ID"));
+        QCOMPARE(run({S("backup"), file("good.qbk")}).status, 0);
+        QFile::copy(file("good.qbk"), file("damaged.qbk"));
+        test::damagePage(file("damaged.qbk"), 2);
+        Run r = run({S("restore"), file("damaged.qbk")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(S("バックアップ %1 は壊れている").arg(file("damaged.qbk"))) &&
+                     !r.err.contains(S("カタログ %1 は壊れて").arg(m_db->path())),
+                 qPrintable(r.err));
+
+        const QString longName = file(QByteArray(245, 'n').constData()) + S(".qbk");
+        QVERIFY2(run({S("backup"), longName}).status == 0, "a 245-character name");
+        r = run({S("backup"), file(QByteArray(252, 'n').constData()) + S(".qbk")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(S("ファイル名が長すぎます")), qPrintable(r.err));
+        QCOMPARE(test::rows(S("select * from quillo order by ID")), before);
+
+        if (::geteuid() != 0)
+            QSKIP("not root: another user's catalogue and a small disk are not tried");
+        // A write killed half way leaves a hot journal; another user reads it.
+        QDir().mkpath(file("shared"));
+        const QString shared = file("shared/book.db");
+        test::makeCatalogue(shared, 300);
+        QProcess killed;
+        killed.start(S("sqlite3"), {shared});
+        killed.write(
+            "PRAGMA cache_size = 1; BEGIN; UPDATE quillo SET Memo = hex(randomblob(900));\n");
+        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(shared + S("-journal")) &&
+                                     QFileInfo(shared + S("-journal")).size() > 4096,
+                                 20000);
+        killed.kill();
+        killed.waitForFinished();
+        for (const QString& path : {m_db->folder(), file("shared")})
+            QFile::setPermissions(path, QFileDevice::Permissions(0x7755));
+        QProcess other;
+        other.start(S("setpriv"), {S("--reuid=65534"), S("--regid=65534"), S("--clear-groups"),
+                                   S(QUILLO_CSV), S("export"), S("/dev/null"), S("--db"), shared});
+        QVERIFY(other.waitForFinished(20000));
+        const QString err = QString::fromUtf8(other.readAllStandardError());
+        QCOMPARE(other.exitCode(), 1);
+        QVERIFY2(err.contains(S("壊れていません")) && !err.contains(S("は壊れています")),
+                 qPrintable(err));
+
+        QDir().mkpath(file("small"));
+        if (QProcess::execute(S("mount"), {S("-t"), S("tmpfs"), S("-o"), S("size=160k"), S("tmpfs"),
+                                           file("small")}) != 0)
+            QSKIP("no tmpfs can be mounted here");
+        const QString small = file("small/book.db");
+        CreateCatalogue(small);
+        QString lines;
+        for (int i = 0; i < 2000; ++i)
+            lines += S("\"題名 %1 とても長い題名の本\",\"著者 %1\"\r\n").arg(i);
+        test::writeFile(file("many.csv"), test::sjis(lines));
+        r = run({S("import"), file("many.csv"), S("--db"), small});
+        QProcess::execute(S("umount"), {file("small")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(S("ディスクがいっぱい")) && r.err.contains(small) &&
+                     r.err.contains(S("何も書き込んでいません")),
+                 qPrintable(r.err));
+    }
+
     void aFileThatIsNoBackupRestoresNothing() {
         const QStringList before = test::rows(S("select * from quillo order by ID"));
         test::writeFile(file("junk.qbk"), "not a database at all\n");
