@@ -142,16 +142,28 @@ void ReadingTable::create() {
 }
 
 int ReadingTable::countMissing(const char* table) const {
-    // Every row is a book's, so the difference of the counts is the books
-    // without one; a stale reading is found through its index.
+    // Every row should be a book's; the same count, sum and sum of squares of
+    // the IDs on both sides says so at the cost of two scans, and only when
+    // they differ are the books without a row counted one by one (a missing
+    // row and a row of no book would pass a count alone). A stale reading is
+    // found through its index.
     const bool readings = QByteArrayView(table) == "quillo_reading";
+    const QString name = QLatin1String(table);
+    const QString stale =
+        readings ? QStringLiteral(" + (SELECT count(*) FROM quillo_reading WHERE %1)").arg(kStale)
+                 : QString();
+    Statement same(m_db, {QStringLiteral("SELECT (SELECT count(*), total(ID), total(ID * ID) FROM"
+                                         " quillo) IS (SELECT count(*), total(ID), total(ID * ID)"
+                                         " FROM %1)")
+                              .arg(name)});
+    const bool sameBooks = same.step() && same.integerAt(0) == 1;
     Statement statement(
-        m_db, {QStringLiteral("SELECT (SELECT count(*) FROM quillo) - (SELECT count(*) FROM %1)%2")
-                   .arg(QLatin1String(table),
-                        readings ? QStringLiteral(" + (SELECT count(*) FROM quillo_reading"
-                                                  " WHERE %1)")
-                                       .arg(kStale)
-                                 : QString())});
+        m_db, {sameBooks ? QStringLiteral("SELECT 0%1").arg(stale)
+                         : QStringLiteral("SELECT (SELECT count(*) FROM quillo q WHERE NOT EXISTS"
+                                          " (SELECT 1 FROM %1 t WHERE t.ID = q.ID)) + (SELECT"
+                                          " count(*) > 0 FROM %1 t WHERE NOT EXISTS (SELECT 1 FROM"
+                                          " quillo q WHERE q.ID = t.ID))%2")
+                               .arg(name, stale)});
     return statement.step() ? static_cast<int>(statement.integerAt(0)) : 0;
 }
 
@@ -167,6 +179,11 @@ int ReadingTable::sync(const ReadingAnalyzer& analyzer,
                        const std::function<void(int, int)>& progress) {
     // Progress is told in books: reading them and folding their search texts
     // are the two halves of the work on each.
+    // Rows of no book (left by a program that wrote without the triggers)
+    // would otherwise hide a book without one.
+    for (const char* table : {"quillo_reading", "quillo_search"})
+        run(m_db, QStringLiteral("DELETE FROM %1 WHERE ID NOT IN (SELECT ID FROM quillo)")
+                      .arg(QLatin1String(table)));
     const int toRead = countMissing("quillo_reading");
     const int toFold = countMissing("quillo_search");
     const int books = std::max(toRead, toFold);

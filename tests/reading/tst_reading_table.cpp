@@ -102,6 +102,20 @@ private slots:
         QVERIFY(table.inStep());
         QCOMPARE(count("SELECT count(*) FROM quillo_search s JOIN quillo q ON q.ID = s.ID"), 3);
 
+        // Another program took a book's rows and left rows of no book, as
+        // many: the counts agree, the IDs do not.
+        exec(S("DELETE FROM quillo_reading WHERE ID = 7; DELETE FROM quillo_search WHERE ID = 7"));
+        exec(
+            S("INSERT INTO quillo_reading (ID, Title, TitleKey, WriterKey, PublisherKey)"
+              " VALUES (99, 'ナイホン', x'01', x'01', x'01')"));
+        exec(S("INSERT INTO quillo_search (ID, Folded) VALUES (99, x'00')"));
+        QVERIFY(!table.inStep());
+        QCOMPARE(table.booksOutOfStep(), 2);
+        QCOMPARE(table.sync(m_analyzer), 1);
+        QVERIFY(table.inStep());
+        QCOMPARE(table.reading(7, FieldNo::Title), S("ベツノホン"));
+        QCOMPARE(count("SELECT count(*) FROM quillo_reading WHERE ID = 99"), 0);
+
         // A book table made again by another program has lost the triggers:
         // the rows kept meanwhile are not trusted.
         exec(S("ALTER TABLE quillo RENAME TO old_quillo"));
