@@ -98,6 +98,38 @@ private slots:
         QVERIFY(s.FilterText.isEmpty());
     }
 
+    // Every key's value is checked where it is read; one out of range is the
+    // key's default, and that is what the next save writes.
+    void valuesOutOfRangeAreTheDefault_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("written");
+        QTest::addRow("view 2") << S("[Window]\r\nViewType=2") << S("ViewType=0");
+        QTest::addRow("view -1") << S("[Window]\r\nViewType=-1") << S("ViewType=0");
+        QTest::addRow("card view") << S("[Window]\r\nViewType=1") << S("ViewType=1");
+        QTest::addRow("tiny window") << S("[Window]\r\nWidth=3") << S("Width=687");
+        QTest::addRow("no such sort column")
+            << S("[SortField]\r\nFieldName=Bogus") << S("FieldName=Writer");
+        QTest::addRow("sort column in capitals")
+            << S("[SortField]\r\nFieldName=TITLE") << S("FieldName=TITLE");
+        QTest::addRow("second sort column")
+            << S("[SortField]\r\nFieldName2=x;") << S("FieldName2=Title");
+        QTest::addRow("narrow column") << S("[FieldWidth]\r\nMemo=0") << S("Memo=80");
+        QTest::addRow("font size") << S("[Font]\r\nSize=0") << S("Size=9");
+        QTest::addRow("copy type") << S("[ClipboardSetting]\r\nCopyType=3") << S("CopyType=1");
+        QTest::addRow("unknown order") << S("[SortOrder]\r\nCollation=Kanji") << S("Collation=JIS");
+        QTest::addRow("keep none") << S("[Backup]\r\nKeep=0") << S("Keep=20");
+        QTest::addRow("no budget") << S("[Backup]\r\nMaxMegabytes=-5") << S("MaxMegabytes=2000");
+    }
+    void valuesOutOfRangeAreTheDefault() {
+        QFETCH(QString, line);
+        QFETCH(QString, written);
+        const AppSettings s = loadFrom(test::sjis(line + S("\r\n")));
+        SaveSettings(m_path, s);
+        QVERIFY2(
+            Cp932::decode(test::readFile(m_path)).value_or(QString()).contains(written + S("\r\n")),
+            qPrintable(written));
+    }
+
     void fontStyleCodes() {
         FontSetting font;
         for (int code : {0, 1, 2, 3}) {
