@@ -52,14 +52,13 @@ void TFormMainWin::menuFRestoreClick() {
         return;
     const BackupEntry chosen = *dialog.chosen();
     const QString when = backupTimeText(chosen);
-    if (ShowMessageDialog(this,
-                          QStringLiteral("%1 のバックアップから復元します。\n"
-                                         "カタログは %2 冊になります（今は %3 冊）。"
-                                         "よろしいですか？")
-                              .arg(when)
-                              .arg(chosen.books)
-                              .arg(m_store.RecordCount()),
-                          kMessageConfirmation, kButtonsYesNoDefaultNo) != kAnswerYes)
+    if (ShowMessageDialog(
+            this,
+            QStringLiteral("%1 のバックアップから復元します。\n"
+                           "カタログは %2 冊になります（今は %3 冊）。"
+                           "よろしいですか？")
+                .arg(when, QString::number(chosen.books), QString::number(m_store.RecordCount())),
+            kMessageConfirmation, kButtonsYesNoDefaultNo) != kAnswerYes)
         return;
     BusyCursor busy;
     try {
@@ -82,8 +81,7 @@ void TFormMainWin::menuFRestoreClick() {
     RefreshRecordStatus();
     RefreshNavigation();
     ShowStatusText(QStringLiteral("%1 のバックアップから復元しました（%2 冊）")
-                       .arg(when)
-                       .arg(m_store.RecordCount()));
+                       .arg(when, QString::number(m_store.RecordCount())));
 }
 
 }  // namespace quillo

@@ -57,6 +57,7 @@ CardView::CardView(QWidget* parent) : QWidget(parent) {
         const auto k = static_cast<size_t>(f.fieldNo);
         auto* label = new QLabel(m_card);
         label->setObjectName(QString::fromLatin1(f.label));
+        label->setTextFormat(Qt::PlainText);  // the user's own field names
         label->setProperty("tag", 0);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->installEventFilter(this);

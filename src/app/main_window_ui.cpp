@@ -250,11 +250,14 @@ void TFormMainWin::buildStatusBar() {
     m_statusPanel0 = new QLabel;
     m_statusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
     m_statusPanel0->setFixedWidth(500);
+    // Titles and names go into the status texts: they are shown as typed.
+    m_statusPanel0->setTextFormat(Qt::PlainText);
     m_statusPanel1 = new QLabel;
     m_statusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
     m_statusPanel1->setMinimumWidth(110);
     m_statusFilter = new QLabel;
     m_statusFilter->setObjectName(QStringLiteral("StatusPanelFilter"));
+    m_statusFilter->setTextFormat(Qt::PlainText);
     m_statusFilter->hide();
     bar->addWidget(m_statusPanel0);
     bar->addWidget(m_statusFilter);

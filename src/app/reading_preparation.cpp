@@ -38,8 +38,8 @@ int openReadings(TDM& store, QWidget* parent) {
             auto tell = [&](int done, int all) {
                 progress.setMaximum(all);
                 progress.setValue(done);
-                progress.setLabelText(
-                    QStringLiteral("読みを準備しています… %1 / %2").arg(done).arg(all));
+                progress.setLabelText(QStringLiteral("読みを準備しています… %1 / %2")
+                                          .arg(QString::number(done), QString::number(all)));
                 QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
             };
             tell(0, total);

@@ -47,8 +47,7 @@ CsvFields TCSV::readFields(const QString& line) const {
         if (expected > 0 && !line.isEmpty() && read.fields.size() != expected &&
             read.fields.size() != FewerFields)
             read.problem = QStringLiteral("項目が %1 個あります（%2 個必要です）")
-                               .arg(read.fields.size())
-                               .arg(expected);
+                               .arg(QString::number(read.fields.size()), QString::number(expected));
         return read;
     }
     int broken = -1;
@@ -68,7 +67,8 @@ CsvFields TCSV::readFields(const QString& line) const {
             return {legacy, QString()};
     }
     if (found > expected) {
-        read.problem = QStringLiteral("項目が %1 個あります（%2 個まで）").arg(found).arg(expected);
+        read.problem = QStringLiteral("項目が %1 個あります（%2 個まで）")
+                           .arg(QString::number(found), QString::number(expected));
         return read;
     }
     while (read.fields.size() < expected)

@@ -260,9 +260,8 @@ void TFormIoCsv::runImport(const QString& fileName) {
     else
         message(QStringLiteral("入力ファイル\n%1\nの %2 行目でｴﾗｰとなりました。\n"
                                "（エラー発生行より前の行のデータは登録されています）\n%3%4")
-                    .arg(fileName)
-                    .arg(-result)
-                    .arg(failure, books > 0 ? QStringLiteral("\n") + read : QString()),
+                    .arg(fileName, QString::number(-result), failure,
+                         books > 0 ? QStringLiteral("\n") + read : QString()),
                 kMessageError);
     m_host.ShowStatusText(QString());
     // Books now pending would be added again by a second run (the natural retry

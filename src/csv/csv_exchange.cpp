@@ -264,8 +264,8 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks, QString
     auto refuse = [&](int result, int column) {
         if (where)
             *where = QStringLiteral("ID %1「%2」の%3")
-                         .arg(table.integerAt(kColumns))
-                         .arg(QString::fromUtf8(table.textAt(kColumns + 1)),
+                         .arg(QString::number(table.integerAt(kColumns)),
+                              QString::fromUtf8(table.textAt(kColumns + 1)),
                               QString::fromUtf8(
                                   bookField(kCsvFields[static_cast<size_t>(column)]).defaultLabel));
         return result;

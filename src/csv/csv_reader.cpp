@@ -21,9 +21,7 @@ bool isAscii(QByteArrayView bytes) {
 
 QString tooLong(const QString& fileName, int lineNumber) {
     return QStringLiteral("%1: %2 行目が長すぎます（1 行は %3 バイトまで）。")
-        .arg(fileName)
-        .arg(lineNumber)
-        .arg(TCSV::kMaxLineBytes);
+        .arg(fileName, QString::number(lineNumber), QString::number(TCSV::kMaxLineBytes));
 }
 
 // Where the decoded text's last whole line ends: after its last LF, or after a
@@ -182,8 +180,7 @@ void CsvRecordReader::addLine(QString text, QString lineBreak, QString problem) 
     const int number = ++m_lineNumber;
     if (number == m_otherEncodingLine)
         problem = QStringLiteral("%1 行目の文字コードが他の行と違います（それまでの行は %2）")
-                      .arg(number)
-                      .arg(encodingName());
+                      .arg(QString::number(number), encodingName());
     else if (problem.isEmpty() && text.contains(QChar(0)))
         problem = QStringLiteral("NUL 文字があります");
     else if (problem.isEmpty() && (m_utf8 || m_utf16) && !Cp932::canEncode(text))

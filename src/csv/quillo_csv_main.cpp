@@ -130,9 +130,7 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
         if (r < 0)
             return fail(QStringLiteral("入力ファイル\n%1\nの %2 行目でｴﾗｰとなりました。\n"
                                        "（データは登録されていません）\n%3")
-                            .arg(settings.fileName)
-                            .arg(-r)
-                            .arg(failure));
+                            .arg(settings.fileName, QString::number(-r), failure));
         if (r > 0)
             return fail(QStringLiteral("CSV 入力に失敗しました。\n") + failure);
         const QString same = before.note();

@@ -208,6 +208,7 @@ void TFormSetRecord::build() {
     // field, without a box to close.
     m_note = new QLabel(this);
     m_note->setObjectName(QStringLiteral("LabelInputNote"));
+    m_note->setTextFormat(Qt::PlainText);
     m_note->setGeometry(96, 306 + kBottom, 175, 44);
     m_note->setWordWrap(true);
     m_note->setStyleSheet(QStringLiteral("color: #a03000"));

@@ -78,8 +78,7 @@ void Statement::requireReadableWidth() const {
     const int n = sqlite3_column_count(m_stmt);
     if (n > kMaxColumns)  // a row cut short would be read past its end later
         throw EngineError(QStringLiteral("列が多すぎます（%1 列。読めるのは %2 列までです）")
-                              .arg(n)
-                              .arg(kMaxColumns));
+                              .arg(QString::number(n), QString::number(kMaxColumns)));
 }
 
 PackedRow Statement::currentRow() const {

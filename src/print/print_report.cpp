@@ -288,6 +288,7 @@ void TFormPrintPreview::build() {
     m_countLabel = new QLabel(this);
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("PreviewStatus"));
+    m_status->setTextFormat(Qt::PlainText);
     m_status->setWordWrap(true);
     m_view = new ReportPageView(this);
 

@@ -233,9 +233,9 @@ void TFormSearch::enableNext() {
     if (!m_store.searchOpen() || m_store.MatchCount() == 0)
         showStatus(QString());
     else if (more)
-        showStatus(QStringLiteral("%1 / %2 件目の一致")
-                       .arg(m_store.MatchIndex())
-                       .arg(m_store.MatchCount()));
+        showStatus(
+            QStringLiteral("%1 / %2 件目の一致")
+                .arg(QString::number(m_store.MatchIndex()), QString::number(m_store.MatchCount())));
     else
         showStatus(QStringLiteral("最後の一致です（%1 / %1 件）").arg(m_store.MatchCount()));
 }

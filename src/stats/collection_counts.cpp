@@ -58,8 +58,7 @@ std::vector<CountedBooks> topNames(Connection& db, const QString& names, int top
                     {QStringLiteral("SELECT Name, count(*) AS Books, count(*) OVER () FROM (%1) "
                                     "WHERE Name <> '' GROUP BY Name "
                                     "ORDER BY Books DESC, Name COLLATE JIS LIMIT %2")
-                         .arg(names)
-                         .arg(top)});
+                         .arg(names, QString::number(top))});
     std::vector<CountedBooks> counted;
     *different = 0;
     while (query.step()) {
@@ -76,9 +75,7 @@ std::vector<CountedBooks> perPeriod(Connection& db, const QString& yearColumn, i
     Statement query(db.handle(), {QStringLiteral("SELECT (%1 / %2) * %2 AS Period, count(*) "
                                                  "FROM %3 WHERE %1 IS NOT NULL "
                                                  "GROUP BY Period ORDER BY Period")
-                                      .arg(yearColumn)
-                                      .arg(width)
-                                      .arg(kCounted)});
+                                      .arg(yearColumn, QString::number(width), kCounted)});
     std::map<qint64, qint64> books;
     while (query.step())
         books[query.integerAt(0)] = query.integerAt(1);

@@ -118,7 +118,8 @@ QChart* topChart(const QString& title, const std::vector<CountedBooks>& bars, co
     // The axis runs upward, so the list goes in from its end.
     for (auto bar = bars.rbegin(); bar != bars.rend(); ++bar) {
         *set << static_cast<qreal>(bar->books);
-        labels << shortName(bar->label);
+        // Axis labels take markup: a name is escaped so it shows as typed.
+        labels << shortName(bar->label).toHtmlEscaped();
     }
     auto* series = new QHorizontalBarSeries;
     series->append(set);
@@ -153,6 +154,7 @@ QWidget* totalsPanel(const CollectionCounts& counts, const QString& scope) {
     grid->setContentsMargins(0, 0, 0, 0);
     auto* heading = new QLabel(scope);
     heading->setObjectName(QStringLiteral("LabelScope"));
+    heading->setTextFormat(Qt::PlainText);
     heading->setWordWrap(true);
     grid->addWidget(heading, 0, 0, 1, 4);
     const std::pair<const char*, QString> figures[] = {

@@ -109,9 +109,13 @@ std::optional<FilterSql> BuildFilterSql(const QString& text, const FieldFlags& f
     // Both sides are folded first (a full-width "％" is a "%" too), so width,
     // kana and case do not keep a book out.
     const QString value = EscapeLikeText(folded);
+    // An order by the readings reads them beside the books.
+    const std::vector<OrderTerm> terms = BuildOrderTerms(sort);
+    const bool joined = byReadings(terms);
     QString condition;
     for (int k : chosenFields(flags)) {
-        const QString column = k == FieldNo::Title ? QStringLiteral("Title") : names.name(k);
+        const QString column = (joined ? QStringLiteral("q.") : QString()) +
+                               (k == FieldNo::Title ? QStringLiteral("Title") : names.name(k));
         condition +=
             QStringLiteral("%1FOLD(%2) LIKE '%%3%' ESCAPE '$' ")
                 .arg(condition.isEmpty() ? QStringLiteral("WHERE ") : QStringLiteral(" OR "),
@@ -121,7 +125,9 @@ std::optional<FilterSql> BuildFilterSql(const QString& text, const FieldFlags& f
         return std::nullopt;
     FilterSql sql;
     sql.condition = QStringLiteral("( %1 )").arg(condition.mid(5));
-    sql.lines << selectAll() << condition + BuildOrderBy(sort);
+    sql.lines << (joined ? QStringLiteral("SELECT q.* FROM %1 q ").arg(kTable) + kJoinReadings
+                         : selectAll())
+              << condition + orderByOf(terms, joined);
     return sql;
 }
 
@@ -147,8 +153,8 @@ std::optional<FilterSql> BuildReadingFilterSql(const QString& folded, const Fiel
     const auto [kana, romaji] = ReadingPatternsOf(folded);
     FilterSql sql;
     sql.condition = QStringLiteral("( FINDS(s.Folded, '%1', '%2', '%3', %4) )")
-                        .arg(QuoteValueText(folded), QuoteValueText(kana), QuoteValueText(romaji))
-                        .arg(fields);
+                        .arg(QuoteValueText(folded), QuoteValueText(kana), QuoteValueText(romaji),
+                             QString::number(fields));
     const std::vector<OrderTerm> terms = BuildOrderTerms(sort);
     sql.lines
         << QStringLiteral("SELECT q.* FROM %1 q JOIN quillo_search s ON s.ID = q.ID ").arg(kTable) +

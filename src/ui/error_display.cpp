@@ -37,6 +37,7 @@ void ShowSystemMessage(const QString& caption, const QString& text, bool stopIco
     }
     QMessageBox box(stopIcon ? QMessageBox::Critical : QMessageBox::Information, caption, text,
                     QMessageBox::Ok);
+    box.setTextFormat(Qt::PlainText);
     box.exec();
 }
 

@@ -113,6 +113,8 @@ int ShowMessageDialog(QWidget* owner, const QString& text, int kind, MessageButt
 
     MessageBox box(icon(kind), QString::fromUtf8(caption(kind)), text, QMessageBox::NoButton,
                    owner);
+    // Titles, names and file names are shown as typed, never as markup.
+    box.setTextFormat(Qt::PlainText);
     QPushButton* yes = nullptr;
     QPushButton* no = nullptr;
     QPushButton* ok = nullptr;

@@ -87,8 +87,8 @@ SjisAllowance::Admission SjisAllowance::admit(QString text, int insertEnd, bool 
         return result;
     }
     if (cut > 0)
-        result.note =
-            QStringLiteral("%1 バイトを超える %2 文字を切り捨てました").arg(m_bytes).arg(cut);
+        result.note = QStringLiteral("%1 バイトを超える %2 文字を切り捨てました")
+                          .arg(QString::number(m_bytes), QString::number(cut));
     result.text = text;
     result.cursor = end;
     return result;

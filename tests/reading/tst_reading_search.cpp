@@ -96,6 +96,9 @@ private slots:
         QTest::addRow("Latin text") << S("book") << QStringList{S("Book")};
         QTest::addRow("kana of a kana title") << S("きっちん") << QStringList{S("ｷｯﾁﾝ")};
         QTest::addRow("no such reading") << S("ぬぬぬ") << QStringList{};
+        // What looks like a placeholder is text like any other.
+        for (const char* typed : {"%1", "%2", "%1%2", "%1 ORDER"})
+            QTest::addRow("%s typed", typed) << S(typed) << QStringList{};
     }
     void theFilterFindsReadingsByKanaAndRomaji() {
         QFETCH(QString, typed);

@@ -1,5 +1,6 @@
 // The one message dialog: its answers, its placement and the default error text.
 #include <QDialogButtonBox>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
@@ -137,6 +138,17 @@ private slots:
             box->buttons().first()->click();
         });
         QCOMPARE(ShowMessageDialog(&owner, S("e"), kMessageError, kButtonsOk), kAnswerOk);
+        // A title written as markup is shown as typed: the label holds it as
+        // plain text, not as a bold word or an image.
+        answerNextBox([](QMessageBox* box) {
+            const auto* label = box->findChild<QLabel*>(S("qt_msgbox_label"));
+            QVERIFY(label);
+            QCOMPARE(label->textFormat(), Qt::PlainText);
+            QCOMPARE(label->text(), S("現在のレコード「<b>太字</b><img src=x>」を削除します。"));
+            box->buttons().first()->click();
+        });
+        ShowMessageDialog(&owner, S("現在のレコード「<b>太字</b><img src=x>」を削除します。"),
+                          kMessageConfirmation, kButtonsYesNo);
     }
 
     void comboHistoryRemembersNewTexts() {
