@@ -13,6 +13,7 @@
 #include "engine/connection.h"
 #include "engine/database_copy.h"
 #include "engine/engine_error.h"
+#include "platform/file_identity.h"
 
 namespace quillo {
 
@@ -190,16 +191,21 @@ void AutoBackups::rotate(const QStringList& spared) {
     // The spared ones (a new backup, the one just restored) stay and count;
     // the rest, newest first, fill what is left of the number and the size.
     const qint64 budget = qint64(std::max(1, m_policy.maxMegabytes)) * 1024 * 1024;
+    // Spared files are known by what they are, however their names were spelled.
+    auto isSpared = [&spared](const QString& path) {
+        return std::any_of(spared.begin(), spared.end(),
+                           [&path](const QString& s) { return !s.isEmpty() && isSameFile(s, path); });
+    };
     size_t kept = 0;
     qint64 bytes = 0;
     for (const BackupEntry& entry : all) {
-        if (spared.contains(entry.path)) {
+        if (isSpared(entry.path)) {
             ++kept;
             bytes += entry.bytes;
         }
     }
     for (const BackupEntry& entry : all) {
-        if (spared.contains(entry.path))
+        if (isSpared(entry.path))
             continue;
         // The newest always stays, however large.
         if (kept == 0 || (kept < static_cast<size_t>(std::max(1, m_policy.keep)) &&

@@ -111,7 +111,10 @@ private slots:
             test::exec(S("insert into quillo (Title) values ('もう一冊')"));
             taken << backups.take(books, at(time));
         }
-        const QString undo = restoreFromBackup(books, taken.first(), backups);
+        // Named as a user types it, not as the list spells it.
+        QDir::setCurrent(folder());
+        const QString undo =
+            restoreFromBackup(books, S("./") + QFileInfo(taken.first()).fileName(), backups);
         QVERIFY(QFileInfo::exists(taken.first()));
         QVERIFY(QFileInfo::exists(undo));
         QCOMPARE(test::scalar(S("select count(*) from quillo")), 3);
