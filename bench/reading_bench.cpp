@@ -81,7 +81,7 @@ int main(int argc, char* argv[]) {
     timed("prepare_readings_ms", [&] {
         sqlite3_exec(handle, "BEGIN", nullptr, nullptr, nullptr);
         ReadingTable table(handle);
-        table.create();
+        table.create(preparing);
         table.sync(preparing);
         sqlite3_exec(handle, "COMMIT", nullptr, nullptr, nullptr);
     });

@@ -8,10 +8,35 @@ bool isTag(char c) {
     return static_cast<unsigned char>(c) < 0x20;
 }
 
+// Readings have eight tag values (0 to 7) for eight fields: the title, the
+// writer and the publisher at their own numbers, the translator (8) and the
+// second to fifth writers (10 to 13) at 4 to 7 and 0, where no field with a
+// reading stands.
+int readingSlot(int field) {
+    switch (field) {
+        case 8:
+            return 4;
+        case 10:
+        case 11:
+        case 12:
+            return field - 5;
+        case 13:
+            return 0;
+        default:
+            return field & 7;
+    }
+}
+
+int fieldOfReadingSlot(int slot) {
+    static const int fields[] = {13, 1, 2, 3, 8, 10, 11, 12};
+    return fields[slot & 7];
+}
+
 }  // namespace
 
 void appendSearchSegment(QByteArray& search, SearchPart part, int field, QByteArrayView text) {
-    search.append(static_cast<char>(static_cast<int>(part) + field));
+    search.append(static_cast<char>(static_cast<int>(part) +
+                                    (part == SearchPart::Text ? field : readingSlot(field))));
     for (const char c : text)
         search.append(isTag(c) ? ' ' : c);
 }
@@ -29,10 +54,10 @@ bool searchTextFinds(QByteArrayView search, const SearchPatterns& patterns) {
         int field = tag;
         if (tag >= static_cast<int>(SearchPart::Romaji)) {
             wanted = &patterns.romaji;
-            field = tag - static_cast<int>(SearchPart::Romaji);
+            field = fieldOfReadingSlot(tag - static_cast<int>(SearchPart::Romaji));
         } else if (tag >= static_cast<int>(SearchPart::Reading)) {
             wanted = &patterns.kana;
-            field = tag - static_cast<int>(SearchPart::Reading);
+            field = fieldOfReadingSlot(tag - static_cast<int>(SearchPart::Reading));
         }
         if (!(patterns.fields & (1u << field)))
             continue;

@@ -11,7 +11,8 @@ namespace quillo {
 // (what the segment is, and the field it is of) and the folded UTF-8 text.
 // Tag bytes are below 0x20 and a segment's text has no byte below 0x20, so the
 // segments need no lengths. Fields are numbered 1 to 15; readings (and their
-// romaji) are kept for fields 1 to 7 at most.
+// romaji) are kept for the eight fields that have them (title, writers,
+// translator, publisher), each in a slot of its own.
 enum class SearchPart : std::uint8_t {
     Text = 0x00,     // the field's text, folded for search
     Reading = 0x10,  // its katakana reading, folded, without blanks

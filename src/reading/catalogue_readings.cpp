@@ -5,19 +5,21 @@
 #include "reading/reading_analyzer.h"
 #include "store/book_record.h"
 
+#include <algorithm>
+
 namespace quillo {
 
 namespace {
 
-// Title, Writer and Publisher as 0, 1 and 2; -1 for a field without a reading.
+// The place of a field among those with a reading, or -1.
 int readingIndex(int field) {
-    return field >= FieldNo::Title && field <= FieldNo::Publisher ? field - FieldNo::Title : -1;
+    const auto at = std::find(kReadFields.begin(), kReadFields.end(), field);
+    return at == kReadFields.end() ? -1 : static_cast<int>(at - kReadFields.begin());
 }
 
 QString bookText(sqlite3* db, qint64 id, int field) {
-    static const char* const kColumns[] = {"Title", "Writer", "Publisher"};
     Statement statement(db, {QStringLiteral("SELECT %1 FROM quillo WHERE ID = ?")
-                                 .arg(QLatin1String(kColumns[readingIndex(field)]))});
+                                 .arg(QLatin1String(bookField(field).column))});
     statement.bindInteger(1, id);
     if (!statement.step() || statement.typeAt(0) != Statement::ValueType::Text)
         return QString();
@@ -38,6 +40,12 @@ const ReadingAnalyzer& CatalogueReadings::analyzer() const {
     return *m_analyzer;
 }
 
+const LearnedNames& CatalogueReadings::learned() const {
+    if (!m_learned)
+        m_learned = m_ready ? m_table.learnedNames() : LearnedNames{};
+    return *m_learned;
+}
+
 QString CatalogueReadings::limitation() const {
     return analyzer().limitation();
 }
@@ -56,36 +64,43 @@ void CatalogueReadings::prepare(bool writable, const std::function<void(int, int
     }
     if (!m_table.exists() || !m_table.inStep()) {
         TransactionGuard transaction(m_connection);
-        m_table.create();
+        m_table.create(analyzer());
         m_table.sync(analyzer(), progress);
         transaction.commit();
     }
     m_ready = true;
+    m_learned.reset();
 }
 
 bool CatalogueReadings::booksWritten(const std::vector<qint64>& ids) {
     if (!m_ready)
         return false;
     m_table.sync(analyzer(), ids);
+    // A title's reading the user gave is the book's own; a name's is learned
+    // for the name, for every book with it.
     QHash<QString, QString> names;
     for (auto it = m_pending.cbegin(); it != m_pending.cend(); ++it) {
-        const auto& [title, writer, publisher] = it.value();
-        if (title)
-            m_table.setTitleReading(it.key(), *title);
-        for (const auto& [field, reading] :
-             {std::pair{FieldNo::Writer, writer}, std::pair{FieldNo::Publisher, publisher}}) {
+        for (size_t i = 0; i < kReadFields.size(); ++i) {
+            const std::optional<QString>& reading = it.value()[i];
             if (!reading)
                 continue;
+            const int field = kReadFields[i];
+            if (field == FieldNo::Title) {
+                m_table.setReading(it.key(), field, *reading);
+                continue;
+            }
             const QString name = bookText(m_connection.handle(), it.key(), field);
             if (!name.isEmpty())
                 names.insert(name, *reading);
         }
     }
     // The search texts of the books whose readings were set are made again.
-    if (!names.isEmpty())
+    if (!names.isEmpty()) {
         m_table.learn(analyzer(), names);
-    else if (!m_pending.isEmpty())
+        m_learned.reset();
+    } else if (!m_pending.isEmpty()) {
         m_table.sync(analyzer(), std::vector<qint64>(m_pending.keyBegin(), m_pending.keyEnd()));
+    }
     return !names.isEmpty();
 }
 
@@ -107,19 +122,31 @@ QString CatalogueReadings::reading(qint64 id, int field, const QString& text) co
 QString CatalogueReadings::readingOf(const QString& text, int field) const {
     if (text.isEmpty() || readingIndex(field) < 0)
         return QString();
-    if (field != FieldNo::Title && m_ready) {
-        const QString learned = m_table.learned(text);
-        if (!learned.isEmpty())
-            return learned;
-    }
-    return analyzer().reading(text,
-                              field == FieldNo::Writer ? ReadingKind::Name : ReadingKind::Text);
+    return analyzer().read(text, readingKindOf(field), &learned()).text;
 }
 
 void CatalogueReadings::setReading(qint64 id, int field, const QString& reading) {
     const int index = readingIndex(field);
     if (index >= 0)
         m_pending[id][static_cast<size_t>(index)] = reading;
+}
+
+QStringList CatalogueReadings::candidates(const QString& text, int field) const {
+    if (text.trimmed().isEmpty() || readingIndex(field) < 0)
+        return {};
+    QStringList offered{readingOf(text, field)};
+    for (const QString& reading : analyzer().candidates(text, readingKindOf(field)))
+        if (!offered.contains(reading))
+            offered << reading;
+    return offered;
+}
+
+bool CatalogueReadings::uncertain(qint64 id, int field) const {
+    return m_ready && m_table.uncertain(id, field);
+}
+
+int CatalogueReadings::uncertainBooks() const {
+    return m_ready ? m_table.uncertainBooks() : 0;
 }
 
 }  // namespace quillo

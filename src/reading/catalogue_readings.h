@@ -41,15 +41,20 @@ public:
     QString reading(qint64 id, int field, const QString& text) const override;
     QString readingOf(const QString& text, int field) const override;
     void setReading(qint64 id, int field, const QString& reading) override;
+    QStringList candidates(const QString& text, int field) const override;
+    bool uncertain(qint64 id, int field) const override;
+    int uncertainBooks() const override;
 
 private:
     const ReadingAnalyzer& analyzer() const;
+    const LearnedNames& learned() const;
 
     Connection& m_connection;
     ReadingTable m_table;
     mutable std::unique_ptr<ReadingAnalyzer> m_analyzer;  // made when first needed
-    // The user's readings of Title, Writer and Publisher, by book, until applied.
-    QHash<qint64, std::array<std::optional<QString>, 3>> m_pending;
+    mutable std::optional<LearnedNames> m_learned;        // read when first needed
+    // The user's readings of the fields that have one, by book, until applied.
+    QHash<qint64, std::array<std::optional<QString>, kReadFields.size()>> m_pending;
     bool m_ready = false;
 };
 

@@ -35,16 +35,25 @@ Kana kanaOf(char16_t c) {
         return {c, Plain};  // ラ行
     if (c == 0x30EE)
         return {0x30EF, Small};  // ヮ
-    if (c >= 0x30EF && c <= 0x30F3)
-        return {c, Plain};  // ワヰヱヲン
+    // ヰ ヱ ヲ are filed as イ エ オ, as libraries file them.
+    if (c == 0x30F0)
+        return {0x30A4, Plain};
+    if (c == 0x30F1)
+        return {0x30A8, Plain};
+    if (c == 0x30F2)
+        return {0x30AA, Plain};
+    if (c == 0x30EF || c == 0x30F3)
+        return {c, Plain};  // ワ ン
     if (c == 0x30F4)
         return {0x30A6, Voiced};  // ヴ
     if (c == 0x30F5)
         return {0x30AB, Small};  // ヵ
     if (c == 0x30F6)
-        return {0x30B1, Small};      // ヶ
-    if (c >= 0x30F7 && c <= 0x30FA)  // ヷヸヹヺ
-        return {char16_t(0x30EF + (c - 0x30F7)), Voiced};
+        return {0x30B1, Small};        // ヶ
+    if (c >= 0x30F7 && c <= 0x30FA) {  // ヷヸヹヺ: voiced ワ イ エ オ
+        static const char16_t plain[] = {0x30EF, 0x30A4, 0x30A8, 0x30AA};
+        return {plain[c - 0x30F7], Voiced};
+    }
     return {0, Plain};
 }
 

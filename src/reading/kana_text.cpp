@@ -80,4 +80,22 @@ bool isKanaText(const QString& text) {
     return any;
 }
 
+QString expandIterationMarks(const QString& katakana) {
+    QString out;
+    out.reserve(katakana.size());
+    for (const QChar c : katakana) {
+        const char16_t u = c.unicode();
+        if ((u == 0x30FD || u == 0x30FE) && !out.isEmpty()) {
+            // The kana before, plain (コヽロ ココロ) or voiced (ミスヾ ミスズ).
+            const QString decomposed = QString(out.back()).normalized(QString::NormalizationForm_D);
+            const char16_t plain = decomposed.front().unicode();
+            const char16_t voicedForm = u == 0x30FE ? voiced(plain, false) : 0;
+            out += QChar(voicedForm ? voicedForm : plain);
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 }  // namespace quillo

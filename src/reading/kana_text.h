@@ -12,4 +12,8 @@ QString katakanaReading(const QString& text);
 // vowel mark, the middle dot and blanks): such a text is its own reading.
 bool isKanaText(const QString& text);
 
+// A katakana reading with its iteration marks written out: ヽ repeats the kana
+// before it (コヽロ ココロ), ヾ repeats it voiced (ミスヾ ミスズ).
+QString expandIterationMarks(const QString& katakana);
+
 }  // namespace quillo

@@ -3,16 +3,18 @@
 #include <mecab.h>
 
 #include <QFileInfo>
-#include <QHash>
-#include <QStringList>
 
+#include "platform/search_fold.h"
 #include "reading/kana_text.h"
+#include "reading/name_index.h"
+#include "reading/number_reading.h"
+#include "reading/publisher_names.h"
 
 namespace quillo {
 
 namespace {
 
-// How many of MeCab's best analyses a name part is looked for in.
+// How many of MeCab's best analyses a name is looked for in.
 constexpr int kNameAnalyses = 30;
 // How many readings are kept before the store of them starts again.
 constexpr qsizetype kKnownReadings = 200000;
@@ -20,21 +22,75 @@ constexpr qsizetype kKnownReadings = 200000;
 struct Token {
     QString surface;
     QStringList feature;  // 品詞,細分類1,細分類2,細分類3,活用型,活用形,原形,読み,発音
-    QString reading() const {
-        if (feature.size() > 7 && feature[7] != QLatin1String("*"))
-            return feature[7];
-        return katakanaReading(surface);
-    }
+    bool hasReading() const { return feature.size() > 7 && feature[7] != QLatin1String("*"); }
+    QString reading() const { return hasReading() ? feature[7] : katakanaReading(surface); }
     bool isPersonName() const { return feature.size() > 3 && feature[2] == QStringLiteral("人名"); }
     bool isNoun() const { return !feature.isEmpty() && feature[0] == QStringLiteral("名詞"); }
-    bool hasReading() const { return feature.size() > 7 && feature[7] != QLatin1String("*"); }
+    bool isParticle() const { return !feature.isEmpty() && feature[0] == QStringLiteral("助詞"); }
 };
 
 bool isBlank(QChar c) {
     return c == u' ' || c == QChar(0x3000);
 }
 
+bool isKanji(QChar c) {
+    const char16_t u = c.unicode();
+    return (u >= 0x4E00 && u <= 0x9FFF) || (u >= 0x3400 && u <= 0x4DBF) ||
+           (u >= 0xF900 && u <= 0xFAFF) || c.isSurrogate() || u == 0x3005 || u == 0x3006;
+}
+
+bool hasKanji(const QString& text) {
+    return std::any_of(text.begin(), text.end(), isKanji);
+}
+
+bool isDigits(const QString& text) {
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return (c >= u'0' && c <= u'9') || (c.unicode() >= 0xFF10 && c.unicode() <= 0xFF19);
+    });
+}
+
+QStringList namePartsOf(const QString& name) {
+    QStringList parts;
+    QString part;
+    for (const QChar c : name) {
+        if (isBlank(c)) {
+            if (!part.isEmpty())
+                parts << part;
+            part.clear();
+        } else {
+            part += c;
+        }
+    }
+    if (!part.isEmpty())
+        parts << part;
+    return parts;
+}
+
+QString withoutBlanks(QString text) {
+    text.remove(u' ');
+    text.remove(QChar(0x3000));
+    return text;
+}
+
+// A particle read as it is pronounced, as the national library files titles:
+// 吾輩は猫である ワガハイワネコデアル.
+QString particleReading(const Token& token) {
+    if (!token.isParticle())
+        return QString();
+    if (token.surface == u"は")
+        return QStringLiteral("ワ");
+    if (token.surface == u"へ")
+        return QStringLiteral("エ");
+    if (token.surface == u"を")
+        return QStringLiteral("オ");
+    return QString();
+}
+
 }  // namespace
+
+QString learnedNameKey(const QString& name) {
+    return withoutBlanks(foldForSearch(name.trimmed()));
+}
 
 struct ReadingAnalyzer::MeCabParts {
     std::unique_ptr<MeCab::Model> model;
@@ -42,7 +98,7 @@ struct ReadingAnalyzer::MeCabParts {
     std::unique_ptr<MeCab::Lattice> lattice;
     // Writers and publishers come back book after book: their readings are
     // kept (a title's too, up to a bound).
-    mutable QHash<QString, QString> known;
+    mutable QHash<QString, Reading> known;
 
     // MeCab's `count` best analyses of a text, each as its tokens.
     std::vector<std::vector<Token>> analyses(const QString& text, int count) const {
@@ -71,7 +127,7 @@ namespace {
 
 // Debian's UTF-8 IPA dictionary, whichever dictionary the system's default is
 // (another one, or the EUC-JP IPA dictionary, would read UTF-8 text as noise).
-// A MECABRC the user set is theirs to choose.
+// A MECABRC the user set is theirs to choose, and is checked below.
 QByteArray dictionaryArguments() {
     const char* dictionary = "/var/lib/mecab/dic/ipadic-utf8";
     if (qEnvironmentVariableIsSet("MECABRC") ||
@@ -85,102 +141,386 @@ bool readsUtf8(const MeCab::Model& model) {
     return info && QByteArray(info->charset).toLower().replace('-', "") == "utf8";
 }
 
+// The IPA dictionary's layout puts the reading eighth: another dictionary
+// (UniDic puts the lemma there) would store 我が輩 as the reading of 吾輩.
+bool hasIpaLayout(MeCab::Tagger& tagger) {
+    const char* parsed = tagger.parse("猫");
+    if (!parsed)
+        return false;
+    const QStringList fields =
+        QString::fromUtf8(parsed).section(u'\t', 1).section(u'\n', 0, 0).split(u',');
+    return fields.size() > 7 && fields[7] == QStringLiteral("ネコ");
+}
+
 }  // namespace
 
-ReadingAnalyzer::ReadingAnalyzer() {
+ReadingAnalyzer::ReadingAnalyzer() : ReadingAnalyzer(sharedNameIndexPath()) {}
+
+ReadingAnalyzer::ReadingAnalyzer(const QString& nameIndex) : m_names(NameIndex::open(nameIndex)) {
     auto parts = std::make_unique<MeCabParts>();
     parts->model.reset(MeCab::createModel(dictionaryArguments().constData()));
-    const char* why = nullptr;
+    QString why;
     if (parts->model && !readsUtf8(*parts->model)) {
         parts->model.reset();
-        why = "the dictionary is not UTF-8";
+        why = QStringLiteral("the dictionary is not UTF-8");
     }
     if (parts->model) {
         parts->tagger.reset(parts->model->createTagger());
         parts->lattice.reset(parts->model->createLattice());
     }
+    if (parts->tagger && !hasIpaLayout(*parts->tagger)) {
+        parts->tagger.reset();
+        why = QStringLiteral(
+            "読みの欄が IPA 辞書の並びではありません。MECABRC で別の辞書"
+            "（UniDic など）が選ばれていないか確かめてください");
+    }
     if (parts->model && parts->tagger && parts->lattice) {
         m_mecab = std::move(parts);
     } else {
-        if (!why)
-            why = MeCab::getLastError();
+        if (why.isEmpty())
+            why = QString::fromUtf8(MeCab::getLastError());
         m_limitation = QStringLiteral(
                            "読みの辞書（MeCab の IPA 辞書）が使えないため、読みは"
                            "かなの書名・名前に限られます（%1）")
-                           .arg(QString::fromUtf8(why ? why : "").trimmed());
+                           .arg(why.trimmed());
     }
 }
 
 ReadingAnalyzer::~ReadingAnalyzer() = default;
 
-QString ReadingAnalyzer::reading(const QString& text, ReadingKind kind) const {
+Reading ReadingAnalyzer::read(const QString& text, ReadingKind kind,
+                              const LearnedNames* learned) const {
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
-        return QString();
+        return {};
+    if (kind != ReadingKind::Text && learned) {
+        const auto found = learned->names.constFind(learnedNameKey(trimmed));
+        if (found != learned->names.constEnd())
+            return {*found, false};
+    }
     if (!m_mecab)
-        return katakanaReading(trimmed);
-    const QString key =
-        (kind == ReadingKind::Name ? QStringLiteral("N") : QStringLiteral("T")) + trimmed;
-    const auto found = m_mecab->known.constFind(key);
-    if (found != m_mecab->known.constEnd())
-        return *found;
-    if (m_mecab->known.size() >= kKnownReadings)
-        m_mecab->known.clear();
-    const QString read = kind == ReadingKind::Text ? textReading(trimmed) : nameReading(trimmed);
-    m_mecab->known.insert(key, read);
+        return {expandIterationMarks(katakanaReading(trimmed)), false};
+    // What the user taught about a name's parts is the catalogue's own: such a
+    // reading is made afresh, not kept for other catalogues.
+    const bool personal = kind == ReadingKind::Name && learned &&
+                          (!learned->families.isEmpty() || !learned->givens.isEmpty());
+    const QString key = QString::number(static_cast<int>(kind)) + trimmed;
+    if (!personal) {
+        const auto found = m_mecab->known.constFind(key);
+        if (found != m_mecab->known.constEnd())
+            return *found;
+    }
+    Reading read;
+    switch (kind) {
+        case ReadingKind::Text:
+            read = textReading(trimmed);
+            break;
+        case ReadingKind::Name:
+            read = nameReading(trimmed, learned);
+            break;
+        case ReadingKind::Organisation:
+            read = organisationReading(trimmed);
+            break;
+    }
+    read.text = expandIterationMarks(read.text);
+    // Whatever was left unread is read a kanji at a time: a reading never
+    // keeps a kanji (it would sort after わ and never be found by kana).
+    if (hasKanji(read.text)) {
+        // One no data read at all is left out: the rest still sorts and is
+        // found where it belongs, and the book is marked for a look.
+        QString out, last;
+        for (const QChar c : read.text) {
+            if (c != QChar(0x3005))  // 々 repeats the kanji before it
+                last = isKanji(c) ? kanjiReading(c, kind == ReadingKind::Name) : QString(c);
+            if (!hasKanji(last))
+                out += last;
+        }
+        read = {out, true};
+    }
+    if (!personal) {
+        if (m_mecab->known.size() >= kKnownReadings)
+            m_mecab->known.clear();
+        m_mecab->known.insert(key, read);
+    }
     return read;
 }
 
-QString ReadingAnalyzer::nameReading(const QString& trimmed) const {
-    // A name: its parts as the user separated them, family name first.
-    QStringList parts;
-    QString part;
-    for (const QChar c : trimmed) {
-        if (isBlank(c)) {
-            if (!part.isEmpty())
-                parts << part;
-            part.clear();
-        } else {
-            part += c;
-        }
-    }
-    parts << part;
-    QStringList read;
-    for (qsizetype i = 0; i < parts.size(); ++i)
-        read << namePartReading(parts[i], i == 0 && parts.size() > 1);
-    return read.join(QLatin1Char(' '));
-}
-
-QString ReadingAnalyzer::textReading(const QString& text) const {
-    if (!m_mecab || isKanaText(text))
-        return katakanaReading(text);
-    const auto analyses = m_mecab->analyses(text, 1);
+QString ReadingAnalyzer::plainReading(const QString& text) const {
+    const QString trimmed = text.trimmed();
+    if (!m_mecab || isKanaText(trimmed))
+        return katakanaReading(trimmed);
+    const auto analyses = m_mecab->analyses(trimmed, 1);
     if (analyses.empty())
-        return katakanaReading(text);
-    // MeCab leaves the blanks out: they are put back where the text had them.
+        return katakanaReading(trimmed);
     QString out;
     qsizetype at = 0;
     for (const Token& token : analyses.front()) {
-        const qsizetype found = text.indexOf(token.surface, at);
+        const qsizetype found = trimmed.indexOf(token.surface, at);
         if (found > at)
-            out += text.mid(at, found - at);
+            out += trimmed.mid(at, found - at);
         out += token.reading();
         if (found >= 0)
             at = found + token.surface.size();
     }
-    out += text.mid(at);
+    return out + trimmed.mid(at);
+}
+
+Reading ReadingAnalyzer::textReading(const QString& text) const {
+    if (isKanaText(text))
+        return {katakanaReading(text), false};
+    const auto analyses = m_mecab->analyses(text, 1);
+    if (analyses.empty())
+        return {katakanaReading(text), false};
+    const std::vector<Token>& tokens = analyses.front();
+    // MeCab leaves the blanks out: they are put back where the text had them.
+    Reading out;
+    qsizetype at = 0;
+    for (size_t i = 0; i < tokens.size(); ++i) {
+        // A number MeCab splits into digits is read as one number.
+        QString surface = tokens[i].surface;
+        if (isDigits(surface)) {
+            while (i + 1 < tokens.size() && isDigits(tokens[i + 1].surface))
+                surface += tokens[++i].surface;
+        }
+        const qsizetype found = text.indexOf(surface, at);
+        if (found > at)
+            out.text += text.mid(at, found - at);
+        if (found >= 0)
+            at = found + surface.size();
+        const Token& token = tokens[i];
+        if (isDigits(surface)) {
+            out.text += numberReading(surface);
+        } else if (const QString particle = particleReading(token); !particle.isEmpty()) {
+            out.text += particle;
+        } else if (token.hasReading()) {
+            out.text += token.reading();
+        } else if (hasKanji(surface)) {
+            const Reading word = wordReading(surface);
+            out.text += word.text;
+            out.uncertain = true;
+        } else {
+            out.text += katakanaReading(surface);
+        }
+    }
+    out.text += text.mid(at);
     return out;
 }
 
-QString ReadingAnalyzer::namePartReading(const QString& part, bool family) const {
-    if (!m_mecab || isKanaText(part))
-        return katakanaReading(part);
+Reading ReadingAnalyzer::wordReading(const QString& word) const {
+    // A word MeCab does not know may still be a name the name data know
+    // (檸檬 レモン); otherwise each kanji is read on its own.
+    if (m_names) {
+        const auto entries =
+            m_names->lookUp(word, kFamilyName | kGivenName | kPersonName | kOrganisationName);
+        if (!entries.empty())
+            return {entries.front().reading, true};
+    }
+    QString out;
+    for (qsizetype i = 0; i < word.size(); ++i) {
+        const QChar c = word[i];
+        if (c == QChar(0x3005) && i > 0)  // 々 repeats the kanji before it
+            out += kanjiReading(word[i - 1], false);
+        else if (isKanji(c))
+            out += kanjiReading(c, false);
+        else
+            out += katakanaReading(QString(c));
+    }
+    return {out, true};
+}
+
+QString ReadingAnalyzer::kanjiReading(QChar kanji, bool inName) const {
+    if (!m_names)
+        return QString(kanji);
+    if (inName) {
+        const auto names = m_names->lookUp(QString(kanji), kFamilyName | kGivenName);
+        if (!names.empty())
+            return names.front().reading;
+    }
+    const auto readings = m_names->kanji(QString(kanji));
+    const KanjiReadingKind preferred = inName ? kNameReading : kOnReading;
+    for (const KanjiReading& r : readings)
+        if (r.kind == preferred)
+            return r.reading;
+    if (!readings.empty())
+        return readings.front().reading;
+    const auto names = m_names->lookUp(QString(kanji), kFamilyName | kGivenName);
+    if (!names.empty())
+        return names.front().reading;
+    // A variant KANJIDIC leaves out (閒) may be one MeCab reads.
+    const auto analyses =
+        m_mecab ? m_mecab->analyses(QString(kanji), 1) : std::vector<std::vector<Token>>{};
+    if (!analyses.empty() && analyses.front().size() == 1 && analyses.front().front().hasReading())
+        return analyses.front().front().reading();
+    return QString(kanji);
+}
+
+QString ReadingAnalyzer::chooseByMeCab(const QStringList& readings, const QString& text,
+                                       bool personOnly) const {
+    // The first of MeCab's best analyses that reads the text as one of the
+    // readings: the one MeCab agrees with.
+    for (const auto& tokens : m_mecab->analyses(text, kNameAnalyses)) {
+        if (personOnly && !std::all_of(tokens.begin(), tokens.end(),
+                                       [](const Token& t) { return t.isPersonName(); }))
+            continue;
+        QString reading;
+        for (const Token& token : tokens)
+            reading += token.reading();
+        if (readings.contains(reading))
+            return reading;
+    }
+    return QString();
+}
+
+ReadingAnalyzer::NameChoice ReadingAnalyzer::chooseName(const std::vector<NameEntry>& entries,
+                                                        const QString& text,
+                                                        bool personOnly) const {
+    // Each source's word counts: the SKK dictionaries' full names most (they
+    // list writers by how they read their own names), their first readings of
+    // a name more than their later ones, JMnedict's once; MeCab agreeing adds
+    // to a reading, without outweighing two sources that agree.
+    struct Vote {
+        QString reading;
+        double score = 0;
+        int familyLength = -1;
+    };
+    std::vector<Vote> votes;
+    for (const NameEntry& e : entries) {
+        auto vote = std::find_if(votes.begin(), votes.end(),
+                                 [&](const Vote& v) { return v.reading == e.reading; });
+        if (vote == votes.end())
+            vote = votes.insert(votes.end(), Vote{e.reading});
+        if (e.source == NameSource::Skk)
+            vote->score += (e.kinds & kPersonName) ? 3.0
+                           : e.rank == 0           ? 1.5
+                           : e.rank == 1           ? 1.0
+                                                   : 0.5;
+        else
+            vote->score += 1.0;
+        vote->familyLength = std::max(vote->familyLength, e.familyLength);
+    }
+    if (votes.size() == 1)
+        return {votes.front().reading, votes.front().familyLength, true};
+    QStringList readings;
+    for (const Vote& v : votes)
+        readings << v.reading;
+    const QString agreed = chooseByMeCab(readings, text, personOnly);
+    for (Vote& v : votes)
+        if (v.reading == agreed)
+            v.score += 1.5;
+    std::stable_sort(votes.begin(), votes.end(),
+                     [](const Vote& a, const Vote& b) { return a.score > b.score; });
+    const bool certain = votes[0].reading == agreed || votes[0].score - votes[1].score >= 2.0;
+    return {votes[0].reading, votes[0].familyLength, certain};
+}
+
+Reading ReadingAnalyzer::organisationReading(const QString& text) const {
+    if (isKanaText(text))
+        return {katakanaReading(text), false};
+    if (const QString known = knownPublisherReading(text); !known.isEmpty())
+        return {known, false};
+    if (m_names) {
+        const auto entries = m_names->lookUp(withoutBlanks(text), kOrganisationName);
+        if (!entries.empty())
+            return {entries.front().reading, entries.size() > 1};
+    }
+    return textReading(text);
+}
+
+Reading ReadingAnalyzer::nameReading(const QString& name, const LearnedNames* learned) const {
+    QStringList parts = namePartsOf(name);
+    if (std::all_of(parts.begin(), parts.end(), [](const QString& p) { return isKanaText(p); }))
+        return {katakanaReading(parts.join(u' ')), false};
+    const QString whole = parts.join(QString());
+    // One person's full name the name data know: its reading, the one MeCab
+    // agrees with where the data give several.
+    if (m_names) {
+        const auto entries = m_names->lookUp(whole, kPersonName);
+        if (!entries.empty()) {
+            const NameChoice choice = chooseName(entries, whole, false);
+            QString chosen = choice.reading;
+            // The blank between family and given name: where the family name
+            // typed reads as the start, else where the data say.
+            int family = choice.familyLength;
+            if (parts.size() == 2) {
+                for (const NameEntry& f : m_names->lookUp(parts[0], kFamilyName | kGivenName))
+                    if (chosen.startsWith(f.reading) && f.reading.size() < chosen.size()) {
+                        family = static_cast<int>(f.reading.size());
+                        break;
+                    }
+            }
+            if (family > 0 && family < chosen.size())
+                chosen.insert(family, u' ');
+            return {chosen, !choice.certain};
+        }
+        // A pen name typed as one that the data hold whole as a person's name
+        // (乙一 オツイチ), not split into a family and a given name.
+        if (parts.size() == 1) {
+            std::vector<NameEntry> wholeNames;
+            for (const NameEntry& e : m_names->lookUp(whole, kFamilyName | kGivenName))
+                if ((e.kinds & (kFamilyName | kGivenName)) == (kFamilyName | kGivenName))
+                    wholeNames.push_back(e);
+            if (!wholeNames.empty() && whole.size() >= 2) {
+                const NameChoice choice = chooseName(wholeNames, whole, true);
+                return {choice.reading, !choice.certain};
+            }
+        }
+    }
+    // Otherwise a family and a given name: as typed, or, typed as one, split
+    // where a family name the data know ends (never the whole as a given name).
+    if (parts.size() == 1 && m_names && !isKanaText(whole) && whole.size() >= 2) {
+        int best = -1, bestScore = -1;
+        for (int at = 1; at < whole.size(); ++at) {
+            if (!m_names->isFamilyName(whole.left(at)))
+                continue;
+            const bool given = !m_names->lookUp(whole.mid(at), kGivenName).empty();
+            // Both halves known beats one; among equals, the usual two-kanji
+            // family name.
+            const int score = (given ? 10 : 0) + (at == 2 ? 2 : at == 3 ? 1 : 0);
+            if (score > bestScore) {
+                best = at;
+                bestScore = score;
+            }
+        }
+        if (best > 0)
+            parts = QStringList{whole.left(best), whole.mid(best)};
+    }
+    Reading out;
+    QStringList read;
+    for (qsizetype i = 0; i < parts.size(); ++i) {
+        const Reading part = namePartReading(parts[i], i == 0 && parts.size() > 1, learned);
+        read << part.text;
+        out.uncertain = out.uncertain || part.uncertain;
+    }
+    out.text = read.join(u' ');
+    return out;
+}
+
+Reading ReadingAnalyzer::namePartReading(const QString& part, bool family,
+                                         const LearnedNames* learned) const {
+    if (isKanaText(part))
+        return {katakanaReading(part), false};
+    if (learned) {
+        const QHash<QString, QString>& taught = family ? learned->families : learned->givens;
+        const auto found = taught.constFind(learnedNameKey(part));
+        if (found != taught.constEnd())
+            return {*found, false};
+    }
+    if (m_names) {
+        // The data's readings for the part in its role (then in the other),
+        // the one MeCab's analyses agree with, else the most usual.
+        auto entries = m_names->lookUp(part, family ? kFamilyName : kGivenName);
+        if (entries.empty())
+            entries = m_names->lookUp(part, kFamilyName | kGivenName);
+        if (!entries.empty()) {
+            const NameChoice choice = chooseName(entries, part, true);
+            return {choice.reading, !choice.certain};
+        }
+    }
+    return mecabNamePart(part, family);
+}
+
+Reading ReadingAnalyzer::mecabNamePart(const QString& part, bool family) const {
     const QString role = family ? QStringLiteral("姓") : QStringLiteral("名");
-    // Most names are read as one person's name by MeCab's best analysis.
-    const auto best = m_mecab->analyses(part, 1);
-    if (!best.empty() && best.front().size() == 1 && best.front().front().isPersonName() &&
-        best.front().front().feature[3] == role)
-        return best.front().front().reading();
     const auto analyses = m_mecab->analyses(part, kNameAnalyses);
     // The part as one person's name of its kind (a family or a given name),
     // then as any person's name, then as any noun MeCab can read in one piece
@@ -191,23 +531,34 @@ QString ReadingAnalyzer::namePartReading(const QString& part, bool family) const
                 return &tokens.front();
         return nullptr;
     };
-    const Token* found =
-        firstSingle([&](const Token& t) { return t.isPersonName() && t.feature[3] == role; });
+    const Token* found = firstSingle(
+        [&](const Token& t) { return t.isPersonName() && t.feature[3] == role && t.hasReading(); });
     if (!found)
-        found = firstSingle([](const Token& t) { return t.isPersonName(); });
+        found = firstSingle([](const Token& t) { return t.isPersonName() && t.hasReading(); });
     if (!found)
         found = firstSingle([](const Token& t) { return t.isNoun() && t.hasReading(); });
     if (found)
-        return found->reading();
+        return {found->reading(), false};
     // A given name the dictionary does not hold whole is read a character at
     // a time; its last characters, when they are usual endings of given names,
-    // are read as such endings (秀介 シュウスケ, not シュウカイ; 遼太郎 リョウタロウ).
-    return family ? textReading(part) : givenNameReading(part);
+    // are read as such endings (秀介 シュウスケ, not シュウカイ).
+    Reading read = family ? textReading(part) : givenNameByEndings(part);
+    if (hasKanji(read.text)) {
+        QString out;
+        for (const QChar c : read.text)
+            out += isKanji(c) ? kanjiReading(c, true) : QString(c);
+        read = {out, true};
+    }
+    return read;
 }
 
-QString ReadingAnalyzer::givenNameReading(const QString& part) const {
+Reading ReadingAnalyzer::givenNameByEndings(const QString& part) const {
     const QString ending = part.size() >= 2 ? givenNameEnding(part.back()) : QString();
-    return ending.isEmpty() ? textReading(part) : givenNameReading(part.chopped(1)) + ending;
+    if (ending.isEmpty())
+        return textReading(part);
+    Reading head = givenNameByEndings(part.chopped(1));
+    head.text += ending;
+    return head;
 }
 
 QString ReadingAnalyzer::givenNameEnding(QChar last) {
@@ -224,6 +575,41 @@ QString ReadingAnalyzer::givenNameEnding(QChar last) {
         return table;
     }();
     return endings.value(last);
+}
+
+QStringList ReadingAnalyzer::candidates(const QString& text, ReadingKind kind, int most) const {
+    QStringList out;
+    auto add = [&](const QString& reading) {
+        const QString expanded = expandIterationMarks(reading);
+        if (!expanded.isEmpty() && !hasKanji(expanded) && !out.contains(expanded) &&
+            out.size() < most)
+            out << expanded;
+    };
+    const QString trimmed = text.trimmed();
+    add(read(trimmed, kind).text);
+    if (!m_mecab || isKanaText(trimmed))
+        return out;
+    const QStringList parts = namePartsOf(trimmed);
+    const QString whole = parts.join(QString());
+    if (m_names && kind != ReadingKind::Text) {
+        for (const NameEntry& e :
+             m_names->lookUp(whole, kind == ReadingKind::Name ? kPersonName : kOrganisationName))
+            add(e.reading);
+        if (kind == ReadingKind::Name && parts.size() == 2) {
+            const auto families = m_names->lookUp(parts[0], kFamilyName);
+            const auto givens = m_names->lookUp(parts[1], kGivenName);
+            for (size_t f = 0; f < std::min<size_t>(3, families.size()); ++f)
+                for (size_t g = 0; g < std::min<size_t>(3, givens.size()); ++g)
+                    add(families[f].reading + u' ' + givens[g].reading);
+        }
+    }
+    for (const auto& tokens : m_mecab->analyses(whole, 5)) {
+        QString reading;
+        for (const Token& token : tokens)
+            reading += token.reading();
+        add(reading);
+    }
+    return out;
 }
 
 }  // namespace quillo

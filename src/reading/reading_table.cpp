@@ -4,19 +4,22 @@
 
 #include <QHash>
 #include <algorithm>
-#include <array>
 
 #include "engine/search_text.h"
 #include "engine/statement.h"
+#include "engine/text_functions.h"
 #include "platform/search_fold.h"
 #include "reading/kana_order.h"
-#include "reading/reading_analyzer.h"
 #include "reading/romaji.h"
 #include "store/book_record.h"
 
 namespace quillo {
 
 namespace {
+
+// The tables' version: 1 kept three readings, 2 keeps eight with what is
+// known of each.
+constexpr int kVersion = 2;
 
 void run(sqlite3* db, const QString& sql) {
     Statement statement(db, {sql});
@@ -38,17 +41,32 @@ void bindTextOrNull(Statement& statement, int index, const QString& text) {
         statement.bindText(index, text.toUtf8());
 }
 
-const char* columnOf(int field) {
-    switch (field) {
-        case FieldNo::Title:
-            return "Title";
-        case FieldNo::Writer:
-            return "Writer";
-        case FieldNo::Publisher:
-            return "Publisher";
-        default:
-            return nullptr;
-    }
+QString columnOf(int field) {
+    return QString::fromLatin1(bookField(field).column);
+}
+
+int slotOf(int field) {
+    const auto at = std::find(kReadFields.begin(), kReadFields.end(), field);
+    return at == kReadFields.end() ? -1 : static_cast<int>(at - kReadFields.begin());
+}
+
+qint64 bitOf(int field) {
+    return qint64(1) << field;
+}
+
+qint64 allReadBits() {
+    qint64 bits = 0;
+    for (int field : kReadFields)
+        bits |= bitOf(field);
+    return bits;
+}
+
+// "q.Title, q.Writer, …" or "r.Title, …" for the fields with readings.
+QString readColumns(const char* table) {
+    QStringList columns;
+    for (int field : kReadFields)
+        columns << QLatin1String(table) + QLatin1Char('.') + columnOf(field);
+    return columns.join(QStringLiteral(", "));
 }
 
 // The text fields the filter looks in, in their field order.
@@ -77,68 +95,158 @@ const QString kTextsChanged = QStringLiteral(
     "old.Translator IS NOT new.Translator OR old.Memo IS NOT new.Memo OR old.Writer2 IS NOT "
     "new.Writer2 OR old.Writer3 IS NOT new.Writer3 OR old.Writer4 IS NOT new.Writer4 OR "
     "old.Writer5 IS NOT new.Writer5");
-// A reading whose text changed is stale: its key is NULL until it is read again.
-const QString kStale =
-    QStringLiteral("TitleKey IS NULL OR WriterKey IS NULL OR PublisherKey IS NULL");
+
+// The bits of the fields with readings whose text an update changed.
+QString changedReadBits() {
+    QStringList bits;
+    for (int field : kReadFields)
+        bits << QStringLiteral("((old.%1 IS NOT new.%1) * %2)")
+                    .arg(columnOf(field), QString::number(bitOf(field)));
+    return bits.join(QStringLiteral(" | "));
+}
+
+// A name as learned names are matched in SQL: folded, without blanks.
+QString nameKeySql(const QString& column) {
+    return QStringLiteral("replace(replace(FOLD(%1), ' ', ''), '　', '')").arg(column);
+}
+
+qint64 count(sqlite3* db, const QString& sql) {
+    Statement statement(db, {sql});
+    return statement.step() ? statement.integerAt(0) : 0;
+}
 
 }  // namespace
 
-bool ReadingTable::exists() const {
-    Statement statement(
-        m_db, {QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN "
-                              "('quillo_reading', 'quillo_search', 'quillo_learned_reading',"
-                              " 'quillo_reading_insert', 'quillo_reading_delete',"
-                              " 'quillo_reading_move', 'quillo_reading_texts')")});
-    return statement.step() && statement.integerAt(0) == 7;
+ReadingKind readingKindOf(int field) {
+    return field == FieldNo::Title       ? ReadingKind::Text
+           : field == FieldNo::Publisher ? ReadingKind::Organisation
+                                         : ReadingKind::Name;
 }
 
-void ReadingTable::create() {
-    Statement triggers(m_db, {QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = "
-                                             "'trigger' AND name LIKE 'quillo_reading_%'")});
-    const bool hadTriggers = triggers.step() && triggers.integerAt(0) == 4;
+bool ReadingTable::exists() const {
+    const qint64 objects =
+        count(m_db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name IN "
+                                   "('quillo_reading', 'quillo_search', 'quillo_learned_reading',"
+                                   " 'quillo_learned_part', 'quillo_reading_info',"
+                                   " 'quillo_reading_insert', 'quillo_reading_delete',"
+                                   " 'quillo_reading_move', 'quillo_reading_texts')"));
+    return objects == 9 &&
+           count(m_db, QStringLiteral("SELECT max(Version) FROM quillo_reading_info")) == kVersion;
+}
+
+void ReadingTable::create(const ReadingAnalyzer& analyzer) {
+    const bool hadTable =
+        count(m_db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name ="
+                                   " 'quillo_reading'")) == 1;
+    const bool current =
+        hadTable &&
+        count(m_db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name ="
+                                   " 'quillo_reading_info'")) == 1 &&
+        count(m_db, QStringLiteral("SELECT max(Version) FROM quillo_reading_info")) == kVersion;
+    const bool hadTriggers =
+        count(m_db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE type = 'trigger' AND"
+                                   " name LIKE 'quillo_reading_%'")) == 4;
     run(m_db, QStringLiteral("CREATE TABLE IF NOT EXISTS quillo_reading (ID INTEGER PRIMARY KEY,"
                              " Title TEXT, Writer TEXT, Publisher TEXT, TitleKey BLOB,"
-                             " WriterKey BLOB, PublisherKey BLOB)"));
-    run(m_db, QStringLiteral("CREATE INDEX IF NOT EXISTS quillo_reading_stale ON quillo_reading"
-                             " (ID) WHERE %1")
-                  .arg(kStale));
+                             " WriterKey BLOB, PublisherKey BLOB, Translator TEXT, Writer2 TEXT,"
+                             " Writer3 TEXT, Writer4 TEXT, Writer5 TEXT, Uncertain INTEGER NOT"
+                             " NULL DEFAULT 0, Fixed INTEGER NOT NULL DEFAULT 0, Stale INTEGER"
+                             " NOT NULL DEFAULT 0)"));
     run(m_db, QStringLiteral("CREATE TABLE IF NOT EXISTS quillo_search (ID INTEGER PRIMARY KEY,"
                              " Folded BLOB)"));
     run(m_db, QStringLiteral("CREATE TABLE IF NOT EXISTS quillo_learned_reading (Name TEXT"
                              " PRIMARY KEY, Reading TEXT NOT NULL)"));
-    if (hadTriggers)
+    run(m_db, QStringLiteral("CREATE TABLE IF NOT EXISTS quillo_learned_part (Name TEXT NOT NULL,"
+                             " Role INTEGER NOT NULL, Reading TEXT NOT NULL, PRIMARY KEY (Name,"
+                             " Role))"));
+    run(m_db, QStringLiteral("CREATE TABLE IF NOT EXISTS quillo_reading_info (Version INTEGER)"));
+    if (current && hadTriggers)
         return;
+    if (!hadTriggers) {
+        // Rows kept while nothing kept them in step cannot be trusted.
+        run(m_db, QStringLiteral("DELETE FROM quillo_reading"));
+        run(m_db, QStringLiteral("DELETE FROM quillo_search"));
+    } else if (hadTable && !current) {
+        upgradeFromFirstVersion(analyzer);
+    }
+    run(m_db, QStringLiteral("DROP INDEX IF EXISTS quillo_reading_stale"));
+    run(m_db, QStringLiteral("CREATE INDEX IF NOT EXISTS quillo_reading_stale2 ON quillo_reading"
+                             " (ID) WHERE Stale <> 0"));
+    createTriggers();
+    run(m_db, QStringLiteral("DELETE FROM quillo_reading_info"));
+    run(m_db, QStringLiteral("INSERT INTO quillo_reading_info VALUES (%1)")
+                  .arg(QString::number(kVersion)));
+}
+
+void ReadingTable::createTriggers() {
     for (const char* name : {"insert", "delete", "move", "texts"})
         run(m_db,
             QStringLiteral("DROP TRIGGER IF EXISTS quillo_reading_%1").arg(QLatin1String(name)));
-    run(m_db, QStringLiteral("DELETE FROM quillo_reading"));
-    run(m_db, QStringLiteral("DELETE FROM quillo_search"));
     // An insert replacing a book (INSERT OR REPLACE) fires no delete trigger.
-    run(m_db, QStringLiteral("CREATE TRIGGER IF NOT EXISTS quillo_reading_insert AFTER INSERT ON"
-                             " quillo BEGIN DELETE FROM quillo_reading WHERE ID = new.ID;"
+    run(m_db, QStringLiteral("CREATE TRIGGER quillo_reading_insert AFTER INSERT ON quillo BEGIN"
+                             " DELETE FROM quillo_reading WHERE ID = new.ID;"
                              " DELETE FROM quillo_search WHERE ID = new.ID; END"));
-    run(m_db, QStringLiteral("CREATE TRIGGER IF NOT EXISTS quillo_reading_delete AFTER DELETE ON"
-                             " quillo BEGIN DELETE FROM quillo_reading WHERE ID = old.ID;"
+    run(m_db, QStringLiteral("CREATE TRIGGER quillo_reading_delete AFTER DELETE ON quillo BEGIN"
+                             " DELETE FROM quillo_reading WHERE ID = old.ID;"
                              " DELETE FROM quillo_search WHERE ID = old.ID; END"));
     // A new ID is no book's, so no row holds it yet (every row is a book's).
-    run(m_db, QStringLiteral("CREATE TRIGGER IF NOT EXISTS quillo_reading_move AFTER UPDATE OF ID"
-                             " ON quillo WHEN new.ID IS NOT old.ID BEGIN"
+    run(m_db, QStringLiteral("CREATE TRIGGER quillo_reading_move AFTER UPDATE OF ID ON quillo"
+                             " WHEN new.ID IS NOT old.ID BEGIN"
                              " UPDATE quillo_reading SET ID = new.ID WHERE ID = old.ID;"
                              " UPDATE quillo_search SET ID = new.ID WHERE ID = old.ID; END"));
-    // Only the reading of a text that changed is read again: the others, the
-    // user's own among them, stay. Whichever of the two triggers runs first,
-    // the book's rows are at one of its two IDs.
-    QString texts = QStringLiteral(
-                        "CREATE TRIGGER IF NOT EXISTS quillo_reading_texts AFTER UPDATE ON quillo"
-                        " WHEN %1 BEGIN")
-                        .arg(kTextsChanged);
-    for (const char* column : {"Title", "Writer", "Publisher"})
-        texts += QStringLiteral(
-                     " UPDATE quillo_reading SET %1 = NULL, %1Key = NULL WHERE ID IN (old.ID,"
-                     " new.ID) AND old.%1 IS NOT new.%1;")
-                     .arg(QLatin1String(column));
-    texts += QStringLiteral(" DELETE FROM quillo_search WHERE ID IN (old.ID, new.ID); END");
-    run(m_db, texts);
+    // Only the readings of the texts that changed go stale (a reading the user
+    // gave for another field stays); a changed text's own given reading no
+    // longer holds. The book's rows are at one of its two IDs.
+    const QString changed = changedReadBits();
+    run(m_db, QStringLiteral("CREATE TRIGGER quillo_reading_texts AFTER UPDATE ON quillo WHEN %1"
+                             " BEGIN UPDATE quillo_reading SET Stale = Stale | (%2), Fixed = Fixed"
+                             " & ~(%2) WHERE ID IN (old.ID, new.ID); DELETE FROM quillo_search"
+                             " WHERE ID IN (old.ID, new.ID); END")
+                  .arg(kTextsChanged, changed));
+}
+
+void ReadingTable::upgradeFromFirstVersion(const ReadingAnalyzer& analyzer) {
+    for (const char* column :
+         {"Translator TEXT", "Writer2 TEXT", "Writer3 TEXT", "Writer4 TEXT", "Writer5 TEXT",
+          "Uncertain INTEGER NOT NULL DEFAULT 0", "Fixed INTEGER NOT NULL DEFAULT 0",
+          "Stale INTEGER NOT NULL DEFAULT 0"})
+        run(m_db,
+            QStringLiteral("ALTER TABLE quillo_reading ADD COLUMN %1").arg(QLatin1String(column)));
+    // Every reading is made again, with the name data; a title reading that
+    // is not what the readings were made as before was typed by the user, and
+    // stays.
+    run(m_db,
+        QStringLiteral("UPDATE quillo_reading SET Stale = %1").arg(QString::number(allReadBits())));
+    Statement titles(m_db, {QStringLiteral("SELECT r.ID, r.Title, q.Title FROM quillo_reading r"
+                                           " JOIN quillo q ON q.ID = r.ID WHERE r.Title IS NOT"
+                                           " NULL")});
+    Statement keep(m_db, {QStringLiteral("UPDATE quillo_reading SET Fixed = ?, Stale = ? WHERE"
+                                         " ID = ?")});
+    while (titles.step()) {
+        const QString stored = textAt(titles, 1);
+        if (stored.isEmpty() || stored == analyzer.plainReading(textAt(titles, 2)))
+            continue;
+        keep.reset();
+        keep.bindInteger(1, bitOf(FieldNo::Title));
+        keep.bindInteger(2, allReadBits() & ~bitOf(FieldNo::Title));
+        keep.bindInteger(3, titles.integerAt(0));
+        keep.step();
+    }
+    // Learned names are matched as typed no longer, but folded.
+    QHash<QString, QString> learned;
+    Statement names(m_db, {QStringLiteral("SELECT Name, Reading FROM quillo_learned_reading")});
+    while (names.step())
+        learned.insert(textAt(names, 0), textAt(names, 1));
+    run(m_db, QStringLiteral("DELETE FROM quillo_learned_reading"));
+    Statement relearn(m_db, {QStringLiteral("INSERT OR REPLACE INTO quillo_learned_reading"
+                                            " (Name, Reading) VALUES (?, ?)")});
+    for (auto it = learned.cbegin(); it != learned.cend(); ++it) {
+        relearn.reset();
+        relearn.bindText(1, learnedNameKey(it.key()).toUtf8());
+        relearn.bindText(2, it.value().toUtf8());
+        relearn.step();
+    }
+    run(m_db, QStringLiteral("DELETE FROM quillo_search"));
 }
 
 int ReadingTable::countMissing(const char* table) const {
@@ -149,22 +257,22 @@ int ReadingTable::countMissing(const char* table) const {
     // found through its index.
     const bool readings = QByteArrayView(table) == "quillo_reading";
     const QString name = QLatin1String(table);
-    const QString stale =
-        readings ? QStringLiteral(" + (SELECT count(*) FROM quillo_reading WHERE %1)").arg(kStale)
-                 : QString();
-    Statement same(m_db, {QStringLiteral("SELECT (SELECT count(*), total(ID), total(ID * ID) FROM"
-                                         " quillo) IS (SELECT count(*), total(ID), total(ID * ID)"
-                                         " FROM %1)")
-                              .arg(name)});
-    const bool sameBooks = same.step() && same.integerAt(0) == 1;
-    Statement statement(
-        m_db, {sameBooks ? QStringLiteral("SELECT 0%1").arg(stale)
-                         : QStringLiteral("SELECT (SELECT count(*) FROM quillo q WHERE NOT EXISTS"
-                                          " (SELECT 1 FROM %1 t WHERE t.ID = q.ID)) + (SELECT"
-                                          " count(*) > 0 FROM %1 t WHERE NOT EXISTS (SELECT 1 FROM"
-                                          " quillo q WHERE q.ID = t.ID))%2")
-                               .arg(name, stale)});
-    return statement.step() ? static_cast<int>(statement.integerAt(0)) : 0;
+    const QString stale = readings ? QStringLiteral(
+                                         " + (SELECT count(*) FROM quillo_reading WHERE"
+                                         " Stale <> 0)")
+                                   : QString();
+    const bool sameBooks =
+        count(m_db, QStringLiteral("SELECT (SELECT count(*), total(ID), total(ID * ID) FROM"
+                                   " quillo) IS (SELECT count(*), total(ID), total(ID * ID)"
+                                   " FROM %1)")
+                        .arg(name)) == 1;
+    return static_cast<int>(count(
+        m_db, sameBooks ? QStringLiteral("SELECT 0%1").arg(stale)
+                        : QStringLiteral("SELECT (SELECT count(*) FROM quillo q WHERE NOT EXISTS"
+                                         " (SELECT 1 FROM %1 t WHERE t.ID = q.ID)) + (SELECT"
+                                         " count(*) > 0 FROM %1 t WHERE NOT EXISTS (SELECT 1 FROM"
+                                         " quillo q WHERE q.ID = t.ID))%2")
+                              .arg(name, stale)));
 }
 
 int ReadingTable::booksOutOfStep() const {
@@ -177,13 +285,13 @@ bool ReadingTable::inStep() const {
 
 int ReadingTable::sync(const ReadingAnalyzer& analyzer,
                        const std::function<void(int, int)>& progress) {
-    // Progress is told in books: reading them and folding their search texts
-    // are the two halves of the work on each.
     // Rows of no book (left by a program that wrote without the triggers)
     // would otherwise hide a book without one.
     for (const char* table : {"quillo_reading", "quillo_search"})
         run(m_db, QStringLiteral("DELETE FROM %1 WHERE ID NOT IN (SELECT ID FROM quillo)")
                       .arg(QLatin1String(table)));
+    // Progress is told in books: reading them and folding their search texts
+    // are the two halves of the work on each.
     const int toRead = countMissing("quillo_reading");
     const int toFold = countMissing("quillo_search");
     const int books = std::max(toRead, toFold);
@@ -192,8 +300,7 @@ int ReadingTable::sync(const ReadingAnalyzer& analyzer,
         if (progress && steps > 0)
             progress(static_cast<int>(done * books / steps), books);
     };
-    const int read =
-        readMissing(analyzer, correctedNames(), nullptr, [&](int done) { tell(done); });
+    const int read = readMissing(analyzer, learnedNames(), nullptr, [&](int done) { tell(done); });
     foldMissing(nullptr, [&](int done) { tell(qint64(toRead) + done); });
     tell(steps);
     return read;
@@ -204,60 +311,75 @@ int ReadingTable::sync(const ReadingAnalyzer& analyzer, const std::vector<qint64
     constexpr size_t kOneByOne = 200;
     if (ids.size() > kOneByOne)
         return sync(analyzer);
-    const QHash<QString, QString> corrected = correctedNames();
+    const LearnedNames learned = learnedNames();
     int read = 0;
     for (const qint64 id : ids) {
-        read += readMissing(analyzer, corrected, &id, {});
+        read += readMissing(analyzer, learned, &id, {});
         foldMissing(&id);
     }
     return read;
 }
 
-QHash<QString, QString> ReadingTable::correctedNames() const {
-    QHash<QString, QString> corrected;
-    Statement all(m_db, {QStringLiteral("SELECT Name, Reading FROM quillo_learned_reading")});
-    while (all.step())
-        corrected.insert(textAt(all, 0), textAt(all, 1));
-    return corrected;
+LearnedNames ReadingTable::learnedNames() const {
+    LearnedNames learned;
+    Statement names(m_db, {QStringLiteral("SELECT Name, Reading FROM quillo_learned_reading")});
+    while (names.step())
+        learned.names.insert(textAt(names, 0), textAt(names, 1));
+    Statement parts(m_db, {QStringLiteral("SELECT Name, Role, Reading FROM quillo_learned_part")});
+    while (parts.step())
+        (parts.integerAt(1) == 1 ? learned.families : learned.givens)
+            .insert(textAt(parts, 0), textAt(parts, 2));
+    return learned;
 }
 
-int ReadingTable::readMissing(const ReadingAnalyzer& analyzer,
-                              const QHash<QString, QString>& corrected, const qint64* id,
-                              const std::function<void(int)>& progress) {
-    // The books without readings, and those with a stale one (its key NULL):
-    // the readings still good are kept.
+int ReadingTable::readMissing(const ReadingAnalyzer& analyzer, const LearnedNames& learned,
+                              const qint64* id, const std::function<void(int)>& progress) {
+    // The books without readings, and those with stale ones: the readings
+    // still good, and those the user gave, are kept.
+    constexpr int kFields = static_cast<int>(kReadFields.size());
     Statement missing(
-        m_db, {QStringLiteral("SELECT q.ID, q.Title, q.Writer, q.Publisher, r.Title, r.TitleKey"
-                              " IS NULL, r.Writer, r.WriterKey IS NULL, r.Publisher, r.PublisherKey"
-                              " IS NULL FROM quillo q LEFT JOIN quillo_reading r ON r.ID = q.ID"),
-               QStringLiteral("WHERE %1(r.ID IS NULL OR %2)")
-                   .arg(id ? QStringLiteral("q.ID = ? AND ") : QString(), kStale)});
+        m_db, {QStringLiteral("SELECT q.ID, %1, r.ID IS NULL, ifnull(r.Stale, 0), ifnull(r.Fixed,"
+                              " 0), ifnull(r.Uncertain, 0), %2")
+                   .arg(readColumns("q"), readColumns("r")),
+               QStringLiteral("FROM quillo q LEFT JOIN quillo_reading r ON r.ID = q.ID"),
+               QStringLiteral("WHERE %1(r.ID IS NULL OR r.Stale <> 0)")
+                   .arg(id ? QStringLiteral("q.ID = ? AND ") : QString())});
     if (id)
         missing.bindInteger(1, *id);
-    Statement write(m_db, {QStringLiteral("INSERT OR REPLACE INTO quillo_reading (ID, Title,"
-                                          " Writer, Publisher, TitleKey, WriterKey, PublisherKey)"
-                                          " VALUES (?, ?, ?, ?, ?, ?, ?)")});
+    Statement write(m_db, {QStringLiteral("INSERT OR REPLACE INTO quillo_reading (ID, %1,"
+                                          " TitleKey, WriterKey, PublisherKey, Uncertain, Fixed,"
+                                          " Stale) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+                                          " ?, ?, 0)")
+                               .arg(readColumns("q").remove(QStringLiteral("q.")))});
     int done = 0;
     while (missing.step()) {
-        auto readingOf = [&](int column, ReadingKind kind, bool learnable) {
-            // A reading still good (the row's, with its key) stays as it is.
-            if (missing.integerAt(3 + 2 * column) == 0)
-                return textAt(missing, 2 + 2 * column);
-            const QString text = textAt(missing, column);
-            if (text.isEmpty())
-                return text;
-            const auto found = learnable ? corrected.constFind(text) : corrected.constEnd();
-            return found != corrected.constEnd() ? *found : analyzer.reading(text, kind);
-        };
-        const std::array<QString, 3> readings = {readingOf(1, ReadingKind::Text, false),
-                                                 readingOf(2, ReadingKind::Name, true),
-                                                 readingOf(3, ReadingKind::Text, true)};
+        const bool newRow = missing.integerAt(1 + kFields) != 0;
+        const qint64 stale = missing.integerAt(2 + kFields);
+        const qint64 fixed = missing.integerAt(3 + kFields);
+        qint64 uncertain = missing.integerAt(4 + kFields);
+        std::array<QString, kReadFields.size()> readings;
+        for (int i = 0; i < kFields; ++i) {
+            const int field = kReadFields[static_cast<size_t>(i)];
+            const qint64 bit = bitOf(field);
+            if (!newRow && (!(stale & bit) || (fixed & bit))) {
+                readings[static_cast<size_t>(i)] = textAt(missing, 5 + kFields + i);
+                continue;
+            }
+            const QString text = textAt(missing, 1 + i);
+            const Reading read = text.trimmed().isEmpty()
+                                     ? Reading{}
+                                     : analyzer.read(text, readingKindOf(field), &learned);
+            readings[static_cast<size_t>(i)] = read.text;
+            uncertain = read.uncertain ? (uncertain | bit) : (uncertain & ~bit);
+        }
         write.reset();
         write.bindInteger(1, missing.integerAt(0));
-        for (int k = 0; k < 3; ++k) {
-            bindTextOrNull(write, 2 + k, readings[static_cast<size_t>(k)]);
-            write.bindBlob(5 + k, kanaOrderKey(readings[static_cast<size_t>(k)]));
-        }
+        for (int i = 0; i < kFields; ++i)
+            bindTextOrNull(write, 2 + i, readings[static_cast<size_t>(i)]);
+        for (int k = 0; k < 3; ++k)
+            write.bindBlob(2 + kFields + k, kanaOrderKey(readings[static_cast<size_t>(k)]));
+        write.bindInteger(5 + kFields, uncertain);
+        write.bindInteger(6 + kFields, newRow ? 0 : fixed);
         write.step();
         ++done;
         if (progress && (done % 1000 == 0))
@@ -270,14 +392,16 @@ int ReadingTable::readMissing(const ReadingAnalyzer& analyzer,
 
 int ReadingTable::foldMissing(const qint64* id, const std::function<void(int done)>& progress) {
     Statement missing(
-        m_db, {QStringLiteral("SELECT q.ID, %1, r.Title, r.Writer, r.Publisher"
-                              " FROM quillo q JOIN quillo_reading r ON r.ID = q.ID"
-                              " WHERE NOT EXISTS (SELECT 1 FROM quillo_search s"
-                              " WHERE s.ID = q.ID)%2")
-                   .arg(kSearchedColumns, id ? QStringLiteral(" AND q.ID = ?") : QString())});
+        m_db, {QStringLiteral("SELECT q.ID, %1, %2 FROM quillo q JOIN quillo_reading r ON r.ID ="
+                              " q.ID WHERE NOT EXISTS (SELECT 1 FROM quillo_search s WHERE s.ID ="
+                              " q.ID)%3")
+                   .arg(kSearchedColumns, readColumns("r"),
+                        id ? QStringLiteral(" AND q.ID = ?") : QString())});
     if (id)
         missing.bindInteger(1, *id);
     Statement write(m_db, {QStringLiteral("INSERT INTO quillo_search (ID, Folded) VALUES (?, ?)")});
+    // The same names come back book after book: their romaji is made once.
+    QHash<QString, QByteArray> romaji;
     QByteArray folded, search;
     int done = 0;
     while (missing.step()) {
@@ -289,14 +413,17 @@ int ReadingTable::foldMissing(const qint64* id, const std::function<void(int don
             foldForSearchUtf8(missing.textAt(column), folded);
             appendSearchSegment(search, SearchPart::Text, kSearchedFields[k], folded);
         }
-        for (int field = FieldNo::Title; field <= FieldNo::Publisher; ++field) {
+        for (size_t i = 0; i < kReadFields.size(); ++i) {
             const QString reading =
-                textAt(missing, static_cast<int>(kSearchedFields.size()) + field);
+                textAt(missing, static_cast<int>(kSearchedFields.size() + 1 + i));
             if (reading.isEmpty())
                 continue;
-            appendSearchSegment(search, SearchPart::Reading, field, searchedReading(reading));
-            appendSearchSegment(search, SearchPart::Romaji, field,
-                                romajiMatchKey(hepburnRomaji(reading)).toUtf8());
+            appendSearchSegment(search, SearchPart::Reading, kReadFields[i],
+                                searchedReading(reading));
+            auto key = romaji.constFind(reading);
+            if (key == romaji.constEnd())
+                key = romaji.insert(reading, romajiMatchKey(hepburnRomaji(reading)).toUtf8());
+            appendSearchSegment(search, SearchPart::Romaji, kReadFields[i], *key);
         }
         write.reset();
         write.bindInteger(1, missing.integerAt(0));
@@ -310,22 +437,45 @@ int ReadingTable::foldMissing(const qint64* id, const std::function<void(int don
 }
 
 QString ReadingTable::reading(qint64 id, int field) const {
-    const char* column = columnOf(field);
-    if (!column)
+    if (slotOf(field) < 0)
         return QString();
     Statement statement(
-        m_db,
-        {QStringLiteral("SELECT %1 FROM quillo_reading WHERE ID = ?").arg(QLatin1String(column))});
+        m_db, {QStringLiteral("SELECT %1 FROM quillo_reading WHERE ID = ?").arg(columnOf(field))});
     statement.bindInteger(1, id);
     return statement.step() ? textAt(statement, 0) : QString();
 }
 
-void ReadingTable::setTitleReading(qint64 id, const QString& reading) {
-    Statement set(m_db, {QStringLiteral("UPDATE quillo_reading SET Title = ?, TitleKey = ? WHERE"
-                                        " ID = ?")});
-    set.bindText(1, reading.toUtf8());
-    set.bindBlob(2, kanaOrderKey(reading));
-    set.bindInteger(3, id);
+bool ReadingTable::uncertain(qint64 id, int field) const {
+    Statement statement(m_db,
+                        {QStringLiteral("SELECT Uncertain & ? FROM quillo_reading WHERE ID = ?")});
+    statement.bindInteger(1, bitOf(field));
+    statement.bindInteger(2, id);
+    return statement.step() && statement.integerAt(0) != 0;
+}
+
+int ReadingTable::uncertainBooks() const {
+    return static_cast<int>(
+        count(m_db, QStringLiteral("SELECT count(*) FROM quillo_reading WHERE Uncertain <> 0")));
+}
+
+void ReadingTable::setReading(qint64 id, int field, const QString& reading) {
+    const int slot = slotOf(field);
+    if (slot < 0)
+        return;
+    const bool keyed = slot < 3;
+    Statement set(
+        m_db, {QStringLiteral("UPDATE quillo_reading SET %1 = ?%2, Fixed = Fixed | ?,"
+                              " Stale = Stale & ~?, Uncertain = Uncertain & ~? WHERE"
+                              " ID = ?")
+                   .arg(columnOf(field),
+                        keyed ? QStringLiteral(", %1Key = ?").arg(columnOf(field)) : QString())});
+    int at = 1;
+    set.bindText(at++, reading.toUtf8());
+    if (keyed)
+        set.bindBlob(at++, kanaOrderKey(reading));
+    for (int i = 0; i < 3; ++i)
+        set.bindInteger(at++, bitOf(field));
+    set.bindInteger(at, id);
     set.step();
     Statement stale(m_db, {QStringLiteral("DELETE FROM quillo_search WHERE ID = ?")});
     stale.bindInteger(1, id);
@@ -333,40 +483,72 @@ void ReadingTable::setTitleReading(qint64 id, const QString& reading) {
 }
 
 void ReadingTable::learn(const ReadingAnalyzer& analyzer, const QHash<QString, QString>& readings) {
+    // FOLD matches the books' names as the keys were folded; a bare handle
+    // (a tool's, a test's) is given it.
+    sqlite3_stmt* probe = nullptr;
+    const bool folds =
+        sqlite3_prepare_v2(m_db, "SELECT FOLD('')", -1, &probe, nullptr) == SQLITE_OK;
+    sqlite3_finalize(probe);
+    if (!folds)
+        registerTextFunctions(m_db);
     Statement keep(m_db, {QStringLiteral("INSERT OR REPLACE INTO quillo_learned_reading (Name,"
                                          " Reading) VALUES (?, ?)")});
+    Statement keepPart(m_db, {QStringLiteral("INSERT OR REPLACE INTO quillo_learned_part (Name,"
+                                             " Role, Reading) VALUES (?, ?, ?)")});
     run(m_db, QStringLiteral("CREATE TEMP TABLE IF NOT EXISTS quillo_learning (Name TEXT PRIMARY"
-                             " KEY)"));
+                             " KEY, Part INTEGER)"));
     run(m_db, QStringLiteral("DELETE FROM quillo_learning"));
-    Statement name(m_db, {QStringLiteral("INSERT OR IGNORE INTO quillo_learning VALUES (?)")});
+    Statement name(m_db, {QStringLiteral("INSERT OR IGNORE INTO quillo_learning VALUES (?, ?)")});
+    auto remember = [&](const QString& key, bool part) {
+        name.reset();
+        name.bindText(1, key.toUtf8());
+        name.bindInteger(2, part ? 1 : 0);
+        name.step();
+    };
     for (auto it = readings.cbegin(); it != readings.cend(); ++it) {
+        const QString key = learnedNameKey(it.key());
         keep.reset();
-        keep.bindText(1, it.key().toUtf8());
+        keep.bindText(1, key.toUtf8());
         keep.bindText(2, it.value().toUtf8());
         keep.step();
-        name.reset();
-        name.bindText(1, it.key().toUtf8());
-        name.step();
+        remember(key, false);
+        // A person's family and given name, typed and read with a blank
+        // between them, are learned on their own too (冲方 丁 helps 冲方).
+        const QStringList nameParts =
+            it.key().simplified().replace(QChar(0x3000), u' ').split(u' ');
+        const QStringList readParts = it.value().simplified().split(u' ');
+        if (nameParts.size() == 2 && readParts.size() == 2) {
+            for (int role = 0; role < 2; ++role) {
+                const QString partKey = learnedNameKey(nameParts[role]);
+                keepPart.reset();
+                keepPart.bindText(1, partKey.toUtf8());
+                keepPart.bindInteger(2, role + 1);
+                keepPart.bindText(3, readParts[role].toUtf8());
+                keepPart.step();
+                remember(partKey, true);
+            }
+        }
     }
-    // The books with one of the names lose that reading (and their search
-    // text), in one pass over the books; the sync reads them again, now with
-    // the learned readings.
-    for (const char* column : {"Writer", "Publisher"}) {
-        const QString books =
-            QStringLiteral("SELECT q.ID FROM quillo q JOIN quillo_learning n ON n.Name = q.%1")
-                .arg(QLatin1String(column));
-        run(m_db, QStringLiteral("UPDATE quillo_reading SET %1 = NULL, %1Key = NULL WHERE ID IN"
-                                 " (%2)")
-                      .arg(QLatin1String(column), books));
-        run(m_db, QStringLiteral("DELETE FROM quillo_search WHERE ID IN (%1)").arg(books));
+    // The books with one of the names (or one of the parts in their names)
+    // have those readings made again, now with what was learned.
+    for (int field : kReadFields) {
+        if (field == FieldNo::Title)
+            continue;
+        const QString key = nameKeySql(QStringLiteral("q.") + columnOf(field));
+        run(m_db, QStringLiteral("UPDATE quillo_reading SET Stale = Stale | %1 WHERE ID IN (SELECT"
+                                 " q.ID FROM quillo q JOIN quillo_learning n ON (n.Part = 0 AND"
+                                 " n.Name = %2) OR (n.Part = 1 AND instr(%2, n.Name) > 0))")
+                      .arg(QString::number(bitOf(field)), key));
     }
+    run(m_db, QStringLiteral("DELETE FROM quillo_search WHERE ID IN (SELECT ID FROM"
+                             " quillo_reading WHERE Stale <> 0)"));
     sync(analyzer);
 }
 
 QString ReadingTable::learned(const QString& name) const {
     Statement statement(
         m_db, {QStringLiteral("SELECT Reading FROM quillo_learned_reading WHERE Name = ?")});
-    statement.bindText(1, name.toUtf8());
+    statement.bindText(1, learnedNameKey(name).toUtf8());
     return statement.step() ? textAt(statement, 0) : QString();
 }
 

@@ -1,12 +1,13 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 namespace quillo {
 
-// How the books' titles, writers and publishers are read, kept beside the book
-// table. The store tells it what it writes, in the same transaction, so the
+// How the books' titles and names (writers, translator, publisher) are read,
+// kept beside the book table. The store tells it what it writes, in the same transaction, so the
 // readings never fall out of step with the books.
 class BookReadings {
 public:
@@ -27,9 +28,9 @@ public:
     // are done with.
     virtual void forgetPending() = 0;
 
-    // A book's reading of Title, Writer or Publisher: the one set for it and
-    // not yet applied, else the stored one while the book's stored text is
-    // still `text`, else how `text` reads.
+    // A book's reading of a field that has one: the one set for it and not
+    // yet applied, else the stored one while the book's stored text is still
+    // `text`, else how `text` reads.
     virtual QString reading(qint64 id, int field, const QString& text) const = 0;
     // How a text of that field reads: a learned name's corrected reading, or
     // the computed one.
@@ -38,6 +39,15 @@ public:
     // stored when they are applied: a writer's or publisher's reading is learned
     // for the name.
     virtual void setReading(qint64 id, int field, const QString& reading) = 0;
+
+    // Readings worth offering for a text of that field, the one readingOf()
+    // gives first.
+    virtual QStringList candidates(const QString& text, int field) const = 0;
+    // Whether a stored book's reading of a field is uncertain (made by reading
+    // a kanji on its own, or chosen among a name's readings without a word on
+    // it), and how many books have such a reading.
+    virtual bool uncertain(qint64 id, int field) const = 0;
+    virtual int uncertainBooks() const = 0;
 };
 
 }  // namespace quillo

@@ -96,8 +96,11 @@ struct Model {
     bool byReading = true;
     std::map<QString, QString> computed;
     std::map<qint64, QString> titleReading, pendingTitleReading;
+    // Learned readings are the name's, whatever its case and blanks: the
+    // model keys them its own plain way (the walk's names differ by no more).
     std::map<QString, QString> learned;
     std::map<qint64, QString> pendingWriterReading;
+    static QString nameKey(QString name) { return name.remove(u' ').toCaseFolded(); }
 
     QString readingOf(const Book& b, int k) const {
         const QString text = b.field(k);
@@ -106,7 +109,7 @@ struct Model {
         if (k == FieldNo::Title) {
             if (auto typed = titleReading.find(b.id); typed != titleReading.end())
                 return typed->second;
-        } else if (auto typed = learned.find(text); typed != learned.end()) {
+        } else if (auto typed = learned.find(nameKey(text)); typed != learned.end()) {
             return typed->second;
         }
         return computed.at(text);
@@ -129,7 +132,7 @@ struct Model {
         }
         for (const auto& [id, reading] : pendingWriterReading) {
             if (books.count(id) && !books.at(id).field(FieldNo::Writer).isEmpty())
-                learned[books.at(id).field(FieldNo::Writer)] = reading;
+                learned[nameKey(books.at(id).field(FieldNo::Writer))] = reading;
         }
         dropTypedReadings();
     }

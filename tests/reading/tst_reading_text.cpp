@@ -92,7 +92,7 @@ private slots:
         QTest::newRow("モ") << S("モリ") << 6;
         QTest::newRow("ャ") << S("ャ") << 7;
         QTest::newRow("ロ") << S("ロハン") << 8;
-        QTest::newRow("ヲ") << S("ヲ") << 9;
+        QTest::newRow("ヲ, filed as オ") << S("ヲ") << 0;
         QTest::newRow("ン") << S("ン") << 9;
         QTest::newRow("kanji") << S("漢") << -1;
         QTest::newRow("latin") << S("abc") << -1;
