@@ -37,7 +37,7 @@ version=$(dpkg-deb -f "$deb" Version)
 # The readings need MeCab's library (found by dpkg-shlibdeps) and its dictionary; the
 # statistics need Qt Charts (found likewise).
 depends=$(dpkg-deb -f "$deb" Depends)
-for needed in libmecab2 mecab-ipadic-utf8 libqt6charts6; do
+for needed in libmecab2 mecab-ipadic-utf8 libqt6charts6 enamdict skkdic-extra kanjidic; do
   grep -q "$needed" <<<"$depends" || { echo "the package does not depend on $needed" >&2; exit 1; }
 done
 for tool in quillo quillo-csv quillo-report; do

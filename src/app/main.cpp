@@ -15,6 +15,7 @@
 #include "platform/program_info.h"
 #include "platform/qt_translations.h"
 #include "platform/single_instance.h"
+#include "reading/name_index.h"
 #include "settings/settings_file.h"
 #include "store/tdm.h"
 #include "ui/error_display.h"
@@ -65,6 +66,9 @@ int main(int argc, char* argv[]) {
         return 1;
     }
 
+    // The name data's index is made (once, the first time) while the window
+    // opens; readings wait for it only when a book must be read.
+    prepareNameIndexInBackground();
     substituteJapaneseFonts();
     setDateBeep([] { QApplication::beep(); });
     std::unique_ptr<TDM> store;

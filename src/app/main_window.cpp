@@ -47,9 +47,10 @@ const QStringList kPendingControls = {
     QStringLiteral("menuPMApply"),     QStringLiteral("menuPMCancel"),
     QStringLiteral("ToolButtonApply"), QStringLiteral("ToolButtonCancel")};
 const QStringList kNormalControls = {
-    QStringLiteral("menuFIoCsv"),   QStringLiteral("menuESearch"),
-    QStringLiteral("menuPMSearch"), QStringLiteral("ToolButtonFind"),
-    QStringLiteral("menuVOption"),  QStringLiteral("menuVSameBooks")};
+    QStringLiteral("menuFIoCsv"),        QStringLiteral("menuESearch"),
+    QStringLiteral("menuPMSearch"),      QStringLiteral("ToolButtonFind"),
+    QStringLiteral("menuVOption"),       QStringLiteral("menuVSameBooks"),
+    QStringLiteral("menuVReadingReview")};
 // What changes books: disabled while the catalogue is shown for reading only.
 // Cancel stays, so changes made before a damage was found can be let go.
 const QStringList kWritingControls = {
@@ -336,13 +337,16 @@ void TFormMainWin::RefreshRecordStatus() {
     m_statusPanel1->setText(QStringLiteral(" レコード数 ： ") +
                             QString::number(count).rightJustified(4, QLatin1Char(' ')));
     // A narrowed list says so, or the missing books look lost.
-    const bool filtered = !m_store.FilterCondition().isEmpty() || m_store.sameBooksShown();
-    m_statusFilter->setText(!filtered ? QString()
-                            : m_store.sameBooksShown()
-                                ? QStringLiteral("フィルター: 重複の候補")
+    const bool filtered = !m_store.FilterCondition().isEmpty() || m_store.specialListShown();
+    m_statusFilter->setText(!filtered                  ? QString()
+                            : m_store.sameBooksShown() ? QStringLiteral("フィルター: 重複の候補")
+                            : m_store.uncertainReadingsShown()
+                                ? QStringLiteral("フィルター: 読みの確認")
                                 : QStringLiteral("フィルター: ") + m_settings.FilterText);
     m_statusFilter->setVisible(filtered);
     setChecked({QStringLiteral("menuVSameBooks")}, m_store.sameBooksShown());
+    setChecked({QStringLiteral("menuVReadingReview")}, m_store.uncertainReadingsShown());
+    refreshUncertainReadings();
     refreshWelcome();
     refreshReadOnlyControls();
 }
@@ -472,12 +476,34 @@ void TFormMainWin::menuVSameBooksClick() {
     RefreshNavigation();
 }
 
+void TFormMainWin::menuVReadingReviewClick() {
+    // The books whose readings are worth a look, or every book again.
+    if (m_store.uncertainReadingsShown())
+        m_store.Requery();
+    else
+        m_store.ApplyUncertainReadingsFilter();
+    m_store.QueryBook().first();
+    RefreshRecordStatus();
+    RefreshNavigation();
+}
+
+void TFormMainWin::refreshUncertainReadings() {
+    // How many readings are worth a look, while there are any: stored books
+    // only (pending ones are read when they are applied).
+    BookReadings* readings = m_store.readings();
+    const int uncertain = readings && readings->ready() ? readings->uncertainBooks() : 0;
+    m_statusUncertain->setText(QStringLiteral("読みの確認: %1 冊").arg(uncertain));
+    m_statusUncertain->setVisible(uncertain > 0);
+    if (QAction* review = findChild<QAction*>(QStringLiteral("menuVReadingReview")))
+        review->setVisible(readings && readings->ready());
+}
+
 void TFormMainWin::refreshWelcome() {
     if (!m_welcome)
         return;
     auto* stack = static_cast<QStackedLayout*>(m_panelBase->layout());
     const bool empty = m_store.RecordCount() == 0 && !m_store.QueryBook().updatesPending() &&
-                       m_store.FilterCondition().isEmpty() && !m_store.sameBooksShown() &&
+                       m_store.FilterCondition().isEmpty() && !m_store.specialListShown() &&
                        m_store.QueryBook().isActive();
     if (empty && stack->currentWidget() != m_welcome)
         stack->setCurrentWidget(m_welcome);

@@ -114,6 +114,7 @@ public:
     void menuVViewTypeClick(int tag);
     void menuVOptionClick();
     void menuVSameBooksClick();
+    void menuVReadingReviewClick();
     void menuVStatisticsClick();
     // The statistics of the books the list shows, counted, not yet shown.
     std::unique_ptr<TFormStatistics> makeStatistics();
@@ -159,6 +160,7 @@ private:
     QString backupBeforeApply();
     // Drops the pending changes and reads the catalogue as another program left it.
     void reloadAfterAnotherProgram();
+    void refreshUncertainReadings();
     void startDamageCheck();
     void refreshReadOnlyControls();
     void PopupMenuPopup(const QPoint& globalPos);
@@ -180,7 +182,8 @@ private:
     QToolBar* m_toolBar = nullptr;
     QLabel* m_statusPanel0 = nullptr;
     QLabel* m_statusPanel1 = nullptr;
-    QLabel* m_statusFilter = nullptr;  // the active filter, while there is one
+    QLabel* m_statusFilter = nullptr;     // the active filter, while there is one
+    QLabel* m_statusUncertain = nullptr;  // how many readings are worth a look
     QWidget* m_panelBase = nullptr;
     QTableView* m_grid = nullptr;
     KanaIndexView* m_index = nullptr;

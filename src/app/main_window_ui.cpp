@@ -87,6 +87,11 @@ void TFormMainWin::buildCommands() {
             "同じ書名・著者名の本だけを表示します。もう一度選ぶと元の一覧に戻ります。",
             &W::menuVSameBooksClick)
         ->setCheckable(true);
+    command("menuVReadingReview", "読みの確認(&R)",
+            "読みが確かでない本（辞書にない漢字を一字ずつ読んだもの、読みの決まらない名前）だけ"
+            "を表示します。もう一度選ぶと元の一覧に戻ります。",
+            &W::menuVReadingReviewClick)
+        ->setCheckable(true);
     command("menuVStatistics", "統計(&S)...",
             "一覧の本を、購入年・初版の年代・著者・出版社・分類ごとにグラフで表示します。",
             &W::menuVStatisticsClick);
@@ -190,8 +195,8 @@ void TFormMainWin::buildMenus() {
     add(view, {QStringLiteral("menuVToolBar"), QStringLiteral("menuVStatusBar"), sep,
                QStringLiteral("menuVViewTypeList"), QStringLiteral("menuVViewTypeRecord"), sep});
     view->addMenu(m_index->menu());
-    add(view, {QStringLiteral("menuVSameBooks"), QStringLiteral("menuVStatistics"), sep,
-               QStringLiteral("menuVOption")});
+    add(view, {QStringLiteral("menuVSameBooks"), QStringLiteral("menuVReadingReview"),
+               QStringLiteral("menuVStatistics"), sep, QStringLiteral("menuVOption")});
     add(menu("menuitemHelp", "ヘルプ(&H)"),
         {QStringLiteral("menuHContents"), sep, QStringLiteral("menuHAbout")});
 
@@ -259,8 +264,12 @@ void TFormMainWin::buildStatusBar() {
     m_statusFilter->setObjectName(QStringLiteral("StatusPanelFilter"));
     m_statusFilter->setTextFormat(Qt::PlainText);
     m_statusFilter->hide();
+    m_statusUncertain = new QLabel;
+    m_statusUncertain->setObjectName(QStringLiteral("StatusPanelUncertain"));
+    m_statusUncertain->hide();
     bar->addWidget(m_statusPanel0);
     bar->addWidget(m_statusFilter);
+    bar->addWidget(m_statusUncertain);
     bar->addWidget(m_index->place());
     bar->addWidget(m_statusPanel1);
     bar->installEventFilter(this);

@@ -11,7 +11,8 @@ std::unique_ptr<TFormStatistics> TFormMainWin::makeStatistics() {
     // The books are counted as they are stored: the list's filter narrows them,
     // a change not yet applied does not show until it is.
     const QString books =
-        m_store.sameBooksShown() ? QStringLiteral("重複の候補の本")
+        m_store.sameBooksShown()           ? QStringLiteral("重複の候補の本")
+        : m_store.uncertainReadingsShown() ? QStringLiteral("読みの確認の本")
         : !m_store.FilterCondition().isEmpty()
             ? QStringLiteral("フィルター「%1」で絞り込んだ本").arg(m_settings.FilterText)
             : QStringLiteral("カタログのすべての本");

@@ -140,6 +140,25 @@ QStringList csvReadingLabels() {
     return {QStringLiteral("書名ヨミ"), QStringLiteral("著者名ヨミ"), QStringLiteral("出版社ヨミ")};
 }
 
+bool mayBeReadingOf(const QString& reading, const QString& text) {
+    // Kana, Latin letters, digits and the marks they come with; a kanji, or
+    // anything else, is no reading.
+    bool spelt = false;
+    for (const QChar c : reading) {
+        const char16_t u = c.unicode();
+        const bool kana = isKanaText(QString(c));
+        const bool ascii = u >= 0x20 && u < 0x7F;
+        const bool wide = u >= 0xFF01 && u <= 0xFF5E;
+        if (!kana && !ascii && !wide && u != 0x3000)
+            return false;
+        spelt = spelt || kana || c.isLetter();
+    }
+    // Digits alone read only a text of digits alone (a title "2001"): an ISBN
+    // in the column is no one's reading.
+    return reading.isEmpty() || spelt ||
+           std::none_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
+}
+
 bool looksLikeCsvHeader(const QStringList& fields, const QStringList& userLabels) {
     QSet<QString> names;
     for (const QString& label : csvReadingLabels())
@@ -413,6 +432,15 @@ int readCsvBooks(const CsvSettings& settings, QString* failure,
                             .arg(labels[c], values[c], csvDateForms(settings.dateFormat)));
                 values[c] = *date;
             }
+            // A reading column holds a reading, or a memo or a number moved
+            // into it (a spreadsheet's extra column) would become the reading
+            // of every book by the writer.
+            for (int k = 0; k < kCsvReadingColumns; ++k) {
+                if (!mayBeReadingOf(readings[k].trimmed(), values[k]))
+                    return refuse(QStringLiteral("%1 番目の項目（%2）が読みではありません")
+                                      .arg(QString::number(kCsvFields.size() + 1 + k),
+                                           csvReadingLabels()[k]));
+            }
             if (const QString refused = add(values, readings); !refused.isEmpty())
                 return refuse(refused);
         }
@@ -431,15 +459,22 @@ int readCsvBooks(const CsvSettings& settings, QString* failure,
 
 namespace {
 
-// The readings a line gives for its book, taken as they are (a writer's or a
-// publisher's learned for the name); a column left empty is read as usual.
+// The readings a line gives for its book (a writer's or a publisher's learned
+// for the name), where they are not what the book would be read as anyway: a
+// file of Quillo's own readings brought back in pins nothing. A column left
+// empty is read as usual.
 void takeReadings(BookReadings& readings, qint64 id, const QStringList& values,
                   const QStringList& given) {
     for (int k = 0; k < kCsvReadingColumns; ++k) {
         // 書名, 著者名 and 出版社 are the first three of the twelve columns.
-        if (!given[k].trimmed().isEmpty() && !values[k].isEmpty())
-            readings.setReading(id, kCsvFields[static_cast<size_t>(k)],
-                                katakanaReading(given[k].trimmed()));
+        const int field = kCsvFields[static_cast<size_t>(k)];
+        const QString reading = katakanaReading(given[k].trimmed());
+        if (reading.isEmpty() || values[k].isEmpty())
+            continue;
+        QString computed = readings.readingOf(values[k], field);
+        QString typed = reading;
+        if (typed.remove(u' ') != computed.remove(u' '))
+            readings.setReading(id, field, reading);
     }
 }
 

@@ -67,6 +67,9 @@ std::optional<QString> readCsvDate(const QString& text, int dateFormat);
 QString csvDateForms(int dateFormat);
 // The twelve columns' labels: the user's, or the default ones.
 QStringList csvColumnLabels(const QStringList& userLabels);
+// Whether a reading column's value can be the reading of the text beside it:
+// kana, Latin letters and digits (digits alone only for a text of digits).
+bool mayBeReadingOf(const QString& reading, const QString& text);
 // Whether a line's fields name the columns (see CsvHeader::Auto).
 bool looksLikeCsvHeader(const QStringList& fields, const QStringList& userLabels);
 

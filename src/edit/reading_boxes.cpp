@@ -1,7 +1,11 @@
 #include "edit/reading_boxes.h"
 
+#include <QAction>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QStyle>
 
 #include "reading/kana_text.h"
 #include "store/book_readings.h"
@@ -35,8 +39,18 @@ ReadingBoxes::ReadingBoxes(QWidget* dialog) : QObject(dialog) {
                            "索に使います。"));
         m_limits[static_cast<size_t>(i)] = new SjisLimitValidator(kReadingBytes, box);
         box->setValidator(m_limits[static_cast<size_t>(i)]);
-        connect(box, &QLineEdit::textEdited, this,
-                [this, i] { m_typed[static_cast<size_t>(i)] = true; });
+        connect(box, &QLineEdit::textEdited, this, [this, i] {
+            m_typed[static_cast<size_t>(i)] = true;
+            markUncertain(i, false);
+        });
+        // The other readings the data know, one click away.
+        QAction* offer = box->addAction(dialog->style()->standardIcon(QStyle::SP_ArrowDown),
+                                        QLineEdit::TrailingPosition);
+        offer->setObjectName(QString::fromLatin1(kNames[i]) + QStringLiteral("Candidates"));
+        offer->setToolTip(QStringLiteral("読みの候補を表示します（Alt+↓）"));
+        connect(offer, &QAction::triggered, this,
+                [this, i] { offerCandidates(FieldNo::Title + i); });
+        box->installEventFilter(this);
         auto* label = new QLabel(QStringLiteral("読み"), dialog);
         label->setObjectName(QString::fromLatin1(kLabels[i]));
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -55,11 +69,13 @@ QLabel* ReadingBoxes::label(int field) const {
 }
 
 void ReadingBoxes::load(qint64 id, const std::array<QString, kCount>& texts) {
+    m_texts = texts;
     for (int i = 0; i < kCount; ++i) {
         const int field = FieldNo::Title + i;
         BookReadings* kept = readings();
         const QString reading =
             kept ? kept->reading(id, field, texts[static_cast<size_t>(i)]) : QString();
+        markUncertain(i, kept && id > 0 && kept->uncertain(id, field));
         QLineEdit* box = m_boxes[static_cast<size_t>(i)];
         m_limits[static_cast<size_t>(i)]->loaded(reading);
         box->setText(reading);
@@ -75,7 +91,10 @@ void ReadingBoxes::clear() {
 void ReadingBoxes::fieldLeft(int field, const QString& text) {
     const int i = indexOf(field);
     BookReadings* kept = readings();
-    if (i < 0 || i >= kCount || !kept || m_typed[static_cast<size_t>(i)])
+    if (i < 0 || i >= kCount || !kept)
+        return;
+    m_texts[static_cast<size_t>(i)] = text;
+    if (m_typed[static_cast<size_t>(i)])
         return;
     const QString reading = kept->readingOf(text, field);
     m_limits[static_cast<size_t>(i)]->loaded(reading);
@@ -96,6 +115,62 @@ void ReadingBoxes::save(qint64 id, const std::array<QString, kCount>& texts) {
         // readings are.
         kept->setReading(id, FieldNo::Title + i, katakanaReading(reading));
     }
+}
+
+void ReadingBoxes::markUncertain(int index, bool uncertain) {
+    // A reading worth a look stands out until it is looked at.
+    QLineEdit* box = m_boxes[static_cast<size_t>(index)];
+    box->setProperty("uncertain", uncertain);
+    QPalette palette = box->parentWidget()->palette();
+    if (uncertain)
+        palette.setColor(QPalette::Base, QColor(0xff, 0xf4, 0xc8));
+    box->setPalette(palette);
+    box->setToolTip(uncertain ? QStringLiteral("読みが確かではありません。▼ の候補から選ぶか、"
+                                               "直してください。")
+                              : QStringLiteral("読みをカタカナで入力します。五十音順の並べ替え"
+                                               "と、かな・ローマ字での検索に使います。"));
+}
+
+void ReadingBoxes::offerCandidates(int field) {
+    const int i = indexOf(field);
+    BookReadings* kept = readings();
+    if (i < 0 || i >= kCount || !kept)
+        return;
+    QLineEdit* box = m_boxes[static_cast<size_t>(i)];
+    if (!m_menu) {
+        m_menu = new QMenu(box->parentWidget());
+        m_menu->setObjectName(QStringLiteral("MenuReadingCandidates"));
+    }
+    m_menu->clear();
+    const QStringList offered = kept->candidates(m_texts[static_cast<size_t>(i)], field);
+    for (const QString& reading : offered) {
+        QAction* pick = m_menu->addAction(reading);
+        connect(pick, &QAction::triggered, this, [this, i, reading] {
+            QLineEdit* chosen = m_boxes[static_cast<size_t>(i)];
+            m_limits[static_cast<size_t>(i)]->loaded(reading);
+            chosen->setText(reading);
+            m_typed[static_cast<size_t>(i)] = true;
+            markUncertain(i, false);
+        });
+    }
+    if (offered.isEmpty())
+        m_menu->addAction(QStringLiteral("（候補はありません）"))->setEnabled(false);
+    m_menu->popup(box->mapToGlobal(QPoint(0, box->height())));
+}
+
+bool ReadingBoxes::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() == Qt::Key_Down && key->modifiers() & Qt::AltModifier) ||
+            key->key() == Qt::Key_F4) {
+            for (int i = 0; i < kCount; ++i)
+                if (watched == m_boxes[static_cast<size_t>(i)]) {
+                    offerCandidates(FieldNo::Title + i);
+                    return true;
+                }
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 bool ReadingBoxes::typedSinceShown() const {

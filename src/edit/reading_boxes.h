@@ -6,6 +6,7 @@
 #include <functional>
 
 class QLabel;
+class QMenu;
 class QLineEdit;
 class QWidget;
 
@@ -40,14 +41,24 @@ public:
     // Keeps what the user typed for the book; nothing when nothing was typed.
     void save(qint64 id, const std::array<QString, kCount>& texts);
     bool typedSinceShown() const;
+    // Offers the readings for a field's text under its box (the ▼ in the box,
+    // or Alt+Down there); picking one is as typing it.
+    void offerCandidates(int field);
+    QMenu* candidatesMenu() const { return m_menu; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void markUncertain(int index, bool uncertain);
     std::function<BookReadings*()> m_readings;
     BookReadings* readings() const { return m_readings ? m_readings() : nullptr; }
     std::array<QLineEdit*, kCount> m_boxes{};
     std::array<QLabel*, kCount> m_labels{};
     std::array<SjisLimitValidator*, kCount> m_limits{};
     std::array<bool, kCount> m_typed{};
+    std::array<QString, kCount> m_texts;  // the fields' texts, as last left
+    QMenu* m_menu = nullptr;
 };
 
 }  // namespace quillo

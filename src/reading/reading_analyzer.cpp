@@ -596,11 +596,22 @@ QStringList ReadingAnalyzer::candidates(const QString& text, ReadingKind kind, i
              m_names->lookUp(whole, kind == ReadingKind::Name ? kPersonName : kOrganisationName))
             add(e.reading);
         if (kind == ReadingKind::Name && parts.size() == 2) {
-            const auto families = m_names->lookUp(parts[0], kFamilyName);
-            const auto givens = m_names->lookUp(parts[1], kGivenName);
-            for (size_t f = 0; f < std::min<size_t>(3, families.size()); ++f)
-                for (size_t g = 0; g < std::min<size_t>(3, givens.size()); ++g)
-                    add(families[f].reading + u' ' + givens[g].reading);
+            // One part changed at a time: the given name's other readings
+            // with the family name read, then the family name's.
+            const QStringList read = out.first().split(u' ');
+            auto readingsOf = [&](const QString& part, unsigned kinds) {
+                QStringList readings;
+                for (const NameEntry& e : m_names->lookUp(part, kinds))
+                    if (!readings.contains(e.reading))
+                        readings << e.reading;
+                return readings;
+            };
+            if (read.size() == 2) {
+                for (const QString& given : readingsOf(parts[1], kGivenName))
+                    add(read[0] + u' ' + given);
+                for (const QString& family : readingsOf(parts[0], kFamilyName))
+                    add(family + u' ' + read[1]);
+            }
         }
     }
     for (const auto& tokens : m_mecab->analyses(whole, 5)) {

@@ -65,7 +65,7 @@ public:
     QString reading(const QString& text, ReadingKind kind) const { return read(text, kind).text; }
     // Readings worth offering for a text, the one read() gives first: the
     // name data's, MeCab's best analyses, at most `most`.
-    QStringList candidates(const QString& text, ReadingKind kind, int most = 8) const;
+    QStringList candidates(const QString& text, ReadingKind kind, int most = 12) const;
     // MeCab's best analysis alone, read token by token, as readings were made
     // before the name data were used (to tell such a reading from one the
     // user typed).

@@ -172,6 +172,8 @@ void ReadingTable::create(const ReadingAnalyzer& analyzer) {
     run(m_db, QStringLiteral("DROP INDEX IF EXISTS quillo_reading_stale"));
     run(m_db, QStringLiteral("CREATE INDEX IF NOT EXISTS quillo_reading_stale2 ON quillo_reading"
                              " (ID) WHERE Stale <> 0"));
+    run(m_db, QStringLiteral("CREATE INDEX IF NOT EXISTS quillo_reading_uncertain ON"
+                             " quillo_reading (ID) WHERE Uncertain <> 0"));
     createTriggers();
     run(m_db, QStringLiteral("DELETE FROM quillo_reading_info"));
     run(m_db, QStringLiteral("INSERT INTO quillo_reading_info VALUES (%1)")

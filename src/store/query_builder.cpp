@@ -196,6 +196,12 @@ std::optional<QString> BuildSearchSql(const QString& text, const FieldFlags& fla
     return selectAll() + where + BuildOrderBy(sort);
 }
 
+QStringList BuildUncertainReadingsSql(const SortSettings& sort) {
+    const std::vector<OrderTerm> terms = BuildOrderTerms(sort);
+    return {QStringLiteral("SELECT q.* FROM %1 q ").arg(kTable) + kJoinReadings,
+            QStringLiteral("WHERE r.Uncertain <> 0") + orderByOf(terms, true)};
+}
+
 QStringList BuildSameBooksSql(const SortSettings& sort) {
     const std::vector<OrderTerm> terms = BuildOrderTerms(sort);
     if (!byReadings(terms))

@@ -73,6 +73,9 @@ std::optional<QString> BuildSearchSql(const QString& text, const FieldFlags& fla
 // The live query's lines for the books that may be the same book twice (see
 // same_books.h), in the order of `sort`.
 QStringList BuildSameBooksSql(const SortSettings& sort);
+// The books with a reading worth a look (uncertain), in the order of `sort`;
+// only where the catalogue keeps readings.
+QStringList BuildUncertainReadingsSql(const SortSettings& sort);
 
 // The same books as a live query's lines, without their order: for counting
 // them, where sorting would only cost time. Every line the builder makes puts

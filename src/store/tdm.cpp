@@ -265,7 +265,7 @@ void TDM::QueryAll() {
     else
         reopenLiveQuery(sql);
     m_holdsAllBooks = true;
-    m_sameBooksShown = false;
+    m_narrowedTo = NarrowedTo::Nothing;
     countRows();
 }
 
@@ -281,7 +281,7 @@ int TDM::ApplyFilter(const QString& text, const FieldFlags* flags) {
     if (const auto sql = BuildFilterSql(text, *flags, sort, m_fieldNames, readingsReady())) {
         reopenLiveQuery(sql->lines);
         m_holdsAllBooks = false;
-        m_sameBooksShown = false;
+        m_narrowedTo = NarrowedTo::Nothing;
         m_filterCondition = sql->condition;  // only once the list shows it
     }
     countRows();
@@ -289,10 +289,19 @@ int TDM::ApplyFilter(const QString& text, const FieldFlags* flags) {
 }
 
 void TDM::ApplySameBooksFilter() {
-    reopenLiveQuery(BuildSameBooksSql(sortSettings()));
+    narrowTo(BuildSameBooksSql(sortSettings()), NarrowedTo::SameBooks);
+}
+
+void TDM::ApplyUncertainReadingsFilter() {
+    if (readingsReady())
+        narrowTo(BuildUncertainReadingsSql(sortSettings()), NarrowedTo::UncertainReadings);
+}
+
+void TDM::narrowTo(const QStringList& sql, NarrowedTo list) {
+    reopenLiveQuery(sql);
     m_holdsAllBooks = false;
     m_filterCondition.clear();
-    m_sameBooksShown = true;
+    m_narrowedTo = list;
     countRows();
 }
 

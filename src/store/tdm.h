@@ -21,6 +21,9 @@ namespace quillo {
 // change passes through, the scratch query for one-off selects, the record count,
 // the active filter and the state of the last search.
 class TDM {
+    // The lists narrowed other than by a filter text.
+    enum class NarrowedTo { Nothing, SameBooks, UncertainReadings };
+
 public:
     static std::unique_ptr<TDM> OpenStore(StoreHost* owner);
     // Deferred leaves the live query closed until the first QueryAll or
@@ -72,7 +75,14 @@ public:
     // The list narrowed to the books that may be the same book twice; cleared
     // as any filter is (by the next read of every book).
     void ApplySameBooksFilter();
-    bool sameBooksShown() const { return m_sameBooksShown; }
+    bool sameBooksShown() const { return m_narrowedTo == NarrowedTo::SameBooks; }
+    // The list narrowed to the books whose readings are worth a look (made
+    // by reading a kanji on its own, or a name's reading chosen among
+    // several); cleared as any filter is. Only where the readings are ready.
+    void ApplyUncertainReadingsFilter();
+    bool uncertainReadingsShown() const { return m_narrowedTo == NarrowedTo::UncertainReadings; }
+    // Either of those lists.
+    bool specialListShown() const { return m_narrowedTo != NarrowedTo::Nothing; }
     void ClearFilterCondition() { m_filterCondition.clear(); }
     // The select of the books the list shows (filtered or not), without its
     // order, for counting them. Changes not yet applied are not in it.
@@ -132,6 +142,7 @@ private:
     // texts), as a select over a side table gives them.
     QHash<qint64, QByteArray> bytesById(const QString& select) const;
     bool readingsReady() const { return m_readings && m_readings->ready(); }
+    void narrowTo(const QStringList& sql, NarrowedTo list);
 
     StoreHost* m_host;
     FieldNameTable m_fieldNames;
@@ -152,7 +163,7 @@ private:
     bool m_cursorHookAttached = false;
     bool m_holdsAllBooks = false;  // the live query holds every stored book, unfiltered
     bool m_closed = false;
-    bool m_sameBooksShown = false;  // the list holds the 重複の候補
+    NarrowedTo m_narrowedTo = NarrowedTo::Nothing;  // the list holds 重複の候補 or 読みの確認
 };
 
 // Detaches the store's cursor hook for a scope and re-attaches it however the

@@ -40,6 +40,17 @@ TFormAbout::TFormAbout(QWidget* owner)
         new QLabel(QStringLiteral("Copyright (C) Quillo developers. All rights reserved.\n"
                                   "Designed for book collectors."));
 
+    // The data the readings come from, credited as their licences ask.
+    auto* credits = new QLabel(QStringLiteral(
+        "読みの辞書: MeCab と IPA 辞書、JMnedict と KANJIDIC（© Electronic Dictionary "
+        "Research and Development Group、同グループのライセンスにより使用）、SKK 辞書"
+        "（GPL-2+）"));
+    credits->setObjectName(QStringLiteral("LabelCredits"));
+    credits->setWordWrap(true);
+    QFont small = credits->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    credits->setFont(small);
+
     m_ok = new QPushButton(QStringLiteral("&OK"));
     m_ok->setObjectName(QStringLiteral("ButtonOK"));
     m_ok->setDefault(true);
@@ -53,6 +64,7 @@ TFormAbout::TFormAbout(QWidget* owner)
     text->addLayout(title);
     text->addWidget(english);
     text->addWidget(notice);
+    text->addWidget(credits);
     // The one link leads to the help installed with the program: no address
     // that may lead nowhere.
     text->addWidget(link(QStringLiteral("EditURL"), 1, QStringLiteral("Quillo ヘルプ")));

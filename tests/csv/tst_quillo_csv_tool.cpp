@@ -177,6 +177,44 @@ private slots:
         QCOMPARE(test::rows(S("select count(*) from quillo_search")), QStringList{S("5")});
     }
 
+    // A reading column holds a reading: a memo or an ISBN moved into it is
+    // refused by the line and the column, and nothing is stored; a file's
+    // reading that is what Quillo reads anyway (its own export brought back)
+    // is not learned, one that differs is.
+    void readingColumnsHoldReadings_data() {
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("refusal");
+        QTest::addRow("memo as a title's reading")
+            << S("白夜行,東野 圭吾,集英社,,,,,,,,,,文庫で再読,,") << S("13 番目の項目（書名ヨミ）");
+        QTest::addRow("ISBN as a writer's reading")
+            << S("白夜行,東野 圭吾,集英社,,,,,,,,,,,9784087474398,")
+            << S("14 番目の項目（著者名ヨミ）");
+        QTest::addRow("Quillo's own reading")
+            << S("白夜行,東野 圭吾,集英社,,,,,,,,,,ビャクヤコウ,ヒガシノ ケイゴ,シュウエイシャ")
+            << QString();
+        QTest::addRow("the writer's own reading")
+            << S("阪急電車,有川 浩,幻冬舎,,,,,,,,,,,アリカワ ヒロ,") << QString();
+        QTest::addRow("digits read a number") << S("2001,,,,,,,,,,,,2001,,") << QString();
+    }
+    void readingColumnsHoldReadings() {
+        QFETCH(QString, line);
+        QFETCH(QString, refusal);
+        const QStringList before = test::rows(S("select * from quillo order by ID"));
+        test::writeFile(file("in.csv"), test::sjis(line + S("\r\n")));
+        const Run r = run({S("import"), file("in.csv")});
+        if (!refusal.isEmpty()) {
+            QCOMPARE(r.status, 1);
+            QVERIFY2(r.err.contains(refusal + S("が読みではありません")), qPrintable(r.err));
+            QCOMPARE(test::rows(S("select * from quillo order by ID")), before);
+            return;
+        }
+        QCOMPARE(r.status, 0);
+        const QStringList learned =
+            test::rows(S("select Name, Reading from quillo_learned_reading"));
+        QCOMPARE(learned, line.contains(S("アリカワ ヒロ")) ? QStringList{S("有川浩|アリカワ ヒロ")}
+                                                            : QStringList());
+    }
+
     // Books the catalogue has already are counted, not refused.
     void anImportSaysHowManyBooksItHasTwice() {
         test::writeFile(

@@ -147,6 +147,36 @@ private slots:
                  0);
     }
 
+    // A catalogue whose readings the previous version made: they are made
+    // again with the name data, but a title reading the user typed stays, and
+    // a learned name is matched folded from then on.
+    void readingsOfTheFirstVersionAreMadeAgain() {
+        exec(
+            S("CREATE TABLE quillo_reading (ID INTEGER PRIMARY KEY, Title TEXT, Writer TEXT,"
+              " Publisher TEXT, TitleKey BLOB, WriterKey BLOB, PublisherKey BLOB);"
+              "CREATE TABLE quillo_search (ID INTEGER PRIMARY KEY, Folded BLOB);"
+              "CREATE TABLE quillo_learned_reading (Name TEXT PRIMARY KEY, Reading TEXT NOT NULL);"
+              "CREATE TRIGGER quillo_reading_insert AFTER INSERT ON quillo BEGIN SELECT 1; END;"
+              "CREATE TRIGGER quillo_reading_delete AFTER DELETE ON quillo BEGIN SELECT 1; END;"
+              "CREATE TRIGGER quillo_reading_move AFTER UPDATE OF ID ON quillo BEGIN SELECT 1; END;"
+              "CREATE TRIGGER quillo_reading_texts AFTER UPDATE ON quillo BEGIN SELECT 1; END;"
+              "INSERT INTO quillo_reading (ID, Title, Writer, TitleKey, WriterKey, PublisherKey)"
+              " VALUES (1, 'ワガハイハネコデアル', 'ナツメ ソウセキ', x'01', x'01', x'01'),"
+              " (2, 'ハクヤユキ', 'トウノ ケイゴ', x'01', x'01', x'01'),"
+              " (3, 'キッチン', 'ヨシモト バナナ', x'01', x'01', x'01');"
+              "INSERT INTO quillo_learned_reading VALUES ('吉本 ばなな', 'ヨシモト バナナ')"));
+        ReadingTable table(m_db);
+        QVERIFY(!table.exists());
+        table.create(m_analyzer);
+        QVERIFY(table.exists());
+        table.sync(m_analyzer);
+        QVERIFY(table.inStep());
+        QCOMPARE(table.reading(1, FieldNo::Title), S("ワガハイワネコデアル"));  // made again
+        QCOMPARE(table.reading(2, FieldNo::Title), S("ハクヤユキ"));            // the user's
+        QCOMPARE(table.reading(2, FieldNo::Writer), S("ヒガシノ ケイゴ"));
+        QCOMPARE(table.learned(S("吉本ばなな")), S("ヨシモト バナナ"));
+    }
+
     // A name's corrected reading goes to every book with the name, however its
     // blanks and width are typed, now and when books with it come later; its
     // family and given names are learned on their own too; other names keep
