@@ -37,8 +37,11 @@ int fieldOfReadingSlot(int slot) {
 void appendSearchSegment(QByteArray& search, SearchPart part, int field, QByteArrayView text) {
     search.append(static_cast<char>(static_cast<int>(part) +
                                     (part == SearchPart::Text ? field : readingSlot(field))));
-    for (const char c : text)
-        search.append(isTag(c) ? ' ' : c);
+    const qsizetype start = search.size();
+    search.append(text.data(), text.size());
+    for (char* c = search.data() + start; c != search.data() + search.size(); ++c)
+        if (isTag(*c))
+            *c = ' ';
 }
 
 bool searchTextFinds(QByteArrayView search, const SearchPatterns& patterns) {

@@ -84,6 +84,7 @@ private:
     Reading organisationReading(const QString& text) const;
     Reading nameReading(const QString& name, const LearnedNames* learned) const;
     Reading namePartReading(const QString& part, bool family, const LearnedNames* learned) const;
+    Reading unknownNamePartReading(const QString& part, bool family) const;
     Reading mecabNamePart(const QString& part, bool family) const;
     Reading givenNameByEndings(const QString& part) const;
     Reading wordReading(const QString& word) const;

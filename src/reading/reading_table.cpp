@@ -334,15 +334,62 @@ LearnedNames ReadingTable::learnedNames() const {
     return learned;
 }
 
+namespace {
+
+// A book's search text: its texts and readings folded for the filter. The
+// same readings come back book after book, so their folded forms and their
+// romaji are made once.
+class SearchTextMaker {
+public:
+    // `row` holds the eleven searched texts from column `first` on.
+    const QByteArray& make(const Statement& row, int first,
+                           const std::array<QString, kReadFields.size()>& readings) {
+        m_search.clear();
+        for (size_t k = 0; k < kSearchedFields.size(); ++k) {
+            const int column = first + static_cast<int>(k);
+            if (row.typeAt(column) == Statement::ValueType::Null)
+                continue;
+            foldForSearchUtf8(row.textAt(column), m_folded);
+            appendSearchSegment(m_search, SearchPart::Text, kSearchedFields[k], m_folded);
+        }
+        for (size_t i = 0; i < kReadFields.size(); ++i) {
+            const QString& reading = readings[i];
+            if (reading.isEmpty())
+                continue;
+            auto form = m_forms.constFind(reading);
+            if (form == m_forms.constEnd())
+                form = m_forms.insert(reading, {searchedReading(reading),
+                                                romajiMatchKey(hepburnRomaji(reading)).toUtf8()});
+            appendSearchSegment(m_search, SearchPart::Reading, kReadFields[i], form->first);
+            appendSearchSegment(m_search, SearchPart::Romaji, kReadFields[i], form->second);
+        }
+        return m_search;
+    }
+
+private:
+    QHash<QString, std::pair<QByteArray, QByteArray>> m_forms;
+    QByteArray m_folded, m_search;
+};
+
+// Where a field with a reading is among the searched texts.
+int searchedIndexOf(int field) {
+    return static_cast<int>(std::find(kSearchedFields.begin(), kSearchedFields.end(), field) -
+                            kSearchedFields.begin());
+}
+
+}  // namespace
+
 int ReadingTable::readMissing(const ReadingAnalyzer& analyzer, const LearnedNames& learned,
                               const qint64* id, const std::function<void(int)>& progress) {
     // The books without readings, and those with stale ones: the readings
-    // still good, and those the user gave, are kept.
+    // still good, and those the user gave, are kept. Their search texts are
+    // made in the same pass.
     constexpr int kFields = static_cast<int>(kReadFields.size());
+    constexpr int kTexts = static_cast<int>(kSearchedFields.size());
     Statement missing(
         m_db, {QStringLiteral("SELECT q.ID, %1, r.ID IS NULL, ifnull(r.Stale, 0), ifnull(r.Fixed,"
                               " 0), ifnull(r.Uncertain, 0), %2")
-                   .arg(readColumns("q"), readColumns("r")),
+                   .arg(kSearchedColumns, readColumns("r")),
                QStringLiteral("FROM quillo q LEFT JOIN quillo_reading r ON r.ID = q.ID"),
                QStringLiteral("WHERE %1(r.ID IS NULL OR r.Stale <> 0)")
                    .arg(id ? QStringLiteral("q.ID = ? AND ") : QString())});
@@ -353,21 +400,33 @@ int ReadingTable::readMissing(const ReadingAnalyzer& analyzer, const LearnedName
                                           " Stale) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
                                           " ?, ?, 0)")
                                .arg(readColumns("q").remove(QStringLiteral("q.")))});
+    Statement writeSearch(m_db, {QStringLiteral("INSERT OR REPLACE INTO quillo_search (ID,"
+                                                " Folded) VALUES (?, ?)")});
+    // The same readings come back book after book: their keys are made once.
+    QHash<QString, QByteArray> keys;
+    auto keyOf = [&keys](const QString& reading) {
+        auto key = keys.constFind(reading);
+        if (key == keys.constEnd())
+            key = keys.insert(reading, kanaOrderKey(reading));
+        return *key;
+    };
+    SearchTextMaker search;
+    const int flags = 1 + kTexts;  // where r.ID IS NULL, Stale, Fixed and Uncertain are
     int done = 0;
     while (missing.step()) {
-        const bool newRow = missing.integerAt(1 + kFields) != 0;
-        const qint64 stale = missing.integerAt(2 + kFields);
-        const qint64 fixed = missing.integerAt(3 + kFields);
-        qint64 uncertain = missing.integerAt(4 + kFields);
+        const bool newRow = missing.integerAt(flags) != 0;
+        const qint64 stale = missing.integerAt(flags + 1);
+        const qint64 fixed = missing.integerAt(flags + 2);
+        qint64 uncertain = missing.integerAt(flags + 3);
         std::array<QString, kReadFields.size()> readings;
         for (int i = 0; i < kFields; ++i) {
             const int field = kReadFields[static_cast<size_t>(i)];
             const qint64 bit = bitOf(field);
             if (!newRow && (!(stale & bit) || (fixed & bit))) {
-                readings[static_cast<size_t>(i)] = textAt(missing, 5 + kFields + i);
+                readings[static_cast<size_t>(i)] = textAt(missing, flags + 4 + i);
                 continue;
             }
-            const QString text = textAt(missing, 1 + i);
+            const QString text = textAt(missing, 1 + searchedIndexOf(field));
             const Reading read = text.trimmed().isEmpty()
                                      ? Reading{}
                                      : analyzer.read(text, readingKindOf(field), &learned);
@@ -379,10 +438,14 @@ int ReadingTable::readMissing(const ReadingAnalyzer& analyzer, const LearnedName
         for (int i = 0; i < kFields; ++i)
             bindTextOrNull(write, 2 + i, readings[static_cast<size_t>(i)]);
         for (int k = 0; k < 3; ++k)
-            write.bindBlob(2 + kFields + k, kanaOrderKey(readings[static_cast<size_t>(k)]));
+            write.bindBlob(2 + kFields + k, keyOf(readings[static_cast<size_t>(k)]));
         write.bindInteger(5 + kFields, uncertain);
         write.bindInteger(6 + kFields, newRow ? 0 : fixed);
         write.step();
+        writeSearch.reset();
+        writeSearch.bindInteger(1, missing.integerAt(0));
+        writeSearch.bindBlob(2, search.make(missing, 1, readings));
+        writeSearch.step();
         ++done;
         if (progress && (done % 1000 == 0))
             progress(done);
@@ -393,6 +456,8 @@ int ReadingTable::readMissing(const ReadingAnalyzer& analyzer, const LearnedName
 }
 
 int ReadingTable::foldMissing(const qint64* id, const std::function<void(int done)>& progress) {
+    // Books whose readings are good but whose search text went (a text that
+    // has no reading changed).
     Statement missing(
         m_db, {QStringLiteral("SELECT q.ID, %1, %2 FROM quillo q JOIN quillo_reading r ON r.ID ="
                               " q.ID WHERE NOT EXISTS (SELECT 1 FROM quillo_search s WHERE s.ID ="
@@ -402,34 +467,16 @@ int ReadingTable::foldMissing(const qint64* id, const std::function<void(int don
     if (id)
         missing.bindInteger(1, *id);
     Statement write(m_db, {QStringLiteral("INSERT INTO quillo_search (ID, Folded) VALUES (?, ?)")});
-    // The same names come back book after book: their romaji is made once.
-    QHash<QString, QByteArray> romaji;
-    QByteArray folded, search;
+    SearchTextMaker search;
+    const int first = 1 + static_cast<int>(kSearchedFields.size());
     int done = 0;
     while (missing.step()) {
-        search.clear();
-        for (size_t k = 0; k < kSearchedFields.size(); ++k) {
-            const int column = static_cast<int>(k) + 1;
-            if (missing.typeAt(column) == Statement::ValueType::Null)
-                continue;
-            foldForSearchUtf8(missing.textAt(column), folded);
-            appendSearchSegment(search, SearchPart::Text, kSearchedFields[k], folded);
-        }
-        for (size_t i = 0; i < kReadFields.size(); ++i) {
-            const QString reading =
-                textAt(missing, static_cast<int>(kSearchedFields.size() + 1 + i));
-            if (reading.isEmpty())
-                continue;
-            appendSearchSegment(search, SearchPart::Reading, kReadFields[i],
-                                searchedReading(reading));
-            auto key = romaji.constFind(reading);
-            if (key == romaji.constEnd())
-                key = romaji.insert(reading, romajiMatchKey(hepburnRomaji(reading)).toUtf8());
-            appendSearchSegment(search, SearchPart::Romaji, kReadFields[i], *key);
-        }
+        std::array<QString, kReadFields.size()> readings;
+        for (size_t i = 0; i < kReadFields.size(); ++i)
+            readings[i] = textAt(missing, first + static_cast<int>(i));
         write.reset();
         write.bindInteger(1, missing.integerAt(0));
-        write.bindBlob(2, search);
+        write.bindBlob(2, search.make(missing, 1, readings));
         write.step();
         ++done;
         if (progress && done % 1000 == 0)
