@@ -158,7 +158,10 @@ void TFormSetRecord::build() {
         label->setObjectName(QString::fromLatin1(p.label));
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         label->setBuddy(control);
-        label->setGeometry(0, p.top, p.labelRight, std::min(p.height, 21));
+        // No wider than its text needs: a label of the right column spanning
+        // from the dialog's edge would lie over the left column's boxes.
+        const int labelLeft = std::max(0, p.labelRight - 84);
+        label->setGeometry(labelLeft, p.top, p.labelRight - labelLeft, std::min(p.height, 21));
         label->installEventFilter(this);
         m_labels[static_cast<size_t>(p.fieldNo)] = label;
 

@@ -257,7 +257,7 @@ Reading ReadingAnalyzer::read(const QString& text, ReadingKind kind,
             if (!hasKanji(last))
                 out += last;
         }
-        read = {out, true};
+        read = {out.simplified(), true};
     }
     if (!personal) {
         if (m_mecab->known.size() >= kKnownReadings)
@@ -571,18 +571,23 @@ Reading ReadingAnalyzer::mecabNamePart(const QString& part, bool family) const {
                 return &tokens.front();
         return nullptr;
     };
-    const Token* found = firstSingle(
-        [&](const Token& t) { return t.isPersonName() && t.feature(3) == role && t.hasReading(); });
-    if (!found)
-        found = firstSingle([](const Token& t) { return t.isPersonName() && t.hasReading(); });
+    // Only the first is a reading of a name; the others are guesses worth a
+    // look, as the name data know nothing of the part.
+    if (const Token* found = firstSingle([&](const Token& t) {
+            return t.isPersonName() && t.feature(3) == role && t.hasReading();
+        }))
+        return {found->reading(), false};
+    const Token* found =
+        firstSingle([](const Token& t) { return t.isPersonName() && t.hasReading(); });
     if (!found)
         found = firstSingle([](const Token& t) { return t.isNoun() && t.hasReading(); });
     if (found)
-        return {found->reading(), false};
+        return {found->reading(), true};
     // A given name the dictionary does not hold whole is read a character at
     // a time; its last characters, when they are usual endings of given names,
     // are read as such endings (秀介 シュウスケ, not シュウカイ).
     Reading read = family ? textReading(part) : givenNameByEndings(part);
+    read.uncertain = true;
     if (hasKanji(read.text)) {
         QString out;
         for (const QChar c : read.text)

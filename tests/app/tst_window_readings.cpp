@@ -68,6 +68,12 @@ private slots:
         // reading puts it right for the name.
         QVERIFY(m_fixture.store->QueryBook().locate(0, 3));
         editCurrent([](TFormSetRecord* dialog) {
+            // Every reading box can be clicked: nothing lies over it.
+            for (const char* name :
+                 {"EditTitleReading", "EditWriterReading", "EditPublisherReading"}) {
+                auto* reading = dialog->findChild<QLineEdit*>(S(name));
+                QCOMPARE(dialog->childAt(reading->geometry().center()), reading);
+            }
             auto* box = dialog->findChild<QLineEdit*>(S("EditWriterReading"));
             QVERIFY(box->property("uncertain").toBool());
             box->setFocus();
