@@ -3,7 +3,7 @@
 #include <QLabel>
 #include <QMenu>
 
-#include "reading/kana_order.h"
+#include "platform/kana_order.h"
 
 namespace quillo {
 

@@ -3,20 +3,17 @@
 #include <QChar>
 #include <QSet>
 #include <QString>
+
 #include <QStringList>
 #include <stdexcept>
+#include "platform/quillo_error.h"
 
 namespace quillo {
 
 // A file that could not be read, with the file system's reason.
-class CsvFileError : public std::runtime_error {
+class CsvFileError : public QuilloError {
 public:
-    explicit CsvFileError(const QString& message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
-    QString message() const { return m_message; }
-
-private:
-    QString m_message;
+    using QuilloError::QuilloError;
 };
 
 // How a line is cut into fields.

@@ -14,9 +14,9 @@
 #include "engine/statement.h"
 #include "platform/cp932.h"
 #include "platform/file_identity.h"
+#include "platform/kana_text.h"
 #include "platform/output_file.h"
 #include "platform/utf8_text.h"
-#include "reading/kana_text.h"
 #include "store/book_readings.h"
 #include "store/tdm.h"
 

@@ -7,7 +7,7 @@
 #include <QMenu>
 #include <QStyle>
 
-#include "reading/kana_text.h"
+#include "platform/kana_text.h"
 #include "store/book_readings.h"
 #include "store/book_record.h"
 #include "ui/sjis_limit.h"

@@ -4,21 +4,19 @@
 #include <QStringList>
 #include <stdexcept>
 
+#include "platform/quillo_error.h"
+
 namespace quillo {
 
 // A refusal of the database engine or of the access layer, carrying a message
 // meant for the user (the engine's own wording where it has one).
-class EngineError : public std::runtime_error {
+class EngineError : public QuilloError {
 public:
     // `subject` names the file the message is about, when that is not the
     // catalogue (a backup), so nobody takes it for the catalogue's.
     explicit EngineError(const QString& message, int code = 0, const QString& subject = {})
-        : std::runtime_error(message.toStdString()),
-          m_message(message),
-          m_code(code),
-          m_subject(subject) {}
+        : QuilloError(message), m_code(code), m_subject(subject) {}
 
-    QString message() const { return m_message; }
     QString subject() const { return m_subject; }
     // SQLite's primary result code, or 0 for refusals of the access layer itself.
     int code() const { return m_code; }
@@ -26,7 +24,6 @@ public:
     bool isBusy() const { return m_code == 5 || m_code == 6; }  // SQLITE_BUSY, SQLITE_LOCKED
 
 private:
-    QString m_message;
     int m_code;
     QString m_subject;
 };

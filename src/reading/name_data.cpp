@@ -1,7 +1,7 @@
 #include "reading/name_data.h"
 
-#include "reading/kana_text.h"
-#include "reading/romaji.h"
+#include "platform/kana_text.h"
+#include "platform/romaji.h"
 
 namespace quillo {
 

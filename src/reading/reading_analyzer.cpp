@@ -4,8 +4,8 @@
 
 #include <QFileInfo>
 
+#include "platform/kana_text.h"
 #include "platform/search_fold.h"
-#include "reading/kana_text.h"
 #include "reading/name_index.h"
 #include "reading/number_reading.h"
 #include "reading/publisher_names.h"

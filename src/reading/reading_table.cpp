@@ -8,9 +8,9 @@
 #include "engine/search_text.h"
 #include "engine/statement.h"
 #include "engine/text_functions.h"
+#include "platform/kana_order.h"
+#include "platform/romaji.h"
 #include "platform/search_fold.h"
-#include "reading/kana_order.h"
-#include "reading/romaji.h"
 #include "store/book_record.h"
 
 namespace quillo {

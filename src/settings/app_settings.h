@@ -3,9 +3,9 @@
 #include <QString>
 #include <array>
 
+#include "platform/font_setting.h"
 #include "store/book_record.h"
 #include "store/query_builder.h"
-#include "widgets/font_setting.h"
 
 namespace quillo {
 

@@ -4,16 +4,13 @@
 #include <QStringList>
 #include <stdexcept>
 
+#include "platform/quillo_error.h"
+
 namespace quillo {
 
-class SettingsFileError : public std::runtime_error {
+class SettingsFileError : public QuilloError {
 public:
-    explicit SettingsFileError(const QString& message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
-    QString message() const { return m_message; }
-
-private:
-    QString m_message;
+    using QuilloError::QuilloError;
 };
 
 // An INI file ("profile file") in Shift-JIS with CR LF lines, read and written the

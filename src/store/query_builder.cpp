@@ -1,8 +1,8 @@
 #include "store/query_builder.h"
 
+#include "platform/kana_text.h"
+#include "platform/romaji.h"
 #include "platform/search_fold.h"
-#include "reading/kana_text.h"
-#include "reading/romaji.h"
 #include "store/same_books.h"
 
 namespace quillo {

@@ -3,7 +3,7 @@
 #include <QMessageBox>
 #include <cstdio>
 
-#include "engine/engine_error.h"
+#include "platform/quillo_error.h"
 
 namespace quillo {
 
@@ -55,7 +55,7 @@ QuilloApplication::QuilloApplication(int& argc, char** argv) : QApplication(argc
 bool QuilloApplication::notify(QObject* receiver, QEvent* event) {
     try {
         return QApplication::notify(receiver, event);
-    } catch (const EngineError& e) {
+    } catch (const QuilloError& e) {
         ShowDefaultError(e.message());
     } catch (const std::exception& e) {
         ShowDefaultError(QString::fromUtf8(e.what()));

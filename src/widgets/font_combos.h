@@ -2,7 +2,7 @@
 
 #include <QComboBox>
 
-#include "widgets/font_setting.h"
+#include "platform/font_setting.h"
 
 namespace quillo {
 

@@ -17,11 +17,11 @@
 
 #include "edit/record_dialog.h"
 #include "platform/jis_order.h"
+#include "platform/kana_order.h"
+#include "platform/kana_text.h"
+#include "platform/romaji.h"
 #include "platform/search_fold.h"
-#include "reading/kana_order.h"
-#include "reading/kana_text.h"
 #include "reading/reading_analyzer.h"
-#include "reading/romaji.h"
 #include "test_db.h"
 #include "window_driver.h"
 

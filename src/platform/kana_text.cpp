@@ -1,4 +1,4 @@
-#include "reading/kana_text.h"
+#include "platform/kana_text.h"
 
 namespace quillo {
 

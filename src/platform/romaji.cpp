@@ -1,4 +1,4 @@
-#include "reading/romaji.h"
+#include "platform/romaji.h"
 
 #include <QHash>
 

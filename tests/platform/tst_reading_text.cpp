@@ -3,9 +3,9 @@
 #include <QtTest>
 #include <algorithm>
 
-#include "reading/kana_order.h"
-#include "reading/kana_text.h"
-#include "reading/romaji.h"
+#include "platform/kana_order.h"
+#include "platform/kana_text.h"
+#include "platform/romaji.h"
 
 using namespace quillo;
 

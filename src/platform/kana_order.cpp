@@ -1,4 +1,4 @@
-#include "reading/kana_order.h"
+#include "platform/kana_order.h"
 
 namespace quillo {
 
