@@ -105,8 +105,18 @@ TFormMainWin::~TFormMainWin() {
     m_store.QueryBook().close();
 }
 
-int TFormMainWin::AskConfirmation(const QString& text) {
-    return ShowMessageDialog(this, text, kMessageConfirmation, kButtonsYesNo);
+bool TFormMainWin::deleteConfirmed(const QString& title) {
+    // The question names the book, so the user knows which one goes.
+    return ShowMessageDialog(
+               this,
+               QStringLiteral("現在のレコード「%1」を削除します。\nよろしいですか？").arg(title),
+               kMessageConfirmation, kButtonsYesNo) == kAnswerYes;
+}
+
+void TFormMainWin::currentBookMoved() {
+    RefreshNavigation();
+    if (m_settings.ViewType == 1)
+        FillCard();
 }
 
 void TFormMainWin::runGuarded(const std::function<void()>& work) {

@@ -50,12 +50,15 @@ public:
     SortSettings sortSettings() const override { return m_settings.sort(); }
     QString filterText() const override { return m_settings.FilterText; }
     FieldFlags filterFields() const override { return m_settings.filterFlags(); }
-    int viewType() const override { return m_settings.ViewType; }
+    void booksCounted() override { RefreshRecordStatus(); }
+    void changesPending() override { SetPendingMode(true); }
+    void currentBookMoved() override;
+    bool deleteConfirmed(const QString& title) override;
+
     void RefreshRecordStatus() override;
     void SetPendingMode(bool on) override;
     void RefreshNavigation() override;
-    void FillCard() override;
-    int AskConfirmation(const QString& text) override;
+    void FillCard();
 
     // RecordDialogHost
     RecordCopyBuffer& copyBuffer() override { return m_copyBuffer; }

@@ -522,10 +522,10 @@ int ImportCsv(TDM& store, const CsvSettings* settings, QString* failure, int* bo
                                   }
                               });
         if (result == 0 && host && query.rowCount() > 0)
-            host->SetPendingMode(true);
+            host->changesPending();
     }
     if (host)
-        host->RefreshRecordStatus();
+        host->booksCounted();
     return result;
 }
 

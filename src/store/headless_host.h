@@ -6,8 +6,8 @@ namespace quillo {
 
 // The store's host for runs without a main window (the command-line tool, the
 // benchmarks, the report tool): it keeps the largest ID, reads the order and
-// filter it is given (the defaults unless told), shows nothing,
-// and answers questions with Yes.
+// filter it is given (the defaults unless told), shows nothing, and deletes
+// without asking.
 class HeadlessStoreHost : public StoreHost {
 public:
     int maxId = 0;
@@ -19,12 +19,10 @@ public:
     SortSettings sortSettings() const override { return sort; }
     QString filterText() const override { return filter; }
     FieldFlags filterFields() const override { return filterFlags; }
-    int viewType() const override { return 0; }
-    void RefreshRecordStatus() override {}
-    void SetPendingMode(bool) override {}
-    void RefreshNavigation() override {}
-    void FillCard() override {}
-    int AskConfirmation(const QString&) override { return 6; }
+    void booksCounted() override {}
+    void changesPending() override {}
+    void currentBookMoved() override {}
+    bool deleteConfirmed(const QString&) override { return true; }
 };
 
 }  // namespace quillo

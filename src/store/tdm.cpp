@@ -17,10 +17,6 @@ const QString kNoBooksSql = QStringLiteral("select * from quillo where 0;");
 const QString kPendingRefusal = QStringLiteral(
     "更新が保留されているため、一覧を読み直せません。\n"
     "先に更新適用または更新取消しを行ってください");
-// The question names the book, so the user knows which one goes.
-const QString kDeleteQuestion =
-    QStringLiteral("現在のレコード「%1」を削除します。\nよろしいですか？");
-constexpr int kAnswerYes = 6;
 
 // The book only as it was read: every column compared as text (so a number
 // or a date another program stored reads back as it compares), NULL matching
@@ -185,15 +181,12 @@ void TDM::detachCursorHook() {
 
 void TDM::OnUpdatesPending() {
     if (m_queryBook->updatesPending() && m_host)
-        m_host->SetPendingMode(true);
+        m_host->changesPending();
 }
 
 void TDM::OnCursorMoved() {
-    if (!m_host)
-        return;
-    m_host->RefreshNavigation();
-    if (m_host->viewType() == 1)
-        m_host->FillCard();
+    if (m_host)
+        m_host->currentBookMoved();
 }
 
 void TDM::reopenLiveQuery(const QStringList& sql) {
@@ -437,13 +430,13 @@ void TDM::DeleteCurrent(bool confirm) {
         return;
     const QString title =
         m_queryBook->text(m_queryBook->fieldIndex(m_fieldNames.name(FieldNo::Title)));
-    if (!confirm || (m_host && m_host->AskConfirmation(kDeleteQuestion.arg(title)) == kAnswerYes)) {
+    if (!confirm || (m_host && m_host->deleteConfirmed(title))) {
         m_queryBook->deleteCurrent();
         if (m_recordCount > 0)
             SetRecordCount(m_recordCount - 1);
     }
     if (m_host)
-        m_host->RefreshRecordStatus();
+        m_host->booksCounted();
 }
 
 void TDM::ApplyPendingUpdates() {
@@ -468,7 +461,7 @@ void TDM::ApplyPendingUpdates() {
         countRows();
         attachCursorHook();
         if (m_host)
-            m_host->RefreshRecordStatus();
+            m_host->booksCounted();
         // The engine's own reason goes on to the caller: a bare "error" tells a
         // user nothing.
         throw;
@@ -481,7 +474,7 @@ void TDM::ApplyPendingUpdates() {
         Requery();
     attachCursorHook();
     if (m_host)
-        m_host->RefreshRecordStatus();
+        m_host->booksCounted();
 }
 
 void TDM::CancelPendingUpdates() {
@@ -490,7 +483,7 @@ void TDM::CancelPendingUpdates() {
         m_readings->forgetPending();
     countRows();
     if (m_host)
-        m_host->RefreshRecordStatus();
+        m_host->booksCounted();
 }
 
 int TDM::GetMaxId() {

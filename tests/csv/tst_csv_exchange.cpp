@@ -71,7 +71,7 @@ private slots:
         openStore();
         QCOMPARE(ImportCsv(*m_store, &settings), 0);
         QCOMPARE(m_store->RecordCount(), 1001);
-        QVERIFY(m_host.calls.contains(S("SetPendingMode(on)")));
+        QVERIFY(m_host.calls.contains(S("changesPending")));
         m_store->ApplyPendingUpdates();
         const QStringList viaStore = table();
         settings.fileName = file("second.csv");
@@ -168,7 +168,7 @@ private slots:
         QCOMPARE(pendingField(0, FieldNo::Writer2), S("w2"));
         QCOMPARE(pendingField(0, FieldNo::Writer5), S("w5"));
         QCOMPARE(pendingField(0, FieldNo::Memo), S(""));
-        QVERIFY(m_host.calls.endsWith(S("RefreshRecordStatus")));
+        QVERIFY(m_host.calls.endsWith(S("booksCounted")));
         QVERIFY(m_store->cursorHookAttached());
     }
 
@@ -215,7 +215,7 @@ private slots:
         QCOMPARE(m_store->RecordCount(), 3);  // the stored book and two pending lines
         QCOMPARE(m_store->QueryBook().rowCount(), 3);
         QVERIFY(m_store->cursorHookAttached());
-        QVERIFY(!m_host.calls.contains(S("SetPendingMode(on)")) ||
+        QVERIFY(!m_host.calls.contains(S("changesPending")) ||
                 m_store->QueryBook().updatesPending());
         m_store->ApplyPendingUpdates();
         QCOMPARE(test::scalar(S("select count(*) from quillo")), 3);
@@ -392,14 +392,14 @@ private slots:
         openStore();
         QCOMPARE(import(QByteArray()), 0);
         QCOMPARE(m_store->RecordCount(), 1);
-        QVERIFY(m_host.calls.contains(S("SetPendingMode(on)")));
+        QVERIFY(m_host.calls.contains(S("changesPending")));
 
         m_host.calls.clear();
         const CsvSettings folder{m_db->folder()};
         QCOMPARE(ImportCsv(*m_store, &folder), kImportUnreadable);
         QCOMPARE(m_store->RecordCount(), 1);
         QVERIFY(!m_store->QueryBook().updatesPending());
-        QCOMPARE(m_host.calls, (QStringList{S("RefreshNavigation"), S("RefreshRecordStatus")}));
+        QCOMPARE(m_host.calls, (QStringList{S("currentBookMoved"), S("booksCounted")}));
         QCOMPARE(ImportCsv(*m_store, nullptr), kImportNoSettings);
         const CsvSettings unnamed;
         QCOMPARE(ImportCsv(*m_store, &unnamed), kImportNoFileName);

@@ -100,7 +100,7 @@ private slots:
         q.setText(QStringLiteral("Title"), QStringLiteral("あいうえお"));
         q.setText(QStringLiteral("Writer"), QStringLiteral("あ"));
         q.post();
-        QCOMPARE(m_host.count(QStringLiteral("SetPendingMode(on)")), 1);
+        QCOMPARE(m_host.count(QStringLiteral("changesPending")), 1);
 
         // A discarded row leaves a gap: its ID is not handed out again this run.
         m_store->AppendRecord();
@@ -122,7 +122,7 @@ private slots:
         QCOMPARE(titlesInView().at(2), QStringLiteral("あいうえお"));
         QCOMPARE(test::scalar(QStringLiteral("select count(*) from quillo where ID in (8, 10)")),
                  2);
-        QVERIFY(m_host.calls.contains(QStringLiteral("RefreshRecordStatus")));
+        QVERIFY(m_host.calls.contains(QStringLiteral("booksCounted")));
     }
 
     void cancelRestoresTheStoredRows() {
@@ -135,24 +135,22 @@ private slots:
         QCOMPARE(m_store->RecordCount(), 4);
         QVERIFY(!q.updatesPending());
         QVERIFY(!titlesInView().contains(QStringLiteral("変更")));
-        QCOMPARE(m_host.count(QStringLiteral("RefreshRecordStatus")), 1);
+        QCOMPARE(m_host.count(QStringLiteral("booksCounted")), 1);
     }
 
     void deleteAsksAndRespectsTheAnswer() {
-        m_host.answer = 7;  // No
+        m_host.answer = false;
         m_store->DeleteCurrent(true);
-        QCOMPARE(m_host.questions,
-                 QStringList{QStringLiteral(
-                     "現在のレコード「Long Day's Journey」を削除します。\nよろしいですか？")});
+        QCOMPARE(m_host.questions, QStringList{QStringLiteral("Long Day's Journey")});
         QCOMPARE(m_store->RecordCount(), 4);
         QVERIFY(!m_store->QueryBook().updatesPending());
-        QCOMPARE(m_host.count(QStringLiteral("RefreshRecordStatus")), 1);
+        QCOMPARE(m_host.count(QStringLiteral("booksCounted")), 1);
 
-        m_host.answer = 6;
+        m_host.answer = true;
         m_store->DeleteCurrent(true);
         QCOMPARE(m_store->RecordCount(), 3);
         QVERIFY(m_store->QueryBook().updatesPending());
-        QCOMPARE(m_host.count(QStringLiteral("SetPendingMode(on)")), 1);
+        QCOMPARE(m_host.count(QStringLiteral("changesPending")), 1);
     }
 
     void deleteWithNoRowDoesNothing() {
@@ -345,24 +343,21 @@ private slots:
         QVERIFY(q.updatesPending());
         QCOMPARE(m_store->RecordCount(), 5);
         QCOMPARE(test::rows(QStringLiteral("select * from quillo order by ID")), before);
-        QVERIFY(m_host.calls.contains(QStringLiteral("RefreshRecordStatus")));
+        QVERIFY(m_host.calls.contains(QStringLiteral("booksCounted")));
     }
 
-    void cursorHookRefreshesTheCardOnlyInCardView() {
+    void cursorHookTellsOfEveryMoveButNotWhileDetached() {
         CachedDataset& q = m_store->QueryBook();
         q.next();
-        QCOMPARE(m_host.calls, QStringList{QStringLiteral("RefreshNavigation")});
-        m_host.view = 1;
-        q.next();
-        QCOMPARE(m_host.count(QStringLiteral("FillCard")), 1);
+        QCOMPARE(m_host.calls, QStringList{QStringLiteral("currentBookMoved")});
         {
             CursorHookDetach detached(*m_store);
             q.next();
             q.next();
-            QCOMPARE(m_host.count(QStringLiteral("FillCard")), 1);
+            QCOMPARE(m_host.count(QStringLiteral("currentBookMoved")), 1);
         }
         // Re-attaching refreshes once, from wherever the bulk work left the cursor.
-        QCOMPARE(m_host.count(QStringLiteral("FillCard")), 2);
+        QCOMPARE(m_host.count(QStringLiteral("currentBookMoved")), 2);
         QVERIFY(m_store->cursorHookAttached());
     }
 

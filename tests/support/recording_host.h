@@ -6,7 +6,7 @@
 
 namespace quillo::test {
 
-// The main window's side of the store, recording what the store asks of it and
+// The main window's side of the store, recording what the store tells it and
 // answering the delete question as the test says.
 class RecordingHost : public StoreHost {
 public:
@@ -14,26 +14,20 @@ public:
     SortSettings sort;
     QString filter;
     FieldFlags filterFlags{};
-    int view = 0;
-    int answer = 6;  // Yes
+    bool answer = true;  // delete
     QStringList calls;
-    QStringList questions;
+    QStringList questions;  // the titles asked about
 
     int MaxId() const override { return maxId; }
     void SetMaxId(int id) override { maxId = id; }
     SortSettings sortSettings() const override { return sort; }
     QString filterText() const override { return filter; }
     FieldFlags filterFields() const override { return filterFlags; }
-    int viewType() const override { return view; }
-    void RefreshRecordStatus() override { calls << QStringLiteral("RefreshRecordStatus"); }
-    void SetPendingMode(bool on) override {
-        calls << (on ? QStringLiteral("SetPendingMode(on)")
-                     : QStringLiteral("SetPendingMode(off)"));
-    }
-    void RefreshNavigation() override { calls << QStringLiteral("RefreshNavigation"); }
-    void FillCard() override { calls << QStringLiteral("FillCard"); }
-    int AskConfirmation(const QString& text) override {
-        questions << text;
+    void booksCounted() override { calls << QStringLiteral("booksCounted"); }
+    void changesPending() override { calls << QStringLiteral("changesPending"); }
+    void currentBookMoved() override { calls << QStringLiteral("currentBookMoved"); }
+    bool deleteConfirmed(const QString& title) override {
+        questions << title;
         return answer;
     }
     int count(const QString& call) const { return static_cast<int>(calls.count(call)); }
