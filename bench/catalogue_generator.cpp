@@ -5,6 +5,7 @@
 #include "engine/catalogue_file.h"
 #include "engine/connection.h"
 #include "engine/statement.h"
+#include "store/book_table.h"
 
 namespace quillo::bench {
 

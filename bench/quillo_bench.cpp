@@ -16,6 +16,7 @@
 #include "engine/sql_text.h"
 #include "platform/jis_order.h"
 #include "reading/catalogue_readings.h"
+#include "store/book_table.h"
 #include "store/headless_host.h"
 #include "store/query_builder.h"
 #include "store/tdm.h"

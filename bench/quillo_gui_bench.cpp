@@ -17,6 +17,7 @@
 #include <QTableView>
 #include <QTemporaryDir>
 #include "engine/catalogue_file.h"
+#include "store/book_table.h"
 
 #include "app/main_window.h"
 #include "bench_support.h"

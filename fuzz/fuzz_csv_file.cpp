@@ -4,6 +4,7 @@
 #include "engine/connection.h"
 #include "fuzz_support.h"
 #include "platform/text_lines.h"
+#include "store/book_table.h"
 #include "store/headless_host.h"
 #include "store/tdm.h"
 

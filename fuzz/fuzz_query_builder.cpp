@@ -11,6 +11,7 @@
 #include "fuzz_support.h"
 #include "platform/search_fold.h"
 #include "reading/catalogue_readings.h"
+#include "store/book_table.h"
 #include "store/query_builder.h"
 
 using namespace quillo;

@@ -5,7 +5,6 @@
 #include "app/main_window.h"
 #include "app/reading_preparation.h"
 #include "edit/date_text.h"
-#include "engine/catalogue_file.h"
 #include "engine/connection.h"
 #include "engine/engine_error.h"
 #include "platform/activation_channel.h"
@@ -17,6 +16,7 @@
 #include "platform/single_instance.h"
 #include "reading/name_index.h"
 #include "settings/settings_file.h"
+#include "store/book_table.h"
 #include "store/tdm.h"
 #include "ui/error_display.h"
 

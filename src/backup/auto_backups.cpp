@@ -14,6 +14,7 @@
 #include "engine/database_copy.h"
 #include "engine/engine_error.h"
 #include "platform/file_identity.h"
+#include "store/book_table.h"
 
 namespace quillo {
 
@@ -193,8 +194,9 @@ void AutoBackups::rotate(const QStringList& spared) {
     const qint64 budget = qint64(std::max(1, m_policy.maxMegabytes)) * 1024 * 1024;
     // Spared files are known by what they are, however their names were spelled.
     auto isSpared = [&spared](const QString& path) {
-        return std::any_of(spared.begin(), spared.end(),
-                           [&path](const QString& s) { return !s.isEmpty() && isSameFile(s, path); });
+        return std::any_of(spared.begin(), spared.end(), [&path](const QString& s) {
+            return !s.isEmpty() && isSameFile(s, path);
+        });
     };
     size_t kept = 0;
     qint64 bytes = 0;
@@ -221,7 +223,7 @@ void AutoBackups::rotate(const QStringList& spared) {
 QString restoreFromBackup(Connection& catalogue, const QString& file, AutoBackups& backups) {
     // Everything that can refuse comes first: a refused restore changes
     // nothing, not even the backups.
-    CheckBackupFile(file, catalogue.path());
+    CheckBackupFile(file, bookTableSchema(), catalogue.path());
     if (catalogue.isReadOnly())
         throw EngineError(
             QStringLiteral("カタログ %1 は書き込めないため、復元できません").arg(catalogue.path()),
@@ -235,7 +237,7 @@ QString restoreFromBackup(Connection& catalogue, const QString& file, AutoBackup
             throw;
     }
     const QString key = backups.m_key;
-    RestoreDatabase(catalogue, file);
+    RestoreDatabase(catalogue, file, bookTableSchema());
     restoreCatalogueKey(catalogue, key);
     backups.rotate({file, undo});
     return undo;

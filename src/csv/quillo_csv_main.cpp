@@ -17,6 +17,7 @@
 #include "platform/quiet_notices.h"
 #include "reading/catalogue_readings.h"
 #include "settings/settings_file.h"
+#include "store/book_table.h"
 #include "store/headless_host.h"
 #include "store/same_books.h"
 #include "store/tdm.h"
@@ -80,7 +81,8 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
         CatalogueLock user(databasePath, CatalogueUser::CsvTool);
         if (!user.tryAcquire(false))
             return fail(catalogueLockRefusal(user, databasePath));
-        Connection catalogue(QStringLiteral("book"), Connection::Access::ReadOnly);
+        Connection catalogue(QStringLiteral("book"), Connection::Access::ReadOnly,
+                             &bookTableSchema());
         BackupDatabase(catalogue, settings.fileName);
         return 0;
     }
@@ -96,7 +98,8 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
                 : QString()));
     if (command == QLatin1String("restore")) {
         // A damaged catalogue may be restored: that is what a backup is for.
-        Connection catalogue(QStringLiteral("book"));
+        Connection catalogue(QStringLiteral("book"), Connection::Access::ReadWrite,
+                             &bookTableSchema());
         // The catalogue as it is now is kept first, so the restore can be undone.
         AutoBackups backups = backupsOf(databasePath);
         restoreFromBackup(catalogue, settings.fileName, backups);
@@ -105,7 +108,7 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
     if (command == QLatin1String("import")) {
         // Straight into the table in one transaction: nothing is shown, so the
         // new books need not be held in memory.
-        Connection books(QStringLiteral("book"));
+        Connection books(QStringLiteral("book"), Connection::Access::ReadWrite, &bookTableSchema());
         books.checkWritable();
         // The catalogue before the import; a backup that fails is said, and the
         // import goes on (it adds all its books or none).
@@ -294,7 +297,7 @@ int main(int argc, char* argv[]) {
         // A restore checks its backup itself; before a new catalogue is made for
         // it, the check comes first, so a bad backup leaves nothing behind.
         if (command == QLatin1String("restore") && !QFileInfo::exists(databasePath))
-            CheckBackupFile(settings.fileName, databasePath);
+            CheckBackupFile(settings.fileName, bookTableSchema(), databasePath);
         bool created = false;
         if (makesCatalogue)
             created = CreateCatalogueIfMissing(databasePath);

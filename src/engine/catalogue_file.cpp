@@ -16,22 +16,11 @@ namespace quillo {
 
 namespace {
 
-const char* const kBookColumns[] = {"ID",      "Title",    "Writer",  "Publisher",  "PubDate",
-                                    "BuyDate", "SubTitle", "Kind",    "Translator", "Memo",
-                                    "Writer2", "Writer3",  "Writer4", "Writer5"};
-
-const char* const kCreateBookTable =
-    "CREATE TABLE quillo ("
-    " ID INTEGER PRIMARY KEY,"
-    " Title TEXT, Writer TEXT, Publisher TEXT, PubDate DATE, BuyDate DATE,"
-    " SubTitle TEXT, Kind TEXT, Translator TEXT, Memo TEXT,"
-    " Writer2 TEXT, Writer3 TEXT, Writer4 TEXT, Writer5 TEXT)";
-
 // One prepared statement, finalized however the scope ends.
 class Query {
 public:
-    Query(sqlite3* db, const char* sql) : m_db(db) {
-        m_rc = sqlite3_prepare_v2(db, sql, -1, &m_statement, nullptr);
+    Query(sqlite3* db, const QByteArray& sql) : m_db(db) {
+        m_rc = sqlite3_prepare_v2(db, sql.constData(), -1, &m_statement, nullptr);
     }
     ~Query() { sqlite3_finalize(m_statement); }
     Query(const Query&) = delete;
@@ -59,7 +48,7 @@ private:
 
 }  // namespace
 
-SchemaProblem FindSchemaProblem(sqlite3* db) {
+SchemaProblem FindSchemaProblem(sqlite3* db, const TableSchema& schema) {
     using Kind = SchemaProblem::Kind;
     // A schema that cannot be read is damage only where SQLite says so: a
     // write left half done that this user cannot undo, a busy or unreadable
@@ -74,25 +63,29 @@ SchemaProblem FindSchemaProblem(sqlite3* db) {
     auto notCatalogue = [](const QString& reason) {
         return SchemaProblem{Kind::NotCatalogue, reason, 0};
     };
-    Query kind(db, "SELECT type FROM sqlite_master WHERE name = 'quillo' COLLATE NOCASE");
+    // The names are the program's own, quoted all the same.
+    const QByteArray table = QString(schema.table).replace(u'\'', QStringLiteral("''")).toUtf8();
+    const QByteArray key = QString(schema.key).replace(u'\'', QStringLiteral("''")).toUtf8();
+    Query kind(db, "SELECT type FROM sqlite_master WHERE name = '" + table + "' COLLATE NOCASE");
     const int rc = kind.step();
     if (kind.failed())
         return damaged(kind);
     if (rc != SQLITE_ROW)
-        return notCatalogue(QStringLiteral("表 quillo がありません"));
+        return notCatalogue(QStringLiteral("表 %1 がありません").arg(schema.table));
     if (kind.text(0) != QLatin1String("table"))
-        return notCatalogue(QStringLiteral("quillo は表ではなく %1 です").arg(kind.text(0)));
+        return notCatalogue(
+            QStringLiteral("%1 は表ではなく %2 です").arg(schema.table, kind.text(0)));
 
     QStringList present;
-    Query columns(db, "SELECT upper(name) FROM pragma_table_info('quillo')");
+    Query columns(db, "SELECT upper(name) FROM pragma_table_info('" + table + "')");
     while (columns.step() == SQLITE_ROW)
         present << columns.text(0);
     if (columns.failed())
         return damaged(columns);
     QStringList missing;
-    for (const char* column : kBookColumns)
-        if (!present.contains(QString::fromLatin1(column).toUpper()))
-            missing << QString::fromLatin1(column);
+    for (const QString& column : schema.columns)
+        if (!present.contains(column.toUpper()))
+            missing << column;
     if (!missing.isEmpty())
         return notCatalogue(
             QStringLiteral("列 %1 がありません").arg(missing.join(QStringLiteral(", "))));
@@ -100,22 +93,23 @@ SchemaProblem FindSchemaProblem(sqlite3* db) {
     // Only an INTEGER PRIMARY KEY holds whole numbers that are unique: the list,
     // the search and renumbering rely on both. A table without row IDs, or a
     // descending key, keeps a separate key index and is not one.
-    Query keys(db,
-               "SELECT upper(type), pk, (SELECT count(*) FROM pragma_table_info('quillo')"
-               " WHERE pk > 0) FROM pragma_table_info('quillo') WHERE name = 'ID' COLLATE NOCASE");
+    Query keys(db, "SELECT upper(type), pk, (SELECT count(*) FROM pragma_table_info('" + table +
+                       "') WHERE pk > 0) FROM pragma_table_info('" + table + "') WHERE name = '" +
+                       key + "' COLLATE NOCASE");
     keys.step();
     if (keys.failed())
         return damaged(keys);
-    Query keyIndex(db, "SELECT 1 FROM pragma_index_list('quillo') WHERE origin = 'pk'");
+    Query keyIndex(db, "SELECT 1 FROM pragma_index_list('" + table + "') WHERE origin = 'pk'");
     const bool separateKey = keyIndex.step() == SQLITE_ROW;
     if (keys.text(0) != QLatin1String("INTEGER") || keys.integer(1) != 1 || keys.integer(2) != 1 ||
         separateKey)
-        return notCatalogue(QStringLiteral("列 ID が INTEGER PRIMARY KEY ではありません"));
+        return notCatalogue(
+            QStringLiteral("列 %1 が INTEGER PRIMARY KEY ではありません").arg(schema.key));
     return {};
 }
 
-void CheckCatalogueSchema(sqlite3* db, const QString& path) {
-    const SchemaProblem problem = FindSchemaProblem(db);
+void CheckCatalogueSchema(sqlite3* db, const QString& path, const TableSchema& schema) {
+    const SchemaProblem problem = FindSchemaProblem(db, schema);
     switch (problem.kind) {
         case SchemaProblem::Kind::None:
             return;
@@ -175,7 +169,7 @@ QString FindDamageWhenFree(const QString& path, int busyTimeoutMs) {
     return finding;
 }
 
-void CreateCatalogue(const QString& path) {
+void CreateDatabase(const QString& path, const TableSchema& schema) {
     // O_EXCL: a file that appeared meanwhile is never taken over.
     const int fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL, 0666);
     if (fd < 0)
@@ -187,7 +181,7 @@ void CreateCatalogue(const QString& path) {
     int rc =
         sqlite3_open_v2(QFile::encodeName(path).constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
     if (rc == SQLITE_OK)
-        rc = sqlite3_exec(db, kCreateBookTable, nullptr, nullptr, nullptr);
+        rc = sqlite3_exec(db, schema.create.toUtf8().constData(), nullptr, nullptr, nullptr);
     const QString reason = QString::fromUtf8(db ? sqlite3_errmsg(db) : sqlite3_errstr(rc));
     sqlite3_close(db);
     if (rc != SQLITE_OK) {
@@ -195,13 +189,6 @@ void CreateCatalogue(const QString& path) {
         throw EngineError(QStringLiteral("新しいカタログ %1 を作れません（%2）").arg(path, reason),
                           rc & 0xff);
     }
-}
-
-bool CreateCatalogueIfMissing(const QString& path) {
-    if (QFileInfo::exists(path))
-        return false;
-    CreateCatalogue(path);
-    return true;
 }
 
 bool isDamageError(const EngineError& error) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 struct sqlite3;
 
@@ -8,11 +9,22 @@ namespace quillo {
 
 class EngineError;
 
-// The checks that make sure a file is a whole Quillo catalogue before anything
-// reads it as one or writes to it.
+// The checks that make sure a file is whole and holds the table a program needs
+// before anything reads it or writes to it. Which table that is, the layer that
+// owns it says (the book table's schema is the store's).
 
-// Why a file is not a Quillo catalogue: anything but a table `quillo` with the
-// fourteen book columns whose `ID` is an INTEGER PRIMARY KEY (another program's
+// A table a file must hold: its name, its columns, the one that must be its
+// INTEGER PRIMARY KEY (IDs that are unique whole numbers), and the statement
+// that makes it in a new file.
+struct TableSchema {
+    QString table;
+    QStringList columns;
+    QString key;
+    QString create;
+};
+
+// Why a file does not hold that table: anything but a table of that name with
+// those columns whose key is an INTEGER PRIMARY KEY (another program's
 // database, an empty file, a view, or text IDs that renumbering would destroy),
 // or a file whose schema cannot even be read.
 struct SchemaProblem {
@@ -21,10 +33,10 @@ struct SchemaProblem {
     QString reason;  // SQLite's finding, or what the table lacks
     int code = 0;    // SQLite's result code for a damaged file
 };
-SchemaProblem FindSchemaProblem(sqlite3* db);
+SchemaProblem FindSchemaProblem(sqlite3* db, const TableSchema& schema);
 
 // Refuses such a file with an EngineError that names it.
-void CheckCatalogueSchema(sqlite3* db, const QString& path);
+void CheckCatalogueSchema(sqlite3* db, const QString& path, const TableSchema& schema);
 
 // How much a damage check reads: `Quick` checks every page's structure (what
 // opening for writing needs), `Full` also checks that every index agrees with
@@ -42,12 +54,9 @@ QString FindDamage(sqlite3* db, DamageCheck check, bool exactSize = false);
 // cannot get at is unchecked, not damaged.
 QString FindDamageWhenFree(const QString& path, int busyTimeoutMs);
 
-// Creates a new, empty catalogue at a path where no file is yet; never touches
-// an existing file. Throws EngineError naming the path.
-void CreateCatalogue(const QString& path);
-// The same where no file is yet; an existing file is left for the checks of
-// opening. True when a catalogue was created.
-bool CreateCatalogueIfMissing(const QString& path);
+// Creates a new file holding the table (empty) at a path where no file is yet;
+// never touches an existing file. Throws EngineError naming the path.
+void CreateDatabase(const QString& path, const TableSchema& schema);
 
 // True for SQLite's "the file is damaged" and "the file is no database".
 bool isDamageError(const EngineError& error);

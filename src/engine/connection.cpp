@@ -45,7 +45,8 @@ QString Connection::aliasPath(const QString& alias) {
     throw EngineError(QStringLiteral("データベースの別名 '%1' は登録されていません。").arg(alias));
 }
 
-Connection::Connection(const QString& alias, Access access) : m_path(aliasPath(alias)) {
+Connection::Connection(const QString& alias, Access access, const TableSchema* required)
+    : m_path(aliasPath(alias)) {
     // Memory statistics take a global lock on every allocation; the program has
     // no use for them. This only takes effect before SQLite's first use.
     static const bool configured = sqlite3_config(SQLITE_CONFIG_MEMSTATUS, 0) == SQLITE_OK;
@@ -60,7 +61,8 @@ Connection::Connection(const QString& alias, Access access) : m_path(aliasPath(a
             (access == Access::ReadOnly ? SQLite::OPEN_READONLY : SQLite::OPEN_READWRITE) |
                 SQLITE_OPEN_NOMUTEX,
             kBusyTimeoutMs);
-        CheckCatalogueSchema(m_db->getHandle(), m_path);
+        if (required)
+            CheckCatalogueSchema(m_db->getHandle(), m_path, *required);
         // SQLite opens a write-protected file for reading; a file it could open for
         // writing in a folder where its journal cannot be made fails only at the
         // first write, so the folder is asked too.

@@ -11,6 +11,8 @@ class Database;
 
 namespace quillo {
 
+struct TableSchema;
+
 // A connection to the database file that an alias names. The alias "book" (in any
 // case; the table access uses "BOOK") resolves to book.db in the program's data
 // folder unless a path was set for it, as tests and the command-line tool do.
@@ -20,7 +22,10 @@ namespace quillo {
 class Connection {
 public:
     enum class Access { ReadWrite, ReadOnly };
-    explicit Connection(const QString& alias, Access access = Access::ReadWrite);
+    // With `required`, a file that does not hold that table whole is refused
+    // (the store asks for the book table).
+    explicit Connection(const QString& alias, Access access = Access::ReadWrite,
+                        const TableSchema* required = nullptr);
     ~Connection();
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;

@@ -125,7 +125,7 @@ void BackupDatabase(Connection& source, const QString& file, bool checkSourceFir
     }
 }
 
-void CheckBackupFile(const QString& file, const QString& catalogue) {
+void CheckBackupFile(const QString& file, const TableSchema& required, const QString& catalogue) {
     if (!QFileInfo(file).isFile())
         throw EngineError(QStringLiteral("%1: ファイルがありません").arg(file), SQLITE_CANTOPEN);
     if (!catalogue.isEmpty() && isSameFile(file, catalogue))
@@ -133,7 +133,7 @@ void CheckBackupFile(const QString& file, const QString& catalogue) {
             QStringLiteral("%1 はカタログそのものです。復元するバックアップを指定してください")
                 .arg(file));
     RawDatabase copy(file, SQLITE_OPEN_READONLY);
-    const SchemaProblem problem = FindSchemaProblem(copy.handle());
+    const SchemaProblem problem = FindSchemaProblem(copy.handle(), required);
     if (problem.kind == SchemaProblem::Kind::NotCatalogue || problem.code == SQLITE_NOTADB)
         throw EngineError(QStringLiteral("%1 は Quillo のカタログのバックアップではありません"
                                          "（%2）。カタログは元のままです")
@@ -154,8 +154,8 @@ void CheckBackupFile(const QString& file, const QString& catalogue) {
                           SQLITE_CORRUPT, file);
 }
 
-void RestoreDatabase(Connection& target, const QString& file) {
-    CheckBackupFile(file, target.path());
+void RestoreDatabase(Connection& target, const QString& file, const TableSchema& required) {
+    CheckBackupFile(file, required, target.path());
     if (target.isReadOnly())
         throw EngineError(
             QStringLiteral("カタログ %1 は書き込めないため、復元できません").arg(target.path()),

@@ -5,6 +5,7 @@
 namespace quillo {
 
 class Connection;
+struct TableSchema;
 
 // A complete, consistent copy of the catalogue's database file, taken with
 // SQLite's online backup: every column, IDs as they are. A damaged catalogue is
@@ -21,10 +22,11 @@ void BackupDatabase(Connection& source, const QString& file, bool checkSourceFir
 // Refuses a file that may not replace a catalogue: missing, damaged (a full
 // integrity check, and its length against its header), not a whole Quillo
 // catalogue, or the catalogue `catalogue` itself. Throws EngineError naming it.
-void CheckBackupFile(const QString& file, const QString& catalogue = QString());
+void CheckBackupFile(const QString& file, const TableSchema& required,
+                     const QString& catalogue = QString());
 
 // Replaces the whole catalogue by such a copy, in one step: the file is checked
 // first, and any failure leaves the catalogue as it was. Throws EngineError.
-void RestoreDatabase(Connection& target, const QString& file);
+void RestoreDatabase(Connection& target, const QString& file, const TableSchema& required);
 
 }  // namespace quillo

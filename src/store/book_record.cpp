@@ -7,20 +7,20 @@ namespace {
 using K = FieldKindOfBook;
 
 const std::array<BookFieldInfo, kFieldCount> kFields = {{
-    {"ID", K::Key, 0, "ID", ""},
-    {"Title", K::Text, 255, "書名", "(&N)"},
-    {"Writer", K::Text, 64, "著者名", "(&W)"},
-    {"Publisher", K::Text, 64, "出版社", "(&P)"},
-    {"PubDate", K::Date, 0, "初版発行日", "(&D)"},
-    {"BuyDate", K::Date, 0, "購入日", "(&B)"},
-    {"SubTitle", K::Text, 255, "副題", "(&S)"},
-    {"Kind", K::Text, 64, "分類", "(&K)"},
-    {"Translator", K::Text, 64, "翻訳者", "(&T)"},
-    {"Memo", K::Memo, 255, "メモ", "(&M)"},
-    {"Writer2", K::Text, 64, "著者名２", "(&2)"},
-    {"Writer3", K::Text, 64, "著者名３", "(&3)"},
-    {"Writer4", K::Text, 64, "著者名４", "(&4)"},
-    {"Writer5", K::Text, 64, "著者名５", "(&5)"},
+    {"ID", "INTEGER PRIMARY KEY", K::Key, 0, "ID", ""},
+    {"Title", "TEXT", K::Text, 255, "書名", "(&N)"},
+    {"Writer", "TEXT", K::Text, 64, "著者名", "(&W)"},
+    {"Publisher", "TEXT", K::Text, 64, "出版社", "(&P)"},
+    {"PubDate", "DATE", K::Date, 0, "初版発行日", "(&D)"},
+    {"BuyDate", "DATE", K::Date, 0, "購入日", "(&B)"},
+    {"SubTitle", "TEXT", K::Text, 255, "副題", "(&S)"},
+    {"Kind", "TEXT", K::Text, 64, "分類", "(&K)"},
+    {"Translator", "TEXT", K::Text, 64, "翻訳者", "(&T)"},
+    {"Memo", "TEXT", K::Memo, 255, "メモ", "(&M)"},
+    {"Writer2", "TEXT", K::Text, 64, "著者名２", "(&2)"},
+    {"Writer3", "TEXT", K::Text, 64, "著者名３", "(&3)"},
+    {"Writer4", "TEXT", K::Text, 64, "著者名４", "(&4)"},
+    {"Writer5", "TEXT", K::Text, 64, "著者名５", "(&5)"},
 }};
 
 }  // namespace

@@ -45,6 +45,7 @@ enum class FieldKindOfBook { Key, Text, Date, Memo };
 
 struct BookFieldInfo {
     const char* column;
+    const char* sqlType;  // as the book table declares the column
     FieldKindOfBook kind;
     int inputLimitBytes;  // in the record dialog, counted in Shift-JIS bytes
     const char* defaultLabel;

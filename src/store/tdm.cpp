@@ -5,6 +5,7 @@
 #include "engine/statement.h"
 #include "engine/table_cursor.h"
 #include "platform/search_fold.h"
+#include "store/book_table.h"
 #include "store/query_builder.h"
 #include "store/search_match.h"
 
@@ -72,7 +73,8 @@ std::unique_ptr<TDM> TDM::OpenStore(StoreHost* owner) {
 
 TDM::TDM(StoreHost* owner, FirstRead firstRead)
     : m_host(owner),
-      m_database(std::make_unique<Connection>(QStringLiteral("book"))),
+      m_database(std::make_unique<Connection>(QStringLiteral("book"), Connection::Access::ReadWrite,
+                                              &bookTableSchema())),
       m_queryBook(std::make_unique<CachedDataset>(*m_database)),
       m_queryWork(std::make_unique<ReadOnlyQuery>(*m_database)) {
     if (m_database->isReadOnly())

@@ -12,6 +12,7 @@
 #include "engine/catalogue_file.h"
 #include "platform/catalogue_lock.h"
 #include "platform/single_instance.h"
+#include "store/book_table.h"
 #include "tool_holder.h"
 
 static QString S(const char* text) {

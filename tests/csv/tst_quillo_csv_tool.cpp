@@ -5,6 +5,7 @@
 
 #include <unistd.h>
 #include "engine/connection.h"
+#include "store/book_table.h"
 
 #include "damaged_files.h"
 #include "files.h"

@@ -14,6 +14,7 @@
 #include "full_disk.h"
 #include "platform/catalogue_lock.h"
 #include "platform/file_identity.h"
+#include "store/book_table.h"
 
 using namespace quillo;
 
@@ -35,7 +36,7 @@ static QString refusal(Work work) {
 static QString open(const QString& path) {
     return refusal([&] {
         Connection::setAliasPath(S("guard"), path);
-        Connection connection(S("guard"));
+        Connection connection(S("guard"), Connection::Access::ReadWrite, &bookTableSchema());
     });
 }
 
@@ -117,13 +118,14 @@ private slots:
         test::makeCatalogue(path, 300);
         {
             Connection::setAliasPath(S("guard"), path);
-            Connection whole(S("guard"));
+            Connection whole(S("guard"), Connection::Access::ReadWrite, &bookTableSchema());
             QCOMPARE(FindDamage(whole.handle(), DamageCheck::Full, true), QString());
             whole.checkWritable();
         }
         test::damagePage(path, 3);
         Connection::setAliasPath(S("guard"), path);
-        Connection damaged(S("guard"));  // its schema page is whole
+        Connection damaged(S("guard"), Connection::Access::ReadWrite,
+                           &bookTableSchema());  // its schema page is whole
         QVERIFY(!FindDamage(damaged.handle(), DamageCheck::Quick).isEmpty());
         const QString message = refusal([&] { damaged.checkWritable(); });
         QVERIFY2(message.contains(path) && message.contains(S("壊れています")) &&
@@ -206,8 +208,9 @@ private slots:
         }
         const QByteArray before = test::fileBytes(catalogue);
         Connection::setAliasPath(S("guard"), catalogue);
-        Connection target(S("guard"));
-        const QString message = refusal([&] { RestoreDatabase(target, backup); });
+        Connection target(S("guard"), Connection::Access::ReadWrite, &bookTableSchema());
+        const QString message =
+            refusal([&] { RestoreDatabase(target, backup, bookTableSchema()); });
         QVERIFY2(message.contains(backup) && message.contains(reason), qPrintable(message));
         QCOMPARE(test::fileBytes(catalogue), before);
     }
@@ -217,7 +220,7 @@ private slots:
         test::makeCatalogue(catalogue, 300);
         Connection::setAliasPath(S("guard"), catalogue);
         {
-            Connection source(S("guard"));
+            Connection source(S("guard"), Connection::Access::ReadWrite, &bookTableSchema());
             // The catalogue under any of its names is never the copy's target.
             QVERIFY(::link(QFile::encodeName(catalogue).constData(),
                            QFile::encodeName(file("hard-link.db")).constData()) == 0);
@@ -227,10 +230,10 @@ private slots:
                 QVERIFY2(message.contains(S("カタログそのもの")), qPrintable(name));
             }
             BackupDatabase(source, file("good.qbk"));
-            CheckBackupFile(file("good.qbk"), catalogue);
+            CheckBackupFile(file("good.qbk"), bookTableSchema(), catalogue);
         }
         test::damagePage(catalogue, 3);
-        Connection damaged(S("guard"));
+        Connection damaged(S("guard"), Connection::Access::ReadWrite, &bookTableSchema());
         const QString message = refusal([&] { BackupDatabase(damaged, file("bad.qbk")); });
         QVERIFY2(message.contains(S("壊れているため、バックアップしません")) &&
                      message.contains(catalogue),
@@ -246,7 +249,7 @@ private slots:
         if (::geteuid() == 0)
             QSKIP("running as root: a write-protected file can still be written");
         Connection::setAliasPath(S("guard"), catalogue);
-        Connection source(S("guard"));
+        Connection source(S("guard"), Connection::Access::ReadWrite, &bookTableSchema());
         QVERIFY(
             refusal([&] { BackupDatabase(source, file("old.qbk")); }).contains(S("書き込み禁止")));
     }
@@ -255,12 +258,14 @@ private slots:
         const QString catalogue = file("book.db");
         test::makeCatalogue(catalogue, 5);
         Connection::setAliasPath(S("guard"), catalogue);
-        QVERIFY(!Connection(S("guard")).isReadOnly());
-        QVERIFY(Connection(S("guard"), Connection::Access::ReadOnly).isReadOnly());
+        QVERIFY(!Connection(S("guard"), Connection::Access::ReadWrite, &bookTableSchema())
+                     .isReadOnly());
+        QVERIFY(
+            Connection(S("guard"), Connection::Access::ReadOnly, &bookTableSchema()).isReadOnly());
         QFile::setPermissions(catalogue, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
         if (::geteuid() == 0)
             QSKIP("running as root: a write-protected file can still be written");
-        Connection connection(S("guard"));
+        Connection connection(S("guard"), Connection::Access::ReadWrite, &bookTableSchema());
         QVERIFY(connection.isReadOnly());
         QVERIFY(refusal([&] { connection.checkWritable(); }).contains(S("読み取り専用")));
     }

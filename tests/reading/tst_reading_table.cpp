@@ -11,6 +11,7 @@
 #include "reading/reading_analyzer.h"
 #include "reading/reading_table.h"
 #include "store/book_record.h"
+#include "store/book_table.h"
 
 using namespace quillo;
 

@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include "engine/catalogue_file.h"
+#include "store/book_table.h"
 
 namespace quillo::test {
 

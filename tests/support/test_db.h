@@ -10,6 +10,7 @@
 #include "engine/field_def.h"
 #include "engine/packed_row.h"
 #include "engine/statement.h"
+#include "store/book_table.h"
 
 namespace quillo::test {
 
