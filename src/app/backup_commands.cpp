@@ -58,7 +58,7 @@ void TFormMainWin::menuFRestoreClick() {
                            "カタログは %2 冊になります（今は %3 冊）。"
                            "よろしいですか？")
                 .arg(when, QString::number(chosen.books), QString::number(m_store.RecordCount())),
-            kMessageConfirmation, kButtonsYesNoDefaultNo) != kAnswerYes)
+            kMessageConfirmation, kButtonsYesNoDefaultNo) != Answer::Yes)
         return;
     BusyCursor busy;
     try {

@@ -34,43 +34,6 @@
 
 namespace quillo {
 
-namespace {
-
-const QStringList kRecordControls = {
-    QStringLiteral("menuEEdit"),      QStringLiteral("menuPMEdit"),
-    QStringLiteral("ToolButtonEdit"), QStringLiteral("menuEDelete"),
-    QStringLiteral("menuPMDelete"),   QStringLiteral("ToolButtonDelete"),
-    QStringLiteral("menuESearch"),    QStringLiteral("menuPMSearch"),
-    QStringLiteral("ToolButtonFind"), QStringLiteral("menuECopy")};
-const QStringList kPendingControls = {
-    QStringLiteral("menuFApply"),      QStringLiteral("menuFCancel"),
-    QStringLiteral("menuPMApply"),     QStringLiteral("menuPMCancel"),
-    QStringLiteral("ToolButtonApply"), QStringLiteral("ToolButtonCancel")};
-const QStringList kNormalControls = {
-    QStringLiteral("menuFIoCsv"),        QStringLiteral("menuESearch"),
-    QStringLiteral("menuPMSearch"),      QStringLiteral("ToolButtonFind"),
-    QStringLiteral("menuVOption"),       QStringLiteral("menuVSameBooks"),
-    QStringLiteral("menuVReadingReview")};
-// What changes books: disabled while the catalogue is shown for reading only.
-// Cancel stays, so changes made before a damage was found can be let go.
-const QStringList kWritingControls = {
-    QStringLiteral("menuEEdit"),        QStringLiteral("menuPMEdit"),
-    QStringLiteral("ToolButtonEdit"),   QStringLiteral("menuEAdd"),
-    QStringLiteral("menuPMAdd"),        QStringLiteral("ToolButtonAdd"),
-    QStringLiteral("menuEDelete"),      QStringLiteral("menuPMDelete"),
-    QStringLiteral("ToolButtonDelete"), QStringLiteral("menuFApply"),
-    QStringLiteral("menuPMApply"),      QStringLiteral("ToolButtonApply")};
-const QStringList kSearchControls = {QStringLiteral("menuESearch"), QStringLiteral("menuPMSearch"),
-                                     QStringLiteral("ToolButtonFind")};
-const QStringList kForwardControls = {QStringLiteral("menuENext"), QStringLiteral("ToolButtonNext"),
-                                      QStringLiteral("menuELast"),
-                                      QStringLiteral("ToolButtonLast")};
-const QStringList kBackwardControls = {
-    QStringLiteral("menuEPrior"), QStringLiteral("ToolButtonPrior"), QStringLiteral("menuEFirst"),
-    QStringLiteral("ToolButtonFirst")};
-
-}  // namespace
-
 TFormMainWin::TFormMainWin(TDM& store, const QString& iniPath)
     : m_store(store), m_iniPath(iniPath.isEmpty() ? IniPath() : iniPath) {
     setObjectName(QStringLiteral("TFormMainWin"));
@@ -110,12 +73,12 @@ bool TFormMainWin::deleteConfirmed(const QString& title) {
     return ShowMessageDialog(
                this,
                QStringLiteral("現在のレコード「%1」を削除します。\nよろしいですか？").arg(title),
-               kMessageConfirmation, kButtonsYesNo) == kAnswerYes;
+               kMessageConfirmation, kButtonsYesNo) == Answer::Yes;
 }
 
 void TFormMainWin::currentBookMoved() {
     RefreshNavigation();
-    if (m_settings.ViewType == 1)
+    if (m_settings.ViewType == BookView::Card)
         FillCard();
 }
 
@@ -143,7 +106,7 @@ void TFormMainWin::enterReadOnly(const QString& reason) {
     m_statusReadOnly->setText(QStringLiteral("読み取り専用"));
     m_statusReadOnly->setToolTip(reason);
     m_statusPanel0->setText(reason);
-    refreshReadOnlyControls();
+    updateCommandStates();
 }
 
 void TFormMainWin::leaveReadOnly() {
@@ -151,12 +114,7 @@ void TFormMainWin::leaveReadOnly() {
     m_damageReported = false;
     if (m_statusReadOnly)
         m_statusReadOnly->hide();
-    setEnabled(kWritingControls, true);
-}
-
-void TFormMainWin::refreshReadOnlyControls() {
-    if (m_store.readOnly())
-        setEnabled(kWritingControls, false);
+    updateCommandStates();
 }
 
 // Says once which file is damaged and what to do, and keeps the window for
@@ -211,9 +169,7 @@ void TFormMainWin::FormCreate() {
     LoadSettings(m_iniPath, m_settings);
     setGeometry(m_settings.bounds.left, m_settings.bounds.top, m_settings.bounds.width,
                 m_settings.bounds.height);
-    setChecked({QStringLiteral("menuVToolBar")}, m_settings.ToolBarShown);
     m_toolBar->setVisible(m_settings.ToolBarShown);
-    setChecked({QStringLiteral("menuVStatusBar")}, m_settings.StatusBarShown);
     statusBar()->setVisible(m_settings.StatusBarShown);
     applyWindowFonts();
     ShowViewType(m_settings.ViewType);
@@ -256,12 +212,12 @@ void TFormMainWin::FormShow() {
     ApplyFieldLabels();
     m_maxId = m_store.GetMaxId();
     m_store.attachCursorHook();
-    if (m_settings.ViewType == 1)
+    if (m_settings.ViewType == BookView::Card)
         FillCard();
     syncGridToCursor();
     RefreshRecordStatus();
     // Page Down, Home and the arrows work from the first paint, without a click.
-    if (m_settings.ViewType == 0)
+    if (m_settings.ViewType == BookView::List)
         m_grid->setFocus();
     if (m_store.readOnly())
         enterReadOnly(m_store.readOnlyReason());
@@ -277,11 +233,11 @@ void TFormMainWin::FormShow() {
 
 bool TFormMainWin::FormCloseQuery() {
     if (m_store.QueryBook().updatesPending() && m_settings.ConfirmExit) {
-        const int answer = ShowMessageDialog(
+        const Answer answer = ShowMessageDialog(
             this, QStringLiteral("更新が適用されていません。\n終了してよろしいですか？"),
             kMessageConfirmation, kButtonsYesNoDefaultNo);  // Enter must not drop the changes
         // Closed by its close box, the question has no answer: nothing is dropped.
-        return answer == kAnswerYes;
+        return answer == Answer::Yes;
     }
     return true;
 }
@@ -317,32 +273,8 @@ void TFormMainWin::closeEvent(QCloseEvent* event) {
 
 // ---- state of the commands
 
-void TFormMainWin::setEnabled(const QStringList& names, bool on) {
-    for (const QString& name : names) {
-        QObject* control = m_controls.value(name);
-        if (auto* action = qobject_cast<QAction*>(control))
-            action->setEnabled(on);
-        else if (auto* widget = qobject_cast<QWidget*>(control))
-            widget->setEnabled(on);
-    }
-}
-
-void TFormMainWin::setChecked(const QStringList& names, bool on) {
-    for (const QString& name : names) {
-        QObject* control = m_controls.value(name);
-        if (auto* action = qobject_cast<QAction*>(control))
-            action->setChecked(on);
-        else if (auto* button = qobject_cast<QToolButton*>(control))
-            button->setChecked(on);
-    }
-}
-
 void TFormMainWin::RefreshRecordStatus() {
     const int count = m_store.RecordCount();
-    setEnabled(kRecordControls, count != 0);
-    // One rule for the pending state, whichever change made it: no search.
-    if (m_pendingMode)
-        setEnabled(kSearchControls, false);
     // " レコード数 ： %4d": the number right-aligned in at least four places.
     m_statusPanel1->setText(QStringLiteral(" レコード数 ： ") +
                             QString::number(count).rightJustified(4, QLatin1Char(' ')));
@@ -354,11 +286,9 @@ void TFormMainWin::RefreshRecordStatus() {
                                 ? QStringLiteral("フィルター: 読みの確認")
                                 : QStringLiteral("フィルター: ") + m_settings.FilterText);
     m_statusFilter->setVisible(filtered);
-    setChecked({QStringLiteral("menuVSameBooks")}, m_store.sameBooksShown());
-    setChecked({QStringLiteral("menuVReadingReview")}, m_store.uncertainReadingsShown());
     refreshUncertainReadings();
     refreshWelcome();
-    refreshReadOnlyControls();
+    updateCommandStates();
 }
 
 void TFormMainWin::SetPendingMode(bool on) {
@@ -367,18 +297,12 @@ void TFormMainWin::SetPendingMode(bool on) {
     if (m_store.RecordCount() == 0 && !m_store.QueryBook().updatesPending())
         on = false;
     m_pendingMode = on;
-    setEnabled(kPendingControls, on);
-    setEnabled(kNormalControls, !on);
-    // An empty list has nothing to search, whichever rule ran last.
-    if (m_store.RecordCount() == 0)
-        setEnabled(kSearchControls, false);
-    refreshReadOnlyControls();
+    updateCommandStates();
 }
 
 void TFormMainWin::RefreshNavigation() {
     const CachedDataset& q = m_store.QueryBook();
-    setEnabled(kForwardControls, !q.atEnd());
-    setEnabled(kBackwardControls, !q.atBeginning());
+    updateCommandStates();
     syncGridToCursor();
     m_index->refresh(q.currentRow());
 }
@@ -422,7 +346,7 @@ void TFormMainWin::menuFApplyClick() {
         return;
     if (m_settings.ConfirmApply &&
         ShowMessageDialog(this, QStringLiteral("変更を保存します。\nよろしいですか？"),
-                          kMessageConfirmation, kButtonsYesNo) != kAnswerYes)
+                          kMessageConfirmation, kButtonsYesNo) != Answer::Yes)
         return;
     BusyCursor busy;
     ShowStatusText(QStringLiteral("更新適用中です．．．"));
@@ -450,7 +374,7 @@ void TFormMainWin::menuFApplyClick() {
                                      "。\n変更はそのまま保留されています。\n"
                                      "カタログを読み直しますか？（保留中の変更は取り消されます）");
         if (ShowMessageDialog(this, question, kMessageWarning, kButtonsYesNoDefaultNo) ==
-            kAnswerYes)
+            Answer::Yes)
             reloadAfterAnotherProgram();
         return;
     } catch (const EngineError& e) {
@@ -504,8 +428,6 @@ void TFormMainWin::refreshUncertainReadings() {
     const int uncertain = readings && readings->ready() ? readings->uncertainBooks() : 0;
     m_statusUncertain->setText(QStringLiteral("読みの確認: %1 冊").arg(uncertain));
     m_statusUncertain->setVisible(uncertain > 0);
-    if (QAction* review = findChild<QAction*>(QStringLiteral("menuVReadingReview")))
-        review->setVisible(readings && readings->ready());
 }
 
 void TFormMainWin::refreshWelcome() {
@@ -543,7 +465,7 @@ void TFormMainWin::importSample() {
 void TFormMainWin::menuFCancelClick() {
     if (m_settings.ConfirmCancel &&
         ShowMessageDialog(this, QStringLiteral("変更を取消し、元に戻します。\nよろしいですか？"),
-                          kMessageConfirmation, kButtonsYesNoDefaultNo) != kAnswerYes)
+                          kMessageConfirmation, kButtonsYesNoDefaultNo) != Answer::Yes)
         return;
     ShowStatusText(QStringLiteral("更新取消し中です．．．"));
     BusyCursor busy;
@@ -582,7 +504,7 @@ void TFormMainWin::menuEEditClick() {
             return;
         q.edit();
         m_store.OnUpdatesPending();
-        recordDialog()->setWindowTitle(QStringLiteral("レコード編集"));
+        recordDialog()->setMode(RecordMode::Edit);
     }
     m_recordDialog->exec();
 }
@@ -593,7 +515,7 @@ void TFormMainWin::menuEAddClick() {
     {
         BusyCursor busy;
         m_store.AppendRecord();
-        recordDialog()->setWindowTitle(QStringLiteral("レコード追加"));
+        recordDialog()->setMode(RecordMode::Add);
     }
     m_recordDialog->exec();
 }
@@ -647,32 +569,25 @@ void TFormMainWin::menuELastClick() {
 }
 
 void TFormMainWin::menuVToolBarClick() {
-    auto* action = qobject_cast<QAction*>(m_controls.value(QStringLiteral("menuVToolBar")));
-    m_settings.ToolBarShown = action->isChecked();
+    m_settings.ToolBarShown = m_commands.toolBar->isChecked();
     m_toolBar->setVisible(m_settings.ToolBarShown);
 }
 
 void TFormMainWin::menuVStatusBarClick() {
-    auto* action = qobject_cast<QAction*>(m_controls.value(QStringLiteral("menuVStatusBar")));
-    m_settings.StatusBarShown = action->isChecked();
+    m_settings.StatusBarShown = m_commands.statusBar->isChecked();
     statusBar()->setVisible(m_settings.StatusBarShown);
 }
 
-void TFormMainWin::menuVViewTypeClick(int tag) {
+void TFormMainWin::menuVViewTypeClick(BookView view) {
+    if (view == m_settings.ViewType)
+        return;
     BusyCursor busy;
-    if (tag == 1 && m_settings.ViewType == 1) {
-        m_settings.ViewType = 0;
-        ShowViewType(0);
-    } else if (tag == 2 && m_settings.ViewType == 0) {
-        CaptureColumnWidths();
-        m_settings.ViewType = 1;
-        ShowViewType(1);
+    if (m_settings.ViewType == BookView::List)
+        CaptureColumnWidths();  // the list's widths, before it is hidden
+    m_settings.ViewType = view;
+    ShowViewType(view);
+    if (view == BookView::Card)
         m_card->box(FieldNo::Title)->setFocus();
-    } else {
-        // The view already shown: only the buttons and entries are put right again
-        // (a click on a toggle button has flipped it); the columns keep their widths.
-        checkViewControls(m_settings.ViewType);
-    }
 }
 
 void TFormMainWin::menuVOptionClick() {

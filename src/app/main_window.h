@@ -2,7 +2,6 @@
 
 #include <QLabel>
 #include <QMainWindow>
-#include <QMap>
 #include <QMenu>
 #include <QPointer>
 #include <QTableView>
@@ -10,6 +9,7 @@
 #include <future>
 
 #include "app/kana_index_view.h"
+#include "app/window_commands.h"
 #include "backup/auto_backups.h"
 #include "csv/csv_dialog.h"
 #include "edit/record_copy.h"
@@ -65,7 +65,7 @@ public:
     CopyStyle copyStyle() const override;
 
     void ShowStatusText(const QString& text) override;
-    void ShowViewType(int view);
+    void ShowViewType(BookView view);
     void ApplyColumnLayout() override;
     void CaptureColumnWidths() override;
     void ApplyFieldLabels() override;
@@ -114,7 +114,7 @@ public:
     void menuESearchClick();
     void menuVToolBarClick();
     void menuVStatusBarClick();
-    void menuVViewTypeClick(int tag);
+    void menuVViewTypeClick(BookView view);
     void menuVOptionClick();
     void menuVSameBooksClick();
     void menuVReadingReviewClick();
@@ -143,8 +143,7 @@ private:
     void buildViews();
     QAction* command(const char* name, const char* caption, const char* hint,
                      void (TFormMainWin::*handler)(), const QKeySequence& key = {});
-    void setEnabled(const QStringList& names, bool on);
-    void setChecked(const QStringList& names, bool on);
+    void updateCommandStates();
 
     void FormCreate();
     void FormShow();
@@ -153,7 +152,6 @@ private:
     void StatusBarResize();
     void DBGridListViewColumnMoved();
     void syncGridToCursor();
-    void checkViewControls(int view);
     void gridRowSelected(int row);
     void applyWindowFonts();
     void runGuarded(const std::function<void()>& work);
@@ -165,7 +163,6 @@ private:
     void reloadAfterAnotherProgram();
     void refreshUncertainReadings();
     void startDamageCheck();
-    void refreshReadOnlyControls();
     void PopupMenuPopup(const QPoint& globalPos);
 
     TDM& m_store;
@@ -180,7 +177,7 @@ private:
     bool m_shown = false;
     bool m_closing = false;
 
-    QMap<QString, QObject*> m_controls;  // menu entries and tool buttons by name
+    WindowCommands m_commands;
     QMenu* m_popupMenu = nullptr;
     QToolBar* m_toolBar = nullptr;
     QLabel* m_statusPanel0 = nullptr;

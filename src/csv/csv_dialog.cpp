@@ -287,7 +287,7 @@ void TFormIoCsv::runExport(const QString& fileName) {
         }
         if (ShowMessageDialog(
                 this, QStringLiteral("既にファイルが存在します。\n上書きしてもよろしいですか？"),
-                kMessageConfirmation, kButtonsYesNo) != kAnswerYes)
+                kMessageConfirmation, kButtonsYesNo) != Answer::Yes)
             return;
     }
     int result = 0;

@@ -321,6 +321,11 @@ void TFormSetRecord::showEvent(QShowEvent* event) {
     FormShow();
 }
 
+void TFormSetRecord::setMode(RecordMode mode) {
+    m_mode = mode;
+    setWindowTitle(mode == RecordMode::Edit ? kEditCaption : kAddCaption);
+}
+
 void TFormSetRecord::FormShow() {
     BusyCursor busy;
     m_cancelled = false;
@@ -328,7 +333,7 @@ void TFormSetRecord::FormShow() {
     if (!m_listsFilled)
         FillDropDownLists();
     resetDateForms();
-    if (windowTitle() == kEditCaption)
+    if (m_mode == RecordMode::Edit)
         LoadControlsFromRecord();
     else
         ClearControls();
@@ -377,10 +382,10 @@ bool TFormSetRecord::mayDiscardTypedText() {
     if (!typed)
         return true;
     m_askingDiscard = true;
-    const int answer = ShowMessageDialog(this, QStringLiteral("入力した内容を破棄しますか？"),
-                                         kMessageConfirmation, kButtonsYesNoDefaultNo);
+    const Answer answer = ShowMessageDialog(this, QStringLiteral("入力した内容を破棄しますか？"),
+                                            kMessageConfirmation, kButtonsYesNoDefaultNo);
     m_askingDiscard = false;
-    return answer == kAnswerYes;
+    return answer == Answer::Yes;
 }
 
 void TFormSetRecord::keyPressEvent(QKeyEvent* event) {
@@ -479,8 +484,7 @@ bool TFormSetRecord::SaveControlsToRecord() {
 // leaves both as they were is not asked about again.
 bool TFormSetRecord::mayBeSameBookTwice() {
     const QString title = controlText(FieldNo::Title), writer = controlText(FieldNo::Writer);
-    if (windowTitle() == kEditCaption &&
-        title == m_shownTexts[static_cast<size_t>(FieldNo::Title)] &&
+    if (m_mode == RecordMode::Edit && title == m_shownTexts[static_cast<size_t>(FieldNo::Title)] &&
         writer == m_shownTexts[static_cast<size_t>(FieldNo::Writer)])
         return true;
     const CachedDataset& q = m_store.QueryBook();
@@ -496,7 +500,7 @@ bool TFormSetRecord::mayBeSameBookTwice() {
                              QStringLiteral("同じ書名・著者名の本がすでにあります（%1）。"
                                             "追加しますか？")
                                  .arg(book),
-                             kMessageConfirmation, kButtonsYesNoDefaultNo) == kAnswerYes;
+                             kMessageConfirmation, kButtonsYesNoDefaultNo) == Answer::Yes;
 }
 
 // A name saved into a pending book is offered at once, in its sorted place,
@@ -531,7 +535,7 @@ void TFormSetRecord::ButtonAddNewClick() {
         return;
     offerSavedValues();
     m_store.AppendRecord();
-    setWindowTitle(kAddCaption);
+    setMode(RecordMode::Add);
     resetDateForms();
     ClearControls();
     rememberShownTexts();

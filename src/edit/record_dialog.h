@@ -33,12 +33,19 @@ public:
 inline const QString kEditCaption = QStringLiteral("レコード編集");
 inline const QString kAddCaption = QStringLiteral("レコード追加");
 
-// The dialog in which a book is edited or added. The caption holds the mode:
-// "レコード編集" edits the current row of the live query, anything else adds.
+// Whether the dialog edits the current row of the live query or fills a book
+// just appended.
+enum class RecordMode { Edit, Add };
+
+// The dialog in which a book is edited or added; its caption says which.
 class TFormSetRecord : public QDialog {
     Q_OBJECT
 public:
     TFormSetRecord(TDM& store, RecordDialogHost& host, QWidget* mainWindow);
+
+    // Set before the dialog is shown; "追加して次へ" turns an edit into an add.
+    void setMode(RecordMode mode);
+    RecordMode mode() const { return m_mode; }
 
     void setFieldLabel(int fieldNo, const QString& caption);
     // The lists of stored values, read when the dialog is first shown (not at
@@ -97,6 +104,7 @@ private:
 
     TDM& m_store;
     RecordDialogHost& m_host;
+    RecordMode m_mode = RecordMode::Add;
     QWidget* m_mainWindow;
     std::array<QWidget*, kFieldCount> m_controls{};
     std::array<QLabel*, kFieldCount> m_labels{};

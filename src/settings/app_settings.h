@@ -9,7 +9,7 @@
 
 namespace quillo {
 
-// A font as the settings hold it: name, size in points and style.
+// Where and how large the window was.
 struct WindowBounds {
     int left = 199;
     int top = 141;
@@ -18,13 +18,16 @@ struct WindowBounds {
     bool operator==(const WindowBounds&) const = default;
 };
 
+// The two views of the books, by the numbers the settings file stores.
+enum class BookView { List = 0, Card = 1 };
+
 // All user settings, held by the main window for the run; initial values are the
 // ones a first run starts with.
 struct AppSettings {
     WindowBounds bounds;
     bool ToolBarShown = true;
     bool StatusBarShown = true;
-    int ViewType = 0;
+    BookView ViewType = BookView::List;
     QString SortField1 = QStringLiteral("Writer");
     QString SortField2 = QStringLiteral("Title");
     int SortOption = 0;

@@ -79,6 +79,19 @@ SettingKey booleanKey(const char* section, const char* name, Member<bool> member
     return k;
 }
 
+// The view: a number that is no view gives the list, as a first run shows it.
+SettingKey viewKey(const char* section, const char* name) {
+    SettingKey k = key(section, name);
+    k.read = [](AppSettings& s, const QString& value) {
+        const std::optional<int> read = parseProfileInteger(value);
+        if (!read)
+            return;  // not a number: the view the settings hold stays
+        s.ViewType = *read == static_cast<int>(BookView::Card) ? BookView::Card : BookView::List;
+    };
+    k.write = [](const AppSettings& s) { return QString::number(static_cast<int>(s.ViewType)); };
+    return k;
+}
+
 // A text, cut to what the file may hold; `allowed` says which texts the key
 // may take (any, when not given), the default standing in for another.
 SettingKey textKey(const char* section, const char* name, Member<QString> member,
@@ -127,9 +140,8 @@ std::vector<SettingKey> makeKeys() {
         booleanKey("Window", "ToolBar", [](AppSettings& s) -> bool& { return s.ToolBarShown; }));
     keys.push_back(booleanKey("Window", "StatusBar",
                               [](AppSettings& s) -> bool& { return s.StatusBarShown; }));
-    // 0 the list, 1 the card: another value would show neither.
-    keys.push_back(integerKey(
-        "Window", "ViewType", [](AppSettings& s) -> int& { return s.ViewType; }, 0, 1));
+    // 0 the list, 1 the card: another value is the list, as a first run shows it.
+    keys.push_back(viewKey("Window", "ViewType"));
     keys.push_back(textKey(
         "SortField", "FieldName", [](AppSettings& s) -> QString& { return s.SortField1; },
         [](const QString& t) { return isSortColumn(t, false); }));

@@ -13,8 +13,8 @@ namespace quillo {
 
 namespace {
 
-std::deque<int>& nextAnswers() {
-    static std::deque<int> answers;
+std::deque<Answer>& nextAnswers() {
+    static std::deque<Answer> answers;
     return answers;
 }
 
@@ -82,7 +82,7 @@ protected:
 
 }  // namespace
 
-void setNextMessageAnswer(int answer) {
+void setNextMessageAnswer(Answer answer) {
     nextAnswers().push_back(answer);
 }
 void clearNextMessageAnswers() {
@@ -99,14 +99,14 @@ void clearShownMessages() {
     messageCount() = 0;
 }
 
-int ShowMessageDialog(QWidget* owner, const QString& text, int kind, MessageButtons buttons) {
+Answer ShowMessageDialog(QWidget* owner, const QString& text, int kind, MessageButtons buttons) {
     if (!owner)
-        return 0;
+        return Answer::None;
     lastMessage() = ShownMessage{text, kind, buttons};
     ++messageCount();
     QApplication::beep();  // each kind has its system sound; here there is one
     if (!nextAnswers().empty()) {
-        const int answer = nextAnswers().front();
+        const Answer answer = nextAnswers().front();
         nextAnswers().pop_front();
         return answer;
     }
@@ -133,15 +133,15 @@ int ShowMessageDialog(QWidget* owner, const QString& text, int kind, MessageButt
         centredPosition(owner->window()->frameGeometry(), box.sizeHint(), screenSize(owner), true));
     box.exec();
     if (box.closedByBox)
-        return kAnswerClosed;
+        return Answer::Closed;
     const QAbstractButton* clicked = box.clickedButton();
     if (clicked && clicked == yes)
-        return kAnswerYes;
+        return Answer::Yes;
     if (clicked && clicked == no)
-        return kAnswerNo;
+        return Answer::No;
     if (clicked && clicked == ok)
-        return kAnswerOk;
-    return kAnswerClosed;
+        return Answer::Ok;
+    return Answer::Closed;
 }
 
 int CentreFormOver(QWidget* mainWindow, QWidget* dialog) {

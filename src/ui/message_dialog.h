@@ -18,16 +18,14 @@ enum MessageKind {
 // the default, for a question whose Yes loses something.
 enum MessageButtons { kButtonsYesNo, kButtonsOk, kButtonsYesNoDefaultNo };
 
-// Results, as the callers compare them.
-constexpr int kAnswerYes = 6;
-constexpr int kAnswerNo = 7;
-constexpr int kAnswerOk = 1;
-constexpr int kAnswerClosed = 2;
+// What the user answered: None when nothing was shown (no owner), Closed when
+// the dialog was closed by its close box rather than answered.
+enum class Answer { None = 0, Ok = 1, Closed = 2, Yes = 6, No = 7 };
 
 // The one modal message dialog of the program: icon and caption of its kind, Yes
 // (default) and No (Escape) or OK alone, the beep of its kind, centred over its
-// owner. Without an owner it shows nothing and returns 0.
-int ShowMessageDialog(QWidget* owner, const QString& text, int kind, MessageButtons buttons);
+// owner. Without an owner it shows nothing and returns None.
+Answer ShowMessageDialog(QWidget* owner, const QString& text, int kind, MessageButtons buttons);
 
 // Centres a dialog over the main window; 0, or -1 when either is missing.
 int CentreFormOver(QWidget* mainWindow, QWidget* dialog);
@@ -39,7 +37,7 @@ struct ShownMessage {
     int kind = -1;
     MessageButtons buttons = kButtonsOk;
 };
-void setNextMessageAnswer(int answer);
+void setNextMessageAnswer(Answer answer);
 void clearNextMessageAnswers();  // answers no message used are dropped
 std::optional<ShownMessage> lastShownMessage();
 int shownMessageCount();  // messages since the last clearShownMessages()

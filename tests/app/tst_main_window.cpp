@@ -4,8 +4,11 @@
 #include <QClipboard>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QToolBar>
+#include <QToolButton>
 #include <QtTest>
 
 #include "app/card_view.h"
@@ -100,8 +103,8 @@ private slots:
         openWindow();
         QCOMPARE(countText(), S(" レコード数 ：    0"));
         for (const char* name :
-             {"menuEEdit", "menuPMEdit", "ToolButtonEdit", "menuEDelete", "ToolButtonDelete",
-              "menuESearch", "ToolButtonFind", "menuECopy", "menuFApply", "ToolButtonCancel"})
+             {"menuEEdit", "ToolButtonEdit", "menuEDelete", "ToolButtonDelete", "menuESearch",
+              "ToolButtonFind", "menuECopy", "menuFApply", "ToolButtonCancel"})
             QVERIFY2(!enabled(name), name);
         for (const char* name :
              {"menuEAdd", "menuFIoCsv", "menuVOption", "menuFExit", "DummyRight"})
@@ -182,7 +185,7 @@ private slots:
         }
         test::exec(other);
         const QStringList onDisk = test::rows(S("select ID, Title, Memo from quillo order by ID"));
-        setNextMessageAnswer(kAnswerNo);
+        setNextMessageAnswer(Answer::No);
         trigger("menuFApply");
         QVERIFY2(
             lastShownMessage() && lastShownMessage()->text.contains(
@@ -191,7 +194,7 @@ private slots:
         QVERIFY(q.updatesPending());
         QCOMPARE(test::rows(S("select ID, Title, Memo from quillo order by ID")), onDisk);
         // Yes reads the catalogue as the other program left it.
-        setNextMessageAnswer(kAnswerYes);
+        setNextMessageAnswer(Answer::Yes);
         trigger("menuFApply");
         QVERIFY(!q.updatesPending());
         QCOMPARE(m_store->RecordCount(), onDisk.size());
@@ -234,16 +237,17 @@ private slots:
         for (const char* name : {"menuEEdit", "ToolButtonDelete", "menuESearch", "menuECopy",
                                  "menuFIoCsv", "menuVOption", "menuENext", "ToolButtonLast"})
             QVERIFY2(enabled(name), name);
-        for (const char* name : {"menuFApply", "menuPMCancel", "ToolButtonApply"})
+        for (const char* name : {"menuFApply", "menuFCancel", "ToolButtonApply"})
             QVERIFY2(!enabled(name), name);
 
-        setNextMessageAnswer(kAnswerYes);
+        setNextMessageAnswer(Answer::Yes);
         trigger("menuEDelete");
         QCOMPARE(lastShownMessage()->text,
                  S("現在のレコード「あ」を削除します。\nよろしいですか？"));
         QCOMPARE(countText(), S(" レコード数 ：    2"));
         QVERIFY(m_window->pendingMode());
-        for (const char* name : {"menuFApply", "menuFCancel", "menuPMApply", "ToolButtonCancel"})
+        for (const char* name :
+             {"menuFApply", "menuFCancel", "ToolButtonApply", "ToolButtonCancel"})
             QVERIFY2(enabled(name), name);
         // Pending after a delete as after an add or an edit: no search.
         for (const char* name : {"menuFIoCsv", "menuVOption", "menuESearch", "ToolButtonFind"})
@@ -259,7 +263,7 @@ private slots:
     void deletingTheLastBookLeavesApplyAndCancel() {
         books(S("(1, 'ひとり', NULL, NULL, NULL)"));
         openWindow();
-        setNextMessageAnswer(kAnswerYes);
+        setNextMessageAnswer(Answer::Yes);
         trigger("menuEDelete");
         QCOMPARE(countText(), S(" レコード数 ：    0"));
         QVERIFY(enabled("menuFApply") && enabled("menuFCancel"));
@@ -275,15 +279,15 @@ private slots:
         m_window->settings().ConfirmCancel = true;
         m_window->settings().ConfirmDelete = false;
         trigger("menuEDelete");
-        setNextMessageAnswer(kAnswerNo);
+        setNextMessageAnswer(Answer::No);
         trigger("menuFApply");
         QCOMPARE(lastShownMessage()->text, S("変更を保存します。\nよろしいですか？"));
         QCOMPARE(test::scalar(S("select count(*) from quillo")), 2);
-        setNextMessageAnswer(kAnswerNo);
+        setNextMessageAnswer(Answer::No);
         trigger("menuFCancel");
         QCOMPARE(lastShownMessage()->text, S("変更を取消し、元に戻します。\nよろしいですか？"));
         QVERIFY(m_store->QueryBook().updatesPending());
-        setNextMessageAnswer(kAnswerYes);
+        setNextMessageAnswer(Answer::Yes);
         trigger("menuFApply");
         QCOMPARE(test::scalar(S("select count(*) from quillo")), 1);
         QVERIFY(!m_window->pendingMode());
@@ -296,7 +300,7 @@ private slots:
             S("create trigger refuse before delete on quillo begin select raise(abort, "
               "'削除できません'); end"));
         openWindow();
-        setNextMessageAnswer(kAnswerYes);
+        setNextMessageAnswer(Answer::Yes);
         trigger("menuEDelete");
         trigger("menuFApply");
         QCOMPARE(m_errors.size(), 1);
@@ -311,7 +315,7 @@ private slots:
         test::writeFile(iniPath(), S("[FieldName]\r\nNAME_WRITER2=共著者\r\n").toUtf8());
         openWindow();
         QCOMPARE(m_window->settings().FieldLabels[FieldNo::Writer2], S("共著者"));
-        setNextMessageAnswer(kAnswerOk);
+        setNextMessageAnswer(Answer::Ok);
         closeWindow();
         QCOMPARE(lastShownMessage()->kind, int(kMessageInformation));
         QVERIFY2(lastShownMessage()->text.contains(iniPath() + S(".bak")),
@@ -324,16 +328,16 @@ private slots:
         openWindow();
         m_window->settings().ConfirmDelete = false;
         trigger("menuEDelete");
-        setNextMessageAnswer(kAnswerNo);
+        setNextMessageAnswer(Answer::No);
         trigger("menuFExit");
         QCOMPARE(lastShownMessage()->text,
                  S("更新が適用されていません。\n終了してよろしいですか？"));
         QCOMPARE(lastShownMessage()->buttons, kButtonsYesNoDefaultNo);  // Enter keeps the changes
         QVERIFY(m_window->isVisible());
         QVERIFY(m_store->QueryBook().updatesPending());
-        setNextMessageAnswer(kAnswerNo);
+        setNextMessageAnswer(Answer::No);
         QVERIFY(!m_window->close());
-        setNextMessageAnswer(kAnswerYes);
+        setNextMessageAnswer(Answer::Yes);
         QVERIFY(m_window->close());
         closeWindow();
         QCOMPARE(test::scalar(S("select count(*) from quillo")), 2);  // the delete was dropped
@@ -582,12 +586,43 @@ private slots:
         QVERIFY(!lastShownMessage());
     }
 
+    // The context menu and the tool bar hold the menu bar's own actions: an
+    // entry and its button cannot disagree about whether the command may run.
+    void eachCommandIsOneActionWhereverItIsShown() {
+        openWindow();
+        QSet<QAction*> inMenuBar;
+        for (QMenu* menu : m_window->menuBar()->findChildren<QMenu*>())
+            for (QAction* action : menu->actions())
+                inMenuBar.insert(action);
+        auto* popup = m_window->findChild<QMenu*>(S("PopupMenu"));
+        QList<QAction*> shown = popup->actions();
+        shown += m_window->findChild<QMenu*>(S("menuPMViewType"))->actions();
+        for (QAction* action : m_window->findChild<QToolBar*>(S("ToolBar"))->actions())
+            if (qobject_cast<QToolButton*>(
+                    m_window->findChild<QToolBar*>(S("ToolBar"))->widgetForAction(action)))
+                shown << action;
+        int commands = 0;
+        for (QAction* action : std::as_const(shown)) {
+            if (action->isSeparator() || action->menu())
+                continue;
+            ++commands;
+            QVERIFY2(inMenuBar.contains(action), qPrintable(action->text()));
+        }
+        QCOMPARE(commands, 8 + 14);  // the context menu's entries, the tool bar's buttons
+        // A button follows its entry's state and its check.
+        auto* edit = m_window->findChild<QToolButton*>(S("ToolButtonEdit"));
+        QCOMPARE(edit->isEnabled(), enabled("menuEEdit"));
+        trigger("menuVViewTypeRecord");
+        QVERIFY(m_window->findChild<QToolButton*>(S("ToolButtonViewRecord"))->isChecked());
+        QVERIFY(!m_window->findChild<QToolButton*>(S("ToolButtonViewList"))->isChecked());
+    }
+
     void theOptionsWaitForPendingChanges() {
         books(S("(1, 'あ', NULL, NULL, NULL)"));
         openWindow();
         m_store->QueryBook().setText(FieldNo::Title, S("変更"));
         m_store->QueryBook().post();
-        setNextMessageAnswer(kAnswerOk);
+        setNextMessageAnswer(Answer::Ok);
         m_window->menuVOptionClick();
         QCOMPARE(lastShownMessage()->text,
                  S("更新が保留されています。\n更新適用してから表示設定を行ってください。"));

@@ -60,7 +60,7 @@ private slots:
         // The choice is kept in the settings file and read at the next start.
         const QString ini = m_fixture.db->folder() + S("/quillo.Ini");
         m_driver.reset();
-        setNextMessageAnswer(kAnswerYes);  // 終了しますか
+        setNextMessageAnswer(Answer::Yes);  // 終了しますか
         m_fixture.window->close();
         clearNextMessageAnswers();
         m_fixture.window.reset();
@@ -153,7 +153,7 @@ private slots:
 
         // A filter text with no field ticked would do nothing: the dialog says so
         // and changes nothing.
-        setNextMessageAnswer(kAnswerOk);
+        setNextMessageAnswer(Answer::Ok);
         d().setFilter(S("カナ"), {});
         QCOMPARE(lastShownMessage()->text,
                  S("フィルターの対象項目が選択されていません。\n対象項目を選択してください。"));

@@ -84,14 +84,14 @@ private slots:
 
         // Pending changes first.
         d().record("menuEAdd", {{FieldNo::Title, S("古都")}});
-        setNextMessageAnswer(kAnswerOk);
+        setNextMessageAnswer(Answer::Ok);
         d().trigger("menuFRestore");
         QVERIFY(lastShownMessage()->text.startsWith(S("更新が保留されているため、復元できません")));
         d().trigger("menuFCancel");
 
         QTest::qWait(1100);  // the undo backup gets a second of its own
         TFormMainWin* window = &d().window();
-        setNextMessageAnswer(kAnswerYes);
+        setNextMessageAnswer(Answer::Yes);
         m_fixture.withDialog(
             "menuFRestore", [window] { return window->findChild<TFormRestoreBackup*>(); },
             [window] {

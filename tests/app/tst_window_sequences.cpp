@@ -140,7 +140,7 @@ private slots:
 
     void aColumnDragKeepsPendingChanges() {
         toBook("猫の事務所");
-        setNextMessageAnswer(kAnswerYes);
+        setNextMessageAnswer(Answer::Yes);
         d().trigger("menuEDelete");
         d().record("menuEAdd", {{FieldNo::Title, S("新しい本")}});
         const QString before = current();
@@ -261,7 +261,7 @@ private slots:
         d().record("menuEEdit", {{FieldNo::Memo, S("見えている本")}});
         QCOMPARE(current(), S("三"));
         QCOMPARE(d().query().text(FieldNo::Memo), S("見えている本"));
-        setNextMessageAnswer(kAnswerYes);
+        setNextMessageAnswer(Answer::Yes);
         d().trigger("menuEDelete");
         QCOMPARE(current(), S("二"));
         QVERIFY_AGREES(d());
@@ -271,7 +271,7 @@ private slots:
     // search still sees the books as the list shows them.
     void searchSeesTheBooksAsShown() {
         toBook("猫の事務所");
-        setNextMessageAnswer(kAnswerYes);
+        setNextMessageAnswer(Answer::Yes);
         d().trigger("menuEDelete");
         QVERIFY(!d().enabled("menuESearch"));
         QVERIFY(!d().enabled("ToolButtonFind"));
@@ -312,7 +312,7 @@ private slots:
                 QVERIFY(next->isEnabled());
                 dialog->fieldBox(FieldNo::Title)->setChecked(false);
                 dialog->fieldBox(FieldNo::Writer)->setChecked(true);
-                setNextMessageAnswer(kAnswerOk);
+                setNextMessageAnswer(Answer::Ok);
                 dialog->ButtonFindClick();  // the same text in other fields: a miss
                 QCOMPARE(lastShownMessage()->text, TFormSearch::notFoundText(S("猫")));
                 QCOMPARE(d().store().MatchCount(), 0);
@@ -360,8 +360,8 @@ private slots:
         m_fixture.withDialog(
             "menuEAdd", [record] { return record; },
             [&] {
-                setNextMessageAnswer(kAnswerOk);
-                setNextMessageAnswer(kAnswerOk);
+                setNextMessageAnswer(Answer::Ok);
+                setNextMessageAnswer(Answer::Ok);
                 clearShownMessages();
                 QTest::keyClick(record->control(FieldNo::Title), Qt::Key_Return);
                 QCOMPARE(shownMessageCount(), 1);  // "書名" is required, said once

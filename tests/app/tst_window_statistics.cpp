@@ -139,7 +139,7 @@ private slots:
             QCOMPARE(QGuiApplication::clipboard()->image().size(), saved.size());
 
             // A folder that is not there: said, and nothing written.
-            setNextMessageAnswer(kAnswerOk);
+            setNextMessageAnswer(Answer::Ok);
             setNextFileName(folder + S("/missing/chart.png"));
             click(statistics, "ButtonSave");
             QCOMPARE(lastShownMessage()->kind, int(kMessageError));

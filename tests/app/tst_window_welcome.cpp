@@ -51,7 +51,7 @@ private slots:
         QVERIFY(!welcomeShown());
         d().trigger("menuFApply");
         QVERIFY(!welcomeShown());
-        setNextMessageAnswer(kAnswerYes);
+        setNextMessageAnswer(Answer::Yes);
         d().trigger("menuEDelete");
         d().trigger("menuFApply");
         QVERIFY(welcomeShown());  // empty again

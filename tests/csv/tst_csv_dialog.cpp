@@ -75,7 +75,7 @@ private slots:
             radio("RadioGroupProcKind", "入力(&I)")->click();
             m_dialog->ButtonFileBrowsClick();
             QCOMPARE(find<QLineEdit>("EditFileName")->text(), file("in.csv"));
-            setNextMessageAnswer(kAnswerOk);
+            setNextMessageAnswer(Answer::Ok);
             m_dialog->ButtonExecClick();
             // The books are pending, and the message says they are not stored yet.
             QCOMPARE(lastShownMessage()->text, S("2 冊を読み込みました（更新適用で保存されます）"));
@@ -95,7 +95,7 @@ private slots:
         withDialog([&] {
             radio("RadioGroupProcKind", "入力(&I)")->click();
             find<QLineEdit>("EditFileName")->setText(file("bad.csv"));
-            setNextMessageAnswer(kAnswerOk);
+            setNextMessageAnswer(Answer::Ok);
             m_dialog->ButtonExecClick();
             QCOMPARE(lastShownMessage()->text,
                      S("入力ファイル\n") + file("bad.csv") +
@@ -115,7 +115,7 @@ private slots:
         withDialog([&] {
             radio("RadioGroupProcKind", "入力(&I)")->click();
             find<QLineEdit>("EditFileName")->setText(file("missing.csv"));
-            setNextMessageAnswer(kAnswerOk);
+            setNextMessageAnswer(Answer::Ok);
             m_dialog->ButtonExecClick();
             QCOMPARE(lastShownMessage()->text,
                      S("入力ファイル\n") + file("missing.csv") + S("\nは存在しません。"));
@@ -131,13 +131,13 @@ private slots:
             find<QLineEdit>("EditFileName")->setText(file("out.csv"));
             radio("RadioGroupSeparator", "タブ(&T)")->click();
             find<QCheckBox>("CheckBoxQuote")->setChecked(false);
-            setNextMessageAnswer(kAnswerNo);
+            setNextMessageAnswer(Answer::No);
             m_dialog->ButtonExecClick();
             QCOMPARE(lastShownMessage()->text,
                      S("既にファイルが存在します。\n上書きしてもよろしいですか？"));
             QCOMPARE(test::readFile(file("out.csv")), QByteArray("old\r\n"));
-            setNextMessageAnswer(kAnswerYes);
-            setNextMessageAnswer(kAnswerOk);
+            setNextMessageAnswer(Answer::Yes);
+            setNextMessageAnswer(Answer::Ok);
             m_dialog->ButtonExecClick();
             QCOMPARE(lastShownMessage()->text, S("正常に出力完了しました。"));
         });
@@ -152,7 +152,7 @@ private slots:
             find<QLineEdit>("EditFileName")->setText(file("out.csv"));
             find<QCheckBox>("CheckBoxQuote")->setChecked(false);
             find<QComboBox>("ComboBoxEncoding")->setCurrentIndex(2);  // UTF-8
-            setNextMessageAnswer(kAnswerOk);
+            setNextMessageAnswer(Answer::Ok);
             m_dialog->ButtonExecClick();
             QCOMPARE(lastShownMessage()->kind, int(kMessageWarning));
             QCOMPARE(lastShownMessage()->text, unquotedExportWarning(1));

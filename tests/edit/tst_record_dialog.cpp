@@ -181,16 +181,16 @@ private slots:
         QVERIFY(!m_store->QueryBook().updatesPending());
         withDialog("menuEAdd", [&] {
             type(FieldNo::Title, S("坊っちゃん"));
-            setNextMessageAnswer(kAnswerNo);
+            setNextMessageAnswer(Answer::No);
             QTest::keyClick(line(FieldNo::Title), Qt::Key_Escape);
             QCOMPARE(lastShownMessage()->text, S("入力した内容を破棄しますか？"));
             QCOMPARE(lastShownMessage()->buttons, kButtonsYesNoDefaultNo);
             QVERIFY(dialog()->isVisible());
-            setNextMessageAnswer(kAnswerClosed);  // the question's own close box
-            dialog()->close();                    // the dialog's close box
+            setNextMessageAnswer(Answer::Closed);  // the question's own close box
+            dialog()->close();                     // the dialog's close box
             QVERIFY(dialog()->isVisible());
             QCOMPARE(line(FieldNo::Title)->text(), S("坊っちゃん"));
-            setNextMessageAnswer(kAnswerYes);
+            setNextMessageAnswer(Answer::Yes);
             QTest::keyClick(line(FieldNo::Title), Qt::Key_Escape);
             QVERIFY(!dialog()->isVisible());
         });
@@ -285,7 +285,7 @@ private slots:
 
     void theTitleIsRequiredButABlankIsATitle() {
         withDialog("menuEAdd", [&] {
-            setNextMessageAnswer(kAnswerOk);
+            setNextMessageAnswer(Answer::Ok);
             click("ButtonOK");
             QCOMPARE(lastShownMessage()->text, S("項目 \"書名\" は必須項目です。"));
             QCOMPARE(lastShownMessage()->kind, int(kMessageError));
@@ -361,7 +361,7 @@ private slots:
                 QCOMPARE(dialog()->dateButton(FieldNo::PubDate)->text(), S("和"));
                 type(FieldNo::PubDate, S(typed));
                 const QString shown = dialog()->controlText(FieldNo::PubDate);
-                setNextMessageAnswer(kAnswerOk);
+                setNextMessageAnswer(Answer::Ok);
                 click("ButtonOK");
                 QCOMPARE(lastShownMessage()->text,
                          S("初版発行日: '") + shown +
@@ -379,7 +379,7 @@ private slots:
         withDialog("menuEAdd", [&] {
             type(FieldNo::Title, S("日付違い"));
             type(FieldNo::PubDate, S("20010230"));
-            setNextMessageAnswer(kAnswerOk);
+            setNextMessageAnswer(Answer::Ok);
             click("ButtonOK");
             // The message names the field and the forms it takes.
             QCOMPARE(lastShownMessage()->text,
@@ -391,7 +391,7 @@ private slots:
             line(FieldNo::BuyDate)->setFocus();
             line(FieldNo::BuyDate)->setCursorPosition(0);
             type(FieldNo::BuyDate, S("1"));
-            setNextMessageAnswer(kAnswerOk);
+            setNextMessageAnswer(Answer::Ok);
             click("ButtonOK");
             QCOMPARE(lastShownMessage()->text,
                      S("購入日: '1   /  /  ' は日付ではありません（yyyy/mm/dd または "
@@ -449,7 +449,7 @@ private slots:
             for (int field = 1; field < kFieldCount; ++field)
                 shown << dialog()->controlText(field);
             QCOMPARE(shown, expected);
-            setNextMessageAnswer(kAnswerYes);  // the same book twice: yes, on purpose
+            setNextMessageAnswer(Answer::Yes);  // the same book twice: yes, on purpose
             click("ButtonOK");
         });
         QCOMPARE(lastShownMessage()->text,
@@ -466,7 +466,7 @@ private slots:
         withDialog("menuEAdd", [&] {
             dialog()->setControlText(FieldNo::Title, S("草　枕"));
             dialog()->setControlText(FieldNo::Writer, S("夏目 漱石"));
-            setNextMessageAnswer(kAnswerNo);
+            setNextMessageAnswer(Answer::No);
             click("ButtonOK");
             QVERIFY(dialog()->isVisible());
             QCOMPARE(lastShownMessage()->buttons, kButtonsYesNoDefaultNo);
@@ -527,7 +527,7 @@ private slots:
     void theCloseBoxDiscardsANewBook() {
         withDialog("menuEAdd", [&] {
             type(FieldNo::Title, S("閉じる"));
-            setNextMessageAnswer(kAnswerYes);  // 入力した内容を破棄しますか？
+            setNextMessageAnswer(Answer::Yes);  // 入力した内容を破棄しますか？
             dialog()->close();
             QVERIFY(!dialog()->isVisible());
         });
@@ -545,7 +545,7 @@ private slots:
             date->setCursorPosition(1);
             typeText(date, S("11"));
             QVERIFY(date->isModified());
-            setNextMessageAnswer(kAnswerOk);
+            setNextMessageAnswer(Answer::Ok);
             line(FieldNo::Title)->setFocus();
             QTRY_COMPARE(lastShownMessage() ? lastShownMessage()->text : QString(),
                          DateMaskEdit::kRefusal);

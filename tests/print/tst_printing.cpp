@@ -161,7 +161,7 @@ private slots:
         m_window->printer().setOutputFileName(path);
         clearShownMessages();
         setNextPrintDialogAnswer(true);
-        setNextMessageAnswer(kAnswerOk);
+        setNextMessageAnswer(Answer::Ok);
         m_window->findChild<QAction*>(S("menuFPrint"))->trigger();
         QVERIFY(lastShownMessage());
         QCOMPARE(lastShownMessage()->kind, int(kMessageError));
@@ -206,7 +206,7 @@ private slots:
         test::writeFile(old, "%PDF-1.4 the list printed last week");
         clearShownMessages();
         setNextPrintDialogAnswer(true);
-        setNextMessageAnswer(kAnswerOk);
+        setNextMessageAnswer(Answer::Ok);
         {
             test::FullDisk full(30 * 1024);
             m_window->findChild<QAction*>(S("menuFPrint"))->trigger();
@@ -257,7 +257,7 @@ private slots:
         QCOMPARE(QProcess::execute(S("cupsreject"), {m_queue}), 0);
         clearShownMessages();
         setNextPrintDialogAnswer(true);
-        setNextMessageAnswer(kAnswerOk);
+        setNextMessageAnswer(Answer::Ok);
         m_window->findChild<QAction*>(S("menuFPrint"))->trigger();
         QVERIFY(lastShownMessage());
         QVERIFY2(
@@ -287,12 +287,12 @@ private slots:
         QFile::remove(m_window->printer().outputFileName());
         m_window->settings().FieldVisible.fill(false);
         clearShownMessages();
-        setNextMessageAnswer(kAnswerOk);
+        setNextMessageAnswer(Answer::Ok);
         m_window->findChild<QAction*>(S("menuFPrint"))->trigger();
         QVERIFY(lastShownMessage());
         QCOMPARE(lastShownMessage()->text, kNoVisibleColumn + S("。"));
         QVERIFY(!QFile::exists(m_window->printer().outputFileName()));
-        setNextMessageAnswer(kAnswerOk);
+        setNextMessageAnswer(Answer::Ok);
         m_window->findChild<QAction*>(S("menuFPrintPreview"))->trigger();  // no preview either
         QCOMPARE(shownMessageCount(), 2);
     }

@@ -129,7 +129,7 @@ private slots:
             dialog()->ButtonNextClick();
             QCOMPARE(current(), S("猫の事務所"));
             QVERIFY(!button("ButtonNext")->isEnabled());  // the last match is shown
-            setNextMessageAnswer(kAnswerOk);
+            setNextMessageAnswer(Answer::Ok);
             dialog()->ButtonNextClick();  // as a key could still run it
             QCOMPARE(lastShownMessage()->text,
                      S("検索文字列\n  '猫'\nに一致するレコードはこれ以上ありません。"));
@@ -150,7 +150,7 @@ private slots:
             dialog()->findChild<QCheckBox*>(S("CheckBoxSearchPublish"))->click();
             QVERIFY(!button("ButtonNext")->isEnabled());
             setText(S("宮沢"));  // not equal to any writer
-            setNextMessageAnswer(kAnswerOk);
+            setNextMessageAnswer(Answer::Ok);
             dialog()->ButtonFindClick();
             QCOMPARE(lastShownMessage()->text, S("検索文字列\n  '宮沢'\nは見つかりませんでした。"));
             QCOMPARE(current(), S("猫の事務所"));
@@ -163,7 +163,7 @@ private slots:
             for (const char* text : {"こころ", "こころ", "Kokoro", "kokoro"}) {
                 setText(S(text));
                 if (QByteArray(text).startsWith('k') || QByteArray(text).startsWith('K'))
-                    setNextMessageAnswer(kAnswerOk);
+                    setNextMessageAnswer(Answer::Ok);
                 QTest::keyClick(edit, Qt::Key_Return);
             }
             QVERIFY(dialog()->isVisible());
@@ -202,7 +202,7 @@ private slots:
             setText(S("猫"));
             dialog()->ButtonFindClick();
             QCOMPARE(current(), S("猫の事務所"));
-            setNextMessageAnswer(kAnswerOk);
+            setNextMessageAnswer(Answer::Ok);
             dialog()->ButtonNextClick();
             QVERIFY(!button("ButtonNext")->isEnabled());
         });

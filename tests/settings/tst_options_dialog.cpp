@@ -122,7 +122,7 @@ private slots:
             for (QCheckBox* box : dialog()->findChildren<QCheckBox*>())
                 if (box->objectName().startsWith(S("CheckBoxVisible")))
                     box->setChecked(false);
-            setNextMessageAnswer(kAnswerOk);
+            setNextMessageAnswer(Answer::Ok);
             dialog()->ButtonOKClick(true);
             QVERIFY(dialog()->isVisible());
             QCOMPARE(

@@ -112,7 +112,7 @@ public:
                 auto radios = dialog->findChild<QWidget*>(QStringLiteral("RadioGroupSearchMode"))
                                   ->findChildren<QRadioButton*>();
                 radios.at(fuzzy ? 0 : 1)->setChecked(true);
-                setNextMessageAnswer(kAnswerOk);  // for a miss
+                setNextMessageAnswer(Answer::Ok);  // for a miss
                 dialog->ButtonFindClick();
                 found = store().MatchCount();
                 auto* next = dialog->findChild<QPushButton*>(QStringLiteral("ButtonNext"));
@@ -139,7 +139,7 @@ public:
                 dialog->findChild<QLineEdit*>(QStringLiteral("EditFileName"))->setText(path);
                 auto* exec = dialog->findChild<QPushButton*>(QStringLiteral("ButtonExec"));
                 for (int run = 0; run < runs && dialog->isVisible(); ++run) {
-                    setNextMessageAnswer(kAnswerOk);
+                    setNextMessageAnswer(Answer::Ok);
                     exec->click();
                     clearNextMessageAnswers();
                 }
@@ -171,7 +171,7 @@ public:
                           .arg(selected.isEmpty() ? -1 : selected.first().row())
                           .arg(grid->currentIndex().row())
                           .arg(row);
-        if (window().settings().ViewType == 1) {
+        if (window().settings().ViewType == BookView::Card) {
             for (int k = FieldNo::Title; k < kFieldCount; ++k) {
                 const QString stored = row >= 0 ? q.text(k) : QString();
                 const QString shown = isDateField(k) ? FormatDateText(stored) : stored;
@@ -206,7 +206,7 @@ public:
         for (const char* name : {"menuFIoCsv", "menuVOption"})
             expect(name, !pending);
         // One rule for every pending state, whatever change made it.
-        for (const char* name : {"menuESearch", "menuPMSearch", "ToolButtonFind"})
+        for (const char* name : {"menuESearch", "ToolButtonFind"})
             expect(name, !pending && n != 0);
         return faults.join(QStringLiteral("; "));
     }

@@ -94,15 +94,15 @@ private slots:
     }
 
     void noOwnerShowsNothing() {
-        QCOMPARE(ShowMessageDialog(nullptr, S("x"), kMessageError, kButtonsOk), 0);
+        QCOMPARE(ShowMessageDialog(nullptr, S("x"), kMessageError, kButtonsOk), Answer::None);
         QCOMPARE(CentreFormOver(nullptr, nullptr), -1);
     }
 
     void preAnsweredQuestionsAreRecorded() {
         QWidget owner;
-        setNextMessageAnswer(kAnswerNo);
+        setNextMessageAnswer(Answer::No);
         QCOMPARE(ShowMessageDialog(&owner, S("消しますか？"), kMessageConfirmation, kButtonsYesNo),
-                 kAnswerNo);
+                 Answer::No);
         QCOMPARE(lastShownMessage()->text, S("消しますか？"));
         QCOMPARE(lastShownMessage()->kind, int(kMessageConfirmation));
     }
@@ -116,28 +116,30 @@ private slots:
             QCOMPARE(box->defaultButton()->text(), S("はい(&Y)"));
             buttonWithText(box, S("いいえ(&N)"))->click();
         });
-        QCOMPARE(ShowMessageDialog(&owner, S("q"), kMessageConfirmation, kButtonsYesNo), kAnswerNo);
+        QCOMPARE(ShowMessageDialog(&owner, S("q"), kMessageConfirmation, kButtonsYesNo),
+                 Answer::No);
         answerNextBox([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Return); });
         QCOMPARE(ShowMessageDialog(&owner, S("q"), kMessageConfirmation, kButtonsYesNo),
-                 kAnswerYes);
+                 Answer::Yes);
         answerNextBox([](QMessageBox* box) {
             QCOMPARE(box->defaultButton()->text(), S("いいえ(&N)"));
             QTest::keyClick(box, Qt::Key_Return);
         });
         QCOMPARE(ShowMessageDialog(&owner, S("q"), kMessageConfirmation, kButtonsYesNoDefaultNo),
-                 kAnswerNo);
+                 Answer::No);
         answerNextBox([](QMessageBox* box) { QTest::keyClick(box, Qt::Key_Escape); });
-        QCOMPARE(ShowMessageDialog(&owner, S("q"), kMessageWarning, kButtonsYesNo), kAnswerNo);
+        QCOMPARE(ShowMessageDialog(&owner, S("q"), kMessageWarning, kButtonsYesNo), Answer::No);
         answerNextBox([](QMessageBox* box) {
             QCOMPARE(box->windowTitle(), S("情報"));
             box->close();
         });
-        QCOMPARE(ShowMessageDialog(&owner, S("i"), kMessageInformation, kButtonsOk), kAnswerClosed);
+        QCOMPARE(ShowMessageDialog(&owner, S("i"), kMessageInformation, kButtonsOk),
+                 Answer::Closed);
         answerNextBox([](QMessageBox* box) {
             QCOMPARE(box->windowTitle(), S("エラー"));
             box->buttons().first()->click();
         });
-        QCOMPARE(ShowMessageDialog(&owner, S("e"), kMessageError, kButtonsOk), kAnswerOk);
+        QCOMPARE(ShowMessageDialog(&owner, S("e"), kMessageError, kButtonsOk), Answer::Ok);
         // A title written as markup is shown as typed: the label holds it as
         // plain text, not as a bold word or an image.
         answerNextBox([](QMessageBox* box) {
