@@ -37,8 +37,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CsvSettings settings{catalogue.file};
         settings.separator = separator;
         settings.encoding = static_cast<CsvEncoding>(size % 3);
-        const int result = ImportCsv(*catalogue.store, &settings);
-        if (result > 0 && result != kImportUnreadable)
+        const CsvResult result = ImportCsv(*catalogue.store, &settings);
+        if (!result.ok() && result.kind != CsvResult::Kind::LineRefused &&
+            result.kind != CsvResult::Kind::Unreadable)
             fuzz::broken("an import failed for a reason that is no line");
         catalogue.store->CancelPendingUpdates();
         if (catalogue.store->QueryBook().updatesPending())

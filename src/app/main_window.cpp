@@ -451,10 +451,10 @@ void TFormMainWin::importSample() {
         throw EngineError(QStringLiteral("サンプルを読み込めませんでした"));
     CsvSettings settings;
     settings.fileName = sample.fileName();
-    QString failure;
-    int books = 0;
-    if (ImportCsv(m_store, &settings, &failure, &books) != 0)
-        throw EngineError(QStringLiteral("サンプルを読み込めませんでした。") + failure);
+    const CsvResult read = ImportCsv(m_store, &settings);
+    if (!read.ok())
+        throw EngineError(QStringLiteral("サンプルを読み込めませんでした。") + read.reason);
+    const int books = read.books;
     m_store.QueryBook().first();
     RefreshRecordStatus();
     RefreshNavigation();

@@ -237,30 +237,29 @@ void TFormIoCsv::runImport(const QString& fileName) {
         message(QStringLiteral("入力ファイル\n%1\nは存在しません。").arg(fileName), kMessageError);
         return;
     }
-    int result = 0;
-    int books = 0;
-    QString failure;
+    CsvResult result;
     QString same;
     {
         BusyCursor busy;
         m_host.ShowStatusText(QStringLiteral("入力中です．．．"));
         const SameBooksBeforeImport before(m_store.Database().handle());
-        result = ImportCsv(m_store, &m_host.csvSettings(), &failure, &books);
+        result = ImportCsv(m_store, &m_host.csvSettings());
         same = before.note(&m_store.QueryBook());
     }
+    const int books = result.books;
     // The books read are pending: they are stored by 更新適用, as the message says.
     const QString read =
         QStringLiteral("%1 冊を読み込みました（更新適用で保存されます）").arg(books) +
         (same.isEmpty() ? QString() : QStringLiteral("\n") + same + QStringLiteral("。"));
-    if (result == 0)
+    if (result.ok())
         message(books > 0 ? read : QStringLiteral("読み込む本はありませんでした。"),
                 kMessageInformation);
-    else if (result > 0)
-        message(QStringLiteral("CSV 入力に失敗しました。\n") + failure, kMessageError);
+    else if (result.kind != CsvResult::Kind::LineRefused)
+        message(QStringLiteral("CSV 入力に失敗しました。\n") + result.reason, kMessageError);
     else
         message(QStringLiteral("入力ファイル\n%1\nの %2 行目でｴﾗｰとなりました。\n"
                                "（エラー発生行より前の行のデータは登録されています）\n%3%4")
-                    .arg(fileName, QString::number(-result), failure,
+                    .arg(fileName, QString::number(result.line), result.reason,
                          books > 0 ? QStringLiteral("\n") + read : QString()),
                 kMessageError);
     m_host.ShowStatusText(QString());
@@ -275,7 +274,7 @@ void TFormIoCsv::runExport(const QString& fileName) {
     const QFileInfo file(fileName);
     if (isSameFile(fileName, m_store.Database().path())) {
         message(QStringLiteral("CSV 出力に失敗しました。\n") +
-                    exportFailureReason(kExportOntoCatalogue, fileName),
+                    exportFailureReason(CsvResult::Kind::OntoCatalogue, fileName),
                 kMessageError);
         return;
     }
@@ -290,22 +289,18 @@ void TFormIoCsv::runExport(const QString& fileName) {
                 kMessageConfirmation, kButtonsYesNo) != Answer::Yes)
             return;
     }
-    int result = 0;
-    int unsafe = 0;
-    QString where;
+    CsvResult result;
     {
         BusyCursor busy;
         m_host.ShowStatusText(QStringLiteral("出力中です．．．"));
-        result = ExportCsv(m_store, &m_host.csvSettings(), &unsafe, &where);
+        result = ExportCsv(m_store, &m_host.csvSettings());
     }
-    if (result == 0 && unsafe > 0)
-        message(unquotedExportWarning(unsafe), kMessageWarning);
-    else if (result == 0)
+    if (result.ok() && result.unsafeBooks > 0)
+        message(unquotedExportWarning(result.unsafeBooks), kMessageWarning);
+    else if (result.ok())
         message(QStringLiteral("正常に出力完了しました。"), kMessageInformation);
     else
-        message(QStringLiteral("CSV 出力に失敗しました。\n") +
-                    exportFailureReason(result, fileName, where),
-                kMessageError);
+        message(QStringLiteral("CSV 出力に失敗しました。\n") + result.reason, kMessageError);
     m_host.ShowStatusText(QString());
 }
 

@@ -182,21 +182,21 @@ bool looksLikeCsvHeader(const QStringList& fields, const QStringList& userLabels
     return any;
 }
 
-QString exportFailureReason(int result, const QString& fileName, const QString& where) {
+QString exportFailureReason(CsvResult::Kind kind, const QString& fileName, const QString& where) {
     const QString book = where.isEmpty() ? QString() : QStringLiteral("（%1）").arg(where);
-    switch (result) {
-        case kExportHasNul:
+    switch (kind) {
+        case CsvResult::Kind::HasNul:
             return QStringLiteral("NUL 文字を含む項目がある本があるため出力できません。%1")
                 .arg(book);
-        case kExportUnencodable:
+        case CsvResult::Kind::Unencodable:
             return QStringLiteral("Shift-JIS で書けない文字を含む本があるため出力できません。%1")
                 .arg(book);
-        case kExportOntoCatalogue:
+        case CsvResult::Kind::OntoCatalogue:
             return QStringLiteral(
                        "出力ファイル %1 はカタログそのものです。別のファイルを指定して"
                        "ください。")
                 .arg(fileName);
-        case kExportBadValue:
+        case CsvResult::Kind::BadValue:
             return QStringLiteral("文字でも日付でもない値を持つ本があるため出力できません。%1")
                 .arg(book);
         default:
@@ -214,12 +214,18 @@ QString unquotedExportWarning(int unsafeBooks) {
         .arg(unsafeBooks);
 }
 
-int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks, QString* where) {
+CsvResult ExportCsv(TDM& store, const CsvSettings* settings) {
+    CsvResult result;
+    auto fail = [&](CsvResult::Kind kind, const QString& where = QString()) {
+        result.kind = kind;
+        result.reason = exportFailureReason(kind, settings ? settings->fileName : QString(), where);
+        return result;
+    };
     if (!settings)
-        return kExportNoSettings;
+        return fail(CsvResult::Kind::NoSettings);
     // Replacing the catalogue by its own export would lose every book.
     if (isSameFile(settings->fileName, store.Database().path()))
-        return kExportOntoCatalogue;
+        return fail(CsvResult::Kind::OntoCatalogue);
     // The rows are read one at a time and written in blocks to a file beside the
     // target, which replaces it only once the whole export has succeeded: the
     // previous export survives every failure, and memory stays flat however
@@ -255,7 +261,7 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks, QString
     const char separator = csvSeparatorChar(settings->separator).toLatin1();
     QByteArray text;
     text.reserve(kBlockBytes + 4096);
-    auto flush = [&]() -> int {
+    auto flush = [&]() -> bool {
         if (utf8) {
             file.write(text);
         } else if (utf16) {
@@ -265,14 +271,12 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks, QString
         } else {
             const std::optional<QByteArray> sjis = Cp932::encode(QString::fromUtf8(text));
             if (!sjis)
-                return kExportUnencodable;
+                return false;
             file.write(*sjis);
         }
         text.clear();
-        return 0;
+        return true;
     };
-    if (unsafeBooks)
-        *unsafeBooks = 0;
     // Blanks (as the legacy reader counts them), quotes and the separator.
     auto unsafe = [separator](QByteArrayView text) {
         return std::any_of(text.begin(), text.end(), [separator](char c) {
@@ -280,14 +284,12 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks, QString
         });
     };
     constexpr int kColumns = static_cast<int>(kCsvFields.size());
-    auto refuse = [&](int result, int column) {
-        if (where)
-            *where = QStringLiteral("ID %1「%2」の%3")
-                         .arg(QString::number(table.integerAt(kColumns)),
-                              QString::fromUtf8(table.textAt(kColumns + 1)),
+    auto refuse = [&](CsvResult::Kind kind, int column) {
+        return fail(kind, QStringLiteral("ID ") + QString::number(table.integerAt(kColumns)) +
+                              QStringLiteral("「") + QString::fromUtf8(table.textAt(kColumns + 1)) +
+                              QStringLiteral("」の") +
                               QString::fromUtf8(
                                   bookField(kCsvFields[static_cast<size_t>(column)]).defaultLabel));
-        return result;
     };
     if (settings->writeHeader) {
         QStringList labels = csvColumnLabels(settings->labels);
@@ -301,10 +303,11 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks, QString
         text += "\r\n";
     }
     while (table.step()) {
-        if (unsafeBooks && !settings->quote) {
+        ++result.books;
+        if (!settings->quote) {
             for (int c = 0; c < kColumns; ++c) {
                 if (table.typeAt(c) == Statement::ValueType::Text && unsafe(table.textAt(c))) {
-                    ++*unsafeBooks;
+                    ++result.unsafeBooks;
                     break;
                 }
             }
@@ -315,7 +318,7 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks, QString
             const Statement::ValueType type = table.typeAt(c);
             const bool date = isDateField(kCsvFields[static_cast<size_t>(c)]);
             if (table.isBlobAt(c) || (date && type == Statement::ValueType::Integer))
-                return refuse(kExportBadValue, c);
+                return refuse(CsvResult::Kind::BadValue, c);
             if (type == Statement::ValueType::Null) {
                 if (!isDateField(kCsvFields[static_cast<size_t>(c)]))
                     appendColumn(text, {}, settings->quote);  // "" when quoting
@@ -330,7 +333,7 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks, QString
                 // Written raw, another text would read back as no date, or not at all.
                 const auto ymd = storedDateToYmd(value);
                 if (!ymd)
-                    return refuse(kExportBadValue, c);
+                    return refuse(CsvResult::Kind::BadValue, c);
                 text += formatCsvDate(static_cast<int>(ymd->year()),
                                       static_cast<int>(static_cast<unsigned>(ymd->month())),
                                       static_cast<int>(static_cast<unsigned>(ymd->day())),
@@ -339,7 +342,7 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks, QString
             } else {
                 // A NUL would end the line for many readers: refused, never cut.
                 if (value.contains('\0'))
-                    return refuse(kExportHasNul, c);
+                    return refuse(CsvResult::Kind::HasNul, c);
                 appendColumn(text, value, settings->quote);
             }
         }
@@ -357,28 +360,25 @@ int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks, QString
             }
         }
         text += "\r\n";
-        if (text.size() >= kBlockBytes)
-            if (const int failed = flush())
-                return failed;
+        if (text.size() >= kBlockBytes && !flush())
+            return fail(CsvResult::Kind::Unencodable);
     }
-    if (const int failed = flush())
-        return failed;
+    if (!flush())
+        return fail(CsvResult::Kind::Unencodable);
     QString reason;
-    if (file.commit(&reason))
-        return 0;
-    if (where)
-        *where = reason;
-    return kExportNotWritable;
+    if (!file.commit(&reason))
+        return fail(CsvResult::Kind::NotWritable, reason);
+    return result;
 }
 
 namespace {
 
 // Reads the books of a CSV file one at a time and hands each line's twelve
 // fields (dates already read into "yyyy/mm/dd") to `add`, which refuses a book by
-// returning the reason. The result is ImportCsv's; `failure` gets the reason for a
-// file that cannot be read or a line that is refused.
-int readCsvBooks(const CsvSettings& settings, QString* failure,
-                 const std::function<QString(const QStringList&, const QStringList&)>& add) {
+// returning the reason. The result says which line was refused and why, or why
+// the file could not be read; it counts no books (`add` knows which it took).
+CsvResult readCsvBooks(const CsvSettings& settings,
+                       const std::function<QString(const QStringList&, const QStringList&)>& add) {
     TCSV split;
     split.Separator = csvSeparatorChar(settings.separator);
     split.Split = settings.split;
@@ -386,29 +386,31 @@ int readCsvBooks(const CsvSettings& settings, QString* failure,
     split.ExpectedFields = static_cast<int>(kCsvFields.size()) + kCsvReadingColumns;
     split.FewerFields = static_cast<int>(kCsvFields.size());
     CsvRecordReader reader(split.Separator, settings.encoding);
-    auto refuse = [&](const QString& reason) {
-        if (failure)
-            *failure = reason;
-        return -reader.firstLine();
+    CsvResult result;
+    auto refuse = [&](const QString& reason, int line) {
+        result.kind = CsvResult::Kind::LineRefused;
+        result.reason = reason;
+        result.line = line;
+        return result;
     };
     try {
         reader.open(settings.fileName);
     } catch (const CsvFileError& e) {
-        if (failure)
-            *failure = e.message();
-        return kImportUnreadable;
+        result.kind = CsvResult::Kind::Unreadable;
+        result.reason = e.message();
+        return result;
     }
     const QStringList labels = csvColumnLabels(settings.labels);
     bool first = true;
     try {
         while (reader.next()) {
             if (!reader.readable())
-                return refuse(reader.problem());
+                return refuse(reader.problem(), reader.firstLine());
             if (reader.record().isEmpty())
                 continue;
             CsvFields read = split.readFields(reader.record());
             if (!read.problem.isEmpty())
-                return refuse(read.problem);
+                return refuse(read.problem, reader.firstLine());
             QStringList& values = read.fields;
             while (values.size() < split.ExpectedFields)
                 values.append(QString());
@@ -427,9 +429,9 @@ int readCsvBooks(const CsvSettings& settings, QString* failure,
                     continue;
                 const std::optional<QString> date = readCsvDate(values[c], settings.dateFormat);
                 if (!date)
-                    return refuse(
-                        QStringLiteral("%1: '%2' は日付ではありません（%3 の形）")
-                            .arg(labels[c], values[c], csvDateForms(settings.dateFormat)));
+                    return refuse(QStringLiteral("%1: '%2' は日付ではありません（%3 の形）")
+                                      .arg(labels[c], values[c], csvDateForms(settings.dateFormat)),
+                                  reader.firstLine());
                 values[c] = *date;
             }
             // A reading column holds a reading, or a memo or a number moved
@@ -437,22 +439,21 @@ int readCsvBooks(const CsvSettings& settings, QString* failure,
             // of every book by the writer.
             for (int k = 0; k < kCsvReadingColumns; ++k) {
                 if (!mayBeReadingOf(readings[k].trimmed(), values[k]))
-                    return refuse(QStringLiteral("%1 番目の項目（%2）が読みではありません")
-                                      .arg(QString::number(kCsvFields.size() + 1 + k),
-                                           csvReadingLabels()[k]));
+                    return refuse(
+                        QStringLiteral("%1 番目の項目（%2）が読みではありません")
+                            .arg(QString::number(kCsvFields.size() + 1 + k), csvReadingLabels()[k]),
+                        reader.firstLine());
             }
             if (const QString refused = add(values, readings); !refused.isEmpty())
-                return refuse(refused);
+                return refuse(refused, reader.firstLine());
         }
     } catch (const CsvFileError& e) {
         // The file was read whole once already; failing now, it fails at the first
         // line it could not read, and the lines before it stay, as for a line at
         // fault.
-        if (failure)
-            *failure = e.message();
-        return -(reader.linesDecoded() + 1);
+        return refuse(e.message(), reader.linesDecoded() + 1);
     }
-    return 0;
+    return result;
 }
 
 }  // namespace
@@ -480,23 +481,30 @@ void takeReadings(BookReadings& readings, qint64 id, const QStringList& values,
 
 }  // namespace
 
-int ImportCsv(TDM& store, const CsvSettings* settings, QString* failure, int* books) {
-    int appended = 0;
-    struct Count {
-        int& from;
-        int* to;
-        ~Count() {
-            if (to)
-                *to = from;
-        }
-    } count{appended, books};
+namespace {
+
+// A run that could not start: no settings, or no file named.
+std::optional<CsvResult> unstartable(const CsvSettings* settings) {
+    CsvResult result;
     if (!settings)
-        return kImportNoSettings;
-    if (settings->fileName.isEmpty())
-        return kImportNoFileName;
+        result.kind = CsvResult::Kind::NoSettings;
+    else if (settings->fileName.isEmpty())
+        result.kind = CsvResult::Kind::NoFileName;
+    else
+        return std::nullopt;
+    result.reason = QStringLiteral("入力ファイルが指定されていません");
+    return result;
+}
+
+}  // namespace
+
+CsvResult ImportCsv(TDM& store, const CsvSettings* settings) {
+    if (std::optional<CsvResult> refused = unstartable(settings))
+        return *refused;
+    int appended = 0;
     StoreHost* host = store.host();
     CachedDataset& query = store.QueryBook();
-    int result = 0;
+    CsvResult result;
     {
         CursorHookDetach detached(store);
         int fields[kCsvFields.size()];
@@ -507,36 +515,33 @@ int ImportCsv(TDM& store, const CsvSettings* settings, QString* failure, int* bo
                 throw EngineError(QStringLiteral("列 '%1' がありません。").arg(name));
         }
         QStringList texts(query.fieldCount());
-        result = readCsvBooks(*settings, failure,
-                              [&](const QStringList& values, const QStringList& readings) {
-                                  for (qsizetype c = 0; c < values.size(); ++c)
-                                      texts[fields[c]] = values[c];
-                                  try {
-                                      const int id = store.AppendBook(texts);
-                                      ++appended;
-                                      if (store.readings())
-                                          takeReadings(*store.readings(), id, values, readings);
-                                      return QString();
-                                  } catch (const EngineError& e) {
-                                      return e.message();
-                                  }
-                              });
-        if (result == 0 && host && query.rowCount() > 0)
+        result =
+            readCsvBooks(*settings, [&](const QStringList& values, const QStringList& readings) {
+                for (qsizetype c = 0; c < values.size(); ++c)
+                    texts[fields[c]] = values[c];
+                try {
+                    const int id = store.AppendBook(texts);
+                    ++appended;
+                    if (store.readings())
+                        takeReadings(*store.readings(), id, values, readings);
+                    return QString();
+                } catch (const EngineError& e) {
+                    return e.message();
+                }
+            });
+        if (result.ok() && host && query.rowCount() > 0)
             host->changesPending();
     }
+    result.books = appended;
     if (host)
         host->booksCounted();
     return result;
 }
 
-int ImportCsvIntoTable(Connection& catalogue, const CsvSettings* settings, QString* failure,
-                       int* added, BookReadings* bookReadings) {
-    if (added)
-        *added = 0;
-    if (!settings)
-        return kImportNoSettings;
-    if (settings->fileName.isEmpty())
-        return kImportNoFileName;
+CsvResult ImportCsvIntoTable(Connection& catalogue, const CsvSettings* settings,
+                             BookReadings* bookReadings) {
+    if (std::optional<CsvResult> refused = unstartable(settings))
+        return *refused;
     // Books go only into a table the program can show again.
     Statement shape(catalogue.handle(), {QStringLiteral("SELECT * FROM QUILLO WHERE 0")});
     shape.requireReadableWidth();
@@ -552,8 +557,8 @@ int ImportCsvIntoTable(Connection& catalogue, const CsvSettings* settings, QStri
                      {QStringLiteral("INSERT INTO QUILLO (%1) VALUES (?%2)")
                           .arg(columns.join(QStringLiteral(", ")),
                                QStringLiteral(", ?").repeated(kCsvFields.size()))});
-    const int result = readCsvBooks(
-        *settings, failure, [&](const QStringList& values, const QStringList& readings) {
+    CsvResult result =
+        readCsvBooks(*settings, [&](const QStringList& values, const QStringList& readings) {
             if (bookReadings)
                 takeReadings(*bookReadings, id + 1, values, readings);
             insert.reset();
@@ -578,7 +583,7 @@ int ImportCsvIntoTable(Connection& catalogue, const CsvSettings* settings, QStri
         });
     if (bookReadings) {
         // The books' readings are stored with them, or go with them.
-        if (result == 0) {
+        if (result.ok()) {
             std::vector<qint64> ids;
             for (qint64 k = firstId + 1; k <= id; ++k)
                 ids.push_back(k);
@@ -586,10 +591,9 @@ int ImportCsvIntoTable(Connection& catalogue, const CsvSettings* settings, QStri
         }
         bookReadings->forgetPending();
     }
-    if (result == 0) {
+    if (result.ok()) {
         transaction.commit();
-        if (added)
-            *added = static_cast<int>(id - firstId);
+        result.books = static_cast<int>(id - firstId);
     }
     return result;
 }

@@ -41,20 +41,29 @@ struct CsvSettings {
 constexpr int kCsvReadingColumns = 3;
 QStringList csvReadingLabels();
 
-// Results of ExportCsv.
-constexpr int kExportNoSettings = -1;
-constexpr int kExportNotWritable = -2;
-constexpr int kExportUnencodable = -3;    // a stored text has characters CP932 cannot hold
-constexpr int kExportHasNul = -4;         // a stored text holds a NUL character
-constexpr int kExportOntoCatalogue = -5;  // the file named is the catalogue itself
-// A stored value no book of Quillo's holds: bytes, or a date column that holds
-// no date (only another program writes such values).
-constexpr int kExportBadValue = -6;
-
-// Results of ImportCsv besides 0 and the negated number of a failing line.
-constexpr int kImportNoSettings = 1;
-constexpr int kImportNoFileName = 2;
-constexpr int kImportUnreadable = 3;  // the file could not be read: nothing appended
+// How an import or an export ended.
+struct CsvResult {
+    enum class Kind {
+        Done,
+        NoSettings,
+        NoFileName,
+        Unreadable,     // import: the file could not be read, nothing was taken
+        LineRefused,    // import: `line` could not be taken
+        NotWritable,    // export: the file could not be written
+        Unencodable,    // export: a stored text has characters Shift-JIS cannot hold
+        HasNul,         // export: a stored text holds a NUL character
+        OntoCatalogue,  // export: the file named is the catalogue itself
+        // Export: a stored value no book of Quillo's holds: bytes, or a date
+        // column that holds no date (only another program writes such values).
+        BadValue,
+    };
+    Kind kind = Kind::Done;
+    QString reason;       // why it failed, for the user (naming the book an export refused)
+    int line = 0;         // the line refused, counted from 1
+    int books = 0;        // the books read in, or written out
+    int unsafeBooks = 0;  // export without quotes: books that may not read back as written
+    bool ok() const { return kind == Kind::Done; }
+};
 
 QChar csvSeparatorChar(int index);
 
@@ -76,31 +85,29 @@ bool looksLikeCsvHeader(const QStringList& fields, const QStringList& userLabels
 // Writes the book table, as stored and in ID order, to a CP932 (or UTF-8) file
 // with CR LF lines. The file is replaced only when the whole export succeeded.
 // Without quotes, a text holding a blank, the separator or a quote may not read
-// back as written; `unsafeBooks`, when given, counts the books with such a text.
-// `where`, when given, names the book and the column a refusal is about.
-int ExportCsv(TDM& store, const CsvSettings* settings, int* unsafeBooks = nullptr,
-              QString* where = nullptr);
+// back as written: the result counts the books with such a text. A refusal's
+// reason names the book and the column it is about.
+CsvResult ExportCsv(TDM& store, const CsvSettings* settings);
 // Why an export failed, for the user: the dialog and the tool say the same.
-QString exportFailureReason(int result, const QString& fileName, const QString& where = QString());
+// `where` is the book and column refused, or what happened to the file.
+QString exportFailureReason(CsvResult::Kind kind, const QString& fileName,
+                            const QString& where = QString());
 // What the dialog and the tool say after such an export.
 QString unquotedExportWarning(int unsafeBooks);
 
 // Appends the lines of a CSV file to the live query as pending rows. Every line
 // gives twelve fields, a short one filled up with empty ones (an empty line is
 // passed over). A failing line ends the import: the rows of the lines before it
-// stay pending, its own row is discarded, and the result is the line's number
-// negated. `failure`, when given, gets the reason a file could not be read at
-// all, or the reason its line was refused; `books` the number of books read.
-int ImportCsv(TDM& store, const CsvSettings* settings, QString* failure = nullptr,
-              int* books = nullptr);
+// stay pending, its own row is discarded, and the result names the line and
+// why. The result counts the books read, those before a failing line too.
+CsvResult ImportCsv(TDM& store, const CsvSettings* settings);
 // The same import straight into the stored table, in one transaction: every line
 // is stored with new IDs after the largest, or (when any line fails, with the same
-// results) none. Memory does not grow with the file.
-// `added`, when given, gets the number of books stored.
-// `readings`, when given, gets the new books' readings in the same transaction
-// (those the file gives are taken as they are, a writer's or publisher's learned).
-int ImportCsvIntoTable(Connection& catalogue, const CsvSettings* settings,
-                       QString* failure = nullptr, int* added = nullptr,
-                       BookReadings* readings = nullptr);
+// results) none, and the result counts the books stored. Memory does not grow
+// with the file. `readings`, when given, gets the new books' readings in the
+// same transaction (those the file gives are taken as they are, a writer's or
+// publisher's learned).
+CsvResult ImportCsvIntoTable(Connection& catalogue, const CsvSettings* settings,
+                             BookReadings* readings = nullptr);
 
 }  // namespace quillo

@@ -127,15 +127,14 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
         bookReadings.prepare(true);
         // What the catalogue holds already, to say how many books it has twice.
         const SameBooksBeforeImport before(books.handle());
-        QString failure;
-        int added = 0;
-        const int r = ImportCsvIntoTable(books, &settings, &failure, &added, &bookReadings);
-        if (r < 0)
+        const CsvResult r = ImportCsvIntoTable(books, &settings, &bookReadings);
+        if (r.kind == CsvResult::Kind::LineRefused)
             return fail(QStringLiteral("入力ファイル\n%1\nの %2 行目でｴﾗｰとなりました。\n"
                                        "（データは登録されていません）\n%3")
-                            .arg(settings.fileName, QString::number(-r), failure));
-        if (r > 0)
-            return fail(QStringLiteral("CSV 入力に失敗しました。\n") + failure);
+                            .arg(settings.fileName, QString::number(r.line), r.reason));
+        if (!r.ok())
+            return fail(QStringLiteral("CSV 入力に失敗しました。\n") + r.reason);
+        const int added = r.books;
         const QString same = before.note();
         std::printf("%s\n", (QStringLiteral("%1 冊を追加しました。").arg(added) +
                              (same.isEmpty() ? QString() : same + QStringLiteral("。")))
@@ -155,14 +154,12 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
         bookReadings->prepare(false);
         store->setReadings(std::move(bookReadings));
     }
-    int unsafe = 0;
-    QString where;
-    const int r = ExportCsv(*store, &settings, &unsafe, &where);
-    if (r != 0)
-        return fail(exportFailureReason(r, settings.fileName, where));
-    if (unsafe > 0)
+    const CsvResult r = ExportCsv(*store, &settings);
+    if (!r.ok())
+        return fail(r.reason);
+    if (r.unsafeBooks > 0)
         std::fprintf(stderr, "quillo-csv: %s\n",
-                     unquotedExportWarning(unsafe).toUtf8().constData());
+                     unquotedExportWarning(r.unsafeBooks).toUtf8().constData());
     return 0;
 }
 

@@ -30,10 +30,14 @@ class TestCsvExchange : public QObject {
         m_host.calls.clear();
     }
     QString file(const char* name) const { return m_db->folder() + QLatin1Char('/') + S(name); }
-    int import(const QByteArray& bytes, CsvSettings settings = {}, QString* reason = nullptr) {
+    CsvResult import(const QByteArray& bytes, CsvSettings settings = {},
+                     QString* reason = nullptr) {
         settings.fileName = file("in.csv");
         test::writeFile(settings.fileName, bytes);
-        return ImportCsv(*m_store, &settings, reason);
+        const CsvResult result = ImportCsv(*m_store, &settings);
+        if (reason)
+            *reason = result.reason;
+        return result;
     }
     QStringList table() {
         return test::rows(
@@ -62,27 +66,27 @@ private slots:
         openStore();
         CsvSettings settings;
         settings.fileName = file("first.csv");
-        QCOMPARE(ExportCsv(*m_store, &settings), 0);
+        QVERIFY(ExportCsv(*m_store, &settings).ok());
         const QByteArray first = test::readFile(settings.fileName);
         QVERIFY(first.endsWith("\r\n"));
         QCOMPARE(first.count('\n'), 1001);
 
         test::exec(S("delete from quillo"));
         openStore();
-        QCOMPARE(ImportCsv(*m_store, &settings), 0);
+        QVERIFY(ImportCsv(*m_store, &settings).ok());
         QCOMPARE(m_store->RecordCount(), 1001);
         QVERIFY(m_host.calls.contains(S("changesPending")));
         m_store->ApplyPendingUpdates();
         const QStringList viaStore = table();
         settings.fileName = file("second.csv");
-        QCOMPARE(ExportCsv(*m_store, &settings), 0);
+        QVERIFY(ExportCsv(*m_store, &settings).ok());
         QCOMPARE(test::readFile(settings.fileName), first);
 
         // Straight into the table, the same books land with the same IDs.
         test::exec(S("delete from quillo"));
         Connection books(QStringLiteral("book"));
         settings.fileName = file("first.csv");
-        QCOMPARE(ImportCsvIntoTable(books, &settings), 0);
+        QVERIFY(ImportCsvIntoTable(books, &settings).ok());
         QCOMPARE(table(), viaStore);
     }
 
@@ -110,28 +114,28 @@ private slots:
             S("insert into quillo (ID, Title, Writer, PubDate, Kind, Memo)"
               " values (1, '坊っちゃん', '夏目漱石', '1906-04-01', '小説', '出ない')"));
         const CsvSettings settings{file("out.csv"), quote, dateFormat, separator};
-        QCOMPARE(ExportCsv(*m_store, &settings), 0);
+        QVERIFY(ExportCsv(*m_store, &settings).ok());
         QCOMPARE(test::readFile(settings.fileName), test::sjis(line + S("\r\n")));
     }
 
     void exportRefusals() {
-        QCOMPARE(ExportCsv(*m_store, nullptr), kExportNoSettings);
+        QCOMPARE(ExportCsv(*m_store, nullptr).kind, CsvResult::Kind::NoSettings);
         const CsvSettings nowhere{file("no/such/folder/out.csv")};
-        QCOMPARE(ExportCsv(*m_store, &nowhere), kExportNotWritable);
+        QCOMPARE(ExportCsv(*m_store, &nowhere).kind, CsvResult::Kind::NotWritable);
 
         // A text that Shift-JIS cannot hold (written by another program) stops the
         // export before the old file is touched.
         test::exec(S("insert into quillo (ID, Title) values (1, 'emoji 😀')"));
         const CsvSettings settings{file("kept.csv")};
         test::writeFile(settings.fileName, "old contents\r\n");
-        QCOMPARE(ExportCsv(*m_store, &settings), kExportUnencodable);
+        QCOMPARE(ExportCsv(*m_store, &settings).kind, CsvResult::Kind::Unencodable);
         QCOMPARE(test::readFile(settings.fileName), QByteArray("old contents\r\n"));
 
         // The same when the text comes long after the first rows were written out.
         test::exec(S("delete from quillo"));
         bench::generateCatalogue(m_db->path(), 5000);
         test::exec(S("insert into quillo (ID, Title) values (99999, 'emoji 😀')"));
-        QCOMPARE(ExportCsv(*m_store, &settings), kExportUnencodable);
+        QCOMPARE(ExportCsv(*m_store, &settings).kind, CsvResult::Kind::Unencodable);
         QCOMPARE(test::readFile(settings.fileName), QByteArray("old contents\r\n"));
         QCOMPARE(QDir(m_db->folder()).entryList(QDir::Files | QDir::Hidden),
                  (QStringList{S("book.db"), S("kept.csv")}));  // no temporary file left
@@ -155,12 +159,12 @@ private slots:
         QFETCH(QString, stored);
         CsvSettings settings;
         settings.dateFormat = dateFormat;
-        QCOMPARE(import(test::sjis(test::csvLine({S("本"), S(""), S(""), column})), settings), 0);
+        QVERIFY(import(test::sjis(test::csvLine({S("本"), S(""), S(""), column})), settings).ok());
         QCOMPARE(pendingField(0, FieldNo::PubDate), stored);
     }
 
     void everyColumnLandsInItsField() {
-        QCOMPARE(import(test::sjis(S("a,b,c,,,f,g,h,w2,w3,w4,w5\r\n"))), 0);
+        QVERIFY(import(test::sjis(S("a,b,c,,,f,g,h,w2,w3,w4,w5\r\n"))).ok());
         QCOMPARE(pendingField(0, FieldNo::Title), S("a"));
         QCOMPARE(pendingField(0, FieldNo::Publisher), S("c"));
         QCOMPARE(pendingField(0, FieldNo::SubTitle), S("f"));
@@ -176,15 +180,16 @@ private slots:
         // Spreadsheets leave off empty columns at the end: a short line is filled
         // up. More columns than the twelve and the three readings would put
         // texts in the wrong fields.
-        QCOMPARE(import(test::sjis(S("一,二\r\n"))), 0);
+        QVERIFY(import(test::sjis(S("一,二\r\n"))).ok());
         QCOMPARE(pendingField(0, FieldNo::Title), S("一"));
         QCOMPARE(pendingField(0, FieldNo::Writer), S("二"));
         m_store->CancelPendingUpdates();
         QString reason;
         QCOMPARE(import(test::sjis(test::csvLine({S("良い")}) + S("\r\n") +
                                    S("a,b,c,,,f,g,h,w2,w3,w4,w5,y1,y2,y3,extra\r\n")),
-                        CsvSettings{}, &reason),
-                 -3);  // the empty line 2 is passed over
+                        CsvSettings{}, &reason)
+                     .line,
+                 3);  // the empty line 2 is passed over
         QCOMPARE(reason, S("項目が 16 個あります（15 個まで）"));
         QCOMPARE(m_store->RecordCount(), 1);
         QCOMPARE(pendingField(0, FieldNo::Title), S("良い"));
@@ -208,10 +213,10 @@ private slots:
         Connection books(QStringLiteral("book"));
         CsvSettings settings{file("in.csv")};
         test::writeFile(settings.fileName, bytes);
-        QCOMPARE(ImportCsvIntoTable(books, &settings), -4);
+        QCOMPARE(ImportCsvIntoTable(books, &settings).line, 4);
         QCOMPARE(table(), before);
 
-        QCOMPARE(import(bytes), -4);
+        QCOMPARE(import(bytes).line, 4);
         QCOMPARE(m_store->RecordCount(), 3);  // the stored book and two pending lines
         QCOMPARE(m_store->QueryBook().rowCount(), 3);
         QVERIFY(m_store->cursorHookAttached());
@@ -224,14 +229,14 @@ private slots:
     void separatorsOnImport() {
         CsvSettings settings;
         settings.separator = 2;
-        QCOMPARE(import(test::sjis(test::csvLine({S("題名"), S("著者 名")}, QLatin1Char('\t'))),
-                        settings),
-                 0);
+        QVERIFY(import(test::sjis(test::csvLine({S("題名"), S("著者 名")}, QLatin1Char('\t'))),
+                       settings)
+                    .ok());
         QCOMPARE(pendingField(0, FieldNo::Writer), S("著者 名"));
         settings.separator = 1;
-        QCOMPARE(
-            import(test::sjis(test::csvLine({S("\"a;b\""), S("c,d")}, QLatin1Char(';'))), settings),
-            0);
+        QVERIFY(
+            import(test::sjis(test::csvLine({S("\"a;b\""), S("c,d")}, QLatin1Char(';'))), settings)
+                .ok());
         QCOMPARE(pendingField(1, FieldNo::Title), S("a;b"));  // kept as written
         QCOMPARE(pendingField(1, FieldNo::Writer), S("c,d"));
     }
@@ -276,7 +281,7 @@ private slots:
         settings.fileName = QFINDTESTDATA(S("data/") + name);
         settings.separator = separator;
         settings.split = split;
-        QCOMPARE(ImportCsv(*m_store, &settings), 0);
+        QVERIFY(ImportCsv(*m_store, &settings).ok());
         QCOMPARE(pendingBooks(), spreadsheetBooks());
     }
 
@@ -284,7 +289,7 @@ private slots:
         CsvSettings settings;
         settings.fileName = QFINDTESTDATA("data/python-minimal-comma.csv");
         settings.split = CsvSplit::Legacy;
-        QCOMPARE(ImportCsv(*m_store, &settings), -1);  // the blanks split the title
+        QCOMPARE(ImportCsv(*m_store, &settings).line, 1);  // the blanks split the title
     }
 
     void quillosOwnExportsComeBackAsTheyWent_data() {
@@ -296,7 +301,7 @@ private slots:
         QFETCH(bool, quote);
         CsvSettings settings;
         settings.fileName = QFINDTESTDATA("data/python-minimal-comma.csv");
-        QCOMPARE(ImportCsv(*m_store, &settings), 0);
+        QVERIFY(ImportCsv(*m_store, &settings).ok());
         if (!quote) {  // unquoted, a text may hold no separator or quote
             m_store->QueryBook().last();
             m_store->DeleteCurrent(false);
@@ -307,10 +312,10 @@ private slots:
         QList<QStringList> books = pendingBooks();  // in the list's order; the file in ID order
         std::sort(books.begin(), books.end());
         settings = CsvSettings{file("out.csv"), quote};
-        QCOMPARE(ExportCsv(*m_store, &settings), 0);
+        QVERIFY(ExportCsv(*m_store, &settings).ok());
         test::exec(S("delete from quillo"));
         m_store->Requery();
-        QCOMPARE(ImportCsv(*m_store, &settings), 0);
+        QVERIFY(ImportCsv(*m_store, &settings).ok());
         QList<QStringList> back = pendingBooks();
         std::sort(back.begin(), back.end());
         QCOMPARE(back, books);
@@ -322,8 +327,8 @@ private slots:
               "'x'),"
               " (2, 'LF' || char(10) || 'のみ', 'y'), (3, '普通', 'z')"));
         CsvSettings settings{file("out.csv")};
-        QCOMPARE(ExportCsv(*m_store, &settings), 0);
-        QCOMPARE(ImportCsv(*m_store, &settings), 0);
+        QVERIFY(ExportCsv(*m_store, &settings).ok());
+        QVERIFY(ImportCsv(*m_store, &settings).ok());
         QCOMPARE(m_store->QueryBook().rowCount(), 3);  // three books, not five
         QCOMPARE(pendingField(0, FieldNo::Title), S("上巻\r\n下巻"));
         QCOMPARE(pendingField(0, FieldNo::Writer), S("x"));
@@ -336,27 +341,29 @@ private slots:
         QByteArray bytes = test::sjis(test::csvLine({S("一")}) + test::csvLine({S("二")}));
         bytes +=
             QByteArray("\xE7\x84\x8E\0,,,,,,,,,,,\r\n", 17) + test::sjis(test::csvLine({S("四")}));
-        QCOMPARE(import(bytes), -3);
+        QCOMPARE(import(bytes).line, 3);
         // In a stored text: the export is refused and the old file kept.
         test::exec(S("insert into quillo (ID, Title) values (9, 'a' || char(0) || 'b')"));
         const CsvSettings settings{file("kept.csv")};
         test::writeFile(settings.fileName, "old\r\n");
-        QCOMPARE(ExportCsv(*m_store, &settings), kExportHasNul);
+        const CsvResult refused = ExportCsv(*m_store, &settings);
+        QCOMPARE(refused.kind, CsvResult::Kind::HasNul);
         QCOMPARE(test::readFile(settings.fileName), QByteArray("old\r\n"));
-        QVERIFY(exportFailureReason(kExportHasNul, settings.fileName).contains(S("NUL")));
+        QVERIFY(refused.reason.contains(S("NUL")));
+        QVERIFY(refused.reason.contains(S("ID 9「a")));
     }
 
     void utf8WithoutItsMarkIsReadAsUtf8() {
         // What a spreadsheet writes when told "CSV UTF-8" on most systems.
         const QByteArray bytes = test::csvLine({S("吾輩は猫である"), S("夏目漱石")}).toUtf8();
-        QCOMPARE(import(bytes), 0);
+        QVERIFY(import(bytes).ok());
         QCOMPARE(pendingField(0, FieldNo::Title), S("吾輩は猫である"));
         CsvSettings settings;
         settings.encoding = CsvEncoding::ShiftJis;  // forced: the same bytes are no Shift-JIS
-        QVERIFY(import(bytes, settings) != 0 ||
+        QVERIFY(!import(bytes, settings).ok() ||
                 pendingField(1, FieldNo::Title) != S("吾輩は猫である"));
         // Shift-JIS text stays Shift-JIS, and plain ASCII reads the same either way.
-        QCOMPARE(import(test::sjis(test::csvLine({S("こころ")}))), 0);
+        QVERIFY(import(test::sjis(test::csvLine({S("こころ")}))).ok());
         QCOMPARE(pendingField(m_store->QueryBook().rowCount() - 1, FieldNo::Title), S("こころ"));
     }
 
@@ -365,7 +372,7 @@ private slots:
             S("insert into quillo (ID, Title, Writer) values (1, '坊っちゃん', '夏目漱石')"));
         CsvSettings settings{file("out.csv")};
         settings.encoding = CsvEncoding::Utf8;
-        QCOMPARE(ExportCsv(*m_store, &settings), 0);
+        QVERIFY(ExportCsv(*m_store, &settings).ok());
         QCOMPARE(test::readFile(settings.fileName),
                  QByteArray("\xEF\xBB\xBF") +
                      test::csvLine({S("\"坊っちゃん\""), S("\"夏目漱石\""), S("\"\""), S(""), S(""),
@@ -373,36 +380,37 @@ private slots:
                                     S("\"\""), S("\"\"")})
                          .toUtf8());
         settings.encoding = CsvEncoding::Auto;
-        QCOMPARE(ImportCsv(*m_store, &settings), 0);
+        QVERIFY(ImportCsv(*m_store, &settings).ok());
         QCOMPARE(pendingField(m_store->QueryBook().rowCount() - 1, FieldNo::Title),
                  S("坊っちゃん"));
     }
 
     void utf8FilesAreReadAndCheckedForShiftJis() {
-        QCOMPARE(import(QByteArray("\xEF\xBB\xBF") + test::csvLine({S("ＭＳ"), S("本")}).toUtf8()),
-                 0);
+        QVERIFY(
+            import(QByteArray("\xEF\xBB\xBF") + test::csvLine({S("ＭＳ"), S("本")}).toUtf8()).ok());
         QCOMPARE(pendingField(0, FieldNo::Title), S("ＭＳ"));
         QCOMPARE(import(QByteArray("\xEF\xBB\xBF") +
-                        (test::csvLine({S("ok")}) + test::csvLine({S("😀")})).toUtf8()),
-                 -2);
+                        (test::csvLine({S("ok")}) + test::csvLine({S("😀")})).toUtf8())
+                     .line,
+                 2);
     }
 
     void emptyUnreadableAndMissingSettings() {
         test::exec(S("insert into quillo (ID, Title) values (1, '既存')"));
         openStore();
-        QCOMPARE(import(QByteArray()), 0);
+        QVERIFY(import(QByteArray()).ok());
         QCOMPARE(m_store->RecordCount(), 1);
         QVERIFY(m_host.calls.contains(S("changesPending")));
 
         m_host.calls.clear();
         const CsvSettings folder{m_db->folder()};
-        QCOMPARE(ImportCsv(*m_store, &folder), kImportUnreadable);
+        QCOMPARE(ImportCsv(*m_store, &folder).kind, CsvResult::Kind::Unreadable);
         QCOMPARE(m_store->RecordCount(), 1);
         QVERIFY(!m_store->QueryBook().updatesPending());
         QCOMPARE(m_host.calls, (QStringList{S("currentBookMoved"), S("booksCounted")}));
-        QCOMPARE(ImportCsv(*m_store, nullptr), kImportNoSettings);
+        QCOMPARE(ImportCsv(*m_store, nullptr).kind, CsvResult::Kind::NoSettings);
         const CsvSettings unnamed;
-        QCOMPARE(ImportCsv(*m_store, &unnamed), kImportNoFileName);
+        QCOMPARE(ImportCsv(*m_store, &unnamed).kind, CsvResult::Kind::NoFileName);
     }
 };
 
