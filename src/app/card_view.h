@@ -10,8 +10,8 @@
 
 namespace quillo {
 
-// The card: every data field of the current book in read-only boxes on a fixed
-// 430 x 302 form, centred in its base panel (PanelCardViewBase). The card's
+// The card: every data field of the current book in read-only boxes on a form
+// as large as its font needs, centred in its base panel (PanelCardViewBase). The card's
 // background and labels offer the main window's context menu and open the book
 // on a double click; the boxes keep their own text menus.
 class CardView : public QWidget {
@@ -35,14 +35,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void placeLabel(int fieldNo);
     void PanelCardViewBaseResize();
 
     QFrame* m_card;
     std::array<QLabel*, kFieldCount> m_labels{};
     std::array<QWidget*, kFieldCount> m_boxes{};
-    std::array<int, kFieldCount> m_labelRight{};
-    std::array<int, kFieldCount> m_labelTop{};
 };
 
 }  // namespace quillo

@@ -5,6 +5,8 @@
 #include <array>
 #include <functional>
 
+#include "store/book_record.h"
+
 class QLabel;
 class QMenu;
 class QLineEdit;
@@ -26,6 +28,10 @@ public:
     static constexpr int kCount = 3;
 
     explicit ReadingBoxes(QWidget* dialog);
+    // Whether a field has a reading box under it.
+    static bool hasBox(int field) {
+        return field >= FieldNo::Title && field < FieldNo::Title + kCount;
+    }
     QLineEdit* box(int field) const;
     QLabel* label(int field) const;
     // Where the catalogue's readings are, asked each time (a restore brings

@@ -35,11 +35,8 @@ struct CopyStyle {
     std::array<QString, kFieldCount> FieldLabels = defaultFieldLabels();
 };
 
-// The fields in the order the clipboard text lists them.
-inline constexpr std::array<int, 13> kCopyOrder = {
-    FieldNo::Title,   FieldNo::SubTitle, FieldNo::Writer,     FieldNo::Writer2,   FieldNo::Writer3,
-    FieldNo::Writer4, FieldNo::Writer5,  FieldNo::Translator, FieldNo::Publisher, FieldNo::Kind,
-    FieldNo::PubDate, FieldNo::BuyDate,  FieldNo::Memo};
+// The fields in the order the clipboard text lists them: the forms' order.
+inline constexpr auto kCopyOrder = kFormFields;
 
 // The plain text of a record in the style the settings choose. Texts are copied
 // whole, however long.

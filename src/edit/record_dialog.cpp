@@ -5,6 +5,8 @@
 #include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QShortcut>
 #include <QToolTip>
@@ -19,6 +21,7 @@
 #include "platform/jis_order.h"
 #include "store/same_books.h"
 #include "store/tdm.h"
+#include "ui/field_form_layout.h"
 #include "ui/message_dialog.h"
 #include "ui/remember_combo.h"
 #include "ui/sjis_limit.h"
@@ -31,44 +34,10 @@ const QString kFieldHint = QStringLiteral("項目データを入力、変更し�
 const QString kWesternCaption = QStringLiteral("西");
 const QString kEraCaption = QStringLiteral("和");
 
-// The lists, in the order their stored values are read.
-constexpr std::array<int, 8> kListFields = {
-    FieldNo::Writer,  FieldNo::Writer2,    FieldNo::Writer3,   FieldNo::Writer4,
-    FieldNo::Writer5, FieldNo::Translator, FieldNo::Publisher, FieldNo::Kind};
-
-// The fields in the order they are loaded and saved.
-constexpr std::array<int, 13> kSaveOrder = {
-    FieldNo::Title,   FieldNo::SubTitle, FieldNo::Writer,     FieldNo::Writer2,   FieldNo::Writer3,
-    FieldNo::Writer4, FieldNo::Writer5,  FieldNo::Translator, FieldNo::Publisher, FieldNo::Kind,
-    FieldNo::PubDate, FieldNo::BuyDate,  FieldNo::Memo};
-
-struct Place {
-    int fieldNo;
-    const char* control;
-    const char* label;
-    int labelRight, top, left, width, height;
-};
-
-// The form, 459 x 401: title (with its reading) and subtitle across, writers
-// on the left, translator, publisher, kind and the dates on the right, the
-// memo below. A reading box sits under 書名, 著者名 and 出版社.
-const Place kPlaces[] = {
-    {FieldNo::Title, "EditTitle", "LabelTitle", 84, 8, 88, 362, 21},
-    {FieldNo::SubTitle, "EditSubTitle", "LabelSubTitle", 84, 60, 88, 362, 21},
-    {FieldNo::Writer, "ComboBoxWriter", "LabelWriter", 84, 90, 88, 132, 21},
-    {FieldNo::Writer2, "ComboBoxWriter2", "LabelWriter2", 84, 142, 88, 132, 21},
-    {FieldNo::Writer3, "ComboBoxWriter3", "LabelWriter3", 84, 168, 88, 132, 21},
-    {FieldNo::Writer4, "ComboBoxWriter4", "LabelWriter4", 84, 194, 88, 132, 21},
-    {FieldNo::Writer5, "ComboBoxWriter5", "LabelWriter5", 84, 220, 88, 132, 21},
-    {FieldNo::Translator, "ComboBoxTranslator", "LabelTranslator", 310, 90, 314, 136, 21},
-    {FieldNo::Publisher, "ComboBoxPublish", "LabelPublish", 310, 116, 314, 136, 21},
-    {FieldNo::Kind, "ComboBoxKind", "LabelKind", 310, 168, 314, 136, 21},
-    {FieldNo::PubDate, "MaskEditPubDate", "LabelPubDate", 310, 194, 314, 108, 21},
-    {FieldNo::BuyDate, "MaskEditBuyDate", "LabelBuyDate", 310, 220, 314, 108, 21},
-    {FieldNo::Memo, "MemoMemo", "LabelMemo", 84, 248, 88, 362, 100},
-};
-// The rows the reading boxes add above the bevel and the buttons.
-constexpr int kBottom = 52;
+// A control's name: its kind and the field's stem ("ComboBoxPublish").
+QString controlName(const char* kind, int fieldNo) {
+    return QLatin1String(kind) + QLatin1String(bookField(fieldNo).widgetName);
+}
 
 // The texts the reading boxes read: 書名, 著者名 and 出版社.
 std::array<QString, ReadingBoxes::kCount> readTexts(const TFormSetRecord& dialog) {
@@ -89,7 +58,6 @@ TFormSetRecord::TFormSetRecord(TDM& store, RecordDialogHost& host, QWidget* main
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
     font.setPixelSize(12);
     setFont(font);
-    setFixedSize(459, 349 + kBottom);
     build();
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [] { HelpViewer::instance().showContext(13); });
@@ -101,110 +69,108 @@ void TFormSetRecord::build() {
         BookReadings* readings = m_store.readings();
         return readings && readings->ready() ? readings : nullptr;
     });
+    auto* form = new QGridLayout;
+    form->setHorizontalSpacing(4);
+    form->setVerticalSpacing(5);
+    FieldFormLayout fields(form);
     QWidget* previous = nullptr;
-    for (const Place& p : kPlaces) {
-        const BookFieldInfo& info = bookField(p.fieldNo);
+    for (int fieldNo : kFormFields) {
+        const BookFieldInfo& info = bookField(fieldNo);
         QWidget* control = nullptr;
-        if (p.fieldNo == FieldNo::Memo) {
+        QPushButton* button = nullptr;
+        const char* kind = "ComboBox";
+        if (info.kind == FieldKindOfBook::Memo) {
             auto* memo = new QPlainTextEdit(this);
             memo->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
             memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
             memo->setLineWrapMode(QPlainTextEdit::NoWrap);
+            memo->setFixedHeight(memo->fontMetrics().lineSpacing() * 6 + 20);
             m_memoLimit = new PlainTextSjisLimit(memo, info.inputLimitBytes);
             control = memo;
-        } else if (isDateField(p.fieldNo)) {
+            kind = "Memo";
+        } else if (info.kind == FieldKindOfBook::Date) {
             auto* date = new DateMaskEdit(this);
-            auto* button = new QPushButton(kWesternCaption, this);
-            const int tag = p.fieldNo == FieldNo::PubDate ? 1 : 2;
-            button->setObjectName(tag == 1 ? QStringLiteral("ButtonPubDateChange")
-                                           : QStringLiteral("ButtonBuyDateChange"));
+            button = new QPushButton(kWesternCaption, this);
+            const int tag = fieldNo == FieldNo::PubDate ? 1 : 2;
+            button->setObjectName(QStringLiteral("Button") + QLatin1String(info.widgetName) +
+                                  QStringLiteral("Change"));
             button->setProperty("tag", tag);
             button->setAutoDefault(false);
-            button->setGeometry(p.left + p.width + 4, p.top, 25, p.height);
+            button->setFixedWidth(button->fontMetrics().horizontalAdvance(kWesternCaption) + 12);
             connect(button, &QPushButton::clicked, this,
                     [this, tag] { ButtonDateChangeClick(tag); });
             (tag == 1 ? m_pubDate : m_buyDate) = date;
             (tag == 1 ? m_pubDateButton : m_buyDateButton) = button;
             control = date;
-        } else if (p.fieldNo == FieldNo::Title || p.fieldNo == FieldNo::SubTitle) {
+            kind = "MaskEdit";
+        } else if (!info.offersStored) {
             auto* edit = new QLineEdit(this);
-            m_limits[static_cast<size_t>(p.fieldNo)] =
+            m_limits[static_cast<size_t>(fieldNo)] =
                 new SjisLimitValidator(info.inputLimitBytes, edit);
-            edit->setValidator(m_limits[static_cast<size_t>(p.fieldNo)]);
+            edit->setValidator(m_limits[static_cast<size_t>(fieldNo)]);
             control = edit;
+            kind = "Edit";
         } else {
             auto* list = new QComboBox(this);
             list->setEditable(true);
             list->setInsertPolicy(QComboBox::NoInsert);
             SuggestWithoutFilling(list);
-            m_limits[static_cast<size_t>(p.fieldNo)] =
+            m_limits[static_cast<size_t>(fieldNo)] =
                 new SjisLimitValidator(info.inputLimitBytes, list);
-            list->setValidator(m_limits[static_cast<size_t>(p.fieldNo)]);
+            list->setValidator(m_limits[static_cast<size_t>(fieldNo)]);
             control = list;
         }
-        control->setObjectName(QString::fromLatin1(p.control));
+        control->setObjectName(controlName(kind, fieldNo));
         control->setToolTip(kFieldHint);
-        control->setGeometry(p.left, p.top, p.width, p.height);
         // The tag-1 fields keep their own text menus; the lists always do.
-        control->setProperty("tag", isDateField(p.fieldNo) || p.fieldNo == FieldNo::Title ||
-                                            p.fieldNo == FieldNo::SubTitle ||
-                                            p.fieldNo == FieldNo::Memo
-                                        ? 1
-                                        : 0);
-        m_controls[static_cast<size_t>(p.fieldNo)] = control;
+        control->setProperty("tag", info.offersStored ? 0 : 1);
+        m_controls[static_cast<size_t>(fieldNo)] = control;
 
         auto* label = new QLabel(
             QString::fromUtf8(info.defaultLabel) + QString::fromUtf8(info.mnemonic), this);
-        label->setObjectName(QString::fromLatin1(p.label));
-        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setObjectName(controlName("Label", fieldNo));
         label->setBuddy(control);
-        // No wider than its text needs: a label of the right column spanning
-        // from the dialog's edge would lie over the left column's boxes.
-        const int labelLeft = std::max(0, p.labelRight - 84);
-        label->setGeometry(labelLeft, p.top, p.labelRight - labelLeft, std::min(p.height, 21));
         label->installEventFilter(this);
-        m_labels[static_cast<size_t>(p.fieldNo)] = label;
+        m_labels[static_cast<size_t>(fieldNo)] = label;
+        fields.addField(fieldNo, label, control, button);
 
         if (previous)
             QWidget::setTabOrder(previous, control);
         previous = control;
-        if (isDateField(p.fieldNo)) {
-            QPushButton* button = p.fieldNo == FieldNo::PubDate ? m_pubDateButton : m_buyDateButton;
+        if (button) {
             QWidget::setTabOrder(previous, button);
             previous = button;
         }
-        if (p.fieldNo >= FieldNo::Title && p.fieldNo <= FieldNo::Publisher) {
-            QLineEdit* box = m_readingBoxes->box(p.fieldNo);
-            box->setGeometry(p.left, p.top + 26, p.width, p.height);
-            m_readingBoxes->label(p.fieldNo)->setGeometry(p.left - 44, p.top + 26, 40, 21);
+        if (ReadingBoxes::hasBox(fieldNo)) {
+            QLineEdit* box = m_readingBoxes->box(fieldNo);
+            fields.addUnder(m_readingBoxes->label(fieldNo), box);
             QWidget::setTabOrder(previous, box);
             previous = box;
             auto* line = qobject_cast<QLineEdit*>(control);
             if (auto* list = qobject_cast<QComboBox*>(control))
                 line = list->lineEdit();
-            const int field = p.fieldNo;
             connect(line, &QLineEdit::editingFinished, this,
-                    [this, field] { m_readingBoxes->fieldLeft(field, controlText(field)); });
+                    [this, fieldNo] { m_readingBoxes->fieldLeft(fieldNo, controlText(fieldNo)); });
         }
     }
+    fields.finish(11);
 
     auto* bevel = new QFrame(this);
     bevel->setFrameShape(QFrame::HLine);
     bevel->setFrameShadow(QFrame::Sunken);
-    bevel->setGeometry(8, 306 + kBottom, 443, 2);
-    auto button = [this](const char* name, const QString& caption, const QString& hint, int left) {
+    auto button = [this](const char* name, const QString& caption, const QString& hint) {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(QString::fromLatin1(name));
         b->setToolTip(hint);
-        b->setGeometry(left, 316 + kBottom, 84, 25);
+        b->setMinimumWidth(b->fontMetrics().horizontalAdvance(QStringLiteral("キャンセル")) + 24);
         return b;
     };
     QPushButton* add = button("ButtonAddNew", QStringLiteral("追加(&A)"),
-                              QStringLiteral("入力、変更を確定し、レコードの追加を行います。"), 8);
+                              QStringLiteral("入力、変更を確定し、レコードの追加を行います。"));
     QPushButton* ok = button("ButtonOK", QStringLiteral("&OK"),
-                             QStringLiteral("入力、変更を確定し、ダイアログを閉じます。"), 275);
+                             QStringLiteral("入力、変更を確定し、ダイアログを閉じます。"));
     QPushButton* cancel = button("ButtonCancel", QStringLiteral("キャンセル"),
-                                 QStringLiteral("入力、変更を取消しダイアログを閉じます。"), 367);
+                                 QStringLiteral("入力、変更を取消しダイアログを閉じます。"));
     add->setAutoDefault(false);
     cancel->setAutoDefault(false);
     // What a field cut from a paste, or refused, is said here and beside the
@@ -212,10 +178,22 @@ void TFormSetRecord::build() {
     m_note = new QLabel(this);
     m_note->setObjectName(QStringLiteral("LabelInputNote"));
     m_note->setTextFormat(Qt::PlainText);
-    m_note->setGeometry(96, 306 + kBottom, 175, 44);
     m_note->setWordWrap(true);
+    m_note->setMinimumHeight(m_note->fontMetrics().lineSpacing() * 3);
     m_note->setStyleSheet(QStringLiteral("color: #a03000"));
-    for (int field : kSaveOrder) {
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(add, 0, Qt::AlignTop);
+    buttons->addWidget(m_note, 1);
+    buttons->addWidget(ok, 0, Qt::AlignTop);
+    buttons->addWidget(cancel, 0, Qt::AlignTop);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(8, 8, 8, 8);
+    layout->addLayout(form, 1);
+    layout->addWidget(bevel);
+    layout->addLayout(buttons);
+    // As large as the font needs, and no larger: the dialog is not resized.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    for (int field : kFormFields) {
         const SjisNoteHook hook = [this, field](const QString& note) { showNote(field, note); };
         if (SjisLimitValidator* limit = m_limits[static_cast<size_t>(field)])
             limit->setNoteHook(hook);
@@ -364,7 +342,7 @@ QString TFormSetRecord::notADateText(int field, const QString& text) const {
 }
 
 void TFormSetRecord::rememberShownTexts() {
-    for (int field : kSaveOrder)
+    for (int field : kFormFields)
         m_shownTexts[static_cast<size_t>(field)] = controlText(field);
 }
 
@@ -376,7 +354,7 @@ bool TFormSetRecord::mayDiscardTypedText() {
     if (m_askingDiscard)
         return false;
     const bool typed = m_readingBoxes->typedSinceShown() ||
-                       std::any_of(kSaveOrder.begin(), kSaveOrder.end(), [this](int field) {
+                       std::any_of(kFormFields.begin(), kFormFields.end(), [this](int field) {
                            return controlText(field) != m_shownTexts[static_cast<size_t>(field)];
                        });
     if (!typed)
@@ -414,13 +392,13 @@ void TFormSetRecord::resetDateForms() {
 
 void TFormSetRecord::LoadControlsFromRecord() {
     const CachedDataset& q = m_store.QueryBook();
-    for (int field : kSaveOrder)
+    for (int field : kFormFields)
         setControlText(field, isDateField(field) ? FormatDateText(q.text(field)) : q.text(field));
     m_readingBoxes->load(q.integer(q.fieldIndex(QStringLiteral("ID"))), readTexts(*this));
 }
 
 void TFormSetRecord::ClearControls() {
-    for (int field : kSaveOrder)
+    for (int field : kFormFields)
         setControlText(field, QString());
     m_readingBoxes->clear();
 }
@@ -454,7 +432,7 @@ bool TFormSetRecord::SaveControlsToRecord() {
     int current = -1;  // the field being written, to name it in a refusal
     try {
         q.edit();
-        for (int field : kSaveOrder) {
+        for (int field : kFormFields) {
             current = field;
             QString text = controlText(field);
             if (isDateField(field)) {
@@ -637,7 +615,7 @@ void TFormSetRecord::PopupMenu2Popup() {
 
 void TFormSetRecord::menuP2CopyClick() {
     RecordCopyBuffer& buffer = m_host.copyBuffer();
-    for (int field : kSaveOrder)
+    for (int field : kFormFields)
         buffer.setField(field, controlText(field));
     BuildRecordClipboardText(buffer, m_host.copyStyle());
 }
@@ -646,7 +624,7 @@ void TFormSetRecord::menuP2PasteClick() {
     RecordCopyBuffer& buffer = m_host.copyBuffer();
     if (!ReadRecordFromClipboard(buffer))
         return;
-    for (int field : kSaveOrder) {
+    for (int field : kFormFields) {
         if (isDateField(field))
             setDateField(field, buffer.field(field));
         else

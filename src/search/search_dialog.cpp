@@ -23,28 +23,6 @@ namespace quillo {
 
 namespace {
 
-struct SearchBox {
-    int fieldNo;
-    const char* name;
-    const char* caption;  // empty: the field's label and its mnemonic
-    bool checked;
-};
-
-// The left column first, then the right; the tab order follows.
-const SearchBox kBoxes[] = {
-    {FieldNo::Title, "CheckBoxSearchTitle", "書名(&B)", true},
-    {FieldNo::Writer, "CheckBoxSearchWriter", "著者名(&W)", true},
-    {FieldNo::Publisher, "CheckBoxSearchPublish", "出版社(&P)", false},
-    {FieldNo::SubTitle, "CheckBoxSearchSubTitle", "副題(&S)", false},
-    {FieldNo::Kind, "CheckBoxSearchKind", "分類(&K)", false},
-    {FieldNo::Translator, "CheckBoxSearchTranslator", "訳者名(&T)", false},
-    {FieldNo::Memo, "CheckBoxSearchMemo", "メモ(&M)", false},
-    {FieldNo::Writer2, "CheckBoxSearchWriter2", "", false},
-    {FieldNo::Writer3, "CheckBoxSearchWriter3", "", false},
-    {FieldNo::Writer4, "CheckBoxSearchWriter4", "", false},
-    {FieldNo::Writer5, "CheckBoxSearchWriter5", "", false},
-};
-
 QPushButton* button(const char* name, const QString& caption, const QString& hint) {
     auto* b = new QPushButton(caption);
     b->setObjectName(QString::fromLatin1(name));
@@ -84,13 +62,17 @@ TFormSearch::TFormSearch(TDM& store, std::function<std::array<QString, kFieldCou
     group->setToolTip(QStringLiteral("検索対象とする項目を選択します。"));
     auto* grid = new QGridLayout(group);
     int index = 0;
-    for (const SearchBox& b : kBoxes) {
-        auto* box = new QCheckBox(QString::fromUtf8(b.caption));
-        box->setObjectName(QString::fromLatin1(b.name));
-        box->setChecked(b.checked);
+    // The texts of the book, the title and the writer chosen at first. The
+    // title's key is B here: N is 次を検索's.
+    for (int field : kTextFields) {
+        auto* box = new QCheckBox(field == FieldNo::Title ? QStringLiteral("書名(&B)")
+                                                          : fieldChoiceCaption(field));
+        box->setObjectName(QStringLiteral("CheckBoxSearch") +
+                           QLatin1String(bookField(field).widgetName));
+        box->setChecked(field == FieldNo::Title || field == FieldNo::Writer);
         connect(box, &QCheckBox::clicked, this, [this] { m_next->setEnabled(false); });
         grid->addWidget(box, index < 5 ? index : index - 5, index < 5 ? 0 : 1);
-        m_boxes[static_cast<size_t>(b.fieldNo)] = box;
+        m_boxes[static_cast<size_t>(field)] = box;
         ++index;
     }
 
@@ -169,7 +151,7 @@ void TFormSearch::FormShow() {
         move(left, top);
     }
     const std::array<QString, kFieldCount> labels = m_labels();
-    for (int k = FieldNo::Writer2; k <= FieldNo::Writer5; ++k)
+    for (int k : kRenamableFields)
         m_boxes[static_cast<size_t>(k)]->setText(labels[static_cast<size_t>(k)] +
                                                  QString::fromUtf8(bookField(k).mnemonic));
     m_text->setFocus();

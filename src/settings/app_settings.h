@@ -35,13 +35,11 @@ struct AppSettings {
     // Titles, writers and publishers by their readings (五十音), the rest in JIS order.
     bool SortReading = true;
     std::array<QString, kFieldCount> FieldLabels = defaultFieldLabels();
-    std::array<int, kFieldCount> FieldWidths = {10,  200, 100, 100, 80,  80,  100,
-                                                100, 100, 80,  100, 100, 100, 100};
+    std::array<int, kFieldCount> FieldWidths = defaultFieldWidths();
     // A list column is never narrower: one dragged to nothing could not be found
     // again to be widened.
     static constexpr int kMinimumColumnWidth = 8;
-    std::array<bool, kFieldCount> FieldVisible = {false, true, true, true, true, true, true,
-                                                  true,  true, true, true, true, true, true};
+    std::array<bool, kFieldCount> FieldVisible = defaultFieldsShown();
     QString FilterText;
     std::array<bool, kFieldCount> FilterFields = {};
     bool ConfirmExit = true;

@@ -24,11 +24,8 @@ namespace {
 const QString kNone = QStringLiteral("なし");
 constexpr int kFieldNameLimitBytes = 64;  // Shift-JIS bytes, as the record's longer fields
 
-// The fields the sort lists offer, in their order.
-constexpr std::array<int, 12> kSortFields = {
-    FieldNo::Title,   FieldNo::Writer,   FieldNo::Publisher, FieldNo::PubDate,
-    FieldNo::BuyDate, FieldNo::SubTitle, FieldNo::Kind,      FieldNo::Translator,
-    FieldNo::Writer2, FieldNo::Writer3,  FieldNo::Writer4,   FieldNo::Writer5};
+// The fields the sort lists offer, in their order: those a CSV line carries.
+constexpr auto kSortFields = kCsvFields;
 
 const std::array<std::pair<const char*, const char*>, 5> kPairs = {
     {{"『", "』"}, {"「", "」"}, {"【", "】"}, {"”", "”"}, {"’", "’"}}};
@@ -103,7 +100,7 @@ TFormOption::TFormOption(TDM& store, OptionsDialogHost& host, QWidget* mainWindo
     m_collation->setCurrentIndex(collationIndex(s));
     for (int k = 1; k < kFieldCount; ++k)
         m_visible[static_cast<size_t>(k)]->setChecked(s.FieldVisible[static_cast<size_t>(k)]);
-    for (int k = FieldNo::Writer2; k <= FieldNo::Writer5; ++k)
+    for (int k : kRenamableFields)
         m_names[static_cast<size_t>(k)]->setText(s.FieldLabels[static_cast<size_t>(k)]);
 }
 
@@ -179,26 +176,10 @@ QWidget* TFormOption::displayPage() {
     page->setObjectName(QStringLiteral("TabSheetDisplayField"));
     auto* group = new QGroupBox(QStringLiteral("一覧表示時の表示項目を選択します。"));
     auto* grid = new QGridLayout(group);
-    const char* names[] = {nullptr,
-                           "CheckBoxVisibleTitle",
-                           "CheckBoxVisibleWriter",
-                           "CheckBoxVisiblePublish",
-                           "CheckBoxVisiblePubDate",
-                           "CheckBoxVisibleBuyDate",
-                           "CheckBoxVisibleSubTitle",
-                           "CheckBoxVisibleKind",
-                           "CheckBoxVisibleTranslator",
-                           "CheckBoxVisibleMemo",
-                           "CheckBoxVisibleWriter2",
-                           "CheckBoxVisibleWriter3",
-                           "CheckBoxVisibleWriter4",
-                           "CheckBoxVisibleWriter5"};
-    const char* captions[] = {nullptr,          "書名(&N)",    "著者名(&W)",   "出版社(&P)",
-                              "初版発行日(&D)", "購入日(&B)",  "副題(&S)",     "分類(&K)",
-                              "訳者名(&T)",     "メモ(&M)",    "著者名２(&2)", "著者名３(&3)",
-                              "著者名４(&4)",   "著者名５(&5)"};
     for (int k = 1; k < kFieldCount; ++k) {
-        QCheckBox* box = checkBox(names[k], L(captions[k]));
+        auto* box = new QCheckBox(fieldChoiceCaption(k));
+        box->setObjectName(QStringLiteral("CheckBoxVisible") +
+                           QLatin1String(bookField(k).widgetName));
         box->setProperty("tag", k);
         m_visible[static_cast<size_t>(k)] = box;
         grid->addWidget(box, (k - 1) % 7, (k - 1) / 7);
@@ -224,21 +205,11 @@ QWidget* TFormOption::filterPage() {
     auto* group = new QGroupBox(QStringLiteral("対象項目"));
     group->setToolTip(QStringLiteral("フィルター文字列を検索する対象項目を選択します。"));
     auto* grid = new QGridLayout(group);
-    const std::pair<int, const char*> boxes[] = {
-        {FieldNo::Title, "書名(&N)"},       {FieldNo::Writer, "著者名(&W)"},
-        {FieldNo::Publisher, "出版社(&P)"}, {FieldNo::SubTitle, "副題(&S)"},
-        {FieldNo::Kind, "分類(&K)"},        {FieldNo::Translator, "訳者名(&T)"},
-        {FieldNo::Memo, "メモ(&M)"},        {FieldNo::Writer2, "著者名２(&2)"},
-        {FieldNo::Writer3, "著者名３(&3)"}, {FieldNo::Writer4, "著者名４(&4)"},
-        {FieldNo::Writer5, "著者名５(&5)"}};
     int i = 0;
-    for (const auto& [field, caption] : boxes) {
-        const QString name =
-            QStringLiteral("CheckBoxFilter") + (field == FieldNo::Publisher
-                                                    ? QStringLiteral("Publish")
-                                                    : QString::fromLatin1(bookField(field).column));
-        auto* box = new QCheckBox(L(caption));
-        box->setObjectName(name);
+    for (int field : kTextFields) {
+        auto* box = new QCheckBox(fieldChoiceCaption(field));
+        box->setObjectName(QStringLiteral("CheckBoxFilter") +
+                           QLatin1String(bookField(field).widgetName));
         m_filter[static_cast<size_t>(field)] = box;
         grid->addWidget(box, i % 6, i / 6);
         ++i;
@@ -264,17 +235,18 @@ QWidget* TFormOption::namePage() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("TabSheetFieldName"));
     auto* grid = new QGridLayout;
-    for (int k = FieldNo::Writer2; k <= FieldNo::Writer5; ++k) {
+    int row = 0;
+    for (int k : kRenamableFields) {
         auto* edit = new QLineEdit;
-        edit->setObjectName(QStringLiteral("EditFNameWriter%1").arg(k - FieldNo::Writer2 + 2));
+        edit->setObjectName(QStringLiteral("EditFName") + QLatin1String(bookField(k).widgetName));
         edit->setToolTip(QStringLiteral("変更する項目名を入力します。"));
         // A name the settings file cannot hold would make every later save fail.
         edit->setValidator(new SjisLimitValidator(kFieldNameLimitBytes, edit));
         auto* label = new QLabel(QString::fromUtf8(bookField(k).defaultLabel) +
                                  QString::fromUtf8(bookField(k).mnemonic));
         label->setBuddy(edit);
-        grid->addWidget(label, k - FieldNo::Writer2, 0);
-        grid->addWidget(edit, k - FieldNo::Writer2, 1);
+        grid->addWidget(label, row, 0);
+        grid->addWidget(edit, row++, 1);
         m_names[static_cast<size_t>(k)] = edit;
     }
     auto* defaults = new QPushButton(QStringLiteral("デフォルト(&D)"));
@@ -410,7 +382,7 @@ void TFormOption::FormShow() {
     m_recordSize->SetFontSize(s.RecordFont.size);
     m_recordStyle->SetFontStyles(s.RecordFont);
     fillSortLists();
-    for (int k = FieldNo::Writer2; k <= FieldNo::Writer5; ++k) {
+    for (int k : kRenamableFields) {
         const QString caption =
             s.FieldLabels[static_cast<size_t>(k)] + QString::fromUtf8(bookField(k).mnemonic);
         m_visible[static_cast<size_t>(k)]->setText(caption);
@@ -427,7 +399,7 @@ void TFormOption::FormShow() {
         if (QCheckBox* box = m_filter[static_cast<size_t>(k)])
             box->setChecked(s.FilterFields[static_cast<size_t>(k)]);
     }
-    for (int k = FieldNo::Writer2; k <= FieldNo::Writer5; ++k)
+    for (int k : kRenamableFields)
         m_names[static_cast<size_t>(k)]->setText(s.FieldLabels[static_cast<size_t>(k)]);
     m_addLabel->setChecked(s.CopyAddLabel);
     m_titleCircle->setChecked(s.CopyAddChar);
@@ -470,7 +442,7 @@ void TFormOption::ButtonCancelFilterClick() {
 }
 
 void TFormOption::ButtonSetDefaultFieldNameClick() {
-    for (int k = FieldNo::Writer2; k <= FieldNo::Writer5; ++k)
+    for (int k : kRenamableFields)
         m_names[static_cast<size_t>(k)]->setText(QString::fromUtf8(bookField(k).defaultLabel));
 }
 
@@ -576,7 +548,7 @@ void TFormOption::ButtonOKClick(bool ok) {
     }
     for (int k = 1; k < kFieldCount; ++k)
         s.FieldVisible[static_cast<size_t>(k)] = m_visible[static_cast<size_t>(k)]->isChecked();
-    for (int k = FieldNo::Writer2; k <= FieldNo::Writer5; ++k) {
+    for (int k : kRenamableFields) {
         QLineEdit* edit = m_names[static_cast<size_t>(k)];
         if (edit->text().isEmpty())
             edit->setText(QStringLiteral(" "));

@@ -9,14 +9,15 @@ namespace quillo {
 
 namespace {
 
-// Keys of the per-field sections, by field number.
-const char* const kFieldKeys[kFieldCount] = {
-    "ID",   "Title",      "Writer", "Publisher", "PubDate", "BuyDate", "SubTitle",
-    "Kind", "Translator", "Memo",   "Writer2",   "Writer3", "Writer4", "Writer5"};
-const char* const kLabelKeys[kFieldCount] = {
-    "NAME_ID",      "NAME_TITLE",    "NAME_WRITER",  "NAME_PUBLISH",    "NAME_PUBDATE",
-    "NAME_BUYDATE", "NAME_SUBTITLE", "NAME_KIND",    "NAME_TRANSLATOR", "NAME_MEMO",
-    "NAME_WRITER2", "NAME_WRITER3",  "NAME_WRITER4", "NAME_WRITER5"};
+// A field's key in the width and visibility sections: its column's name.
+QByteArray fieldKey(int fieldNo) {
+    return QByteArray(bookField(fieldNo).column);
+}
+
+// A field's key in the label section: NAME_ and its controls' stem.
+QByteArray labelKey(int fieldNo) {
+    return "NAME_" + QByteArray(bookField(fieldNo).widgetName).toUpper();
+}
 
 const QString kJisCollation = QStringLiteral("JIS");
 const QString kCodePointCollation = QStringLiteral("CodePoint");
@@ -43,12 +44,13 @@ const T& valueOf(const Member<T>& member, const AppSettings& settings) {
     return member(const_cast<AppSettings&>(settings));
 }
 
-SettingKey key(const char* section, const char* name) {
+SettingKey key(const char* section, const QByteArray& name) {
     return SettingKey{QString::fromLatin1(section), QString::fromLatin1(name), {}, {}, false};
 }
 
 // An integer from `min` to `max`; one outside is the default.
-SettingKey integerKey(const char* section, const char* name, Member<int> member, int min, int max) {
+SettingKey integerKey(const char* section, const QByteArray& name, Member<int> member, int min,
+                      int max) {
     SettingKey k = key(section, name);
     k.read = [member, min, max](AppSettings& s, const QString& value) {
         const std::optional<int> read = parseProfileInteger(value);
@@ -61,7 +63,7 @@ SettingKey integerKey(const char* section, const char* name, Member<int> member,
     return k;
 }
 
-SettingKey booleanKey(const char* section, const char* name, Member<bool> member,
+SettingKey booleanKey(const char* section, const QByteArray& name, Member<bool> member,
                       bool missingGivesDefault = false) {
     SettingKey k = key(section, name);
     k.read = [member](AppSettings& s, const QString& value) {
@@ -80,7 +82,7 @@ SettingKey booleanKey(const char* section, const char* name, Member<bool> member
 }
 
 // The view: a number that is no view gives the list, as a first run shows it.
-SettingKey viewKey(const char* section, const char* name) {
+SettingKey viewKey(const char* section, const QByteArray& name) {
     SettingKey k = key(section, name);
     k.read = [](AppSettings& s, const QString& value) {
         const std::optional<int> read = parseProfileInteger(value);
@@ -94,7 +96,7 @@ SettingKey viewKey(const char* section, const char* name) {
 
 // A text, cut to what the file may hold; `allowed` says which texts the key
 // may take (any, when not given), the default standing in for another.
-SettingKey textKey(const char* section, const char* name, Member<QString> member,
+SettingKey textKey(const char* section, const QByteArray& name, Member<QString> member,
                    std::function<bool(const QString&)> allowed = {}) {
     SettingKey k = key(section, name);
     k.read = [member, allowed](AppSettings& s, const QString& value) {
@@ -106,7 +108,7 @@ SettingKey textKey(const char* section, const char* name, Member<QString> member
     return k;
 }
 
-SettingKey fontStyleKey(const char* section, const char* name, Member<FontSetting> member) {
+SettingKey fontStyleKey(const char* section, const QByteArray& name, Member<FontSetting> member) {
     SettingKey k = key(section, name);
     k.read = [member](AppSettings& s, const QString& value) {
         SetFontStyleFromCode(member(s), parseProfileInteger(value).value_or(0));
@@ -154,11 +156,11 @@ std::vector<SettingKey> makeKeys() {
         INT_MAX));
     for (int k = 1; k < kFieldCount; ++k)
         keys.push_back(integerKey(
-            "FieldWidth", kFieldKeys[k],
+            "FieldWidth", fieldKey(k),
             [k](AppSettings& s) -> int& { return s.FieldWidths[static_cast<size_t>(k)]; },
             AppSettings::kMinimumColumnWidth, 10000));
     for (int k = 0; k < kFieldCount; ++k)
-        keys.push_back(booleanKey("FieldVisible", kFieldKeys[k], [k](AppSettings& s) -> bool& {
+        keys.push_back(booleanKey("FieldVisible", fieldKey(k), [k](AppSettings& s) -> bool& {
             return s.FieldVisible[static_cast<size_t>(k)];
         }));
     keys.push_back(
@@ -187,7 +189,7 @@ std::vector<SettingKey> makeKeys() {
     keys.push_back(booleanKey("ClipboardSetting", "SkipPoorField",
                               [](AppSettings& s) -> bool& { return s.SkipPoorField; }));
     for (int k = 0; k < kFieldCount; ++k) {
-        keys.push_back(textKey("FieldName", kLabelKeys[k], [k](AppSettings& s) -> QString& {
+        keys.push_back(textKey("FieldName", labelKey(k), [k](AppSettings& s) -> QString& {
             return s.FieldLabels[static_cast<size_t>(k)];
         }));
         // An empty label would leave its column without a heading to grab.

@@ -4,6 +4,7 @@
 
 #include "engine/connection.h"
 #include "engine/statement.h"
+#include "store/book_record.h"
 
 namespace quillo {
 
@@ -13,21 +14,43 @@ const QString kCounted = QStringLiteral("temp.quillo_counted");
 
 // The books being counted, read once: counting them again and again through
 // the filter that chose them would scan and fold the whole table per chart.
+// The writers' fields, counted together.
+QList<int> writerFields() {
+    QList<int> fields;
+    for (int k = 0; k < kFieldCount; ++k)
+        if (bookField(k).isWriter)
+            fields << k;
+    return fields;
+}
+
+// "trim(Writer) AS Writer"
+QString trimmed(int field) {
+    const QString column = QString::fromLatin1(bookField(field).column);
+    return QStringLiteral("trim(") + column + QStringLiteral(") AS ") + column;
+}
+
+// The year of a stored date ("yyyy-mm-dd"), or NULL.
+QString yearOf(int field, const char* name) {
+    const QString column = QString::fromLatin1(bookField(field).column);
+    return QStringLiteral("CASE WHEN ") + column +
+           QStringLiteral(" GLOB '[0-9][0-9][0-9][0-9]-*' THEN CAST(substr(") + column +
+           QStringLiteral(", 1, 4) AS INTEGER) END AS ") + QLatin1String(name);
+}
+
 class CountedBooksTable {
 public:
     CountedBooksTable(Connection& db, const QStringList& selection) : m_db(db) {
         m_db.execute(QStringLiteral("DROP TABLE IF EXISTS %1").arg(kCounted));
-        QStringList lines{
-            QStringLiteral("CREATE TABLE %1 AS SELECT "
-                           "CASE WHEN BuyDate GLOB '[0-9][0-9][0-9][0-9]-*' "
-                           "THEN CAST(substr(BuyDate, 1, 4) AS INTEGER) END AS BuyYear, "
-                           "CASE WHEN PubDate GLOB '[0-9][0-9][0-9][0-9]-*' "
-                           "THEN CAST(substr(PubDate, 1, 4) AS INTEGER) END AS PubYear, "
-                           "trim(Writer) AS Writer, trim(Writer2) AS Writer2, "
-                           "trim(Writer3) AS Writer3, trim(Writer4) AS Writer4, "
-                           "trim(Writer5) AS Writer5, trim(Publisher) AS Publisher, "
-                           "trim(Kind) AS Kind FROM (")
-                .arg(kCounted)};
+        // The years of the dates, and the names counted, trimmed.
+        QStringList names;
+        for (int k : writerFields())
+            names << trimmed(k);
+        names << trimmed(FieldNo::Publisher) << trimmed(FieldNo::Kind);
+        QStringList lines{QStringLiteral("CREATE TABLE ") + kCounted +
+                          QStringLiteral(" AS SELECT ") + yearOf(FieldNo::BuyDate, "BuyYear") +
+                          QStringLiteral(", ") + yearOf(FieldNo::PubDate, "PubYear") +
+                          QStringLiteral(", ") + names.join(QStringLiteral(", ")) +
+                          QStringLiteral(" FROM (")};
         lines << selection;
         lines << QStringLiteral(")");
         Statement create(m_db.handle(), lines);
@@ -166,9 +189,9 @@ CollectionCounts CountCollection(Connection& db, const QStringList& selection, i
     counts.firstEditionsPerDecade =
         perPeriod(db, QStringLiteral("PubYear"), 10, QStringLiteral("年代"));
     QStringList writerColumns;
-    for (const char* column : {"Writer", "Writer2", "Writer3", "Writer4", "Writer5"})
+    for (int k : writerFields())
         writerColumns << QStringLiteral("SELECT %1 AS Name FROM %2 WHERE %1 IS NOT NULL")
-                             .arg(QLatin1String(column), kCounted);
+                             .arg(QLatin1String(bookField(k).column), kCounted);
     counts.topWriters =
         topNames(db, writerColumns.join(QStringLiteral(" UNION ALL ")), top, &counts.writers);
     counts.topPublishers =

@@ -2,37 +2,9 @@
 
 namespace quillo {
 
-namespace {
-
-using K = FieldKindOfBook;
-
-const std::array<BookFieldInfo, kFieldCount> kFields = {{
-    {"ID", "INTEGER PRIMARY KEY", K::Key, 0, "ID", ""},
-    {"Title", "TEXT", K::Text, 255, "書名", "(&N)"},
-    {"Writer", "TEXT", K::Text, 64, "著者名", "(&W)"},
-    {"Publisher", "TEXT", K::Text, 64, "出版社", "(&P)"},
-    {"PubDate", "DATE", K::Date, 0, "初版発行日", "(&D)"},
-    {"BuyDate", "DATE", K::Date, 0, "購入日", "(&B)"},
-    {"SubTitle", "TEXT", K::Text, 255, "副題", "(&S)"},
-    {"Kind", "TEXT", K::Text, 64, "分類", "(&K)"},
-    {"Translator", "TEXT", K::Text, 64, "翻訳者", "(&T)"},
-    {"Memo", "TEXT", K::Memo, 255, "メモ", "(&M)"},
-    {"Writer2", "TEXT", K::Text, 64, "著者名２", "(&2)"},
-    {"Writer3", "TEXT", K::Text, 64, "著者名３", "(&3)"},
-    {"Writer4", "TEXT", K::Text, 64, "著者名４", "(&4)"},
-    {"Writer5", "TEXT", K::Text, 64, "著者名５", "(&5)"},
-}};
-
-}  // namespace
-
-const BookFieldInfo& bookField(int fieldNo) {
-    return kFields.at(static_cast<size_t>(fieldNo));
-}
-
 FieldNameTable::FieldNameTable() {
     for (int i = 0; i < kFieldCount; ++i)
-        m_names[static_cast<size_t>(i)] =
-            QString::fromLatin1(kFields[static_cast<size_t>(i)].column);
+        m_names[static_cast<size_t>(i)] = QString::fromLatin1(bookField(i).column);
 }
 
 int FieldNameTable::fieldNoOf(const QString& column) const {
@@ -46,9 +18,28 @@ int FieldNameTable::fieldNoOf(const QString& column) const {
 std::array<QString, kFieldCount> defaultFieldLabels() {
     std::array<QString, kFieldCount> labels;
     for (int i = 0; i < kFieldCount; ++i)
-        labels[static_cast<size_t>(i)] =
-            QString::fromUtf8(kFields[static_cast<size_t>(i)].defaultLabel);
+        labels[static_cast<size_t>(i)] = QString::fromUtf8(bookField(i).defaultLabel);
     return labels;
+}
+
+std::array<int, kFieldCount> defaultFieldWidths() {
+    std::array<int, kFieldCount> widths{};
+    for (int i = 0; i < kFieldCount; ++i)
+        widths[static_cast<size_t>(i)] = bookField(i).listWidth;
+    return widths;
+}
+
+std::array<bool, kFieldCount> defaultFieldsShown() {
+    std::array<bool, kFieldCount> shown{};
+    for (int i = 0; i < kFieldCount; ++i)
+        shown[static_cast<size_t>(i)] = bookField(i).listShown;
+    return shown;
+}
+
+QString fieldChoiceCaption(int fieldNo) {
+    const BookFieldInfo& f = bookField(fieldNo);
+    return QString::fromUtf8(f.choiceName ? f.choiceName : f.defaultLabel) +
+           QString::fromUtf8(f.mnemonic);
 }
 
 }  // namespace quillo

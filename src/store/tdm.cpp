@@ -32,34 +32,21 @@ QStringList rowAsRead() {
 }
 
 UpdateStatements bookUpdateStatements() {
+    QStringList columns, values, assignments;
+    for (int k = 0; k < kFieldCount; ++k) {
+        const QString column = QString::fromLatin1(bookField(k).column);
+        columns << column;
+        values << u':' + column;
+        assignments << QStringLiteral("  ") + column + QStringLiteral(" = :") + column;
+    }
     UpdateStatements s;
-    s.modify = QStringList{QStringLiteral("update quillo"),
-                           QStringLiteral("set"),
-                           QStringLiteral("  ID = :ID,"),
-                           QStringLiteral("  Title = :Title,"),
-                           QStringLiteral("  Writer = :Writer,"),
-                           QStringLiteral("  Publisher = :Publisher,"),
-                           QStringLiteral("  PubDate = :PubDate,"),
-                           QStringLiteral("  BuyDate = :BuyDate,"),
-                           QStringLiteral("  SubTitle = :SubTitle,"),
-                           QStringLiteral("  Kind = :Kind,"),
-                           QStringLiteral("  Translator = :Translator,"),
-                           QStringLiteral("  Memo = :Memo,"),
-                           QStringLiteral("  Writer2 = :Writer2,"),
-                           QStringLiteral("  Writer3 = :Writer3,"),
-                           QStringLiteral("  Writer4 = :Writer4,"),
-                           QStringLiteral("  Writer5 = :Writer5"),
-                           QStringLiteral("where")};
+    s.modify = QStringList{QStringLiteral("update quillo"), QStringLiteral("set"),
+                           assignments.join(QStringLiteral(",\n")), QStringLiteral("where")};
     s.modify << rowAsRead();
-    s.insert = QStringList{
-        QStringLiteral("insert into quillo"),
-        QStringLiteral("  (ID, Title, Writer, Publisher, PubDate, BuyDate, SubTitle, Kind, "
-                       "Translator, "),
-        QStringLiteral("   Memo, Writer2, Writer3, Writer4, Writer5)"),
-        QStringLiteral("values"),
-        QStringLiteral("  (:ID, :Title, :Writer, :Publisher, :PubDate, :BuyDate, :SubTitle, "
-                       ":Kind, "),
-        QStringLiteral("   :Translator, :Memo, :Writer2, :Writer3, :Writer4, :Writer5)")};
+    s.insert = QStringList{QStringLiteral("insert into quillo"),
+                           QStringLiteral("  (") + columns.join(QStringLiteral(", ")) + u')',
+                           QStringLiteral("values"),
+                           QStringLiteral("  (") + values.join(QStringLiteral(", ")) + u')'};
     s.remove = QStringList{QStringLiteral("delete from quillo"), QStringLiteral("where")};
     s.remove << rowAsRead();
     return s;
