@@ -24,11 +24,11 @@ void appendUint32(QByteArray& block, quint32 value) {
 }  // namespace
 
 int RecordCopyBuffer::slotOf(int fieldNo) {
-    if (fieldNo >= FieldNo::Writer2)
+    if (fieldNo >= FieldNo::Writer2 && fieldNo <= FieldNo::Writer5)
         return fieldNo - 1;  // Writer2..Writer5 take texts 9..12
     if (fieldNo == FieldNo::Memo)
-        return 13;
-    return fieldNo;
+        return FieldNo::Writer5;
+    return fieldNo;  // later fields keep their numbers, after Memo's text
 }
 
 void AppendFieldLine(QString& text, const QString& label, const QString& value, bool isDate,
@@ -100,6 +100,9 @@ std::optional<RecordCopyBuffer> DecodeRecordBlock(const QByteArray& block) {
     qsizetype pos = kMagic.size() + 1 + 4;
     RecordCopyBuffer buffer;
     for (size_t i = 1; i < buffer.texts.size(); ++i) {
+        // A block of a program with fewer fields ends early: the others stay empty.
+        if (pos == block.size() && i > static_cast<size_t>(FieldNo::Writer5))
+            break;
         if (block.size() - pos < 4)
             return std::nullopt;
         const quint32 length = qFromLittleEndian<quint32>(block.constData() + pos);

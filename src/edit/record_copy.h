@@ -9,13 +9,13 @@
 
 namespace quillo {
 
-// One record's thirteen texts as both copy commands fill them. Slot 0 is an
-// integer nothing sets; the date texts hold whatever the date fields showed.
+// One record's texts as both copy commands fill them. Slot 0 is an integer
+// nothing sets; the date texts hold whatever the date fields showed.
 struct RecordCopyBuffer {
-    std::array<QString, 14> texts;
+    std::array<QString, kFieldCount> texts;
 
     // The slot of a field: Title..Translator keep their numbers, Writer2..Writer5
-    // follow, Memo comes last.
+    // follow, then Memo, then any later field with its own number.
     static int slotOf(int fieldNo);
     QString field(int fieldNo) const { return texts[static_cast<size_t>(slotOf(fieldNo))]; }
     void setField(int fieldNo, const QString& text) {

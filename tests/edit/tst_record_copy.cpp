@@ -109,6 +109,14 @@ private slots:
         QCOMPARE(RecordCopyBuffer::slotOf(FieldNo::Writer2), 9);
         QCOMPARE(RecordCopyBuffer::slotOf(FieldNo::Writer5), 12);
         QCOMPARE(RecordCopyBuffer::slotOf(FieldNo::Memo), 13);
+        // Every field has a text of its own, a field added later too.
+        QSet<int> used;
+        for (int field = 1; field < kFieldCount; ++field) {
+            const int slot = RecordCopyBuffer::slotOf(field);
+            QVERIFY(slot > 0 && slot < static_cast<int>(RecordCopyBuffer().texts.size()));
+            used.insert(slot);
+        }
+        QCOMPARE(used.size(), kFieldCount - 1);
     }
 
     void privateBlocksDecodeOnlyWhenWhole() {
