@@ -16,13 +16,9 @@
 #include "files.h"
 
 #include "edit/record_dialog.h"
-#include "platform/jis_order.h"
-#include "platform/kana_order.h"
-#include "platform/kana_text.h"
-#include "platform/romaji.h"
-#include "platform/search_fold.h"
 #include "reading/reading_analyzer.h"
 #include "test_db.h"
+#include "walk_text.h"
 #include "window_driver.h"
 
 using namespace quillo;
@@ -47,7 +43,7 @@ struct Book {
 
 // A fuzzy match: both sides folded for width, kana and case.
 bool contains(const QString& value, const QString& text) {
-    return !value.isEmpty() && foldForSearch(value).contains(foldForSearch(text));
+    return !value.isEmpty() && walk_text::fold(value).contains(walk_text::fold(text));
 }
 
 // A reading found by what was typed: kana in its kana (blanks aside), Latin
@@ -55,14 +51,15 @@ bool contains(const QString& value, const QString& text) {
 bool readingContains(const QString& reading, const QString& typed) {
     if (reading.isEmpty())
         return false;
-    QString folded = foldForSearch(typed);
-    if (isKanaText(folded)) {
-        QString kana = foldForSearch(reading);
+    QString folded = walk_text::fold(typed);
+    if (walk_text::isKana(folded)) {
+        QString kana = walk_text::fold(reading);
         return kana.remove(u' ').contains(folded.remove(u' '));
     }
     const bool latin = std::all_of(folded.begin(), folded.end(),
                                    [](QChar c) { return (c >= u'a' && c <= u'z') || c == u' '; });
-    return latin && romajiMatchKey(hepburnRomaji(reading)).contains(romajiMatchKey(folded));
+    return latin &&
+           walk_text::romajiKey(walk_text::romaji(reading)).contains(walk_text::romajiKey(folded));
 }
 
 // The catalogue as the user should see it.
@@ -177,16 +174,14 @@ struct Model {
             if (k < 0)
                 continue;
             if (byReading && (k == FieldNo::Title || k == FieldNo::Writer)) {
-                const QByteArray x = kanaOrderKey(readingOf(a, k)),
-                                 y = kanaOrderKey(readingOf(b, k));
-                if (x != y)
-                    return sortOption == 0 ? x < y : y < x;
+                if (const int order = walk_text::compareReadings(readingOf(a, k), readingOf(b, k)))
+                    return sortOption == 0 ? order < 0 : order > 0;
             }
             const QByteArray x = a.field(k).toUtf8(), y = b.field(k).toUtf8();
             const int order = isDateField(k) ? (x < y    ? -1
                                                 : x == y ? 0
                                                          : 1)
-                                             : JisOrder::instance().compare(x, y);
+                                             : walk_text::compareJis(a.field(k), b.field(k));
             if (order == 0 && x.isEmpty() == y.isEmpty())
                 continue;
             const bool less = x.isEmpty() || (!y.isEmpty() && order < 0);
