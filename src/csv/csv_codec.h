@@ -37,10 +37,11 @@ struct CsvFields {
 
 // How a file's bytes are read: Shift-JIS (CP932), UTF-8, UTF-16 (little-endian
 // unless its byte-order mark says otherwise), or Auto: UTF-16 when the file starts
-// with a UTF-16 byte-order mark; else UTF-8 when it starts with the UTF-8 mark or
-// its first line with text beyond ASCII is valid UTF-8 (a spreadsheet's usual
-// UTF-8 export has no mark); else Shift-JIS. A later line that only reads in the
-// other encoding is refused rather than read as garbage.
+// with a UTF-16 byte-order mark; else UTF-8 when it starts with the UTF-8 mark
+// (a spreadsheet's usual UTF-8 export has none); else what the whole file's
+// lines beyond ASCII say: the encoding more of them read only in, or, where all
+// read either way, UTF-8 when that reading looks like text. A line that only
+// reads in the other encoding is refused rather than read as garbage.
 enum class CsvEncoding { Auto, ShiftJis, Utf8, Utf16 };
 
 // Holds the lines of a delimited text file and splits one line at a time into its

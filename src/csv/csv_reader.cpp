@@ -118,11 +118,83 @@ void CsvRecordReader::rewind(bool sequential, const QByteArray& copy) {
     }
 }
 
+namespace {
+
+// Whether bytes are shaped as Shift-JIS: single bytes of ASCII or half-width
+// katakana, and lead bytes each followed by a trail byte. Which codes are
+// assigned is left to the decoder, which refuses the others by their line.
+bool shapedAsCp932(QByteArrayView bytes) {
+    for (qsizetype i = 0; i < bytes.size(); ++i) {
+        const auto c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80 || (c >= 0xA1 && c <= 0xDF))
+            continue;
+        const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+        if (!lead || i + 1 >= bytes.size())
+            return false;
+        const auto t = static_cast<unsigned char>(bytes[++i]);
+        if (t < 0x40 || t == 0x7F || t > 0xFC)
+            return false;
+    }
+    return true;
+}
+
+// What the lines beyond ASCII say about a file's encoding, all of them
+// counted: a Shift-JIS line may happen to be valid UTF-8 (ﾎｼ is the bytes of
+// μ, 蟲師 starts with the bytes of 峎), so no single line decides.
+struct EncodingEvidence {
+    int utf8Only = 0, cp932Only = 0;
+    int firstUtf8Only = 0, firstCp932Only = 0;
+    // Among lines that read either way, how their UTF-8 reading looks: kana,
+    // kanji and accented Latin letters as a text would hold them, or symbols
+    // and Greek, Cyrillic or Arabic letters, which is what half-width katakana
+    // read as UTF-8 become (ﾎｼ gives μ, ﾐｽﾃｷ gives ݽ÷).
+    qint64 likely = 0, unlikely = 0;
+
+    void add(QByteArrayView line, int lineNumber) {
+        const bool utf8 = isValidUtf8(line);
+        const bool cp932 = shapedAsCp932(line);
+        if (utf8 && !cp932 && !utf8Only++)
+            firstUtf8Only = lineNumber;
+        if (cp932 && !utf8 && !cp932Only++)
+            firstCp932Only = lineNumber;
+        if (!utf8 || !cp932)
+            return;
+        for (qsizetype i = 0; i < line.size(); ++i) {
+            const auto c = static_cast<unsigned char>(line[i]);
+            if (c >= 0xE1 && c <= 0xEF) {
+                ++likely;  // U+1000 to U+FFFF: kana, kanji, full-width forms
+            } else if (c >= 0xC3 && c <= 0xC5 && i + 1 < line.size()) {
+                // U+00C0 to U+017F: accented letters, but × and ÷
+                const auto next = static_cast<unsigned char>(line[i + 1]);
+                const bool sign = c == 0xC3 && (next == 0x97 || next == 0xB7);
+                ++(sign ? unlikely : likely);
+            } else if (c >= 0xC2 && c <= 0xDF) {
+                ++unlikely;
+            }
+        }
+    }
+    // UTF-8 where more lines read only so (the first such line deciding a
+    // tie), or where every line reads either way and its UTF-8 reading looks
+    // like text.
+    bool utf8() const {
+        if (utf8Only != cp932Only)
+            return utf8Only > cp932Only;
+        if (utf8Only > 0)
+            return firstUtf8Only < firstCp932Only;
+        return likely > 0 && likely >= unlikely;
+    }
+    // The first line that reads only in the other encoding, or 0.
+    int firstInOther(bool utf8) const { return utf8 ? firstCp932Only : firstUtf8Only; }
+};
+
+}  // namespace
+
 void CsvRecordReader::scanBytes(const QString& fileName) {
     const bool sequential = m_file.isSequential();
     QByteArray copy;
-    bool bom = false, decided = m_encoding != CsvEncoding::Auto;
+    bool bom = false;
     m_utf8 = m_encoding == CsvEncoding::Utf8;
+    EncodingEvidence evidence;
     int lineNumber = 0;
     QByteArrayView chunk;
     try {
@@ -134,28 +206,22 @@ void CsvRecordReader::scanBytes(const QString& fileName) {
             if (lineNumber == 1 && chunk.startsWith(QByteArrayView(kUtf8Bom))) {
                 bom = true;
                 text = chunk.sliced(sizeof(kUtf8Bom) - 1);
-                if (!decided) {
-                    decided = true;
-                    m_utf8 = true;
-                }
             }
-            // The first line with text beyond ASCII decides; the first later one
-            // that reads only in the other encoding is remembered, to be refused.
-            if (m_encoding == CsvEncoding::Auto && !m_otherEncodingLine && !isAscii(text)) {
-                const bool utf8 = isValidUtf8(text);
-                if (!decided) {
-                    decided = true;
-                    m_utf8 = utf8;
-                } else if (utf8 != m_utf8 && (utf8 || Cp932::decode(text).has_value())) {
-                    m_otherEncodingLine = lineNumber;
-                }
-            }
+            if (m_encoding == CsvEncoding::Auto && !bom && !isAscii(text))
+                evidence.add(text, lineNumber);
             if (sequential)
                 copy += chunk;
         }
     } catch (const std::bad_alloc&) {
         throw CsvFileError(
             QStringLiteral("%1: ファイルが大きすぎて読み込めません。").arg(fileName));
+    }
+    if (m_encoding == CsvEncoding::Auto) {
+        // A byte-order mark says UTF-8; otherwise the whole file decides, and a
+        // line that reads only in the other encoding is refused by its number.
+        m_utf8 = bom || evidence.utf8();
+        if (!bom)
+            m_otherEncodingLine = evidence.firstInOther(m_utf8);
     }
     rewind(sequential, copy);
     if (m_utf8 && bom)
@@ -179,7 +245,7 @@ void CsvRecordReader::open(const QString& fileName) {
 void CsvRecordReader::addLine(QString text, QString lineBreak, QString problem) {
     const int number = ++m_lineNumber;
     if (number == m_otherEncodingLine)
-        problem = QStringLiteral("%1 行目の文字コードが他の行と違います（それまでの行は %2）")
+        problem = QStringLiteral("%1 行目の文字コードが他の行と違います（ほかの行は %2）")
                       .arg(QString::number(number), encodingName());
     else if (problem.isEmpty() && text.contains(QChar(0)))
         problem = QStringLiteral("NUL 文字があります");

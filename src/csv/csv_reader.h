@@ -22,7 +22,7 @@ namespace quillo {
 // records then come from a second read.
 //
 // A line that is not valid in its encoding, holds a NUL, holds characters that
-// CP932 cannot hold, or is written in another encoding than the lines before it,
+// CP932 cannot hold, or is written in another encoding than the rest of the file,
 // gives an unreadable record with the reason, so the caller can refuse it by its
 // line number.
 class CsvRecordReader {

@@ -210,8 +210,8 @@ int main(int argc, char* argv[]) {
     const QCommandLineOption encoding(
         QStringLiteral("encoding"),
         QStringLiteral("sjis, utf-8, utf-16 or auto (default auto). Import: auto reads UTF-16 "
-                       "when the file starts with its byte-order mark, UTF-8 when the first "
-                       "line beyond ASCII is UTF-8, else Shift-JIS. Export: auto writes "
+                       "when the file starts with its byte-order mark, else UTF-8 or "
+                       "Shift-JIS as the whole file reads. Export: auto writes "
                        "Shift-JIS; utf-8 and utf-16 write their byte-order mark."),
         QStringLiteral("name"), QStringLiteral("auto"));
     const QCommandLineOption header(

@@ -108,7 +108,7 @@ private slots:
             << S("初版発行日: '8月13日' は日付ではありません") + forms;
         QTest::addRow("a Shift-JIS line after UTF-8 ones")
             << S("mixed-encodings.csv") << 5
-            << S("5 行目の文字コードが他の行と違います（それまでの行は UTF-8）");
+            << S("5 行目の文字コードが他の行と違います（ほかの行は UTF-8）");
     }
     void whatCannotBeReadTruthfullyIsRefusedByItsLine() {
         QFETCH(QString, name);
@@ -120,14 +120,41 @@ private slots:
         QVERIFY(stored().isEmpty());
     }
 
-    // Written in one encoding, then another: whichever comes first holds.
-    void theFirstLineBeyondAsciiDecidesTheEncoding() {
+    // The whole file decides its encoding, not its first line beyond ASCII: a
+    // Shift-JIS line may also be valid UTF-8.
+    void theWholeFileDecidesTheEncoding_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("titles");
+        QTest::addRow("half-width kana that are also UTF-8")
+            << test::sjis(S("\"ﾎｼ\",\"ﾐｽﾃｷ\"\r\n\"ｶﾞﾗｽ\",\"ｱｲｳ\"\r\n"))
+            << QStringList{S("ﾎｼ"), S("ｶﾞﾗｽ")};
+        QTest::addRow("蟲師 first, then Shift-JIS only")
+            << test::sjis(S("蟲師\r\n吾輩は猫である,夏目 漱石\r\n"))
+            << QStringList{S("蟲師"), S("吾輩は猫である")};
+        QTest::addRow("UTF-8 kana") << S("ねこ,なつめ\r\n").toUtf8() << QStringList{S("ねこ")};
+    }
+    void theWholeFileDecidesTheEncoding() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, titles);
+        const QString path = m_db->folder() + S("/in.csv");
+        test::writeFile(path, bytes);
+        QString said;
+        QVERIFY2(import(path, &said).ok(), qPrintable(said));
+        QCOMPARE(test::rows(S("select Title from quillo order by ID")), titles);
+    }
+
+    // Lines in both encodings: the one most lines are written in holds (the
+    // first line deciding a tie), and the first line in the other is refused.
+    void aLineInTheOtherEncodingIsRefused() {
         const QString path = m_db->folder() + S("/in.csv");
         QString said;
         test::writeFile(path, QByteArray("plain,ascii\r\n") + test::sjis(S("表,紙\r\n")) +
                                   S("本,棚\r\n").toUtf8());
         QCOMPARE(import(path, &said).line, 3);
-        QCOMPARE(said, S("3 行目の文字コードが他の行と違います（それまでの行は Shift-JIS）"));
+        QCOMPARE(said, S("3 行目の文字コードが他の行と違います（ほかの行は Shift-JIS）"));
+        test::writeFile(path, test::sjis(S("表,紙\r\n")) + S("本,棚\r\n本,棚\r\n").toUtf8());
+        QCOMPARE(import(path, &said).line, 1);
+        QCOMPARE(said, S("1 行目の文字コードが他の行と違います（ほかの行は UTF-8）"));
         test::writeFile(path, S("本,棚\r\n𠮷野家\r\n").toUtf8());
         QCOMPARE(import(path, &said).line, 2);
         QCOMPARE(said, S("「𠮷」(U+20BB7) は Shift-JIS にない文字です"));
