@@ -9,6 +9,7 @@
 
 #include "csv/csv_codec.h"
 #include "csv/csv_reader.h"
+#include "csv/csv_separator.h"
 #include "engine/date_field.h"
 #include "engine/engine_error.h"
 #include "engine/statement.h"
@@ -380,13 +381,16 @@ namespace {
 CsvResult readCsvBooks(const CsvSettings& settings,
                        const std::function<QString(const QStringList&, const QStringList&)>& add) {
     TCSV split;
-    split.Separator = csvSeparatorChar(settings.separator);
+    split.Separator = settings.findSeparator
+                          ? findCsvSeparator(settings.fileName, settings.encoding)
+                          : csvSeparatorChar(settings.separator);
     split.Split = settings.split;
     // Twelve columns, or fifteen with the readings.
     split.ExpectedFields = static_cast<int>(kCsvFields.size()) + kCsvReadingColumns;
     split.FewerFields = static_cast<int>(kCsvFields.size());
     CsvRecordReader reader(split.Separator, settings.encoding);
     CsvResult result;
+    result.separator = split.Separator;
     auto refuse = [&](const QString& reason, int line) {
         result.kind = CsvResult::Kind::LineRefused;
         result.reason = reason;

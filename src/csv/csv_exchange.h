@@ -23,6 +23,8 @@ struct CsvSettings {
     bool quote = true;
     int dateFormat = 0;  // 0 "YY/MM/DD", 1 "YY.MM.DD", 2 "YYMMDD" (years always have four digits)
     int separator = 0;   // 0 comma, 1 semicolon, 2 tab
+    // Import: the separator is found in the file instead (see findCsvSeparator).
+    bool findSeparator = false;
     CsvSplit split = CsvSplit::Auto;  // how an import cuts its lines into fields
     // An import reads by it; an export writes Shift-JIS unless told UTF-8 (which it
     // writes with the byte-order mark, so any program can tell).
@@ -62,6 +64,7 @@ struct CsvResult {
     int line = 0;         // the line refused, counted from 1
     int books = 0;        // the books read in, or written out
     int unsafeBooks = 0;  // export without quotes: books that may not read back as written
+    QChar separator;      // import: the separator the file was read by
     bool ok() const { return kind == Kind::Done; }
 };
 

@@ -31,6 +31,7 @@ public:
 
     void open(const QString& fileName);  // throws CsvFileError with the reason
     bool isUtf8() const { return m_utf8; }
+    bool isUtf16() const { return m_utf16 != nullptr; }
 
     // The next record; false at the end of the file. Throws CsvFileError when the
     // file cannot be read any more.

@@ -8,6 +8,7 @@
 
 #include "backup/auto_backups.h"
 #include "csv/csv_exchange.h"
+#include "csv/csv_separator.h"
 #include "engine/catalogue_file.h"
 #include "engine/database_copy.h"
 #include "engine/engine_error.h"
@@ -140,6 +141,12 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
                              (same.isEmpty() ? QString() : same + QStringLiteral("。")))
                                 .toUtf8()
                                 .constData());
+        // A file read by another separator than the usual comma says so.
+        if (settings.findSeparator && r.separator != QLatin1Char(','))
+            std::printf("%s\n", (QStringLiteral("区切り文字は") + csvSeparatorName(r.separator) +
+                                 QStringLiteral("と判断しました。"))
+                                    .toUtf8()
+                                    .constData());
         return 0;
     }
     // The export reads the stored books row by row; the live query holds none.
@@ -197,9 +204,11 @@ int main(int argc, char* argv[]) {
         QStringLiteral("db"),
         QStringLiteral("The catalogue database (default: the program's book.db)."),
         QStringLiteral("path"));
-    const QCommandLineOption separator(QStringLiteral("separator"),
-                                       QStringLiteral("comma, semicolon or tab (default comma)."),
-                                       QStringLiteral("name"), QStringLiteral("comma"));
+    const QCommandLineOption separator(
+        QStringLiteral("separator"),
+        QStringLiteral(
+            "comma, semicolon or tab. Import: found in the file when not given; export: comma."),
+        QStringLiteral("name"), QStringLiteral("comma"));
     const QCommandLineOption dateFormat(
         QStringLiteral("date-format"),
         QStringLiteral("0 yyyy/mm/dd, 1 yyyy.mm.dd, 2 yyyymmdd (default 0)."), QStringLiteral("n"),
@@ -252,6 +261,7 @@ int main(int argc, char* argv[]) {
                {QStringLiteral("comma"), QStringLiteral("semicolon"), QStringLiteral("tab")}, &ok);
     if (!ok)
         return fail(QStringLiteral("unknown separator '%1'").arg(parser.value(separator)));
+    settings.findSeparator = !parser.isSet(separator);
     settings.dateFormat =
         choice(parser.value(dateFormat),
                {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}, &ok);

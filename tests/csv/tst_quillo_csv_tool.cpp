@@ -276,6 +276,43 @@ private slots:
         QVERIFY(test::readFile(file("out.csv")).startsWith("\xEF\xBB\xBF\"雪国\""));
     }
 
+    // Without --separator, the file's own separator is found and said.
+    void theSeparatorIsFoundInTheFile_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("books");
+        QTest::addColumn<QString>("said");
+        QTest::addRow("tab") << test::sjis(S("吾輩は猫である\t夏目 漱石\t新潮社\r\n"
+                                             "坊っちゃん\t夏目 漱石\t新潮社\r\n"))
+                             << QStringList{S("吾輩は猫である|夏目 漱石"),
+                                            S("坊っちゃん|夏目 漱石")}
+                             << S("区切り文字はタブと判断しました。\n");
+        QTest::addRow("semicolon, commas in quotes")
+            << test::sjis(S("\"猫, 犬\";\"山田\"\r\n\"海\";\"鈴木\"\r\n"))
+            << QStringList{S("猫, 犬|山田"), S("海|鈴木")}
+            << S("区切り文字はセミコロンと判断しました。\n");
+        QStringEncoder utf16(QStringConverter::Utf16LE);
+        QTest::addRow("UTF-16 as a spreadsheet saves it")
+            << QByteArray("\xFF\xFE") +
+                   QByteArray(utf16.encode(S("\"題\"\t\"著者\"\r\n\"本\"\t\"人\"\r\n")))
+            << QStringList{S("題|著者"), S("本|人")} << S("区切り文字はタブと判断しました。\n");
+        QTest::addRow("comma, a tab inside quotes")
+            << test::sjis(S("\"a\tb\",x\r\n\"c\",y\r\n")) << QStringList{S("a\tb|x"), S("c|y")}
+            << QString();
+    }
+    void theSeparatorIsFoundInTheFile() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, books);
+        QFETCH(QString, said);
+        const QString last = test::rows(S("select max(ID) from quillo")).value(0);
+        test::writeFile(file("in.csv"), bytes);
+        const Run r = run({S("import"), file("in.csv")});
+        QCOMPARE(r.status, 0);
+        QCOMPARE(r.out, S("2 冊を追加しました。\n") + said);
+        QCOMPARE(test::rows(S("select Title || '|' || Writer from quillo where ID > ") + last +
+                            S(" order by ID")),
+                 books);
+    }
+
     void aFailingLineImportsNothing() {
         const QStringList before = test::rows(S("select * from quillo order by ID"));
         test::writeFile(file("in.csv"),
