@@ -93,10 +93,13 @@ QString formatCsvDate(int year, int month, int day, int dateFormat) {
 
 std::optional<QString> readCsvDate(const QString& text, int dateFormat) {
     // The whole field is the date: a four-digit year in the chosen form, in the
-    // date field's own form yyyy/mm/dd, or in ISO form as databases and pandas
-    // write it. Two-digit years, day-first orders and trailing times are not
-    // guessed at.
-    static const QRegularExpression iso(QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})$"));
+    // date field's own form yyyy/mm/dd, or in ISO form as databases, pandas and
+    // calibre write it, with a time and zone after it or not (the day is what
+    // the file says; the time is no part of a book's date). Two-digit years,
+    // day-first orders and times after other forms are not guessed at.
+    static const QRegularExpression iso(
+        QStringLiteral("^(\\d{4})-(\\d{1,2})-(\\d{1,2})(?:[T ]\\d{2}:\\d{2}(?::\\d{2}(?:\\.\\d+)?)?"
+                       "(?:Z|[+-]\\d{2}:?\\d{2})?)?$"));
     static const QRegularExpression slashes(QStringLiteral("^(\\d{4})/(\\d{1,2})/(\\d{1,2})$"));
     static const QRegularExpression dots(QStringLiteral("^(\\d{4})\\.(\\d{1,2})\\.(\\d{1,2})$"));
     static const QRegularExpression digits(QStringLiteral("^(\\d{4})(\\d{2})(\\d{2})$"));
@@ -112,6 +115,9 @@ std::optional<QString> readCsvDate(const QString& text, int dateFormat) {
     const int year = match.captured(1).toInt();
     const unsigned month = match.captured(2).toUInt();
     const unsigned day = match.captured(3).toUInt();
+    // 0101-01-01 is what calibre and others write for "no date".
+    if (year == 101 && month == 1 && day == 1)
+        return QString();
     const std::chrono::year_month_day date{std::chrono::year(year), std::chrono::month(month),
                                            std::chrono::day(day)};
     if (year < 1 || !date.ok())

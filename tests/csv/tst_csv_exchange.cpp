@@ -152,6 +152,12 @@ private slots:
         QTest::addRow("ISO, short numbers") << 0 << S("1906-4-1") << S("1906/04/01");
         QTest::addRow("short numbers") << 0 << S("1999/1/5") << S("1999/01/05");
         QTest::addRow("empty stays empty") << 0 << S("") << S("");
+        QTest::addRow("ISO with time and zone")
+            << 0 << S("2004-09-04T00:00:00+00:00") << S("2004/09/04");
+        QTest::addRow("ISO with a time") << 0 << S("2004-09-04 12:34:56") << S("2004/09/04");
+        QTest::addRow("UTC, fractions") << 0 << S("2004-09-04T12:34:56.789Z") << S("2004/09/04");
+        QTest::addRow("no date, as calibre writes it")
+            << 0 << S("0101-01-01T00:00:00+00:00") << S("");
     }
     void importReadsDatesByTheChosenFormat() {
         QFETCH(int, dateFormat);
