@@ -23,6 +23,8 @@ namespace {
 
 constexpr int kImport = 0;
 constexpr int kExport = 1;
+// The separator button that has an import find the separator in its file.
+constexpr int kFoundSeparator = 3;
 
 QGroupBox* radioGroup(const char* name, const QString& caption, const QStringList& items,
                       QButtonGroup* group, const QString& hint) {
@@ -79,6 +81,11 @@ TFormIoCsv::TFormIoCsv(TDM& store, CsvDialogHost& host, QWidget* mainWindow)
     m_readings->setToolTip(
         QStringLiteral("出力: 書名・著者名・出版社の読み（書名ヨミ、著者名ヨミ、出版社ヨミ）を"
                        "最後の 3 列に書きます。入力: 読みの列がある行はその読みを使います。"));
+    m_formulaGuard = new QCheckBox(QStringLiteral("数式にしない(&G)"));
+    m_formulaGuard->setObjectName(QStringLiteral("CheckBoxFormulaGuard"));
+    m_formulaGuard->setToolTip(
+        QStringLiteral("出力: = + - @ などで始まる項目の先頭に ' を付け、表計算ソフトが数式として"
+                       "扱わないようにします。入力では取り除きます。"));
     m_dateFormat = new QComboBox;
     m_dateFormat->setObjectName(QStringLiteral("ComboBoxDateFormat"));
     m_dateFormat->addItems(
@@ -106,8 +113,10 @@ TFormIoCsv::TFormIoCsv(TDM& store, CsvDialogHost& host, QWidget* mainWindow)
     QGroupBox* separator =
         radioGroup("RadioGroupSeparator", QStringLiteral("区切り文字(&P)"),
                    {QStringLiteral("カンマ(&M)"), QStringLiteral("セミコロン(&S)"),
-                    QStringLiteral("タブ(&T)")},
-                   m_separator, QStringLiteral("各項目間の区切り文字を選択します。"));
+                    QStringLiteral("タブ(&T)"), QStringLiteral("自動(&A)")},
+                   m_separator,
+                   QStringLiteral("各項目間の区切り文字を選択します。自動では、入力はファイルから"
+                                  "判定し、出力はカンマです。"));
     m_exec = new QPushButton(QStringLiteral("実行(&E)"));
     m_exec->setObjectName(QStringLiteral("ButtonExec"));
     m_exec->setToolTip(QStringLiteral("変換を実行します。"));
@@ -127,6 +136,7 @@ TFormIoCsv::TFormIoCsv(TDM& store, CsvDialogHost& host, QWidget* mainWindow)
     checks->addWidget(m_quote);
     checks->addWidget(m_header);
     checks->addWidget(m_readings);
+    checks->addWidget(m_formulaGuard);
     checks->addStretch();
     form->addLayout(checks, 2, 0, 1, 2);
     form->addWidget(dateLabel, 3, 0);
@@ -169,8 +179,10 @@ void TFormIoCsv::FormShow() {
     m_quote->setChecked(settings.quote);
     m_readings->setChecked(settings.readings);
     m_dateFormat->setCurrentIndex(settings.dateFormat);
-    if (QAbstractButton* button = m_separator->button(settings.separator))
+    if (QAbstractButton* button =
+            m_separator->button(settings.findSeparator ? kFoundSeparator : settings.separator))
         button->setChecked(true);
+    m_formulaGuard->setChecked(settings.formulaGuard);
     m_encoding->setCurrentIndex(static_cast<int>(settings.encoding));
     m_split->setCurrentIndex(static_cast<int>(settings.split));
     m_header->setCheckState(settings.header == CsvHeader::Auto  ? Qt::PartiallyChecked
@@ -194,7 +206,9 @@ void TFormIoCsv::copyToSettings() {
     settings.quote = m_quote->isChecked();
     settings.readings = m_readings->isChecked();
     settings.dateFormat = m_dateFormat->currentIndex();
-    settings.separator = std::max(0, m_separator->checkedId());
+    settings.findSeparator = m_separator->checkedId() == kFoundSeparator;
+    settings.separator = settings.findSeparator ? 0 : std::max(0, m_separator->checkedId());
+    settings.formulaGuard = m_formulaGuard->isChecked();
     settings.encoding = static_cast<CsvEncoding>(std::max(0, m_encoding->currentIndex()));
     settings.split = static_cast<CsvSplit>(std::max(0, m_split->currentIndex()));
     const Qt::CheckState header = m_header->checkState();
@@ -295,10 +309,11 @@ void TFormIoCsv::runExport(const QString& fileName) {
         m_host.ShowStatusText(QStringLiteral("出力中です．．．"));
         result = ExportCsv(m_store, &m_host.csvSettings());
     }
+    const QString guarded = formulaGuardNote(result.guardedFields);
     if (result.ok() && result.unsafeBooks > 0)
-        message(unquotedExportWarning(result.unsafeBooks), kMessageWarning);
+        message(unquotedExportWarning(result.unsafeBooks) + guarded, kMessageWarning);
     else if (result.ok())
-        message(QStringLiteral("正常に出力完了しました。"), kMessageInformation);
+        message(QStringLiteral("正常に出力完了しました。") + guarded, kMessageInformation);
     else
         message(QStringLiteral("CSV 出力に失敗しました。\n") + result.reason, kMessageError);
     m_host.ShowStatusText(QString());

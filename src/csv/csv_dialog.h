@@ -54,6 +54,7 @@ private:
     QCheckBox* m_quote;
     QCheckBox* m_header;
     QCheckBox* m_readings;
+    QCheckBox* m_formulaGuard;
     QComboBox* m_dateFormat;
     QComboBox* m_encoding;
     QComboBox* m_split;

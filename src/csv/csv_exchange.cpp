@@ -189,6 +189,34 @@ bool looksLikeCsvHeader(const QStringList& fields, const QStringList& userLabels
     return any;
 }
 
+namespace {
+
+template <typename Text>
+bool formulaAfterApostrophes(const Text& text) {
+    qsizetype at = 0;
+    while (at < text.size() && text[at] == u'\'')
+        ++at;
+    if (at >= text.size())
+        return false;
+    const auto c = text[at];
+    return c == u'=' || c == u'+' || c == u'-' || c == u'@' || c == u'\t' || c == u'\r';
+}
+
+}  // namespace
+
+bool startsFormula(QStringView text) {
+    return formulaAfterApostrophes(text);
+}
+
+bool startsFormula(QByteArrayView utf8) {
+    return formulaAfterApostrophes(utf8);
+}
+
+QString withoutFormulaGuard(const QString& field) {
+    return field.startsWith(QLatin1Char('\'')) && startsFormula(QStringView(field)) ? field.mid(1)
+                                                                                    : field;
+}
+
 QString exportFailureReason(CsvResult::Kind kind, const QString& fileName, const QString& where) {
     const QString book = where.isEmpty() ? QString() : QStringLiteral("（%1）").arg(where);
     switch (kind) {
@@ -206,6 +234,11 @@ QString exportFailureReason(CsvResult::Kind kind, const QString& fileName, const
         case CsvResult::Kind::BadValue:
             return QStringLiteral("文字でも日付でもない値を持つ本があるため出力できません。%1")
                 .arg(book);
+        case CsvResult::Kind::LineBreakUnquoted:
+            return QStringLiteral(
+                       "改行を含む項目は２重引用符で囲まないと読み戻せないため出力できません。"
+                       "２重引用符で囲んで出力してください。%1")
+                .arg(book);
         default:
             // `where` is what went wrong with the file, when it is known.
             return where.isEmpty()
@@ -219,6 +252,14 @@ QString unquotedExportWarning(int unsafeBooks) {
                "出力しましたが、%1 件の本に空白・区切り文字・引用符を含む項目があります。\n"
                "２重引用符で囲まずに出力したため、正しく読み戻せないことがあります。")
         .arg(unsafeBooks);
+}
+
+QString formulaGuardNote(int guardedFields) {
+    if (guardedFields <= 0)
+        return QString();
+    return QStringLiteral(
+               "\n%1 個の項目は、表計算ソフトで数式にならないよう先頭に ' を付けました。")
+        .arg(guardedFields);
 }
 
 CsvResult ExportCsv(TDM& store, const CsvSettings* settings) {
@@ -350,6 +391,13 @@ CsvResult ExportCsv(TDM& store, const CsvSettings* settings) {
                 // A NUL would end the line for many readers: refused, never cut.
                 if (value.contains('\0'))
                     return refuse(CsvResult::Kind::HasNul, c);
+                if (!settings->quote && (value.contains('\n') || value.contains('\r')))
+                    return refuse(CsvResult::Kind::LineBreakUnquoted, c);
+                if (settings->formulaGuard && startsFormula(value)) {
+                    ++result.guardedFields;
+                    appendColumn(text, QByteArray("'") + value.toByteArray(), settings->quote);
+                    continue;
+                }
                 appendColumn(text, value, settings->quote);
             }
         }
@@ -424,6 +472,8 @@ CsvResult readCsvBooks(const CsvSettings& settings,
             QStringList& values = read.fields;
             while (values.size() < split.ExpectedFields)
                 values.append(QString());
+            for (QString& value : values)
+                value = withoutFormulaGuard(value);
             const QStringList readings = values.mid(kCsvFields.size());
             values.resize(kCsvFields.size());
             // A heading line, as spreadsheets write, names the columns.

@@ -37,7 +37,20 @@ struct CsvSettings {
     // Export: three more columns after the twelve, the readings of 書名, 著者名
     // and 出版社. An import takes them whenever a line has them.
     bool readings = false;
+    // Export: a text a spreadsheet would take for a formula (see
+    // guardsAgainstFormula) is written after an apostrophe, which spreadsheets
+    // read as "text follows" and an import takes off again.
+    bool formulaGuard = true;
 };
+
+// Whether a text would start a formula in a spreadsheet: its first character
+// is =, +, -, @, a tab or a carriage return, after any apostrophes (so a text
+// that starts with an apostrophe keeps it through an export and an import).
+bool startsFormula(QStringView text);
+bool startsFormula(QByteArrayView utf8);
+// A field as an import reads it: one apostrophe before a text that starts a
+// formula is the export's guard, and goes.
+QString withoutFormulaGuard(const QString& field);
 
 // The reading columns and their labels.
 constexpr int kCsvReadingColumns = 3;
@@ -58,13 +71,17 @@ struct CsvResult {
         // Export: a stored value no book of Quillo's holds: bytes, or a date
         // column that holds no date (only another program writes such values).
         BadValue,
+        // Export without quotes: a text holds a line break, which would read
+        // back as the start of another book.
+        LineBreakUnquoted,
     };
     Kind kind = Kind::Done;
-    QString reason;       // why it failed, for the user (naming the book an export refused)
-    int line = 0;         // the line refused, counted from 1
-    int books = 0;        // the books read in, or written out
-    int unsafeBooks = 0;  // export without quotes: books that may not read back as written
-    QChar separator;      // import: the separator the file was read by
+    QString reason;         // why it failed, for the user (naming the book an export refused)
+    int line = 0;           // the line refused, counted from 1
+    int books = 0;          // the books read in, or written out
+    int unsafeBooks = 0;    // export without quotes: books that may not read back as written
+    QChar separator;        // import: the separator the file was read by
+    int guardedFields = 0;  // export: texts written after an apostrophe
     bool ok() const { return kind == Kind::Done; }
 };
 
@@ -99,6 +116,8 @@ QString exportFailureReason(CsvResult::Kind kind, const QString& fileName,
                             const QString& where = QString());
 // What the dialog and the tool say after such an export.
 QString unquotedExportWarning(int unsafeBooks);
+// What they add when texts were guarded against formulas: empty for none.
+QString formulaGuardNote(int guardedFields);
 
 // Appends the lines of a CSV file to the live query as pending rows. Every line
 // gives twelve fields, a short one filled up with empty ones (an empty line is

@@ -167,6 +167,8 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
     if (r.unsafeBooks > 0)
         std::fprintf(stderr, "quillo-csv: %s\n",
                      unquotedExportWarning(r.unsafeBooks).toUtf8().constData());
+    if (r.guardedFields > 0)
+        std::printf("%s\n", formulaGuardNote(r.guardedFields).trimmed().toUtf8().constData());
     return 0;
 }
 
@@ -239,7 +241,12 @@ int main(int argc, char* argv[]) {
         QStringLiteral("readings"),
         QStringLiteral("Export: three more columns, the readings of Title, Writer and "
                        "Publisher (書名ヨミ, 著者名ヨミ, 出版社ヨミ)."));
-    parser.addOptions({db, separator, dateFormat, noQuote, encoding, header, split, readings});
+    const QCommandLineOption noFormulaGuard(
+        QStringLiteral("no-formula-guard"),
+        QStringLiteral("Export: write texts that start with = + - @ as they are, without the "
+                       "apostrophe that keeps a spreadsheet from taking them for formulas."));
+    parser.addOptions(
+        {db, separator, dateFormat, noQuote, encoding, header, split, readings, noFormulaGuard});
     parser.process(app);
 
     const QStringList args = parser.positionalArguments();
@@ -255,6 +262,7 @@ int main(int argc, char* argv[]) {
     CsvSettings settings;
     settings.fileName = listing ? QString() : args[1];
     settings.quote = !parser.isSet(noQuote);
+    settings.formulaGuard = !parser.isSet(noFormulaGuard);
     bool ok = false;
     settings.separator =
         choice(parser.value(separator),

@@ -1,6 +1,7 @@
 // The command-line companion, run as the real binary.
 #include <sqlite3.h>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include <unistd.h>
@@ -259,6 +260,18 @@ private slots:
         QVERIFY2(r.err.contains(S("2 件の本に空白・区切り文字・引用符を含む項目があります")),
                  qPrintable(r.err));
         QVERIFY(run({S("export"), file("out.csv")}).err.isEmpty());  // quoted: all is safe
+        // A line break would start another book: such an export is refused by
+        // the book, and the file written before stays.
+        const QByteArray before = test::readFile(file("out.csv"));
+        test::exec(
+            S("insert into quillo (ID, Title, SubTitle) values (22, '二行', 'x'), "
+              "(23, 'e', 'f' || char(10) || 'g')"));
+        const Run broken = run({S("export"), file("out.csv"), S("--no-quote")});
+        QCOMPARE(broken.status, 1);
+        QVERIFY2(broken.err.contains(S("改行を含む項目は２重引用符で囲まないと読み戻せないため")) &&
+                     broken.err.contains(S("ID 23「e」")),
+                 qPrintable(broken.err));
+        QCOMPARE(test::readFile(file("out.csv")), before);
     }
 
     void encodingAndSplitRuleCanBeForced() {
@@ -311,6 +324,48 @@ private slots:
         QCOMPARE(test::rows(S("select Title || '|' || Writer from quillo where ID > ") + last +
                             S(" order by ID")),
                  books);
+    }
+
+    // Texts a spreadsheet would take for formulas are exported after an
+    // apostrophe: Calc opens every one as text, and an import gives back
+    // exactly what was stored.
+    void aGuardedExportStaysTextInCalcAndComesBackExact() {
+        const QStringList titles = {S("=1+1"),
+                                    S("=HYPERLINK(\"http://x\",\"y\")"),
+                                    S("=cmd|' /C calc'!A0"),
+                                    S("+1"),
+                                    S("-1"),
+                                    S("@SUM(A1)"),
+                                    S("'=x"),
+                                    S("'本"),
+                                    S("普通の本")};
+        test::TempBookDb source;
+        for (const QString& title : titles)
+            test::exec(S("insert into quillo (Title) values ('") +
+                       QString(title).replace(S("'"), S("''")) + S("')"));
+        const Run out = run(
+            {S("export"), file("out.csv"), S("--encoding"), S("utf-8"), S("--db"), source.path()});
+        QCOMPARE(out.status, 0);
+        QCOMPARE(out.out,
+                 S("7 個の項目は、表計算ソフトで数式にならないよう先頭に ' を付けました。\n"));
+        test::TempBookDb back;
+        QCOMPARE(run({S("import"), file("out.csv"), S("--db"), back.path()}).status, 0);
+        QCOMPARE(test::rows(S("select Title from quillo order by ID")), titles);
+        Connection::setAliasPath(S("book"), m_db->path());
+
+        const QString calc = QStandardPaths::findExecutable(S("soffice"));
+        if (calc.isEmpty())
+            QSKIP("LibreOffice Calc (libreoffice-calc-nogui) is not installed");
+        QTemporaryDir profile;
+        QProcess office;
+        office.start(
+            calc, {S("-env:UserInstallation=file://") + profile.path(), S("--headless"),
+                   S("--infilter=CSV:44,34,76,1,,1041,false,true,false,false,false,-1,true"),
+                   S("--convert-to"), S("fods"), S("--outdir"), m_db->folder(), file("out.csv")});
+        QVERIFY(office.waitForFinished(180000));
+        const QString sheet = QString::fromUtf8(test::readFile(file("out.fods")));
+        QVERIFY2(sheet.contains(S("普通の本")), "Calc wrote no sheet");
+        QVERIFY2(!sheet.contains(S("table:formula=")), qPrintable(sheet.right(2000)));
     }
 
     void aFailingLineImportsNothing() {
