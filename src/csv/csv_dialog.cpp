@@ -265,8 +265,10 @@ void TFormIoCsv::runImport(const QString& fileName) {
     const QString read =
         QStringLiteral("%1 冊を読み込みました（更新適用で保存されます）").arg(books) +
         (same.isEmpty() ? QString() : QStringLiteral("\n") + same + QStringLiteral("。"));
+    const QString notes = importNotes(result, m_host.csvSettings());
     if (result.ok())
-        message(books > 0 ? read : QStringLiteral("読み込む本はありませんでした。"),
+        message((books > 0 ? read : QStringLiteral("読み込む本はありませんでした。")) +
+                    (notes.isEmpty() ? QString() : QStringLiteral("\n") + notes),
                 kMessageInformation);
     else if (result.kind != CsvResult::Kind::LineRefused)
         message(QStringLiteral("CSV 入力に失敗しました。\n") + result.reason, kMessageError);

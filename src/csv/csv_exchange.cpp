@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "csv/csv_codec.h"
+#include "csv/csv_heading.h"
 #include "csv/csv_reader.h"
 #include "csv/csv_separator.h"
 #include "engine/date_field.h"
@@ -166,29 +167,6 @@ bool mayBeReadingOf(const QString& reading, const QString& text) {
            std::none_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
 }
 
-bool looksLikeCsvHeader(const QStringList& fields, const QStringList& userLabels) {
-    QSet<QString> names;
-    for (const QString& label : csvReadingLabels())
-        names.insert(label);
-    const FieldNameTable table;
-    for (size_t c = 0; c < kCsvFields.size(); ++c) {
-        names.insert(QString::fromUtf8(bookField(kCsvFields[c]).defaultLabel));
-        names.insert(table.name(kCsvFields[c]).toLower());
-    }
-    for (const QString& label : userLabels)
-        names.insert(label.trimmed());
-    bool any = false;
-    for (const QString& field : fields) {
-        const QString name = field.trimmed();
-        if (name.isEmpty())
-            continue;
-        if (!names.contains(name) && !names.contains(name.toLower()))
-            return false;
-        any = true;
-    }
-    return any;
-}
-
 namespace {
 
 template <typename Text>
@@ -252,6 +230,18 @@ QString unquotedExportWarning(int unsafeBooks) {
                "出力しましたが、%1 件の本に空白・区切り文字・引用符を含む項目があります。\n"
                "２重引用符で囲まずに出力したため、正しく読み戻せないことがあります。")
         .arg(unsafeBooks);
+}
+
+QString importNotes(const CsvResult& result, const CsvSettings& settings) {
+    QStringList notes;
+    if (settings.findSeparator && !result.separator.isNull() &&
+        result.separator != QLatin1Char(','))
+        notes << QStringLiteral("区切り文字は") + csvSeparatorName(result.separator) +
+                     QStringLiteral("と判断しました。");
+    if (!result.ignoredColumns.isEmpty())
+        notes << QStringLiteral("読まなかった列: ") +
+                     result.ignoredColumns.join(QStringLiteral("、"));
+    return notes.join(QLatin1Char('\n'));
 }
 
 QString formulaGuardNote(int guardedFields) {
@@ -428,10 +418,61 @@ CsvResult ExportCsv(TDM& store, const CsvSettings* settings) {
 
 namespace {
 
-// Reads the books of a CSV file one at a time and hands each line's twelve
-// fields (dates already read into "yyyy/mm/dd") to `add`, which refuses a book by
-// returning the reason. The result says which line was refused and why, or why
-// the file could not be read; it counts no books (`add` knows which it took).
+// The fields an import fills, in the order `add` gets them: the twelve CSV
+// columns, then the memo, which only a heading can name.
+constexpr auto kImportFields = [] {
+    std::array<int, kCsvFields.size() + 1> fields{};
+    for (size_t c = 0; c < kCsvFields.size(); ++c)
+        fields[c] = kCsvFields[c];
+    fields[kCsvFields.size()] = FieldNo::Memo;
+    return fields;
+}();
+
+int importIndex(int field) {
+    const auto at = std::find(kImportFields.begin(), kImportFields.end(), field);
+    return at == kImportFields.end() ? -1 : static_cast<int>(at - kImportFields.begin());
+}
+
+// A line read by its heading's columns: each field where its column goes, the
+// names of an author column in 著者名, 著者名2 … where no column filled them
+// (the last taking any names beyond five).
+void placeByHeading(const QList<CsvColumn>& columns, const QStringList& fields, QStringList& values,
+                    QStringList& readings, QList<int>& readingColumns) {
+    QStringList names;
+    for (qsizetype c = 0; c < columns.size() && c < fields.size(); ++c) {
+        const CsvColumn& column = columns[c];
+        if (column.kind == CsvColumn::Kind::Reading) {
+            readings[column.target] = fields[c];
+            readingColumns[column.target] = static_cast<int>(c) + 1;
+        } else if (column.kind == CsvColumn::Kind::Writers ||
+                   (column.kind == CsvColumn::Kind::Field && column.target == FieldNo::Writer)) {
+            names += splitAuthorNames(fields[c]);
+        } else if (column.kind == CsvColumn::Kind::Field) {
+            values[importIndex(column.target)] =
+                column.target == FieldNo::Memo ? memoText(fields[c]) : fields[c];
+        }
+    }
+    const int writers[] = {FieldNo::Writer, FieldNo::Writer2, FieldNo::Writer3, FieldNo::Writer4,
+                           FieldNo::Writer5};
+    QList<int> free;
+    for (int field : writers)
+        if (values[importIndex(field)].isEmpty())
+            free << importIndex(field);
+    for (qsizetype n = 0; n < names.size() && !free.isEmpty(); ++n) {
+        const bool last = free.size() == 1;
+        values[free.takeFirst()] = last ? names.mid(n).join(QStringLiteral(" & ")) : names[n];
+        if (last)
+            break;
+    }
+}
+
+// Reads the books of a CSV file one at a time and hands each line's fields
+// (kImportFields; dates already read into "yyyy/mm/dd") and readings to `add`,
+// which refuses a book by returning the reason. A first line that is a heading
+// says where each column goes; without one, the twelve (or fifteen) columns
+// stand in their order. The result says which line was refused and why, or
+// why the file could not be read; it counts no books (`add` knows which it
+// took).
 CsvResult readCsvBooks(const CsvSettings& settings,
                        const std::function<QString(const QStringList&, const QStringList&)>& add) {
     TCSV split;
@@ -458,7 +499,9 @@ CsvResult readCsvBooks(const CsvSettings& settings,
         result.reason = e.message();
         return result;
     }
-    const QStringList labels = csvColumnLabels(settings.labels);
+    QStringList labels = csvColumnLabels(settings.labels);
+    labels << QString::fromUtf8(bookField(FieldNo::Memo).defaultLabel);
+    std::optional<QList<CsvColumn>> columns;
     bool first = true;
     try {
         while (reader.next()) {
@@ -466,25 +509,47 @@ CsvResult readCsvBooks(const CsvSettings& settings,
                 return refuse(reader.problem(), reader.firstLine());
             if (reader.record().isEmpty())
                 continue;
+            // A heading line, as spreadsheets and other programs write, names
+            // the columns.
+            if (first && settings.header != CsvHeader::No) {
+                TCSV anyWidth = split;
+                anyWidth.ExpectedFields = anyWidth.FewerFields = 0;
+                const CsvFields heading = anyWidth.readFields(reader.record());
+                if (heading.problem.isEmpty())
+                    columns = readCsvHeading(heading.fields, settings.labels,
+                                             settings.header == CsvHeader::Yes);
+                if (columns) {
+                    result.ignoredColumns = ignoredCsvColumns(*columns);
+                    split.ExpectedFields = static_cast<int>(columns->size());
+                    split.FewerFields = 0;
+                }
+                first = false;
+                if (columns || settings.header == CsvHeader::Yes)
+                    continue;
+            }
+            first = false;
             CsvFields read = split.readFields(reader.record());
             if (!read.problem.isEmpty())
                 return refuse(read.problem, reader.firstLine());
-            QStringList& values = read.fields;
-            while (values.size() < split.ExpectedFields)
-                values.append(QString());
-            for (QString& value : values)
-                value = withoutFormulaGuard(value);
-            const QStringList readings = values.mid(kCsvFields.size());
-            values.resize(kCsvFields.size());
-            // A heading line, as spreadsheets write, names the columns.
-            const bool heading = first && (settings.header == CsvHeader::Yes ||
-                                           (settings.header == CsvHeader::Auto &&
-                                            looksLikeCsvHeader(values, settings.labels)));
-            first = false;
-            if (heading)
-                continue;
+            for (QString& field : read.fields)
+                field = withoutFormulaGuard(field);
+            QStringList values(kImportFields.size());
+            QStringList readings(kCsvReadingColumns);
+            QList<int> readingColumns(kCsvReadingColumns);
+            if (columns) {
+                placeByHeading(*columns, read.fields, values, readings, readingColumns);
+            } else {
+                for (qsizetype c = 0; c < read.fields.size(); ++c) {
+                    if (c < qsizetype(kCsvFields.size()))
+                        values[c] = read.fields[c];
+                    else if (c < qsizetype(kCsvFields.size()) + kCsvReadingColumns)
+                        readings[c - qsizetype(kCsvFields.size())] = read.fields[c];
+                }
+                for (int k = 0; k < kCsvReadingColumns; ++k)
+                    readingColumns[k] = static_cast<int>(kCsvFields.size()) + 1 + k;
+            }
             for (qsizetype c = 0; c < values.size(); ++c) {
-                if (!isDateField(kCsvFields[static_cast<size_t>(c)]) ||
+                if (!isDateField(kImportFields[static_cast<size_t>(c)]) ||
                     values[c].trimmed().isEmpty())
                     continue;
                 const std::optional<QString> date = readCsvDate(values[c], settings.dateFormat);
@@ -501,7 +566,7 @@ CsvResult readCsvBooks(const CsvSettings& settings,
                 if (!mayBeReadingOf(readings[k].trimmed(), values[k]))
                     return refuse(
                         QStringLiteral("%1 番目の項目（%2）が読みではありません")
-                            .arg(QString::number(kCsvFields.size() + 1 + k), csvReadingLabels()[k]),
+                            .arg(QString::number(readingColumns[k]), csvReadingLabels()[k]),
                         reader.firstLine());
             }
             if (const QString refused = add(values, readings); !refused.isEmpty())
@@ -567,9 +632,9 @@ CsvResult ImportCsv(TDM& store, const CsvSettings* settings) {
     CsvResult result;
     {
         CursorHookDetach detached(store);
-        int fields[kCsvFields.size()];
-        for (size_t c = 0; c < kCsvFields.size(); ++c) {
-            const QString name = store.fieldNames().name(kCsvFields[c]);
+        int fields[kImportFields.size()];
+        for (size_t c = 0; c < kImportFields.size(); ++c) {
+            const QString name = store.fieldNames().name(kImportFields[c]);
             fields[c] = query.fieldIndex(name);
             if (fields[c] < 0)
                 throw EngineError(QStringLiteral("列 '%1' がありません。").arg(name));
@@ -611,12 +676,12 @@ CsvResult ImportCsvIntoTable(Connection& catalogue, const CsvSettings* settings,
     const qint64 firstId = id;
     const FieldNameTable names;
     QStringList columns{QStringLiteral("ID")};
-    for (int field : kCsvFields)
+    for (int field : kImportFields)
         columns << names.name(field);
     Statement insert(catalogue.handle(),
                      {QStringLiteral("INSERT INTO QUILLO (%1) VALUES (?%2)")
                           .arg(columns.join(QStringLiteral(", ")),
-                               QStringLiteral(", ?").repeated(kCsvFields.size()))});
+                               QStringLiteral(", ?").repeated(kImportFields.size()))});
     CsvResult result =
         readCsvBooks(*settings, [&](const QStringList& values, const QStringList& readings) {
             if (bookReadings)
@@ -627,7 +692,7 @@ CsvResult ImportCsvIntoTable(Connection& catalogue, const CsvSettings* settings,
                 const int index = static_cast<int>(c) + 2;
                 if (values[c].isEmpty()) {
                     insert.bindNull(index);
-                } else if (isDateField(kCsvFields[static_cast<size_t>(c)])) {
+                } else if (isDateField(kImportFields[static_cast<size_t>(c)])) {
                     // Stored as the live query stores a date it is given; a text that
                     // is no date refuses its line.
                     const std::optional<QByteArray> stored = shownDateToStored(values[c]);

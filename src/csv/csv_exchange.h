@@ -12,9 +12,9 @@ class BookReadings;
 class Connection;
 class TDM;
 
-// Whether an import's first line names the columns (and is passed over): Auto
-// takes it so when each of its texts is a column's label (the default one or the
-// user's) or its name in the table (Title, Writer, ...).
+// Whether an import's first line names the columns: Auto takes it so when it
+// names two columns Quillo knows, or nothing else (see readCsvHeading); each
+// column is then read by its name wherever it stands.
 enum class CsvHeader { Auto, Yes, No };
 
 // The CSV settings of a run; not stored in the settings file.
@@ -76,12 +76,13 @@ struct CsvResult {
         LineBreakUnquoted,
     };
     Kind kind = Kind::Done;
-    QString reason;         // why it failed, for the user (naming the book an export refused)
-    int line = 0;           // the line refused, counted from 1
-    int books = 0;          // the books read in, or written out
-    int unsafeBooks = 0;    // export without quotes: books that may not read back as written
-    QChar separator;        // import: the separator the file was read by
-    int guardedFields = 0;  // export: texts written after an apostrophe
+    QString reason;              // why it failed, for the user (naming the book an export refused)
+    int line = 0;                // the line refused, counted from 1
+    int books = 0;               // the books read in, or written out
+    int unsafeBooks = 0;         // export without quotes: books that may not read back as written
+    QChar separator;             // import: the separator the file was read by
+    int guardedFields = 0;       // export: texts written after an apostrophe
+    QStringList ignoredColumns;  // import: the heading's columns nothing is read from
     bool ok() const { return kind == Kind::Done; }
 };
 
@@ -101,8 +102,6 @@ QStringList csvColumnLabels(const QStringList& userLabels);
 // Whether a reading column's value can be the reading of the text beside it:
 // kana, Latin letters and digits (digits alone only for a text of digits).
 bool mayBeReadingOf(const QString& reading, const QString& text);
-// Whether a line's fields name the columns (see CsvHeader::Auto).
-bool looksLikeCsvHeader(const QStringList& fields, const QStringList& userLabels);
 
 // Writes the book table, as stored and in ID order, to a CP932 (or UTF-8) file
 // with CR LF lines. The file is replaced only when the whole export succeeded.
@@ -116,6 +115,10 @@ QString exportFailureReason(CsvResult::Kind kind, const QString& fileName,
                             const QString& where = QString());
 // What the dialog and the tool say after such an export.
 QString unquotedExportWarning(int unsafeBooks);
+// What an import's summary adds, a line each: the separator it found in the
+// file (when asked to, and other than the comma) and the heading's columns it
+// read nothing from. Empty for neither.
+QString importNotes(const CsvResult& result, const CsvSettings& settings);
 // What they add when texts were guarded against formulas: empty for none.
 QString formulaGuardNote(int guardedFields);
 

@@ -8,7 +8,6 @@
 
 #include "backup/auto_backups.h"
 #include "csv/csv_exchange.h"
-#include "csv/csv_separator.h"
 #include "engine/catalogue_file.h"
 #include "engine/database_copy.h"
 #include "engine/engine_error.h"
@@ -141,12 +140,8 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
                              (same.isEmpty() ? QString() : same + QStringLiteral("。")))
                                 .toUtf8()
                                 .constData());
-        // A file read by another separator than the usual comma says so.
-        if (settings.findSeparator && r.separator != QLatin1Char(','))
-            std::printf("%s\n", (QStringLiteral("区切り文字は") + csvSeparatorName(r.separator) +
-                                 QStringLiteral("と判断しました。"))
-                                    .toUtf8()
-                                    .constData());
+        if (const QString notes = importNotes(r, settings); !notes.isEmpty())
+            std::printf("%s\n", notes.toUtf8().constData());
         return 0;
     }
     // The export reads the stored books row by row; the live query holds none.

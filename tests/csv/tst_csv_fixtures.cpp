@@ -83,6 +83,52 @@ private slots:
                                 "<null>|<null>|<null>|<null>|<null>|<null>")}));
     }
 
+    // A heading names its columns wherever they stand.
+    void headingsNameTheirColumns_data() {
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("book");
+        QTest::addRow("Japanese, out of order")
+            << S("著者名,書名,出版社\r\n夏目 漱石,吾輩は猫である,新潮社\r\n")
+            << S("吾輩は猫である|夏目 漱石|<null>|新潮社|<null>|<null>|<null>");
+        QTest::addRow("English, the dates swapped")
+            << S("Title,Writer,Publisher,BuyDate,PubDate\r\n猫,夏目,新潮社,2020/01/02,1905/10/"
+                 "06\r\n")
+            << S("猫|夏目|<null>|新潮社|1905-10-06|2020-01-02|<null>");
+        QTest::addRow("full-width digit, a memo")
+            << S("書名,著者名,著者名２,メモ\r\n本,甲,乙,覚え書き\r\n")
+            << S("本|甲|乙|<null>|<null>|<null>|覚え書き");
+        QTest::addRow("several authors in one column, an unknown column")
+            << S("title,authors,rating\r\n本,山田 太郎; 鈴木 花子,5\r\n")
+            << S("本|山田 太郎|鈴木 花子|<null>|<null>|<null>|<null>");
+    }
+    void headingsNameTheirColumns() {
+        QFETCH(QString, file);
+        QFETCH(QString, book);
+        const QString path = m_db->folder() + S("/in.csv");
+        test::writeFile(path, test::sjis(file));
+        QString said;
+        QVERIFY2(import(path, &said).ok(), qPrintable(said));
+        QCOMPARE(test::rows(S("select Title, Writer, Writer2, Publisher, PubDate, BuyDate, Memo"
+                              " from quillo")),
+                 QStringList{book});
+    }
+
+    // calibre's catalogue (calibredb catalog books.csv) moves in as it is.
+    void aCalibreCatalogueMovesIn() {
+        const CsvResult result = import(data(S("calibre-catalog.csv")));
+        QVERIFY2(result.ok(), qPrintable(result.reason));
+        QCOMPARE(test::rows(S("select Title, Writer, Writer2, Publisher, PubDate, BuyDate,"
+                              " SubTitle, Kind, Memo from quillo order by ID")),
+                 (QStringList{S("吾輩は猫である|夏目 漱石|<null>|新潮社|1905-10-06|2020-01-02|"
+                                "<null>|小説, 名作|猫の目から見た人間模様。\n名作 & 古典"),
+                              S("翻訳夜話 2|村上 春樹|柴田 元幸|新潮社|<null>|2021-03-04|翻訳夜話|"
+                                "翻訳|<null>")}));
+        QCOMPARE(result.ignoredColumns,
+                 (QStringList{S("author_sort"), S("cover"), S("formats"), S("id"), S("identifiers"),
+                              S("isbn"), S("languages"), S("library_name"), S("rating"),
+                              S("series_index"), S("size"), S("title_sort"), S("uuid")}));
+    }
+
     void whatCannotBeReadTruthfullyIsRefusedByItsLine_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<int>("line");
@@ -223,9 +269,12 @@ private slots:
         QVERIFY(import(settings).ok());  // the heading is known by the user's names
         QCOMPARE(stored(), books);
         test::exec(S("delete from quillo"));
-        settings.labels.clear();  // "監修" is nobody's label now: a book, refused by its dates
-        QString said;
-        QCOMPARE(import(settings, &said).line, 1);
+        // "監修" is nobody's label now: its column is named and passed over.
+        settings.labels.clear();
+        const CsvResult r = import(settings);
+        QVERIFY2(r.ok(), qPrintable(r.reason));
+        QCOMPARE(r.ignoredColumns, QStringList{S("監修")});
+        QCOMPARE(test::scalar(S("select count(*) from quillo where Writer2 is not null")), 0);
     }
 };
 

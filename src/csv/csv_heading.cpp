@@ -1,0 +1,155 @@
+#include "csv/csv_heading.h"
+
+#include <QHash>
+#include <QRegularExpression>
+
+#include "store/book_record.h"
+
+namespace quillo {
+
+namespace {
+
+// A heading's text as names are compared: width folded (著者名２ as 著者名2),
+// without case, blanks, underscores or hyphens.
+QString nameKey(const QString& text) {
+    QString key = text.trimmed().normalized(QString::NormalizationForm_KC).toCaseFolded();
+    key.remove(QRegularExpression(QStringLiteral("[\\s_\\-]")));
+    return key;
+}
+
+struct Known {
+    CsvColumn::Kind kind;
+    int target;
+};
+
+// Names other programs give the columns, beside Quillo's own labels.
+QHash<QString, Known> knownNames(const QStringList& userLabels) {
+    using K = CsvColumn::Kind;
+    QHash<QString, Known> names;
+    auto add = [&](std::initializer_list<const char*> words, Known known) {
+        for (const char* word : words)
+            names.insert(nameKey(QString::fromUtf8(word)), known);
+    };
+    add({"書名", "タイトル", "題名", "title"}, {K::Field, FieldNo::Title});
+    add({"著者名", "著者", "作者", "author", "writer"}, {K::Field, FieldNo::Writer});
+    add({"authors", "creators", "creator", "著者名（複数）"}, {K::Writers, FieldNo::Writer});
+    add({"出版社", "発行所", "publisher"}, {K::Field, FieldNo::Publisher});
+    add({"初版発行日", "発行日", "出版日", "刊行日", "pubdate", "published", "publication date"},
+        {K::Field, FieldNo::PubDate});
+    add({"購入日", "timestamp", "date bought", "date added", "bought", "purchased"},
+        {K::Field, FieldNo::BuyDate});
+    add({"副題", "サブタイトル", "subtitle", "series", "シリーズ"}, {K::Field, FieldNo::SubTitle});
+    add({"分類", "ジャンル", "kind", "tags", "tag", "genre", "category"},
+        {K::Field, FieldNo::Kind});
+    add({"翻訳者", "訳者", "translator", "translators"}, {K::Field, FieldNo::Translator});
+    add({"メモ", "備考", "memo", "comments", "comment", "note", "notes"},
+        {K::Field, FieldNo::Memo});
+    const int more[] = {FieldNo::Writer2, FieldNo::Writer3, FieldNo::Writer4, FieldNo::Writer5};
+    for (int i = 0; i < 4; ++i) {
+        const QString n = QString::number(i + 2);
+        names.insert(nameKey(QStringLiteral("著者名") + n), {K::Field, more[i]});
+        names.insert(nameKey(QStringLiteral("author") + n), {K::Field, more[i]});
+    }
+    add({"書名ヨミ", "書名よみ", "title reading"}, {K::Reading, 0});
+    add({"著者名ヨミ", "著者名よみ", "author reading"}, {K::Reading, 1});
+    add({"出版社ヨミ", "出版社よみ", "publisher reading"}, {K::Reading, 2});
+    // The table's own column names, and the labels (default and the user's).
+    const FieldNameTable table;
+    for (int field = 0; field < kFieldCount; ++field) {
+        if (field == FieldNo::ID)
+            continue;
+        names.insert(nameKey(table.name(field)), {K::Field, field});
+        names.insert(nameKey(QString::fromUtf8(bookField(field).defaultLabel)), {K::Field, field});
+    }
+    for (qsizetype c = 0; c < userLabels.size() && c < qsizetype(kCsvFields.size()); ++c)
+        if (!userLabels[c].trimmed().isEmpty())
+            names.insert(nameKey(userLabels[c]), {K::Field, kCsvFields[size_t(c)]});
+    return names;
+}
+
+}  // namespace
+
+std::optional<QList<CsvColumn>> readCsvHeading(const QStringList& fields,
+                                               const QStringList& userLabels, bool forced) {
+    static const QHash<QString, Known> standard = knownNames({});
+    const QHash<QString, Known> names = userLabels.isEmpty() ? standard : knownNames(userLabels);
+    QList<CsvColumn> columns;
+    int known = 0, unknown = 0;
+    QList<QPair<CsvColumn::Kind, int>> taken;
+    for (const QString& field : fields) {
+        CsvColumn column;
+        column.name = field.trimmed();
+        const auto found = names.constFind(nameKey(field));
+        if (found != names.constEnd()) {
+            ++known;
+            // A second column for the same field is not read over the first.
+            const QPair<CsvColumn::Kind, int> target{found->kind, found->target};
+            if (!taken.contains(target)) {
+                taken << target;
+                column.kind = found->kind;
+                column.target = found->target;
+            }
+        } else if (!column.name.isEmpty()) {
+            ++unknown;
+        }
+        columns << column;
+    }
+    if (known == 0 || (!forced && known < 2 && unknown > 0))
+        return std::nullopt;
+    return columns;
+}
+
+QStringList ignoredCsvColumns(const QList<CsvColumn>& columns) {
+    QStringList names;
+    for (const CsvColumn& column : columns)
+        if (column.kind == CsvColumn::Kind::Ignored && !column.name.isEmpty())
+            names << column.name;
+    return names;
+}
+
+QString memoText(const QString& text) {
+    const QString trimmed = text.trimmed();
+    if (!trimmed.startsWith(QLatin1Char('<')) || !trimmed.endsWith(QLatin1Char('>')))
+        return text;
+    static const QRegularExpression breaks(QStringLiteral("<\\s*(?:br\\s*/?|/p|/div|/li)\\s*>"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression tags(QStringLiteral("<[^>]*>"));
+    static const QRegularExpression number(QStringLiteral("&#(x?)([0-9a-fA-F]+);"));
+    static const QRegularExpression blankLines(QStringLiteral("\\n{2,}"));
+    QString plain = trimmed;
+    plain.replace(breaks, QStringLiteral("\n"));
+    plain.remove(tags);
+    QString decoded;
+    qsizetype at = 0;
+    for (QRegularExpressionMatchIterator it = number.globalMatch(plain); it.hasNext();) {
+        const QRegularExpressionMatch m = it.next();
+        decoded += plain.mid(at, m.capturedStart() - at);
+        bool ok = false;
+        const uint code = m.captured(2).toUInt(&ok, m.captured(1).isEmpty() ? 10 : 16);
+        decoded += ok && code > 0 && code <= 0x10FFFF
+                       ? QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1)
+                       : m.captured(0);
+        at = m.capturedEnd();
+    }
+    decoded += plain.mid(at);
+    decoded.replace(QStringLiteral("&nbsp;"), QStringLiteral(" "))
+        .replace(QStringLiteral("&lt;"), QStringLiteral("<"))
+        .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
+        .replace(QStringLiteral("&quot;"), QStringLiteral("\""))
+        .replace(QStringLiteral("&#39;"), QStringLiteral("'"))
+        .replace(QStringLiteral("&apos;"), QStringLiteral("'"))
+        .replace(QStringLiteral("&amp;"), QStringLiteral("&"));
+    decoded.replace(blankLines, QStringLiteral("\n"));
+    return decoded.trimmed();
+}
+
+QStringList splitAuthorNames(const QString& text) {
+    static const QRegularExpression between(QStringLiteral("\\s*(?:\\s&\\s|[;；])\\s*"));
+    QStringList names;
+    for (const QString& name : text.split(between))
+        if (!name.trimmed().isEmpty())
+            names << name.trimmed();
+    return names;
+}
+
+}  // namespace quillo

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+namespace quillo {
+
+// Where one column of a file goes, as its heading names it.
+struct CsvColumn {
+    enum class Kind {
+        Field,    // a field of the book: `target` is its FieldNo
+        Writers,  // names for 著者名, 著者名2 … in order (`山田 太郎 & 鈴木 花子`)
+        Reading,  // the reading of 書名, 著者名 or 出版社: `target` is 0, 1 or 2
+        Ignored,  // a column Quillo does not keep
+    };
+    Kind kind = Kind::Ignored;
+    int target = -1;
+    QString name;  // as the heading writes it
+};
+
+// Reads a file's first line as a heading: each column matched by its name
+// wherever it stands — Quillo's labels (the user's and the default ones, with
+// 著者名２ as 著者名2), the table's column names, English and calibre names
+// (title, authors, publisher, pubdate, timestamp, tags, comments, series …).
+// A line is a heading when `forced`, or when it names two columns Quillo
+// knows, or names nothing else; otherwise, and when a forced line names no
+// column Quillo knows, there is no mapping.
+std::optional<QList<CsvColumn>> readCsvHeading(const QStringList& fields,
+                                               const QStringList& userLabels, bool forced);
+
+// A heading's columns that nothing is read from, by name, for the summary.
+QStringList ignoredCsvColumns(const QList<CsvColumn>& columns);
+
+// A memo written as HTML (calibre's comments) as plain text: paragraphs and
+// breaks as line breaks, tags gone, entities read. Other text is kept as it is.
+QString memoText(const QString& text);
+
+// Splits an author column's text into its names: at " & ", ";" and "；".
+QStringList splitAuthorNames(const QString& text);
+
+}  // namespace quillo
