@@ -202,7 +202,9 @@ QString exportFailureReason(CsvResult::Kind kind, const QString& fileName, const
             return QStringLiteral("NUL 文字を含む項目がある本があるため出力できません。%1")
                 .arg(book);
         case CsvResult::Kind::Unencodable:
-            return QStringLiteral("Shift-JIS で書けない文字を含む本があるため出力できません。%1")
+            return QStringLiteral(
+                       "Shift-JIS で書けない文字を含む本があるため出力できません。%1"
+                       "文字コードを UTF-8 にすれば出力できます。")
                 .arg(book);
         case CsvResult::Kind::OntoCatalogue:
             return QStringLiteral(
@@ -231,6 +233,45 @@ QString unquotedExportWarning(int unsafeBooks) {
                "２重引用符で囲まずに出力したため、正しく読み戻せないことがあります。")
         .arg(unsafeBooks);
 }
+
+namespace {
+
+// The book and field of a book's line that Shift-JIS cannot hold, with the
+// character: "ID 3「題」の書名に「𠮷」(U+20BB7)".
+QString unencodableField(TDM& store, qint64 id, bool readings) {
+    QStringList columns;
+    for (int field : kCsvFields)
+        columns << QStringLiteral("q.") + store.fieldNames().name(field);
+    if (readings && store.readings() && store.readings()->ready())
+        columns << QStringLiteral("r.Title, r.Writer, r.Publisher");
+    Statement row(store.Database().handle(),
+                  {QStringLiteral("SELECT q.Title, %1 FROM QUILLO q%2 WHERE q.ID = ?")
+                       .arg(columns.join(QStringLiteral(", ")),
+                            columns.size() > qsizetype(kCsvFields.size())
+                                ? QStringLiteral(" LEFT JOIN quillo_reading r ON r.ID = q.ID")
+                                : QString())});
+    row.bindInteger(1, id);
+    if (!row.step())
+        return QString();
+    const QString book = QStringLiteral("ID ") + QString::number(id) + QStringLiteral("「") +
+                         QString::fromUtf8(row.textAt(0)) + QStringLiteral("」の");
+    const QStringList readingLabels = csvReadingLabels();
+    for (int c = 1; c < row.columnCount(); ++c) {
+        if (row.typeAt(c) != Statement::ValueType::Text)
+            continue;
+        const QString value = QString::fromUtf8(row.textAt(c));
+        if (Cp932::canEncode(value))
+            continue;
+        const size_t k = static_cast<size_t>(c - 1);
+        const QString label = k < kCsvFields.size()
+                                  ? QString::fromUtf8(bookField(kCsvFields[k]).defaultLabel)
+                                  : readingLabels.value(qsizetype(k - kCsvFields.size()));
+        return book + label + QStringLiteral("に") + Cp932::nameFirstUnencodable(value);
+    }
+    return book.chopped(1);
+}
+
+}  // namespace
 
 QString importNotes(const CsvResult& result, const CsvSettings& settings) {
     QStringList notes;
@@ -299,6 +340,10 @@ CsvResult ExportCsv(TDM& store, const CsvSettings* settings) {
     const char separator = csvSeparatorChar(settings->separator).toLatin1();
     QByteArray text;
     text.reserve(kBlockBytes + 4096);
+    // Where each book's line starts in the block, to name the book a block
+    // that cannot be written in Shift-JIS fails at.
+    std::vector<std::pair<qsizetype, qint64>> blockRows;
+    qint64 unencodableId = 0;
     auto flush = [&]() -> bool {
         if (utf8) {
             file.write(text);
@@ -307,12 +352,19 @@ CsvResult ExportCsv(TDM& store, const CsvSettings* settings) {
             const QByteArray encoded = toUtf16.encode(QString::fromUtf8(text));
             file.write(encoded);
         } else {
-            const std::optional<QByteArray> sjis = Cp932::encode(QString::fromUtf8(text));
-            if (!sjis)
+            const QString block = QString::fromUtf8(text);
+            const std::optional<QByteArray> sjis = Cp932::encode(block);
+            if (!sjis) {
+                const qsizetype at = block.left(Cp932::firstUnencodable(block)).toUtf8().size();
+                for (const auto& [start, id] : blockRows)
+                    if (start <= at)
+                        unencodableId = id;
                 return false;
+            }
             file.write(*sjis);
         }
         text.clear();
+        blockRows.clear();
         return true;
     };
     // Blanks (as the legacy reader counts them), quotes and the separator.
@@ -342,6 +394,7 @@ CsvResult ExportCsv(TDM& store, const CsvSettings* settings) {
     }
     while (table.step()) {
         ++result.books;
+        blockRows.emplace_back(text.size(), table.integerAt(kColumns));
         if (!settings->quote) {
             for (int c = 0; c < kColumns; ++c) {
                 if (table.typeAt(c) == Statement::ValueType::Text && unsafe(table.textAt(c))) {
@@ -406,10 +459,12 @@ CsvResult ExportCsv(TDM& store, const CsvSettings* settings) {
         }
         text += "\r\n";
         if (text.size() >= kBlockBytes && !flush())
-            return fail(CsvResult::Kind::Unencodable);
+            return fail(CsvResult::Kind::Unencodable,
+                        unencodableField(store, unencodableId, settings->readings));
     }
     if (!flush())
-        return fail(CsvResult::Kind::Unencodable);
+        return fail(CsvResult::Kind::Unencodable,
+                    unencodableField(store, unencodableId, settings->readings));
     QString reason;
     if (!file.commit(&reason))
         return fail(CsvResult::Kind::NotWritable, reason);
@@ -507,7 +562,8 @@ CsvResult readCsvBooks(const CsvSettings& settings,
         while (reader.next()) {
             if (!reader.readable())
                 return refuse(reader.problem(), reader.firstLine());
-            if (reader.record().isEmpty())
+            // A DOS end-of-file mark (Ctrl-Z) on a line of its own is no book.
+            if (reader.record().isEmpty() || reader.record() == QStringLiteral("\x1A"))
                 continue;
             // A heading line, as spreadsheets and other programs write, names
             // the columns.

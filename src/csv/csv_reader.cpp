@@ -36,6 +36,12 @@ qsizetype endOfWholeLines(const QString& text) {
     return 0;
 }
 
+// The yen sign of Unicode text (U+00A5), which Shift-JIS holds only as its
+// full-width form: a price or a title keeps its yen.
+void keepYen(QString& text) {
+    text.replace(QChar(0x00A5), QChar(0xFFE5));
+}
+
 }  // namespace
 
 CsvRecordReader::CsvRecordReader(QChar separator, CsvEncoding encoding)
@@ -244,6 +250,8 @@ void CsvRecordReader::open(const QString& fileName) {
 // here means a later export never loses one.
 void CsvRecordReader::addLine(QString text, QString lineBreak, QString problem) {
     const int number = ++m_lineNumber;
+    if (m_utf8 || m_utf16)
+        keepYen(text);
     if (number == m_otherEncodingLine)
         problem = QStringLiteral("%1 行目の文字コードが他の行と違います（ほかの行は %2）")
                       .arg(QString::number(number), encodingName());
@@ -267,8 +275,11 @@ bool CsvRecordReader::fillBlock() {
     if (bytes.isEmpty())
         return false;
     std::optional<QString> whole = m_utf8 ? decodeUtf8Strict(bytes) : Cp932::decode(bytes);
-    if (whole && m_utf8 && !Cp932::canEncode(*whole))
-        whole.reset();
+    if (whole && m_utf8) {
+        keepYen(*whole);
+        if (!Cp932::canEncode(*whole))
+            whole.reset();
+    }
     if (whole) {
         for (auto& [text, lineBreak] : linesWithBreaks(*whole))
             addLine(std::move(text), std::move(lineBreak), QString());

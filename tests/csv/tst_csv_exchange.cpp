@@ -134,8 +134,13 @@ private slots:
         // The same when the text comes long after the first rows were written out.
         test::exec(S("delete from quillo"));
         bench::generateCatalogue(m_db->path(), 5000);
-        test::exec(S("insert into quillo (ID, Title) values (99999, 'emoji 😀')"));
-        QCOMPARE(ExportCsv(*m_store, &settings).kind, CsvResult::Kind::Unencodable);
+        test::exec(S("insert into quillo (ID, Title, Publisher) values (99999, '題', '𠮷野家')"));
+        const CsvResult refused = ExportCsv(*m_store, &settings);
+        QCOMPARE(refused.kind, CsvResult::Kind::Unencodable);
+        // It names the book and the field, and what would write it.
+        QVERIFY2(refused.reason.contains(S("ID 99999「題」の出版社に「𠮷」(U+20BB7)")) &&
+                     refused.reason.contains(S("UTF-8")),
+                 qPrintable(refused.reason));
         QCOMPARE(test::readFile(settings.fileName), QByteArray("old contents\r\n"));
         QCOMPARE(QDir(m_db->folder()).entryList(QDir::Files | QDir::Hidden),
                  (QStringList{S("book.db"), S("kept.csv")}));  // no temporary file left

@@ -166,9 +166,11 @@ private slots:
         QVERIFY(stored().isEmpty());
     }
 
-    // The whole file decides its encoding, not its first line beyond ASCII: a
-    // Shift-JIS line may also be valid UTF-8.
-    void theWholeFileDecidesTheEncoding_data() {
+    // Files other programs write, read as they mean: the whole file decides
+    // its encoding, not its first line beyond ASCII (a Shift-JIS line may also
+    // be valid UTF-8); a yen sign in Unicode text is kept as Shift-JIS holds
+    // it; a DOS end-of-file mark is no book.
+    void whatOtherProgramsWriteIsReadAsMeant_data() {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("titles");
         QTest::addRow("half-width kana that are also UTF-8")
@@ -178,8 +180,12 @@ private slots:
             << test::sjis(S("蟲師\r\n吾輩は猫である,夏目 漱石\r\n"))
             << QStringList{S("蟲師"), S("吾輩は猫である")};
         QTest::addRow("UTF-8 kana") << S("ねこ,なつめ\r\n").toUtf8() << QStringList{S("ねこ")};
+        QTest::addRow("a yen sign in UTF-8")
+            << S("\"¥1,500の本\",著者\r\n").toUtf8() << QStringList{S("￥1,500の本")};
+        QTest::addRow("Ctrl-Z at the end")
+            << test::sjis(S("猫,夏目\r\n")) + QByteArray("\x1A") << QStringList{S("猫")};
     }
-    void theWholeFileDecidesTheEncoding() {
+    void whatOtherProgramsWriteIsReadAsMeant() {
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, titles);
         const QString path = m_db->folder() + S("/in.csv");
