@@ -108,39 +108,10 @@ QStringList ignoredCsvColumns(const QList<CsvColumn>& columns) {
 }
 
 QString memoText(const QString& text) {
-    const QString trimmed = text.trimmed();
-    if (!trimmed.startsWith(QLatin1Char('<')) || !trimmed.endsWith(QLatin1Char('>')))
-        return text;
-    static const QRegularExpression breaks(QStringLiteral("<\\s*(?:br\\s*/?|/p|/div|/li)\\s*>"),
-                                           QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression tags(QStringLiteral("<[^>]*>"));
-    static const QRegularExpression number(QStringLiteral("&#(x?)([0-9a-fA-F]+);"));
-    static const QRegularExpression blankLines(QStringLiteral("\\n{2,}"));
-    QString plain = trimmed;
-    plain.replace(breaks, QStringLiteral("\n"));
-    plain.remove(tags);
-    QString decoded;
-    qsizetype at = 0;
-    for (QRegularExpressionMatchIterator it = number.globalMatch(plain); it.hasNext();) {
-        const QRegularExpressionMatch m = it.next();
-        decoded += plain.mid(at, m.capturedStart() - at);
-        bool ok = false;
-        const uint code = m.captured(2).toUInt(&ok, m.captured(1).isEmpty() ? 10 : 16);
-        decoded += ok && code > 0 && code <= 0x10FFFF
-                       ? QString::fromUcs4(reinterpret_cast<const char32_t*>(&code), 1)
-                       : m.captured(0);
-        at = m.capturedEnd();
-    }
-    decoded += plain.mid(at);
-    decoded.replace(QStringLiteral("&nbsp;"), QStringLiteral(" "))
-        .replace(QStringLiteral("&lt;"), QStringLiteral("<"))
-        .replace(QStringLiteral("&gt;"), QStringLiteral(">"))
-        .replace(QStringLiteral("&quot;"), QStringLiteral("\""))
-        .replace(QStringLiteral("&#39;"), QStringLiteral("'"))
-        .replace(QStringLiteral("&apos;"), QStringLiteral("'"))
-        .replace(QStringLiteral("&amp;"), QStringLiteral("&"));
-    decoded.replace(blankLines, QStringLiteral("\n"));
-    return decoded.trimmed();
+    qsizetype end = text.size();
+    while (end > 0 && (text[end - 1] == u'\n' || text[end - 1] == u'\r'))
+        --end;
+    return text.left(end);
 }
 
 QStringList splitAuthorNames(const QString& text) {

@@ -33,8 +33,8 @@ std::optional<QList<CsvColumn>> readCsvHeading(const QStringList& fields,
 // A heading's columns that nothing is read from, by name, for the summary.
 QStringList ignoredCsvColumns(const QList<CsvColumn>& columns);
 
-// A memo written as HTML (calibre's comments) as plain text: paragraphs and
-// breaks as line breaks, tags gone, entities read. Other text is kept as it is.
+// A memo column's text without the line breaks other programs leave after it
+// (calibre ends its comments with one).
 QString memoText(const QString& text);
 
 // Splits an author column's text into its names: at " & ", ";" and "；".
