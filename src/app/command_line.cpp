@@ -36,9 +36,9 @@ std::optional<int> answerCommandLine(int argc, char* argv[]) {
                        "バックアップと復元）と quillo-report（一覧の PDF）があります。\n") +
         whereFilesLive() +
         QStringLiteral("\nQt の標準オプション（-platform、-style、-geometry など）も使えます。"));
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.process(app);  // prints the answer and ends the process
+    const QCommandLineOption help = addHelpAndVersionOptions(parser);
+    parser.process(app);
+    answerHelp(parser, help);  // prints the answer and ends the process
     return 0;
 }
 

@@ -521,6 +521,25 @@ void placeByHeading(const QList<CsvColumn>& columns, const QStringList& fields, 
     }
 }
 
+// What would read a line refused for its fields: another separator that cuts
+// it into several fields, no more than expected. Empty when none does.
+QString separatorThatReads(const QString& record, const TCSV& split) {
+    for (const QChar other : {QLatin1Char(','), QLatin1Char('\t'), QLatin1Char(';')}) {
+        if (other == split.Separator)
+            continue;
+        int broken = -1;
+        const qsizetype fields = TCSV::splitRfc4180(record, other, &broken).size();
+        if (broken < 0 && fields >= 2 && fields <= split.ExpectedFields)
+            return QStringLiteral("（区切り文字を") + csvSeparatorName(other) +
+                   QStringLiteral("にすれば読めます: --separator ") +
+                   (other == QLatin1Char('\t')  ? QStringLiteral("tab")
+                    : other == QLatin1Char(';') ? QStringLiteral("semicolon")
+                                                : QStringLiteral("comma")) +
+                   QStringLiteral("）");
+    }
+    return QString();
+}
+
 // Reads the books of a CSV file one at a time and hands each line's fields
 // (kImportFields; dates already read into "yyyy/mm/dd") and readings to `add`,
 // which refuses a book by returning the reason. A first line that is a heading
@@ -557,11 +576,21 @@ CsvResult readCsvBooks(const CsvSettings& settings,
     QStringList labels = csvColumnLabels(settings.labels);
     labels << QString::fromUtf8(bookField(FieldNo::Memo).defaultLabel);
     std::optional<QList<CsvColumn>> columns;
-    bool first = true;
+    bool first = true, seenBook = false;
     try {
         while (reader.next()) {
-            if (!reader.readable())
-                return refuse(reader.problem(), reader.firstLine());
+            if (!reader.readable()) {
+                // A line the forced encoding cannot read may read in the other.
+                QString hint;
+                if (settings.encoding != CsvEncoding::Auto && reader.readsInOtherEncoding())
+                    hint = reader.isUtf8() ? QStringLiteral(
+                                                 "（文字コードを Shift-JIS にすれば読めます: "
+                                                 "--encoding sjis）")
+                                           : QStringLiteral(
+                                                 "（文字コードを UTF-8 にすれば読めます: "
+                                                 "--encoding utf-8）");
+                return refuse(reader.problem() + hint, reader.firstLine());
+            }
             // A DOS end-of-file mark (Ctrl-Z) on a line of its own is no book.
             if (reader.record().isEmpty() || reader.record() == QStringLiteral("\x1A"))
                 continue;
@@ -586,7 +615,10 @@ CsvResult readCsvBooks(const CsvSettings& settings,
             first = false;
             CsvFields read = split.readFields(reader.record());
             if (!read.problem.isEmpty())
-                return refuse(read.problem, reader.firstLine());
+                return refuse(read.problem + separatorThatReads(reader.record(), split),
+                              reader.firstLine());
+            const bool firstBook = !seenBook;
+            seenBook = true;
             for (QString& field : read.fields)
                 field = withoutFormulaGuard(field);
             QStringList values(kImportFields.size());
@@ -609,10 +641,23 @@ CsvResult readCsvBooks(const CsvSettings& settings,
                     values[c].trimmed().isEmpty())
                     continue;
                 const std::optional<QString> date = readCsvDate(values[c], settings.dateFormat);
-                if (!date)
-                    return refuse(QStringLiteral("%1: '%2' は日付ではありません（%3 の形）")
-                                      .arg(labels[c], values[c], csvDateForms(settings.dateFormat)),
-                                  reader.firstLine());
+                if (!date) {
+                    // A heading of names Quillo does not know reads as a book
+                    // whose dates are words without a digit.
+                    const QString hint =
+                        firstBook && !columns && settings.header == CsvHeader::Auto &&
+                                std::none_of(values[c].begin(), values[c].end(),
+                                             [](QChar ch) { return ch.isDigit(); })
+                            ? QStringLiteral(
+                                  "（1 行目が見出しなら、見出しありにすれば読み飛ばします: "
+                                  "--header yes）")
+                            : QString();
+                    return refuse(
+                        QStringLiteral("%1: '%2' は日付ではありません（%3 の形）")
+                                .arg(labels[c], values[c], csvDateForms(settings.dateFormat)) +
+                            hint,
+                        reader.firstLine());
+                }
                 values[c] = *date;
             }
             // A reading column holds a reading, or a memo or a number moved

@@ -248,7 +248,7 @@ void CsvRecordReader::open(const QString& fileName) {
 // A decoded line, with what makes it unreadable. A file's own text may hold
 // characters that have no place in the catalogue's CP932 files; refusing them
 // here means a later export never loses one.
-void CsvRecordReader::addLine(QString text, QString lineBreak, QString problem) {
+void CsvRecordReader::addLine(QString text, QString lineBreak, QString problem, bool readsInOther) {
     const int number = ++m_lineNumber;
     if (m_utf8 || m_utf16)
         keepYen(text);
@@ -262,7 +262,8 @@ void CsvRecordReader::addLine(QString text, QString lineBreak, QString problem) 
             Cp932::nameFirstUnencodable(text) + QStringLiteral(" は Shift-JIS にない文字です");
     if (!problem.isEmpty())
         text.clear();
-    m_block.append({std::move(text), std::move(lineBreak), std::move(problem), number});
+    m_block.append(
+        {std::move(text), std::move(lineBreak), std::move(problem), number, readsInOther});
 }
 
 bool CsvRecordReader::fillBlock() {
@@ -289,8 +290,9 @@ bool CsvRecordReader::fillBlock() {
         QStringLiteral("%1 として読めない文字があります").arg(encodingName());
     for (const auto& [line, lineBreak] : linesWithBreaks(bytes)) {
         std::optional<QString> text = m_utf8 ? decodeUtf8Strict(line) : Cp932::decode(line);
+        const bool other = !text && (m_utf8 ? Cp932::decode(line).has_value() : isValidUtf8(line));
         addLine(text.value_or(QString()), QString::fromLatin1(lineBreak),
-                text ? QString() : unreadable);
+                text ? QString() : unreadable, other);
     }
     return true;
 }
@@ -344,6 +346,7 @@ bool CsvRecordReader::next() {
         return false;
     m_record = std::move(line.text);
     m_problem = std::move(line.problem);
+    m_readsInOther = line.readsInOther;
     m_firstLine = line.number;
     QString lineBreak = std::move(line.lineBreak);
     // A quoted field may hold line breaks: the record goes on until it closes.

@@ -39,6 +39,8 @@ public:
     const QString& record() const { return m_record; }
     bool readable() const { return m_problem.isEmpty(); }
     QString problem() const { return m_problem; }  // why the record is unreadable
+    // An unreadable record that the other of UTF-8 and Shift-JIS would read.
+    bool readsInOtherEncoding() const { return m_readsInOther; }
     int firstLine() const { return m_firstLine; }  // the file line it starts on
     int linesDecoded() const { return m_lineNumber; }
 
@@ -48,6 +50,7 @@ private:
         QString lineBreak;
         QString problem;  // empty for a readable line
         int number = 0;   // in the file, from 1
+        bool readsInOther = false;
     };
     void scan(const QString& fileName);
     void scanBytes(const QString& fileName);
@@ -57,7 +60,7 @@ private:
     bool nextLine(Line& line);
     bool fillBlock();
     bool fillUtf16Block();
-    void addLine(QString text, QString lineBreak, QString problem);
+    void addLine(QString text, QString lineBreak, QString problem, bool readsInOther = false);
     QString encodingName() const;
 
     QChar m_separator;
@@ -80,6 +83,7 @@ private:
 
     QString m_record;
     QString m_problem;
+    bool m_readsInOther = false;
     int m_firstLine = 0;
 };
 

@@ -178,71 +178,71 @@ int main(int argc, char* argv[]) {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral(
-            "Imports books from a CSV file into the Quillo catalogue, or exports the catalogue.\n"
-            "Files are Shift-JIS (CP932) or UTF-8 with CR LF line ends, one book per line, twelve "
-            "columns:\n"
-            "Title, Writer, Publisher, PubDate, BuyDate, SubTitle, Kind, Translator, "
-            "Writer2..Writer5, and with --readings three more: the readings (katakana) of "
-            "Title, Writer and Publisher.\n"
-            "An import adds every line or, when a line fails, none of them; it takes the "
-            "readings of lines that have them.\n") +
+            "CSV ファイルの本を Quillo のカタログに入力し、またはカタログを CSV ファイルに"
+            "出力します。\n"
+            "ファイルは Shift-JIS (CP932) か UTF-8（UTF-16 も入力可）、1 行に 1 冊、12 列です:\n"
+            "書名、著者名、出版社、初版発行日、購入日、副題、分類、翻訳者、著者名2～著者名5。"
+            "--readings では書名・著者名・出版社の読み（カタカナ）の 3 列が続きます。\n"
+            "1 行目が見出しなら、列はその名前で読みます（書名、title、authors、comments など。"
+            "calibre の CSV もそのまま入力できます）。\n"
+            "入力はすべての行を追加するか、ある行で失敗すればどの行も追加しません。読みの列が"
+            "ある行はその読みを使います。\n") +
         whereFilesLive());
-    parser.addHelpOption();
-    parser.addVersionOption();
+    const QCommandLineOption help = addHelpAndVersionOptions(parser);
     parser.addPositionalArgument(
         QStringLiteral("command"),
-        QStringLiteral("import or export (CSV: twelve columns, no memo, new IDs on import); "
-                       "backup or restore (a complete copy of the catalogue: every column, "
-                       "IDs kept); backups lists the automatic backups taken before changes "
-                       "(in $XDG_DATA_HOME/Quillo/backups), newest first."));
+        QStringLiteral("import か export（CSV。入力した本には新しい ID が付きます）、"
+                       "backup か restore（カタログ全体の複製。すべての列と ID を保ちます）、"
+                       "backups（変更の前に自動で取ったバックアップ "
+                       "$XDG_DATA_HOME/Quillo/backups を新しい順に表示します）。"));
     parser.addPositionalArgument(QStringLiteral("file"),
-                                 QStringLiteral("The CSV file, or the backup file."));
+                                 QStringLiteral("CSV ファイル、またはバックアップファイル。"));
     const QCommandLineOption db(
         QStringLiteral("db"),
-        QStringLiteral("The catalogue database (default: the program's book.db)."),
+        QStringLiteral("カタログのデータベース（既定はプログラムの book.db）。"),
         QStringLiteral("path"));
     const QCommandLineOption separator(
         QStringLiteral("separator"),
-        QStringLiteral(
-            "comma, semicolon or tab. Import: found in the file when not given; export: comma."),
+        QStringLiteral("comma、semicolon または tab。入力で指定がなければファイルから判定し、"
+                       "出力では comma です。"),
         QStringLiteral("name"), QStringLiteral("comma"));
     const QCommandLineOption dateFormat(
         QStringLiteral("date-format"),
-        QStringLiteral("0 yyyy/mm/dd, 1 yyyy.mm.dd, 2 yyyymmdd (default 0)."), QStringLiteral("n"),
+        QStringLiteral("0 yyyy/mm/dd、1 yyyy.mm.dd、2 yyyymmdd（既定は 0）。"), QStringLiteral("n"),
         QStringLiteral("0"));
-    const QCommandLineOption noQuote(
-        QStringLiteral("no-quote"),
-        QStringLiteral("Export: do not enclose texts in double quotes."));
+    const QCommandLineOption noQuote(QStringLiteral("no-quote"),
+                                     QStringLiteral("出力: 文字の項目を２重引用符で囲みません。"));
     const QCommandLineOption encoding(
         QStringLiteral("encoding"),
-        QStringLiteral("sjis, utf-8, utf-16 or auto (default auto). Import: auto reads UTF-16 "
-                       "when the file starts with its byte-order mark, else UTF-8 or "
-                       "Shift-JIS as the whole file reads. Export: auto writes "
-                       "Shift-JIS; utf-8 and utf-16 write their byte-order mark."),
+        QStringLiteral("sjis、utf-8、utf-16 または auto（既定は auto）。入力の auto は、"
+                       "バイト順マークがあれば UTF-16、なければファイル全体から UTF-8 か "
+                       "Shift-JIS かを判定します。出力の auto は Shift-JIS で、utf-8 と utf-16 "
+                       "はバイト順マークを書きます。"),
         QStringLiteral("name"), QStringLiteral("auto"));
     const QCommandLineOption header(
         QStringLiteral("header"),
-        QStringLiteral("Import: auto, yes or no (default auto): whether line 1 names the "
-                       "columns and is passed over; auto takes it so when each of its texts is "
-                       "a column's label or name. Export: yes writes such a line first."),
+        QStringLiteral("入力: auto、yes または no（既定は auto）。1 行目を見出しとして列を"
+                       "その名前で読むかどうか。auto は、知っている列の名前が 2 つ以上（または"
+                       "名前だけ）の行を見出しとします。出力: yes で見出しを 1 行目に書きます。"),
         QStringLiteral("when"), QStringLiteral("auto"));
     const QCommandLineOption split(
         QStringLiteral("split"),
-        QStringLiteral("Import: rfc4180 (what spreadsheets write), legacy (blanks also end "
-                       "unquoted fields) or auto: rfc4180, or legacy for a line that only it "
-                       "reads as twelve fields (default auto)."),
+        QStringLiteral("入力: rfc4180（表計算ソフトの形）、legacy（引用符のない項目は空白でも"
+                       "区切る）または auto（rfc4180、ただし legacy でだけ 12 項目に読める行は "
+                       "legacy。既定）。"),
         QStringLiteral("rule"), QStringLiteral("auto"));
     const QCommandLineOption readings(
         QStringLiteral("readings"),
-        QStringLiteral("Export: three more columns, the readings of Title, Writer and "
-                       "Publisher (書名ヨミ, 著者名ヨミ, 出版社ヨミ)."));
+        QStringLiteral("出力: 書名・著者名・出版社の読み（書名ヨミ、著者名ヨミ、出版社ヨミ）の "
+                       "3 列を加えます。"));
     const QCommandLineOption noFormulaGuard(
         QStringLiteral("no-formula-guard"),
-        QStringLiteral("Export: write texts that start with = + - @ as they are, without the "
-                       "apostrophe that keeps a spreadsheet from taking them for formulas."));
+        QStringLiteral("出力: = + - @ などで始まる項目を、表計算ソフトが数式としないための "
+                       "' を付けずにそのまま書きます。"));
     parser.addOptions(
         {db, separator, dateFormat, noQuote, encoding, header, split, readings, noFormulaGuard});
     parser.process(app);
+    answerHelp(parser, help);
 
     const QStringList args = parser.positionalArguments();
     const QStringList commands = {QStringLiteral("import"), QStringLiteral("export"),
@@ -251,8 +251,8 @@ int main(int argc, char* argv[]) {
     const bool listing = !args.isEmpty() && args[0] == QLatin1String("backups");
     if (args.size() != (listing ? 1 : 2) || !commands.contains(args[0]))
         return fail(
-            QStringLiteral("usage: quillo-csv import|export|backup|restore FILE "
-                           "[options], or quillo-csv backups; see --help"));
+            QStringLiteral("使い方: quillo-csv import|export|backup|restore ファイル "
+                           "[オプション]、または quillo-csv backups。詳しくは --help"));
 
     CsvSettings settings;
     settings.fileName = listing ? QString() : args[1];
@@ -263,30 +263,37 @@ int main(int argc, char* argv[]) {
         choice(parser.value(separator),
                {QStringLiteral("comma"), QStringLiteral("semicolon"), QStringLiteral("tab")}, &ok);
     if (!ok)
-        return fail(QStringLiteral("unknown separator '%1'").arg(parser.value(separator)));
+        return fail(
+            QStringLiteral("区切り文字 '%1' は使えません（comma、semicolon、tab のどれか）。")
+                .arg(parser.value(separator)));
     settings.findSeparator = !parser.isSet(separator);
     settings.dateFormat =
         choice(parser.value(dateFormat),
                {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}, &ok);
     if (!ok)
-        return fail(QStringLiteral("unknown date format '%1'").arg(parser.value(dateFormat)));
+        return fail(QStringLiteral("日付の書式 '%1' は使えません（0、1、2 のどれか）。")
+                        .arg(parser.value(dateFormat)));
     settings.encoding =
         static_cast<CsvEncoding>(choice(parser.value(encoding),
                                         {QStringLiteral("auto"), QStringLiteral("sjis"),
                                          QStringLiteral("utf-8"), QStringLiteral("utf-16")},
                                         &ok));
     if (!ok)
-        return fail(QStringLiteral("unknown encoding '%1'").arg(parser.value(encoding)));
+        return fail(
+            QStringLiteral("文字コード '%1' は使えません（auto、sjis、utf-8、utf-16 のどれか）。")
+                .arg(parser.value(encoding)));
     settings.split = static_cast<CsvSplit>(
         choice(parser.value(split),
                {QStringLiteral("auto"), QStringLiteral("rfc4180"), QStringLiteral("legacy")}, &ok));
     if (!ok)
-        return fail(QStringLiteral("unknown split rule '%1'").arg(parser.value(split)));
+        return fail(QStringLiteral("区切り方 '%1' は使えません（auto、rfc4180、legacy のどれか）。")
+                        .arg(parser.value(split)));
     settings.header = static_cast<CsvHeader>(
         choice(parser.value(header),
                {QStringLiteral("auto"), QStringLiteral("yes"), QStringLiteral("no")}, &ok));
     if (!ok)
-        return fail(QStringLiteral("unknown header choice '%1'").arg(parser.value(header)));
+        return fail(QStringLiteral("見出しの指定 '%1' は使えません（auto、yes、no のどれか）。")
+                        .arg(parser.value(header)));
     settings.writeHeader = parser.isSet(header) && settings.header == CsvHeader::Yes;
     settings.readings = parser.isSet(readings);
     if (parser.isSet(db))

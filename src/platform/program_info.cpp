@@ -22,4 +22,17 @@ QString whereFilesLive() {
         "そのフォルダーに書き込めればプログラムと同じフォルダーに置かれます。");
 }
 
+QCommandLineOption addHelpAndVersionOptions(QCommandLineParser& parser) {
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("この説明を表示します。"));
+    parser.addOption(help);
+    parser.addVersionOption();
+    return help;
+}
+
+void answerHelp(QCommandLineParser& parser, const QCommandLineOption& help) {
+    if (parser.isSet(help))
+        parser.showHelp(0);
+}
+
 }  // namespace quillo

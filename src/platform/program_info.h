@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QCommandLineOption>
+#include <QCommandLineParser>
 #include <QString>
 
 namespace quillo {
@@ -13,5 +15,11 @@ void nameQuilloApplication();
 
 // Where an installed Quillo keeps its files, as the help texts say it.
 QString whereFilesLive();
+
+// -h and --help, said in Japanese as the rest of the help is (Qt's own help
+// option describes itself in English), and -v and --version. After
+// process(), answerHelp() prints the help and ends the program when asked.
+QCommandLineOption addHelpAndVersionOptions(QCommandLineParser& parser);
+void answerHelp(QCommandLineParser& parser, const QCommandLineOption& help);
 
 }  // namespace quillo

@@ -48,37 +48,37 @@ int main(int argc, char* argv[]) {
     nameQuilloApplication();
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Prints the Quillo catalogue to a PDF file as the program's print would: "
-                       "the visible columns, their widths, the sort order and the fonts of the "
-                       "settings file, and the filter given with --filter.\n") +
+        QStringLiteral("Quillo のカタログの一覧を、プログラムの印刷と同じに PDF ファイルへ"
+                       "書きます: 設定ファイルの表示する列、列の幅、並び順とフォントで、"
+                       "--filter の絞り込みを加えて。\n") +
         whereFilesLive());
-    parser.addHelpOption();
-    parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The PDF file to write."));
+    const QCommandLineOption help = addHelpAndVersionOptions(parser);
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("書き出す PDF ファイル。"));
     const QCommandLineOption db(
         QStringLiteral("db"),
-        QStringLiteral("The catalogue database (default: the program's book.db)."),
+        QStringLiteral("カタログのデータベース（既定はプログラムの book.db）。"),
         QStringLiteral("path"));
     const QCommandLineOption settingsFile(
         QStringLiteral("settings"),
-        QStringLiteral("The settings file (default: the program's quillo.Ini)."),
-        QStringLiteral("path"));
+        QStringLiteral("設定ファイル（既定はプログラムの quillo.Ini）。"), QStringLiteral("path"));
     const QCommandLineOption landscape(QStringLiteral("landscape"),
-                                       QStringLiteral("Print across the paper."));
+                                       QStringLiteral("用紙を横向きにして印刷します。"));
     const QCommandLineOption paper(QStringLiteral("paper"),
-                                   QStringLiteral("A4, B5 (JIS B5, 182 x 257 mm), B5-ISO (176 x "
-                                                  "250 mm), A5 or Letter (default A4)."),
+                                   QStringLiteral("A4、B5（JIS B5、182 x 257 mm）、B5-ISO（176 x "
+                                                  "250 mm）、A5 または Letter（既定は A4）。"),
                                    QStringLiteral("size"), QStringLiteral("A4"));
     const QCommandLineOption filter(
         QStringLiteral("filter"),
-        QStringLiteral("Only the books with this text in a filterable field (the window's filter "
-                       "lasts for its run and is not in the settings file)."),
+        QStringLiteral("絞り込みの対象の項目にこの文字を含む本だけを印刷します（ウィンドウの"
+                       "絞り込みはその実行の間だけのもので、設定ファイルにはありません）。"),
         QStringLiteral("text"));
     parser.addOptions({db, settingsFile, landscape, paper, filter});
     parser.process(app);
+    answerHelp(parser, help);
     const QStringList args = parser.positionalArguments();
     if (args.size() != 1)
-        return fail(QStringLiteral("usage: quillo-report FILE.pdf [options]; see --help"));
+        return fail(
+            QStringLiteral("使い方: quillo-report ファイル.pdf [オプション]。詳しくは --help"));
 
     const QHash<QString, QPageSize::PageSizeId> papers{
         {QStringLiteral("A4"), QPageSize::A4},
@@ -88,7 +88,9 @@ int main(int argc, char* argv[]) {
         {QStringLiteral("LETTER"), QPageSize::Letter}};
     const auto size = papers.constFind(parser.value(paper).toUpper());
     if (size == papers.constEnd())
-        return fail(QStringLiteral("unknown paper '%1'").arg(parser.value(paper)));
+        return fail(
+            QStringLiteral("用紙 '%1' は使えません（A4、B5、B5-ISO、A5、Letter のどれか）。")
+                .arg(parser.value(paper)));
 
     const QString iniPath = parser.isSet(settingsFile) ? parser.value(settingsFile)
                                                        : IniPathOf(QStringLiteral("quillo"));

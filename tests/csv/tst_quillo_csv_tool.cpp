@@ -368,6 +368,34 @@ private slots:
         QVERIFY2(!sheet.contains(S("table:formula=")), qPrintable(sheet.right(2000)));
     }
 
+    // A file that cannot be read as asked says what would read it.
+    void aRefusalSaysWhatWouldReadTheFile_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("options");
+        QTest::addColumn<QString>("hint");
+        QTest::addRow("semicolons read with commas")
+            << test::sjis(S("\"猫; 犬\";\"山田, 太郎\"\r\n"))
+            << QStringList{S("--separator"), S("comma")}
+            << S("（区切り文字をセミコロンにすれば読めます: --separator semicolon）");
+        QTest::addRow("UTF-8 read as Shift-JIS")
+            << S("本,棚\r\n").toUtf8() << QStringList{S("--encoding"), S("sjis")}
+            << S("（文字コードを UTF-8 にすれば読めます: --encoding utf-8）");
+        QTest::addRow("a heading of unknown names")
+            << test::sjis(S("名前,作家名,出版,発行日\r\n猫,夏目,新潮社,1905/10/06\r\n"))
+            << QStringList{}
+            << S("（1 行目が見出しなら、見出しありにすれば読み飛ばします: --header yes）");
+    }
+    void aRefusalSaysWhatWouldReadTheFile() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, options);
+        QFETCH(QString, hint);
+        test::writeFile(file("in.csv"), bytes);
+        const Run r = run(QStringList{S("import"), file("in.csv")} + options);
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.trimmed().endsWith(hint + S("。")) || r.err.contains(hint),
+                 qPrintable(r.err));
+    }
+
     void aFailingLineImportsNothing() {
         const QStringList before = test::rows(S("select * from quillo order by ID"));
         test::writeFile(file("in.csv"),
