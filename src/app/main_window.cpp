@@ -38,6 +38,8 @@ TFormMainWin::TFormMainWin(TDM& store, const QString& iniPath)
     : m_store(store), m_iniPath(iniPath.isEmpty() ? IniPath() : iniPath) {
     setObjectName(QStringLiteral("TFormMainWin"));
     m_store.setHost(this);
+    // The CSV dialog first finds an import's separator in its file.
+    m_csvSettings.findSeparator = true;
     setWindowTitle(QStringLiteral("Quillo"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/quillo.svg")));
     QFont windowFont(QStringLiteral("ＭＳ Ｐゴシック"));
