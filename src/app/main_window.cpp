@@ -309,6 +309,22 @@ void TFormMainWin::RefreshNavigation() {
     m_index->refresh(q.currentRow());
 }
 
+// The columns the CSV dialog was told for a heading live in the settings
+// file, beside the settings the window keeps there (a save leaves them).
+QString TFormMainWin::rememberedCsvColumns(const QString& key) {
+    return ProfileFile(m_iniPath).readString(QStringLiteral("CsvColumns"), key, QString());
+}
+
+void TFormMainWin::rememberCsvColumns(const QString& key, const QString& columns) {
+    ProfileFile file(m_iniPath);
+    file.writeString(QStringLiteral("CsvColumns"), key, columns);
+    try {
+        file.save();
+    } catch (const SettingsFileError& e) {
+        ShowStatusText(QStringLiteral("列の対応を設定ファイルに保存できません: ") + e.message());
+    }
+}
+
 void TFormMainWin::ShowStatusText(const QString& text) {
     m_statusPanel0->setText(text);
     m_statusPanel0->repaint();

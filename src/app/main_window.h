@@ -73,6 +73,8 @@ public:
 
     AppSettings& settings() override { return m_settings; }
     CsvSettings& csvSettings() override { return m_csvSettings; }
+    QString rememberedCsvColumns(const QString& key) override;
+    void rememberCsvColumns(const QString& key, const QString& columns) override;
     TDM& store() { return m_store; }
     bool pendingMode() const { return m_pendingMode; }
     // Shows the catalogue for reading only from now on, saying why in the status

@@ -9,6 +9,7 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include "csv/csv_columns_dialog.h"
 #include "platform/busy_cursor.h"
 #include "platform/file_identity.h"
 #include "platform/help_viewer.h"
@@ -117,6 +118,11 @@ TFormIoCsv::TFormIoCsv(TDM& store, CsvDialogHost& host, QWidget* mainWindow)
                    m_separator,
                    QStringLiteral("各項目間の区切り文字を選択します。自動では、入力はファイルから"
                                   "判定し、出力はカンマです。"));
+    m_columns = new QPushButton(QStringLiteral("列の対応(&L)..."));
+    m_columns->setObjectName(QStringLiteral("ButtonColumns"));
+    m_columns->setToolTip(
+        QStringLiteral("入力: ファイルの最初の行を見て、各列を読み込む項目を選びます。"));
+    m_columns->setAutoDefault(false);
     m_exec = new QPushButton(QStringLiteral("実行(&E)"));
     m_exec->setObjectName(QStringLiteral("ButtonExec"));
     m_exec->setToolTip(QStringLiteral("変換を実行します。"));
@@ -149,6 +155,7 @@ TFormIoCsv::TFormIoCsv(TDM& store, CsvDialogHost& host, QWidget* mainWindow)
     top->addWidget(procKind);
     top->addWidget(separator);
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_columns);
     buttons->addStretch();
     buttons->addWidget(m_exec);
     buttons->addWidget(close);
@@ -158,7 +165,11 @@ TFormIoCsv::TFormIoCsv(TDM& store, CsvDialogHost& host, QWidget* mainWindow)
     layout->addLayout(buttons);
 
     connect(m_procKind, &QButtonGroup::idClicked, this, [this] { refreshExec(); });
-    connect(m_fileName, &QLineEdit::textChanged, this, [this] { refreshExec(); });
+    connect(m_fileName, &QLineEdit::textChanged, this, [this] {
+        m_host.csvSettings().columns.reset();  // the columns set were another file's
+        refreshExec();
+    });
+    connect(m_columns, &QPushButton::clicked, this, &TFormIoCsv::ButtonColumnsClick);
     connect(browse, &QPushButton::clicked, this, &TFormIoCsv::ButtonFileBrowsClick);
     connect(m_exec, &QPushButton::clicked, this, &TFormIoCsv::ButtonExecClick);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
@@ -198,6 +209,7 @@ void TFormIoCsv::FormShow() {
 
 void TFormIoCsv::refreshExec() {
     m_exec->setEnabled(!m_fileName->text().isEmpty() && m_procKind->checkedId() >= 0);
+    m_columns->setEnabled(!m_fileName->text().isEmpty() && m_procKind->checkedId() == kImport);
 }
 
 void TFormIoCsv::copyToSettings() {
@@ -233,6 +245,47 @@ void TFormIoCsv::ButtonFileBrowsClick() {
     m_fileName->selectAll();
 }
 
+void TFormIoCsv::takeRememberedColumns(CsvSettings& settings) {
+    const QList<QStringList> first = csvPreview(settings, 1);
+    if (first.isEmpty())
+        return;
+    const QString key = csvHeadingKey(first.first());
+    if (const QString columns = m_host.rememberedCsvColumns(key); !columns.isEmpty())
+        settings.rememberedColumns.insert(key, columns);
+}
+
+void TFormIoCsv::ButtonColumnsClick() {
+    copyToSettings();
+    CsvSettings& settings = m_host.csvSettings();
+    const QList<QStringList> preview = csvPreview(settings, 8);
+    if (preview.isEmpty()) {
+        message(QStringLiteral("入力ファイル\n") + settings.fileName +
+                    QStringLiteral("\nから読める行がありません。"),
+                kMessageError);
+        return;
+    }
+    takeRememberedColumns(settings);
+    bool heading = false;
+    const QList<CsvColumn> columns =
+        settings.columns ? *settings.columns : csvColumnsOf(preview, settings, &heading);
+    if (settings.columns)
+        heading = settings.columnsHeading;
+    QStringList labels = csvColumnLabels(settings.labels);
+    labels << QString::fromUtf8(bookField(FieldNo::Memo).defaultLabel);
+    CsvColumnsDialog dialog(preview, columns, heading, labels, this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    settings.columns = dialog.columns();
+    settings.columnsHeading = dialog.heading();
+    // A heading's columns are remembered for the next file with that heading.
+    if (dialog.heading()) {
+        const QString key = csvHeadingKey(preview.first());
+        const QString text = csvColumnsText(*settings.columns);
+        settings.rememberedColumns.insert(key, text);
+        m_host.rememberCsvColumns(key, text);
+    }
+}
+
 void TFormIoCsv::message(const QString& text, int kind) {
     ShowMessageDialog(this, text, kind, kButtonsOk);
 }
@@ -257,6 +310,7 @@ void TFormIoCsv::runImport(const QString& fileName) {
         BusyCursor busy;
         m_host.ShowStatusText(QStringLiteral("入力中です．．．"));
         const SameBooksBeforeImport before(m_store.Database().handle());
+        takeRememberedColumns(m_host.csvSettings());
         result = ImportCsv(m_store, &m_host.csvSettings());
         same = before.note(&m_store.QueryBook());
     }

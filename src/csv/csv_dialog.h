@@ -19,6 +19,10 @@ public:
     virtual ~CsvDialogHost() = default;
     virtual CsvSettings& csvSettings() = 0;
     virtual void ShowStatusText(const QString& text) = 0;
+    // How the columns of a file with this heading (csvHeadingKey) were set
+    // last time, as csvColumnsText wrote them; empty when never.
+    virtual QString rememberedCsvColumns(const QString& key) = 0;
+    virtual void rememberCsvColumns(const QString& key, const QString& columns) = 0;
 };
 
 // The CSV exchange dialog: chooses import or export, the file and its format,
@@ -30,6 +34,9 @@ public:
 
     void ButtonExecClick();
     void ButtonFileBrowsClick();
+    // Shows the file's first lines with the field each column goes to, for
+    // the user to change.
+    void ButtonColumnsClick();
 
     static inline const QString kFileFilter =
         QStringLiteral("CSV 形式ﾌｧｲﾙ (*.CSV *.csv);;ﾃｷｽﾄﾌｧｲﾙ (*.TXT *.txt);;すべてのﾌｧｲﾙ (*)");
@@ -45,6 +52,7 @@ private:
     void runImport(const QString& fileName);
     void runExport(const QString& fileName);
     void message(const QString& text, int kind);
+    void takeRememberedColumns(CsvSettings& settings);
 
     TDM& m_store;
     CsvDialogHost& m_host;
@@ -60,6 +68,7 @@ private:
     QComboBox* m_split;
     QButtonGroup* m_separator;
     QPushButton* m_exec;
+    QPushButton* m_columns;
 };
 
 }  // namespace quillo

@@ -596,20 +596,31 @@ CsvResult readCsvBooks(const CsvSettings& settings,
                 continue;
             // A heading line, as spreadsheets and other programs write, names
             // the columns.
-            if (first && settings.header != CsvHeader::No) {
+            if (first && (settings.columns || settings.header != CsvHeader::No)) {
                 TCSV anyWidth = split;
                 anyWidth.ExpectedFields = anyWidth.FewerFields = 0;
                 const CsvFields heading = anyWidth.readFields(reader.record());
-                if (heading.problem.isEmpty())
-                    columns = readCsvHeading(heading.fields, settings.labels,
-                                             settings.header == CsvHeader::Yes);
+                bool passOver = settings.header == CsvHeader::Yes;
+                if (settings.columns) {
+                    columns = settings.columns;
+                    passOver = settings.columnsHeading;
+                } else if (heading.problem.isEmpty()) {
+                    const auto remembered =
+                        settings.rememberedColumns.constFind(csvHeadingKey(heading.fields));
+                    if (remembered != settings.rememberedColumns.constEnd())
+                        columns = csvColumnsFromText(*remembered, heading.fields);
+                    if (!columns)
+                        columns = readCsvHeading(heading.fields, settings.labels,
+                                                 settings.header == CsvHeader::Yes);
+                    passOver = passOver || columns.has_value();
+                }
                 if (columns) {
                     result.ignoredColumns = ignoredCsvColumns(*columns);
                     split.ExpectedFields = static_cast<int>(columns->size());
                     split.FewerFields = 0;
                 }
                 first = false;
-                if (columns || settings.header == CsvHeader::Yes)
+                if (passOver)
                     continue;
             }
             first = false;
@@ -706,6 +717,67 @@ void takeReadings(BookReadings& readings, qint64 id, const QStringList& values,
 }
 
 }  // namespace
+
+QList<QStringList> csvPreview(const CsvSettings& settings, int lines) {
+    TCSV split;
+    split.Separator = settings.findSeparator
+                          ? findCsvSeparator(settings.fileName, settings.encoding)
+                          : csvSeparatorChar(settings.separator);
+    split.Split = settings.split;
+    CsvRecordReader reader(split.Separator, settings.encoding);
+    QList<QStringList> preview;
+    try {
+        reader.open(settings.fileName);
+        while (preview.size() < lines && reader.next()) {
+            if (!reader.readable() || reader.record().isEmpty())
+                continue;
+            const CsvFields read = split.readFields(reader.record());
+            if (read.problem.isEmpty())
+                preview << read.fields;
+        }
+    } catch (const CsvFileError&) {
+    }
+    return preview;
+}
+
+QList<CsvColumn> csvLayoutColumns(int count) {
+    QList<CsvColumn> columns;
+    for (int c = 0; c < count; ++c) {
+        CsvColumn column;
+        if (c < int(kCsvFields.size())) {
+            column.kind = kCsvFields[size_t(c)] == FieldNo::Writer ? CsvColumn::Kind::Writers
+                                                                   : CsvColumn::Kind::Field;
+            column.target = kCsvFields[size_t(c)];
+        } else if (c < int(kCsvFields.size()) + kCsvReadingColumns) {
+            column.kind = CsvColumn::Kind::Reading;
+            column.target = c - int(kCsvFields.size());
+        }
+        columns << column;
+    }
+    return columns;
+}
+
+QList<CsvColumn> csvColumnsOf(const QList<QStringList>& preview, const CsvSettings& settings,
+                              bool* heading) {
+    *heading = false;
+    if (preview.isEmpty())
+        return {};
+    const QStringList& first = preview.first();
+    const auto remembered = settings.rememberedColumns.constFind(csvHeadingKey(first));
+    std::optional<QList<CsvColumn>> columns;
+    if (remembered != settings.rememberedColumns.constEnd())
+        columns = csvColumnsFromText(*remembered, first);
+    if (!columns && settings.header != CsvHeader::No)
+        columns = readCsvHeading(first, settings.labels, settings.header == CsvHeader::Yes);
+    if (columns) {
+        *heading = true;
+        return *columns;
+    }
+    qsizetype widest = 0;
+    for (const QStringList& line : preview)
+        widest = std::max(widest, line.size());
+    return csvLayoutColumns(static_cast<int>(widest));
+}
 
 namespace {
 

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QChar>
+#include <QHash>
 #include <QString>
 #include <optional>
+
+#include "csv/csv_heading.h"
 
 #include "csv/csv_codec.h"
 
@@ -41,6 +44,13 @@ struct CsvSettings {
     // guardsAgainstFormula) is written after an apostrophe, which spreadsheets
     // read as "text follows" and an import takes off again.
     bool formulaGuard = true;
+    // Import: where each column goes, as the user set it for this file (its
+    // first line then passed over when `columnsHeading`), instead of what its
+    // heading or the twelve columns say.
+    std::optional<QList<CsvColumn>> columns = std::nullopt;
+    bool columnsHeading = false;
+    // Import: columns the user set before for a heading, by csvHeadingKey.
+    QHash<QString, QString> rememberedColumns = {};
 };
 
 // Whether a text would start a formula in a spreadsheet: its first character
@@ -102,6 +112,18 @@ QStringList csvColumnLabels(const QStringList& userLabels);
 // Whether a reading column's value can be the reading of the text beside it:
 // kana, Latin letters and digits (digits alone only for a text of digits).
 bool mayBeReadingOf(const QString& reading, const QString& text);
+
+// The first lines of a file to import, cut into fields by the separator the
+// import would use (found in the file when asked): at most `lines`, readable
+// ones only. Empty when the file cannot be read.
+QList<QStringList> csvPreview(const CsvSettings& settings, int lines);
+// How the import would read the columns of those lines: the columns the user
+// set before for the heading, or what the heading names, or the twelve (and
+// three reading) columns in their order; and whether line 1 is a heading.
+QList<CsvColumn> csvColumnsOf(const QList<QStringList>& preview, const CsvSettings& settings,
+                              bool* heading);
+// The columns of the twelve-column layout, with the readings after them.
+QList<CsvColumn> csvLayoutColumns(int count);
 
 // Writes the book table, as stored and in ID order, to a CP932 (or UTF-8) file
 // with CR LF lines. The file is replaced only when the whole export succeeded.

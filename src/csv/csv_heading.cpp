@@ -1,5 +1,6 @@
 #include "csv/csv_heading.h"
 
+#include <QCryptographicHash>
 #include <QHash>
 #include <QRegularExpression>
 
@@ -96,6 +97,65 @@ std::optional<QList<CsvColumn>> readCsvHeading(const QStringList& fields,
     }
     if (known == 0 || (!forced && known < 2 && unknown > 0))
         return std::nullopt;
+    return columns;
+}
+
+QString csvHeadingKey(const QStringList& fields) {
+    QStringList keys;
+    for (const QString& field : fields)
+        keys << nameKey(field);
+    const QByteArray digest =
+        QCryptographicHash::hash(keys.join(QChar(0x1F)).toUtf8(), QCryptographicHash::Sha1);
+    return QString::fromLatin1(digest.toHex().left(16));
+}
+
+QString csvColumnsText(const QList<CsvColumn>& columns) {
+    QStringList codes;
+    for (const CsvColumn& column : columns) {
+        switch (column.kind) {
+            case CsvColumn::Kind::Field:
+                codes << QStringLiteral("F") + QString::number(column.target);
+                break;
+            case CsvColumn::Kind::Writers:
+                codes << QStringLiteral("W");
+                break;
+            case CsvColumn::Kind::Reading:
+                codes << QStringLiteral("R") + QString::number(column.target);
+                break;
+            case CsvColumn::Kind::Ignored:
+                codes << QStringLiteral("-");
+                break;
+        }
+    }
+    return codes.join(QLatin1Char(','));
+}
+
+std::optional<QList<CsvColumn>> csvColumnsFromText(const QString& text, const QStringList& names) {
+    const QStringList codes = text.split(QLatin1Char(','));
+    if (text.isEmpty() || codes.size() != names.size())
+        return std::nullopt;
+    QList<CsvColumn> columns;
+    for (qsizetype c = 0; c < codes.size(); ++c) {
+        const QString code = codes[c].trimmed();
+        CsvColumn column;
+        column.name = names[c].trimmed();
+        bool ok = true;
+        const int number = code.size() > 1 ? code.mid(1).toInt(&ok) : -1;
+        if (code == QLatin1String("W")) {
+            column.kind = CsvColumn::Kind::Writers;
+            column.target = FieldNo::Writer;
+        } else if (code.startsWith(QLatin1Char('F')) && ok && number > FieldNo::ID &&
+                   number < kFieldCount) {
+            column.kind = CsvColumn::Kind::Field;
+            column.target = number;
+        } else if (code.startsWith(QLatin1Char('R')) && ok && number >= 0 && number < 3) {
+            column.kind = CsvColumn::Kind::Reading;
+            column.target = number;
+        } else if (code != QLatin1String("-")) {
+            return std::nullopt;
+        }
+        columns << column;
+    }
     return columns;
 }
 

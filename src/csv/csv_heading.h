@@ -30,6 +30,14 @@ struct CsvColumn {
 std::optional<QList<CsvColumn>> readCsvHeading(const QStringList& fields,
                                                const QStringList& userLabels, bool forced);
 
+// A heading's key for remembering how its columns were read: the same for
+// the same names in the same order, whatever their width or case.
+QString csvHeadingKey(const QStringList& fields);
+// Columns as the settings file keeps them ("F1,W,R0,-"), and back; nothing
+// when the text is not such a list.
+QString csvColumnsText(const QList<CsvColumn>& columns);
+std::optional<QList<CsvColumn>> csvColumnsFromText(const QString& text, const QStringList& names);
+
 // A heading's columns that nothing is read from, by name, for the summary.
 QStringList ignoredCsvColumns(const QList<CsvColumn>& columns);
 

@@ -1,9 +1,11 @@
 // The CSV dialog end to end, opened by the main window's command.
+#include <QComboBox>
 #include <QRadioButton>
 #include <QTimer>
 #include <QtTest>
 
 #include "app/main_window.h"
+#include "csv/csv_columns_dialog.h"
 #include "csv/csv_dialog.h"
 #include "files.h"
 #include "ui/file_dialog.h"
@@ -86,6 +88,54 @@ private slots:
         QVERIFY(!m_fixture.window->findChild<QAction*>(S("menuFIoCsv"))->isEnabled());
         QCOMPARE(m_fixture.window->csvSettings().fileName,
                  file("in.csv"));  // kept for the next use
+    }
+
+    // The user sets where each column goes; a heading's columns are kept in
+    // the settings file for the next file with that heading.
+    void columnsSetByTheUserAreRememberedForTheirHeading() {
+        const QByteArray heading = test::sjis(S("名前,作者,版元,覚え\r\n"));
+        test::writeFile(file("a.csv"), heading + test::sjis(S("猫,夏目,新潮社,一冊目\r\n")));
+        test::writeFile(file("b.csv"), heading + test::sjis(S("犬,芥川,春陽堂,二冊目\r\n")));
+        auto importFile = [&](const char* name, bool setColumns) {
+            withDialog([&] {
+                radio("RadioGroupProcKind", "入力(&I)")->click();
+                find<QLineEdit>("EditFileName")->setText(file(name));
+                if (setColumns) {
+                    QTimer::singleShot(0, m_dialog, [&] {
+                        auto* columns = m_dialog->findChild<CsvColumnsDialog*>();
+                        QVERIFY(columns && columns->isVisible());
+                        // Closed however the checks end, so a failure never waits.
+                        const std::unique_ptr<QDialog, void (*)(QDialog*)> closer(
+                            columns, [](QDialog* d) { d->done(d->result()); });
+                        auto box = [&](int c) {
+                            return columns->findChild<QComboBox*>(S("ComboBoxColumn") +
+                                                                  QString::number(c));
+                        };
+                        // No heading Quillo knows: the twelve columns in their order.
+                        QCOMPARE(box(1)->currentText(), S("書名"));
+                        QCOMPARE(box(2)->currentText(), S("著者名（複数の名前も）"));
+                        QCOMPARE(box(4)->currentText(), S("初版発行日"));
+                        box(4)->setCurrentText(S("メモ"));
+                        auto* first = columns->findChild<QCheckBox*>(S("CheckBoxColumnsHeading"));
+                        QVERIFY(!first->isChecked());
+                        first->setChecked(true);
+                        columns->setResult(QDialog::Accepted);
+                    });
+                    m_dialog->ButtonColumnsClick();
+                }
+                setNextMessageAnswer(Answer::Ok);
+                m_dialog->ButtonExecClick();
+                QVERIFY2(lastShownMessage()->text.startsWith(S("1 冊を読み込みました")),
+                         qPrintable(lastShownMessage()->text));
+            });
+            m_fixture.trigger("menuFApply");
+        };
+        importFile("a.csv", true);
+        importFile("b.csv", false);  // the same heading: read as set before
+        QCOMPARE(test::rows(S("select Title, Writer, Publisher, Memo from quillo where ID > 1"
+                              " order by ID")),
+                 (QStringList{S("猫|夏目|新潮社|一冊目"), S("犬|芥川|春陽堂|二冊目")}));
+        QVERIFY(test::readFile(m_fixture.db->folder() + S("/quillo.Ini")).contains("[CsvColumns]"));
     }
 
     void aFailingLineIsNamed() {
