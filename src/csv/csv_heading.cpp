@@ -3,6 +3,7 @@
 #include <QCryptographicHash>
 #include <QHash>
 #include <QRegularExpression>
+#include <algorithm>
 
 #include "store/book_record.h"
 
@@ -76,6 +77,7 @@ std::optional<QList<CsvColumn>> readCsvHeading(const QStringList& fields,
     const QHash<QString, Known> names = userLabels.isEmpty() ? standard : knownNames(userLabels);
     QList<CsvColumn> columns;
     int known = 0, unknown = 0;
+    bool dataLike = false;
     QList<QPair<CsvColumn::Kind, int>> taken;
     for (const QString& field : fields) {
         CsvColumn column;
@@ -92,10 +94,13 @@ std::optional<QList<CsvColumn>> readCsvHeading(const QStringList& fields,
             }
         } else if (!column.name.isEmpty()) {
             ++unknown;
+            // A date or a number is a book's, not a column's name.
+            dataLike = dataLike || std::any_of(column.name.begin(), column.name.end(),
+                                               [](QChar c) { return c.isDigit(); });
         }
         columns << column;
     }
-    if (known == 0 || (!forced && known < 2 && unknown > 0))
+    if (known == 0 || (!forced && (dataLike || (known < 2 && unknown > 0))))
         return std::nullopt;
     return columns;
 }

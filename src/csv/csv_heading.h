@@ -25,8 +25,9 @@ struct CsvColumn {
 // 著者名２ as 著者名2), the table's column names, English and calibre names
 // (title, authors, publisher, pubdate, timestamp, tags, comments, series …).
 // A line is a heading when `forced`, or when it names two columns Quillo
-// knows, or names nothing else; otherwise, and when a forced line names no
-// column Quillo knows, there is no mapping.
+// knows, or names nothing else, and no other text of it holds a digit (a date
+// or a number is a book's); otherwise, and when a forced line names no column
+// Quillo knows, there is no mapping.
 std::optional<QList<CsvColumn>> readCsvHeading(const QStringList& fields,
                                                const QStringList& userLabels, bool forced);
 

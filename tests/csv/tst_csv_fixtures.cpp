@@ -184,6 +184,9 @@ private slots:
         QTest::addRow("UTF-8 kana") << S("ねこ,なつめ\r\n").toUtf8() << QStringList{S("ねこ")};
         QTest::addRow("a yen sign in UTF-8")
             << S("\"¥1,500の本\",著者\r\n").toUtf8() << QStringList{S("￥1,500の本")};
+        QTest::addRow("a book whose texts are column names, with ISO dates")
+            << test::sjis(S("本,著者,出版社,2004-09-04T00:00:00+00:00,0101-01-01\r\n"))
+            << QStringList{S("本")};
         QTest::addRow("Ctrl-Z at the end")
             << test::sjis(S("猫,夏目\r\n")) + QByteArray("\x1A") << QStringList{S("猫")};
     }
