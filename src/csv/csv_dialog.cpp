@@ -205,6 +205,7 @@ void TFormIoCsv::FormShow() {
         import->setToolTip(m_store.readOnly() ? m_store.readOnlyReason() : QString());
     }
     m_exec->setEnabled(false);
+    m_columns->setEnabled(false);
 }
 
 void TFormIoCsv::refreshExec() {

@@ -55,11 +55,15 @@ private slots:
         withDialog([&] {
             QCOMPARE(m_dialog->windowTitle(), S("CSV形式変換"));
             auto* exec = find<QPushButton>("ButtonExec");
-            QVERIFY(!exec->isEnabled());
+            auto* columns = find<QPushButton>("ButtonColumns");
+            QVERIFY(!exec->isEnabled() && !columns->isEnabled());
             radio("RadioGroupProcKind", "入力(&I)")->click();
             QVERIFY(!exec->isEnabled());  // a kind, but no file name yet
             find<QLineEdit>("EditFileName")->setText(S("x.csv"));
-            QVERIFY(exec->isEnabled());
+            QVERIFY(exec->isEnabled() && columns->isEnabled());
+            radio("RadioGroupProcKind", "出力(&O)")->click();
+            QVERIFY(!columns->isEnabled());  // an export's columns are Quillo's
+            radio("RadioGroupProcKind", "入力(&I)")->click();
             find<QLineEdit>("EditFileName")->clear();
             QVERIFY(!exec->isEnabled());
             QVERIFY(find<QCheckBox>("CheckBoxQuote")->isChecked());
