@@ -85,6 +85,7 @@ TDM::TDM(StoreHost* owner, FirstRead firstRead)
 
 void TDM::setReadings(std::unique_ptr<BookReadings> readings) {
     m_readings = std::move(readings);
+    m_readingKeys.clear();
     if (m_readings)
         m_queryBook->onBeforeCommit = [this](const std::vector<qint64>& written) {
             if (m_readings->booksWritten(written)) {
@@ -213,9 +214,19 @@ void TDM::reopenLiveQuery(const QStringList& sql) {
     backToTheBook();
 }
 
+qint64 TDM::dataVersion() const {
+    Statement version(m_database->handle(), {QStringLiteral("PRAGMA data_version")});
+    return version.step() ? version.integerAt(0) : -1;
+}
+
 std::optional<RowOrder> TDM::liveOrder(const SortSettings& sort) {
     std::vector<RowOrderKey> keys;
-    m_readingKeys.clear();
+    // The reading keys read for an earlier order still hold, kept in step with
+    // what this store writes, unless another connection has written since.
+    if (const qint64 version = dataVersion(); version != m_readingKeysVersion) {
+        m_readingKeys.clear();
+        m_readingKeysVersion = version;
+    }
     const int id = m_queryBook->fieldIndex(QStringLiteral("ID"));
     for (const OrderTerm& term : BuildOrderTerms(sort)) {
         const int field = m_queryBook->fieldIndex(term.column);
@@ -223,9 +234,10 @@ std::optional<RowOrder> TDM::liveOrder(const SortSettings& sort) {
             return std::nullopt;
         if (term.reading) {
             // The readings are not in the rows: their keys are read beside them.
-            QHash<qint64, QByteArray>& blobs = m_readingKeys[term.column];
-            blobs = readingKeys(term.column);
-            keys.push_back({id, false, term.descending, &blobs});
+            const auto [blobs, added] = m_readingKeys.try_emplace(term.column);
+            if (added)
+                blobs->second = readingKeys(term.column);
+            keys.push_back({id, false, term.descending, &blobs->second});
         }
         keys.push_back({field, term.jis, term.descending});
     }
@@ -440,6 +452,7 @@ void TDM::ApplyPendingUpdates() {
     try {
         m_queryBook->applyUpdates(order ? &*order : nullptr);
     } catch (const RowChangedError& e) {
+        m_readingKeys.clear();  // refreshed for writes that were rolled back
         countRows();
         attachCursorHook();
         const int title = m_queryBook->fieldIndex(QStringLiteral("Title"));
@@ -447,6 +460,7 @@ void TDM::ApplyPendingUpdates() {
                                   .arg(QString::number(e.key()), e.texts().value(title)),
                               e.key(), e.texts());
     } catch (const EngineError&) {
+        m_readingKeys.clear();
         countRows();
         attachCursorHook();
         if (m_host)

@@ -136,6 +136,7 @@ private:
     // The kana-order keys of a column's readings, by book ID; made again for
     // all books or those written.
     QHash<qint64, QByteArray> readingKeys(const QString& column) const;
+    qint64 dataVersion() const;
     void refreshReadingKeys();
     void refreshReadingKeys(const std::vector<qint64>& ids);
     // The first column's IDs with the second's bytes (reading keys, search
@@ -153,6 +154,7 @@ private:
     // The kana-order keys of the readings the list is sorted by, by column name
     // and book ID, read when the rows are put in order in memory.
     std::map<QString, QHash<qint64, QByteArray>> m_readingKeys;
+    qint64 m_readingKeysVersion = -1;  // PRAGMA data_version when they were read
     QString m_filterCondition;
     QString m_readOnlyReason;
     std::vector<qint64> m_matches;  // IDs of the last search's matches, in view order

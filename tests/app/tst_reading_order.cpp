@@ -74,6 +74,25 @@ private slots:
         QCOMPARE(writersShown(), (QStringList{S("中村"), S("井上"), S("伊藤"), S("阿部")}));
     }
 
+    // An apply places the books by their readings' keys as they are now:
+    // those read for the last apply serve the next, unless another connection
+    // has written since.
+    void anApplyPlacesBooksByTheKeysAsTheyAreNow() {
+        CachedDataset& books = m_fixture.store->QueryBook();
+        auto retitle = [&](int row, const char* title) {
+            books.moveTo(row);
+            books.edit();
+            books.setText(S("Title"), S(title));
+            books.post();
+            m_fixture.store->ApplyPendingUpdates();
+        };
+        retitle(3, "坂の上の雲 上");
+        QCOMPARE(writersShown(), (QStringList{S("阿部"), S("伊藤"), S("井上"), S("中村")}));
+        test::exec(S("update quillo_reading set WriterKey = x'01' where ID = 1"));  // 中村 first
+        retitle(0, "ABC殺人事件 新版");
+        QCOMPARE(writersShown(), (QStringList{S("中村"), S("阿部"), S("伊藤"), S("井上")}));
+    }
+
     // In reading order the list has a kana index: typed romaji or kana (as the
     // input method commits it) go to the first book whose writer reads so, the
     // 索引 menu to a row of the kana table, and the status bar says where the
