@@ -109,15 +109,18 @@ std::optional<QString> readCsvDate(const QString& text, int dateFormat) {
     QRegularExpressionMatch match = chosen.match(field);
     if (!match.hasMatch())
         match = slashes.match(field);
-    if (!match.hasMatch())
+    bool isoForm = false;
+    if (!match.hasMatch()) {
         match = iso.match(field);
+        isoForm = true;
+    }
     if (!match.hasMatch())
         return std::nullopt;
     const int year = match.captured(1).toInt();
     const unsigned month = match.captured(2).toUInt();
     const unsigned day = match.captured(3).toUInt();
     // 0101-01-01 is what calibre and others write for "no date".
-    if (year == 101 && month == 1 && day == 1)
+    if (isoForm && year == 101 && month == 1 && day == 1)
         return QString();
     const std::chrono::year_month_day date{std::chrono::year(year), std::chrono::month(month),
                                            std::chrono::day(day)};

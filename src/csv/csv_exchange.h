@@ -103,7 +103,7 @@ QString formatCsvDate(int year, int month, int day, int dateFormat);
 // Reads a date into "yyyy/mm/dd": the whole text is a date with a four-digit
 // year, in the chosen format or as yyyy-mm-dd (a time and zone after it, as
 // ISO writes them, are passed over); an empty text for 0101-01-01, which other
-// programs write for "no date"; nothing otherwise.
+// programs write for "no date" (in the ISO form); nothing otherwise.
 std::optional<QString> readCsvDate(const QString& text, int dateFormat);
 // The forms a date may take, for a message: "yyyy/mm/dd または yyyy-mm-dd".
 QString csvDateForms(int dateFormat);

@@ -330,7 +330,8 @@ bool CsvRecordReader::nextLine(Line& line) {
         line = std::move(m_held);
         return true;
     }
-    if (m_blockAt >= m_block.size()) {
+    // A block may give no line (a byte-order mark alone): the next is read.
+    while (m_blockAt >= m_block.size()) {
         m_block.clear();
         m_blockAt = 0;
         if (!fillBlock())

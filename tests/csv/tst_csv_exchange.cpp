@@ -161,6 +161,8 @@ private slots:
             << 0 << S("2004-09-04T00:00:00+00:00") << S("2004/09/04");
         QTest::addRow("ISO with a time") << 0 << S("2004-09-04 12:34:56") << S("2004/09/04");
         QTest::addRow("UTC, fractions") << 0 << S("2004-09-04T12:34:56.789Z") << S("2004/09/04");
+        QTest::addRow("the same digits as yyyymmdd are a date")
+            << 2 << S("01010101") << S("0101/01/01");
         QTest::addRow("no date, as calibre writes it")
             << 0 << S("0101-01-01T00:00:00+00:00") << S("");
     }

@@ -187,6 +187,8 @@ private slots:
         QTest::addRow("a book whose texts are column names, with ISO dates")
             << test::sjis(S("本,著者,出版社,2004-09-04T00:00:00+00:00,0101-01-01\r\n"))
             << QStringList{S("本")};
+        QTest::addRow("nothing but two byte-order marks")
+            << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF") << QStringList{};
         QTest::addRow("Ctrl-Z at the end")
             << test::sjis(S("猫,夏目\r\n")) + QByteArray("\x1A") << QStringList{S("猫")};
     }
