@@ -11,9 +11,9 @@
 #include "damaged_files.h"
 #include "files.h"
 #include "full_disk.h"
+#include "odd_output_targets.h"
 #include "platform/catalogue_lock.h"
 #include "platform/single_instance.h"
-#include "special_targets.h"
 #include "test_db.h"
 #include "tool_holder.h"
 

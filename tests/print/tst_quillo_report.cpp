@@ -14,8 +14,8 @@
 #include "damaged_files.h"
 #include "files.h"
 #include "full_disk.h"
+#include "odd_output_targets.h"
 #include "settings/settings_file.h"
-#include "special_targets.h"
 #include "test_db.h"
 
 using namespace quillo;
