@@ -39,7 +39,8 @@ void appendSearchSegment(QByteArray& search, SearchPart part, int field, QByteAr
                                     (part == SearchPart::Text ? field : readingSlot(field))));
     const qsizetype start = search.size();
     search.append(text.data(), text.size());
-    for (char* c = search.data() + start; c != search.data() + search.size(); ++c)
+    char* const end = search.data() + search.size();
+    for (char* c = search.data() + start; c != end; ++c)
         if (isTag(*c))
             *c = ' ';
 }

@@ -43,17 +43,19 @@ char16_t foldOne(char16_t u) {
     }
 }
 
-void appendUtf8(QByteArray& out, char32_t c) {
+// Writes `c` at `out` and returns the end of what it wrote.
+char* putUtf8(char* out, char16_t c) {
     if (c < 0x80) {
-        out += static_cast<char>(c);
+        *out++ = static_cast<char>(c);
     } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        *out++ = static_cast<char>(0xC0 | (c >> 6));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     } else {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
+        *out++ = static_cast<char>(0xE0 | (c >> 12));
+        *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     }
+    return out;
 }
 
 }  // namespace
@@ -84,14 +86,17 @@ void foldForSearchUtf8(QByteArrayView utf8, QByteArray& out) {
     // Straight on the bytes, as the database calls it for every row: the
     // three-byte characters of the BMP are folded in place, and only half-width
     // kana (whose voicing marks compose) or anything unusual take the long way.
-    out.resize(0);
-    out.reserve(utf8.size());
+    // A folded character is never longer than three bytes, nor than half as
+    // long again as the bytes it came from.
+    out.resize(utf8.size() + utf8.size() / 2);
+    char* const first = out.data();
+    char* to = first;
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
     const unsigned char* end = p + utf8.size();
     while (p < end) {
         const unsigned char b = *p;
         if (b < 0x80) {
-            out += static_cast<char>(b >= 'A' && b <= 'Z' ? b + ('a' - 'A') : b);
+            *to++ = static_cast<char>(b >= 'A' && b <= 'Z' ? b + ('a' - 'A') : b);
             ++p;
         } else if ((b & 0xF0) == 0xE0 && end - p >= 3 && (p[1] & 0xC0) == 0x80 &&
                    (p[2] & 0xC0) == 0x80) {
@@ -101,16 +106,17 @@ void foldForSearchUtf8(QByteArrayView utf8, QByteArray& out) {
                 out = foldForSearch(QString::fromUtf8(utf8)).toUtf8();
                 return;
             }
-            appendUtf8(out, foldOne(c));
+            to = putUtf8(to, foldOne(c));
             p += 3;
         } else if ((b & 0xE0) == 0xC0 && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
-            appendUtf8(out, foldOne(static_cast<char16_t>(((b & 0x1F) << 6) | (p[1] & 0x3F))));
+            to = putUtf8(to, foldOne(static_cast<char16_t>(((b & 0x1F) << 6) | (p[1] & 0x3F))));
             p += 2;
         } else {
             out = foldForSearch(QString::fromUtf8(utf8)).toUtf8();
             return;
         }
     }
+    out.truncate(to - first);
 }
 
 }  // namespace quillo

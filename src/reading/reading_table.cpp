@@ -9,8 +9,8 @@
 #include "engine/statement.h"
 #include "engine/text_functions.h"
 #include "platform/kana_order.h"
-#include "platform/romaji.h"
 #include "platform/search_fold.h"
+#include "reading/reading_memo.h"
 #include "store/book_record.h"
 
 namespace quillo {
@@ -32,13 +32,6 @@ QString textAt(const Statement& statement, int column) {
         return QString();
     const QByteArrayView bytes = statement.textAt(column);
     return QString::fromUtf8(bytes.data(), bytes.size());
-}
-
-void bindTextOrNull(Statement& statement, int index, const QString& text) {
-    if (text.isNull())
-        statement.bindNull(index);
-    else
-        statement.bindText(index, text.toUtf8());
 }
 
 QString columnOf(int field) {
@@ -78,15 +71,6 @@ constexpr std::array<int, 11> kSearchedFields = {
 const QString kSearchedColumns = QStringLiteral(
     "q.Title, q.Writer, q.Publisher, q.SubTitle, q.Kind, q.Translator, q.Memo, q.Writer2,"
     " q.Writer3, q.Writer4, q.Writer5");
-
-// A reading as the filter matches kana typed in any script and width: folded,
-// without the blank between family and given name.
-QByteArray searchedReading(const QString& reading) {
-    QString folded = foldForSearch(reading);
-    folded.remove(u' ');
-    folded.remove(u'\u3000');
-    return folded.toUtf8();
-}
 
 // For the triggers: a book's search text goes when one of its texts changes.
 const QString kTextsChanged = QStringLiteral(
@@ -259,6 +243,10 @@ int ReadingTable::countMissing(const char* table) const {
     // found through its index.
     const bool readings = QByteArrayView(table) == "quillo_reading";
     const QString name = QLatin1String(table);
+    // An empty table (a first open) misses every book, counted from the
+    // table's own b-tree without a scan.
+    if (count(m_db, QStringLiteral("SELECT NOT EXISTS (SELECT 1 FROM %1)").arg(name)) == 1)
+        return static_cast<int>(count(m_db, QStringLiteral("SELECT count(*) FROM quillo")));
     const QString stale = readings ? QStringLiteral(
                                          " + (SELECT count(*) FROM quillo_reading WHERE"
                                          " Stale <> 0)")
@@ -303,7 +291,10 @@ int ReadingTable::sync(const ReadingAnalyzer& analyzer,
             progress(static_cast<int>(done * books / steps), books);
     };
     const int read = readMissing(analyzer, learnedNames(), nullptr, [&](int done) { tell(done); });
-    foldMissing(nullptr, [&](int done) { tell(qint64(toRead) + done); });
+    // A book read has its search text made with its readings; only where some
+    // were not read can a search text still be missing.
+    if (toFold > 0 && read < count(m_db, QStringLiteral("SELECT count(*) FROM quillo")))
+        foldMissing(nullptr, [&](int done) { tell(qint64(toRead) + done); });
     tell(steps);
     return read;
 }
@@ -336,15 +327,14 @@ LearnedNames ReadingTable::learnedNames() const {
 
 namespace {
 
-// A book's search text: its texts and readings folded for the filter. The
-// same readings come back book after book, so their folded forms and their
-// romaji are made once.
+// A book's search text: its texts and readings folded for the filter.
 class SearchTextMaker {
 public:
+    using Readings = std::array<const MadeReading*, kReadFields.size()>;
+
     // `row` holds the eleven searched texts from column `first` on.
-    const QByteArray& make(const Statement& row, int first,
-                           const std::array<QString, kReadFields.size()>& readings) {
-        m_search.clear();
+    const QByteArray& make(const Statement& row, int first, const Readings& readings) {
+        m_search.resize(0);  // keeps its room, where clear() would free it
         for (size_t k = 0; k < kSearchedFields.size(); ++k) {
             const int column = first + static_cast<int>(k);
             if (row.typeAt(column) == Statement::ValueType::Null)
@@ -353,23 +343,35 @@ public:
             appendSearchSegment(m_search, SearchPart::Text, kSearchedFields[k], m_folded);
         }
         for (size_t i = 0; i < kReadFields.size(); ++i) {
-            const QString& reading = readings[i];
-            if (reading.isEmpty())
+            const MadeReading& reading = *readings[i];
+            if (reading.text.isEmpty())
                 continue;
-            auto form = m_forms.constFind(reading);
-            if (form == m_forms.constEnd())
-                form = m_forms.insert(reading, {searchedReading(reading),
-                                                romajiMatchKey(hepburnRomaji(reading)).toUtf8()});
-            appendSearchSegment(m_search, SearchPart::Reading, kReadFields[i], form->first);
-            appendSearchSegment(m_search, SearchPart::Romaji, kReadFields[i], form->second);
+            appendSearchSegment(m_search, SearchPart::Reading, kReadFields[i],
+                                reading.searchedKana());
+            appendSearchSegment(m_search, SearchPart::Romaji, kReadFields[i],
+                                reading.searchedRomaji());
         }
         return m_search;
     }
 
 private:
-    QHash<QString, std::pair<QByteArray, QByteArray>> m_forms;
     QByteArray m_folded, m_search;
 };
+
+// A column's stored bytes; no data where it is NULL.
+std::string_view bytesAt(const Statement& statement, int column) {
+    if (statement.typeAt(column) == Statement::ValueType::Null)
+        return {};
+    const QByteArrayView bytes = statement.textAt(column);
+    return {bytes.data() ? bytes.data() : "", static_cast<size_t>(bytes.size())};
+}
+
+void bindReading(Statement& statement, int index, const MadeReading& reading) {
+    if (reading.text.isNull())
+        statement.bindNull(index);
+    else
+        statement.bindText(index, reading.utf8);
+}
 
 // Where a field with a reading is among the searched texts.
 int searchedIndexOf(int field) {
@@ -402,14 +404,7 @@ int ReadingTable::readMissing(const ReadingAnalyzer& analyzer, const LearnedName
                                .arg(readColumns("q").remove(QStringLiteral("q.")))});
     Statement writeSearch(m_db, {QStringLiteral("INSERT OR REPLACE INTO quillo_search (ID,"
                                                 " Folded) VALUES (?, ?)")});
-    // The same readings come back book after book: their keys are made once.
-    QHash<QString, QByteArray> keys;
-    auto keyOf = [&keys](const QString& reading) {
-        auto key = keys.constFind(reading);
-        if (key == keys.constEnd())
-            key = keys.insert(reading, kanaOrderKey(reading));
-        return *key;
-    };
+    ReadingMemo memo(&analyzer, &learned);
     SearchTextMaker search;
     const int flags = 1 + kTexts;  // where r.ID IS NULL, Stale, Fixed and Uncertain are
     int done = 0;
@@ -418,27 +413,25 @@ int ReadingTable::readMissing(const ReadingAnalyzer& analyzer, const LearnedName
         const qint64 stale = missing.integerAt(flags + 1);
         const qint64 fixed = missing.integerAt(flags + 2);
         qint64 uncertain = missing.integerAt(flags + 3);
-        std::array<QString, kReadFields.size()> readings;
+        SearchTextMaker::Readings readings;
         for (int i = 0; i < kFields; ++i) {
             const int field = kReadFields[static_cast<size_t>(i)];
             const qint64 bit = bitOf(field);
             if (!newRow && (!(stale & bit) || (fixed & bit))) {
-                readings[static_cast<size_t>(i)] = textAt(missing, flags + 4 + i);
+                readings[static_cast<size_t>(i)] = &memo.kept(bytesAt(missing, flags + 4 + i));
                 continue;
             }
-            const QString text = textAt(missing, 1 + searchedIndexOf(field));
-            const Reading read = text.trimmed().isEmpty()
-                                     ? Reading{}
-                                     : analyzer.read(text, readingKindOf(field), &learned);
-            readings[static_cast<size_t>(i)] = read.text;
+            const MadeReading& read =
+                memo.of(bytesAt(missing, 1 + searchedIndexOf(field)), readingKindOf(field));
+            readings[static_cast<size_t>(i)] = &read;
             uncertain = read.uncertain ? (uncertain | bit) : (uncertain & ~bit);
         }
         write.reset();
         write.bindInteger(1, missing.integerAt(0));
         for (int i = 0; i < kFields; ++i)
-            bindTextOrNull(write, 2 + i, readings[static_cast<size_t>(i)]);
+            bindReading(write, 2 + i, *readings[static_cast<size_t>(i)]);
         for (int k = 0; k < 3; ++k)
-            write.bindBlob(2 + kFields + k, keyOf(readings[static_cast<size_t>(k)]));
+            write.bindBlob(2 + kFields + k, readings[static_cast<size_t>(k)]->orderKey());
         write.bindInteger(5 + kFields, uncertain);
         write.bindInteger(6 + kFields, newRow ? 0 : fixed);
         write.step();
@@ -467,13 +460,14 @@ int ReadingTable::foldMissing(const qint64* id, const std::function<void(int don
     if (id)
         missing.bindInteger(1, *id);
     Statement write(m_db, {QStringLiteral("INSERT INTO quillo_search (ID, Folded) VALUES (?, ?)")});
+    ReadingMemo memo;
     SearchTextMaker search;
     const int first = 1 + static_cast<int>(kSearchedFields.size());
     int done = 0;
     while (missing.step()) {
-        std::array<QString, kReadFields.size()> readings;
+        SearchTextMaker::Readings readings;
         for (size_t i = 0; i < kReadFields.size(); ++i)
-            readings[i] = textAt(missing, first + static_cast<int>(i));
+            readings[i] = &memo.kept(bytesAt(missing, first + static_cast<int>(i)));
         write.reset();
         write.bindInteger(1, missing.integerAt(0));
         write.bindBlob(2, search.make(missing, 1, readings));

@@ -85,6 +85,8 @@ private slots:
         QTest::addRow("voicing still counts") << S("カイト") << S("ｶﾞｲﾄﾞ") << false;
         QTest::addRow("a different kanji") << S("中村") << S("仲村") << false;
         QTest::addRow("full-width percent stays literal") << S("100%") << S("100％") << false;
+        // Two-byte signs fold to three-byte ones: the folded text outgrows its bytes.
+        QTest::addRow("cent and pound signs") << S("¢£¬¢£¬") << S("￠￡￢") << true;
         QTest::addRow("long vowel kept apart from a hyphen")
             << S("スーパー") << S("ス-パ-") << false;
     }
