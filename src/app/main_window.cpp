@@ -21,6 +21,7 @@
 #include "engine/engine_error.h"
 #include "platform/busy_cursor.h"
 #include "platform/help_viewer.h"
+#include "platform/screen_fit.h"
 #include "print/print_report.h"
 #include "ui/error_display.h"
 #include "ui/message_dialog.h"
@@ -186,6 +187,18 @@ void TFormMainWin::showEvent(QShowEvent* event) {
     }
 }
 
+QRect TFormMainWin::onScreen(const QRect& bounds) const {
+    // The frame, title bar included, goes on a screen: a place saved at another
+    // scale, or on a screen since gone, would leave the menus out of reach.
+    const QRect frame = frameGeometry(), client = geometry();
+    const QMargins margins(client.left() - frame.left(), client.top() - frame.top(),
+                           frame.right() - client.right(), frame.bottom() - client.bottom());
+    QList<QRect> rooms;
+    for (const QScreen* screen : QGuiApplication::screens())
+        rooms << screen->availableGeometry();
+    return keptOnScreen(bounds.marginsAdded(margins), rooms).marginsRemoved(margins);
+}
+
 void TFormMainWin::FormShow() {
     BusyCursor busy;
     struct CloseSplash {
@@ -198,16 +211,7 @@ void TFormMainWin::FormShow() {
         }
     } closeSplash{this};
     CursorHookDetach detached(m_store);
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (screen) {
-        const QSize size = screen->geometry().size();
-        QRect bounds = geometry();
-        if (bounds.left() + bounds.width() > size.width())
-            bounds.moveLeft(size.width() - bounds.width());
-        if (bounds.top() + bounds.height() > size.height())
-            bounds.moveTop(size.height() - bounds.height());
-        setGeometry(bounds);
-    }
+    setGeometry(onScreen(geometry()));
     m_store.QueryAll();
     m_store.QueryBook().first();  // a new run starts on the first book
     ApplyColumnLayout();
@@ -247,7 +251,9 @@ bool TFormMainWin::FormCloseQuery() {
 void TFormMainWin::FormClose() {
     HelpViewer::instance().quit();
     CaptureColumnWidths();
-    const QRect bounds = normalGeometry().isValid() ? normalGeometry() : geometry();
+    // Never a place off every screen, from which the next start could not be
+    // reached.
+    const QRect bounds = onScreen(normalGeometry().isValid() ? normalGeometry() : geometry());
     m_settings.bounds = {bounds.left(), bounds.top(), bounds.width(), bounds.height()};
     try {
         const QString backup = SaveSettings(m_iniPath, m_settings);

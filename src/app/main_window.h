@@ -149,6 +149,7 @@ private:
 
     void FormCreate();
     void FormShow();
+    QRect onScreen(const QRect& bounds) const;  // the client bounds with the frame on a screen
     bool FormCloseQuery();
     void FormClose();
     void StatusBarResize();

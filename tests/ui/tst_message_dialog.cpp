@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "platform/qt_translations.h"
+#include "platform/screen_fit.h"
 #include "ui/dialog_geometry.h"
 #include "ui/error_display.h"
 #include "ui/message_dialog.h"
@@ -91,6 +92,31 @@ private slots:
         QFETCH(bool, raise);
         QFETCH(QPoint, expected);
         QCOMPARE(centredPosition(owner, dialog, QSize(1024, 768), raise), expected);
+    }
+
+    // The main window's frame on restore and on save: two screens side by side
+    // with a panel at the top of the first.
+    void aWindowIsKeptOnAScreen_data() {
+        QTest::addColumn<QRect>("frame");
+        QTest::addColumn<QRect>("expected");
+        QTest::addRow("inside stays") << QRect(100, 100, 800, 600) << QRect(100, 100, 800, 600);
+        QTest::addRow("above the top, as saved at scale 2")
+            << QRect(200, -268, 800, 600) << QRect(200, 28, 800, 600);
+        QTest::addRow("left of the left edge")
+            << QRect(-500, 100, 800, 600) << QRect(0, 100, 800, 600);
+        QTest::addRow("mostly on the second screen goes there")
+            << QRect(1200, 300, 800, 900) << QRect(1200, 124, 800, 900);
+        QTest::addRow("a screen since gone: the first one")
+            << QRect(5000, 3000, 800, 600) << QRect(1024 - 800, 768 - 600, 800, 600);
+        QTest::addRow("larger than the screen is shrunk to it")
+            << QRect(-10, -10, 900, 2000) << QRect(0, 28, 900, 740);
+    }
+    void aWindowIsKeptOnAScreen() {
+        QFETCH(QRect, frame);
+        QFETCH(QRect, expected);
+        const QList<QRect> screens{QRect(0, 28, 1024, 740), QRect(1024, 0, 1280, 1024)};
+        QCOMPARE(keptOnScreen(frame, screens), expected);
+        QCOMPARE(keptOnScreen(frame, {}), frame);
     }
 
     void noOwnerShowsNothing() {
