@@ -639,6 +639,8 @@ void TFormMainWin::menuFIoCsvClick() {
         BusyCursor busy;
         dialog = std::make_unique<TFormIoCsv>(m_store, *this, this);
     }
+    if (std::exchange(m_csvStartsWithImport, false))
+        dialog->startWithImport();
     dialog->exec();
 }
 

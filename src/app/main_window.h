@@ -194,6 +194,7 @@ private:
     BookListModel* m_model = nullptr;
     CardView* m_card = nullptr;
     TFormSetRecord* m_recordDialog = nullptr;
+    bool m_csvStartsWithImport = false;  // the CSV dialog opened from the welcome page
     TFormSearch* m_searchDialog = nullptr;
     TFormOption* m_optionsDialog = nullptr;
     std::unique_ptr<QPrinter> m_printer;  // its choices last for the run

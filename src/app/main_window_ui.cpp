@@ -24,12 +24,17 @@ void TFormMainWin::buildStatusBar() {
     bar->setSizeGripEnabled(false);
     m_statusPanel0 = new QLabel;
     m_statusPanel0->setObjectName(QStringLiteral("StatusPanel0"));
-    m_statusPanel0->setFixedWidth(500);
+    // The status text gives way first, so the count is never cut.
+    m_statusPanel0->setMaximumWidth(500);
+    m_statusPanel0->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     // Titles and names go into the status texts: they are shown as typed.
     m_statusPanel0->setTextFormat(Qt::PlainText);
     m_statusPanel1 = new QLabel;
     m_statusPanel1->setObjectName(QStringLiteral("StatusPanel1"));
-    m_statusPanel1->setMinimumWidth(110);
+    // Room for a count of seven digits.
+    m_statusPanel1->setMinimumWidth(
+        m_statusPanel1->fontMetrics().horizontalAdvance(QStringLiteral(" レコード数 ： 0000000")) +
+        2 * m_statusPanel1->margin() + 4);
     m_statusFilter = new QLabel;
     m_statusFilter->setObjectName(QStringLiteral("StatusPanelFilter"));
     m_statusFilter->setTextFormat(Qt::PlainText);
@@ -37,7 +42,7 @@ void TFormMainWin::buildStatusBar() {
     m_statusUncertain = new QLabel;
     m_statusUncertain->setObjectName(QStringLiteral("StatusPanelUncertain"));
     m_statusUncertain->hide();
-    bar->addWidget(m_statusPanel0);
+    bar->addWidget(m_statusPanel0, 1);
     bar->addWidget(m_statusFilter);
     bar->addWidget(m_statusUncertain);
     bar->addWidget(m_index->place());
@@ -95,7 +100,11 @@ void TFormMainWin::buildViews() {
     connect(m_card, &CardView::contextMenuRequested, this, &TFormMainWin::PopupMenuPopup);
 
     m_welcome = new WelcomeView([this] { m_commands.add->trigger(); },
-                                [this] { m_commands.ioCsv->trigger(); },
+                                [this] {
+                                    m_csvStartsWithImport = true;
+                                    m_commands.ioCsv->trigger();
+                                    m_csvStartsWithImport = false;
+                                },
                                 [this] { runGuarded([this] { importSample(); }); });
     stack->addWidget(m_grid);
     stack->addWidget(m_card);

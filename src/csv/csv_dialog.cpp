@@ -206,6 +206,11 @@ void TFormIoCsv::FormShow() {
     }
     m_exec->setEnabled(false);
     m_columns->setEnabled(false);
+    if (QAbstractButton* import = m_procKind->button(kImport);
+        m_startWithImport && import->isEnabled()) {
+        import->setChecked(true);
+        refreshExec();
+    }
 }
 
 void TFormIoCsv::refreshExec() {

@@ -32,6 +32,10 @@ class TFormIoCsv : public QDialog {
 public:
     TFormIoCsv(TDM& store, CsvDialogHost& host, QWidget* mainWindow);
 
+    // Opens with 入力 chosen (where the catalogue takes books), as the welcome
+    // page's "read from a CSV file" means.
+    void startWithImport() { m_startWithImport = true; }
+
     void ButtonExecClick();
     void ButtonFileBrowsClick();
     // Shows the file's first lines with the field each column goes to, for
@@ -58,6 +62,7 @@ private:
     CsvDialogHost& m_host;
     QWidget* m_mainWindow;
     QButtonGroup* m_procKind;
+    bool m_startWithImport = false;
     QLineEdit* m_fileName;
     QCheckBox* m_quote;
     QCheckBox* m_header;

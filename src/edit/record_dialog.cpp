@@ -346,6 +346,13 @@ void TFormSetRecord::rememberShownTexts() {
         m_shownTexts[static_cast<size_t>(field)] = controlText(field);
 }
 
+bool TFormSetRecord::typedSinceShown() const {
+    return m_readingBoxes->typedSinceShown() ||
+           std::any_of(kFormFields.begin(), kFormFields.end(), [this](int field) {
+               return controlText(field) != m_shownTexts[static_cast<size_t>(field)];
+           });
+}
+
 // True when nothing was typed since the fields were filled, or the user agrees
 // to lose it; a question closed without an answer keeps the dialog.
 bool TFormSetRecord::mayDiscardTypedText() {
@@ -353,11 +360,7 @@ bool TFormSetRecord::mayDiscardTypedText() {
     // a window manager delivers it) asks nothing more and discards nothing.
     if (m_askingDiscard)
         return false;
-    const bool typed = m_readingBoxes->typedSinceShown() ||
-                       std::any_of(kFormFields.begin(), kFormFields.end(), [this](int field) {
-                           return controlText(field) != m_shownTexts[static_cast<size_t>(field)];
-                       });
-    if (!typed)
+    if (!typedSinceShown())
         return true;
     m_askingDiscard = true;
     const Answer answer = ShowMessageDialog(this, QStringLiteral("入力した内容を破棄しますか？"),
@@ -502,6 +505,11 @@ void TFormSetRecord::offerSavedValues() {
 }
 
 void TFormSetRecord::ButtonOkClick() {
+    // A book shown and left as it was is no change to apply.
+    if (m_mode == RecordMode::Edit && !typedSinceShown()) {
+        accept();
+        return;
+    }
     if (!SaveControlsToRecord())
         return;
     offerSavedValues();

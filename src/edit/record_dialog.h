@@ -101,6 +101,7 @@ private:
     QString captionOf(int field) const;
     QString notADateText(int field, const QString& text) const;
     bool mayDiscardTypedText();
+    bool typedSinceShown() const;  // in a field or a reading box since the book was shown
 
     TDM& m_store;
     RecordDialogHost& m_host;

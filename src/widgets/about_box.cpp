@@ -37,8 +37,8 @@ TFormAbout::TFormAbout(QWidget* owner)
     english->setObjectName(QStringLiteral("LabelVersion"));
     english->setAlignment(Qt::AlignRight);
     auto* notice =
-        new QLabel(QStringLiteral("Copyright (C) Quillo developers. All rights reserved.\n"
-                                  "Designed for book collectors."));
+        new QLabel(QStringLiteral("© Quillo 開発者　無断複製・転載を禁じます。\n"
+                                  "本を集める人のための蔵書目録です。"));
 
     // The data the readings come from, credited as their licences ask.
     auto* credits = new QLabel(QStringLiteral(

@@ -1,6 +1,9 @@
 // A first run opens on a welcome, not on an empty grid: it goes when the first
 // book is pending and comes back when the catalogue is empty again.
+#include <QApplication>
+#include <QDialog>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QStackedLayout>
 #include <QtTest>
 
@@ -44,6 +47,29 @@ private slots:
         d().trigger("menuFApply");
         QVERIFY(!welcomeShown());
         QCOMPARE(test::scalar(S("select count(*) from quillo")), 50);
+    }
+
+    // Reading from a CSV file opens the CSV dialog with 入力 chosen; the menu's
+    // command still chooses nothing.
+    void theWelcomesCsvCommandChoosesImport() {
+        auto checkedKind = [this](QAbstractButton* open) {
+            int checked = -2;
+            QTimer::singleShot(0, this, [&checked] {
+                auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+                QVERIFY(dialog);
+                const auto radios = dialog->findChild<QWidget*>(S("RadioGroupProcKind"))
+                                        ->findChildren<QRadioButton*>();
+                checked = -1;
+                for (int i = 0; i < radios.size(); ++i)
+                    if (radios[i]->isChecked())
+                        checked = i;
+                dialog->reject();
+            });
+            open ? open->click() : d().trigger("menuFIoCsv");
+            return checked;
+        };
+        QCOMPARE(checkedKind(welcome()->findChild<QPushButton*>(S("ButtonWelcomeCsv"))), 0);
+        QCOMPARE(checkedKind(nullptr), -1);
     }
 
     void addingTheFirstBookByHand() {

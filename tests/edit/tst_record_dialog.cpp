@@ -279,6 +279,13 @@ private slots:
         });
         QVERIFY(!m_store->QueryBook().updatesPending());
         QVERIFY(!m_window->pendingMode());
+        // OK on a book left as it was shown (its date and readings too) is no change.
+        withDialog("menuEEdit", [&] {
+            click("ButtonOK");
+            QVERIFY(!dialog()->isVisible());
+        });
+        QVERIFY(!m_store->QueryBook().updatesPending());
+        QVERIFY(!m_window->pendingMode());
         apply();
         QCOMPARE(table("*"), before);
     }
