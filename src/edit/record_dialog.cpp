@@ -505,8 +505,10 @@ void TFormSetRecord::offerSavedValues() {
 }
 
 void TFormSetRecord::ButtonOkClick() {
-    // A book shown and left as it was is no change to apply.
+    // A book shown and left as it was is no change to apply: its edit ends as
+    // a cancel would end it.
     if (m_mode == RecordMode::Edit && !typedSinceShown()) {
+        m_store.QueryBook().cancel();
         accept();
         return;
     }

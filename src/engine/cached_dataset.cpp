@@ -129,6 +129,7 @@ void CachedDataset::open() {
         fields = fieldsOf(statement);
     }
     prefetched.reset();
+    ++m_reads;
     notify([](DatasetListener* l) { l->beginReset(); });
     m_fields = std::move(fields);
     m_slots.clear();

@@ -63,6 +63,9 @@ public:
     // be); with other SQL, or when the read failed, open() reads as usual.
     void prefetch(const QStringList& sql);
     bool isActive() const { return m_state != DatasetState::Inactive; }
+    // How many times the rows were read (opened), so a command can be seen to
+    // have read them again or not.
+    int reads() const { return m_reads; }
     DatasetState state() const { return m_state; }
 
     // Cursor. "At the beginning" is on the first row, "at the end" on the last row
@@ -170,6 +173,7 @@ private:
     UpdateStatements m_updateSql;
     std::unique_ptr<BoundStatement> m_modify, m_insert, m_remove;
     DatasetState m_state = DatasetState::Inactive;
+    int m_reads = 0;
     std::vector<FieldDef> m_fields;
     QSet<QString> m_hidden;  // lower-cased names of hidden fields
     std::vector<Slot> m_slots;

@@ -1,5 +1,8 @@
 #include "settings/options_dialog.h"
 
+#include <tuple>
+#include <utility>
+
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -368,6 +371,7 @@ void TFormOption::fillSortLists() {
 
 void TFormOption::FormShow() {
     BusyCursor busy;
+    m_filterEnded = false;
     m_host.CaptureColumnWidths();
     CentreFormOver(m_mainWindow, this);
     const AppSettings& s = m_host.settings();
@@ -434,6 +438,7 @@ void TFormOption::RadioButtonCopyStyleClick() {
 
 void TFormOption::ButtonCancelFilterClick() {
     m_filterText->setEditText(QString());
+    m_filterEnded = m_filterEnded || !m_store.FilterCondition().isEmpty();
     m_store.ClearFilterCondition();
     for (QCheckBox* box : m_filter) {
         if (box)
@@ -512,6 +517,12 @@ void TFormOption::ButtonOKClick(bool ok) {
     CursorHookDetach detached(m_store);
     BusyCursor busy;
     AppSettings& s = m_host.settings();
+    auto sortOf = [](const AppSettings& s) {
+        // In reading order, the JIS choice beneath it orders nothing.
+        const int collation = s.SortReading ? 0 : s.SortJis ? 1 : 2;
+        return std::tuple(s.SortField1, s.SortField2, s.SortOption, collation);
+    };
+    const auto sortBefore = sortOf(s);
     ComboBoxSortFieldChange(m_sort1);
     ComboBoxSortFieldChange(m_sort2);
     s.SortOption = m_sortOption->checkedId() != 0 ? 1 : 0;
@@ -534,9 +545,15 @@ void TFormOption::ButtonOKClick(bool ok) {
     s.FilterText = m_filterText->currentText();
     if (s.FilterText.isEmpty()) {
         // An emptied filter box ends the filter, as the cancel button does; a
-        // condition left behind would narrow every later search unseen.
-        m_store.ClearFilterCondition();
-        m_store.QueryAll();
+        // condition left behind would narrow every later search unseen. With
+        // no filter to end and the order as it was, the list stands: reading
+        // 100,000 books again for nothing would be a wait for nothing.
+        const bool narrowed = !m_store.FilterCondition().isEmpty() || m_store.specialListShown() ||
+                              std::exchange(m_filterEnded, false);
+        if (narrowed || sortOf(s) != sortBefore) {
+            m_store.ClearFilterCondition();
+            m_store.QueryAll();
+        }
     } else {
         RememberComboText(m_filterText);
         for (int k = 0; k < kFieldCount; ++k) {

@@ -51,6 +51,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool m_filterEnded = false;  // by its button, the list still narrowed until OK
     void refuseOnTab(const char* tab, const QString& text);
     QWidget* generalPage();
     QWidget* sortPage();

@@ -307,9 +307,13 @@ class TestWindowWalk : public QObject {
         setNextMessageAnswer(Answer::Yes);
         d().record("menuEEdit", fields, ok);
         clearNextMessageAnswers();
-        if (!ok)
-            return;
         Book& b = m.books[m.currentId()];
+        // OK on a book left as it was shown is no change.
+        const bool typed = std::any_of(fields.begin(), fields.end(), [&b](const auto& f) {
+            return f.second != b.field(f.first);
+        });
+        if (!ok || !typed)
+            return;
         for (const auto& [k, v] : fields) {
             if (v.isEmpty())
                 b.fields.erase(k);

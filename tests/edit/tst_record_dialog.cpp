@@ -284,6 +284,7 @@ private slots:
             click("ButtonOK");
             QVERIFY(!dialog()->isVisible());
         });
+        QCOMPARE(m_store->QueryBook().state(), DatasetState::Browse);  // the edit ended
         QVERIFY(!m_store->QueryBook().updatesPending());
         QVERIFY(!m_window->pendingMode());
         apply();

@@ -94,6 +94,35 @@ private slots:
         QCOMPARE(m_fixture.window->settings().SortOption, 1);
     }
 
+    // OK with nothing that shapes the list changed leaves the list as it is; a
+    // new order, or a filter ended, reads it again.
+    void onlyWhatShapesTheListReadsItAgain() {
+        const CachedDataset& list = m_fixture.store->QueryBook();
+        const int reads = list.reads();
+        withDialog([&] { dialog()->ButtonOKClick(true); });
+        QCOMPARE(list.reads(), reads);
+        withDialog([&] {
+            find<QGroupBox>("RadioGroupSortOption")
+                ->findChildren<QRadioButton*>()
+                .at(1)
+                ->click();                                             // 降順
+            find<QComboBox>("ComboBoxSortField")->setCurrentIndex(0);  // Title
+            dialog()->ButtonOKClick(true);
+        });
+        QCOMPARE(firstTitle(), S("う"));  // sorted again in memory
+        withDialog([&] {
+            find<QComboBox>("ComboBoxFilterString")->setEditText(S("夏目"));
+            find<QCheckBox>("CheckBoxFilterWriter")->setChecked(true);
+            dialog()->ButtonOKClick(true);
+        });
+        QCOMPARE(m_fixture.store->RecordCount(), 2);
+        withDialog([&] {
+            dialog()->ButtonCancelFilterClick();
+            dialog()->ButtonOKClick(true);
+        });
+        QCOMPARE(m_fixture.store->RecordCount(), 3);  // the filter ended reads every book
+    }
+
     void theFilterNarrowsUntilItIsCleared() {
         withDialog([&] {
             auto* text = find<QComboBox>("ComboBoxFilterString");
