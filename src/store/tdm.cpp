@@ -1,9 +1,9 @@
 #include "store/tdm.h"
+#include "store/id_renumbering.h"
 
 #include "engine/engine_error.h"
 #include "engine/search_text.h"
 #include "engine/statement.h"
-#include "engine/table_cursor.h"
 #include "platform/search_fold.h"
 #include "store/book_table.h"
 #include "store/query_builder.h"
@@ -530,18 +530,9 @@ bool TDM::RenumberIds() {
                 return false;
         }
     }
-    TableCursor table(QStringLiteral("BOOK"), QStringLiteral("QUILLO"));
     // One transaction: a crash part-way leaves the old IDs, never a mixture.
-    TransactionGuard transaction(table.connection());
-    table.open();
-    const int n = table.recordCount();
-    table.first();
-    for (int i = 1; i <= n; ++i) {
-        table.edit();
-        table.setInteger(QStringLiteral("ID"), i);
-        table.next();
-    }
-    table.close();
+    TransactionGuard transaction(*m_database);
+    renumberBookIds(m_database->handle());
     transaction.commit();
     return true;
 }

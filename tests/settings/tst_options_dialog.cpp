@@ -41,6 +41,10 @@ class TestOptionsDialog : public QObject {
             list << combo->itemText(i);
         return list;
     }
+    void chooseDescendingByTitle() {
+        find<QGroupBox>("RadioGroupSortOption")->findChildren<QRadioButton*>().at(1)->click();
+        find<QComboBox>("ComboBoxSortField")->setCurrentIndex(0);  // Title
+    }
     QString firstTitle() { return m_fixture.store->QueryBook().textAt(0, FieldNo::Title); }
 
 private slots:
@@ -82,11 +86,7 @@ private slots:
 
     void applyWithDescendingResortsAndStaysOpen() {
         withDialog([&] {
-            find<QGroupBox>("RadioGroupSortOption")
-                ->findChildren<QRadioButton*>()
-                .at(1)
-                ->click();                                             // 降順
-            find<QComboBox>("ComboBoxSortField")->setCurrentIndex(0);  // Title
+            chooseDescendingByTitle();
             dialog()->ButtonOKClick(false);
             QVERIFY(dialog()->isVisible());
             QCOMPARE(firstTitle(), S("う"));
@@ -102,11 +102,7 @@ private slots:
         withDialog([&] { dialog()->ButtonOKClick(true); });
         QCOMPARE(list.reads(), reads);
         withDialog([&] {
-            find<QGroupBox>("RadioGroupSortOption")
-                ->findChildren<QRadioButton*>()
-                .at(1)
-                ->click();                                             // 降順
-            find<QComboBox>("ComboBoxSortField")->setCurrentIndex(0);  // Title
+            chooseDescendingByTitle();
             dialog()->ButtonOKClick(true);
         });
         QCOMPARE(firstTitle(), S("う"));  // sorted again in memory
