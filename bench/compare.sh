@@ -29,10 +29,12 @@
 #                              catalogue | the shell's import, the same way
 #
 # The shell reads UTF-8, so it imports a UTF-8 copy of the file Quillo exported.
-# Usage: bench/compare.sh [build-dir] [books]
+# Usage: bench/compare.sh [build-dir] [books] [--markdown]
+# With --markdown the figures come as the table docs/performance.md shows.
 set -euo pipefail
 build=${1:-build}
 books=${2:-100000}
+markdown=${3:-}
 bench="$build/bench/quillo-bench"
 measure="$build/bench/quillo-measure"
 tool="$build/src/csv/quillo-csv"
@@ -103,13 +105,22 @@ for side in ours shell; do
   done >> "$work/$side.tsv"
 done
 
-printf '%-28s %12s %12s %8s   (%s books)\n' figure quillo sqlite3 ratio "$books"
+if [ "$markdown" = --markdown ]; then
+  printf '| figure (%s books) | Quillo | sqlite3 | ratio |\n|---|---|---|---|\n' "$books"
+  row='| %s | %.1f | %.1f | %.2f |\n'
+  bare='| %s | %s | %s | %s |\n'
+else
+  printf '%-28s %12s %12s %8s   (%s books)\n' figure quillo sqlite3 ratio "$books"
+  row='%-28s %12.1f %12.1f %8.2f\n'
+  bare='%-28s %12s %12s %8s\n'
+fi
 while IFS=$'\t' read -r name ours; do
   shell=$(awk -F'\t' -v n="$name" '$1 == n { print $2 }' "$work/shell.tsv")
   if [ -n "$shell" ]; then
-    awk -v n="$name" -v a="$ours" -v b="$shell" \
-      'BEGIN { printf "%-28s %12.1f %12.1f %8.2f\n", n, a, b + 0, (b > 0 ? a / b : 0) }'
+    awk -v n="$name" -v a="$ours" -v b="$shell" -v f="$row" \
+      'BEGIN { printf f, n, a, b + 0, (b > 0 ? a / b : 0) }'
   else
-    printf '%-28s %12s %12s %8s\n' "$name" "$ours" - -
+    # shellcheck disable=SC2059
+    printf "$bare" "$name" "$ours" - -
   fi
 done < "$work/ours.tsv"
