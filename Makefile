@@ -47,6 +47,7 @@ bench: build
 	bench/compare.sh $(BUILD) 100000
 	bench/compare.sh $(BUILD) 300000 | grep -E '^(figure|csv_tool)'
 	$(BUILD)/bench/quillo-gui-bench --books 100000
+	$(BUILD)/bench/quillo-gui-bench --books 100000 --jis
 	for books in 10000 100000 300000; do $(BUILD)/bench/quillo-startup-bench --books $$books; done
 	for books in 1000 100000; do echo "printed list, $$books books"; $(BUILD)/bench/quillo-report-bench --books $$books; done
 	$(BUILD)/bench/quillo-reading-bench --books 100000

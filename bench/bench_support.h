@@ -26,7 +26,16 @@ void timed(const char* name, F&& work) {
     report(name, static_cast<double>(timer.nsecsElapsed()) / 1e6);
 }
 
+// The process's own peak: VmHWM, which starts again at exec. (getrusage's
+// ru_maxrss survives exec, so a child started by a large parent would report
+// the parent's peak.)
 inline double peakResidentMb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (status.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : status.readAll().split('\n'))
+            if (line.startsWith("VmHWM:"))
+                return line.mid(6).trimmed().split(' ').first().toDouble() / 1024.0;
+    }
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
