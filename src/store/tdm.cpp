@@ -108,6 +108,7 @@ void TDM::refreshReadingKeys() {
 
 QHash<qint64, QByteArray> TDM::bytesById(const QString& select) const {
     QHash<qint64, QByteArray> bytes;
+    bytes.reserve(std::max(m_recordCount, 16));
     Statement all(m_database->handle(), {select});
     while (all.step())
         bytes.insert(all.integerAt(0), all.textAt(1).toByteArray());

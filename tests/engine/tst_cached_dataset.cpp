@@ -30,8 +30,17 @@ const char* const kSamples[] = {"",   "abc", "ABC", "ab", "abc ", "1984",      "
                                 "弌", "😀",   "〜",  "～", "∯",    "中村 花子", "ヴ",   "𠮷"};
 
 QString sampleOrNull(QRandomGenerator& random) {
-    if (random.bounded(8) == 0)
-        return QStringLiteral("NULL");
+    switch (random.bounded(16)) {
+        case 0:
+        case 1:
+            return QStringLiteral("NULL");
+        case 2:  // zero bytes inside a text sort as SQLite sorts them
+            return QStringLiteral("'ab' || char(0) || 'c'");
+        case 3:
+            return QStringLiteral("'ab' || char(0)");
+        default:
+            break;
+    }
     QString text;
     for (int parts = 1 + random.bounded(2); parts > 0; --parts)
         text += QString::fromUtf8(kSamples[random.bounded(int(std::size(kSamples)))]);
