@@ -1,4 +1,8 @@
 // Quillo: a catalogue of a private book collection.
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QScreen>
+#include <QThread>
 #include <memory>
 
 #include "app/command_line.h"
@@ -22,6 +26,46 @@
 
 using namespace quillo;
 
+namespace {
+
+// A Quillo that holds the lock but answers no call to come forward is closing
+// (tidying its catalogue) or still opening: a start waits for it, up to half a
+// minute, rather than saying one is running where none can be seen. True when
+// the lock became this start's.
+bool waitForTheOtherQuillo(SingleInstance& instance) {
+    if (!instance.heldByAnother())
+        return false;
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 30000) {
+        if (requestActivation(activationChannelName(), 300))
+            return false;  // its window is there, and came forward
+        QThread::msleep(200);
+        if (instance.tryAcquire())
+            return true;
+    }
+    return false;
+}
+
+// Said on the screen while a close renumbers the books, so the wait after the
+// window goes never looks like a hang.
+std::unique_ptr<QLabel> showClosingNote() {
+    auto note = std::make_unique<QLabel>(
+        QStringLiteral("Quillo を終了しています。本の ID を付け直しています…"));
+    note->setWindowFlags(Qt::SplashScreen | Qt::WindowStaysOnTopHint);
+    note->setMargin(24);
+    note->setFrameStyle(QFrame::Box);
+    note->adjustSize();
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        note->move(screen->availableGeometry().center() - note->rect().center());
+    note->show();
+    note->repaint();
+    QApplication::processEvents();
+    return note;
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
     if (const std::optional<int> answered = answerCommandLine(argc, argv))
         return *answered;
@@ -34,7 +78,7 @@ int main(int argc, char* argv[]) {
     // Held until the process ends, so a second start is refused until this one
     // has saved its settings and renumbered the IDs.
     SingleInstance instance;
-    if (!instance.tryAcquire()) {
+    if (!instance.tryAcquire() && !waitForTheOtherQuillo(instance)) {
         // The running window comes forward, and this start says why no second
         // window opens.
         if (instance.heldByAnother())
@@ -97,18 +141,24 @@ int main(int argc, char* argv[]) {
         return 1;
     }
     FirstPaintProbe::installIfRequested();
-    ActivationServer activation(activationChannelName());
-    QObject::connect(&activation, &ActivationServer::activationRequested, window.get(),
+    auto activation = std::make_unique<ActivationServer>(activationChannelName());
+    QObject::connect(activation.get(), &ActivationServer::activationRequested, window.get(),
                      &TFormMainWin::bringForward);
-    activation.listen();
+    activation->listen();
     window->show();
     app.exec();
 
+    // From here no window answers a second start, which waits for this close.
+    activation.reset();
     window.reset();  // the live query closes; unapplied changes are dropped
     try {
         // The IDs are renumbered to 1..N only when no other program has the
         // catalogue open: its rows would point at other books afterwards.
-        store->CloseStore(lock.aloneWithTheFile());
+        const bool renumber = lock.aloneWithTheFile();
+        std::unique_ptr<QLabel> note;
+        if (renumber && !store->readOnly() && !store->IdsInOrder())
+            note = showClosingNote();
+        store->CloseStore(renumber);
     } catch (const EngineError& e) {
         ShowDefaultError(e.message());
     }

@@ -518,19 +518,22 @@ int TDM::GetDistinctValues(int fieldNo, QStringList* list) {
     return 0;
 }
 
+bool TDM::IdsInOrder() const {
+    // IDs that are unique whole numbers from 1 to the count are 1..N already
+    // (an empty catalogue too).
+    Statement span(m_database->handle(),
+                   {QStringLiteral("SELECT min(ID), max(ID), count(*) FROM quillo")});
+    if (!span.step())
+        return true;
+    const PackedRow row = span.currentRow();
+    const qint64 count = row.integer(2);
+    return count == 0 || (row.integer(0) == 1 && row.integer(1) == count);
+}
+
 bool TDM::RenumberIds() {
-    {
-        // IDs that are unique whole numbers from 1 to the count are 1..N already:
-        // the file is left as it is, byte for byte.
-        Statement span(m_database->handle(),
-                       {QStringLiteral("SELECT min(ID), max(ID), count(*) FROM quillo")});
-        if (span.step()) {
-            const PackedRow row = span.currentRow();
-            const qint64 count = row.integer(2);
-            if (count == 0 || (row.integer(0) == 1 && row.integer(1) == count))
-                return false;
-        }
-    }
+    // Books numbered 1..N already leave the file as it is, byte for byte.
+    if (IdsInOrder())
+        return false;
     // One transaction: a crash part-way leaves the old IDs, never a mixture.
     TransactionGuard transaction(*m_database);
     renumberBookIds(m_database->handle());

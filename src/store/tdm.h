@@ -110,6 +110,7 @@ public:
     // Renumbers the IDs to 1..N in ID order; a table already numbered so is not
     // written at all. True when it was rewritten.
     bool RenumberIds();
+    bool IdsInOrder() const;  // numbered 1..N, so a close has nothing to renumber
     // Closes the queries and, unless told otherwise or read-only, renumbers the
     // IDs to 1..N.
     void CloseStore(bool renumber = true);

@@ -83,6 +83,25 @@ private slots:
         third.waitForFinished();
     }
 
+    // A Quillo that holds the lock but shows no window is closing: a start waits
+    // for it and then opens, instead of saying one is running.
+    void aStartDuringACloseWaitsForIt() {
+        const QString program = installCopy(m_dir.filePath(S("closing")));
+        quillo::SingleInstance closing;
+        QVERIFY(closing.tryAcquire());
+        QProcess next;
+        prepare(next);
+        next.start(program);
+        QVERIFY(next.waitForStarted());
+        QTest::qWait(1500);
+        QCOMPARE(next.state(), QProcess::Running);  // waiting, not refused
+        closing.release();
+        const QString catalogue = m_dir.filePath(S("closing/book.db"));
+        QTRY_VERIFY_WITH_TIMEOUT(quillo::CatalogueLock::isWrittenByAnother(catalogue), 20000);
+        next.terminate();
+        QVERIFY(next.waitForFinished(20000));
+    }
+
     void aCatalogueTheToolWorksOnIsNotOpened() {
         const QString program = installCopy(m_dir.filePath(S("busy")));
         const QString catalogue = m_dir.filePath(S("busy/book.db"));
