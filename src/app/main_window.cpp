@@ -504,7 +504,7 @@ void TFormMainWin::menuFCancelClick() {
 void TFormMainWin::reloadAfterAnotherProgram() {
     BusyCursor busy;
     m_store.CancelPendingUpdates();
-    m_store.Requery();
+    m_store.RequeryShownList();
     // The other program may have added books: new ones go after its IDs.
     m_maxId = m_store.GetMaxId();
     if (m_recordDialog)

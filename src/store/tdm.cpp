@@ -317,6 +317,15 @@ void TDM::Requery() {
     countRows();
 }
 
+void TDM::RequeryShownList() {
+    // 重複の候補 stays shown, as a filter stays, with what the books are now.
+    // (After 読みの確認 every book comes back: the books put right leave it.)
+    if (m_narrowedTo == NarrowedTo::SameBooks)
+        ApplySameBooksFilter();
+    else
+        Requery();
+}
+
 void TDM::moveLiveQueryToMatch() {
     // The match is found again in the live query by its ID.
     const qint64 id = m_matches[static_cast<size_t>(m_matchIndex - 1)];
@@ -475,7 +484,7 @@ void TDM::ApplyPendingUpdates() {
     if (order)
         countRows();
     else
-        Requery();
+        RequeryShownList();
     attachCursorHook();
     if (m_host)
         m_host->booksCounted();

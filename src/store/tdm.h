@@ -72,6 +72,8 @@ public:
     void PrefetchAll(const SortSettings& sort);
     int ApplyFilter(const QString& text, const FieldFlags* flags);
     void Requery();
+    // The list read again as it is shown: 重複の候補 stays that list.
+    void RequeryShownList();
     // The list narrowed to the books that may be the same book twice; cleared
     // as any filter is (by the next read of every book).
     void ApplySameBooksFilter();

@@ -43,6 +43,12 @@ private slots:
                  S("雪国雪 国"));
         QCOMPARE(shown->text(), S("フィルター: 重複の候補"));
         QVERIFY(command->isChecked());
+        // An apply keeps the list, as it keeps a filter.
+        d().record("menuEEdit", {{FieldNo::Memo, S("初版")}});
+        d().trigger("menuFApply");
+        QCOMPARE(d().query().rowCount(), 2);
+        QCOMPARE(shown->text(), S("フィルター: 重複の候補"));
+        QVERIFY(command->isChecked());
         d().trigger("menuVSameBooks");
         QCOMPARE(d().query().rowCount(), 4);
         QVERIFY(shown->isHidden());
