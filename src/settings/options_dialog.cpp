@@ -94,6 +94,17 @@ TFormOption::TFormOption(TDM& store, OptionsDialogHost& host, QWidget* mainWindo
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_pages);
     layout->addLayout(buttons);
+    // Ctrl+Tab turns the pages wherever the focus is: a drop-down list would
+    // otherwise keep the key to itself.
+    auto turn = [this](int by) {
+        const int count = m_pages->count();
+        m_pages->setCurrentIndex((m_pages->currentIndex() + by + count) % count);
+    };
+    connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this), &QShortcut::activated, this,
+            [turn] { turn(1); });
+    for (const QKeySequence& keys : {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab),
+                                     QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, [turn] { turn(-1); });
     auto* help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [] { HelpViewer::instance().showContext(9); });
 

@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTimer>
 #include <QtTest>
 
@@ -139,6 +140,29 @@ private slots:
             dialog()->ButtonOKClick(true);
         });
         QCOMPARE(m_fixture.store->RecordCount(), 3);
+    }
+
+    // Ctrl+Tab and Ctrl+Shift+Tab turn the pages wherever the focus is, a
+    // drop-down list or a filter box included.
+    void controlTabTurnsThePagesFromAnyControl() {
+        withDialog([&] {
+            auto* pages = dialog()->findChild<QTabWidget*>();
+            for (const char* name : {"ComboBoxSortField", "ComboBoxFilterString"}) {
+                auto* combo = find<QComboBox>(name);
+                pages->setCurrentWidget(combo->parentWidget());
+                const int page = pages->currentIndex();
+                QWidget* focus =
+                    combo->isEditable() ? static_cast<QWidget*>(combo->lineEdit()) : combo;
+                focus->setFocus();
+                QTest::keyClick(focus, Qt::Key_Tab, Qt::ControlModifier);
+                QCOMPARE(pages->currentIndex(), page + 1);
+                QWidget* now = QApplication::focusWidget();
+                QTest::keyClick(now ? now : pages, Qt::Key_Backtab,
+                                Qt::ControlModifier | Qt::ShiftModifier);
+                QCOMPARE(pages->currentIndex(), page);
+            }
+            dialog()->reject();
+        });
     }
 
     void aListWithNoColumnIsRefused() {
