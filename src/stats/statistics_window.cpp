@@ -16,6 +16,7 @@
 #include <QHorizontalBarSeries>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QVBoxLayout>
 #include <QValueAxis>
@@ -25,6 +26,10 @@
 #include "ui/message_dialog.h"
 
 namespace quillo {
+
+namespace {
+constexpr int kTitleBarRoom = 40;  // a window manager's title bar and frame
+}  // namespace
 
 namespace {
 
@@ -241,7 +246,14 @@ TFormStatistics::TFormStatistics(const CollectionCounts& counts, const QString& 
     layout->addWidget(totalsPanel(counts, scope));
     layout->addWidget(m_tabs, 1);
     layout->addLayout(buttons);
-    resize(780, 660);
+    // No larger than the screen's room, title bar allowed for, so the buttons
+    // stay within reach on a small or scaled screen.
+    QSize size(780, 660);
+    const QScreen* screen =
+        parent && parent->screen() ? parent->screen() : QGuiApplication::primaryScreen();
+    if (screen)
+        size = size.boundedTo(screen->availableGeometry().size() - QSize(0, kTitleBarRoom));
+    resize(size);
 }
 
 QImage TFormStatistics::currentChartImage() const {

@@ -6,6 +6,7 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -75,6 +76,11 @@ private slots:
 
     void theCatalogueInFiguresAndCharts() {
         withStatistics([](QDialog* statistics) {
+            // Within the screen's room (offscreen: 800 x 600), buttons and all.
+            const QRect room = statistics->screen()->availableGeometry();
+            QVERIFY(statistics->height() <= room.height() - 40);
+            QVERIFY(room.contains(
+                statistics->findChild<QPushButton*>(S("ButtonClose"))->mapToGlobal(QPoint(0, 0))));
             QCOMPARE(label(statistics, S("LabelScope")), S("カタログのすべての本を数えています。"));
             QCOMPARE(label(statistics, S("LabelTotal0")), S("4 冊"));
             QCOMPARE(label(statistics, S("LabelTotal1")), S("3 人"));
