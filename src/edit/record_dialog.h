@@ -48,13 +48,16 @@ public:
     RecordMode mode() const { return m_mode; }
 
     void setFieldLabel(int fieldNo, const QString& caption);
-    // The lists of stored values, read when the dialog is first shown (not at
-    // start-up, where they would cost a read of the whole table each) and again
-    // after every apply once they exist.
+    // The lists of stored values, read when the dialog is shown (not at
+    // start-up, where they would cost a read of the whole table each); an
+    // apply only marks them to be read again at the next showing, so applies
+    // cost nothing for a dialog that stays closed.
     void FillDropDownLists();
     void RefreshDropDownLists() {
-        if (m_listsFilled)
+        if (isVisible())
             FillDropDownLists();
+        else
+            m_listsFilled = false;
     }
 
     // The control that edits a field: a QLineEdit, QComboBox, DateMaskEdit or
