@@ -390,15 +390,16 @@ void TFormPrintPreview::refreshControls() {
         status = QStringLiteral("ページ数を数えています（%1%）．．．")
                      .arg(qRound(m_report->progress() * 100));
     const bool cramped = !m_report->layout().readable;
+    const bool portrait = m_printer.pageLayout().orientation() == QPageLayout::Portrait;
     if (cramped)
         status += QStringLiteral(
                       "\n表示する項目が多く、この用紙では文字が %1 "
-                      "ポイントより小さくなります。横向きにするか、"
-                      "表示する項目を減らしてください。")
-                      .arg(kReadablePoints);
+                      "ポイントより小さくなります。")
+                      .arg(kReadablePoints) +
+                  (portrait ? QStringLiteral("横向きにするか、表示する項目を減らしてください。")
+                            : QStringLiteral("表示する項目を減らすか、大きな用紙にしてください。"));
     m_status->setText(status);
-    m_landscape->setVisible(cramped &&
-                            m_printer.pageLayout().orientation() == QPageLayout::Portrait);
+    m_landscape->setVisible(cramped && portrait);
 }
 
 void TFormPrintPreview::turnToLandscape() {

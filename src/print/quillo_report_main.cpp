@@ -156,12 +156,16 @@ int main(int argc, char* argv[]) {
         const DatasetReportRows rows(store.QueryBook());
         ReportRenderer report(rows, reportSetup(settings, writer.pageLayout()));
         if (!report.layout().readable)
-            std::fprintf(stderr, "quillo-report: %s\n",
-                         QStringLiteral("表示する項目が多く、文字が %1 ポイントより小さくなります。"
-                                        "--landscape で読みやすくなります。")
-                             .arg(kReadablePoints)
-                             .toUtf8()
-                             .constData());
+            std::fprintf(
+                stderr, "quillo-report: %s\n",
+                (QStringLiteral("表示する項目が多く、文字が %1 ポイントより小さくなります。")
+                     .arg(kReadablePoints) +
+                 (parser.isSet(landscape)
+                      ? QStringLiteral("表示する項目を減らすか、大きな用紙にすると"
+                                       "読みやすくなります。")
+                      : QStringLiteral("--landscape で読みやすくなります。")))
+                    .toUtf8()
+                    .constData());
         QString reason;
         if (paintReport(report, writer, 1, 1 << 30) != PaintResult::Done)
             return fail(QStringLiteral("%1 に書き込めませんでした").arg(args[0]));

@@ -221,6 +221,27 @@ private slots:
         }
     }
 
+    // Every column and four columns of one very long word leave A5 too small to read
+    // in either orientation: the advice fits the orientation already chosen (no
+    // --landscape for a landscape page).
+    void aCrampedListIsSaidWithAdviceThatFits() {
+        const QString word = QString(120, u'x');
+        test::exec(S("update quillo set Title = '") + word + S("', Writer = '") + word +
+                   S("', Publisher = '") + word + S("', Memo = '") + word + S("' where ID = 1"));
+        AppSettings all;
+        all.FieldVisible.fill(true);
+        SaveSettings(file("all.Ini"), all);
+        const QStringList args{file("x.pdf"),   S("--db"),    m_db->path(), S("--settings"),
+                               file("all.Ini"), S("--paper"), S("A5")};
+        const Run portrait = report(args);
+        QVERIFY2(portrait.status == 0 && portrait.err.contains(S("--landscape で読みやすく")),
+                 qPrintable(portrait.err));
+        const Run landscape = report(args + QStringList{S("--landscape")});
+        QVERIFY2(landscape.status == 0 && landscape.err.contains(S("大きな用紙")) &&
+                     !landscape.err.contains(S("--landscape")),
+                 qPrintable(landscape.err));
+    }
+
     // Settings that hide every column print nothing, and say why.
     void aListWithoutColumnsIsRefused() {
         AppSettings settings;
