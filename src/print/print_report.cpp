@@ -145,12 +145,22 @@ PrintOutcome PrintReport(QWidget* owner, QPrinter& printer, const CachedDataset&
         pdf->setCreator(QStringLiteral("Quillo"));
     }
     QPagedPaintDevice& device = pdf ? static_cast<QPagedPaintDevice&>(*pdf) : printer;
-    const PaintResult painted = paintReport(report, device, from, to, [&](int page) {
-        progress.setLabelText(QStringLiteral("%1 ページ目を印刷しています．．．").arg(page));
+    // Every page counted first, so each footer says "Page : N / M", as
+    // quillo-report prints it.
+    bool counted = true;
+    while (counted && !report.paginate(1000)) {
+        progress.setLabelText(QStringLiteral("ページ数を数えています．．．"));
         progress.setValue(static_cast<int>(report.progress() * 999));
         QApplication::processEvents();
-        return !progress.wasCanceled();
-    });
+        counted = !progress.wasCanceled();
+    }
+    const PaintResult painted =
+        !counted ? PaintResult::Cancelled : paintReport(report, device, from, to, [&](int page) {
+            progress.setLabelText(QStringLiteral("%1 ページ目を印刷しています．．．").arg(page));
+            progress.setValue(static_cast<int>(report.progress() * 999));
+            QApplication::processEvents();
+            return !progress.wasCanceled();
+        });
     progress.reset();
     PaintResult result = painted;
     QString fileFailure;

@@ -166,6 +166,9 @@ int main(int argc, char* argv[]) {
                       : QStringLiteral("--landscape で読みやすくなります。")))
                     .toUtf8()
                     .constData());
+        // Every page counted first, so each footer says "Page : N / M".
+        while (!report.paginate(1000)) {
+        }
         QString reason;
         if (paintReport(report, writer, 1, 1 << 30) != PaintResult::Done)
             return fail(QStringLiteral("%1 に書き込めませんでした").arg(args[0]));

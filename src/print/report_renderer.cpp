@@ -533,9 +533,12 @@ void ReportRenderer::paintPage(QPainter& painter, int page) const {
     painter.drawLine(QPointF(0, footer + 1), QPointF(width, footer + 1));
     painter.setFont(gothic(8));
     const QFontMetricsF small(painter.font());
-    painter.drawText(QPointF(width - small.horizontalAdvance(QStringLiteral("Page : %1").arg(page)),
-                             footer + 4 + small.ascent()),
-                     QStringLiteral("Page : %1").arg(page));
+    // Once every page is counted, the count follows the number.
+    QString number = QStringLiteral("Page : ") + QString::number(page);
+    if (paginated())
+        number += QStringLiteral(" / ") + QString::number(pageCount());
+    painter.drawText(QPointF(width - small.horizontalAdvance(number), footer + 4 + small.ascent()),
+                     number);
 }
 
 PaintResult paintReport(ReportRenderer& report, QPagedPaintDevice& device, int from, int to,

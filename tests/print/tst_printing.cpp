@@ -241,6 +241,20 @@ private slots:
         QCOMPARE(pdfFonts(toolPdf), pdfFonts(windowPdf));
         QVERIFY2(pdfFonts(windowPdf).join(u' ').contains(S("Mincho")),
                  qPrintable(pdfFonts(windowPdf).join(u' ')));  // the title's font
+        // Both footers count the pages: "Page : N / M" on every page.
+        auto footers = [](const QString& pdf) {
+            QProcess text;
+            text.start(S("pdftotext"), {pdf, S("-")});
+            text.waitForFinished(60000);
+            QStringList found;
+            const QRegularExpression footer(S("Page : [0-9]+ / [0-9]+"));
+            for (auto it = footer.globalMatch(QString::fromUtf8(text.readAllStandardOutput()));
+                 it.hasNext();)
+                found << it.next().captured(0);
+            return found;
+        };
+        QCOMPARE(footers(windowPdf).size(), pdfPages(windowPdf));
+        QCOMPARE(footers(toolPdf), footers(windowPdf));
     }
 
     // A queue that refuses jobs (cupsreject) loses no print without a word:
