@@ -1,11 +1,13 @@
 #include "store/tdm.h"
-#include "store/id_renumbering.h"
+
+#include <array>
 
 #include "engine/engine_error.h"
 #include "engine/search_text.h"
 #include "engine/statement.h"
 #include "platform/search_fold.h"
 #include "store/book_table.h"
+#include "store/id_renumbering.h"
 #include "store/query_builder.h"
 #include "store/search_match.h"
 
@@ -113,6 +115,27 @@ QHash<qint64, QByteArray> TDM::bytesById(const QString& select) const {
     while (all.step())
         bytes.insert(all.integerAt(0), all.textAt(1).toByteArray());
     return bytes;
+}
+
+void TDM::readAllReadingKeys() {
+    // The keys of the three in one pass: a later order by another of them
+    // finds its keys read already.
+    const std::array<QString, 3> columns{QStringLiteral("Title"), QStringLiteral("Writer"),
+                                         QStringLiteral("Publisher")};
+    std::array<QHash<qint64, QByteArray>*, 3> keys{};
+    for (size_t k = 0; k < columns.size(); ++k) {
+        keys[k] = &m_readingKeys[columns[k]];
+        keys[k]->clear();
+        keys[k]->reserve(std::max(m_recordCount, 16));
+    }
+    Statement all(m_database->handle(),
+                  {QStringLiteral("SELECT ID, TitleKey, WriterKey, PublisherKey FROM"
+                                  " quillo_reading")});
+    while (all.step()) {
+        const qint64 id = all.integerAt(0);
+        for (size_t k = 0; k < columns.size(); ++k)
+            keys[k]->insert(id, all.textAt(1 + static_cast<int>(k)).toByteArray());
+    }
 }
 
 QHash<qint64, QByteArray> TDM::readingKeys(const QString& column) const {
@@ -235,9 +258,11 @@ std::optional<RowOrder> TDM::liveOrder(const SortSettings& sort) {
             return std::nullopt;
         if (term.reading) {
             // The readings are not in the rows: their keys are read beside them.
-            const auto [blobs, added] = m_readingKeys.try_emplace(term.column);
-            if (added)
-                blobs->second = readingKeys(term.column);
+            if (!m_readingKeys.count(term.column))
+                readAllReadingKeys();
+            const auto blobs = m_readingKeys.find(term.column);
+            if (blobs == m_readingKeys.end())
+                return std::nullopt;
             keys.push_back({id, false, term.descending, &blobs->second});
         }
         keys.push_back({field, term.jis, term.descending});

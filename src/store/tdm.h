@@ -157,6 +157,7 @@ private:
     // The kana-order keys of the readings the list is sorted by, by column name
     // and book ID, read when the rows are put in order in memory.
     std::map<QString, QHash<qint64, QByteArray>> m_readingKeys;
+    void readAllReadingKeys();
     qint64 m_readingKeysVersion = -1;  // PRAGMA data_version when they were read
     QString m_filterCondition;
     QString m_readOnlyReason;
