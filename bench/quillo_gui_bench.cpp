@@ -72,35 +72,27 @@ void timeStatistics(TFormMainWin& window, const char* figure) {
 void timeEverydayChanges(TDM& store, TFormMainWin& window) {
     window.settings().ConfirmApply = false;
     CachedDataset& books = store.QueryBook();
-    books.moveTo(books.rowCount() / 2);
-    books.edit();
-    books.setText(QStringLiteral("Title"), QStringLiteral("改題された一冊"));
-    books.post();
-    timed("apply_one_change_ms", [&] {
-        window.menuFApplyClick();
-        QApplication::processEvents();
-    });
+    // One book's title changed and applied, as a user does it.
+    auto changeAndApply = [&](const char* figure, int row, const QString& title) {
+        books.moveTo(row);
+        books.edit();
+        books.setText(QStringLiteral("Title"), title);
+        books.post();
+        timed(figure, [&] {
+            window.menuFApplyClick();
+            QApplication::processEvents();
+        });
+    };
+    changeAndApply("apply_one_change_ms", books.rowCount() / 2, QStringLiteral("改題された一冊"));
     // And the next one, as a user goes on editing.
-    books.moveTo(books.rowCount() / 3);
-    books.edit();
-    books.setText(QStringLiteral("Title"), QStringLiteral("また改題された一冊"));
-    books.post();
-    timed("apply_next_change_ms", [&] {
-        window.menuFApplyClick();
-        QApplication::processEvents();
-    });
+    changeAndApply("apply_next_change_ms", books.rowCount() / 3,
+                   QStringLiteral("また改題された一冊"));
     // And once the record dialog has been opened (its drop-down lists read).
     window.recordDialog()->show();
     QApplication::processEvents();
     window.recordDialog()->hide();
-    books.moveTo(books.rowCount() / 4);
-    books.edit();
-    books.setText(QStringLiteral("Title"), QStringLiteral("三たび改題された一冊"));
-    books.post();
-    timed("apply_after_record_dialog_ms", [&] {
-        window.menuFApplyClick();
-        QApplication::processEvents();
-    });
+    changeAndApply("apply_after_record_dialog_ms", books.rowCount() / 4,
+                   QStringLiteral("三たび改題された一冊"));
 
     TFormOption* options = window.optionsDialog();
     options->show();

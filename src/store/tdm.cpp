@@ -104,8 +104,8 @@ void TDM::setReadings(std::unique_ptr<BookReadings> readings) {
 // The books just written have new readings: the order the apply puts them in
 // takes their keys as they are now.
 void TDM::refreshReadingKeys() {
-    for (auto& [column, blobs] : m_readingKeys)
-        blobs = readingKeys(column);
+    if (!m_readingKeys.empty())
+        readAllReadingKeys();
 }
 
 QHash<qint64, QByteArray> TDM::bytesById(const QString& select) const {
@@ -136,10 +136,6 @@ void TDM::readAllReadingKeys() {
         for (size_t k = 0; k < columns.size(); ++k)
             keys[k]->insert(id, all.textAt(1 + static_cast<int>(k)).toByteArray());
     }
-}
-
-QHash<qint64, QByteArray> TDM::readingKeys(const QString& column) const {
-    return bytesById(QStringLiteral("SELECT ID, %1Key FROM quillo_reading").arg(column));
 }
 
 void TDM::refreshReadingKeys(const std::vector<qint64>& ids) {

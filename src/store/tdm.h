@@ -138,7 +138,6 @@ private:
     void closeSearch();
     // The kana-order keys of a column's readings, by book ID; made again for
     // all books or those written.
-    QHash<qint64, QByteArray> readingKeys(const QString& column) const;
     qint64 dataVersion() const;
     void refreshReadingKeys();
     void refreshReadingKeys(const std::vector<qint64>& ids);
