@@ -402,12 +402,8 @@ void TFormPrintPreview::refreshControls() {
     const bool cramped = !m_report->layout().readable;
     const bool portrait = m_printer.pageLayout().orientation() == QPageLayout::Portrait;
     if (cramped)
-        status += QStringLiteral(
-                      "\n表示する項目が多く、この用紙では文字が %1 "
-                      "ポイントより小さくなります。")
-                      .arg(kReadablePoints) +
-                  (portrait ? QStringLiteral("横向きにするか、表示する項目を減らしてください。")
-                            : QStringLiteral("表示する項目を減らすか、大きな用紙にしてください。"));
+        status +=
+            QLatin1Char('\n') + crampedAdvice(m_report->layout(), !portrait, AdviceFor::Preview);
     m_status->setText(status);
     m_landscape->setVisible(cramped && portrait);
 }

@@ -158,12 +158,7 @@ int main(int argc, char* argv[]) {
         if (!report.layout().readable)
             std::fprintf(
                 stderr, "quillo-report: %s\n",
-                (QStringLiteral("表示する項目が多く、文字が %1 ポイントより小さくなります。")
-                     .arg(kReadablePoints) +
-                 (parser.isSet(landscape)
-                      ? QStringLiteral("表示する項目を減らすか、大きな用紙にすると"
-                                       "読みやすくなります。")
-                      : QStringLiteral("--landscape で読みやすくなります。")))
+                crampedAdvice(report.layout(), parser.isSet(landscape), AdviceFor::CommandLine)
                     .toUtf8()
                     .constData());
         // Every page counted first, so each footer says "Page : N / M".

@@ -257,7 +257,21 @@ ReportLayout computeReportLayout(const ReportLayoutInput& input) {
     for (const Column& c : columns)
         required += c.need;
     if (required > room && required > 0) {
+        // At the smallest size the texts give up what they need (their words
+        // break anywhere) while the dates and IDs stay whole; only when those
+        // alone cannot fit does the size go lower.
+        const double least = kLeastBodyPoints / input.fontPoints;
+        double fixed = 0, flexible = 0;
+        for (const Column& c : columns)
+            (c.kind == Kind::Flexible ? flexible : fixed) += c.need;
         layout.scale = room / required;
+        if (layout.scale < least && fixed * least <= room) {
+            layout.scale = least;
+            const double give = (room - fixed * least) / (flexible * least);
+            for (Column& c : columns)
+                if (c.kind == Kind::Flexible)
+                    c.need *= give;
+        }
         layout.readable = input.fontPoints * layout.scale >= kReadablePoints;
     }
 
@@ -325,8 +339,20 @@ ReportLayout computeReportLayout(const ReportLayoutInput& input) {
             shares > 0 ? c->share / shares : 1.0 / static_cast<double>(sharing.size());
         layout.columns[static_cast<size_t>(c->field)].width += std::max(0.0, rest) * part;
     }
-    if (input.measure)
+    if (input.measure) {
         polishWidths(layout, sharing, input, layout.scale);
+        double lines = 0, lone = 0;
+        for (const Column* c : sharing) {
+            const ReportColumnWrap wrap = input.measure(
+                c->field, layout.columns[static_cast<size_t>(c->field)].width / layout.scale);
+            for (const int n : wrap.lines)
+                lines += n;
+            lone += wrap.lone;
+        }
+        layout.loneShare = lines > 0 ? std::min(1.0, lone / lines) : 0;
+        if (layout.loneShare > kMostLoneShare)
+            layout.readable = false;
+    }
 
     double x = 0;
     for (const Column& c : columns) {

@@ -59,15 +59,19 @@ struct ReportLayout {
     std::array<ReportColumn, kFieldCount> columns{};
     double width = 0;  // the printable width: the rules run across it
     // When the columns do not fit at the fonts' own size, every font and fixed
-    // width is scaled down by this; below 7 points the list is no longer readable
-    // and landscape (or fewer columns) is the remedy.
+    // width is scaled down by this, never below 6 points; below 7 points the
+    // list is no longer readable, nor when many of its lines hold one Japanese
+    // character alone, and landscape (or fewer columns) is the remedy.
     double scale = 1;
     bool readable = true;
+    double loneShare = 0;  // of the sampled texts' lines, those of one character alone
 };
 
 inline constexpr double kReportGap = 6;           // between two columns
 inline constexpr double kReadablePoints = 7;      // the smallest body text worth printing
 inline constexpr double kLeastHeadingPoints = 6;  // headings shrink no further
+inline constexpr double kLeastBodyPoints = 6;     // nor does the body
+inline constexpr double kMostLoneShare = 0.05;    // more lines of one character read as broken
 
 ReportLayout computeReportLayout(const ReportLayoutInput& input);
 

@@ -13,6 +13,11 @@ namespace quillo {
 
 namespace {
 
+// A Latin word of up to this many characters is never broken (a name like
+// "Seidensticker"); a longer one ("Donaudampfschiffahrtsgesellschaft", a web
+// address) breaks at the column's width rather than squeeze every other column.
+constexpr qsizetype kLongestWholeWord = 14;
+
 QFont gothic(double points, bool bold = false) {
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
     font.setPointSizeF(points);
@@ -75,20 +80,81 @@ void keepJapaneseCharactersInCompany(QStringList& lines, double width, const QFo
     }
 }
 
-// Breaks a text by Qt's line rules: between CJK characters, at word boundaries
-// in Latin text, and anywhere when a word is wider than the line.
-QStringList breakAnywhere(const QString& text, double width, const QFont& font) {
-    QTextLayout layout(text, font);
+bool isLatinLetter(QChar c) {
+    return c.unicode() < 0x2E80 && c.isLetter();
+}
+
+// A run without blanks that is a word ("Donaudampfschiffahrtsgesellschaft",
+// "Fitzwilliam-Featherstonehaugh"), not a web address or a number: broken
+// inside, it takes a hyphen.
+bool isWordAround(const QString& text, qsizetype at) {
+    qsizetype start = at, end = at;
+    while (start > 0 && !isBlank(text[start - 1]))
+        --start;
+    while (end < text.size() && !isBlank(text[end]))
+        ++end;
+    for (qsizetype i = start; i < end; ++i)
+        if (!isLatinLetter(text[i]) && text[i] != u'-' && text[i] != u'\'')
+            return false;
+    return true;
+}
+
+QStringList qtLines(const QString& text, double width, const QFont& font, qsizetype from = 0,
+                    int most = INT_MAX) {
+    QTextLayout layout(text.mid(from), font);
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
     QStringList lines;
     layout.beginLayout();
-    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+    for (QTextLine line = layout.createLine(); line.isValid() && lines.size() < most;
+         line = layout.createLine()) {
         line.setLineWidth(std::max(1.0, width));
-        lines << text.mid(line.textStart(), line.textLength());
+        lines << layout.text().mid(line.textStart(), line.textLength());
     }
     layout.endLayout();
+    return lines;
+}
+
+// Breaks a text by Qt's line rules: between CJK characters, at word boundaries
+// in Latin text, and anywhere when a word is wider than the line. A word broken
+// inside ends its line with a hyphen, the line made shorter to hold it.
+QStringList breakAnywhere(const QString& text, double width, const QFont& font) {
+    QStringList lines = qtLines(text, width, font);
+    auto insideAWord = [&](qsizetype end) {
+        return end > 0 && end < text.size() && isLatinLetter(text[end - 1]) &&
+               isLatinLetter(text[end]) && isWordAround(text, end);
+    };
+    qsizetype end = 0;
+    bool hyphens = false;
+    for (qsizetype i = 0; i + 1 < lines.size() && !hyphens; ++i)
+        hyphens = insideAWord(end += lines[i].size());
+    if (hyphens) {
+        const QFontMetricsF metrics(font);
+        const double hyphen = metrics.horizontalAdvance(u'-');
+        lines.clear();
+        for (qsizetype at = 0; at < text.size();) {
+            QString line = qtLines(text, width, font, at, 1).value(0);
+            if (line.isEmpty())
+                break;
+            qsizetype length = line.size();
+            if (insideAWord(at + length)) {
+                while (length > 1 &&
+                       metrics.horizontalAdvance(text.mid(at, length)) + hyphen > width)
+                    --length;
+                // Never one letter alone after the hyphen ("Marque-/z").
+                const qsizetype next = at + length + 1;
+                if (length > 2 && isLatinLetter(text[at + length]) &&
+                    (next == text.size() || !isLatinLetter(text[next])))
+                    --length;
+                line = text.mid(at, length);
+                if (insideAWord(at + length))
+                    line += u'-';
+            }
+            lines << line;
+            at += length;
+        }
+    }
     keepJapaneseCharactersInCompany(lines, width, font);
     return lines;
 }
@@ -114,6 +180,11 @@ QList<QStringView> latinWords(const QString& text) {
             start = i;
         else if (!inWord && start >= 0) {
             words << QStringView(text).mid(start, i - start);
+            start = -1;
+        }
+        // A line may break after a hyphen: "Fitzwilliam-" is a word of its own.
+        if (inWord && text[i] == u'-' && start >= 0) {
+            words << QStringView(text).mid(start, i + 1 - start);
             start = -1;
         }
     }
@@ -211,6 +282,27 @@ QStringList wrapField(const QString& text, double width, const ReportFont& font)
     return lines;
 }
 
+QString crampedAdvice(const ReportLayout& layout, bool landscape, AdviceFor reader) {
+    if (layout.readable)
+        return {};
+    QString advice = layout.loneShare > kMostLoneShare
+                         ? QStringLiteral(
+                               "表示する項目が多く、この用紙では列が狭すぎて、%1 % の行が"
+                               "一文字だけになります。")
+                               .arg(qRound(layout.loneShare * 100))
+                         : QStringLiteral(
+                               "表示する項目が多く、この用紙では文字が %1 "
+                               "ポイントより小さくなります。")
+                               .arg(kReadablePoints);
+    if (landscape)
+        advice += QStringLiteral("表示する項目を減らすか、大きな用紙にすると読みやすくなります。");
+    else if (reader == AdviceFor::CommandLine)
+        advice += QStringLiteral("--landscape で読みやすくなります。");
+    else
+        advice += QStringLiteral("横向きにするか、表示する項目を減らしてください。");
+    return advice;
+}
+
 QFont layoutFont(QFont font, double scale) {
     // A font made smaller to fit is rounded down, so it never outgrows the room
     // it was measured for.
@@ -266,9 +358,8 @@ void ReportRenderer::measureColumns() {
     }
     // What most texts of a column need, from a sample of the books.
     std::array<std::vector<double>, kFieldCount> sampled;
-    std::array<double, kFieldCount> longestWord{};
+    std::array<std::vector<double>, kFieldCount> longestWords;  // each book's widest word
     int sampledRows = 0;
-    const double bodyWidest = widestCharacter(bodyMetrics);
     const int step = std::max(1, rows / 2000);
     for (int row = 0; row < rows; row += step) {
         ++sampledRows;
@@ -282,11 +373,11 @@ void ReportRenderer::measureColumns() {
             for (const QString& paragraph : text.split(u'\n'))
                 line = std::max(line, bodyMetrics.horizontalAdvance(paragraph) + 1);
             sampled[static_cast<size_t>(i)].push_back(line);
-            // Only a word that could be wider than the widest so far is measured.
-            double& widest = longestWord[static_cast<size_t>(i)];
+            double widest = 0;
             for (const QStringView word : latinWords(text))
-                if (static_cast<double>(word.size()) * bodyWidest > widest)
+                if (word.size() <= kLongestWholeWord)
                     widest = std::max(widest, bodyMetrics.horizontalAdvance(word.toString()) + 1);
+            longestWords[static_cast<size_t>(i)].push_back(widest);
         }
     }
 
@@ -304,8 +395,14 @@ void ReportRenderer::measureColumns() {
             std::nth_element(widths.begin(), at, widths.end());
             need.preferredWidth = std::min(
                 longest, longest <= 12 * input.em ? longest : std::max(*at, 12 * input.em));
-            // A word wider than a third of the page may still be broken.
-            need.minWidth = std::min(longestWord[static_cast<size_t>(i)], input.width / 3);
+            // The words of all but one book in a hundred stay whole: one book's
+            // long name is broken rather than narrow every other column. A
+            // word wider than a quarter of the page may be broken too.
+            std::vector<double>& words = longestWords[static_cast<size_t>(i)];
+            const auto most =
+                words.begin() + static_cast<std::ptrdiff_t>(words.size() - 1 - words.size() / 100);
+            std::nth_element(words.begin(), most, words.end());
+            need.minWidth = std::min(*most, input.width / 4);
             need.filled = static_cast<double>(widths.size()) / std::max(1, sampledRows);
         }
         const QString& heading = m_setup.labels[static_cast<size_t>(i)];
@@ -332,9 +429,6 @@ void ReportRenderer::measureColumns() {
     }
     const WrapSample sample(m_rows, m_setup, body);
     input.measure = [&](int field, double width) { return sample.wrap(field, width); };
-    // A row is a band of its own height at least: the lines that fit in it
-    // cost no paper.
-    input.leastRowLines = static_cast<int>((kDetailHeight - 4) / bodyMetrics.lineSpacing());
     m_layout = computeReportLayout(input);
 
     const double scale = std::min(1.0, m_layout.scale);
@@ -407,7 +501,7 @@ QStringList wrapText(const QString& text, double width, const ReportFont& font) 
     return lines;
 }
 
-double ReportRenderer::bandHeight(int row) const {
+int ReportRenderer::rowLines(int row) const {
     int lines = 1;
     for (int i = 0; i < kFieldCount; ++i) {
         const ReportColumn& column = m_layout.columns[static_cast<size_t>(i)];
@@ -416,36 +510,56 @@ double ReportRenderer::bandHeight(int row) const {
         lines = std::max(
             lines, static_cast<int>(wrapField(m_rows.text(row, i), column.width, m_body).size()));
     }
-    return std::max(kDetailHeight, lines * m_body.metrics.lineSpacing() + 4);
+    return lines;
 }
 
-int ReportRenderer::linesPerPage() const {
-    const double body = m_setup.printable.height() - m_headerHeight - kFooterHeight;
-    return std::max(1, static_cast<int>((body - 4) / m_body.metrics.lineSpacing()));
+double ReportRenderer::bandHeight(int row) const {
+    return rowLines(row) * m_body.metrics.lineSpacing() + kBandPadding;
+}
+
+double ReportRenderer::bodyHeight() const {
+    return m_setup.printable.height() - m_headerHeight - kFooterHeight;
 }
 
 bool ReportRenderer::paginate(int rows) {
-    const double body = m_setup.printable.height() - m_headerHeight - kFooterHeight;
+    const double body = bodyHeight();
     const double spacing = m_body.metrics.lineSpacing();
     const int end = std::min(m_rows.rowCount(), m_nextRow + std::max(1, rows));
     for (; m_nextRow < end; ++m_nextRow) {
-        const double height = bandHeight(m_nextRow);
-        if (height > body) {
-            // Taller than a page: it starts on a page of its own and goes on
-            // over as many as its lines need; the next row follows its end.
-            const int lines = static_cast<int>((height - 4) / spacing + 0.5);
-            const int perPage = linesPerPage();
-            for (int line = 0; line < lines; line += perPage)
-                m_pageStarts.push_back({m_nextRow, line});
-            const int last = lines - (lines - 1) / perPage * perPage;
-            m_used = last * spacing + 4;
-            continue;
-        }
-        if (m_pageStarts.empty() || m_used + height > body) {
+        const int lines = rowLines(m_nextRow);
+        const double height = lines * spacing + kBandPadding;
+        if (m_pageStarts.empty()) {
             m_pageStarts.push_back({m_nextRow, 0});
             m_used = 0;
         }
-        m_used += height;
+        if (m_used + height <= body) {
+            m_used += height;
+            continue;
+        }
+        // A book that does not fit the rest of the page goes to the next one,
+        // unless it is tall: then it starts here, where a few of its lines
+        // fit, rather than leave this page almost empty.
+        const int room = static_cast<int>((body - m_used - kBandPadding) / spacing);
+        if (height <= body / 3 || room < kLeastLinesBeforeABreak) {
+            m_pageStarts.push_back({m_nextRow, 0});
+            m_used = 0;
+            if (height <= body) {
+                m_used = height;
+                continue;
+            }
+        }
+        // Its lines go on over the next pages, each opening with the title
+        // line that says which book goes on.
+        for (int line = 0;;) {
+            const int fit = std::max(1, static_cast<int>((body - m_used - kBandPadding) / spacing));
+            if (lines - line <= fit) {
+                m_used += (lines - line) * spacing + kBandPadding;
+                break;
+            }
+            line += fit;
+            m_pageStarts.push_back({m_nextRow, line});
+            m_used = spacing;
+        }
     }
     return paginated();
 }
@@ -504,11 +618,20 @@ void ReportRenderer::paintPage(QPainter& painter, int page) const {
         painter.setFont(m_body.font);
         const QFontMetricsF& body = m_body.metrics;
         double y = m_headerHeight;
+        if (first.line > 0) {
+            // A book carried over from the page before: its title says which.
+            const QString more = QStringLiteral("（続き）");
+            const QString title =
+                body.elidedText(m_rows.text(first.row, FieldNo::Title).simplified(), Qt::ElideRight,
+                                std::max(0.0, width - body.horizontalAdvance(more)));
+            painter.drawText(QPointF(0, y + kBandTop + body.ascent()), title + more);
+            y += body.lineSpacing();
+        }
         for (int row = first.row; row < end; ++row) {
             // The lines of this row on this page.
             const int from = row == first.row ? first.line : 0;
             const int to = row == next.row && next.line > 0 ? next.line : INT_MAX;
-            double tallest = kDetailHeight;
+            int deepest = 1;
             for (int i = 0; i < kFieldCount; ++i) {
                 const ReportColumn& column = m_layout.columns[static_cast<size_t>(i)];
                 if (!column.enabled || m_rows.isEmpty(row, i))
@@ -519,12 +642,20 @@ void ReportRenderer::paintPage(QPainter& painter, int page) const {
                                               : wrapField(text, column.width, m_body);
                 const qsizetype shown = std::min<qsizetype>(lines.size(), to);
                 for (qsizetype n = from; n < shown; ++n)
-                    painter.drawText(
-                        QPointF(column.left, y + body.ascent() + (n - from) * body.lineSpacing()),
-                        lines[n]);
-                tallest = std::max(tallest, (shown - from) * body.lineSpacing() + 4);
+                    painter.drawText(QPointF(column.left, y + kBandTop + body.ascent() +
+                                                              (n - from) * body.lineSpacing()),
+                                     lines[n]);
+                deepest = std::max(deepest, static_cast<int>(shown - from));
             }
-            y += tallest;
+            y += deepest * body.lineSpacing() + kBandPadding;
+            // A faint rule between books, as a table has: bands this close
+            // still read as one book each.
+            if (row + 1 < end) {
+                painter.save();
+                painter.setPen(QPen(QColor(0xc8, 0xc8, 0xc8), 0.5));
+                painter.drawLine(QPointF(0, y - 1), QPointF(width, y - 1));
+                painter.restore();
+            }
         }
     }
 

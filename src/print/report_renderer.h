@@ -93,10 +93,15 @@ public:
     double headingRuleY() const { return m_ruleY; }
     double headerHeight() const { return m_headerHeight; }
     double headingPoints() const { return m_headingPoints; }
+    // A book's band: the lines its deepest column needs, and a little room
+    // above and below, as a well-set table has.
     double bandHeight(int row) const;
 
     static constexpr double kHeaderHeight = 77;
-    static constexpr double kDetailHeight = 48;
+    static constexpr double kBandPadding = 6;
+    static constexpr double kBandTop = 2;
+    // A tall book starts on the page where at least this many of its lines fit.
+    static constexpr int kLeastLinesBeforeABreak = 3;
     static constexpr double kFooterHeight = 17;
     static constexpr double kHeadingTop = 53;
 
@@ -119,7 +124,8 @@ private:
         int row;
         int line;
     };
-    int linesPerPage() const;
+    int rowLines(int row) const;
+    double bodyHeight() const;
     std::vector<PageStart> m_pageStarts;
     int m_nextRow = 0;  // the first row without a page yet
     double m_used = 0;  // the height taken on the last page found
@@ -131,6 +137,12 @@ private:
 enum class PaintResult { Done, Cancelled, Failed };
 PaintResult paintReport(ReportRenderer& report, QPagedPaintDevice& device, int from, int to,
                         const std::function<bool(int page)>& step = {});
+
+// What is wrong with a list that does not read well on its paper, and what
+// would help: for the preview's buttons, or for quillo-report's options.
+// Empty when the list reads well.
+enum class AdviceFor { Preview, CommandLine };
+QString crampedAdvice(const ReportLayout& layout, bool landscape, AdviceFor reader);
 
 // A font's size in layout units, so that drawing scaled to the device keeps it true.
 QFont layoutFont(QFont font, double scale = 1);
