@@ -39,6 +39,7 @@ TFormMainWin::TFormMainWin(TDM& store, const QString& iniPath)
     : m_store(store), m_iniPath(iniPath.isEmpty() ? IniPath() : iniPath) {
     setObjectName(QStringLiteral("TFormMainWin"));
     m_store.setHost(this);
+    m_store.keepLastApplyForUndo();
     // The CSV dialog first finds an import's separator in its file.
     m_csvSettings.findSeparator = true;
     setWindowTitle(QStringLiteral("Quillo"));
@@ -499,6 +500,33 @@ void TFormMainWin::menuFCancelClick() {
         m_recordDialog->RefreshDropDownLists();
     SetPendingMode(false);
     ShowStatusText(QString());
+}
+
+void TFormMainWin::menuEUndoApplyClick() {
+    if (!m_store.CanUndoLastApply())
+        return;
+    // Always asked: it changes stored books, and says exactly which.
+    if (ShowMessageDialog(this,
+                          m_store.LastApplyUndoText() + QStringLiteral("。\nよろしいですか？"),
+                          kMessageConfirmation, kButtonsYesNoDefaultNo) != Answer::Yes)
+        return;
+    ShowStatusText(QStringLiteral("最後の更新を取り消しています．．．"));
+    BusyCursor busy;
+    try {
+        m_store.UndoLastApply();
+    } catch (const EngineError& e) {
+        ShowStatusText(QString());
+        if (isDamageError(e) && reportDamage(e.message()))
+            return;
+        ShowDefaultError(QStringLiteral("最後の更新を取り消せませんでした。") + e.message());
+        updateCommandStates();
+        return;
+    }
+    m_maxId = m_store.GetMaxId();
+    if (m_recordDialog)
+        m_recordDialog->RefreshDropDownLists();
+    ShowStatusText(QString());
+    updateCommandStates();
 }
 
 void TFormMainWin::reloadAfterAnotherProgram() {

@@ -49,6 +49,9 @@ void TFormMainWin::buildCommands() {
                       &W::menuFApplyClick);
     c.cancel = command("menuFCancel", "更新取消し(&C)", "レコードに対する更新を取消します。",
                        &W::menuFCancelClick);
+    c.undoApply = command("menuEUndoApply", "元に戻す（最後の更新）(&U)",
+                          "最後の更新適用を取り消し、追加・変更・削除した本を元に戻します。",
+                          &W::menuEUndoApplyClick, QKeySequence(Qt::CTRL | Qt::Key_Z));
     c.ioCsv = command("menuFIoCsv", "CSV形式変換(&O)...",
                       "レコードデータとCSV形式ファイルの変換を行います。", &W::menuFIoCsvClick);
     c.print = command("menuFPrint", "印刷(&P)...", "印刷を実行します。", &W::menuFPrintClick);
@@ -133,8 +136,8 @@ void TFormMainWin::buildMenus() {
                {c.apply, c.cancel, nullptr, c.ioCsv, nullptr, c.print, c.printPreview, c.pageSetup,
                 nullptr, c.restore, nullptr, c.exit});
     addEntries(menu("menuitemEdit", "編集(&E)"),
-               {c.edit, c.add, c.remove, nullptr, c.copy, nullptr, c.first, c.prior, c.next, c.last,
-                nullptr, c.search});
+               {c.undoApply, nullptr, c.edit, c.add, c.remove, nullptr, c.copy, nullptr, c.first,
+                c.prior, c.next, c.last, nullptr, c.search});
     QMenu* view = menu("menuitemView", "表示(&V)");
     addEntries(view, {c.toolBar, c.statusBar, nullptr, c.viewList, c.viewCard, nullptr});
     view->addMenu(m_index->menu());
@@ -220,6 +223,7 @@ void TFormMainWin::updateCommandStates() {
     c.remove->setEnabled(listed && writable);
     c.apply->setEnabled(pending && writable);
     c.cancel->setEnabled(pending);
+    c.undoApply->setEnabled(!pending && writable && m_store.CanUndoLastApply());
     c.copy->setEnabled(listed);
     // While changes are pending, what reads the stored books waits for them.
     c.search->setEnabled(listed && !pending);

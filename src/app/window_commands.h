@@ -10,6 +10,7 @@ namespace quillo {
 struct WindowCommands {
     QAction* apply = nullptr;
     QAction* cancel = nullptr;
+    QAction* undoApply = nullptr;
     QAction* ioCsv = nullptr;
     QAction* print = nullptr;
     QAction* printPreview = nullptr;

@@ -489,6 +489,18 @@ void CachedDataset::applyUpdates(const RowOrder* keepOrder) {
         // Nothing in the cache changes until the commit has succeeded, so a failure
         // anywhere leaves every update pending and the table as it was.
         TransactionGuard transaction(m_connection);
+        if (onBeforeWrite) {
+            std::vector<qint64> changed, deleted, added;
+            for (const PackedRow& row : m_deleted)
+                deleted.push_back(row.integer(0));
+            for (const Slot& slot : m_slots) {
+                if (slot.status == RowStatus::Modified)
+                    changed.push_back(slot.original.integer(0));
+                else if (slot.status == RowStatus::Inserted)
+                    added.push_back(slot.current.integer(0));
+            }
+            onBeforeWrite(changed, deleted, added);
+        }
         // A row changed or deleted is written only where it still holds what
         // was read: the statements name every column as it was, so one that
         // another program changed meanwhile is found untouched, and the whole

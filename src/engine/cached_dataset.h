@@ -135,6 +135,11 @@ public:
     // True when rows not written may have moved in the kept order too (what
     // they are sorted by changed beside them), so all are put in order.
     std::function<bool(const std::vector<qint64>& written)> onBeforeCommit;
+    // Inside the apply's transaction, before the writes: the keys of the rows
+    // it changes, deletes and adds.
+    std::function<void(const std::vector<qint64>& changed, const std::vector<qint64>& deleted,
+                       const std::vector<qint64>& added)>
+        onBeforeWrite;
 
     void addListener(DatasetListener* listener);
     void removeListener(DatasetListener* listener);

@@ -81,24 +81,67 @@ TDM::TDM(StoreHost* owner, FirstRead firstRead)
     m_queryBook->setFieldVisible(QStringLiteral("ID"), false);
     if (firstRead != FirstRead::Deferred)
         m_queryBook->open();
+    watchApplies();
     countRows();
     attachCursorHook();
+}
+
+void TDM::keepLastApplyForUndo() {
+    if (!m_undo)
+        m_undo = std::make_unique<ApplyUndo>(*m_database);
+}
+
+bool TDM::CanUndoLastApply() const {
+    return m_undo && m_undo->available() && !m_queryBook->updatesPending();
+}
+
+QString TDM::LastApplyUndoText() const {
+    return m_undo ? m_undo->description() : QString();
+}
+
+void TDM::UndoLastApply() {
+    if (!CanUndoLastApply())
+        return;
+    closeSearch();
+    const qint64 current = m_queryBook->currentRow() >= 0 ? m_queryBook->integer(0) : -1;
+    m_undo->undo();
+    // The books and their readings are as they were: the list is read again,
+    // on the same book where it is still there.
+    m_readingKeys.clear();
+    RequeryShownList();
+    if (current >= 0)
+        m_queryBook->locate(0, current);
+    if (m_host)
+        m_host->booksCounted();
 }
 
 void TDM::setReadings(std::unique_ptr<BookReadings> readings) {
     m_readings = std::move(readings);
     m_readingKeys.clear();
-    if (m_readings)
-        m_queryBook->onBeforeCommit = [this](const std::vector<qint64>& written) {
-            if (m_readings->booksWritten(written)) {
+}
+
+// Every apply is kept so it can be taken back, and tells the readings what it
+// wrote.
+void TDM::watchApplies() {
+    m_queryBook->onBeforeWrite = [this](const std::vector<qint64>& changed,
+                                        const std::vector<qint64>& deleted,
+                                        const std::vector<qint64>& added) {
+        if (m_undo)
+            m_undo->captureBefore(changed, deleted, added);
+    };
+    m_queryBook->onBeforeCommit = [this](const std::vector<qint64>& written) {
+        bool everyRowMoves = false;
+        if (m_readings) {
+            everyRowMoves = m_readings->booksWritten(written);
+            if (everyRowMoves)
                 refreshReadingKeys();
-                return true;
-            }
-            refreshReadingKeys(written);
-            return false;
-        };
-    else
-        m_queryBook->onBeforeCommit = nullptr;
+            else
+                refreshReadingKeys(written);
+        }
+        if (m_undo)
+            m_undo->captureAfter();
+        return everyRowMoves;
+    };
 }
 
 // The books just written have new readings: the order the apply puts them in
@@ -480,6 +523,8 @@ void TDM::ApplyPendingUpdates() {
         m_holdsAllBooks && m_queryBook->sql() == QStringList{BuildUnfilteredSql(sort)}
             ? liveOrder(sort)
             : std::nullopt;
+    if (m_undo)
+        m_undo->forget();
     try {
         m_queryBook->applyUpdates(order ? &*order : nullptr);
     } catch (const RowChangedError& e) {
@@ -500,6 +545,8 @@ void TDM::ApplyPendingUpdates() {
         // user nothing.
         throw;
     }
+    if (m_undo)
+        m_undo->setCommitted(true);
     if (m_readings)
         m_readings->forgetPending();
     if (order)

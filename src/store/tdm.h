@@ -10,6 +10,7 @@
 #include "engine/cached_dataset.h"
 #include "engine/connection.h"
 #include "engine/read_only_query.h"
+#include "store/apply_undo.h"
 #include "store/book_readings.h"
 #include "store/book_record.h"
 #include "store/query_builder.h"
@@ -106,6 +107,13 @@ public:
     void DeleteCurrent(bool confirm);
     void ApplyPendingUpdates();
     void CancelPendingUpdates();
+    // The last apply taken back (its added books gone, its changed and deleted
+    // ones back as they were, with their readings), in one transaction; kept
+    // until the next apply or the close, for a store that asks for it.
+    void keepLastApplyForUndo();
+    bool CanUndoLastApply() const;
+    QString LastApplyUndoText() const;  // "3 冊の追加と 1 冊の削除を取り消します"
+    void UndoLastApply();
 
     int GetMaxId();
     int GetDistinctValues(int fieldNo, QStringList* list);
@@ -139,6 +147,7 @@ private:
     // The kana-order keys of a column's readings, by book ID; made again for
     // all books or those written.
     qint64 dataVersion() const;
+    void watchApplies();
     void refreshReadingKeys();
     void refreshReadingKeys(const std::vector<qint64>& ids);
     // The first column's IDs with the second's bytes (reading keys, search
@@ -153,6 +162,7 @@ private:
     std::unique_ptr<CachedDataset> m_queryBook;
     std::unique_ptr<ReadOnlyQuery> m_queryWork;
     std::unique_ptr<BookReadings> m_readings;  // goes before the connection closes
+    std::unique_ptr<ApplyUndo> m_undo;
     // The kana-order keys of the readings the list is sorted by, by column name
     // and book ID, read when the rows are put in order in memory.
     std::map<QString, QHash<qint64, QByteArray>> m_readingKeys;

@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "edit/record_dialog.h"
+#include "ui/error_display.h"
 #include "ui/message_dialog.h"
 #include "window_fixture.h"
 
@@ -114,6 +115,69 @@ private slots:
         QCOMPARE(storedReading(2, "Writer"), S("アリカワ ヒロ"));
         QCOMPARE(test::rows(S("select Reading from quillo_learned_reading")).value(0).isEmpty(),
                  false);
+    }
+
+    // 編集 > 元に戻す（最後の更新） takes back the last apply: asked first with
+    // what it does, then the books and every row beside them (readings, search
+    // texts) are as before the apply, and it is offered no more. A book another
+    // program changed since is its work: the undo is refused, nothing changes.
+    void theLastApplyIsTakenBackWithItsReadings() {
+        auto everything = [] {
+            return test::rows(S("select * from quillo order by ID")) +
+                   test::rows(S("select * from quillo_reading order by ID")) +
+                   test::rows(S("select * from quillo_search order by ID"));
+        };
+        auto undoEnabled = [&] {
+            return m_fixture.window->findChild<QAction*>(S("menuEUndoApply"))->isEnabled();
+        };
+        m_fixture.window->settings().ConfirmDelete = false;
+        CachedDataset& q = m_fixture.store->QueryBook();
+        for (const bool anotherProgram : {false, true}) {
+            const QStringList before = everything();
+            QVERIFY(!undoEnabled());
+            m_fixture.store->AppendBook({QString(), S("雪国"), S("川端 康成")});
+            m_fixture.store->AppendBook({QString(), S("細雪"), S("谷崎 潤一郎")});
+            m_fixture.store->AppendBook({QString(), S("斜陽"), S("太宰 治")});
+            QVERIFY(q.locate(0, 1));
+            q.edit();
+            q.setText(S("Title"), S("檸檬（新版）"));
+            q.post();
+            QVERIFY(q.locate(0, 2));
+            m_fixture.trigger("menuEDelete");
+            m_fixture.store->OnUpdatesPending();
+            m_fixture.trigger("menuFApply");
+            QVERIFY(!q.updatesPending());
+            QVERIFY(undoEnabled());
+            const QStringList applied = everything();
+            QVERIFY(applied != before);
+            if (anotherProgram)
+                test::exec(S("update quillo set Memo = '他のプログラム' where Title = '細雪'"));
+            const QStringList onDisk = everything();
+
+            setNextMessageAnswer(Answer::No);
+            m_fixture.trigger("menuEUndoApply");
+            QCOMPARE(lastShownMessage()->text,
+                     S("3 冊の追加、1 冊の変更と 1 冊の削除を取り消します。\nよろしいですか？"));
+            QCOMPARE(everything(), onDisk);
+
+            setNextMessageAnswer(Answer::Yes);
+            QString error;
+            setDefaultErrorHook([&](const QString& text) { error = text; });
+            m_fixture.trigger("menuEUndoApply");
+            setDefaultErrorHook(nullptr);
+            QVERIFY(!undoEnabled());
+            if (anotherProgram) {
+                QVERIFY2(
+                    error.contains(S("他のプログラムがこれらの本を変更したため、取り消せません")),
+                    qPrintable(error));
+                QCOMPARE(everything(), onDisk);
+            } else {
+                QCOMPARE(error, QString());
+                QCOMPARE(everything(), before);
+                QCOMPARE(m_fixture.store->RecordCount(), 3);
+                QCOMPARE(q.rowCount(), 3);
+            }
+        }
     }
 };
 
