@@ -704,6 +704,7 @@ void TFormMainWin::menuFPrintPreviewClick() {
 
 void TFormMainWin::menuFPageSetupClick() {
     QPageSetupDialog dialog(&printer(), this);
+    nameB5AsInJapan(dialog);
     dialog.exec();
 }
 

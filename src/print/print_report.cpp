@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCache>
+#include <QComboBox>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -9,6 +10,7 @@
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPageSetupDialog>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrintDialog>
@@ -71,6 +73,22 @@ ReportSetup reportSetup(const AppSettings& settings, const QPageLayout& page) {
     // at least as wide as the border it cannot print on.
     setup.printable = inLayoutUnits(page.paintRect(QPageLayout::Millimeter));
     return setup;
+}
+
+void nameB5AsInJapan(QPageSetupDialog& dialog) {
+    auto* sizes = dialog.findChild<QComboBox*>(QStringLiteral("pageSizeCombo"));
+    if (!sizes)
+        return;
+    for (int i = 0; i < sizes->count(); ++i) {
+        const QVariant data = sizes->itemData(i);
+        if (!data.canConvert<QPageSize>())
+            continue;
+        const QPageSize::PageSizeId id = data.value<QPageSize>().id();
+        if (id == QPageSize::JisB5)
+            sizes->setItemText(i, QStringLiteral("B5（JIS、182 x 257 mm）"));
+        else if (id == QPageSize::B5)
+            sizes->setItemText(i, QStringLiteral("B5-ISO（176 x 250 mm）"));
+    }
 }
 
 void preparePrinter(QPrinter& printer) {

@@ -9,6 +9,7 @@
 #include "settings/app_settings.h"
 
 class QLabel;
+class QPageSetupDialog;
 class QPushButton;
 class QSpinBox;
 class QTimer;
@@ -28,6 +29,10 @@ bool anyColumnVisible(const AppSettings& settings);
 inline const QString kNoVisibleColumn = QStringLiteral(
     "一覧に表示する項目がないため、印刷できません。オプションの「表示項目」で"
     "表示する項目を選んでください");
+
+// The page setup names B5 as Japan does and as quillo-report's --paper does:
+// "B5" is JIS B5, ISO B5 is "B5-ISO".
+void nameB5AsInJapan(QPageSetupDialog& dialog);
 
 // The printer the program keeps for the run: A4, 10 mm margins, pages 1 to 9999.
 void preparePrinter(QPrinter& printer);

@@ -1,6 +1,8 @@
 // Printing and previewing the list through the main window, into PDF files.
 #include <sys/stat.h>
+#include <QComboBox>
 #include <QDir>
+#include <QPageSetupDialog>
 #include <QPrintPreviewDialog>
 #include <QProcess>
 #include <QProgressDialog>
@@ -394,6 +396,21 @@ private slots:
         m_window->findChild<QAction*>(S("menuFPrintPreview"))->trigger();
         QVERIFY(seen);
         QVERIFY(m_store->cursorHookAttached());
+    }
+
+    // The window's page setup calls JIS B5 "B5" and ISO B5 "B5-ISO", as
+    // quillo-report's --paper does.
+    void thePageSetupNamesB5AsInJapan() {
+        QPrinter printer;
+        QPageSetupDialog dialog(&printer);
+        nameB5AsInJapan(dialog);
+        auto* sizes = dialog.findChild<QComboBox*>(S("pageSizeCombo"));
+        QVERIFY(sizes);
+        QHash<int, QString> named;
+        for (int i = 0; i < sizes->count(); ++i)
+            named.insert(sizes->itemData(i).value<QPageSize>().id(), sizes->itemText(i));
+        QCOMPARE(named.value(QPageSize::JisB5), S("B5（JIS、182 x 257 mm）"));
+        QCOMPARE(named.value(QPageSize::B5), S("B5-ISO（176 x 250 mm）"));
     }
 };
 
