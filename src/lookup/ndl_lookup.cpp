@@ -1,0 +1,150 @@
+#include "lookup/ndl_lookup.h"
+
+#include <QEventLoop>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QUrlQuery>
+
+#include "lookup/isbn.h"
+
+namespace quillo {
+
+namespace {
+
+constexpr int kTimeoutMs = 10000;
+
+QString whyNot(QNetworkReply& reply) {
+    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status >= 400)
+        return QStringLiteral("国立国会図書館がエラーを返しました（HTTP ") +
+               QString::number(status) + QStringLiteral("）。時間をおいてもう一度お試しください");
+    switch (reply.error()) {
+        case QNetworkReply::HostNotFoundError:
+        case QNetworkReply::ConnectionRefusedError:
+        case QNetworkReply::NetworkSessionFailedError:
+        case QNetworkReply::TemporaryNetworkFailureError:
+        case QNetworkReply::UnknownNetworkError:
+        case QNetworkReply::RemoteHostClosedError:
+            return QStringLiteral(
+                       "国立国会図書館に接続できませんでした。ネットワークを確認してください（") +
+                   reply.url().host() + QStringLiteral("）");
+        default:
+            return QStringLiteral("国立国会図書館に問い合わせできませんでした（") +
+                   reply.errorString() + QStringLiteral("）");
+    }
+}
+
+}  // namespace
+
+NdlLookup::NdlLookup(QObject* parent)
+    : QObject(parent), m_network(new QNetworkAccessManager(this)), m_service(defaultService()) {
+    m_timeout.setSingleShot(true);
+    m_timeout.setInterval(kTimeoutMs);
+    connect(&m_timeout, &QTimer::timeout, this, &NdlLookup::timedOut);
+}
+
+NdlLookup::~NdlLookup() {
+    cancel();
+}
+
+QUrl NdlLookup::defaultService() {
+    const QByteArray given = qgetenv("QUILLO_NDL_URL");
+    return QUrl(given.isEmpty() ? QStringLiteral("https://ndlsearch.ndl.go.jp")
+                                : QString::fromUtf8(given));
+}
+
+QUrl NdlLookup::requestFor(const QString& isbn13) const {
+    QUrl url = m_service;
+    QString path = url.path();
+    if (path.endsWith(u'/'))
+        path.chop(1);
+    url.setPath(path + QStringLiteral("/api/sru"));
+    QUrlQuery query;
+    query.addQueryItem(QStringLiteral("operation"), QStringLiteral("searchRetrieve"));
+    query.addQueryItem(QStringLiteral("recordSchema"), QStringLiteral("dcndl"));
+    query.addQueryItem(QStringLiteral("recordPacking"), QStringLiteral("string"));
+    query.addQueryItem(QStringLiteral("maximumRecords"), QStringLiteral("5"));
+    query.addQueryItem(QStringLiteral("query"), QStringLiteral("isbn=") + isbn13);
+    url.setQuery(query);
+    return url;
+}
+
+void NdlLookup::lookUp(const QString& isbn13) {
+    cancel();
+    m_isbn = isbn13;
+    QNetworkRequest request(requestFor(isbn13));
+    request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Quillo"));
+    request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
+                         QNetworkRequest::NoLessSafeRedirectPolicy);
+    m_reply = m_network->get(request);
+    connect(m_reply, &QNetworkReply::finished, this, &NdlLookup::finished);
+    m_timeout.start();
+}
+
+void NdlLookup::cancel() {
+    m_timeout.stop();
+    if (QNetworkReply* reply = m_reply) {
+        m_reply = nullptr;
+        reply->disconnect(this);
+        reply->abort();
+        reply->deleteLater();
+    }
+}
+
+void NdlLookup::timedOut() {
+    const QString isbn = m_isbn;
+    cancel();
+    emit failed(isbn, QStringLiteral("国立国会図書館から %1 秒待っても答えがありませんでした。"
+                                     "時間をおいてもう一度お試しください")
+                          .arg(m_timeout.interval() / 1000));
+}
+
+void NdlLookup::finished() {
+    QNetworkReply* reply = m_reply;
+    if (!reply)
+        return;
+    m_reply = nullptr;
+    m_timeout.stop();
+    reply->deleteLater();
+    const QString isbn = m_isbn;
+    if (reply->error() != QNetworkReply::NoError) {
+        emit failed(isbn, whyNot(*reply));
+        return;
+    }
+    const NdlAnswer answer = parseSruAnswer(reply->readAll());
+    switch (answer.kind) {
+        case NdlAnswer::Kind::Failed:
+            emit failed(isbn, QStringLiteral("国立国会図書館の答えを読めませんでした（") +
+                                  answer.problem + QStringLiteral("）"));
+            return;
+        case NdlAnswer::Kind::NoRecords:
+            emit failed(isbn, QStringLiteral("ISBN ") + hyphenatedIsbn(isbn) +
+                                  QStringLiteral(" の本は国立国会図書館の記録にありませんでした"));
+            return;
+        case NdlAnswer::Kind::Records:
+            emit found(bookFromRecord(*bestRecord(answer.records, isbn), isbn));
+            return;
+    }
+}
+
+NdlResult lookUpAndWait(NdlLookup& lookup, const QString& isbn13) {
+    NdlResult result;
+    QEventLoop loop;
+    const QMetaObject::Connection found =
+        QObject::connect(&lookup, &NdlLookup::found, &loop, [&](const BookFromRecord& book) {
+            result.book = book;
+            loop.quit();
+        });
+    const QMetaObject::Connection failed = QObject::connect(
+        &lookup, &NdlLookup::failed, &loop, [&](const QString&, const QString& message) {
+            result.message = message;
+            loop.quit();
+        });
+    lookup.lookUp(isbn13);
+    loop.exec();
+    QObject::disconnect(found);
+    QObject::disconnect(failed);
+    return result;
+}
+
+}  // namespace quillo

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QNetworkReply>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+#include <QUrl>
+
+#include "lookup/ndl_book.h"
+
+class QNetworkAccessManager;
+
+namespace quillo {
+
+// Asks the National Diet Library's SRU interface for the book with an ISBN,
+// in the background: one look-up at a time, cancelled by a new one or by
+// cancel(), given up after ten seconds. Every failure is one Japanese message.
+class NdlLookup : public QObject {
+    Q_OBJECT
+public:
+    explicit NdlLookup(QObject* parent = nullptr);
+    ~NdlLookup() override;
+
+    // The service: QUILLO_NDL_URL when set (a test's or a mirror's), else
+    // https://ndlsearch.ndl.go.jp.
+    static QUrl defaultService();
+    void setService(const QUrl& service) { m_service = service; }
+    void setTimeout(int milliseconds) { m_timeout.setInterval(milliseconds); }
+
+    void lookUp(const QString& isbn13);
+    void cancel();
+    bool busy() const { return m_reply != nullptr; }
+    QString isbn() const { return m_isbn; }
+
+    // The SRU request for an ISBN.
+    QUrl requestFor(const QString& isbn13) const;
+
+signals:
+    void found(const quillo::BookFromRecord& book);
+    void failed(const QString& isbn13, const QString& message);
+
+private:
+    void finished();
+    void timedOut();
+
+    QNetworkAccessManager* m_network;
+    QPointer<QNetworkReply> m_reply;
+    QTimer m_timeout;
+    QUrl m_service;
+    QString m_isbn;
+};
+
+// The look-up waited for, for a command-line tool: the book, or the message.
+struct NdlResult {
+    std::optional<BookFromRecord> book;
+    QString message;
+};
+NdlResult lookUpAndWait(NdlLookup& lookup, const QString& isbn13);
+
+}  // namespace quillo

@@ -1,0 +1,190 @@
+// ISBNs as typed, the library's recorded answers read into books, and the
+// look-up over real HTTP against a local server standing in for the library.
+#include <QFile>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include "lookup/isbn.h"
+#include "lookup/ndl_book.h"
+#include "lookup/ndl_lookup.h"
+#include "lookup/ndl_record.h"
+#include "ndl_server.h"
+
+using namespace quillo;
+
+static QString S(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+static QByteArray recorded(const char* name) {
+    QFile file(S(QUILLO_NDL_DIR "/") + S(name));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+static BookFromRecord bookOf(const char* file) {
+    const NdlAnswer answer = parseSruAnswer(recorded(file));
+    if (answer.records.empty())
+        return {};
+    const NdlRecord& record = answer.records.front();
+    return bookFromRecord(record, record.isbns.value(0));
+}
+
+static QString names(const std::vector<NdlName>& list) {
+    QStringList out;
+    for (const NdlName& n : list)
+        out << n.name + S("/") + n.reading;
+    return out.join(S("; "));
+}
+
+class TestNdlLookup : public QObject {
+    Q_OBJECT
+private slots:
+    void isbnsAreCheckedAsTyped_data() {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("isbn13");  // empty: refused
+        QTest::addColumn<QString>("problem");
+        QTest::addRow("13, hyphens") << S("978-4-344-01847-1") << S("9784344018471") << QString();
+        QTest::addRow("10") << S("4344018478") << S("9784344018471") << QString();
+        QTest::addRow("full width") << S("４３４４０１８４７８") << S("9784344018471") << QString();
+        QTest::addRow("X, blanks") << S("4 06 258087 x") << S("9784062580878") << QString();
+        QTest::addRow("check digit") << S("9784344018472") << QString() << S("チェックディジット");
+        QTest::addRow("10 check") << S("4344018479") << QString() << S("チェックディジット");
+        QTest::addRow("length") << S("97843440184") << QString() << S("11 桁");
+        QTest::addRow("letter") << S("978-4-344-0184a-1") << QString() << S("「a」");
+        QTest::addRow("prefix") << S("9774344018471") << QString() << S("978 か 979");
+        QTest::addRow("empty") << S(" ") << QString() << S("入力されていません");
+    }
+    void isbnsAreCheckedAsTyped() {
+        QFETCH(QString, typed);
+        QFETCH(QString, isbn13);
+        QFETCH(QString, problem);
+        const IsbnCheck check = checkIsbn(typed);
+        QCOMPARE(check.isbn13.value_or(QString()), isbn13);
+        QVERIFY2(problem.isEmpty() ? check.problem.isEmpty() : check.problem.contains(problem),
+                 qPrintable(check.problem));
+    }
+
+    void isbnsAreShownHyphenated() {
+        QCOMPARE(hyphenatedIsbn(S("9784344018471")), S("978-4-344-01847-1"));
+        QCOMPARE(hyphenatedIsbn(S("9784062580878")), S("978-4-06-258087-8"));
+        QCOMPARE(hyphenatedIsbn(S("9784774162133")), S("978-4-7741-6213-3"));
+        QCOMPARE(hyphenatedIsbn(S("9784904257173")), S("978-4-904257-17-3"));
+        QCOMPARE(isbn10Of(S("9784062580878")), S("406258087X"));
+    }
+
+    // Every recorded SRU answer reads: records where there are some, the
+    // library's own message for its diagnostic; each record's ISBNs in
+    // ISBN-13 whatever form the record gave.
+    void everyRecordedAnswerReads() {
+        int withIsbn = 0;
+        const QDir folder(S(QUILLO_NDL_DIR));
+        for (const QString& name : folder.entryList({S("*-sru.xml")})) {
+            const NdlAnswer answer = parseSruAnswer(recorded(qPrintable(name)));
+            if (name == S("049-sru.xml")) {
+                QCOMPARE(answer.kind, NdlAnswer::Kind::Failed);
+                QVERIFY2(answer.problem.contains(S("itemno")), qPrintable(answer.problem));
+                continue;
+            }
+            QCOMPARE(answer.kind, NdlAnswer::Kind::Records);
+            QVERIFY2(!answer.records.front().title.isEmpty(), qPrintable(name));
+            for (const QString& isbn : answer.records.front().isbns) {
+                QVERIFY(checkIsbn(isbn).isbn13 == isbn);
+                ++withIsbn;
+            }
+        }
+        QVERIFY2(withIsbn >= 12, qPrintable(QString::number(withIsbn)));
+        QVERIFY(parseSruAnswer(recorded("016-sru.xml")).records.front().book == false);  // a CD
+        QCOMPARE(parseSruAnswer(test::NdlServer::noRecords()).kind, NdlAnswer::Kind::NoRecords);
+        // Cut short, or not the interface's answer at all.
+        const QByteArray whole = recorded("031-sru.xml");
+        QCOMPARE(parseSruAnswer(whole.left(whole.size() / 2)).kind, NdlAnswer::Kind::Failed);
+        QCOMPARE(parseSruAnswer("<html><body>メンテナンス中</body></html>").kind,
+                 NdlAnswer::Kind::Failed);
+    }
+
+    // A record becomes a book as a collector files it: the title and its
+    // subtitle and edition apart, the writers the statements name in their
+    // order with the library's readings (a series' editors left out, a writer
+    // without a heading kept without one), the publisher with its reading, the
+    // month kept in the memo where the day is unknown; the record packed as
+    // XML reads as the one packed as a string.
+    void recordsBecomeBooks() {
+        const BookFromRecord manual = bookOf("031-sru.xml");
+        QCOMPARE(manual.title, S("情報検索演習"));
+        QCOMPARE(manual.titleReading, S("ジョウホウケンサクエンシュウ"));
+        QCOMPARE(manual.subtitle, S("3訂"));
+        QCOMPARE(names(manual.writers), S("原田 智子/ハラダ トモコ; 江草 由佳/エグサ ユカ; "
+                                          "小山 憲司/コヤマ ケンジ; 澤井清/"));
+        QCOMPARE(manual.publisher.name, S("樹村房"));
+        QCOMPARE(manual.publisher.reading, S("ジュソンボウ"));
+        QCOMPARE(manual.pubDate, S("2006/10/01"));
+        QVERIFY(manual.dateNote.contains(S("2006.10")));
+
+        const BookFromRecord literacy = bookOf("019-sru.xml");
+        QCOMPARE(literacy.title, S("基礎からわかる情報リテラシー"));
+        QCOMPARE(literacy.subtitle, S("コンピュータ・インターネットと付き合う基礎知識 改訂第2版"));
+        QCOMPARE(literacy.titleReading, S("キソカラワカルジョウホウリテラシー"));
+        QCOMPARE(literacy.publisher.reading, S("ギジュツヒョウロンシャ"));
+
+        // A foreign book: its creators' headings are its writers, no readings.
+        const BookFromRecord foreign = bookOf("040-sru.xml");
+        QCOMPARE(foreign.writers.size(), size_t(1));
+        QVERIFY(foreign.writers.front().reading.isEmpty());
+        QVERIFY(!foreign.pubDate.isEmpty() && foreign.pubDate.startsWith(S("2001")));
+
+        // recordPacking=xml: the same record, its elements inline.
+        QByteArray inline_ = recorded("031-sru.xml");
+        const qsizetype start = inline_.indexOf("<recordData>") + 12;
+        const qsizetype end = inline_.indexOf("</recordData>");
+        QByteArray rdf = inline_.mid(start, end - start);
+        rdf.replace("&lt;", "<").replace("&gt;", ">").replace("&quot;", "\"").replace("&amp;", "&");
+        inline_.replace(start, end - start, rdf);
+        const NdlAnswer packedAsXml = parseSruAnswer(inline_);
+        QCOMPARE(packedAsXml.kind, NdlAnswer::Kind::Records);
+        QCOMPARE(names(bookFromRecord(packedAsXml.records.front(), {}).writers),
+                 names(manual.writers));
+    }
+
+    // Over real HTTP: a known ISBN gives its book; an unknown one, an HTTP
+    // error, a body that is not XML, a server that never answers and one that
+    // is not there each give their one message.
+    void aLookUpAnswersOrSaysWhyNot() {
+        test::NdlServer server(S(QUILLO_NDL_DIR));
+        server.byIsbn.insert(S("9784000000001"), {503, "busy", false});
+        server.byIsbn.insert(S("9784000000002"), {200, "<<<not xml", false});
+        server.byIsbn.insert(S("9784000000003"), {200, {}, true});
+        NdlLookup lookup;
+        lookup.setService(server.url());
+        lookup.setTimeout(500);
+        const NdlResult found = lookUpAndWait(lookup, S("9784883671311"));
+        QVERIFY2(found.book, qPrintable(found.message));
+        QCOMPARE(found.book->title, S("情報検索演習"));
+        QCOMPARE(found.book->isbn13, S("9784883671311"));
+
+        struct Case {
+            const char* isbn;
+            const char* says;
+        };
+        for (const Case& c :
+             {Case{"9784344018471", "国立国会図書館の記録にありませんでした"},
+              Case{"9784000000001", "HTTP 503"}, Case{"9784000000002", "答えを読めませんでした"},
+              Case{"9784000000003", "待っても答えがありませんでした"}}) {
+            const NdlResult result = lookUpAndWait(lookup, S(c.isbn));
+            QVERIFY(!result.book);
+            QVERIFY2(result.message.contains(S(c.says)), qPrintable(result.message));
+        }
+        NdlLookup away;
+        away.setService(QUrl(S("http://127.0.0.1:9")));  // nothing listens there
+        const NdlResult none = lookUpAndWait(away, S("9784883671311"));
+        QVERIFY2(none.message.contains(S("接続できませんでした")), qPrintable(none.message));
+        // The request is the SRU interface's.
+        const QUrl asked = lookup.requestFor(S("9784883671311"));
+        QCOMPARE(asked.path(), S("/api/sru"));
+        QVERIFY(asked.query().contains(S("recordSchema=dcndl")));
+        QVERIFY(asked.query().contains(S("query=isbn%3D9784883671311")) ||
+                asked.query().contains(S("query=isbn=9784883671311")));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNdlLookup)
+#include "tst_ndl_lookup.moc"
