@@ -58,10 +58,7 @@ void dateFrom(const QString& catalogued, BookFromRecord& book) {
     const int day = m.captured(3).isEmpty() ? 0 : m.captured(3).toInt();
     if (month < 0 || month > 12 || day > 31)
         return;
-    book.pubDate = QStringLiteral("%1/%2/%3")
-                       .arg(year, 4, 10, QLatin1Char('0'))
-                       .arg(std::max(month, 1), 2, 10, QLatin1Char('0'))
-                       .arg(std::max(day, 1), 2, 10, QLatin1Char('0'));
+    book.pubDate = QString::asprintf("%04d/%02d/%02d", year, std::max(month, 1), std::max(day, 1));
     if (day == 0)
         book.dateNote = QStringLiteral("出版年月: ") + catalogued +
                         (month == 0 ? QStringLiteral("（月日は記録になく、1月1日としました）")
