@@ -101,6 +101,17 @@ void ReadingBoxes::fieldLeft(int field, const QString& text) {
     m_boxes[static_cast<size_t>(i)]->setText(reading);
 }
 
+void ReadingBoxes::give(int field, const QString& text, const QString& reading) {
+    const int i = indexOf(field);
+    if (i < 0 || i >= kCount || !readings() || reading.isEmpty())
+        return;
+    m_texts[static_cast<size_t>(i)] = text;
+    m_limits[static_cast<size_t>(i)]->loaded(reading);
+    m_boxes[static_cast<size_t>(i)]->setText(reading);
+    m_typed[static_cast<size_t>(i)] = true;
+    markUncertain(i, false);
+}
+
 void ReadingBoxes::save(qint64 id, const std::array<QString, kCount>& texts) {
     BookReadings* kept = readings();
     if (!kept)

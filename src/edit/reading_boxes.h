@@ -47,6 +47,9 @@ public:
     // Keeps what the user typed for the book; nothing when nothing was typed.
     void save(qint64 id, const std::array<QString, kCount>& texts);
     bool typedSinceShown() const;
+    // A reading given from elsewhere (a library record) for a field's text:
+    // kept as one the user typed, so a name's is learned.
+    void give(int field, const QString& text, const QString& reading);
     // Offers the readings for a field's text under its box (the ▼ in the box,
     // or Alt+Down there); picking one is as typing it.
     void offerCandidates(int field);

@@ -12,6 +12,7 @@
 #include <QToolTip>
 
 #include "edit/date_text.h"
+#include "edit/isbn_row.h"
 #include "edit/reading_boxes.h"
 #include "edit/record_clipboard.h"
 #include "engine/date_field.h"
@@ -186,8 +187,12 @@ void TFormSetRecord::build() {
     buttons->addWidget(m_note, 1);
     buttons->addWidget(ok, 0, Qt::AlignTop);
     buttons->addWidget(cancel, 0, Qt::AlignTop);
+    m_isbn = new IsbnRow(this);
+    m_isbn->box()->installEventFilter(this);
+    connect(m_isbn, &IsbnRow::found, this, &TFormSetRecord::fillFromRecord);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(8, 8, 8, 8);
+    layout->addWidget(m_isbn);
     layout->addLayout(form, 1);
     layout->addWidget(bevel);
     layout->addLayout(buttons);
@@ -203,7 +208,9 @@ void TFormSetRecord::build() {
     // Enter anywhere but in the memo reaches the dialog once, which presses OK:
     // the fields themselves do not act on it as well.
     ok->setDefault(true);
-    QWidget::setTabOrder(previous, add);
+    QWidget::setTabOrder(previous, m_isbn->box());
+    QWidget::setTabOrder(m_isbn->box(), m_isbn->lookUpButton());
+    QWidget::setTabOrder(m_isbn->lookUpButton(), add);
     QWidget::setTabOrder(add, ok);
     QWidget::setTabOrder(ok, cancel);
     connect(add, &QPushButton::clicked, this, &TFormSetRecord::ButtonAddNewClick);
@@ -347,7 +354,7 @@ void TFormSetRecord::rememberShownTexts() {
 }
 
 bool TFormSetRecord::typedSinceShown() const {
-    return m_readingBoxes->typedSinceShown() ||
+    return m_readingBoxes->typedSinceShown() || m_isbn->changedSinceShown() ||
            std::any_of(kFormFields.begin(), kFormFields.end(), [this](int field) {
                return controlText(field) != m_shownTexts[static_cast<size_t>(field)];
            });
@@ -397,13 +404,18 @@ void TFormSetRecord::LoadControlsFromRecord() {
     const CachedDataset& q = m_store.QueryBook();
     for (int field : kFormFields)
         setControlText(field, isDateField(field) ? FormatDateText(q.text(field)) : q.text(field));
-    m_readingBoxes->load(q.integer(q.fieldIndex(QStringLiteral("ID"))), readTexts(*this));
+    const qint64 id = q.integer(q.fieldIndex(QStringLiteral("ID")));
+    m_readingBoxes->load(id, readTexts(*this));
+    m_isbn->show(m_store.isbns().isbnOf(id));
+    m_givenReadings = {};
 }
 
 void TFormSetRecord::ClearControls() {
     for (int field : kFormFields)
         setControlText(field, QString());
     m_readingBoxes->clear();
+    m_isbn->show({});
+    m_givenReadings = {};
 }
 
 // ---- saving
@@ -428,7 +440,14 @@ bool TFormSetRecord::SaveControlsToRecord() {
             return false;
         }
     }
-    if (!mayBeSameBookTwice())
+    const std::optional<QString> isbn = m_isbn->typed();
+    if (!isbn) {
+        ShowMessageDialog(this, QStringLiteral("ISBN: ") + m_isbn->status()->text(), kMessageError,
+                          kButtonsOk);
+        m_isbn->box()->setFocus();
+        return false;
+    }
+    if (!mayBeSameBookTwice() || !mayBeSameIsbnTwice(*isbn))
         return false;
     CursorHookDetach detached(m_store);
     CachedDataset& q = m_store.QueryBook();
@@ -445,7 +464,11 @@ bool TFormSetRecord::SaveControlsToRecord() {
             q.setText(field, text);
         }
         current = -1;
-        m_readingBoxes->save(q.integer(q.fieldIndex(QStringLiteral("ID"))), readTexts(*this));
+        const qint64 id = q.integer(q.fieldIndex(QStringLiteral("ID")));
+        m_readingBoxes->save(id, readTexts(*this));
+        saveGivenReadings(id);
+        if (m_isbn->changedSinceShown())
+            m_store.isbns().set(id, *isbn);
         q.post();
     } catch (const EngineError& e) {
         // The dialog stays open with what the user typed.
@@ -534,7 +557,89 @@ void TFormSetRecord::ButtonCancelClick() {
     reject();
 }
 
+bool TFormSetRecord::mayBeSameIsbnTwice(const QString& isbn) {
+    if (isbn.isEmpty() || !m_isbn->changedSinceShown())
+        return true;
+    const CachedDataset& q = m_store.QueryBook();
+    const qint64 other =
+        m_store.isbns().bookWith(isbn, q.integer(q.fieldIndex(QStringLiteral("ID"))));
+    if (other == 0)
+        return true;
+    return ShowMessageDialog(this,
+                             QStringLiteral("同じ ISBN の本が既にあります（ID ") +
+                                 QString::number(other) +
+                                 QStringLiteral("）。\nこのまま保存しますか？"),
+                             kMessageConfirmation, kButtonsYesNoDefaultNo) == Answer::Yes;
+}
+
+void TFormSetRecord::saveGivenReadings(qint64 id) {
+    BookReadings* readings = m_store.readings();
+    if (!readings || !readings->ready())
+        return;
+    for (int field = 0; field < kFieldCount; ++field) {
+        const NdlName& given = m_givenReadings[static_cast<size_t>(field)];
+        if (!given.reading.isEmpty() && controlText(field) == given.name)
+            readings->setReading(id, field, given.reading);
+    }
+}
+
+void TFormSetRecord::fillFromRecord(const BookFromRecord& book) {
+    std::vector<std::pair<int, QString>> texts{{FieldNo::Title, book.title},
+                                               {FieldNo::SubTitle, book.subtitle},
+                                               {FieldNo::Translator, book.translator.name},
+                                               {FieldNo::Publisher, book.publisher.name},
+                                               {FieldNo::PubDate, book.pubDate}};
+    const std::array<int, 5> writerFields{FieldNo::Writer, FieldNo::Writer2, FieldNo::Writer3,
+                                          FieldNo::Writer4, FieldNo::Writer5};
+    for (size_t i = 0; i < writerFields.size(); ++i)
+        texts.emplace_back(writerFields[i],
+                           i < book.writers.size() ? book.writers[i].name : QString());
+    // What the user typed is kept unless they say otherwise.
+    QStringList typed;
+    for (const auto& [field, text] : texts) {
+        const QString now = controlText(field);
+        if (!text.isEmpty() && !now.isEmpty() && !IsEmptyDateText(now) &&
+            now != (isDateField(field) ? FormatDateText(text) : text))
+            typed << captionOf(field);
+    }
+    const bool replace =
+        typed.isEmpty() ||
+        ShowMessageDialog(this,
+                          QStringLiteral("入力済みの項目（") + typed.join(QStringLiteral("、")) +
+                              QStringLiteral("）を国立国会図書館の記録で置き換えますか？\n"
+                                             "「いいえ」では空の項目だけに入れます。"),
+                          kMessageConfirmation, kButtonsYesNoDefaultNo) == Answer::Yes;
+    auto given = [&](int field, const NdlName& name) {
+        if (name.reading.isEmpty() || controlText(field) != name.name)
+            return;
+        if (ReadingBoxes::hasBox(field))
+            m_readingBoxes->give(field, name.name, name.reading);
+        else
+            m_givenReadings[static_cast<size_t>(field)] = name;
+    };
+    for (const auto& [field, text] : texts) {
+        const QString now = controlText(field);
+        if (text.isEmpty() || (!replace && !now.isEmpty() && !IsEmptyDateText(now)))
+            continue;
+        if (isDateField(field))
+            setDateField(field, FormatDateText(text));
+        else
+            setControlText(field, text);
+    }
+    given(FieldNo::Title, {book.title, book.titleReading});
+    given(FieldNo::Publisher, book.publisher);
+    given(FieldNo::Translator, book.translator);
+    for (size_t i = 0; i < writerFields.size() && i < book.writers.size(); ++i)
+        given(writerFields[i], book.writers[i]);
+    // Where the record holds only a month or a year, the memo says so.
+    const QString memo = controlText(FieldNo::Memo);
+    if (!book.dateNote.isEmpty() && !memo.contains(book.dateNote))
+        setControlText(FieldNo::Memo, memo.isEmpty() ? book.dateNote
+                                                     : memo + QStringLiteral("\n") + book.dateNote);
+}
+
 void TFormSetRecord::reject() {
+    m_isbn->cancel();
     // Cancel, Escape and the close box alike: a new row is discarded, and an edit
     // (also one whose save failed part-way) returns to the stored values.
     // The row is dealt with before the dialog hides: once the main window has the
@@ -612,6 +717,16 @@ void TFormSetRecord::setDateField(int fieldNo, const QString& text) {
 // ---- the record menu
 
 bool TFormSetRecord::eventFilter(QObject* watched, QEvent* event) {
+    // Enter in the ISBN box of a book not yet filled in looks it up (what a
+    // barcode reader sends after the digits); elsewhere it is OK.
+    if (watched == m_isbn->box() && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) &&
+            controlText(FieldNo::Title).isEmpty()) {
+            m_isbn->lookUp();
+            return true;
+        }
+    }
     if (event->type() == QEvent::ContextMenu && qobject_cast<QLabel*>(watched)) {
         m_popupMenu2->popup(static_cast<QContextMenuEvent*>(event)->globalPos());
         return true;

@@ -11,12 +11,14 @@
 
 #include "edit/date_mask_edit.h"
 #include "edit/record_copy.h"
+#include "lookup/ndl_book.h"
 #include "store/book_record.h"
 
 namespace quillo {
 
 class TDM;
 class ReadingBoxes;
+class IsbnRow;
 class SjisLimitValidator;
 class PlainTextSjisLimit;
 
@@ -67,6 +69,10 @@ public:
     void setControlText(int fieldNo, const QString& text);
     QPushButton* dateButton(int fieldNo) const;
     QMenu* recordMenu() const { return m_popupMenu2; }
+    IsbnRow* isbnRow() const { return m_isbn; }
+    // A library record's book put into the fields, with its readings; fields
+    // already typed are replaced only when the user agrees.
+    void fillFromRecord(const BookFromRecord& book);
 
     void ButtonOkClick();
     void ButtonAddNewClick();
@@ -99,6 +105,8 @@ private:
     void setDateField(int fieldNo, const QString& text);
     void rememberShownTexts();
     bool mayBeSameBookTwice();
+    bool mayBeSameIsbnTwice(const QString& isbn);
+    void saveGivenReadings(qint64 id);
     void offerSavedValues();
     void showNote(int field, const QString& note);
     QString captionOf(int field) const;
@@ -121,6 +129,10 @@ private:
     QMenu* m_popupMenu2 = nullptr;
     QLabel* m_note = nullptr;
     ReadingBoxes* m_readingBoxes = nullptr;
+    IsbnRow* m_isbn = nullptr;
+    // Readings a record gave for fields without a reading box (著者名2–5, 翻訳者),
+    // with the name each was given for.
+    std::array<NdlName, kFieldCount> m_givenReadings;
     QAction* m_paste = nullptr;
     std::array<QString, kFieldCount> m_shownTexts;  // as the dialog filled its fields
     bool m_cancelled = false;

@@ -65,7 +65,8 @@ TDM::TDM(StoreHost* owner, FirstRead firstRead)
       m_database(std::make_unique<Connection>(QStringLiteral("book"), Connection::Access::ReadWrite,
                                               &bookTableSchema())),
       m_queryBook(std::make_unique<CachedDataset>(*m_database)),
-      m_queryWork(std::make_unique<ReadOnlyQuery>(*m_database)) {
+      m_queryWork(std::make_unique<ReadOnlyQuery>(*m_database)),
+      m_isbns(std::make_unique<BookIsbns>(m_database->handle())) {
     if (m_database->isReadOnly())
         m_readOnlyReason = QStringLiteral(
                                "カタログ %1 は書き込みできないため、読み取り専用で"
@@ -138,6 +139,7 @@ void TDM::watchApplies() {
             else
                 refreshReadingKeys(written);
         }
+        m_isbns->write();
         if (m_undo)
             m_undo->captureAfter();
         return everyRowMoves;
@@ -547,6 +549,7 @@ void TDM::ApplyPendingUpdates() {
     }
     if (m_undo)
         m_undo->setCommitted(true);
+    m_isbns->forgetPending();
     if (m_readings)
         m_readings->forgetPending();
     if (order)
@@ -560,6 +563,7 @@ void TDM::ApplyPendingUpdates() {
 
 void TDM::CancelPendingUpdates() {
     m_queryBook->cancelUpdates();
+    m_isbns->forgetPending();
     if (m_readings)
         m_readings->forgetPending();
     countRows();

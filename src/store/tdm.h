@@ -11,6 +11,7 @@
 #include "engine/connection.h"
 #include "engine/read_only_query.h"
 #include "store/apply_undo.h"
+#include "store/book_isbns.h"
 #include "store/book_readings.h"
 #include "store/book_record.h"
 #include "store/query_builder.h"
@@ -114,6 +115,8 @@ public:
     bool CanUndoLastApply() const;
     QString LastApplyUndoText() const;  // "3 冊の追加と 1 冊の削除を取り消します"
     void UndoLastApply();
+    // Each book's ISBN, kept beside it and written with its pending changes.
+    BookIsbns& isbns() { return *m_isbns; }
 
     int GetMaxId();
     int GetDistinctValues(int fieldNo, QStringList* list);
@@ -163,6 +166,7 @@ private:
     std::unique_ptr<ReadOnlyQuery> m_queryWork;
     std::unique_ptr<BookReadings> m_readings;  // goes before the connection closes
     std::unique_ptr<ApplyUndo> m_undo;
+    std::unique_ptr<BookIsbns> m_isbns;
     // The kana-order keys of the readings the list is sorted by, by column name
     // and book ID, read when the rows are put in order in memory.
     std::map<QString, QHash<qint64, QByteArray>> m_readingKeys;
