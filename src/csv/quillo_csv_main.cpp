@@ -8,9 +8,11 @@
 
 #include "backup/auto_backups.h"
 #include "csv/csv_exchange.h"
+#include "csv/isbn_adding.h"
 #include "engine/catalogue_file.h"
 #include "engine/database_copy.h"
 #include "engine/engine_error.h"
+#include "lookup/ndl_lookup.h"
 #include "platform/catalogue_lock.h"
 #include "platform/program_info.h"
 #include "platform/qt_translations.h"
@@ -70,6 +72,41 @@ int listBackups(const QString& databasePath) {
         std::printf("%s\t%s\t%s\t%s\n", backupTimeText(b).toUtf8().constData(),
                     backupBooksText(b).toUtf8().constData(),
                     backupSizeText(b.bytes).toUtf8().constData(), b.path.toUtf8().constData());
+    return 0;
+}
+
+// Adds the books of these ISBNs, looked up at the National Diet Library, in
+// one apply; a line per number. Fails when none could be added.
+int addByIsbn(const QStringList& numbers, const QString& databasePath) {
+    CatalogueLock lock(databasePath, CatalogueUser::CsvTool);
+    if (!lock.tryAcquire())
+        return fail(catalogueLockRefusal(lock, databasePath));
+    HeadlessStoreHost host;
+    auto store = std::make_unique<TDM>(&host, TDM::FirstRead::NoBooks);
+    const CloseWithoutRenumbering closer(*store);
+    store->Database().checkWritable();
+    try {
+        backupsOf(databasePath).beforeImport(store->Database());
+    } catch (const EngineError& e) {
+        std::fprintf(stderr, "quillo-csv: %s\n",
+                     (QStringLiteral("自動バックアップを作れませんでした（") + e.message() +
+                      QStringLiteral("）"))
+                         .toUtf8()
+                         .constData());
+    }
+    auto bookReadings = std::make_unique<CatalogueReadings>(store->Database());
+    bookReadings->prepare(true);
+    store->setReadings(std::move(bookReadings));
+    NdlLookup lookup;
+    const int added = addBooksByIsbn(*store, lookup, numbers, [](const QString& line) {
+        std::printf("%s\n", line.toUtf8().constData());
+        std::fflush(stdout);
+    });
+    if (added == 0)
+        return fail(QStringLiteral("追加できた本はありません。"));
+    std::printf(
+        "%s\n",
+        (QString::number(added) + QStringLiteral(" 冊を追加しました。")).toUtf8().constData());
     return 0;
 }
 
@@ -194,7 +231,10 @@ int main(int argc, char* argv[]) {
         QStringLiteral("import か export（CSV。入力した本には新しい ID が付きます）、"
                        "backup か restore（カタログ全体の複製。すべての列と ID を保ちます）、"
                        "backups（変更の前に自動で取ったバックアップ "
-                       "$XDG_DATA_HOME/Quillo/backups を新しい順に表示します）。"));
+                       "$XDG_DATA_HOME/Quillo/backups を新しい順に表示します）、"
+                       "add-isbn（続く ISBN の本を国立国会図書館で調べ、書名・著者名・出版社・"
+                       "発行日と読みを入れて追加します。1 秒に 1 件ずつ問い合わせます。"
+                       "環境変数 QUILLO_NDL_URL で問い合わせ先を変えられます）。"));
     parser.addPositionalArgument(QStringLiteral("file"),
                                  QStringLiteral("CSV ファイル、またはバックアップファイル。"));
     const QCommandLineOption db(
@@ -245,14 +285,17 @@ int main(int argc, char* argv[]) {
     answerHelp(parser, help);
 
     const QStringList args = parser.positionalArguments();
-    const QStringList commands = {QStringLiteral("import"), QStringLiteral("export"),
-                                  QStringLiteral("backup"), QStringLiteral("restore"),
-                                  QStringLiteral("backups")};
+    const QStringList commands = {QStringLiteral("import"),  QStringLiteral("export"),
+                                  QStringLiteral("backup"),  QStringLiteral("restore"),
+                                  QStringLiteral("backups"), QStringLiteral("add-isbn")};
     const bool listing = !args.isEmpty() && args[0] == QLatin1String("backups");
-    if (args.size() != (listing ? 1 : 2) || !commands.contains(args[0]))
+    const bool byIsbn = !args.isEmpty() && args[0] == QLatin1String("add-isbn");
+    if ((byIsbn ? args.size() < 2 : args.size() != (listing ? 1 : 2)) ||
+        !commands.contains(args[0]))
         return fail(
             QStringLiteral("使い方: quillo-csv import|export|backup|restore ファイル "
-                           "[オプション]、または quillo-csv backups。詳しくは --help"));
+                           "[オプション]、quillo-csv add-isbn ISBN...、または quillo-csv "
+                           "backups。詳しくは --help"));
 
     CsvSettings settings;
     settings.fileName = listing ? QString() : args[1];
@@ -307,7 +350,7 @@ int main(int argc, char* argv[]) {
         // mistake, and an empty file made for it would be taken for the books.
         // Import and restore may start a new catalogue where no file is yet.
         const bool makesCatalogue =
-            command == QLatin1String("import") || command == QLatin1String("restore");
+            command == QLatin1String("import") || command == QLatin1String("restore") || byIsbn;
         if (command == QLatin1String("import") && !QFileInfo::exists(settings.fileName))
             return fail(
                 QStringLiteral("入力ファイル\n%1\nは存在しません。").arg(settings.fileName));
@@ -330,7 +373,8 @@ int main(int argc, char* argv[]) {
                     QFile::remove(path);
             }
         } dropUnfinished{databasePath, created};
-        const int status = runCommand(command, settings, databasePath);
+        const int status = byIsbn ? addByIsbn(args.mid(1), databasePath)
+                                  : runCommand(command, settings, databasePath);
         if (status == 0 && created) {
             dropUnfinished.armed = false;
             std::printf("%s\n", QStringLiteral("新しいカタログ %1 を作りました。")

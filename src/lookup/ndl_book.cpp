@@ -1,6 +1,7 @@
 #include "lookup/ndl_book.h"
 
 #include <QRegularExpression>
+#include <algorithm>
 #include <QStringList>
 
 namespace quillo {
@@ -75,6 +76,12 @@ QString nameFromHeading(const QString& heading) {
     while (parts.size() > 1 &&
            QRegularExpression(QStringLiteral("^[\\d\\-?]+$")).match(parts.last()).hasMatch())
         parts.removeLast();
+    // A Latin name is written as its owner writes it: "Park, Linda Sue" is
+    // "Linda Sue Park"; a Japanese one family name first.
+    const bool latin = std::none_of(heading.begin(), heading.end(),
+                                    [](QChar c) { return c.unicode() >= 0x2E80; });
+    if (latin && parts.size() == 2)
+        return parts[1] + u' ' + parts[0];
     return parts.join(u' ');
 }
 
@@ -94,12 +101,17 @@ std::optional<NdlRecord> bestRecord(const std::vector<NdlRecord>& records, const
 BookFromRecord bookFromRecord(const NdlRecord& record, const QString& isbn13) {
     BookFromRecord book;
     book.isbn13 = isbn13;
-    // "主題 : 副題": the catalogue has a field for each.
-    const qsizetype colon = record.title.indexOf(QLatin1String(" : "));
-    book.title = (colon < 0 ? record.title : record.title.left(colon)).trimmed();
+    // "主題 : 副題": the catalogue has a field for each. A foreign book's
+    // title carries its statement of responsibility ("A single shard / Linda
+    // Sue Park"): the writers have fields of their own.
+    QString title = record.title;
+    if (const qsizetype slash = title.indexOf(QLatin1String(" / ")); slash > 0)
+        title.truncate(slash);
+    const qsizetype colon = title.indexOf(QLatin1String(" : "));
+    book.title = (colon < 0 ? title : title.left(colon)).trimmed();
     QStringList subtitle;
     if (colon >= 0)
-        subtitle << record.title.mid(colon + 3).trimmed();
+        subtitle << title.mid(colon + 3).trimmed();
     if (!record.edition.isEmpty())
         subtitle << record.edition;
     book.subtitle = subtitle.join(u' ');

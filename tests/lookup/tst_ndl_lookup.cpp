@@ -1,6 +1,7 @@
 // ISBNs as typed, the library's recorded answers read into books, and the
 // look-up over real HTTP against a local server standing in for the library.
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -9,6 +10,7 @@
 #include "lookup/ndl_lookup.h"
 #include "lookup/ndl_record.h"
 #include "ndl_server.h"
+#include "test_db.h"
 
 using namespace quillo;
 
@@ -183,6 +185,52 @@ private slots:
         QVERIFY(asked.query().contains(S("recordSchema=dcndl")));
         QVERIFY(asked.query().contains(S("query=isbn%3D9784883671311")) ||
                 asked.query().contains(S("query=isbn=9784883671311")));
+    }
+
+    // quillo-csv add-isbn: a line per number (added with its title, or why
+    // not), the books with their readings and ISBNs in the catalogue, a
+    // number the catalogue has already refused; exit 1 when none was added.
+    void theToolAddsBooksByTheirNumbers() {
+        test::NdlServer server(S(QUILLO_NDL_DIR));
+        test::TempBookDb db;
+        auto tool = [&](const QStringList& numbers, QString* out) {
+            QProcess process;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(S("QUILLO_NDL_URL"), server.url().toString());
+            process.setProcessEnvironment(env);
+            // The server answers from this test's event loop while the tool waits.
+            QEventLoop loop;
+            connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+            QTimer::singleShot(30000, &loop, &QEventLoop::quit);
+            process.start(S(QUILLO_CSV),
+                          QStringList{S("add-isbn")} + numbers + QStringList{S("--db"), db.path()});
+            loop.exec();
+            *out =
+                QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+            return process.exitCode();
+        };
+        QString out;
+        QCOMPARE(tool({S("4883671313"), S("9784344018471"), S("4-88367-131-3"),
+                       S("978-4-7741-6213-4"), S("0395978270")},
+                      &out),
+                 0);
+        for (const char* line :
+             {"978-4-88367-131-1: 追加します「情報検索演習」",
+              "978-4-344-01847-1: ISBN 978-4-344-01847-1 "
+              "の本は国立国会図書館の記録にありませんでした",
+              "978-4-88367-131-1: 同じ番号がすでに指定されています",
+              "978-4-7741-6213-4: ISBN の最後の数字（チェックディジット）が合いません",
+              "978-0-395-97827-6: 追加します「A single shard」", "2 冊を追加しました。"})
+            QVERIFY2(out.contains(S(line)), qPrintable(out));
+        QCOMPARE(test::rows(S("select q.Title, q.Writer, r.Writer, i.Isbn from quillo q join"
+                              " quillo_reading r using (ID) join quillo_isbn i using (ID) order"
+                              " by q.ID")),
+                 (QStringList{S("情報検索演習|原田 智子|ハラダ トモコ|9784883671311"),
+                              S("A single shard|Linda Sue Park|Linda Sue Park|9780395978276")}));
+        QCOMPARE(tool({S("4883671313")}, &out), 1);
+        QVERIFY2(out.contains(S("すでにカタログにあります")) &&
+                     out.contains(S("追加できた本はありません")),
+                 qPrintable(out));
     }
 };
 
