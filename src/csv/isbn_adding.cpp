@@ -2,53 +2,16 @@
 
 #include <QElapsedTimer>
 #include <QThread>
-#include <array>
 
 #include "lookup/isbn.h"
 #include "lookup/ndl_lookup.h"
+#include "lookup/pending_book.h"
 #include "store/tdm.h"
 
 namespace quillo {
 
 namespace {
 constexpr int kSpacingMs = 1000;  // the library asks for moderation: a look-up a second
-}
-
-qint64 appendLookedUpBook(TDM& store, const BookFromRecord& book) {
-    CachedDataset& q = store.QueryBook();
-    QStringList texts(q.fieldCount());
-    auto put = [&](const char* column, const QString& text) {
-        const int index = q.fieldIndex(QString::fromLatin1(column));
-        if (index >= 0)
-            texts[index] = text;
-    };
-    put("Title", book.title);
-    put("SubTitle", book.subtitle);
-    put("Publisher", book.publisher.name);
-    put("Translator", book.translator.name);
-    put("PubDate", book.pubDate);
-    put("Memo", book.dateNote);
-    static constexpr std::array<const char*, 5> writerColumns{"Writer", "Writer2", "Writer3",
-                                                              "Writer4", "Writer5"};
-    static constexpr std::array<int, 5> writerFields{
-        FieldNo::Writer, FieldNo::Writer2, FieldNo::Writer3, FieldNo::Writer4, FieldNo::Writer5};
-    for (size_t i = 0; i < book.writers.size() && i < writerColumns.size(); ++i)
-        put(writerColumns[i], book.writers[i].name);
-    const qint64 id = store.AppendBook(texts);
-    // The library's readings, as a correction is: a name's is learned.
-    if (BookReadings* readings = store.readings(); readings && readings->ready()) {
-        auto given = [&](int field, const QString& name, const QString& reading) {
-            if (!name.isEmpty() && !reading.isEmpty())
-                readings->setReading(id, field, reading);
-        };
-        given(FieldNo::Title, book.title, book.titleReading);
-        given(FieldNo::Publisher, book.publisher.name, book.publisher.reading);
-        given(FieldNo::Translator, book.translator.name, book.translator.reading);
-        for (size_t i = 0; i < book.writers.size() && i < writerFields.size(); ++i)
-            given(writerFields[i], book.writers[i].name, book.writers[i].reading);
-    }
-    store.isbns().set(id, book.isbn13);
-    return id;
 }
 
 int addBooksByIsbn(TDM& store, NdlLookup& lookup, const QStringList& numbers,

@@ -19,7 +19,4 @@ class NdlLookup;
 int addBooksByIsbn(TDM& store, NdlLookup& lookup, const QStringList& numbers,
                    const std::function<void(const QString&)>& say);
 
-// A looked-up book as a pending book of the store; its ID.
-qint64 appendLookedUpBook(TDM& store, const BookFromRecord& book);
-
 }  // namespace quillo

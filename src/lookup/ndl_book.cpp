@@ -1,8 +1,8 @@
 #include "lookup/ndl_book.h"
 
 #include <QRegularExpression>
-#include <algorithm>
 #include <QStringList>
+#include <algorithm>
 
 namespace quillo {
 
@@ -78,8 +78,8 @@ QString nameFromHeading(const QString& heading) {
         parts.removeLast();
     // A Latin name is written as its owner writes it: "Park, Linda Sue" is
     // "Linda Sue Park"; a Japanese one family name first.
-    const bool latin = std::none_of(heading.begin(), heading.end(),
-                                    [](QChar c) { return c.unicode() >= 0x2E80; });
+    const bool latin =
+        std::none_of(heading.begin(), heading.end(), [](QChar c) { return c.unicode() >= 0x2E80; });
     if (latin && parts.size() == 2)
         return parts[1] + u' ' + parts[0];
     return parts.join(u' ');

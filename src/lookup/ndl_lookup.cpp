@@ -13,25 +13,32 @@ namespace {
 
 constexpr int kTimeoutMs = 10000;
 
-QString whyNot(QNetworkReply& reply) {
-    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-    if (status >= 400)
-        return QStringLiteral("国立国会図書館がエラーを返しました（HTTP ") +
-               QString::number(status) + QStringLiteral("）。時間をおいてもう一度お試しください");
-    switch (reply.error()) {
+bool isNetworkFailure(QNetworkReply::NetworkError error) {
+    switch (error) {
         case QNetworkReply::HostNotFoundError:
         case QNetworkReply::ConnectionRefusedError:
         case QNetworkReply::NetworkSessionFailedError:
         case QNetworkReply::TemporaryNetworkFailureError:
         case QNetworkReply::UnknownNetworkError:
         case QNetworkReply::RemoteHostClosedError:
-            return QStringLiteral(
-                       "国立国会図書館に接続できませんでした。ネットワークを確認してください（") +
-                   reply.url().host() + QStringLiteral("）");
+        case QNetworkReply::TimeoutError:
+            return true;
         default:
-            return QStringLiteral("国立国会図書館に問い合わせできませんでした（") +
-                   reply.errorString() + QStringLiteral("）");
+            return false;
     }
+}
+
+QString whyNot(QNetworkReply& reply) {
+    const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (status >= 400)
+        return QStringLiteral("国立国会図書館がエラーを返しました（HTTP ") +
+               QString::number(status) + QStringLiteral("）。時間をおいてもう一度お試しください");
+    if (isNetworkFailure(reply.error()))
+        return QStringLiteral(
+                   "国立国会図書館に接続できませんでした。ネットワークを確認してください（") +
+               reply.url().host() + QStringLiteral("）");
+    return QStringLiteral("国立国会図書館に問い合わせできませんでした（") + reply.errorString() +
+           QStringLiteral("）");
 }
 
 }  // namespace
@@ -72,6 +79,7 @@ QUrl NdlLookup::requestFor(const QString& isbn13) const {
 void NdlLookup::lookUp(const QString& isbn13) {
     cancel();
     m_isbn = isbn13;
+    m_networkAway = false;
     QNetworkRequest request(requestFor(isbn13));
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Quillo"));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
@@ -94,6 +102,7 @@ void NdlLookup::cancel() {
 void NdlLookup::timedOut() {
     const QString isbn = m_isbn;
     cancel();
+    m_networkAway = true;
     emit failed(isbn, QStringLiteral("国立国会図書館から %1 秒待っても答えがありませんでした。"
                                      "時間をおいてもう一度お試しください")
                           .arg(m_timeout.interval() / 1000));
@@ -108,6 +117,8 @@ void NdlLookup::finished() {
     reply->deleteLater();
     const QString isbn = m_isbn;
     if (reply->error() != QNetworkReply::NoError) {
+        m_networkAway = isNetworkFailure(reply->error()) &&
+                        reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt() == 0;
         emit failed(isbn, whyNot(*reply));
         return;
     }

@@ -31,6 +31,9 @@ public:
     void cancel();
     bool busy() const { return m_reply != nullptr; }
     QString isbn() const { return m_isbn; }
+    // The last failure was the network's (no connection, no answer in time),
+    // not the library's: worth asking again later.
+    bool networkAway() const { return m_networkAway; }
 
     // The SRU request for an ISBN.
     QUrl requestFor(const QString& isbn13) const;
@@ -48,6 +51,7 @@ private:
     QTimer m_timeout;
     QUrl m_service;
     QString m_isbn;
+    bool m_networkAway = false;
 };
 
 // The look-up waited for, for a command-line tool: the book, or the message.
