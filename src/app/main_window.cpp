@@ -15,6 +15,7 @@
 #include "app/book_list_model.h"
 #include "app/card_view.h"
 #include "edit/date_text.h"
+#include "edit/isbn_scan_dialog.h"
 #include "edit/record_clipboard.h"
 #include "edit/record_dialog.h"
 #include "engine/catalogue_file.h"
@@ -27,6 +28,7 @@
 #include "ui/message_dialog.h"
 
 #include <QPageSetupDialog>
+
 #include "search/search_dialog.h"
 #include "settings/profile_file.h"
 #include "settings/settings_file.h"
@@ -570,6 +572,20 @@ void TFormMainWin::menuEAddClick() {
         recordDialog()->setMode(RecordMode::Add);
     }
     m_recordDialog->exec();
+}
+
+void TFormMainWin::menuEScanIsbnClick() {
+    if (m_store.readOnly())
+        return QApplication::beep();
+    TFormIsbnScan scan(m_store, this);
+    CentreFormOver(this, &scan);
+    scan.exec();
+    // The books found are pending, as any addition: 更新適用 stores them.
+    if (m_store.QueryBook().updatesPending())
+        SetPendingMode(true);
+    if (m_recordDialog)
+        m_recordDialog->RefreshDropDownLists();
+    RefreshRecordStatus();
 }
 
 void TFormMainWin::menuEDeleteClick() {

@@ -98,6 +98,7 @@ public:
     // Commands, as the menus, buttons and keys run them.
     void menuFApplyClick();
     void menuFCancelClick();
+    void menuEScanIsbnClick();
     void menuEUndoApplyClick();
     void menuFIoCsvClick();
     void menuFPrintClick();

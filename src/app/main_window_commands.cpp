@@ -81,6 +81,10 @@ void TFormMainWin::buildCommands() {
     c.edit->setShortcuts({QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)});
     c.add = command("menuEAdd", "追加(&A)...", "レコードの追加を行います。", &W::menuEAddClick,
                     QKeySequence(Qt::Key_Insert));
+    c.scanIsbn = command("menuEScanIsbn", "ISBNで連続追加(&I)...",
+                         "ISBN を次々に入力（バーコードリーダーで読み取り）して、国立国会図書館の"
+                         "記録から本を追加します。",
+                         &W::menuEScanIsbnClick);
     c.remove = command("menuEDelete", "削除(&D)", "選択レコードを削除します。",
                        &W::menuEDeleteClick, QKeySequence(Qt::Key_Delete));
     c.copy =
@@ -136,8 +140,8 @@ void TFormMainWin::buildMenus() {
                {c.apply, c.cancel, nullptr, c.ioCsv, nullptr, c.print, c.printPreview, c.pageSetup,
                 nullptr, c.restore, nullptr, c.exit});
     addEntries(menu("menuitemEdit", "編集(&E)"),
-               {c.undoApply, nullptr, c.edit, c.add, c.remove, nullptr, c.copy, nullptr, c.first,
-                c.prior, c.next, c.last, nullptr, c.search});
+               {c.undoApply, nullptr, c.edit, c.add, c.scanIsbn, c.remove, nullptr, c.copy, nullptr,
+                c.first, c.prior, c.next, c.last, nullptr, c.search});
     QMenu* view = menu("menuitemView", "表示(&V)");
     addEntries(view, {c.toolBar, c.statusBar, nullptr, c.viewList, c.viewCard, nullptr});
     view->addMenu(m_index->menu());
@@ -220,6 +224,7 @@ void TFormMainWin::updateCommandStates() {
     // changes made before a damage was found can be let go.
     c.edit->setEnabled(listed && writable);
     c.add->setEnabled(writable);
+    c.scanIsbn->setEnabled(writable);
     c.remove->setEnabled(listed && writable);
     c.apply->setEnabled(pending && writable);
     c.cancel->setEnabled(pending);

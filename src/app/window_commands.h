@@ -19,6 +19,7 @@ struct WindowCommands {
     QAction* exit = nullptr;
     QAction* edit = nullptr;
     QAction* add = nullptr;
+    QAction* scanIsbn = nullptr;
     QAction* remove = nullptr;
     QAction* copy = nullptr;
     QAction* first = nullptr;

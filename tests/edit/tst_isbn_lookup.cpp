@@ -4,10 +4,12 @@
 // fields kept unless the user agrees, and each failure said in the dialog.
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
 
 #include "edit/isbn_row.h"
+#include "edit/isbn_scan_dialog.h"
 #include "edit/record_dialog.h"
 #include "ndl_server.h"
 #include "ui/message_dialog.h"
@@ -104,6 +106,60 @@ private slots:
                          qPrintable(lastShownMessage()->text));
             });
         QCOMPARE(m_fixture.store->RecordCount(), 1);
+    }
+
+    // 編集 > ISBNで連続追加: numbers typed one after another with Enter, as a
+    // barcode reader sends them. Each found book becomes a pending book with
+    // its readings and ISBN; a wrong check digit, a number scanned twice, one
+    // the catalogue has and one the library does not know are each said in
+    // the list, and the last can be asked again.
+    void aShelfIsCataloguedByScanning() {
+        m_fixture.close();
+        m_fixture.open(
+            S("insert into quillo (ID, Title) values (1, '岩波新書の一冊');"
+              "create table quillo_isbn (ID INTEGER PRIMARY KEY, Isbn TEXT NOT NULL);"
+              "insert into quillo_isbn values (1, '9784004304166')"));
+        m_fixture.window->settings().ConfirmApply = false;
+        int added = 0;
+        m_fixture.withDialog(
+            "menuEScanIsbn", [&] { return m_fixture.window->findChild<TFormIsbnScan*>(); },
+            [&] {
+                auto* scan = m_fixture.window->findChild<TFormIsbnScan*>();
+                scan->setSpacing(20);
+                for (const char* number :
+                     {"9784774162133", "4-8399-3199-X", "9784839931995", "4577024322",
+                      "978-4-344-01847-1", "4-00-430416-4", "9784774162133", "4119115429"}) {
+                    QTest::keyClicks(scan->box(), S(number));
+                    QTest::keyClick(scan->box(), Qt::Key_Return);
+                }
+                QTRY_VERIFY_WITH_TIMEOUT(scan->idle(), 10000);
+                QStringList lines;
+                for (int i = 0; i < scan->list()->count(); ++i)
+                    lines << scan->list()->item(i)->text();
+                const QString all = lines.join(u'\n');
+                QCOMPARE(lines.size(), 8);
+                QVERIFY2(
+                    lines[0].startsWith(S("978-4-7741-6213-3  「基礎からわかる情報リテラシー」")),
+                    qPrintable(all));
+                QVERIFY2(lines[1].contains(S("チェックディジット")), qPrintable(all));
+                QVERIFY2(lines[4].contains(S("記録にありませんでした")), qPrintable(all));
+                QVERIFY2(lines[5].contains(S("すでにカタログにあります（ID 1）")), qPrintable(all));
+                QVERIFY2(lines[6].contains(S("読み取り済み")), qPrintable(all));
+                added = scan->added();
+                // Asked again, the unknown number stays unknown and stays listed.
+                scan->list()->setCurrentRow(4);
+                QTest::mouseClick(scan->findChild<QPushButton*>(S("ButtonRetry")), Qt::LeftButton);
+                QTRY_VERIFY_WITH_TIMEOUT(scan->idle(), 10000);
+                QVERIFY(scan->list()->item(4)->text().contains(S("記録にありませんでした")));
+            });
+        QCOMPARE(added, 4);
+        QVERIFY(m_fixture.window->pendingMode());
+        m_fixture.trigger("menuFApply");
+        QCOMPARE(test::rows(S("select count(*) from quillo_isbn")), QStringList{S("5")});
+        QCOMPARE(test::rows(S("select Writer from quillo_reading r join quillo_isbn i using (ID)"
+                              " where i.Isbn = '9784577024324'"))
+                     .size(),
+                 1);
     }
 };
 
