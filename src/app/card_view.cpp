@@ -63,6 +63,16 @@ CardView::CardView(QWidget* parent) : QWidget(parent) {
         box->setProperty("tag", 1);
         m_boxes[k] = box;
         fields.addField(fieldNo, label, box);
+        if (fieldNo == FieldNo::Title) {
+            auto* isbnLabel = new QLabel(QStringLiteral("ISBN"), m_card);
+            isbnLabel->setProperty("tag", 0);
+            m_isbn = new QLineEdit(m_card);
+            m_isbn->setReadOnly(true);
+            m_isbn->setObjectName(QStringLiteral("EditIsbn"));
+            m_isbn->setProperty("tag", 1);
+            isbnLabel->setBuddy(m_isbn);
+            fields.addUnder(isbnLabel, m_isbn);
+        }
         if (previous)
             QWidget::setTabOrder(previous, box);
         previous = box;
@@ -80,6 +90,14 @@ void CardView::setField(int fieldNo, const QString& text) {
     } else if (auto* memo = qobject_cast<QPlainTextEdit*>(box)) {
         memo->setPlainText(text);
     }
+}
+
+void CardView::setIsbn(const QString& shown) {
+    m_isbn->setText(shown);
+}
+
+QString CardView::isbnText() const {
+    return m_isbn->text();
 }
 
 QString CardView::fieldText(int fieldNo) const {

@@ -22,6 +22,9 @@ public:
     // Texts of the thirteen fields, by field number; dates as the card shows them.
     void setField(int fieldNo, const QString& text);
     QString fieldText(int fieldNo) const;
+    // The book's ISBN as shown ("978-4-..."), under its title.
+    void setIsbn(const QString& shown);
+    QString isbnText() const;
     void setLabel(int fieldNo, const QString& caption);
     QWidget* box(int fieldNo) const { return m_boxes[static_cast<size_t>(fieldNo)]; }
     QFrame* card() const { return m_card; }
@@ -35,6 +38,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QLineEdit* m_isbn = nullptr;
     void PanelCardViewBaseResize();
 
     QFrame* m_card;

@@ -12,6 +12,7 @@
 #include "app/welcome_view.h"
 #include "edit/date_text.h"
 #include "edit/record_dialog.h"
+#include "lookup/isbn.h"
 #include "search/search_dialog.h"
 #include "store/tdm.h"
 #include "widgets/font_of.h"
@@ -250,6 +251,8 @@ void TFormMainWin::FillCard() {
         const QString text = hasRow ? q.text(k) : QString();
         m_card->setField(k, isDateField(k) ? FormatDateText(text) : text);
     }
+    const QString isbn = hasRow ? m_store.isbns().isbnOf(q.integer(0)) : QString();
+    m_card->setIsbn(isbn.isEmpty() ? QString() : hyphenatedIsbn(isbn));
 }
 
 void TFormMainWin::syncGridToCursor() {

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "app/card_view.h"
 #include "edit/isbn_row.h"
 #include "edit/isbn_scan_dialog.h"
 #include "edit/record_dialog.h"
@@ -72,6 +73,10 @@ private slots:
                  S("2006-10-01"));
         QCOMPARE(test::rows(S("select ID, Isbn from quillo_isbn")),
                  QStringList{id + S("|9784883671311")});
+        // The card shows it, hyphenated.
+        QVERIFY(m_fixture.store->QueryBook().locate(0, id.toLongLong()));
+        m_fixture.trigger("menuVViewTypeRecord");
+        QCOMPARE(m_fixture.window->findChild<CardView*>()->isbnText(), S("978-4-88367-131-1"));
         QCOMPARE(
             test::rows(S("select Title, Writer, Publisher, Writer2 from quillo_reading"
                          " where ID = ") +
