@@ -40,6 +40,7 @@ CsvColumnsDialog::CsvColumnsDialog(const QList<QStringList>& preview,
                                        QStringLiteral("出版社ヨミ")};
     for (int k = 0; k < readingLabels.size(); ++k)
         m_choices << Choice{readingLabels[k], K::Reading, k};
+    m_choices << Choice{QStringLiteral("ISBN"), K::Isbn, 0};
 
     qsizetype width = columns.size();
     for (const QStringList& line : preview)

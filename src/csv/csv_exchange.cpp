@@ -14,15 +14,24 @@
 #include "engine/date_field.h"
 #include "engine/engine_error.h"
 #include "engine/statement.h"
+#include "lookup/isbn.h"
 #include "platform/cp932.h"
 #include "platform/file_identity.h"
 #include "platform/kana_text.h"
 #include "platform/output_file.h"
 #include "platform/utf8_text.h"
+#include "store/book_isbns.h"
 #include "store/book_readings.h"
 #include "store/tdm.h"
 
 namespace quillo {
+
+namespace {
+
+// The ISBN a heading's column gave, carried after the three readings.
+constexpr int kIsbnSlot = kCsvReadingColumns;
+
+}  // namespace
 
 namespace {
 
@@ -320,15 +329,20 @@ CsvResult ExportCsv(TDM& store, const CsvSettings* settings) {
     // the stored readings, where they are asked for and kept in step.
     BookReadings* readings = settings->readings ? store.readings() : nullptr;
     const bool storedReadings = readings && readings->ready();
+    // The ISBNs where the catalogue keeps any.
+    const bool isbns = settings->isbn && store.isbns().anyStored();
+    const int isbnColumn = static_cast<int>(kCsvFields.size()) + 2 + (storedReadings ? 3 : 0);
     Statement table(
         store.Database().handle(),
-        {QStringLiteral("SELECT %1, q.%2, q.%3%4 FROM QUILLO q%5 ORDER BY q.ID")
-             .arg(names.join(QStringLiteral(", ")), store.fieldNames().name(FieldNo::ID),
-                  store.fieldNames().name(FieldNo::Title),
-                  storedReadings ? QStringLiteral(", r.Title, r.Writer, r.Publisher") : QString(),
-                  storedReadings ? QStringLiteral(" LEFT JOIN quillo_reading r ON"
-                                                  " r.ID = q.ID")
-                                 : QString())});
+        {QStringLiteral("SELECT ") + names.join(QStringLiteral(", ")) + QStringLiteral(", q.") +
+         store.fieldNames().name(FieldNo::ID) + QStringLiteral(", q.") +
+         store.fieldNames().name(FieldNo::Title) +
+         (storedReadings ? QStringLiteral(", r.Title, r.Writer, r.Publisher") : QString()) +
+         (isbns ? QStringLiteral(", i.Isbn") : QString()) + QStringLiteral(" FROM QUILLO q") +
+         (storedReadings ? QStringLiteral(" LEFT JOIN quillo_reading r ON r.ID = q.ID")
+                         : QString()) +
+         (isbns ? QStringLiteral(" LEFT JOIN quillo_isbn i ON i.ID = q.ID") : QString()) +
+         QStringLiteral(" ORDER BY q.ID")});
     OutputFile file(settings->fileName);
     const bool utf8 = settings->encoding == CsvEncoding::Utf8;
     const bool utf16 = settings->encoding == CsvEncoding::Utf16;
@@ -388,6 +402,8 @@ CsvResult ExportCsv(TDM& store, const CsvSettings* settings) {
         QStringList labels = csvColumnLabels(settings->labels);
         if (settings->readings)
             labels << csvReadingLabels();
+        if (settings->isbn)
+            labels << QStringLiteral("ISBN");
         for (qsizetype c = 0; c < labels.size(); ++c) {
             if (c > 0)
                 text += separator;
@@ -460,6 +476,14 @@ CsvResult ExportCsv(TDM& store, const CsvSettings* settings) {
                 appendColumn(text, reading, settings->quote);
             }
         }
+        if (settings->isbn) {
+            text += separator;
+            const QString isbn = isbns && table.typeAt(isbnColumn) == Statement::ValueType::Text
+                                     ? QString::fromUtf8(table.textAt(isbnColumn))
+                                     : QString();
+            appendColumn(text, isbn.isEmpty() ? QByteArray() : hyphenatedIsbn(isbn).toUtf8(),
+                         settings->quote);
+        }
         text += "\r\n";
         if (text.size() >= kBlockBytes && !flush())
             return fail(CsvResult::Kind::Unencodable,
@@ -499,7 +523,9 @@ void placeByHeading(const QList<CsvColumn>& columns, const QStringList& fields, 
     QStringList names;
     for (qsizetype c = 0; c < columns.size() && c < fields.size(); ++c) {
         const CsvColumn& column = columns[c];
-        if (column.kind == CsvColumn::Kind::Reading) {
+        if (column.kind == CsvColumn::Kind::Isbn) {
+            readings[kIsbnSlot] = fields[c];
+        } else if (column.kind == CsvColumn::Kind::Reading) {
             readings[column.target] = fields[c];
             readingColumns[column.target] = static_cast<int>(c) + 1;
         } else if (column.kind == CsvColumn::Kind::Writers ||
@@ -636,7 +662,7 @@ CsvResult readCsvBooks(const CsvSettings& settings,
             for (QString& field : read.fields)
                 field = withoutFormulaGuard(field);
             QStringList values(kImportFields.size());
-            QStringList readings(kCsvReadingColumns);
+            QStringList readings(kIsbnSlot + 1);
             QList<int> readingColumns(kCsvReadingColumns);
             if (columns) {
                 placeByHeading(*columns, read.fields, values, readings, readingColumns);
@@ -683,6 +709,13 @@ CsvResult readCsvBooks(const CsvSettings& settings,
                         QStringLiteral("%1 番目の項目（%2）が読みではありません")
                             .arg(QString::number(readingColumns[k]), csvReadingLabels()[k]),
                         reader.firstLine());
+            }
+            // An ISBN column holds ISBNs: a wrong one is said, never stored.
+            if (const QString isbn = readings[kIsbnSlot].trimmed(); !isbn.isEmpty()) {
+                const IsbnCheck check = checkIsbn(isbn);
+                if (!check.isbn13)
+                    return refuse(QStringLiteral("ISBN: ") + check.problem, reader.firstLine());
+                readings[kIsbnSlot] = *check.isbn13;
             }
             if (const QString refused = add(values, readings); !refused.isEmpty())
                 return refuse(refused, reader.firstLine());
@@ -825,6 +858,8 @@ CsvResult ImportCsv(TDM& store, const CsvSettings* settings) {
                     ++appended;
                     if (store.readings())
                         takeReadings(*store.readings(), id, values, readings);
+                    if (!readings[kIsbnSlot].isEmpty())
+                        store.isbns().set(id, readings[kIsbnSlot]);
                     return QString();
                 } catch (const EngineError& e) {
                     return e.message();
@@ -858,10 +893,13 @@ CsvResult ImportCsvIntoTable(Connection& catalogue, const CsvSettings* settings,
                      {QStringLiteral("INSERT INTO QUILLO (%1) VALUES (?%2)")
                           .arg(columns.join(QStringLiteral(", ")),
                                QStringLiteral(", ?").repeated(kImportFields.size()))});
+    BookIsbns isbns(catalogue.handle());
     CsvResult result =
         readCsvBooks(*settings, [&](const QStringList& values, const QStringList& readings) {
             if (bookReadings)
                 takeReadings(*bookReadings, id + 1, values, readings);
+            if (!readings[kIsbnSlot].isEmpty())
+                isbns.set(id + 1, readings[kIsbnSlot]);
             insert.reset();
             insert.bindInteger(1, ++id);
             for (qsizetype c = 0; c < values.size(); ++c) {
@@ -893,6 +931,7 @@ CsvResult ImportCsvIntoTable(Connection& catalogue, const CsvSettings* settings,
         bookReadings->forgetPending();
     }
     if (result.ok()) {
+        isbns.write();
         transaction.commit();
         result.books = static_cast<int>(id - firstId);
     }

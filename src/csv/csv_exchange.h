@@ -40,6 +40,8 @@ struct CsvSettings {
     // Export: three more columns after the twelve, the readings of 書名, 著者名
     // and 出版社. An import takes them whenever a line has them.
     bool readings = false;
+    // Export: one more column last, the book's ISBN ("978-4-..."; empty for none).
+    bool isbn = false;
     // Export: a text a spreadsheet would take for a formula (see
     // guardsAgainstFormula) is written after an apostrophe, which spreadsheets
     // read as "text follows" and an import takes off again.

@@ -55,6 +55,7 @@ QHash<QString, Known> knownNames(const QStringList& userLabels) {
     add({"書名ヨミ", "書名よみ", "title reading"}, {K::Reading, 0});
     add({"著者名ヨミ", "著者名よみ", "author reading"}, {K::Reading, 1});
     add({"出版社ヨミ", "出版社よみ", "publisher reading"}, {K::Reading, 2});
+    add({"ISBN", "ISBN13", "ISBN-13", "ISBN10", "ISBN-10", "ISBNコード"}, {K::Isbn, 0});
     // The table's own column names, and the labels (default and the user's).
     const FieldNameTable table;
     for (int field = 0; field < kFieldCount; ++field) {
@@ -127,6 +128,9 @@ QString csvColumnsText(const QList<CsvColumn>& columns) {
             case CsvColumn::Kind::Reading:
                 codes << QStringLiteral("R") + QString::number(column.target);
                 break;
+            case CsvColumn::Kind::Isbn:
+                codes << QStringLiteral("I");
+                break;
             case CsvColumn::Kind::Ignored:
                 codes << QStringLiteral("-");
                 break;
@@ -146,7 +150,10 @@ std::optional<QList<CsvColumn>> csvColumnsFromText(const QString& text, const QS
         column.name = names[c].trimmed();
         bool ok = true;
         const int number = code.size() > 1 ? code.mid(1).toInt(&ok) : -1;
-        if (code == QLatin1String("W")) {
+        if (code == QLatin1String("I")) {
+            column.kind = CsvColumn::Kind::Isbn;
+            column.target = 0;
+        } else if (code == QLatin1String("W")) {
             column.kind = CsvColumn::Kind::Writers;
             column.target = FieldNo::Writer;
         } else if (code.startsWith(QLatin1Char('F')) && ok && number > FieldNo::ID &&

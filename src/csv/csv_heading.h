@@ -13,6 +13,7 @@ struct CsvColumn {
         Field,    // a field of the book: `target` is its FieldNo
         Writers,  // names for 著者名, 著者名2 … in order (`山田 太郎 & 鈴木 花子`)
         Reading,  // the reading of 書名, 著者名 or 出版社: `target` is 0, 1 or 2
+        Isbn,     // the book's ISBN, kept beside it
         Ignored,  // a column Quillo does not keep
     };
     Kind kind = Kind::Ignored;

@@ -275,12 +275,16 @@ int main(int argc, char* argv[]) {
         QStringLiteral("readings"),
         QStringLiteral("出力: 書名・著者名・出版社の読み（書名ヨミ、著者名ヨミ、出版社ヨミ）の "
                        "3 列を加えます。"));
+    const QCommandLineOption isbn(
+        QStringLiteral("isbn"),
+        QStringLiteral("出力: 本の ISBN（978-4-… の形）の列を最後に加えます。入力では、見出しの"
+                       "「ISBN」列をどこにあっても読みます。"));
     const QCommandLineOption noFormulaGuard(
         QStringLiteral("no-formula-guard"),
         QStringLiteral("出力: = + - @ などで始まる項目を、表計算ソフトが数式としないための "
                        "' を付けずにそのまま書きます。"));
-    parser.addOptions(
-        {db, separator, dateFormat, noQuote, encoding, header, split, readings, noFormulaGuard});
+    parser.addOptions({db, separator, dateFormat, noQuote, encoding, header, split, readings, isbn,
+                       noFormulaGuard});
     parser.process(app);
     answerHelp(parser, help);
 
@@ -339,6 +343,7 @@ int main(int argc, char* argv[]) {
                         .arg(parser.value(header)));
     settings.writeHeader = parser.isSet(header) && settings.header == CsvHeader::Yes;
     settings.readings = parser.isSet(readings);
+    settings.isbn = parser.isSet(isbn);
     if (parser.isSet(db))
         Connection::setAliasPath(QStringLiteral("book"), parser.value(db));
     const QString databasePath = Connection::aliasPath(QStringLiteral("book"));

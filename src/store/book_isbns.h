@@ -27,6 +27,7 @@ public:
     // Set (empty: removed) with the book's pending changes.
     void set(qint64 id, const QString& isbn13) { m_pending.insert(id, isbn13); }
     bool anyPending() const { return !m_pending.isEmpty(); }
+    bool anyStored() const { return exists(); }
 
     // Inside the apply's transaction, after the books are written: the
     // pending ISBNs of books that still exist are stored.

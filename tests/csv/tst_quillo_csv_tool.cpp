@@ -797,6 +797,49 @@ private slots:
         QCOMPARE(tool.exitCode(), 0);
         QVERIFY(tool.readAllStandardOutput().contains("import"));
     }
+
+    // An "isbn" column wherever a heading puts it is kept beside each book as
+    // ISBN-13 (a wrong one refuses its line, naming it, and adds nothing);
+    // export --isbn writes it last, hyphenated, and reads back the same.
+    void isbnsGoInByHeadingAndComeOutWithIsbn() {
+        auto write = [&](const char* name, const char* text) {
+            QFile csv(file(name));
+            QVERIFY(csv.open(QIODevice::WriteOnly));
+            csv.write(text);
+        };
+        write("calibre.csv",
+              "title,isbn,authors,publisher\n"
+              "\"情報検索演習\",4883671313,\"原田 智子\",樹村房\n"
+              "\"基礎からわかる情報リテラシー\",978-4-7741-6213-3,奥村晴彦,技術評論社\n"
+              "\"ISBN のない本\",,誰か,どこか\n");
+        write("wrong.csv", "title,isbn\n\"一冊目\",4883671313\n\"二冊目\",9784774162134\n");
+        const Run wrong = run({S("import"), file("wrong.csv")});
+        QCOMPARE(wrong.status, 1);
+        QVERIFY2(wrong.err.contains(S("3 行目")) && wrong.err.contains(S("チェックディジット")),
+                 qPrintable(wrong.err));
+        QCOMPARE(test::scalar(S("select count(*) from quillo")), 2);
+        QCOMPARE(run({S("import"), file("calibre.csv")}).status, 0);
+        QCOMPARE(test::rows(S("select q.Title, i.Isbn from quillo q join quillo_isbn i using (ID)"
+                              " order by q.ID")),
+                 (QStringList{S("情報検索演習|9784883671311"),
+                              S("基礎からわかる情報リテラシー|9784774162133")}));
+        const Run out = run({S("export"), file("out.csv"), S("--isbn"), S("--header"), S("yes"),
+                             S("--encoding"), S("utf-8")});
+        QCOMPARE(out.status, 0);
+        QFile exported(file("out.csv"));
+        QVERIFY(exported.open(QIODevice::ReadOnly));
+        const QStringList lines = QString::fromUtf8(exported.readAll()).split(S("\r\n"));
+        QVERIFY2(lines[0].endsWith(S(",\"ISBN\"")), qPrintable(lines[0]));
+        QVERIFY2(lines[3].endsWith(S(",\"978-4-88367-131-1\"")), qPrintable(lines[3]));
+        QVERIFY2(lines[5].endsWith(S(",\"\"")), qPrintable(lines[5]));
+        // Read back into a new catalogue, the numbers are the same.
+        const Run back = run({S("import"), file("out.csv"), S("--db"), file("back.db")});
+        QCOMPARE(back.status, 0);
+        Connection::setAliasPath(S("book"), file("back.db"));
+        const QStringList again = test::rows(S("select Isbn from quillo_isbn order by ID"));
+        Connection::setAliasPath(S("book"), m_db->path());
+        QCOMPARE(again, (QStringList{S("9784883671311"), S("9784774162133")}));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestQuilloCsvTool)
