@@ -115,7 +115,7 @@ private slots:
 
     // calibre's catalogue moves in as it is (data/calibre-catalog.csv is what
     // calibredb 6.13 wrote with `calibredb catalog books.csv`: two authors, a
-    // series, tags, comments, an ISBN and its "no date" 0101-01-01).
+    // series, tags, comments, an ISBN (kept) and its "no date" 0101-01-01).
     void aCalibreCatalogueMovesIn() {
         const CsvResult result = import(data(S("calibre-catalog.csv")));
         QVERIFY2(result.ok(), qPrintable(result.reason));
@@ -127,8 +127,11 @@ private slots:
                                 "<null>|<null>")}));
         QCOMPARE(result.ignoredColumns,
                  (QStringList{S("author_sort"), S("cover"), S("formats"), S("id"), S("identifiers"),
-                              S("isbn"), S("languages"), S("library_name"), S("rating"),
-                              S("series_index"), S("size"), S("title_sort"), S("uuid")}));
+                              S("languages"), S("library_name"), S("rating"), S("series_index"),
+                              S("size"), S("title_sort"), S("uuid")}));
+        // Its ISBN is kept beside the book.
+        QCOMPARE(test::rows(S("select ID, Isbn from quillo_isbn")),
+                 QStringList{S("1|9784101010014")});
     }
 
     void whatCannotBeReadTruthfullyIsRefusedByItsLine_data() {
