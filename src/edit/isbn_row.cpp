@@ -34,6 +34,8 @@ IsbnRow::IsbnRow(QWidget* parent)
                        "その読みを入れます。"));
     m_status->setObjectName(QStringLiteral("LabelLookUp"));
     m_status->setTextFormat(Qt::PlainText);
+    // A long message never widens the dialog: it is cut here and whole in its tip.
+    m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto* label = new QLabel(QStringLiteral("ISBN(&I)"), this);
     label->setBuddy(m_box);
     auto* row = new QHBoxLayout(this);
@@ -58,6 +60,7 @@ IsbnRow::IsbnRow(QWidget* parent)
 void IsbnRow::say(const QString& text, bool problem) {
     m_status->setStyleSheet(problem ? QStringLiteral("color: #a03000") : QString());
     m_status->setText(text);
+    m_status->setToolTip(text);
 }
 
 void IsbnRow::show(const QString& isbn13) {
