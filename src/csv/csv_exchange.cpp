@@ -20,7 +20,7 @@
 #include "platform/kana_text.h"
 #include "platform/output_file.h"
 #include "platform/utf8_text.h"
-#include "store/book_isbns.h"
+#include "store/book_side_values.h"
 #include "store/book_readings.h"
 #include "store/tdm.h"
 

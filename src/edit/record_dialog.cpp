@@ -408,6 +408,7 @@ void TFormSetRecord::LoadControlsFromRecord() {
     m_readingBoxes->load(id, readTexts(*this));
     m_isbn->show(m_store.isbns().isbnOf(id));
     m_givenReadings = {};
+    m_foundCover.clear();
 }
 
 void TFormSetRecord::ClearControls() {
@@ -416,6 +417,7 @@ void TFormSetRecord::ClearControls() {
     m_readingBoxes->clear();
     m_isbn->show({});
     m_givenReadings = {};
+    m_foundCover.clear();
 }
 
 // ---- saving
@@ -469,6 +471,8 @@ bool TFormSetRecord::SaveControlsToRecord() {
         saveGivenReadings(id);
         if (m_isbn->changedSinceShown())
             m_store.isbns().set(id, *isbn);
+        if (!m_foundCover.isEmpty())
+            m_store.covers().set(id, m_foundCover);
         q.post();
     } catch (const EngineError& e) {
         // The dialog stays open with what the user typed.
@@ -631,6 +635,8 @@ void TFormSetRecord::fillFromRecord(const BookFromRecord& book) {
     given(FieldNo::Translator, book.translator);
     for (size_t i = 0; i < writerFields.size() && i < book.writers.size(); ++i)
         given(writerFields[i], book.writers[i]);
+    if (!book.cover.isEmpty())
+        m_foundCover = book.cover;
     // Where the record holds only a month or a year, the memo says so.
     const QString memo = controlText(FieldNo::Memo);
     if (!book.dateNote.isEmpty() && !memo.contains(book.dateNote))

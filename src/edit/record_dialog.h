@@ -133,6 +133,7 @@ private:
     // Readings a record gave for fields without a reading box (著者名2–5, 翻訳者),
     // with the name each was given for.
     std::array<NdlName, kFieldCount> m_givenReadings;
+    QByteArray m_foundCover;  // the library's thumbnail of the record put in
     QAction* m_paste = nullptr;
     std::array<QString, kFieldCount> m_shownTexts;  // as the dialog filled its fields
     bool m_cancelled = false;

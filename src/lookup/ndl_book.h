@@ -20,6 +20,7 @@ struct BookFromRecord {
     QString pubDate;   // "2010/06/01", or empty when the record gives no year
     QString dateNote;  // what the record said where the date was not a full day
     QString isbn13;
+    QByteArray cover;  // the library's thumbnail as a cover (JPEG), empty when it has none
 };
 
 // The record that best answers for an ISBN: a printed book holding it first.

@@ -5,6 +5,7 @@
 #include <QNetworkReply>
 #include <QUrlQuery>
 
+#include "lookup/cover_image.h"
 #include "lookup/isbn.h"
 
 namespace quillo {
@@ -76,17 +77,45 @@ QUrl NdlLookup::requestFor(const QString& isbn13) const {
     return url;
 }
 
-void NdlLookup::lookUp(const QString& isbn13) {
-    cancel();
-    m_isbn = isbn13;
-    m_networkAway = false;
-    QNetworkRequest request(requestFor(isbn13));
+QUrl NdlLookup::thumbnailFor(const QString& isbn13) const {
+    QUrl url = m_service;
+    QString path = url.path();
+    if (path.endsWith(u'/'))
+        path.chop(1);
+    url.setPath(path + QStringLiteral("/thumbnail/") + isbn13 + QStringLiteral(".jpg"));
+    url.setQuery(QString());
+    return url;
+}
+
+void NdlLookup::get(const QUrl& url, void (NdlLookup::*done)()) {
+    QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::UserAgentHeader, QStringLiteral("Quillo"));
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     m_reply = m_network->get(request);
-    connect(m_reply, &QNetworkReply::finished, this, &NdlLookup::finished);
+    connect(m_reply, &QNetworkReply::finished, this, done);
     m_timeout.start();
+}
+
+void NdlLookup::lookUp(const QString& isbn13) {
+    cancel();
+    m_isbn = isbn13;
+    m_book = {};
+    m_networkAway = false;
+    get(requestFor(isbn13), &NdlLookup::finished);
+}
+
+void NdlLookup::thumbnailFinished() {
+    QNetworkReply* reply = m_reply;
+    if (!reply)
+        return;
+    m_reply = nullptr;
+    m_timeout.stop();
+    reply->deleteLater();
+    // No thumbnail (404, or any trouble fetching it) is still a book found.
+    if (reply->error() == QNetworkReply::NoError)
+        m_book.cover = coverBytes(reply->readAll());
+    emit found(m_book);
 }
 
 void NdlLookup::cancel() {
@@ -100,6 +129,12 @@ void NdlLookup::cancel() {
 }
 
 void NdlLookup::timedOut() {
+    if (!m_book.isbn13.isEmpty() && m_book.isbn13 == m_isbn && m_reply &&
+        m_reply->url() == thumbnailFor(m_isbn)) {
+        cancel();
+        emit found(m_book);
+        return;
+    }
     const QString isbn = m_isbn;
     cancel();
     m_networkAway = true;
@@ -133,7 +168,9 @@ void NdlLookup::finished() {
                                   QStringLiteral(" の本は国立国会図書館の記録にありませんでした"));
             return;
         case NdlAnswer::Kind::Records:
-            emit found(bookFromRecord(*bestRecord(answer.records, isbn), isbn));
+            // The record first, then its thumbnail, within the same time.
+            m_book = bookFromRecord(*bestRecord(answer.records, isbn), isbn);
+            get(thumbnailFor(isbn), &NdlLookup::thumbnailFinished);
             return;
     }
 }

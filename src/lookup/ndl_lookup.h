@@ -35,8 +35,9 @@ public:
     // not the library's: worth asking again later.
     bool networkAway() const { return m_networkAway; }
 
-    // The SRU request for an ISBN.
+    // The SRU request for an ISBN, and the thumbnail's.
     QUrl requestFor(const QString& isbn13) const;
+    QUrl thumbnailFor(const QString& isbn13) const;
 
 signals:
     void found(const quillo::BookFromRecord& book);
@@ -44,7 +45,9 @@ signals:
 
 private:
     void finished();
+    void thumbnailFinished();
     void timedOut();
+    void get(const QUrl& url, void (NdlLookup::*done)());
 
     QNetworkAccessManager* m_network;
     QPointer<QNetworkReply> m_reply;
@@ -52,6 +55,7 @@ private:
     QUrl m_service;
     QString m_isbn;
     bool m_networkAway = false;
+    BookFromRecord m_book;  // found, while its thumbnail is fetched
 };
 
 // The look-up waited for, for a command-line tool: the book, or the message.

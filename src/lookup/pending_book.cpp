@@ -40,6 +40,8 @@ qint64 appendLookedUpBook(TDM& store, const BookFromRecord& book) {
             given(writerFields[i], book.writers[i].name, book.writers[i].reading);
     }
     store.isbns().set(id, book.isbn13);
+    if (!book.cover.isEmpty())
+        store.covers().set(id, book.cover);
     return id;
 }
 

@@ -66,7 +66,8 @@ TDM::TDM(StoreHost* owner, FirstRead firstRead)
                                               &bookTableSchema())),
       m_queryBook(std::make_unique<CachedDataset>(*m_database)),
       m_queryWork(std::make_unique<ReadOnlyQuery>(*m_database)),
-      m_isbns(std::make_unique<BookIsbns>(m_database->handle())) {
+      m_isbns(std::make_unique<BookIsbns>(m_database->handle())),
+      m_covers(std::make_unique<BookCovers>(m_database->handle())) {
     if (m_database->isReadOnly())
         m_readOnlyReason = QStringLiteral(
                                "カタログ %1 は書き込みできないため、読み取り専用で"
@@ -140,6 +141,7 @@ void TDM::watchApplies() {
                 refreshReadingKeys(written);
         }
         m_isbns->write();
+        m_covers->write();
         if (m_undo)
             m_undo->captureAfter();
         return everyRowMoves;
@@ -550,6 +552,7 @@ void TDM::ApplyPendingUpdates() {
     if (m_undo)
         m_undo->setCommitted(true);
     m_isbns->forgetPending();
+    m_covers->forgetPending();
     if (m_readings)
         m_readings->forgetPending();
     if (order)
@@ -564,6 +567,7 @@ void TDM::ApplyPendingUpdates() {
 void TDM::CancelPendingUpdates() {
     m_queryBook->cancelUpdates();
     m_isbns->forgetPending();
+    m_covers->forgetPending();
     if (m_readings)
         m_readings->forgetPending();
     countRows();

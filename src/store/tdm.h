@@ -11,9 +11,9 @@
 #include "engine/connection.h"
 #include "engine/read_only_query.h"
 #include "store/apply_undo.h"
-#include "store/book_isbns.h"
 #include "store/book_readings.h"
 #include "store/book_record.h"
+#include "store/book_side_values.h"
 #include "store/query_builder.h"
 #include "store/store_host.h"
 
@@ -117,6 +117,8 @@ public:
     void UndoLastApply();
     // Each book's ISBN, kept beside it and written with its pending changes.
     BookIsbns& isbns() { return *m_isbns; }
+    // Each book's cover, kept beside it likewise.
+    BookCovers& covers() { return *m_covers; }
 
     int GetMaxId();
     int GetDistinctValues(int fieldNo, QStringList* list);
@@ -167,6 +169,7 @@ private:
     std::unique_ptr<BookReadings> m_readings;  // goes before the connection closes
     std::unique_ptr<ApplyUndo> m_undo;
     std::unique_ptr<BookIsbns> m_isbns;
+    std::unique_ptr<BookCovers> m_covers;
     // The kana-order keys of the readings the list is sorted by, by column name
     // and book ID, read when the rows are put in order in memory.
     std::map<QString, QHash<qint64, QByteArray>> m_readingKeys;

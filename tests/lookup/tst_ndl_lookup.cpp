@@ -1,6 +1,8 @@
 // ISBNs as typed, the library's recorded answers read into books, and the
 // look-up over real HTTP against a local server standing in for the library.
+#include <QBuffer>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QtTest>
@@ -155,6 +157,15 @@ private slots:
         server.byIsbn.insert(S("9784000000001"), {503, "busy", false});
         server.byIsbn.insert(S("9784000000002"), {200, "<<<not xml", false});
         server.byIsbn.insert(S("9784000000003"), {200, {}, true});
+        // The library's thumbnail comes with the record, kept at most 200
+        // pixels high; a book without one (404) is found all the same.
+        QImage thumbnail(300, 420, QImage::Format_RGB32);
+        thumbnail.fill(Qt::darkBlue);
+        QByteArray jpeg;
+        QBuffer buffer(&jpeg);
+        buffer.open(QIODevice::WriteOnly);
+        thumbnail.save(&buffer, "JPEG");
+        server.thumbnails.insert(S("9784883671311"), jpeg);
         NdlLookup lookup;
         lookup.setService(server.url());
         lookup.setTimeout(500);
@@ -162,6 +173,9 @@ private slots:
         QVERIFY2(found.book, qPrintable(found.message));
         QCOMPARE(found.book->title, S("情報検索演習"));
         QCOMPARE(found.book->isbn13, S("9784883671311"));
+        QCOMPARE(QImage::fromData(found.book->cover).size(), QSize(143, 200));
+        const NdlResult bare = lookUpAndWait(lookup, S("9784774162133"));
+        QVERIFY(bare.book && bare.book->cover.isEmpty());
 
         struct Case {
             const char* isbn;

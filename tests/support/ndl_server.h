@@ -25,6 +25,7 @@ public:
         bool silent = false;  // never answers: the client's timeout decides
     };
     QHash<QString, Answer> byIsbn;
+    QHash<QString, QByteArray> thumbnails;  // by ISBN-13; others are 404, as the library's
     int requests = 0;
 
     explicit NdlServer(const QString& folder) {
@@ -67,7 +68,12 @@ private:
         const QString query =
             QUrlQuery(url).queryItemValue(QStringLiteral("query"), QUrl::FullyDecoded);
         Answer answer{200, noRecords(), false};
-        if (url.path() != QLatin1String("/api/sru"))
+        const QString path = url.path();
+        if (path.startsWith(QLatin1String("/thumbnail/")))
+            answer = thumbnails.contains(path.mid(11, 13))
+                         ? Answer{200, thumbnails.value(path.mid(11, 13)), false}
+                         : Answer{404, "not found", false};
+        else if (path != QLatin1String("/api/sru"))
             answer = {404, "not found", false};
         else if (query.startsWith(QLatin1String("isbn=")))
             answer = byIsbn.value(query.mid(5), answer);
