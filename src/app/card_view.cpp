@@ -79,6 +79,11 @@ CardView::CardView(QWidget* parent) : QWidget(parent) {
         label->setBuddy(box);
     }
     fields.finish(11);
+    // The cover stands at the card's right, beside every row.
+    m_cover = new CoverLabel(m_card);
+    m_cover->setProperty("tag", 1);
+    grid->addWidget(m_cover, 0, grid->columnCount(), grid->rowCount(), 1, Qt::AlignTop);
+    connect(m_cover, &CoverLabel::coverChanged, this, &CardView::coverChanged);
     PanelCardViewBaseResize();
 }
 

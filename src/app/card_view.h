@@ -6,6 +6,7 @@
 #include <QPlainTextEdit>
 #include <array>
 
+#include "app/cover_label.h"
 #include "store/book_record.h"
 
 namespace quillo {
@@ -25,6 +26,9 @@ public:
     // The book's ISBN as shown ("978-4-..."), under its title.
     void setIsbn(const QString& shown);
     QString isbnText() const;
+    // The book's cover (an image file's bytes), or none.
+    void setCover(const QByteArray& image) { m_cover->showCover(image); }
+    CoverLabel* cover() const { return m_cover; }
     void setLabel(int fieldNo, const QString& caption);
     QWidget* box(int fieldNo) const { return m_boxes[static_cast<size_t>(fieldNo)]; }
     QFrame* card() const { return m_card; }
@@ -32,6 +36,7 @@ public:
 signals:
     void editRequested();
     void contextMenuRequested(const QPoint& globalPos);
+    void coverChanged(const QByteArray& cover);  // dropped, pasted or removed
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -39,6 +44,7 @@ protected:
 
 private:
     QLineEdit* m_isbn = nullptr;
+    CoverLabel* m_cover = nullptr;
     void PanelCardViewBaseResize();
 
     QFrame* m_card;

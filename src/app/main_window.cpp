@@ -588,6 +588,20 @@ void TFormMainWin::menuEScanIsbnClick() {
     RefreshRecordStatus();
 }
 
+void TFormMainWin::changeCover(const QByteArray& cover) {
+    CachedDataset& q = m_store.QueryBook();
+    if (m_store.readOnly() || q.currentRow() < 0)
+        return QApplication::beep();
+    {
+        CursorHookDetach detached(m_store);
+        q.edit();
+        q.post();
+    }
+    m_store.covers().set(q.integer(0), cover);
+    SetPendingMode(true);
+    FillCard();
+}
+
 void TFormMainWin::menuEDeleteClick() {
     if (m_store.readOnly())
         return QApplication::beep();

@@ -99,6 +99,9 @@ public:
     void menuFApplyClick();
     void menuFCancelClick();
     void menuEScanIsbnClick();
+    // A cover dropped, pasted or removed on the card: a change of the current
+    // book, pending until 更新適用.
+    void changeCover(const QByteArray& cover);
     void menuEUndoApplyClick();
     void menuFIoCsvClick();
     void menuFPrintClick();

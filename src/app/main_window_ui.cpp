@@ -99,6 +99,8 @@ void TFormMainWin::buildViews() {
     connect(m_card, &CardView::editRequested, this,
             [this] { runGuarded([this] { menuEEditClick(); }); });
     connect(m_card, &CardView::contextMenuRequested, this, &TFormMainWin::PopupMenuPopup);
+    connect(m_card, &CardView::coverChanged, this,
+            [this](const QByteArray& cover) { runGuarded([&] { changeCover(cover); }); });
 
     m_welcome = new WelcomeView([this] { m_commands.add->trigger(); },
                                 [this] {
@@ -253,6 +255,8 @@ void TFormMainWin::FillCard() {
     }
     const QString isbn = hasRow ? m_store.isbns().isbnOf(q.integer(0)) : QString();
     m_card->setIsbn(isbn.isEmpty() ? QString() : hyphenatedIsbn(isbn));
+    m_card->setCover(hasRow ? m_store.covers().valueOf(q.integer(0)) : QByteArray());
+    m_card->cover()->setEditable(hasRow && !m_store.readOnly());
 }
 
 void TFormMainWin::syncGridToCursor() {

@@ -166,6 +166,35 @@ private slots:
                      .size(),
                  1);
     }
+
+    // An image dropped or pasted on the card is the book's cover, kept at most
+    // 200 pixels high and pending until 更新適用; removing it likewise. The
+    // card shows what is kept.
+    void aCoverIsPutOnTheCardAndTakenOff() {
+        m_fixture.trigger("menuVViewTypeRecord");
+        CoverLabel* cover = m_fixture.window->findChild<CardView*>()->cover();
+        QVERIFY(!cover->hasCover());
+        QImage photo(600, 900, QImage::Format_RGB32);
+        photo.fill(Qt::darkRed);
+        cover->takeImage(photo);
+        QVERIFY(m_fixture.window->pendingMode());
+        QVERIFY(cover->hasCover());
+        m_fixture.trigger("menuFApply");
+        const QStringList stored = test::rows(S("select ID, length(Image) > 0 from quillo_cover"));
+        QCOMPARE(stored, QStringList{S("1|1")});
+        {
+            Connection connection(S("book"));
+            Statement image(connection.handle(), {S("select Image from quillo_cover")});
+            QVERIFY(image.step());
+            QCOMPARE(QImage::fromData(image.textAt(0).toByteArray()).height(), 200);
+        }
+        emit cover->coverChanged({});
+        QVERIFY(m_fixture.window->pendingMode());
+        QVERIFY(!cover->hasCover());
+        m_fixture.trigger("menuFApply");
+        QCOMPARE(test::rows(S("select count(*) from quillo_cover")), QStringList{S("0")});
+        QVERIFY(!cover->hasCover());
+    }
 };
 
 QTEST_MAIN(TestIsbnLookup)
