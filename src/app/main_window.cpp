@@ -14,6 +14,7 @@
 
 #include "app/book_list_model.h"
 #include "app/card_view.h"
+#include "app/cover_grid.h"
 #include "edit/date_text.h"
 #include "edit/isbn_scan_dialog.h"
 #include "edit/record_clipboard.h"
@@ -285,6 +286,8 @@ void TFormMainWin::closeEvent(QCloseEvent* event) {
 // ---- state of the commands
 
 void TFormMainWin::RefreshRecordStatus() {
+    // Books were applied, taken back or read again: their covers are read anew.
+    m_coverGrid->forgetCovers();
     const int count = m_store.RecordCount();
     // " レコード数 ： %4d": the number right-aligned in at least four places.
     m_statusPanel1->setText(QStringLiteral(" レコード数 ： ") +
@@ -600,6 +603,7 @@ void TFormMainWin::changeCover(const QByteArray& cover) {
     m_store.covers().set(q.integer(0), cover);
     SetPendingMode(true);
     FillCard();
+    m_coverGrid->forgetCovers();
 }
 
 void TFormMainWin::menuEDeleteClick() {
@@ -670,6 +674,8 @@ void TFormMainWin::menuVViewTypeClick(BookView view) {
     ShowViewType(view);
     if (view == BookView::Card)
         m_card->box(FieldNo::Title)->setFocus();
+    if (view == BookView::Covers)
+        m_coverGrid->setFocus();
 }
 
 void TFormMainWin::menuVOptionClick() {

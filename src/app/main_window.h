@@ -20,6 +20,8 @@
 
 namespace quillo {
 
+class CoverGrid;
+
 class TDM;
 class BookListModel;
 class CardView;
@@ -90,6 +92,7 @@ public:
     TFormOption* optionsDialog();
     QTableView* grid() const { return m_grid; }
     CardView* cardView() const { return m_card; }
+    CoverGrid* coverGrid() const { return m_coverGrid; }
 
     // A second start asked for this window: it comes back from the task bar and
     // to the front, with the dialog it has open (which is what takes the keys).
@@ -198,6 +201,7 @@ private:
     QWidget* m_welcome = nullptr;  // in the list's place while there is no book
     BookListModel* m_model = nullptr;
     CardView* m_card = nullptr;
+    CoverGrid* m_coverGrid = nullptr;
     TFormSetRecord* m_recordDialog = nullptr;
     bool m_csvStartsWithImport = false;  // the CSV dialog opened from the welcome page
     TFormSearch* m_searchDialog = nullptr;

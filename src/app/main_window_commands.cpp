@@ -119,9 +119,12 @@ void TFormMainWin::buildCommands() {
     c.viewList = command("menuVViewTypeList", "一覧(&L)", "表示を一覧形式にします。", nullptr);
     c.viewCard =
         command("menuVViewTypeRecord", "カード(&C)", "表示をカード形式にします。", nullptr);
+    c.viewCovers =
+        command("menuVViewTypeCovers", "表紙(&O)", "表示を表紙の一覧にします。", nullptr);
     auto* views = new QActionGroup(this);
-    for (auto [action, view] :
-         {std::pair{c.viewList, BookView::List}, {c.viewCard, BookView::Card}}) {
+    for (auto [action, view] : {std::pair{c.viewList, BookView::List},
+                                {c.viewCard, BookView::Card},
+                                {c.viewCovers, BookView::Covers}}) {
         action->setCheckable(true);
         views->addAction(action);
         connect(action, &QAction::triggered, this,
@@ -143,7 +146,8 @@ void TFormMainWin::buildMenus() {
                {c.undoApply, nullptr, c.edit, c.add, c.scanIsbn, c.remove, nullptr, c.copy, nullptr,
                 c.first, c.prior, c.next, c.last, nullptr, c.search});
     QMenu* view = menu("menuitemView", "表示(&V)");
-    addEntries(view, {c.toolBar, c.statusBar, nullptr, c.viewList, c.viewCard, nullptr});
+    addEntries(view,
+               {c.toolBar, c.statusBar, nullptr, c.viewList, c.viewCard, c.viewCovers, nullptr});
     view->addMenu(m_index->menu());
     addEntries(view, {c.sameBooks, c.readingReview, c.statistics, nullptr, c.option});
     addEntries(menu("menuitemHelp", "ヘルプ(&H)"), {c.contents, nullptr, c.about});
@@ -154,7 +158,7 @@ void TFormMainWin::buildMenus() {
     QMenu* viewType = m_popupMenu->addMenu(QStringLiteral("表示形式"));
     viewType->setObjectName(QStringLiteral("menuPMViewType"));
     viewType->menuAction()->setStatusTip(QStringLiteral("表示形式を選択します。"));
-    addEntries(viewType, {c.viewList, c.viewCard});
+    addEntries(viewType, {c.viewList, c.viewCard, c.viewCovers});
     addEntries(m_popupMenu, {nullptr, c.apply, c.cancel});
 }
 
@@ -242,6 +246,7 @@ void TFormMainWin::updateCommandStates() {
 
     c.viewList->setChecked(m_settings.ViewType == BookView::List);
     c.viewCard->setChecked(m_settings.ViewType == BookView::Card);
+    c.viewCovers->setChecked(m_settings.ViewType == BookView::Covers);
     c.toolBar->setChecked(m_settings.ToolBarShown);
     c.statusBar->setChecked(m_settings.StatusBarShown);
     c.sameBooks->setChecked(m_store.sameBooksShown());

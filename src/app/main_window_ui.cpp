@@ -8,6 +8,7 @@
 #include "app/book_grid.h"
 #include "app/book_list_model.h"
 #include "app/card_view.h"
+#include "app/cover_grid.h"
 #include "app/main_window.h"
 #include "app/welcome_view.h"
 #include "edit/date_text.h"
@@ -102,6 +103,13 @@ void TFormMainWin::buildViews() {
     connect(m_card, &CardView::coverChanged, this,
             [this](const QByteArray& cover) { runGuarded([&] { changeCover(cover); }); });
 
+    m_coverGrid = new CoverGrid(m_store);
+    m_coverGrid->setModel(m_model);
+    connect(m_coverGrid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { gridRowSelected(current.row()); });
+    connect(m_coverGrid, &CoverGrid::editRequested, this,
+            [this] { runGuarded([this] { menuEEditClick(); }); });
+
     m_welcome = new WelcomeView([this] { m_commands.add->trigger(); },
                                 [this] {
                                     m_csvStartsWithImport = true;
@@ -111,6 +119,7 @@ void TFormMainWin::buildViews() {
                                 [this] { runGuarded([this] { importSample(); }); });
     stack->addWidget(m_grid);
     stack->addWidget(m_card);
+    stack->addWidget(m_coverGrid);
     stack->addWidget(m_welcome);
     setCentralWidget(m_panelBase);
 }
@@ -136,6 +145,13 @@ void TFormMainWin::ShowViewType(BookView view) {
         m_grid->setEnabled(false);
         FillCard();
         stack->setCurrentWidget(m_card);
+    } else if (view == BookView::Covers) {
+        m_grid->setEnabled(false);
+        m_coverGrid->forgetCovers();
+        // On the current book before it shows: shown without one, it would
+        // take the first book and move the list there.
+        syncGridToCursor();
+        stack->setCurrentWidget(m_coverGrid);
     } else {
         m_grid->setEnabled(true);
         // Before the first read there are no columns to lay out; the read does it.
@@ -272,6 +288,17 @@ void TFormMainWin::syncGridToCursor() {
         selection->setCurrentIndex(index,
                                    QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         m_grid->scrollTo(index);
+    }
+    // The cover grid, when shown, stands on the same book.
+    if (m_settings.ViewType == BookView::Covers && m_coverGrid->model()) {
+        QItemSelectionModel* covers = m_coverGrid->selectionModel();
+        if (row < 0) {
+            covers->clear();
+        } else if (m_coverGrid->currentIndex().row() != row) {
+            const QModelIndex index = m_model->index(row, 0);
+            covers->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+            m_coverGrid->scrollTo(index);
+        }
     }
     m_syncingGrid = false;
 }

@@ -30,6 +30,7 @@ struct WindowCommands {
     QAction* toolBar = nullptr;
     QAction* statusBar = nullptr;
     QAction* viewList = nullptr;
+    QAction* viewCovers = nullptr;
     QAction* viewCard = nullptr;
     QAction* sameBooks = nullptr;
     QAction* readingReview = nullptr;

@@ -19,7 +19,7 @@ struct WindowBounds {
 };
 
 // The two views of the books, by the numbers the settings file stores.
-enum class BookView { List = 0, Card = 1 };
+enum class BookView { List = 0, Card = 1, Covers = 2 };
 
 // All user settings, held by the main window for the run; initial values are the
 // ones a first run starts with.

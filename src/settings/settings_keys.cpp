@@ -88,7 +88,9 @@ SettingKey viewKey(const char* section, const QByteArray& name) {
         const std::optional<int> read = parseProfileInteger(value);
         if (!read)
             return;  // not a number: the view the settings hold stays
-        s.ViewType = *read == static_cast<int>(BookView::Card) ? BookView::Card : BookView::List;
+        s.ViewType = *read == static_cast<int>(BookView::Card)     ? BookView::Card
+                     : *read == static_cast<int>(BookView::Covers) ? BookView::Covers
+                                                                   : BookView::List;
     };
     k.write = [](const AppSettings& s) { return QString::number(static_cast<int>(s.ViewType)); };
     return k;

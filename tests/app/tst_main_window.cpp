@@ -610,7 +610,7 @@ private slots:
             ++commands;
             QVERIFY2(inMenuBar.contains(action), qPrintable(action->text()));
         }
-        QCOMPARE(commands, 8 + 14);  // the context menu's entries, the tool bar's buttons
+        QCOMPARE(commands, 9 + 14);  // the context menu's entries, the tool bar's buttons
         // A button follows its entry's state and its check.
         auto* edit = m_window->findChild<QToolButton*>(S("ToolButtonEdit"));
         QCOMPARE(edit->isEnabled(), enabled("menuEEdit"));

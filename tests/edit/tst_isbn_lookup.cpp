@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include "app/card_view.h"
+#include "app/cover_grid.h"
 #include "edit/isbn_row.h"
 #include "edit/isbn_scan_dialog.h"
 #include "edit/record_dialog.h"
@@ -194,6 +195,34 @@ private slots:
         m_fixture.trigger("menuFApply");
         QCOMPARE(test::rows(S("select count(*) from quillo_cover")), QStringList{S("0")});
         QVERIFY(!cover->hasCover());
+    }
+
+    // 表示 > 表紙 stands on the list's current book and moves it; a book with a
+    // cover shows it, one without shows its title; Enter opens the book.
+    void theCoverGridFollowsTheCurrentBook() {
+        test::exec(S("insert into quillo (ID, Title) values (2, 'こころ'), (3, '坊っちゃん')"));
+        m_fixture.store->RequeryShownList();
+        m_fixture.trigger("menuVViewTypeRecord");
+        QImage photo(140, 200, QImage::Format_RGB32);
+        photo.fill(Qt::darkGreen);
+        m_fixture.window->findChild<CardView*>()->cover()->takeImage(photo);
+        m_fixture.trigger("menuFApply");
+        CachedDataset& q = m_fixture.store->QueryBook();
+        const int withCover = q.currentRow();
+        m_fixture.trigger("menuVViewTypeCovers");
+        CoverGrid* grid = m_fixture.window->coverGrid();
+        QVERIFY(grid->isVisible());
+        QCOMPARE(grid->currentIndex().row(), withCover);
+        QVERIFY(!grid->coverOf(withCover).isNull());
+        const int other = withCover == 0 ? 1 : 0;
+        QVERIFY(grid->coverOf(other).isNull());
+        QVERIFY(!grid->titleOf(other).isEmpty());
+        grid->setCurrentIndex(grid->model()->index(other, 0));
+        QCOMPARE(q.currentRow(), other);
+        m_fixture.withDialog(
+            "menuEEdit", [&] { return dialog(); },
+            [&] { QCOMPARE(text(FieldNo::Title), grid->titleOf(other)); });
+        m_fixture.window->settings().ViewType = BookView::List;
     }
 };
 

@@ -103,7 +103,8 @@ private slots:
     void valuesOutOfRangeAreTheDefault_data() {
         QTest::addColumn<QString>("line");
         QTest::addColumn<QString>("written");
-        QTest::addRow("view 2") << S("[Window]\r\nViewType=2") << S("ViewType=0");
+        QTest::addRow("view 3") << S("[Window]\r\nViewType=3") << S("ViewType=0");
+        QTest::addRow("cover view") << S("[Window]\r\nViewType=2") << S("ViewType=2");
         QTest::addRow("view -1") << S("[Window]\r\nViewType=-1") << S("ViewType=0");
         QTest::addRow("card view") << S("[Window]\r\nViewType=1") << S("ViewType=1");
         QTest::addRow("tiny window") << S("[Window]\r\nWidth=3") << S("Width=687");
