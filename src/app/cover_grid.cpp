@@ -45,7 +45,8 @@ public:
             painter->drawRect(cover.adjusted(0, 0, -1, -1));
             painter->setPen(QColor(0x40, 0x38, 0x30));
             painter->drawText(cover.adjusted(8, 10, -8, -10),
-                              Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap, title);
+                              Qt::AlignHCenter | Qt::AlignTop | Qt::TextWordWrap,
+                              title + QStringLiteral("\n\n") + m_grid.writerOf(index.row()));
         }
         painter->setPen(current ? option.palette.highlightedText().color()
                                 : option.palette.text().color());
@@ -83,6 +84,11 @@ QString CoverGrid::titleOf(int row) const {
     return row >= 0 && row < q.rowCount() ? q.textAt(row, FieldNo::Title) : QString();
 }
 
+QString CoverGrid::writerOf(int row) const {
+    const CachedDataset& q = m_store.QueryBook();
+    return row >= 0 && row < q.rowCount() ? q.textAt(row, FieldNo::Writer) : QString();
+}
+
 QPixmap CoverGrid::coverOf(int row) {
     const CachedDataset& q = m_store.QueryBook();
     if (row < 0 || row >= q.rowCount())
@@ -97,6 +103,19 @@ QPixmap CoverGrid::coverOf(int row) {
         pixmap->loadFromData(bytes);
     m_covers.insert(id, pixmap);
     return *pixmap;
+}
+
+bool CoverGrid::event(QEvent* event) {
+    // Up and Down go a row of covers up or down, as in any grid, rather than
+    // to the book before or after (Left and Right do that).
+    if (event->type() == QEvent::ShortcutOverride) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Up || key == Qt::Key_Down) {
+            event->accept();
+            return true;
+        }
+    }
+    return QListView::event(event);
 }
 
 void CoverGrid::keyPressEvent(QKeyEvent* event) {

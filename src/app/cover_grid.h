@@ -20,6 +20,7 @@ public:
     // A cover as drawn here: read from the catalogue once, then kept.
     QPixmap coverOf(int row);
     QString titleOf(int row) const;
+    QString writerOf(int row) const;
     void forgetCovers() { m_covers.clear(); }
     int coversRead() const { return m_read; }
 
@@ -30,6 +31,7 @@ signals:
     void editRequested();
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

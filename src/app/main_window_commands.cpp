@@ -120,7 +120,7 @@ void TFormMainWin::buildCommands() {
     c.viewCard =
         command("menuVViewTypeRecord", "カード(&C)", "表示をカード形式にします。", nullptr);
     c.viewCovers =
-        command("menuVViewTypeCovers", "表紙(&O)", "表示を表紙の一覧にします。", nullptr);
+        command("menuVViewTypeCovers", "表紙(&G)", "表示を表紙の一覧にします。", nullptr);
     auto* views = new QActionGroup(this);
     for (auto [action, view] : {std::pair{c.viewList, BookView::List},
                                 {c.viewCard, BookView::Card},

@@ -332,6 +332,11 @@ bool TFormMainWin::eventFilter(QObject* watched, QEvent* event) {
         runGuarded([this] { menuEDeleteClick(); });
         return true;
     }
+    // In the grid of covers Up and Down go a row up or down, as in any grid.
+    if ((widget == m_coverGrid || widget->parent() == m_coverGrid) &&
+        (key->key() == Qt::Key_Up || key->key() == Qt::Key_Down) &&
+        key->modifiers() == Qt::NoModifier)
+        return QMainWindow::eventFilter(watched, event);
     // The window's command keys are the window's: the focused control never
     // claims them, and a disabled command's key goes nowhere.
     const QKeySequence sequence(key->keyCombination());

@@ -219,6 +219,12 @@ private slots:
         QVERIFY(!grid->titleOf(other).isEmpty());
         grid->setCurrentIndex(grid->model()->index(other, 0));
         QCOMPARE(q.currentRow(), other);
+        // Down goes a row of covers down: with three books in one row, nowhere.
+        m_fixture.window->resize(900, 600);
+        QApplication::processEvents();
+        grid->setFocus();
+        QTest::keyClick(grid, Qt::Key_Down);
+        QCOMPARE(q.currentRow(), other);
         m_fixture.withDialog(
             "menuEEdit", [&] { return dialog(); },
             [&] { QCOMPARE(text(FieldNo::Title), grid->titleOf(other)); });
