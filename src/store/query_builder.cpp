@@ -97,12 +97,36 @@ QString BuildUnfilteredSql(const SortSettings& sort) {
            orderByOf(terms, true);
 }
 
+QString IsbnConditionOf(const QString& text, const QString& id) {
+    QString digits;
+    for (const QChar c : foldForSearch(text)) {
+        if (c.isDigit() || c == u'x' || c == u'X')
+            digits += c.toUpper();
+        else if (c != u'-' && c != u' ')
+            return {};
+    }
+    const bool ten = digits.size() == 10 && !digits.left(9).contains(u'X');
+    const bool thirteen =
+        digits.size() == 13 && !digits.contains(u'X') &&
+        (digits.startsWith(QLatin1String("978")) || digits.startsWith(QLatin1String("979")));
+    if (!ten && !thirteen)
+        return {};
+    // An ISBN-10 is the 978 number's nine digits and a check digit of its own.
+    const QString match =
+        thirteen ? QStringLiteral("Isbn = '") + digits + QStringLiteral("'")
+                 : QStringLiteral("Isbn LIKE '978") + digits.left(9) + QStringLiteral("_'");
+    return id + QStringLiteral(" IN (SELECT ID FROM quillo_isbn WHERE ") + match +
+           QStringLiteral(")");
+}
+
 std::optional<FilterSql> BuildFilterSql(const QString& text, const FieldFlags& flags,
                                         const SortSettings& sort, const FieldNameTable& names,
-                                        bool withReadings) {
+                                        bool withReadings, bool withIsbns) {
     const QString folded = foldForSearch(text);
     if (withReadings && !folded.isEmpty())
-        return BuildReadingFilterSql(folded, flags, sort);
+        return BuildReadingFilterSql(
+            folded, flags, sort,
+            withIsbns ? IsbnConditionOf(text, QStringLiteral("q.ID")) : QString());
     // The books that contain the text, as typed: it is escaped as the fuzzy
     // search's is, so an apostrophe or a colon is matched rather than breaking the
     // SQL, and "%" and "_" are matched as themselves ("10%" finds "10%" only).
@@ -123,6 +147,11 @@ std::optional<FilterSql> BuildFilterSql(const QString& text, const FieldFlags& f
     }
     if (condition.isEmpty())
         return std::nullopt;
+    if (const QString isbn = withIsbns ? IsbnConditionOf(text, joined ? QStringLiteral("q.ID")
+                                                                      : QStringLiteral("ID"))
+                                       : QString();
+        !isbn.isEmpty())
+        condition += QStringLiteral(" OR ") + isbn + QLatin1Char(' ');
     FilterSql sql;
     sql.condition = QStringLiteral("( %1 )").arg(condition.mid(5));
     sql.lines << (joined ? QStringLiteral("SELECT q.* FROM %1 q ").arg(kTable) + kJoinReadings
@@ -144,7 +173,8 @@ ReadingPatterns ReadingPatternsOf(const QString& folded) {
 }
 
 std::optional<FilterSql> BuildReadingFilterSql(const QString& folded, const FieldFlags& flags,
-                                               const SortSettings& sort) {
+                                               const SortSettings& sort,
+                                               const QString& isbnCondition) {
     qint64 fields = 0;
     for (int k : chosenFields(flags))
         fields |= qint64(1) << k;
@@ -152,9 +182,11 @@ std::optional<FilterSql> BuildReadingFilterSql(const QString& folded, const Fiel
         return std::nullopt;
     const auto [kana, romaji] = ReadingPatternsOf(folded);
     FilterSql sql;
-    sql.condition = QStringLiteral("( FINDS(s.Folded, '%1', '%2', '%3', %4) )")
+    sql.condition = QStringLiteral("( FINDS(s.Folded, '%1', '%2', '%3', %4)")
                         .arg(QuoteValueText(folded), QuoteValueText(kana), QuoteValueText(romaji),
-                             QString::number(fields));
+                             QString::number(fields)) +
+                    (isbnCondition.isEmpty() ? QString() : QStringLiteral(" OR ") + isbnCondition) +
+                    QStringLiteral(" )");
     const std::vector<OrderTerm> terms = BuildOrderTerms(sort);
     sql.lines
         << QStringLiteral("SELECT q.* FROM %1 q JOIN quillo_search s ON s.ID = q.ID ").arg(kTable) +

@@ -50,9 +50,15 @@ struct FilterSql {
 // Nothing when no field is chosen. With readings (a catalogue that keeps them
 // in step), the filter looks in the books' folded search texts, where kana
 // also finds the readings and Latin letters their romaji.
+// With ISBNs (a catalogue that keeps some), a text that is an ISBN, in either
+// form, also finds the book with that number.
 std::optional<FilterSql> BuildFilterSql(const QString& text, const FieldFlags& flags,
                                         const SortSettings& sort, const FieldNameTable& names,
-                                        bool withReadings = false);
+                                        bool withReadings = false, bool withIsbns = false);
+// The condition that finds a book by the ISBN a text is (ISBN-10 or -13,
+// hyphens or not), with the book table's ID column named `id`; empty when the
+// text is no ISBN.
+QString IsbnConditionOf(const QString& text, const QString& id);
 // What a text typed to find books looks for in their readings: the kana (a
 // kana text without blanks) and the romaji key (a Latin text); either is empty
 // when the text is not one.
@@ -63,7 +69,8 @@ ReadingPatterns ReadingPatternsOf(const QString& folded);
 
 // The filter over the search texts, for a text already folded for search.
 std::optional<FilterSql> BuildReadingFilterSql(const QString& folded, const FieldFlags& flags,
-                                               const SortSettings& sort);
+                                               const SortSettings& sort,
+                                               const QString& isbnCondition = {});
 
 // The search line over the scratch query; nothing when no field is chosen.
 std::optional<QString> BuildSearchSql(const QString& text, const FieldFlags& flags, bool fuzzy,

@@ -341,7 +341,8 @@ int TDM::ApplyFilter(const QString& text, const FieldFlags* flags) {
     if (text.isNull() || !flags)
         return -1;
     const SortSettings sort = sortSettings();
-    if (const auto sql = BuildFilterSql(text, *flags, sort, m_fieldNames, readingsReady())) {
+    if (const auto sql = BuildFilterSql(text, *flags, sort, m_fieldNames, readingsReady(),
+                                        m_isbns->anyStored())) {
         reopenLiveQuery(sql->lines);
         m_holdsAllBooks = false;
         m_narrowedTo = NarrowedTo::Nothing;

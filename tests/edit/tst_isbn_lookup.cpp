@@ -14,6 +14,7 @@
 #include "edit/isbn_scan_dialog.h"
 #include "edit/record_dialog.h"
 #include "ndl_server.h"
+#include "store/query_builder.h"
 #include "ui/message_dialog.h"
 #include "window_fixture.h"
 
@@ -229,6 +230,31 @@ private slots:
             "menuEEdit", [&] { return dialog(); },
             [&] { QCOMPARE(text(FieldNo::Title), grid->titleOf(other)); });
         m_fixture.window->settings().ViewType = BookView::List;
+    }
+
+    // The filter finds a book by its ISBN typed in either form, with hyphens
+    // or without, over the readings' search texts and over the plain fields.
+    void theFilterFindsABookByItsIsbn() {
+        test::exec(
+            S("create table quillo_isbn (ID INTEGER PRIMARY KEY, Isbn TEXT NOT NULL);"
+              "insert into quillo_isbn values (1, '9784883671311')"));
+        FieldFlags title{};
+        title[FieldNo::Title] = 1;
+        for (const char* typed : {"4883671313", "4-88367-131-3", "978-4-88367-131-1",
+                                  "9784883671311", "９７８４８８３６７１３１１"}) {
+            for (const bool readings : {true, false}) {
+                const auto sql =
+                    BuildFilterSql(S(typed), title, {}, FieldNameTable(), readings, true);
+                QVERIFY(sql);
+                const QStringList found = test::rows(sql->lines.join(u' '));
+                QVERIFY2(found.size() == 1 && found[0].startsWith(S("1|草枕")), typed);
+            }
+        }
+        // Through the window's own filter.
+        m_fixture.store->ApplyFilter(S("4-88367-131-3"), &title);
+        QCOMPARE(m_fixture.store->QueryBook().rowCount(), 1);
+        m_fixture.store->ApplyFilter(S("4774162134"), &title);  // another book's
+        QCOMPARE(m_fixture.store->QueryBook().rowCount(), 0);
     }
 };
 
