@@ -1,5 +1,6 @@
 #include "store/tdm.h"
 
+#include <QSet>
 #include <array>
 
 #include "engine/engine_error.h"
@@ -433,6 +434,15 @@ int TDM::Search(const QString& text, const FieldFlags* flags, bool fuzzy) {
     QHash<qint64, QByteArray> searchTexts;
     if (readingsReady() && patterns.fields && !(kana + romaji).isEmpty())
         searchTexts = bytesById(QStringLiteral("SELECT ID, Folded FROM quillo_search"));
+    // A text that is an ISBN also finds the book with that number.
+    QSet<qint64> numbered;
+    if (const QString isbn = IsbnConditionOf(text, QStringLiteral("ID"));
+        !isbn.isEmpty() && m_isbns->anyStored()) {
+        Statement ids(m_database->handle(),
+                      {QStringLiteral("SELECT ID FROM quillo WHERE ") + isbn});
+        while (ids.step())
+            numbered.insert(ids.integerAt(0));
+    }
     for (int row = 0; row < q.rowCount(); ++row) {
         const qint64 id = q.textAt(row, idColumn).toLongLong();
         bool found = false;
@@ -444,6 +454,7 @@ int TDM::Search(const QString& text, const FieldFlags* flags, bool fuzzy) {
         }
         if (!found && !searchTexts.isEmpty())
             found = searchTextFinds(searchTexts.value(id), patterns);
+        found = found || numbered.contains(id);
         if (found)
             m_matches.push_back(id);
     }

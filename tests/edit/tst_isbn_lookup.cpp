@@ -255,6 +255,11 @@ private slots:
         QCOMPARE(m_fixture.store->QueryBook().rowCount(), 1);
         m_fixture.store->ApplyFilter(S("4774162134"), &title);  // another book's
         QCOMPARE(m_fixture.store->QueryBook().rowCount(), 0);
+        // And the search (F3) likewise.
+        m_fixture.store->ApplyFilter(QString(), &title);
+        m_fixture.store->Requery();
+        QCOMPARE(m_fixture.store->Search(S("978-4-88367-131-1"), &title, true), 1);
+        QCOMPARE(m_fixture.store->Search(S("4774162134"), &title, false), 0);
     }
 };
 
