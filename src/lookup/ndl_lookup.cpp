@@ -105,13 +105,20 @@ void NdlLookup::lookUp(const QString& isbn13) {
     get(requestFor(isbn13), &NdlLookup::finished);
 }
 
-void NdlLookup::thumbnailFinished() {
+QNetworkReply* NdlLookup::takeReply() {
     QNetworkReply* reply = m_reply;
     if (!reply)
-        return;
+        return nullptr;
     m_reply = nullptr;
     m_timeout.stop();
     reply->deleteLater();
+    return reply;
+}
+
+void NdlLookup::thumbnailFinished() {
+    QNetworkReply* reply = takeReply();
+    if (!reply)
+        return;
     // No thumbnail (404, or any trouble fetching it) is still a book found.
     if (reply->error() == QNetworkReply::NoError)
         m_book.cover = coverBytes(reply->readAll());
@@ -144,12 +151,9 @@ void NdlLookup::timedOut() {
 }
 
 void NdlLookup::finished() {
-    QNetworkReply* reply = m_reply;
+    QNetworkReply* reply = takeReply();
     if (!reply)
         return;
-    m_reply = nullptr;
-    m_timeout.stop();
-    reply->deleteLater();
     const QString isbn = m_isbn;
     if (reply->error() != QNetworkReply::NoError) {
         m_networkAway = isNetworkFailure(reply->error()) &&

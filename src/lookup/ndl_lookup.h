@@ -44,6 +44,8 @@ signals:
     void failed(const QString& isbn13, const QString& message);
 
 private:
+    // The reply that has finished, now the caller's to read (deleted later).
+    QNetworkReply* takeReply();
     void finished();
     void thumbnailFinished();
     void timedOut();
