@@ -21,6 +21,7 @@
 #include "edit/record_dialog.h"
 #include "engine/catalogue_file.h"
 #include "engine/engine_error.h"
+#include "lookup/ndl_lookup.h"
 #include "platform/busy_cursor.h"
 #include "platform/help_viewer.h"
 #include "platform/screen_fit.h"
@@ -70,6 +71,7 @@ TFormMainWin::~TFormMainWin() {
         m_damageCheck.wait();  // it reports to this window
     qApp->removeEventFilter(this);
     m_store.setHost(nullptr);
+    NdlLookup::configure({});  // its question asks this window
     // FormDestroy: pending changes are dropped with the live query.
     m_store.detachCursorHook();
     m_store.QueryBook().close();
@@ -174,6 +176,7 @@ void TFormMainWin::FormCreate() {
     m_splash->showSplash();
     SetPendingMode(false);
     LoadSettings(m_iniPath, m_settings);
+    configureLookup();
     setGeometry(m_settings.bounds.left, m_settings.bounds.top, m_settings.bounds.width,
                 m_settings.bounds.height);
     m_toolBar->setVisible(m_settings.ToolBarShown);
@@ -575,6 +578,30 @@ void TFormMainWin::menuEAddClick() {
         recordDialog()->setMode(RecordMode::Add);
     }
     m_recordDialog->exec();
+}
+
+void TFormMainWin::configureLookup() {
+    NdlService service;
+    service.url = m_settings.LookupUrl;
+    service.covers = m_settings.LookupCovers;
+    // Asked once, at the first look-up: an ISBN leaves the computer only when
+    // the user has agreed; [Lookup] Enabled keeps the answer.
+    service.consent = [this] {
+        if (!m_settings.LookupAsked) {
+            QWidget* owner = QApplication::activeModalWidget();
+            m_settings.LookupEnabled =
+                ShowMessageDialog(
+                    owner ? owner : this,
+                    QStringLiteral("本を調べるため、入力した ISBN を国立国会図書館"
+                                   "（国立国会図書館サーチ）に送ります。\n"
+                                   "よろしいですか？（この確認は一度だけです。"
+                                   "設定ファイルの [Lookup] Enabled で変えられます）"),
+                    kMessageConfirmation, kButtonsYesNo) == Answer::Yes;
+            m_settings.LookupAsked = true;
+        }
+        return m_settings.LookupEnabled;
+    };
+    NdlLookup::configure(service);
 }
 
 void TFormMainWin::menuEScanIsbnClick() {

@@ -102,6 +102,8 @@ public:
     void menuFApplyClick();
     void menuFCancelClick();
     void menuEScanIsbnClick();
+    // Look-ups follow the settings' [Lookup], and ask once before the first.
+    void configureLookup();
     // A cover dropped, pasted or removed on the card: a change of the current
     // book, pending until 更新適用.
     void changeCover(const QByteArray& cover);

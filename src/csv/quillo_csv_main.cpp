@@ -78,6 +78,18 @@ int listBackups(const QString& databasePath) {
 // Adds the books of these ISBNs, looked up at the National Diet Library, in
 // one apply; a line per number. Fails when none could be added.
 int addByIsbn(const QStringList& numbers, const QString& databasePath) {
+    // Asking for these books is itself the consent; settings that turned
+    // look-ups off are followed all the same.
+    AppSettings settings;
+    LoadSettings(IniPathOf(QStringLiteral("quillo")), settings);
+    if (!settings.LookupEnabled)
+        return fail(QStringLiteral("設定ファイル ") + IniPathOf(QStringLiteral("quillo")) +
+                    QStringLiteral(" の [Lookup] Enabled=0 のため、国立国会図書館には問い合わせ"
+                                   "ません。何も追加していません。"));
+    NdlService service;
+    service.url = settings.LookupUrl;
+    service.covers = settings.LookupCovers;
+    NdlLookup::configure(service);
     CatalogueLock lock(databasePath, CatalogueUser::CsvTool);
     if (!lock.tryAcquire())
         return fail(catalogueLockRefusal(lock, databasePath));

@@ -55,10 +55,22 @@ NdlLookup::~NdlLookup() {
     cancel();
 }
 
+static NdlService& configured() {
+    static NdlService service;
+    return service;
+}
+
+void NdlLookup::configure(const NdlService& service) {
+    configured() = service;
+}
+
+const NdlService& NdlLookup::configuration() {
+    return configured();
+}
+
 QUrl NdlLookup::defaultService() {
     const QByteArray given = qgetenv("QUILLO_NDL_URL");
-    return QUrl(given.isEmpty() ? QStringLiteral("https://ndlsearch.ndl.go.jp")
-                                : QString::fromUtf8(given));
+    return QUrl(given.isEmpty() ? configured().url : QString::fromUtf8(given));
 }
 
 QUrl NdlLookup::requestFor(const QString& isbn13) const {
@@ -102,6 +114,17 @@ void NdlLookup::lookUp(const QString& isbn13) {
     m_isbn = isbn13;
     m_book = {};
     m_networkAway = false;
+    // Said after the caller has started waiting, as an answer would be.
+    auto refuse = [this, isbn13](const QString& why) {
+        QTimer::singleShot(0, this, [this, isbn13, why] { emit failed(isbn13, why); });
+    };
+    const NdlService& settings = configuration();
+    if (!settings.enabled)
+        return refuse(
+            QStringLiteral("国立国会図書館への問い合わせは設定で止められています"
+                           "（設定ファイルの [Lookup] Enabled=0）"));
+    if (settings.consent && !settings.consent())
+        return refuse(QStringLiteral("国立国会図書館には問い合わせませんでした"));
     get(requestFor(isbn13), &NdlLookup::finished);
 }
 
@@ -174,6 +197,10 @@ void NdlLookup::finished() {
         case NdlAnswer::Kind::Records:
             // The record first, then its thumbnail, within the same time.
             m_book = bookFromRecord(*bestRecord(answer.records, isbn), isbn);
+            if (!configuration().covers) {
+                emit found(m_book);
+                return;
+            }
             get(thumbnailFor(isbn), &NdlLookup::thumbnailFinished);
             return;
     }

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <QUrl>
+#include <functional>
 
 #include "lookup/ndl_book.h"
 
@@ -15,14 +16,29 @@ namespace quillo {
 // Asks the National Diet Library's SRU interface for the book with an ISBN,
 // in the background: one look-up at a time, cancelled by a new one or by
 // cancel(), given up after ten seconds. Every failure is one Japanese message.
+// Where and whether look-ups go, as the settings say ([Lookup]): the service
+// (QUILLO_NDL_URL overrides it), whether covers are fetched, and whether ISBNs
+// may be sent at all; `consent`, when set, is asked before a look-up (the
+// window asks the user once).
+struct NdlService {
+    QString url = QStringLiteral("https://ndlsearch.ndl.go.jp");
+    bool enabled = true;
+    bool covers = true;
+    std::function<bool()> consent;
+};
+
 class NdlLookup : public QObject {
     Q_OBJECT
 public:
+    // What every look-up made afterwards follows.
+    static void configure(const NdlService& service);
+    static const NdlService& configuration();
+
     explicit NdlLookup(QObject* parent = nullptr);
     ~NdlLookup() override;
 
-    // The service: QUILLO_NDL_URL when set (a test's or a mirror's), else
-    // https://ndlsearch.ndl.go.jp.
+    // The service: QUILLO_NDL_URL when set (a test's or a mirror's), else the
+    // settings' (https://ndlsearch.ndl.go.jp).
     static QUrl defaultService();
     void setService(const QUrl& service) { m_service = service; }
     void setTimeout(int milliseconds) { m_timeout.setInterval(milliseconds); }

@@ -59,6 +59,12 @@ struct AppSettings {
     int BackupKeep = 20;
     int BackupMinMinutes = 10;
     int BackupMaxMegabytes = 2000;
+    // Looking books up at the National Diet Library: allowed, asked about once
+    // in the window (the first look-up), where, and with covers.
+    bool LookupEnabled = true;
+    bool LookupAsked = false;
+    QString LookupUrl = QStringLiteral("https://ndlsearch.ndl.go.jp");
+    bool LookupCovers = true;
     FontSetting TitleFont;
 
     SortSettings sort() const {

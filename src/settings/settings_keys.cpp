@@ -227,6 +227,18 @@ std::vector<SettingKey> makeKeys() {
     keys.push_back(collation);
     keys.push_back(
         booleanKey("Backup", "Enabled", [](AppSettings& s) -> bool& { return s.BackupEnabled; }));
+    keys.push_back(
+        booleanKey("Lookup", "Enabled", [](AppSettings& s) -> bool& { return s.LookupEnabled; }));
+    keys.push_back(
+        booleanKey("Lookup", "Asked", [](AppSettings& s) -> bool& { return s.LookupAsked; }));
+    keys.push_back(textKey(
+        "Lookup", "Url", [](AppSettings& s) -> QString& { return s.LookupUrl; },
+        [](const QString& url) {
+            return url.startsWith(QLatin1String("https://")) ||
+                   url.startsWith(QLatin1String("http://"));
+        }));
+    keys.push_back(
+        booleanKey("Lookup", "Covers", [](AppSettings& s) -> bool& { return s.LookupCovers; }));
     keys.push_back(integerKey(
         "Backup", "Keep", [](AppSettings& s) -> int& { return s.BackupKeep; }, 1, 1000));
     keys.push_back(integerKey(

@@ -47,7 +47,7 @@ TFormAbout::TFormAbout(QWidget* owner)
     auto* credits = new QLabel(QStringLiteral(
         "読みの辞書: MeCab と IPA 辞書、JMnedict と KANJIDIC（© Electronic Dictionary "
         "Research and Development Group、同グループのライセンスにより使用）、SKK 辞書"
-        "（GPL-2+）"));
+        "（GPL-2+）。書誌データ・書影: 国立国会図書館サーチ"));
     credits->setObjectName(QStringLiteral("LabelCredits"));
     credits->setWordWrap(true);
     QFont small = credits->font();

@@ -47,6 +47,7 @@ private slots:
     void init() {
         m_fixture.open(S("insert into quillo (ID, Title, Writer) values (1, '草枕', '夏目 漱石')"));
         m_fixture.window->settings().ConfirmApply = false;
+        m_fixture.window->settings().LookupAsked = true;  // asked in its own test
         clearNextMessageAnswers();
     }
     void cleanup() { m_fixture.close(); }
@@ -127,6 +128,7 @@ private slots:
               "create table quillo_isbn (ID INTEGER PRIMARY KEY, Isbn TEXT NOT NULL);"
               "insert into quillo_isbn values (1, '9784004304166')"));
         m_fixture.window->settings().ConfirmApply = false;
+        m_fixture.window->settings().LookupAsked = true;
         int added = 0;
         m_fixture.withDialog(
             "menuEScanIsbn", [&] { return m_fixture.window->findChild<TFormIsbnScan*>(); },
@@ -260,6 +262,30 @@ private slots:
         m_fixture.store->Requery();
         QCOMPARE(m_fixture.store->Search(S("978-4-88367-131-1"), &title, true), 1);
         QCOMPARE(m_fixture.store->Search(S("4774162134"), &title, false), 0);
+    }
+
+    // The first look-up asks once whether ISBNs may go to the library: No
+    // sends nothing and is kept, so the next look-up asks no more.
+    void theFirstLookUpAsksOnce() {
+        m_fixture.window->settings().LookupAsked = false;
+        const int before = m_server->requests;
+        m_fixture.withDialog(
+            "menuEAdd", [&] { return dialog(); },
+            [&] {
+                typeIsbn("4883671313");
+                setNextMessageAnswer(Answer::No);
+                QTest::mouseClick(dialog()->isbnRow()->lookUpButton(), Qt::LeftButton);
+                QTRY_VERIFY(status().contains(S("問い合わせませんでした")));
+                QVERIFY(lastShownMessage()->text.contains(S("国立国会図書館")));
+                clearShownMessages();
+                QTest::mouseClick(dialog()->isbnRow()->lookUpButton(), Qt::LeftButton);
+                QTRY_VERIFY(status().contains(S("問い合わせませんでした")));
+                QCOMPARE(shownMessageCount(), 0);
+                QCOMPARE(text(FieldNo::Title), QString());
+            });
+        QCOMPARE(m_server->requests, before);
+        QVERIFY(m_fixture.window->settings().LookupAsked);
+        QVERIFY(!m_fixture.window->settings().LookupEnabled);
     }
 };
 

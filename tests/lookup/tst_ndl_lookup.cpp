@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include "lookup/isbn.h"
@@ -207,6 +208,7 @@ private slots:
     void theToolAddsBooksByTheirNumbers() {
         test::NdlServer server(S(QUILLO_NDL_DIR));
         test::TempBookDb db;
+        QString program = S(QUILLO_CSV);
         auto tool = [&](const QStringList& numbers, QString* out) {
             QProcess process;
             QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -216,7 +218,7 @@ private slots:
             QEventLoop loop;
             connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
             QTimer::singleShot(30000, &loop, &QEventLoop::quit);
-            process.start(S(QUILLO_CSV),
+            process.start(program,
                           QStringList{S("add-isbn")} + numbers + QStringList{S("--db"), db.path()});
             loop.exec();
             *out =
@@ -245,6 +247,19 @@ private slots:
         QVERIFY2(out.contains(S("すでにカタログにあります")) &&
                      out.contains(S("追加できた本はありません")),
                  qPrintable(out));
+        // Settings that turned look-ups off are followed: nothing is asked.
+        // (A copy of the tool keeps its settings beside itself.)
+        QTemporaryDir portable;
+        program = portable.filePath(S("quillo-csv"));
+        QVERIFY(QFile::copy(S(QUILLO_CSV), program));
+        QFile ini(portable.filePath(S("quillo.Ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Lookup]\r\nEnabled=0\r\n");
+        ini.close();
+        const int asked = server.requests;
+        QCOMPARE(tool({S("9784774162133")}, &out), 1);
+        QVERIFY2(out.contains(S("[Lookup] Enabled=0")), qPrintable(out));
+        QCOMPARE(server.requests, asked);
     }
 };
 

@@ -58,7 +58,7 @@ private slots:
               "NAME_KIND NAME_TRANSLATOR NAME_MEMO NAME_WRITER2 NAME_WRITER3 NAME_WRITER4 "
               "NAME_WRITER5 "
               "[Confirm] Exit Apply Cancel DeleteRecord [SortOrder] Collation "
-              "[Backup] Enabled Keep MinMinutes MaxMegabytes")
+              "[Backup] Enabled Keep MinMinutes MaxMegabytes [Lookup] Enabled Asked Url Covers")
                 .split(QLatin1Char(' '));
         QCOMPARE(keysInFile(), expected);
         QCOMPARE(expected.size() - 11, 73);  // keys, without the section lines
