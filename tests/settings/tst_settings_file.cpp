@@ -61,7 +61,7 @@ private slots:
               "[Backup] Enabled Keep MinMinutes MaxMegabytes [Lookup] Enabled Asked Url Covers")
                 .split(QLatin1Char(' '));
         QCOMPARE(keysInFile(), expected);
-        QCOMPARE(expected.size() - 11, 73);  // keys, without the section lines
+        QCOMPARE(expected.size() - 12, 77);  // keys, without the section lines
         const QByteArray bytes = test::readFile(m_path);
         QVERIFY(bytes.startsWith("[QuilloApp]\r\nVERSION=1.2.1\r\n[Window]\r\nLeft=199\r\n"));
         QVERIFY(bytes.contains(test::sjis(S("Name=ＭＳ Ｐゴシック\r\nSize=9\r\nStyle=0\r\n"))));
