@@ -444,6 +444,43 @@ private slots:
         QCOMPARE(test::scalar(QStringLiteral("select count(*) from quillo_log")), 1);
     }
 
+    // Whatever the gaps, each side row stays with its book (a side table holds
+    // the book's title here) and rows of no book go.
+    void renumberingKeepsEverySideRowWithItsBook_data() {
+        QTest::addColumn<QString>("books");  // SQL run on the sample's 1, 2, 4, 7
+        QTest::addRow("gaps after the first books") << QString();
+        QTest::addRow("the first book deleted")
+            << QStringLiteral("delete from quillo where ID = 1");
+        QTest::addRow("only the last book moves")
+            << QStringLiteral("update quillo set ID = 3 where ID = 4");
+        QTest::addRow("IDs below one from another program") << QStringLiteral(
+            "update quillo set ID = -3 where ID = 2;"
+            " update quillo set ID = 0 where ID = 7");
+        QTest::addRow("far apart") << QStringLiteral("update quillo set ID = 900000 where ID = 4");
+    }
+    void renumberingKeepsEverySideRowWithItsBook() {
+        QFETCH(QString, books);
+        m_store->CloseStore(false);
+        m_store.reset();
+        if (!books.isEmpty())
+            test::exec(books);
+        test::exec(QStringLiteral(
+            "create table quillo_title (ID INTEGER PRIMARY KEY, Title TEXT);"
+            " insert into quillo_title select ID, Title from quillo;"
+            " insert into quillo_title values (-7, 'none'), (5, 'none'), (2000000, 'none')"));
+        const QStringList before =
+            test::rows(QStringLiteral("select Title from quillo order by ID"));
+        openStore();
+        m_store->CloseStore();
+        QStringList expected;
+        for (qsizetype i = 0; i < before.size(); ++i)
+            expected << QString::number(i + 1) + u'|' + before[i] + u'|' + before[i];
+        QCOMPARE(test::rows(QStringLiteral("select q.ID, q.Title, t.Title from quillo q left join"
+                                           " quillo_title t on t.ID = q.ID order by q.ID")),
+                 expected);
+        QCOMPARE(test::scalar(QStringLiteral("select count(*) from quillo_title")), before.size());
+    }
+
     void unopenableDatabaseReportsTheEngineMessage() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("book.db"));
