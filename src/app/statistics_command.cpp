@@ -25,7 +25,13 @@ std::unique_ptr<TFormStatistics> TFormMainWin::makeStatistics() {
                           "変更は、更新適用のあとで数えられます。")
             : books + QStringLiteral("を数えています。");
     BusyCursor busy;
-    const CollectionCounts counts = CountCollection(m_store.Database(), m_store.liveSelection());
+    // With nothing pending the list holds exactly the stored books it selects:
+    // they are counted where they are, without reading them again.
+    const CachedDataset& shown = m_store.QueryBook();
+    const CollectionCounts counts =
+        shown.isActive() && !shown.updatesPending()
+            ? CountShownBooks(shown)
+            : CountCollection(m_store.Database(), m_store.liveSelection());
     return std::make_unique<TFormStatistics>(counts, scope, this);
 }
 

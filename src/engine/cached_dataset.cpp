@@ -130,6 +130,10 @@ void CachedDataset::open() {
     }
     prefetched.reset();
     ++m_reads;
+    showRows(std::move(rows), std::move(fields));
+}
+
+void CachedDataset::showRows(std::vector<PackedRow> rows, std::vector<FieldDef> fields) {
     notify([](DatasetListener* l) { l->beginReset(); });
     m_fields = std::move(fields);
     m_slots.clear();
@@ -142,6 +146,37 @@ void CachedDataset::open() {
     m_state = DatasetState::Browse;
     notify([](DatasetListener* l) { l->endReset(); });
     changed();
+}
+
+std::shared_ptr<const CachedDataset::KeptRows> CachedDataset::keepRows() const {
+    if (!isActive() || updatesPending())
+        return nullptr;
+    auto kept = std::make_shared<KeptRows>();
+    kept->m_sql = m_sql;
+    kept->m_fields = m_fields;
+    kept->m_rows.reserve(m_slots.size());
+    for (const Slot& slot : m_slots)
+        kept->m_rows.push_back(slot.current);  // shared, not copied
+    return kept;
+}
+
+void CachedDataset::showKept(const KeptRows& kept) {
+    close();
+    m_sql = kept.m_sql;
+    showRows(kept.m_rows, kept.m_fields);
+}
+
+void CachedDataset::showKept(const KeptRows& kept, const QStringList& sql,
+                             const std::unordered_set<qint64>& only) {
+    std::vector<PackedRow> rows;
+    rows.reserve(only.size());
+    for (const PackedRow& row : kept.m_rows) {
+        if (only.count(row.integer(0)))
+            rows.push_back(row);
+    }
+    close();
+    m_sql = sql;
+    showRows(std::move(rows), kept.m_fields);
 }
 
 void CachedDataset::close() {

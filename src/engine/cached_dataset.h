@@ -7,6 +7,7 @@
 #include <future>
 #include <memory>
 #include <optional>
+#include <unordered_set>
 #include <vector>
 
 #include "engine/field_def.h"
@@ -96,6 +97,9 @@ public:
 
     // Any row, for views: the current row shows its edit buffer.
     QString textAt(int row, int field) const;
+    // A row as the cache holds it, without the edit under way; valid until the
+    // rows change.
+    const PackedRow& rowAt(int row) const { return m_slots[static_cast<size_t>(row)].current; }
     bool isNullAt(int row, int field) const;  // without making its text
 
     void setFieldVisible(int field, bool visible);
@@ -124,6 +128,26 @@ public:
     // query that reads them so (for a later open). Refused while updates are
     // pending. The current row stays current.
     void reorder(const QStringList& sql, const RowOrder& order);
+
+    // Stored rows put aside with the select that read them, to be shown again
+    // without reading them. The caller knows whether they still hold.
+    class KeptRows {
+    public:
+        const QStringList& sql() const { return m_sql; }
+
+    private:
+        friend class CachedDataset;
+        QStringList m_sql;
+        std::vector<FieldDef> m_fields;
+        std::vector<PackedRow> m_rows;
+    };
+    // The rows as read, while nothing is pending (none otherwise).
+    std::shared_ptr<const KeptRows> keepRows() const;
+    // Shows kept rows as if their select had read them again; with `only`,
+    // just the rows whose first field (the ID) it holds, under `sql`.
+    void showKept(const KeptRows& kept);
+    void showKept(const KeptRows& kept, const QStringList& sql,
+                  const std::unordered_set<qint64>& only);
     void cancelUpdates();
 
     std::function<void()> onAfterInsert;
@@ -154,6 +178,7 @@ private:
     struct BoundStatement;
 
     void requireActive() const;
+    void showRows(std::vector<PackedRow> rows, std::vector<FieldDef> fields);
     int requireField(const QString& name) const;
     bool isEditing() const {
         return m_state == DatasetState::Edit || m_state == DatasetState::Insert;

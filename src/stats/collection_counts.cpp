@@ -1,19 +1,22 @@
 #include "stats/collection_counts.h"
 
+#include <algorithm>
 #include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 
+#include "engine/cached_dataset.h"
 #include "engine/connection.h"
 #include "engine/statement.h"
+#include "platform/jis_order.h"
 #include "store/book_record.h"
 
 namespace quillo {
 
 namespace {
 
-const QString kCounted = QStringLiteral("temp.quillo_counted");
-
-// The books being counted, read once: counting them again and again through
-// the filter that chose them would scan and fold the whole table per chart.
 // The writers' fields, counted together.
 QList<int> writerFields() {
     QList<int> fields;
@@ -23,85 +26,85 @@ QList<int> writerFields() {
     return fields;
 }
 
-// "trim(Writer) AS Writer"
-QString trimmed(int field) {
-    const QString column = QString::fromLatin1(bookField(field).column);
-    return QStringLiteral("trim(") + column + QStringLiteral(") AS ") + column;
-}
-
-// The year of a stored date ("yyyy-mm-dd"), or NULL.
-QString yearOf(int field, const char* name) {
-    const QString column = QString::fromLatin1(bookField(field).column);
-    return QStringLiteral("CASE WHEN ") + column +
-           QStringLiteral(" GLOB '[0-9][0-9][0-9][0-9]-*' THEN CAST(substr(") + column +
-           QStringLiteral(", 1, 4) AS INTEGER) END AS ") + QLatin1String(name);
-}
-
-class CountedBooksTable {
+// A stored value as counted: its text, or a whole number's digits.
+class CountedValue {
 public:
-    CountedBooksTable(Connection& db, const QStringList& selection) : m_db(db) {
-        m_db.execute(QStringLiteral("DROP TABLE IF EXISTS %1").arg(kCounted));
-        // The years of the dates, and the names counted, trimmed.
-        QStringList names;
-        for (int k : writerFields())
-            names << trimmed(k);
-        names << trimmed(FieldNo::Publisher) << trimmed(FieldNo::Kind);
-        QStringList lines{QStringLiteral("CREATE TABLE ") + kCounted +
-                          QStringLiteral(" AS SELECT ") + yearOf(FieldNo::BuyDate, "BuyYear") +
-                          QStringLiteral(", ") + yearOf(FieldNo::PubDate, "PubYear") +
-                          QStringLiteral(", ") + names.join(QStringLiteral(", ")) +
-                          QStringLiteral(" FROM (")};
-        lines << selection;
-        lines << QStringLiteral(")");
-        Statement create(m_db.handle(), lines);
-        create.step();
-    }
-    ~CountedBooksTable() {
-        try {
-            m_db.execute(QStringLiteral("DROP TABLE IF EXISTS %1").arg(kCounted));
-        } catch (...) {
-            // A temporary table goes with the connection anyway.
+    CountedValue(FieldValue::Type type, qint64 integer, QByteArrayView text) {
+        if (type == FieldValue::Type::Integer) {
+            m_digits = QByteArray::number(integer);
+            m_text = m_digits;
+        } else if (type == FieldValue::Type::Text) {
+            m_text = text;
         }
     }
-    CountedBooksTable(const CountedBooksTable&) = delete;
-    CountedBooksTable& operator=(const CountedBooksTable&) = delete;
+    QByteArrayView text() const { return m_text; }
 
 private:
-    Connection& m_db;
+    QByteArray m_digits;
+    QByteArrayView m_text;
 };
 
-QString textOf(const Statement& row, int column) {
-    return QString::fromUtf8(row.textAt(column));
+// The year of a date stored as "yyyy-…"; none for anything else.
+std::optional<qint64> yearOf(QByteArrayView date) {
+    if (date.size() < 5 || date[4] != '-')
+        return std::nullopt;
+    qint64 year = 0;
+    for (int i = 0; i < 4; ++i) {
+        if (date[i] < '0' || date[i] > '9')
+            return std::nullopt;
+        year = year * 10 + (date[i] - '0');
+    }
+    return year;
 }
 
-// A name column's most frequent values and how many different values it holds.
-std::vector<CountedBooks> topNames(Connection& db, const QString& names, int top,
-                                   qint64* different) {
-    Statement query(db.handle(),
-                    {QStringLiteral("SELECT Name, count(*) AS Books, count(*) OVER () FROM (%1) "
-                                    "WHERE Name <> '' GROUP BY Name "
-                                    "ORDER BY Books DESC, Name COLLATE JIS LIMIT %2")
-                         .arg(names, QString::number(top))});
+// Blanks (U+0020) off both ends, as the names are counted.
+QByteArrayView trimmedName(QByteArrayView name) {
+    while (!name.isEmpty() && name.front() == ' ')
+        name = name.sliced(1);
+    while (!name.isEmpty() && name.back() == ' ')
+        name.chop(1);
+    return name;
+}
+
+struct NameHash {
+    using is_transparent = void;
+    size_t operator()(std::string_view name) const { return std::hash<std::string_view>{}(name); }
+};
+using NameCounts = std::unordered_map<std::string, qint64, NameHash, std::equal_to<>>;
+
+void countName(NameCounts& names, QByteArrayView name) {
+    name = trimmedName(name);
+    if (name.isEmpty())
+        return;
+    const std::string_view key(name.data(), static_cast<size_t>(name.size()));
+    const auto found = names.find(key);
+    if (found != names.end())
+        ++found->second;
+    else
+        names.emplace(key, 1);
+}
+
+// The most frequent names, most books first, ties in JIS order.
+std::vector<CountedBooks> topNames(const NameCounts& names, int top) {
+    std::vector<std::pair<QByteArrayView, qint64>> all;
+    all.reserve(names.size());
+    for (const auto& [name, books] : names)
+        all.emplace_back(QByteArrayView(name.data(), static_cast<qsizetype>(name.size())), books);
+    const JisOrder& jis = JisOrder::instance();
+    const auto shown = all.begin() + std::min<qsizetype>(top, static_cast<qsizetype>(all.size()));
+    std::partial_sort(all.begin(), shown, all.end(), [&](const auto& a, const auto& b) {
+        return a.second != b.second ? a.second > b.second : jis.compare(a.first, b.first) < 0;
+    });
     std::vector<CountedBooks> counted;
-    *different = 0;
-    while (query.step()) {
-        counted.push_back({textOf(query, 0), query.integerAt(1)});
-        *different = query.integerAt(2);
-    }
+    for (auto it = all.begin(); it != shown; ++it)
+        counted.push_back({QString::fromUtf8(it->first), it->second});
     return counted;
 }
 
 // Books per year (or per decade when `width` is 10), oldest first, with the
 // bars between filled in while there are not too many.
-std::vector<CountedBooks> perPeriod(Connection& db, const QString& yearColumn, int width,
+std::vector<CountedBooks> perPeriod(const std::map<qint64, qint64>& books, int width,
                                     const QString& suffix) {
-    Statement query(db.handle(), {QStringLiteral("SELECT (%1 / %2) * %2 AS Period, count(*) "
-                                                 "FROM %3 WHERE %1 IS NOT NULL "
-                                                 "GROUP BY Period ORDER BY Period")
-                                      .arg(yearColumn, QString::number(width), kCounted)});
-    std::map<qint64, qint64> books;
-    while (query.step())
-        books[query.integerAt(0)] = query.integerAt(1);
     std::vector<CountedBooks> series;
     if (books.empty())
         return series;
@@ -120,6 +123,56 @@ std::vector<CountedBooks> perPeriod(Connection& db, const QString& yearColumn, i
     }
     return series;
 }
+
+// The fields counted, in the order a book's values are handed over.
+QList<int> countedFields() {
+    return QList<int>{FieldNo::BuyDate, FieldNo::PubDate, FieldNo::Publisher, FieldNo::Kind}
+           << writerFields();
+}
+
+// The books counted one at a time, each read once.
+class Tally {
+public:
+    // `value(i)` is the book's value of countedFields()[i].
+    template <typename Value>
+    void addBook(Value value) {
+        ++m_counts.books;
+        const std::optional<qint64> bought = yearOf(value(0).text());
+        const std::optional<qint64> published = yearOf(value(1).text());
+        if (bought)
+            ++m_bought[*bought];
+        else
+            ++m_counts.withoutBuyDate;
+        if (published)
+            ++m_published[*published / 10 * 10];
+        else
+            ++m_counts.withoutPubDate;
+        if (!bought && !published)
+            ++m_counts.withoutDates;
+        countName(m_publishers, value(2).text());
+        countName(m_kinds, value(3).text());
+        for (int i = 4; i < m_fields; ++i)
+            countName(m_writers, value(i).text());
+    }
+
+    CollectionCounts finish(int top) {
+        m_counts.boughtPerYear = perPeriod(m_bought, 1, QString());
+        m_counts.firstEditionsPerDecade = perPeriod(m_published, 10, QStringLiteral("年代"));
+        m_counts.topWriters = topNames(m_writers, top);
+        m_counts.topPublishers = topNames(m_publishers, top);
+        m_counts.topKinds = topNames(m_kinds, top);
+        m_counts.writers = static_cast<qint64>(m_writers.size());
+        m_counts.publishers = static_cast<qint64>(m_publishers.size());
+        m_counts.kinds = static_cast<qint64>(m_kinds.size());
+        return m_counts;
+    }
+
+private:
+    const int m_fields = static_cast<int>(countedFields().size());
+    CollectionCounts m_counts;
+    std::map<qint64, qint64> m_bought, m_published;
+    NameCounts m_writers, m_publishers, m_kinds;
+};
 
 // The first of 1, 2, 5, 10, 20, 50, ... that `enough` takes.
 template <typename Enough>
@@ -170,36 +223,45 @@ QStringList AllBooksSelection() {
 }
 
 CollectionCounts CountCollection(Connection& db, const QStringList& selection, int top) {
-    CountedBooksTable counted(db, selection);
-    CollectionCounts counts;
-    {
-        Statement totals(db.handle(),
-                         {QStringLiteral("SELECT count(*), count(*) - count(BuyYear), "
-                                         "count(*) - count(PubYear), "
-                                         "coalesce(sum(BuyYear IS NULL AND PubYear IS NULL), 0) "
-                                         "FROM %1")
-                              .arg(kCounted)});
-        totals.step();
-        counts.books = totals.integerAt(0);
-        counts.withoutBuyDate = totals.integerAt(1);
-        counts.withoutPubDate = totals.integerAt(2);
-        counts.withoutDates = totals.integerAt(3);
+    QStringList columns;
+    for (int k : countedFields())
+        columns << QString::fromLatin1(bookField(k).column);
+    QStringList lines{QStringLiteral("SELECT ") + columns.join(QStringLiteral(", ")) +
+                      QStringLiteral(" FROM (")};
+    lines << selection << QStringLiteral(")");
+    Statement books(db.handle(), lines);
+    Tally tally;
+    while (books.step()) {
+        tally.addBook([&](int i) {
+            const Statement::ValueType type = books.typeAt(i);
+            return CountedValue(
+                type == Statement::ValueType::Integer ? FieldValue::Type::Integer
+                : type == Statement::ValueType::Text  ? FieldValue::Type::Text
+                                                      : FieldValue::Type::Null,
+                type == Statement::ValueType::Integer ? books.integerAt(i) : 0,
+                type == Statement::ValueType::Text ? books.textAt(i) : QByteArrayView());
+        });
     }
-    counts.boughtPerYear = perPeriod(db, QStringLiteral("BuyYear"), 1, QString());
-    counts.firstEditionsPerDecade =
-        perPeriod(db, QStringLiteral("PubYear"), 10, QStringLiteral("年代"));
-    QStringList writerColumns;
-    for (int k : writerFields())
-        writerColumns << QStringLiteral("SELECT %1 AS Name FROM %2 WHERE %1 IS NOT NULL")
-                             .arg(QLatin1String(bookField(k).column), kCounted);
-    counts.topWriters =
-        topNames(db, writerColumns.join(QStringLiteral(" UNION ALL ")), top, &counts.writers);
-    counts.topPublishers =
-        topNames(db, QStringLiteral("SELECT Publisher AS Name FROM %1").arg(kCounted), top,
-                 &counts.publishers);
-    counts.topKinds = topNames(db, QStringLiteral("SELECT Kind AS Name FROM %1").arg(kCounted), top,
-                               &counts.kinds);
-    return counts;
+    return tally.finish(top);
+}
+
+CollectionCounts CountShownBooks(const CachedDataset& shown, int top) {
+    std::vector<int> fields;
+    for (int k : countedFields())
+        fields.push_back(shown.fieldIndex(QString::fromLatin1(bookField(k).column)));
+    Tally tally;
+    for (int row = 0; row < shown.rowCount(); ++row) {
+        const PackedRow& book = shown.rowAt(row);
+        tally.addBook([&](int i) {
+            const int field = fields[static_cast<size_t>(i)];
+            if (field < 0)
+                return CountedValue(FieldValue::Type::Null, 0, {});
+            const FieldValue::Type type = book.type(field);
+            return CountedValue(type, type == FieldValue::Type::Integer ? book.integer(field) : 0,
+                                book.text(field));
+        });
+    }
+    return tally.finish(top);
 }
 
 }  // namespace quillo

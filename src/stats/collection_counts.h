@@ -6,6 +6,7 @@
 
 namespace quillo {
 
+class CachedDataset;
 class Connection;
 
 // One bar of a chart: what it counts (a year, a decade, a name) and how many
@@ -36,6 +37,7 @@ struct CollectionCounts {
     std::vector<CountedBooks> topWriters;
     std::vector<CountedBooks> topPublishers;
     std::vector<CountedBooks> topKinds;
+    bool operator==(const CollectionCounts&) const = default;
 };
 
 // The gaps of a year or decade series are filled only up to this many bars; a
@@ -44,10 +46,12 @@ constexpr int kMaxFilledBars = 150;
 
 // Counts the books `selection` selects (the lines of a SELECT over the book
 // table, such as the live query's without its order) on `db`, which must know
-// the functions and collations that select uses. The books are read once into
-// a temporary table and counted there. Throws EngineError when the select
-// fails.
+// the functions and collations that select uses. Each book is read once.
+// Throws EngineError when the select fails.
 CollectionCounts CountCollection(Connection& db, const QStringList& selection, int top = 20);
+// Counts the rows a dataset of books holds, as they are in memory: the same
+// figures as CountCollection over its select while it has no pending change.
+CollectionCounts CountShownBooks(const CachedDataset& shown, int top = 20);
 
 // The step between the labels of a count axis that reaches `largest`: 1, 2 or
 // 5 times a power of ten, whole books, at most about five steps to the top.

@@ -157,6 +157,10 @@ std::optional<FilterSql> BuildFilterSql(const QString& text, const FieldFlags& f
     sql.lines << (joined ? QStringLiteral("SELECT q.* FROM %1 q ").arg(kTable) + kJoinReadings
                          : selectAll())
               << condition + orderByOf(terms, joined);
+    sql.idLines << (joined ? QStringLiteral("SELECT q.ID FROM %1 q ")
+                           : QStringLiteral("SELECT ID FROM %1 "))
+                       .arg(kTable)
+                << condition;
     return sql;
 }
 
@@ -192,6 +196,9 @@ std::optional<FilterSql> BuildReadingFilterSql(const QString& folded, const Fiel
         << QStringLiteral("SELECT q.* FROM %1 q JOIN quillo_search s ON s.ID = q.ID ").arg(kTable) +
                (byReadings(terms) ? kJoinReadings : QString())
         << QStringLiteral("WHERE %1").arg(sql.condition) + orderByOf(terms, true);
+    sql.idLines
+        << QStringLiteral("SELECT q.ID FROM %1 q JOIN quillo_search s ON s.ID = q.ID ").arg(kTable)
+        << QStringLiteral("WHERE %1").arg(sql.condition);
     return sql;
 }
 

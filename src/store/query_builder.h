@@ -43,8 +43,9 @@ QString BuildOrderBy(const SortSettings& sort);
 QString BuildUnfilteredSql(const SortSettings& sort);
 
 struct FilterSql {
-    QStringList lines;  // the live query's two lines
-    QString condition;  // "( ... )", kept by the store for later searches
+    QStringList lines;    // the live query's two lines
+    QString condition;    // "( ... )", kept by the store for later searches
+    QStringList idLines;  // the IDs of the books it finds, in no order
 };
 
 // Nothing when no field is chosen. With readings (a catalogue that keeps them

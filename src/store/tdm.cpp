@@ -1,5 +1,6 @@
 #include "store/tdm.h"
 
+#include <sqlite3.h>
 #include <QSet>
 #include <array>
 
@@ -247,7 +248,7 @@ void TDM::OnCursorMoved() {
         m_host->currentBookMoved();
 }
 
-void TDM::reopenLiveQuery(const QStringList& sql) {
+void TDM::reopenLiveQuery(const QStringList& sql, const std::function<void()>& show) {
     // Re-reading the table would drop the cached updates without a word.
     if (m_queryBook->updatesPending())
         throw EngineError(kPendingRefusal);
@@ -265,7 +266,10 @@ void TDM::reopenLiveQuery(const QStringList& sql) {
     m_queryBook->close();
     m_queryBook->setSql(sql);
     try {
-        m_queryBook->open();
+        if (show)
+            show();
+        else
+            m_queryBook->open();
     } catch (const EngineError&) {
         // The list the user had comes back rather than an empty one (when the
         // table can be read at all).
@@ -280,6 +284,30 @@ void TDM::reopenLiveQuery(const QStringList& sql) {
         throw;
     }
     backToTheBook();
+}
+
+void TDM::keepEveryBook() {
+    if (!m_holdsAllBooks)
+        return;
+    m_everyBook = m_queryBook->keepRows();
+    m_everyBookChanges = sqlite3_total_changes64(m_database->handle());
+    m_everyBookVersion = dataVersion();
+}
+
+const CachedDataset::KeptRows* TDM::everyBookKept(const QStringList& sql) {
+    if (m_everyBook && (m_everyBook->sql() != sql || m_queryBook->updatesPending() ||
+                        sqlite3_total_changes64(m_database->handle()) != m_everyBookChanges ||
+                        dataVersion() != m_everyBookVersion))
+        m_everyBook.reset();
+    return m_everyBook.get();
+}
+
+std::unordered_set<qint64> TDM::idsOf(const QStringList& sql) const {
+    std::unordered_set<qint64> ids;
+    Statement found(m_database->handle(), sql);
+    while (found.step())
+        ids.insert(found.integerAt(0));
+    return ids;
 }
 
 qint64 TDM::dataVersion() const {
@@ -319,6 +347,17 @@ void TDM::QueryAll() {
     const QStringList sql{BuildUnfilteredSql(sort)};
     // Every book is in memory already, in another order: sorting them there is
     // quicker than reading the table again.
+    if (!m_holdsAllBooks) {
+        if (const CachedDataset::KeptRows* every = everyBookKept(sql)) {
+            reopenLiveQuery(sql, [&] { m_queryBook->showKept(*every); });
+            m_everyBook.reset();
+            m_holdsAllBooks = true;
+            m_narrowedTo = NarrowedTo::Nothing;
+            countRows();
+            return;
+        }
+    }
+    m_everyBook.reset();
     const std::optional<RowOrder> order = m_holdsAllBooks && m_queryBook->isActive() &&
                                                   !m_queryBook->updatesPending() &&
                                                   m_queryBook->sql() != sql
@@ -344,7 +383,15 @@ int TDM::ApplyFilter(const QString& text, const FieldFlags* flags) {
     const SortSettings sort = sortSettings();
     if (const auto sql = BuildFilterSql(text, *flags, sort, m_fieldNames, readingsReady(),
                                         m_isbns->anyStored())) {
-        reopenLiveQuery(sql->lines);
+        keepEveryBook();
+        // The books it finds, taken from every book in the same order, rather
+        // than read and sorted again.
+        if (const CachedDataset::KeptRows* every = everyBookKept({BuildUnfilteredSql(sort)})) {
+            const std::unordered_set<qint64> found = idsOf(sql->idLines);
+            reopenLiveQuery(sql->lines, [&] { m_queryBook->showKept(*every, sql->lines, found); });
+        } else {
+            reopenLiveQuery(sql->lines);
+        }
         m_holdsAllBooks = false;
         m_narrowedTo = NarrowedTo::Nothing;
         m_filterCondition = sql->condition;  // only once the list shows it
@@ -363,6 +410,7 @@ void TDM::ApplyUncertainReadingsFilter() {
 }
 
 void TDM::narrowTo(const QStringList& sql, NarrowedTo list) {
+    keepEveryBook();
     reopenLiveQuery(sql);
     m_holdsAllBooks = false;
     m_filterCondition.clear();

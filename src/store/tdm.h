@@ -144,7 +144,11 @@ private:
     int nextId() const;
     void bookAppended(int id);
     void countRows() { SetRecordCount(m_queryBook->rowCount()); }
-    void reopenLiveQuery(const QStringList& sql);
+    // `show` fills the closed live query in place of reading `sql`.
+    void reopenLiveQuery(const QStringList& sql, const std::function<void()>& show = {});
+    void keepEveryBook();
+    const CachedDataset::KeptRows* everyBookKept(const QStringList& sql);
+    std::unordered_set<qint64> idsOf(const QStringList& sql) const;
     // The live query's fields in the order of `sort`.
     std::optional<RowOrder> liveOrder(const SortSettings& sort);
     void moveLiveQueryToMatch();
@@ -184,6 +188,13 @@ private:
     int m_recordCount = 0;
     bool m_cursorHookAttached = false;
     bool m_holdsAllBooks = false;  // the live query holds every stored book, unfiltered
+    // Every book as the list held it when a filter narrowed it: the filter
+    // takes its books from there, and the whole list comes back from there,
+    // while nothing has been written since, here (total changes) or by
+    // another program (data version).
+    std::shared_ptr<const CachedDataset::KeptRows> m_everyBook;
+    qint64 m_everyBookChanges = -1;
+    qint64 m_everyBookVersion = -1;
     bool m_closed = false;
     NarrowedTo m_narrowedTo = NarrowedTo::Nothing;  // the list holds 重複の候補 or 読みの確認
 };

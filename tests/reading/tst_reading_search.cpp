@@ -115,6 +115,52 @@ private slots:
         QCOMPARE(m_store->QueryBook().rowCount(), 0);
     }
 
+    // A filter takes its books from the list in memory, in the list's order, and
+    // removing it gives the list back without reading it; anything written in
+    // between, here or by another program, is read instead.
+    void theFilterTakesItsBooksFromTheListAndGivesThemBack_data() {
+        QTest::addColumn<QString>("meanwhile");
+        QTest::addColumn<QStringList>("titlesAfter");
+        QTest::addColumn<bool>("readAgain");
+        const QStringList all{S("羅生門"), S("吾輩は猫である"), S("容疑者Xの献身"),
+                              S("模倣犯"), S("ｷｯﾁﾝ"),           S("Book")};
+        QTest::addRow("nothing written") << QString() << all << false;
+        QStringList renamed = all;
+        renamed[0] = S("鼻");
+        QTest::addRow("a book changed and applied here") << S("apply") << renamed << true;
+        QStringList other = all;
+        other[5] = S("Another");
+        QTest::addRow("a book changed by another program") << S("other") << other << true;
+    }
+    void theFilterTakesItsBooksFromTheListAndGivesThemBack() {
+        QFETCH(QString, meanwhile);
+        QFETCH(QStringList, titlesAfter);
+        QFETCH(bool, readAgain);
+        const FieldFlags flags = fields({FieldNo::Title, FieldNo::Writer, FieldNo::Publisher});
+        CachedDataset& q = m_store->QueryBook();
+        const int reads = q.reads();
+        m_store->ApplyFilter(S("しんちょう"), &flags);  // 芥川 before 宮部, as the list has them
+        QCOMPARE(column(FieldNo::Title), (QStringList{S("羅生門"), S("模倣犯")}));
+        QCOMPARE(q.reads(), reads);
+        QVERIFY(q.locate(FieldNo::ID, 3));
+        if (meanwhile == S("apply")) {
+            QVERIFY(q.locate(FieldNo::ID, 4));
+            q.edit();
+            q.setText(FieldNo::Title, S("鼻"));
+            q.post();
+            m_store->ApplyPendingUpdates();
+        } else if (meanwhile == S("other")) {
+            test::exec(S("update quillo set Title = 'Another' where ID = 5"));
+        }
+        m_store->ClearFilterCondition();
+        m_store->QueryAll();
+        QCOMPARE(column(FieldNo::Title), titlesAfter);
+        QCOMPARE(q.reads() > reads, readAgain);
+        QCOMPARE(m_store->RecordCount(), 6);
+        if (!readAgain)
+            QCOMPARE(q.integer(FieldNo::ID), 3);  // the current book stays current
+    }
+
     // The fuzzy search finds by reading too; the exact one letter for letter.
     void theFuzzySearchReadsAndTheExactOneDoesNot() {
         const FieldFlags writer = fields({FieldNo::Writer});
