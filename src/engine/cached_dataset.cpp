@@ -603,6 +603,7 @@ void CachedDataset::placeInOrder(std::vector<size_t> moved, const RowOrder& orde
     if (moved.size() > 64 || moved.size() * 8 > m_slots.size()) {
         // The keys of all rows in one block, each found by its offset.
         QByteArray keys;
+        keys.reserve(static_cast<qsizetype>(m_slots.size()) * 64);
         std::vector<qsizetype> start(m_slots.size() + 1);
         for (size_t i = 0; i < m_slots.size(); ++i) {
             keys = order.appendKey(m_slots[i].current, std::move(keys));

@@ -43,12 +43,11 @@ void appendBinaryKey(QByteArrayView text, QByteArray& key) {
 void appendValueKey(const PackedRow& row, const RowOrderKey& term, QByteArray& key) {
     if (term.blobs) {
         // SQLite puts NULL first and compares blobs byte by byte.
-        const auto found = term.blobs->constFind(row.integer(term.field));
-        if (found == term.blobs->constEnd()) {
-            key.append('\x01');
-        } else {
+        if (const std::optional<QByteArrayView> found = term.blobs->find(row.integer(term.field))) {
             key.append('\x04');
             appendBinaryKey(*found, key);
+        } else {
+            key.append('\x01');
         }
         return;
     }
@@ -75,7 +74,57 @@ void appendValueKey(const PackedRow& row, const RowOrderKey& term, QByteArray& k
     }
 }
 
+// IDs beyond twice the blobs kept and this many more go to the hash.
+constexpr qint64 kSpareIds = 1 << 16;
+
 }  // namespace
+
+void BlobsById::clear() {
+    m_inserted = 0;
+    m_bytes.clear();
+    m_places.clear();
+    m_elsewhere.clear();
+}
+
+void BlobsById::reserve(qsizetype ids, qsizetype bytes) {
+    m_bytes.reserve(bytes);
+    m_places.reserve(static_cast<size_t>(ids) + 1);
+}
+
+void BlobsById::insert(qint64 id, QByteArrayView blob) {
+    // The array stays within twice the blobs kept (and some spare IDs).
+    ++m_inserted;
+    if (id < 0 || id > 2 * m_inserted + kSpareIds) {
+        m_elsewhere.insert(id, blob.toByteArray());
+        return;
+    }
+    if (static_cast<size_t>(id) >= m_places.size())
+        m_places.resize(static_cast<size_t>(id) + 1);
+    // A blob written again goes at the end; the old bytes stay unused until
+    // the next clear.
+    m_places[static_cast<size_t>(id)] = {m_bytes.size(), blob.size()};
+    m_bytes.append(blob);
+}
+
+void BlobsById::remove(qint64 id) {
+    if (id >= 0 && static_cast<size_t>(id) < m_places.size())
+        m_places[static_cast<size_t>(id)] = {};
+    m_elsewhere.remove(id);
+}
+
+std::optional<QByteArrayView> BlobsById::find(qint64 id) const {
+    if (id >= 0 && static_cast<size_t>(id) < m_places.size()) {
+        const Place place = m_places[static_cast<size_t>(id)];
+        if (place.size >= 0)
+            return QByteArrayView(m_bytes.constData() + place.start, place.size);
+    }
+    if (m_elsewhere.isEmpty())
+        return std::nullopt;
+    const auto found = m_elsewhere.constFind(id);
+    if (found == m_elsewhere.constEnd())
+        return std::nullopt;
+    return QByteArrayView(*found);
+}
 
 QByteArray RowOrder::appendKey(const PackedRow& row, QByteArray key) const {
     for (const RowOrderKey& term : m_keys) {

@@ -111,12 +111,18 @@ int JisOrder::compare(QByteArrayView a, QByteArrayView b) const {
 void JisOrder::appendKey(QByteArrayView text, QByteArray& key) const {
     auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const unsigned char* end = p + text.size();
+    // A character takes at least one byte of the text and three of the key:
+    // room is made once and written through.
+    const qsizetype at = key.size();
+    key.resize(at + 3 * text.size());
+    char* out = key.data() + at;
     while (p < end) {
         const std::uint32_t w = weight(nextCharacter(p, end)) + 1;
-        key.append(static_cast<char>(w >> 16));
-        key.append(static_cast<char>(w >> 8));
-        key.append(static_cast<char>(w));
+        *out++ = static_cast<char>(w >> 16);
+        *out++ = static_cast<char>(w >> 8);
+        *out++ = static_cast<char>(w);
     }
+    key.resize(out - key.constData());
 }
 
 }  // namespace quillo

@@ -171,11 +171,11 @@ void TDM::readAllReadingKeys() {
     // finds its keys read already.
     const std::array<QString, 3> columns{QStringLiteral("Title"), QStringLiteral("Writer"),
                                          QStringLiteral("Publisher")};
-    std::array<QHash<qint64, QByteArray>*, 3> keys{};
+    std::array<BlobsById*, 3> keys{};
     for (size_t k = 0; k < columns.size(); ++k) {
         keys[k] = &m_readingKeys[columns[k]];
         keys[k]->clear();
-        keys[k]->reserve(std::max(m_recordCount, 16));
+        keys[k]->reserve(std::max(m_recordCount, 16), qsizetype(m_recordCount) * 32);
     }
     Statement all(m_database->handle(),
                   {QStringLiteral("SELECT ID, TitleKey, WriterKey, PublisherKey FROM"
@@ -183,7 +183,7 @@ void TDM::readAllReadingKeys() {
     while (all.step()) {
         const qint64 id = all.integerAt(0);
         for (size_t k = 0; k < columns.size(); ++k)
-            keys[k]->insert(id, all.textAt(1 + static_cast<int>(k)).toByteArray());
+            keys[k]->insert(id, all.textAt(1 + static_cast<int>(k)));
     }
 }
 
@@ -196,7 +196,7 @@ void TDM::refreshReadingKeys(const std::vector<qint64>& ids) {
             one.reset();
             one.bindInteger(1, id);
             if (one.step())
-                blobs.insert(id, one.textAt(0).toByteArray());
+                blobs.insert(id, one.textAt(0));
             else
                 blobs.remove(id);
         }

@@ -176,7 +176,7 @@ private:
     std::unique_ptr<BookCovers> m_covers;
     // The kana-order keys of the readings the list is sorted by, by column name
     // and book ID, read when the rows are put in order in memory.
-    std::map<QString, QHash<qint64, QByteArray>> m_readingKeys;
+    std::map<QString, BlobsById> m_readingKeys;
     void readAllReadingKeys();
     qint64 m_readingKeysVersion = -1;  // PRAGMA data_version when they were read
     QString m_filterCondition;

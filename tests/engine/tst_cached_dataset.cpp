@@ -65,6 +65,29 @@ class TestCachedDataset : public QObject {
     int m_title = 0, m_pubDate = 0;
 
 private slots:
+    // Sort keys kept beside the rows are found under any ID a table may hold:
+    // near, far, negative, written again, removed; an empty one is not none.
+    void blobsAreFoundUnderAnyId() {
+        BlobsById blobs;
+        const QList<qint64> ids{1, 2, 70000, 5'000'000'000, -4, 0};
+        for (qint64 id : ids)
+            blobs.insert(id, QByteArray::number(id));
+        for (qint64 id : ids)
+            QCOMPARE(blobs.find(id).value_or("none"), QByteArray::number(id));
+        for (qint64 id : {3, 70001, -5})
+            QVERIFY(!blobs.find(id));
+        blobs.insert(2, "again");
+        blobs.insert(5'000'000'000, "far again");
+        QCOMPARE(blobs.find(2).value_or("none"), "again");
+        QCOMPARE(blobs.find(5'000'000'000).value_or("none"), "far again");
+        blobs.remove(2);
+        blobs.remove(5'000'000'000);
+        QVERIFY(!blobs.find(2) && !blobs.find(5'000'000'000));
+        blobs.insert(9, "");
+        QVERIFY(blobs.find(9) && blobs.find(9)->isEmpty());
+        blobs.clear();
+        QVERIFY(!blobs.find(1) && !blobs.find(-4));
+    }
     void init() {
         m_db = std::make_unique<test::TempBookDb>();
         test::exec(QStringLiteral(
