@@ -594,6 +594,36 @@ void CachedDataset::reorder(const QStringList& sql, const RowOrder& order) {
 // The rows not in `moved` are in order already; the moved ones are taken out and
 // each put back where the order places it. Many of them are sorted with the rest
 // instead, which is quicker than inserting them one by one.
+namespace {
+
+// Sort keys of consecutive rows in one block, each found by its offset.
+struct KeyBlock {
+    size_t first = 0;
+    QByteArray bytes;
+    std::vector<qsizetype> start;
+    QByteArrayView keyOf(size_t row) const {
+        const size_t i = row - first;
+        return QByteArrayView(bytes.constData() + start[i], start[i + 1] - start[i]);
+    }
+};
+
+constexpr size_t kRowsForTwoThreads = 20000;
+
+template <typename RowOf>
+KeyBlock makeKeys(size_t first, size_t last, const RowOrder& order, RowOf rowOf) {
+    KeyBlock block;
+    block.first = first;
+    block.bytes.reserve(static_cast<qsizetype>(last - first) * 64);
+    block.start.resize(last - first + 1);
+    for (size_t i = first; i < last; ++i) {
+        block.bytes = order.appendKey(rowOf(i), std::move(block.bytes));
+        block.start[i - first + 1] = block.bytes.size();
+    }
+    return block;
+}
+
+}  // namespace
+
 void CachedDataset::placeInOrder(std::vector<size_t> moved, const RowOrder& order) {
     if (moved.empty())
         return;
@@ -601,17 +631,18 @@ void CachedDataset::placeInOrder(std::vector<size_t> moved, const RowOrder& orde
     const qint64 key = hadRow ? m_slots[static_cast<size_t>(m_current)].current.integer(0) : 0;
     notify([](DatasetListener* l) { l->beginReset(); });
     if (moved.size() > 64 || moved.size() * 8 > m_slots.size()) {
-        // The keys of all rows in one block, each found by its offset.
-        QByteArray keys;
-        keys.reserve(static_cast<qsizetype>(m_slots.size()) * 64);
-        std::vector<qsizetype> start(m_slots.size() + 1);
-        for (size_t i = 0; i < m_slots.size(); ++i) {
-            keys = order.appendKey(m_slots[i].current, std::move(keys));
-            start[i + 1] = keys.size();
-        }
-        auto keyOf = [&](size_t i) {
-            return QByteArrayView(keys.constData() + start[i], start[i + 1] - start[i]);
-        };
+        // The keys of all rows, each found by its offset; a large list makes
+        // them in two halves at once, as making a key mostly waits on memory.
+        const size_t count = m_slots.size();
+        const size_t half = count >= kRowsForTwoThreads ? count / 2 : count;
+        auto rowOf = [this](size_t i) -> const PackedRow& { return m_slots[i].current; };
+        std::future<KeyBlock> later;
+        if (half < count)
+            later =
+                std::async(std::launch::async, [&] { return makeKeys(half, count, order, rowOf); });
+        const KeyBlock front = makeKeys(0, half, order, rowOf);
+        const KeyBlock back = later.valid() ? later.get() : KeyBlock{};
+        auto keyOf = [&](size_t i) { return i < half ? front.keyOf(i) : back.keyOf(i); };
         std::vector<size_t> sequence(m_slots.size());
         for (size_t i = 0; i < sequence.size(); ++i)
             sequence[i] = i;
