@@ -23,6 +23,7 @@
 #include "store/book_table.h"
 #include "store/tdm.h"
 #include "ui/error_display.h"
+#include "ui/shown_at_once.h"
 
 using namespace quillo;
 
@@ -58,9 +59,7 @@ std::unique_ptr<QLabel> showClosingNote() {
     note->adjustSize();
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         note->move(screen->availableGeometry().center() - note->rect().center());
-    note->show();
-    note->repaint();
-    QApplication::processEvents();
+    showAndPaintAtOnce(note.get());
     return note;
 }
 

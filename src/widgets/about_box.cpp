@@ -1,17 +1,15 @@
 #include "widgets/about_box.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QVBoxLayout>
-#include <QWindow>
 
 #include "platform/busy_cursor.h"
 #include "platform/help_viewer.h"
 #include "ui/message_dialog.h"
+#include "ui/shown_at_once.h"
 
 namespace quillo {
 
@@ -124,17 +122,8 @@ void TFormAbout::showSplash() {
     setWindowTitle(QStringLiteral("Quillo ") + kVersionText);
     m_ok->hide();
     setModal(false);
-    show();
-    // The window system shows a window when it gets round to it; painted
-    // before that, the splash would stay a black box until the catalogue has
-    // opened. So it waits to be on the screen (briefly, keys and clicks left
-    // for later), then paints.
-    QElapsedTimer waited;
-    waited.start();
-    while (windowHandle() && !windowHandle()->isExposed() && waited.elapsed() < 500)
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
-    repaint();
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    // Painted while the catalogue opens, never a black box.
+    showAndPaintAtOnce(this);
 }
 
 void TFormAbout::endSplash() {
