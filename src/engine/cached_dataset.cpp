@@ -591,9 +591,6 @@ void CachedDataset::reorder(const QStringList& sql, const RowOrder& order) {
     placeInOrder(std::move(all), order);
 }
 
-// The rows not in `moved` are in order already; the moved ones are taken out and
-// each put back where the order places it. Many of them are sorted with the rest
-// instead, which is quicker than inserting them one by one.
 namespace {
 
 // Sort keys of consecutive rows in one block, each found by its offset.
@@ -624,6 +621,9 @@ KeyBlock makeKeys(size_t first, size_t last, const RowOrder& order, RowOf rowOf)
 
 }  // namespace
 
+// The rows not in `moved` are in order already; the moved ones are taken out and
+// each put back where the order places it. Many of them are sorted with the rest
+// instead, which is quicker than inserting them one by one.
 void CachedDataset::placeInOrder(std::vector<size_t> moved, const RowOrder& order) {
     if (moved.empty())
         return;

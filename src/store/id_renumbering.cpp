@@ -59,8 +59,8 @@ private:
     sqlite3* m_db;
 };
 
-// The whole change is held in memory until the commit, so the rows are not
-// spilled to the file (and the journal synced) again and again on the way.
+// A larger cache while the rows move: fewer of the changed pages are spilled
+// to the file on the way (each spill syncs the journal first).
 class RoomyCache {
 public:
     explicit RoomyCache(sqlite3* db) : m_db(db) {
