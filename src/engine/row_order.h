@@ -10,16 +10,23 @@
 
 namespace quillo {
 
-// Blobs kept apart from the rows, each under a row's ID: one block of bytes and,
-// for the IDs a catalogue uses (1 to a little over its count), an array of
-// places indexed by ID, so sorting 100,000 rows finds each blob at once.
-class BlobsById {
+// Blobs kept apart from the rows, each found by a row's ID (none: NULL).
+class BlobSource {
+public:
+    virtual ~BlobSource() = default;
+    virtual std::optional<QByteArrayView> find(qint64 id) const = 0;
+};
+
+// Blobs all in memory: one block of bytes and, for the IDs a catalogue uses
+// (1 to a little over its count), an array of places indexed by ID, so
+// sorting 100,000 rows finds each blob at once.
+class BlobsById : public BlobSource {
 public:
     void clear();
     void reserve(qsizetype ids, qsizetype bytes);
     void insert(qint64 id, QByteArrayView blob);
     void remove(qint64 id);
-    std::optional<QByteArrayView> find(qint64 id) const;
+    std::optional<QByteArrayView> find(qint64 id) const override;
 
 private:
     struct Place {
@@ -40,7 +47,7 @@ struct RowOrderKey {
     bool descending = false;
     // When set, the term is a blob kept apart from the rows, found by the row's
     // integer in `field` (its key); a row without one counts as NULL.
-    const BlobsById* blobs = nullptr;
+    const BlobSource* blobs = nullptr;
 };
 
 // Places rows in memory exactly where SQLite's ORDER BY on the same terms places

@@ -11,6 +11,7 @@
 #include "store/book_table.h"
 #include "store/id_renumbering.h"
 #include "store/query_builder.h"
+#include "store/reading_keys_on_demand.h"
 #include "store/search_match.h"
 
 namespace quillo {
@@ -315,8 +316,9 @@ qint64 TDM::dataVersion() const {
     return version.step() ? version.integerAt(0) : -1;
 }
 
-std::optional<RowOrder> TDM::liveOrder(const SortSettings& sort) {
+std::optional<RowOrder> TDM::liveOrder(const SortSettings& sort, bool fewRows) {
     std::vector<RowOrderKey> keys;
+    m_readingKeysOnDemand.clear();
     // The reading keys read for an earlier order still hold, kept in step with
     // what this store writes, unless another connection has written since.
     if (const qint64 version = dataVersion(); version != m_readingKeysVersion) {
@@ -330,6 +332,19 @@ std::optional<RowOrder> TDM::liveOrder(const SortSettings& sort) {
             return std::nullopt;
         if (term.reading) {
             // The readings are not in the rows: their keys are read beside them.
+            if (fewRows && !m_readingKeys.count(term.column)) {
+                const QString column = term.column;
+                m_readingKeysOnDemand.push_back(std::make_unique<ReadingKeysOnDemand>(
+                    m_database->handle(), column, [this, column]() -> const BlobSource& {
+                        const std::lock_guard<std::mutex> lock(m_readingKeysFilling);
+                        if (!m_readingKeys.count(column))
+                            readAllReadingKeys();
+                        return m_readingKeys[column];
+                    }));
+                keys.push_back({id, false, term.descending, m_readingKeysOnDemand.back().get()});
+                keys.push_back({field, term.jis, term.descending});
+                continue;
+            }
             if (!m_readingKeys.count(term.column))
                 readAllReadingKeys();
             const auto blobs = m_readingKeys.find(term.column);
@@ -585,7 +600,7 @@ void TDM::ApplyPendingUpdates() {
     const SortSettings sort = sortSettings();
     const std::optional<RowOrder> order =
         m_holdsAllBooks && m_queryBook->sql() == QStringList{BuildUnfilteredSql(sort)}
-            ? liveOrder(sort)
+            ? liveOrder(sort, true)
             : std::nullopt;
     if (m_undo)
         m_undo->forget();
@@ -609,6 +624,7 @@ void TDM::ApplyPendingUpdates() {
         // user nothing.
         throw;
     }
+    m_readingKeysOnDemand.clear();
     if (m_undo)
         m_undo->setCommitted(true);
     m_isbns->forgetPending();

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -149,8 +150,9 @@ private:
     void keepEveryBook();
     const CachedDataset::KeptRows* everyBookKept(const QStringList& sql);
     std::unordered_set<qint64> idsOf(const QStringList& sql) const;
-    // The live query's fields in the order of `sort`.
-    std::optional<RowOrder> liveOrder(const SortSettings& sort);
+    // The live query's fields in the order of `sort`. For placing a few rows,
+    // reading keys not yet read are read as the placing asks for them.
+    std::optional<RowOrder> liveOrder(const SortSettings& sort, bool fewRows = false);
     void moveLiveQueryToMatch();
     void closeSearch();
     // The kana-order keys of a column's readings, by book ID; made again for
@@ -177,6 +179,8 @@ private:
     // The kana-order keys of the readings the list is sorted by, by column name
     // and book ID, read when the rows are put in order in memory.
     std::map<QString, BlobsById> m_readingKeys;
+    std::vector<std::unique_ptr<BlobSource>> m_readingKeysOnDemand;  // for one order
+    std::mutex m_readingKeysFilling;  // they may ask for all keys from two threads
     void readAllReadingKeys();
     qint64 m_readingKeysVersion = -1;  // PRAGMA data_version when they were read
     QString m_filterCondition;
