@@ -4,9 +4,10 @@
 
 namespace quillo {
 
-ReadingKeysOnDemand::ReadingKeysOnDemand(sqlite3* db, const QString& column,
+ReadingKeysOnDemand::ReadingKeysOnDemand(sqlite3* db, const QString& column, std::mutex& connection,
                                          std::function<const BlobSource&()> all)
-    : m_one(std::make_unique<Statement>(
+    : m_connection(connection),
+      m_one(std::make_unique<Statement>(
           db, QStringList{QStringLiteral("SELECT ") + column +
                           QStringLiteral("Key FROM quillo_reading WHERE ID = ?")})),
       m_all(std::move(all)) {}
@@ -16,7 +17,7 @@ ReadingKeysOnDemand::~ReadingKeysOnDemand() = default;
 std::optional<QByteArrayView> ReadingKeysOnDemand::find(qint64 id) const {
     if (const BlobSource* every = m_every.load())
         return every->find(id);
-    const std::lock_guard<std::mutex> lock(m_reading);
+    const std::lock_guard<std::mutex> lock(m_connection);
     if (const BlobSource* every = m_every.load())
         return every->find(id);
     auto known = m_read.find(id);

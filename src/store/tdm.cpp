@@ -335,8 +335,8 @@ std::optional<RowOrder> TDM::liveOrder(const SortSettings& sort, bool fewRows) {
             if (fewRows && !m_readingKeys.count(term.column)) {
                 const QString column = term.column;
                 m_readingKeysOnDemand.push_back(std::make_unique<ReadingKeysOnDemand>(
-                    m_database->handle(), column, [this, column]() -> const BlobSource& {
-                        const std::lock_guard<std::mutex> lock(m_readingKeysFilling);
+                    m_database->handle(), column, m_readingKeysReading,
+                    [this, column]() -> const BlobSource& {
                         if (!m_readingKeys.count(column))
                             readAllReadingKeys();
                         return m_readingKeys[column];

@@ -180,7 +180,7 @@ private:
     // and book ID, read when the rows are put in order in memory.
     std::map<QString, BlobsById> m_readingKeys;
     std::vector<std::unique_ptr<BlobSource>> m_readingKeysOnDemand;  // for one order
-    std::mutex m_readingKeysFilling;  // they may ask for all keys from two threads
+    std::mutex m_readingKeysReading;  // they read on the connection from two threads
     void readAllReadingKeys();
     qint64 m_readingKeysVersion = -1;  // PRAGMA data_version when they were read
     QString m_filterCondition;

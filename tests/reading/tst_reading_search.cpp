@@ -4,6 +4,7 @@
 // in step when books are deleted and renumbered.
 #include <QtTest>
 
+#include "catalogue_generator.h"
 #include "reading/catalogue_readings.h"
 #include "store/headless_host.h"
 #include "store/tdm.h"
@@ -159,6 +160,45 @@ private slots:
         QCOMPARE(m_store->RecordCount(), 6);
         if (!readAgain)
             QCOMPARE(q.integer(FieldNo::ID), 3);  // the current book stays current
+    }
+
+    // A large list's first apply: the keys of the books it places are read as
+    // the placing asks for them, from the two threads that make the sort keys,
+    // until it takes them all at once; the list comes out as a fresh read
+    // orders it.
+    void aLargeFirstApplyPlacesItsBooksAsAFreshReadWould() {
+        m_store.reset();
+        m_db = std::make_unique<test::TempBookDb>();
+        bench::generateCatalogue(m_db->path(), 20000);
+        m_store = std::make_unique<TDM>(&m_host, TDM::FirstRead::Deferred);
+        auto readings = std::make_unique<CatalogueReadings>(m_store->Database());
+        readings->prepare(true);
+        m_store->setReadings(std::move(readings));
+        m_store->QueryAll();
+        m_host.maxId = m_store->GetMaxId();
+        CachedDataset& q = m_store->QueryBook();
+        bench::CatalogueGenerator generator(7);
+        {
+            CursorHookDetach detached(*m_store);
+            for (int i = 1; i <= 2500; ++i) {
+                const BookRecord book = generator.next(30000 + i);
+                m_store->AppendRecord();
+                for (int k = 1; k < kFieldCount; ++k)
+                    q.setText(k, book.fields[static_cast<size_t>(k)]);
+                q.post();
+            }
+        }
+        m_store->ApplyPendingUpdates();
+        CachedDataset fresh(m_store->Database());
+        fresh.setSql(q.sql());
+        fresh.open();
+        QCOMPARE(q.rowCount(), 22500);
+        QStringList placed, read;
+        for (int row = 0; row < q.rowCount(); ++row) {
+            placed << q.textAt(row, FieldNo::ID);
+            read << fresh.textAt(row, FieldNo::ID);
+        }
+        QCOMPARE(placed, read);
     }
 
     // The fuzzy search finds by reading too; the exact one letter for letter.
