@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <future>
+#include <numeric>
 
 #include "engine/connection.h"
 #include "engine/date_field.h"
@@ -619,6 +621,23 @@ KeyBlock makeKeys(size_t first, size_t last, const RowOrder& order, RowOf rowOf)
     return block;
 }
 
+// Rows first to last, their keys made and the rows put in their order (equal
+// keys keep their places).
+struct SortedRows {
+    KeyBlock keys;
+    std::vector<size_t> sequence;
+};
+
+template <typename RowOf>
+SortedRows sortRows(size_t first, size_t last, const RowOrder& order, RowOf rowOf) {
+    SortedRows sorted{makeKeys(first, last, order, rowOf), std::vector<size_t>(last - first)};
+    std::iota(sorted.sequence.begin(), sorted.sequence.end(), first);
+    std::stable_sort(sorted.sequence.begin(), sorted.sequence.end(), [&](size_t a, size_t b) {
+        return RowOrder::less(sorted.keys.keyOf(a), sorted.keys.keyOf(b));
+    });
+    return sorted;
+}
+
 }  // namespace
 
 // The rows not in `moved` are in order already; the moved ones are taken out and
@@ -631,23 +650,24 @@ void CachedDataset::placeInOrder(std::vector<size_t> moved, const RowOrder& orde
     const qint64 key = hadRow ? m_slots[static_cast<size_t>(m_current)].current.integer(0) : 0;
     notify([](DatasetListener* l) { l->beginReset(); });
     if (moved.size() > 64 || moved.size() * 8 > m_slots.size()) {
-        // The keys of all rows, each found by its offset; a large list makes
-        // them in two halves at once, as making a key mostly waits on memory.
+        // The keys of all rows, each found by its offset; a large list is
+        // sorted in two halves at once (making a key mostly waits on memory),
+        // then the halves are merged, the first half's row first among equals.
         const size_t count = m_slots.size();
         const size_t half = count >= kRowsForTwoThreads ? count / 2 : count;
         auto rowOf = [this](size_t i) -> const PackedRow& { return m_slots[i].current; };
-        std::future<KeyBlock> later;
+        std::future<SortedRows> later;
         if (half < count)
             later =
-                std::async(std::launch::async, [&] { return makeKeys(half, count, order, rowOf); });
-        const KeyBlock front = makeKeys(0, half, order, rowOf);
-        const KeyBlock back = later.valid() ? later.get() : KeyBlock{};
-        auto keyOf = [&](size_t i) { return i < half ? front.keyOf(i) : back.keyOf(i); };
-        std::vector<size_t> sequence(m_slots.size());
-        for (size_t i = 0; i < sequence.size(); ++i)
-            sequence[i] = i;
-        std::stable_sort(sequence.begin(), sequence.end(),
-                         [&](size_t a, size_t b) { return RowOrder::less(keyOf(a), keyOf(b)); });
+                std::async(std::launch::async, [&] { return sortRows(half, count, order, rowOf); });
+        const SortedRows front = sortRows(0, half, order, rowOf);
+        const SortedRows back = later.valid() ? later.get() : SortedRows{};
+        std::vector<size_t> sequence(count);
+        std::merge(front.sequence.begin(), front.sequence.end(), back.sequence.begin(),
+                   back.sequence.end(), sequence.begin(), [&](size_t a, size_t b) {
+                       return RowOrder::less(a < half ? front.keys.keyOf(a) : back.keys.keyOf(a),
+                                             b < half ? front.keys.keyOf(b) : back.keys.keyOf(b));
+                   });
         std::vector<Slot> sorted;
         sorted.reserve(m_slots.size());
         for (const size_t i : sequence)

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 #include "platform/jis_order.h"
 
@@ -76,6 +77,8 @@ void appendValueKey(const PackedRow& row, const RowOrderKey& term, QByteArray& k
 
 // IDs beyond twice the blobs kept and this many more go to the hash.
 constexpr qint64 kSpareIds = 1 << 16;
+// Blobs beyond what a place can point at go to the hash too.
+constexpr qsizetype kMostBytes = std::numeric_limits<quint32>::max();
 
 }  // namespace
 
@@ -94,7 +97,9 @@ void BlobsById::reserve(qsizetype ids, qsizetype bytes) {
 void BlobsById::insert(qint64 id, QByteArrayView blob) {
     // The array stays within twice the blobs kept (and some spare IDs).
     ++m_inserted;
-    if (id < 0 || id > 2 * m_inserted + kSpareIds) {
+    if (id < 0 || id > 2 * m_inserted + kSpareIds || m_bytes.size() + blob.size() > kMostBytes) {
+        if (id >= 0 && static_cast<size_t>(id) < m_places.size())
+            m_places[static_cast<size_t>(id)] = {};  // an earlier blob of the ID
         m_elsewhere.insert(id, blob.toByteArray());
         return;
     }
@@ -102,7 +107,8 @@ void BlobsById::insert(qint64 id, QByteArrayView blob) {
         m_places.resize(static_cast<size_t>(id) + 1);
     // A blob written again goes at the end; the old bytes stay unused until
     // the next clear.
-    m_places[static_cast<size_t>(id)] = {m_bytes.size(), blob.size()};
+    m_places[static_cast<size_t>(id)] = {static_cast<quint32>(m_bytes.size()),
+                                         static_cast<qint32>(blob.size())};
     m_bytes.append(blob);
 }
 

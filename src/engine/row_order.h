@@ -29,9 +29,9 @@ public:
     std::optional<QByteArrayView> find(qint64 id) const override;
 
 private:
-    struct Place {
-        qsizetype start = 0;
-        qsizetype size = -1;  // none
+    struct Place {  // eight bytes: the array holds one for every ID
+        quint32 start = 0;
+        qint32 size = -1;  // none
     };
     QByteArray m_bytes;
     std::vector<Place> m_places;            // by ID

@@ -172,11 +172,16 @@ void TDM::readAllReadingKeys() {
     // finds its keys read already.
     const std::array<QString, 3> columns{QStringLiteral("Title"), QStringLiteral("Writer"),
                                          QStringLiteral("Publisher")};
+    // Room for every ID up to the highest at once, rather than grown (and
+    // copied) as the IDs come.
+    Statement highest(m_database->handle(), {QStringLiteral("SELECT max(ID) FROM quillo_reading")});
+    const qint64 ids = highest.step() ? highest.integerAt(0) + 1 : 0;
     std::array<BlobsById*, 3> keys{};
     for (size_t k = 0; k < columns.size(); ++k) {
         keys[k] = &m_readingKeys[columns[k]];
         keys[k]->clear();
-        keys[k]->reserve(std::max(m_recordCount, 16), qsizetype(m_recordCount) * 32);
+        keys[k]->reserve(std::clamp<qint64>(ids, 16, 2 * qint64(m_recordCount) + 65536),
+                         qsizetype(m_recordCount) * 24);
     }
     Statement all(m_database->handle(),
                   {QStringLiteral("SELECT ID, TitleKey, WriterKey, PublisherKey FROM"
@@ -316,15 +321,27 @@ qint64 TDM::dataVersion() const {
     return version.step() ? version.integerAt(0) : -1;
 }
 
-std::optional<RowOrder> TDM::liveOrder(const SortSettings& sort, bool fewRows) {
-    std::vector<RowOrderKey> keys;
-    m_readingKeysOnDemand.clear();
-    // The reading keys read for an earlier order still hold, kept in step with
-    // what this store writes, unless another connection has written since.
+// The reading keys read for an earlier order still hold, kept in step with what
+// this store writes, unless another connection has written since.
+void TDM::forgetReadingKeysWrittenElsewhere() {
     if (const qint64 version = dataVersion(); version != m_readingKeysVersion) {
         m_readingKeys.clear();
         m_readingKeysVersion = version;
     }
+}
+
+void TDM::ReadSortKeysAhead() {
+    if (!m_queryBook->isActive() || !sortSettings().reading)
+        return;
+    forgetReadingKeysWrittenElsewhere();
+    if (m_readingKeys.empty())
+        readAllReadingKeys();
+}
+
+std::optional<RowOrder> TDM::liveOrder(const SortSettings& sort, bool fewRows) {
+    std::vector<RowOrderKey> keys;
+    m_readingKeysOnDemand.clear();
+    forgetReadingKeysWrittenElsewhere();
     const int id = m_queryBook->fieldIndex(QStringLiteral("ID"));
     for (const OrderTerm& term : BuildOrderTerms(sort)) {
         const int field = m_queryBook->fieldIndex(term.column);

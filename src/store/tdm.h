@@ -73,6 +73,9 @@ public:
     // Starts the read QueryAll will make with this sort on a worker thread, so it
     // overlaps the window's construction.
     void PrefetchAll(const SortSettings& sort);
+    // In an order by readings, their keys are read now (while the window waits
+    // for the user) rather than by the first change of order.
+    void ReadSortKeysAhead();
     int ApplyFilter(const QString& text, const FieldFlags* flags);
     void Requery();
     // The list read again as it is shown: 重複の候補 stays that list.
@@ -182,6 +185,7 @@ private:
     std::vector<std::unique_ptr<BlobSource>> m_readingKeysOnDemand;  // for one order
     std::mutex m_readingKeysReading;  // they read on the connection from two threads
     void readAllReadingKeys();
+    void forgetReadingKeysWrittenElsewhere();
     qint64 m_readingKeysVersion = -1;  // PRAGMA data_version when they were read
     QString m_filterCondition;
     QString m_readOnlyReason;
