@@ -281,9 +281,11 @@ int ReadingTable::sync(const ReadingAnalyzer& analyzer,
         run(m_db, QStringLiteral("DELETE FROM %1 WHERE ID NOT IN (SELECT ID FROM quillo)")
                       .arg(QLatin1String(table)));
     // Progress is told in books: reading them and folding their search texts
-    // are the two halves of the work on each.
-    const int toRead = countMissing("quillo_reading");
-    const int toFold = countMissing("quillo_search");
+    // are the two halves of the work on each. Counting them takes scans of
+    // both tables, so an apply, which tells no progress, looks for the
+    // missing search texts only by looking for them.
+    const int toRead = progress ? countMissing("quillo_reading") : 0;
+    const int toFold = progress ? countMissing("quillo_search") : 1;
     const int books = std::max(toRead, toFold);
     const qint64 steps = qint64(toRead) + toFold;
     auto tell = [&](qint64 done) {

@@ -331,7 +331,9 @@ void TDM::forgetReadingKeysWrittenElsewhere() {
 }
 
 void TDM::ReadSortKeysAhead() {
-    if (!m_queryBook->isActive() || !sortSettings().reading)
+    // Not in the middle of a write (a dialog's events during an import): its
+    // rows may yet be rolled back.
+    if (!m_queryBook->isActive() || m_database->inTransaction() || !sortSettings().reading)
         return;
     forgetReadingKeysWrittenElsewhere();
     if (m_readingKeys.empty())

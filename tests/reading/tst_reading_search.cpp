@@ -189,6 +189,9 @@ private slots:
             }
         }
         m_store->ApplyPendingUpdates();
+        // Every book added has its readings and its search text.
+        QCOMPARE(test::scalar(S("select count(*) from quillo_reading")), 22500);
+        QCOMPARE(test::scalar(S("select count(*) from quillo_search")), 22500);
         auto compareWithAFreshRead = [&] {
             CachedDataset fresh(m_store->Database());
             fresh.setSql(q.sql());
