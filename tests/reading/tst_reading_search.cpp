@@ -212,6 +212,13 @@ private slots:
         m_host.sort.field1 = QStringLiteral("Publisher");
         m_store->QueryAll();
         compareWithAFreshRead();
+        // A book changed once the keys are all read moves with its new key.
+        QVERIFY(q.locate(FieldNo::ID, 30));
+        q.edit();
+        q.setText(FieldNo::Publisher, S("亜紀書房"));
+        q.post();
+        m_store->ApplyPendingUpdates();
+        compareWithAFreshRead();
     }
 
     // The fuzzy search finds by reading too; the exact one letter for letter.
