@@ -194,8 +194,16 @@ void TFormMainWin::showEvent(QShowEvent* event) {
         // Once the first paint is on the screen: a change of order made later
         // need not wait for the readings' keys (a twentieth of a second at
         // 100,000 books).
-        QTimer::singleShot(300, this,
-                           [this] { runGuarded([this] { m_store.ReadSortKeysAhead(); }); });
+        QTimer::singleShot(300, this, [this] {
+            try {
+                m_store.ReadSortKeysAhead();
+            } catch (const EngineError& e) {
+                // Read when the order needs them; only damage is worth saying
+                // to a user who asked for nothing.
+                if (isDamageError(e))
+                    reportDamage(e.message());
+            }
+        });
     }
 }
 

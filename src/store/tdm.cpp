@@ -183,13 +183,18 @@ void TDM::readAllReadingKeys() {
         keys[k]->reserve(std::clamp<qint64>(ids, 16, 2 * qint64(m_recordCount) + 65536),
                          qsizetype(m_recordCount) * 24);
     }
-    Statement all(m_database->handle(),
-                  {QStringLiteral("SELECT ID, TitleKey, WriterKey, PublisherKey FROM"
-                                  " quillo_reading")});
-    while (all.step()) {
-        const qint64 id = all.integerAt(0);
-        for (size_t k = 0; k < columns.size(); ++k)
-            keys[k]->insert(id, all.textAt(1 + static_cast<int>(k)));
+    try {
+        Statement all(m_database->handle(),
+                      {QStringLiteral("SELECT ID, TitleKey, WriterKey, PublisherKey FROM"
+                                      " quillo_reading")});
+        while (all.step()) {
+            const qint64 id = all.integerAt(0);
+            for (size_t k = 0; k < columns.size(); ++k)
+                keys[k]->insert(id, all.textAt(1 + static_cast<int>(k)));
+        }
+    } catch (const EngineError&) {
+        m_readingKeys.clear();  // some books' keys, never taken for all
+        throw;
     }
 }
 

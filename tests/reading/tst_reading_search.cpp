@@ -5,6 +5,7 @@
 #include <QtTest>
 
 #include "catalogue_generator.h"
+#include "engine/engine_error.h"
 #include "reading/catalogue_readings.h"
 #include "store/headless_host.h"
 #include "store/tdm.h"
@@ -219,6 +220,27 @@ private slots:
         q.post();
         m_store->ApplyPendingUpdates();
         compareWithAFreshRead();
+    }
+
+    // Keys that could not be read (another program held the file) are read
+    // again when the order needs them, never taken as books without keys.
+    void keysNotReadAreReadAgain() {
+        {
+            Connection other(QStringLiteral("book"));
+            other.execute(S("BEGIN EXCLUSIVE"));
+            QVERIFY_THROWS_EXCEPTION(EngineError, m_store->ReadSortKeysAhead());
+            other.execute(S("ROLLBACK"));
+        }
+        m_host.sort.field1 = QStringLiteral("Title");
+        m_store->QueryAll();
+        CachedDataset fresh(m_store->Database());
+        fresh.setSql(m_store->QueryBook().sql());
+        fresh.open();
+        QStringList read;
+        for (int row = 0; row < fresh.rowCount(); ++row)
+            read << fresh.textAt(row, FieldNo::Title);
+        QCOMPARE(column(FieldNo::Title), read);
+        QCOMPARE(read.indexOf(S("ｷｯﾁﾝ")), read.indexOf(S("模倣犯")) - 1);  // キッチン, モホウハン
     }
 
     // The fuzzy search finds by reading too; the exact one letter for letter.
