@@ -164,8 +164,8 @@ private:
     void watchApplies();
     void refreshReadingKeys();
     void refreshReadingKeys(const std::vector<qint64>& ids);
-    // The first column's IDs with the second's bytes (reading keys, search
-    // texts), as a select over a side table gives them.
+    // The first column's IDs with the second's bytes (the search texts), as a
+    // select over a side table gives them.
     QHash<qint64, QByteArray> bytesById(const QString& select) const;
     bool readingsReady() const { return m_readings && m_readings->ready(); }
     void narrowTo(const QStringList& sql, NarrowedTo list);
