@@ -155,18 +155,26 @@ void Statement::bindInteger(int index, qint64 value) {
         fail();
 }
 
-void Statement::bindText(int index, QByteArrayView utf8) {
+namespace {
+
+sqlite3_destructor_type lifetimeOf(Statement::Binding binding) {
+    return binding == Statement::Binding::Copied ? SQLITE_TRANSIENT : SQLITE_STATIC;
+}
+
+}  // namespace
+
+void Statement::bindText(int index, QByteArrayView utf8, Binding binding) {
     // A null pointer would bind SQL NULL; an empty text must stay a text.
     const char* data = utf8.data() ? utf8.data() : "";
-    if (sqlite3_bind_text(m_stmt, index, data, static_cast<int>(utf8.size()), SQLITE_TRANSIENT) !=
-        SQLITE_OK)
+    if (sqlite3_bind_text(m_stmt, index, data, static_cast<int>(utf8.size()),
+                          lifetimeOf(binding)) != SQLITE_OK)
         fail();
 }
 
-void Statement::bindBlob(int index, QByteArrayView bytes) {
+void Statement::bindBlob(int index, QByteArrayView bytes, Binding binding) {
     const char* data = bytes.data() ? bytes.data() : "";
-    if (sqlite3_bind_blob(m_stmt, index, data, static_cast<int>(bytes.size()), SQLITE_TRANSIENT) !=
-        SQLITE_OK)
+    if (sqlite3_bind_blob(m_stmt, index, data, static_cast<int>(bytes.size()),
+                          lifetimeOf(binding)) != SQLITE_OK)
         fail();
 }
 

@@ -43,9 +43,12 @@ public:
     QString parameterName(int index) const;  // 1-based, without its colon
     void bindNull(int index);
     void bindInteger(int index, qint64 value);
-    void bindText(int index, QByteArrayView utf8);
+    // Bytes bound are copied, unless the caller keeps them unchanged until
+    // the statement has been stepped.
+    enum class Binding { Copied, KeptUntilStep };
+    void bindText(int index, QByteArrayView utf8, Binding binding = Binding::Copied);
     // Bytes compared as such (memcmp), such as a sort key.
-    void bindBlob(int index, QByteArrayView bytes);
+    void bindBlob(int index, QByteArrayView bytes, Binding binding = Binding::Copied);
 
 private:
     [[noreturn]] void fail() const;

@@ -4,13 +4,14 @@
 
 #include <QHash>
 #include <algorithm>
+#include <optional>
 
 #include "engine/search_text.h"
 #include "engine/statement.h"
 #include "engine/text_functions.h"
 #include "platform/kana_order.h"
 #include "platform/search_fold.h"
-#include "reading/reading_memo.h"
+#include "reading/reading_pass.h"
 #include "store/book_record.h"
 
 namespace quillo {
@@ -61,12 +62,6 @@ QString readColumns(const char* table) {
         columns << QLatin1String(table) + QLatin1Char('.') + columnOf(field);
     return columns.join(QStringLiteral(", "));
 }
-
-// The text fields the filter looks in, in their field order.
-constexpr std::array<int, 11> kSearchedFields = {
-    FieldNo::Title,   FieldNo::Writer,     FieldNo::Publisher, FieldNo::SubTitle,
-    FieldNo::Kind,    FieldNo::Translator, FieldNo::Memo,      FieldNo::Writer2,
-    FieldNo::Writer3, FieldNo::Writer4,    FieldNo::Writer5};
 
 const QString kSearchedColumns = QStringLiteral(
     "q.Title, q.Writer, q.Publisher, q.SubTitle, q.Kind, q.Translator, q.Memo, q.Writer2,"
@@ -329,37 +324,6 @@ LearnedNames ReadingTable::learnedNames() const {
 
 namespace {
 
-// A book's search text: its texts and readings folded for the filter.
-class SearchTextMaker {
-public:
-    using Readings = std::array<const MadeReading*, kReadFields.size()>;
-
-    // `row` holds the eleven searched texts from column `first` on.
-    const QByteArray& make(const Statement& row, int first, const Readings& readings) {
-        m_search.resize(0);  // keeps its room, where clear() would free it
-        for (size_t k = 0; k < kSearchedFields.size(); ++k) {
-            const int column = first + static_cast<int>(k);
-            if (row.typeAt(column) == Statement::ValueType::Null)
-                continue;
-            foldForSearchUtf8(row.textAt(column), m_folded);
-            appendSearchSegment(m_search, SearchPart::Text, kSearchedFields[k], m_folded);
-        }
-        for (size_t i = 0; i < kReadFields.size(); ++i) {
-            const MadeReading& reading = *readings[i];
-            if (reading.text.isEmpty())
-                continue;
-            appendSearchSegment(m_search, SearchPart::Reading, kReadFields[i],
-                                reading.searchedKana());
-            appendSearchSegment(m_search, SearchPart::Romaji, kReadFields[i],
-                                reading.searchedRomaji());
-        }
-        return m_search;
-    }
-
-private:
-    QByteArray m_folded, m_search;
-};
-
 // A column's stored bytes; no data where it is NULL.
 std::string_view bytesAt(const Statement& statement, int column) {
     if (statement.typeAt(column) == Statement::ValueType::Null)
@@ -368,17 +332,56 @@ std::string_view bytesAt(const Statement& statement, int column) {
     return {bytes.data() ? bytes.data() : "", static_cast<size_t>(bytes.size())};
 }
 
-void bindReading(Statement& statement, int index, const MadeReading& reading) {
-    if (reading.text.isNull())
-        statement.bindNull(index);
-    else
-        statement.bindText(index, reading.utf8);
-}
+// Writes books' rows into a table many to a statement (SQLite's work for each
+// statement is then shared by its rows), the last few one by one.
+class BookRowsWriter {
+public:
+    using Bind = std::function<void(Statement&, int first, const BookRead&)>;
 
-// Where a field with a reading is among the searched texts.
-int searchedIndexOf(int field) {
-    return static_cast<int>(std::find(kSearchedFields.begin(), kSearchedFields.end(), field) -
-                            kSearchedFields.begin());
+    // `insert` is the statement up to VALUES, `row` one row's parameters.
+    BookRowsWriter(sqlite3* db, const QString& insert, const QString& row, int parameters,
+                   Bind bind)
+        : m_db(db),
+          m_insert(insert),
+          m_row(row),
+          m_parameters(parameters),
+          m_bind(std::move(bind)) {}
+
+    void write(const std::vector<BookRead>& books) {
+        size_t at = 0;
+        if (books.size() >= kRows) {
+            if (!m_many)
+                m_many.emplace(m_db, QStringList{m_insert + QStringList(kRows, m_row).join(u',')});
+            for (; at + kRows <= books.size(); at += kRows)
+                writeRows(*m_many, books, at, kRows);
+        }
+        if (at < books.size() && !m_one)
+            m_one.emplace(m_db, QStringList{m_insert + m_row});
+        for (; at < books.size(); ++at)
+            writeRows(*m_one, books, at, 1);
+    }
+
+private:
+    static constexpr size_t kRows = 32;
+
+    void writeRows(Statement& statement, const std::vector<BookRead>& books, size_t at,
+                   size_t rows) {
+        statement.reset();
+        for (size_t i = 0; i < rows; ++i)
+            m_bind(statement, 1 + static_cast<int>(i) * m_parameters, books[at + i]);
+        statement.step();
+    }
+
+    sqlite3* m_db;
+    QString m_insert, m_row;
+    int m_parameters;
+    Bind m_bind;
+    std::optional<Statement> m_many, m_one;
+};
+
+void bindSearchText(Statement& row, int first, const BookRead& book) {
+    row.bindInteger(first, book.id);
+    row.bindBlob(first + 1, book.search, Statement::Binding::KeptUntilStep);
 }
 
 }  // namespace
@@ -399,55 +402,51 @@ int ReadingTable::readMissing(const ReadingAnalyzer& analyzer, const LearnedName
                    .arg(id ? QStringLiteral("q.ID = ? AND ") : QString())});
     if (id)
         missing.bindInteger(1, *id);
-    Statement write(m_db, {QStringLiteral("INSERT OR REPLACE INTO quillo_reading (ID, %1,"
-                                          " TitleKey, WriterKey, PublisherKey, Uncertain, Fixed,"
-                                          " Stale) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
-                                          " ?, ?, 0)")
-                               .arg(readColumns("q").remove(QStringLiteral("q.")))});
-    Statement writeSearch(m_db, {QStringLiteral("INSERT OR REPLACE INTO quillo_search (ID,"
-                                                " Folded) VALUES (?, ?)")});
-    ReadingMemo memo(&analyzer, &learned);
-    SearchTextMaker search;
-    const int flags = 1 + kTexts;  // where r.ID IS NULL, Stale, Fixed and Uncertain are
-    int done = 0;
-    while (missing.step()) {
-        const bool newRow = missing.integerAt(flags) != 0;
-        const qint64 stale = missing.integerAt(flags + 1);
-        const qint64 fixed = missing.integerAt(flags + 2);
-        qint64 uncertain = missing.integerAt(flags + 3);
-        SearchTextMaker::Readings readings;
-        for (int i = 0; i < kFields; ++i) {
-            const int field = kReadFields[static_cast<size_t>(i)];
-            const qint64 bit = bitOf(field);
-            if (!newRow && (!(stale & bit) || (fixed & bit))) {
-                readings[static_cast<size_t>(i)] = &memo.kept(bytesAt(missing, flags + 4 + i));
-                continue;
+    constexpr auto kept = Statement::Binding::KeptUntilStep;
+    BookRowsWriter write(
+        m_db,
+        QStringLiteral("INSERT OR REPLACE INTO quillo_reading (ID, %1, TitleKey, WriterKey,"
+                       " PublisherKey, Uncertain, Fixed, Stale) VALUES ")
+            .arg(readColumns("q").remove(QStringLiteral("q."))),
+        QStringLiteral("(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0)"), 14,
+        [](Statement& row, int first, const BookRead& book) {
+            row.bindInteger(first, book.id);
+            for (size_t i = 0; i < kReadFields.size(); ++i) {
+                const int at = first + 1 + static_cast<int>(i);
+                if (book.hasReading[i])
+                    row.bindText(at, book.readings[i], kept);
+                else
+                    row.bindNull(at);
             }
-            const MadeReading& read =
-                memo.of(bytesAt(missing, 1 + searchedIndexOf(field)), readingKindOf(field));
-            readings[static_cast<size_t>(i)] = &read;
-            uncertain = read.uncertain ? (uncertain | bit) : (uncertain & ~bit);
-        }
-        write.reset();
-        write.bindInteger(1, missing.integerAt(0));
+            for (size_t k = 0; k < book.keys.size(); ++k)
+                row.bindBlob(first + 1 + kFields + static_cast<int>(k), book.keys[k], kept);
+            row.bindInteger(first + 4 + kFields, book.uncertain);
+            row.bindInteger(first + 5 + kFields, book.fixed);
+        });
+    BookRowsWriter writeSearch(
+        m_db, QStringLiteral("INSERT OR REPLACE INTO quillo_search (ID, Folded) VALUES "),
+        QStringLiteral("(?, ?)"), 2, bindSearchText);
+    constexpr int flags = 1 + kTexts;  // where r.ID IS NULL, Stale, Fixed and Uncertain are
+    auto next = [&](BookToRead& book) {
+        if (!missing.step())
+            return false;
+        book.id = missing.integerAt(0);
+        for (int k = 0; k < kTexts; ++k)
+            book.texts[static_cast<size_t>(k)] = bytesAt(missing, 1 + k);
+        book.newRow = missing.integerAt(flags) != 0;
+        book.stale = missing.integerAt(flags + 1);
+        book.fixed = missing.integerAt(flags + 2);
+        book.uncertain = missing.integerAt(flags + 3);
         for (int i = 0; i < kFields; ++i)
-            bindReading(write, 2 + i, *readings[static_cast<size_t>(i)]);
-        for (int k = 0; k < 3; ++k)
-            write.bindBlob(2 + kFields + k, readings[static_cast<size_t>(k)]->orderKey());
-        write.bindInteger(5 + kFields, uncertain);
-        write.bindInteger(6 + kFields, newRow ? 0 : fixed);
-        write.step();
-        writeSearch.reset();
-        writeSearch.bindInteger(1, missing.integerAt(0));
-        writeSearch.bindBlob(2, search.make(missing, 1, readings));
-        writeSearch.step();
-        ++done;
-        if (progress && (done % 1000 == 0))
-            progress(done);
-    }
-    if (progress && done % 1000 != 0)
-        progress(done);
-    return done;
+            book.kept[static_cast<size_t>(i)] = bytesAt(missing, flags + 4 + i);
+        return true;
+    };
+    auto store = [&](const std::vector<BookRead>& books) {
+        write.write(books);
+        writeSearch.write(books);
+    };
+    BookReader reader(&analyzer, &learned);
+    return runReadingPass(next, reader, store, progress);
 }
 
 int ReadingTable::foldMissing(const qint64* id, const std::function<void(int done)>& progress) {
@@ -461,24 +460,22 @@ int ReadingTable::foldMissing(const qint64* id, const std::function<void(int don
                         id ? QStringLiteral(" AND q.ID = ?") : QString())});
     if (id)
         missing.bindInteger(1, *id);
-    Statement write(m_db, {QStringLiteral("INSERT INTO quillo_search (ID, Folded) VALUES (?, ?)")});
-    ReadingMemo memo;
-    SearchTextMaker search;
-    const int first = 1 + static_cast<int>(kSearchedFields.size());
-    int done = 0;
-    while (missing.step()) {
-        SearchTextMaker::Readings readings;
+    BookRowsWriter write(m_db, QStringLiteral("INSERT INTO quillo_search (ID, Folded) VALUES "),
+                         QStringLiteral("(?, ?)"), 2, bindSearchText);
+    constexpr int first = 1 + static_cast<int>(kSearchedFields.size());
+    auto next = [&](BookToRead& book) {
+        if (!missing.step())
+            return false;
+        book.id = missing.integerAt(0);
+        for (size_t k = 0; k < kSearchedFields.size(); ++k)
+            book.texts[k] = bytesAt(missing, 1 + static_cast<int>(k));
         for (size_t i = 0; i < kReadFields.size(); ++i)
-            readings[i] = &memo.kept(bytesAt(missing, first + static_cast<int>(i)));
-        write.reset();
-        write.bindInteger(1, missing.integerAt(0));
-        write.bindBlob(2, search.make(missing, 1, readings));
-        write.step();
-        ++done;
-        if (progress && done % 1000 == 0)
-            progress(done);
-    }
-    return done;
+            book.kept[i] = bytesAt(missing, first + static_cast<int>(i));
+        return true;  // every reading kept: none is stale or missing
+    };
+    BookReader reader;
+    return runReadingPass(
+        next, reader, [&](const std::vector<BookRead>& books) { write.write(books); }, progress);
 }
 
 QString ReadingTable::reading(qint64 id, int field) const {

@@ -148,6 +148,98 @@ private slots:
                  0);
     }
 
+    // Many books are read a batch at a time, on a second thread, and written
+    // many rows to a statement: every row must be what reading the books one
+    // at a time writes, at the batches' edges too, and again when some
+    // books' texts changed (one reading the user gave kept).
+    void aPassOverManyBooksWritesWhatOneBookAtATimeWrites_data() {
+        QTest::addColumn<int>("books");
+        QTest::newRow("one") << 1;
+        QTest::newRow("a statement of many rows and one more") << 33;
+        QTest::newRow("one batch") << 1024;
+        QTest::newRow("batches and a short one") << 2600;
+    }
+    void aPassOverManyBooksWritesWhatOneBookAtATimeWrites() {
+        QFETCH(int, books);
+        const QString onePath = m_dir.filePath(S("one-by-one.db"));
+        QFile::remove(onePath);
+        QVERIFY(QFile::copy(path(), onePath));
+        sqlite3* one = nullptr;
+        QCOMPARE(sqlite3_open(QFile::encodeName(onePath).constData(), &one), SQLITE_OK);
+        const QStringList titles = {
+            S("雪国"),    S("こゝろ"), S("白夜行"), S("ノルウェイの森"), S("1973年のピンボール"),
+            S("The Road")};
+        const QStringList writers = {S("川端 康成"), S("夏目漱石"), S("村上 春樹"), S("東野 圭吾"),
+                                     S("冲方 丁")};
+        QStringList rows;
+        for (int i = 4; i < books + 4; ++i)
+            rows << S("(%1, '%2 %3', '%4', %5, %6, %7, %8)")
+                        .arg(i)
+                        .arg(titles[i % titles.size()])
+                        .arg(i % 5 == 0 ? QString() : QString::number(i))
+                        .arg(writers[i % writers.size()])
+                        .arg(i % 4 == 0 ? S("NULL") : S("'新潮社'"))
+                        .arg(i % 3 == 0 ? S("'柴田 元幸'") : S("NULL"))
+                        .arg(i % 7 == 0 ? S("'初版 帯あり'") : S("NULL"))
+                        .arg(i % 6 == 0 ? S("'野崎 孝'") : S("NULL"));
+        const QString insert = S("DELETE FROM quillo; INSERT INTO quillo (ID, Title, Writer,"
+                                 " Publisher, Translator, Memo, Writer2) VALUES ") +
+                               rows.join(u',');
+        std::vector<qint64> ids;
+        for (int i = 4; i < books + 4; ++i)
+            ids.push_back(i);
+        auto dump = [](sqlite3* db, const char* table) {
+            QStringList lines;
+            sqlite3_stmt* statement = nullptr;
+            sqlite3_prepare_v2(db, (QByteArray("SELECT * FROM ") + table + " ORDER BY ID").data(),
+                               -1, &statement, nullptr);
+            while (sqlite3_step(statement) == SQLITE_ROW)
+                for (int c = 0; c < sqlite3_column_count(statement); ++c)
+                    lines << QString::number(sqlite3_column_type(statement, c)) +
+                                 QString::fromLatin1(
+                                     QByteArray(static_cast<const char*>(
+                                                    sqlite3_column_blob(statement, c)),
+                                                sqlite3_column_bytes(statement, c))
+                                         .toHex());
+            sqlite3_finalize(statement);
+            return lines;
+        };
+        ReadingTable many(m_db), single(one);
+        for (int round = 0; round < 2; ++round) {
+            for (sqlite3* db : {m_db, one}) {
+                QCOMPARE(sqlite3_exec(db, "BEGIN", nullptr, nullptr, nullptr), SQLITE_OK);
+                const QString sql =
+                    round == 0 ? insert
+                               : S("UPDATE quillo SET Title = Title || '下', Writer2 = '柴田 元幸'"
+                                   " WHERE ID % 2 = 1");
+                QCOMPARE(sqlite3_exec(db, sql.toUtf8().constData(), nullptr, nullptr, nullptr),
+                         SQLITE_OK);
+            }
+            if (round == 0) {
+                many.create(m_analyzer);
+                single.create(m_analyzer);
+                QCOMPARE(many.sync(m_analyzer), books);
+            } else {
+                QCOMPARE(many.sync(m_analyzer), books / 2);  // the odd IDs
+            }
+            for (size_t at = 0; at < ids.size(); at += 100)
+                single.sync(m_analyzer,
+                            std::vector<qint64>(ids.begin() + at,
+                                                ids.begin() + std::min(ids.size(), at + 100)));
+            for (sqlite3* db : {m_db, one})
+                QCOMPARE(sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr), SQLITE_OK);
+            QCOMPARE(count("SELECT count(*) FROM quillo_reading"), books);
+            QCOMPARE(dump(m_db, "quillo_reading"), dump(one, "quillo_reading"));
+            QCOMPARE(dump(m_db, "quillo_search"), dump(one, "quillo_search"));
+            if (round == 0)  // a reading the user gave, on a book whose title changes
+                for (ReadingTable* table : {&many, &single})
+                    table->setReading(5, FieldNo::Writer, S("ナツメ ソーセキ"));
+        }
+        sqlite3_close(one);
+        if (books > 1)
+            QCOMPARE(many.reading(5, FieldNo::Writer), S("ナツメ ソーセキ"));
+    }
+
     // A catalogue whose readings the previous version made: they are made
     // again with the name data, but a title reading the user typed stays, and
     // a learned name is matched folded from then on.
