@@ -138,7 +138,7 @@ void BookReader::makeSearchText(const BookToRead& book, const Readings& readings
 int runReadingPass(const std::function<bool(BookToRead&)>& next, BookReader& reader,
                    const std::function<void(const std::vector<BookRead>&)>& write,
                    const std::function<void(int done)>& progress) {
-    constexpr size_t kBatch = 1024;
+    constexpr size_t kBatch = 256;
     // `next` is not asked again once it said there are no more books: a
     // statement stepped past its end would run again from the start.
     bool ended = false;

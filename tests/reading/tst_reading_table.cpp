@@ -156,7 +156,7 @@ private slots:
         QTest::addColumn<int>("books");
         QTest::newRow("one") << 1;
         QTest::newRow("a statement of many rows and one more") << 33;
-        QTest::newRow("one batch") << 1024;
+        QTest::newRow("whole batches") << 1024;
         QTest::newRow("batches and a short one") << 2600;
     }
     void aPassOverManyBooksWritesWhatOneBookAtATimeWrites() {
