@@ -466,15 +466,30 @@ Reading ReadingAnalyzer::nameReading(const QString& name, const LearnedNames* le
         if (!entries.empty()) {
             const NameChoice choice = chooseName(entries, whole, false);
             QString chosen = choice.reading;
-            // The blank between family and given name: where the family name
-            // typed reads as the start, else where the data say.
-            int family = choice.familyLength;
+            // The blank between family and given name: where a reading of the
+            // family name typed is followed by one of the given name typed
+            // (伊藤 整 is イトウ セイ, though 伊藤 also reads イト), else where
+            // the data say, else after the longest reading of the family name
+            // the whole starts with.
+            int family = -1;
             if (parts.size() == 2) {
-                for (const NameEntry& f : m_names->lookUp(parts[0], kFamilyName | kGivenName))
-                    if (chosen.startsWith(f.reading) && f.reading.size() < chosen.size()) {
+                const auto givens = m_names->lookUp(parts[1], kFamilyName | kGivenName);
+                int longest = -1;
+                for (const NameEntry& f : m_names->lookUp(parts[0], kFamilyName | kGivenName)) {
+                    if (!chosen.startsWith(f.reading) || f.reading.size() >= chosen.size())
+                        continue;
+                    const QStringView rest = QStringView(chosen).mid(f.reading.size());
+                    if (std::any_of(givens.begin(), givens.end(),
+                                    [&](const NameEntry& g) { return g.reading == rest; })) {
                         family = static_cast<int>(f.reading.size());
                         break;
                     }
+                    longest = std::max(longest, static_cast<int>(f.reading.size()));
+                }
+                if (family < 0)
+                    family = choice.familyLength > 0 ? choice.familyLength : longest;
+            } else {
+                family = choice.familyLength;
             }
             if (family > 0 && family < chosen.size())
                 chosen.insert(family, u' ');
