@@ -20,8 +20,8 @@
 #include "platform/kana_text.h"
 #include "platform/output_file.h"
 #include "platform/utf8_text.h"
-#include "store/book_side_values.h"
 #include "store/book_readings.h"
+#include "store/book_side_values.h"
 #include "store/tdm.h"
 
 namespace quillo {
@@ -922,12 +922,8 @@ CsvResult ImportCsvIntoTable(Connection& catalogue, const CsvSettings* settings,
         });
     if (bookReadings) {
         // The books' readings are stored with them, or go with them.
-        if (result.ok()) {
-            std::vector<qint64> ids;
-            for (qint64 k = firstId + 1; k <= id; ++k)
-                ids.push_back(k);
-            bookReadings->booksWritten(ids);
-        }
+        if (result.ok())
+            bookReadings->booksAdded(firstId + 1, id);
         bookReadings->forgetPending();
     }
     if (result.ok()) {

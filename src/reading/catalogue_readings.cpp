@@ -72,10 +72,27 @@ void CatalogueReadings::prepare(bool writable, const std::function<void(int, int
     m_learned.reset();
 }
 
+bool CatalogueReadings::booksAdded(qint64 first, qint64 last) {
+    if (!m_ready)
+        return false;
+    if (last - first >= static_cast<qint64>(ReadingTable::kReadOneByOne)) {
+        m_table.sync(analyzer());
+        return pendingWritten();
+    }
+    std::vector<qint64> ids;
+    for (qint64 id = first; id <= last; ++id)
+        ids.push_back(id);
+    return booksWritten(ids);
+}
+
 bool CatalogueReadings::booksWritten(const std::vector<qint64>& ids) {
     if (!m_ready)
         return false;
     m_table.sync(analyzer(), ids);
+    return pendingWritten();
+}
+
+bool CatalogueReadings::pendingWritten() {
     // A title's reading the user gave is the book's own; a name's is learned
     // for the name, for every book with it.
     QHash<QString, QString> names;

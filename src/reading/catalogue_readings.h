@@ -37,6 +37,7 @@ public:
     bool ready() const override { return m_ready; }
     QString limitation() const override;
     bool booksWritten(const std::vector<qint64>& ids) override;
+    bool booksAdded(qint64 first, qint64 last) override;
     void forgetPending() override { m_pending.clear(); }
     QString reading(qint64 id, int field, const QString& text) const override;
     QString readingOf(const QString& text, int field) const override;
@@ -48,6 +49,9 @@ public:
 private:
     const ReadingAnalyzer& analyzer() const;
     const LearnedNames& learned() const;
+    // The readings set for the books just written are stored (a name's
+    // learned); true when other books' readings changed too.
+    bool pendingWritten();
 
     Connection& m_connection;
     ReadingTable m_table;

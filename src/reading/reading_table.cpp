@@ -297,9 +297,7 @@ int ReadingTable::sync(const ReadingAnalyzer& analyzer,
 }
 
 int ReadingTable::sync(const ReadingAnalyzer& analyzer, const std::vector<qint64>& ids) {
-    // Many books (an import) are found quicker by one pass over the table.
-    constexpr size_t kOneByOne = 200;
-    if (ids.size() > kOneByOne)
+    if (ids.size() > kReadOneByOne)
         return sync(analyzer);
     const LearnedNames learned = learnedNames();
     int read = 0;

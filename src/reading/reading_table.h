@@ -56,6 +56,8 @@ public:
     int sync(const ReadingAnalyzer& analyzer,
              const std::function<void(int done, int total)>& progress = {});
     int sync(const ReadingAnalyzer& analyzer, const std::vector<qint64>& ids);
+    // More books than this are found quicker by one pass over the table.
+    static constexpr size_t kReadOneByOne = 200;
 
     // A book's reading of a field that has one; empty when it has none.
     QString reading(qint64 id, int field) const;

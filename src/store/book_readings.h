@@ -24,6 +24,9 @@ public:
     // the writes. True when other books' readings changed too (a name's
     // reading was learned).
     virtual bool booksWritten(const std::vector<qint64>& ids) = 0;
+    // The same for the books numbered `first` to `last` (an import's new
+    // books), without a list of a million IDs.
+    virtual bool booksAdded(qint64 first, qint64 last) = 0;
     // The pending changes were applied or dropped: the readings set for them
     // are done with.
     virtual void forgetPending() = 0;

@@ -177,6 +177,22 @@ private slots:
                          S("11|ヨウギシャXノケンシン|ヒガシノ ケイゴ"),
                          S("12|ココロ|ナツメ ソウセキ")}));
         QCOMPARE(test::rows(S("select count(*) from quillo_search")), QStringList{S("5")});
+
+        // More books than are read one by one: every one read in one pass, and
+        // the reading a line gives still its book's.
+        QByteArray many;
+        for (int i = 0; i < 250; ++i)
+            many += test::sjis(S("本 その%1,夏目 漱石\r\n").arg(i));
+        many += test::sjis(S("吾輩は猫である,夏目 漱石,,,,,,,,,,,ワガハイハネコデアル,,\r\n"));
+        test::writeFile(file("many.csv"), many);
+        QCOMPARE(run({S("import"), file("many.csv")}).status, 0);
+        QCOMPARE(test::rows(S("select count(*), count(r.ID), count(s.ID) from quillo q left join"
+                              " quillo_reading r on r.ID = q.ID left join quillo_search s on"
+                              " s.ID = q.ID")),
+                 QStringList{S("256|256|256")});
+        QCOMPARE(test::rows(S("select r.Title from quillo q join quillo_reading r on r.ID = q.ID"
+                              " where q.Title = '吾輩は猫である'")),
+                 QStringList{S("ワガハイハネコデアル")});
     }
 
     // A reading column holds a reading: a memo or an ISBN moved into it is
