@@ -169,8 +169,10 @@ int runReadingPass(const std::function<bool(BookToRead&)>& next, BookReader& rea
         tell();
         return done;
     }
+    // Where no thread can be started, the batch is made here when it is
+    // asked for.
     auto make = [&reader](BookBatch books) {
-        return std::async(std::launch::async,
+        return std::async(std::launch::async | std::launch::deferred,
                           [&reader, books = std::move(books)] { return makeBatch(reader, books); });
     };
     std::future<std::vector<BookRead>> making = make(std::move(batch));

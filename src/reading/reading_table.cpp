@@ -400,7 +400,7 @@ int ReadingTable::readMissing(const ReadingAnalyzer& analyzer, const LearnedName
                    .arg(id ? QStringLiteral("q.ID = ? AND ") : QString())});
     if (id)
         missing.bindInteger(1, *id);
-    constexpr auto kept = Statement::Binding::KeptUntilStep;
+    constexpr auto unCopied = Statement::Binding::KeptUntilStep;
     BookRowsWriter write(
         m_db,
         QStringLiteral("INSERT OR REPLACE INTO quillo_reading (ID, %1, TitleKey, WriterKey,"
@@ -412,12 +412,12 @@ int ReadingTable::readMissing(const ReadingAnalyzer& analyzer, const LearnedName
             for (size_t i = 0; i < kReadFields.size(); ++i) {
                 const int at = first + 1 + static_cast<int>(i);
                 if (book.hasReading[i])
-                    row.bindText(at, book.readings[i], kept);
+                    row.bindText(at, book.readings[i], unCopied);
                 else
                     row.bindNull(at);
             }
             for (size_t k = 0; k < book.keys.size(); ++k)
-                row.bindBlob(first + 1 + kFields + static_cast<int>(k), book.keys[k], kept);
+                row.bindBlob(first + 1 + kFields + static_cast<int>(k), book.keys[k], unCopied);
             row.bindInteger(first + 4 + kFields, book.uncertain);
             row.bindInteger(first + 5 + kFields, book.fixed);
         });
