@@ -243,8 +243,10 @@ std::shared_future<QString>& sharedIndex() {
 }  // namespace
 
 void prepareNameIndexInBackground() {
+    // Where no thread can be started (a tool under a tight process limit),
+    // the index is made when it is first asked for.
     std::call_once(started(), [] {
-        sharedIndex() = std::async(std::launch::async, [] {
+        sharedIndex() = std::async(std::launch::async | std::launch::deferred, [] {
                             const QString path = NameIndex::defaultPath();
                             return NameIndex::ensure(path) ? path : QString();
                         }).share();

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <future>
+#include <memory>
+#include <system_error>
 
 #include "engine/search_text.h"
 #include "platform/search_fold.h"
@@ -169,11 +171,17 @@ int runReadingPass(const std::function<bool(BookToRead&)>& next, BookReader& rea
         tell();
         return done;
     }
-    // Where no thread can be started, the batch is made here when it is
-    // asked for.
+    // Where no thread can be started (a tool under a tight process limit),
+    // the batch is made here when it is asked for. The work is handed over as
+    // a copy: a failed start may leave what it was given moved from.
     auto make = [&reader](BookBatch books) {
-        return std::async(std::launch::async | std::launch::deferred,
-                          [&reader, books = std::move(books)] { return makeBatch(reader, books); });
+        const auto batch = std::make_shared<const BookBatch>(std::move(books));
+        const auto work = [&reader, batch] { return makeBatch(reader, *batch); };
+        try {
+            return std::async(std::launch::async, work);
+        } catch (const std::system_error&) {
+            return std::async(std::launch::deferred, work);
+        }
     };
     std::future<std::vector<BookRead>> making = make(std::move(batch));
     for (;;) {
