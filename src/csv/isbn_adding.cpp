@@ -3,6 +3,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include "engine/engine_error.h"
 #include "lookup/isbn.h"
 #include "lookup/ndl_lookup.h"
 #include "lookup/pending_book.h"
@@ -11,13 +12,37 @@
 namespace quillo {
 
 namespace {
+
 constexpr int kSpacingMs = 1000;  // the library asks for moderation: a look-up a second
+constexpr int kSqliteConstraint = 19;
+// Another program that adds a book between the IDs' choice and the apply
+// takes an ID this apply meant; it is tried again with IDs after its book.
+constexpr int kApplyAttempts = 3;
+
+// The books looked up, added with IDs after the largest stored now and
+// applied at once.
+void addAll(TDM& store, const std::vector<BookFromRecord>& books) {
+    for (int attempt = 1;; ++attempt) {
+        store.TakeIdsAfterStored();
+        for (const BookFromRecord& book : books)
+            appendLookedUpBook(store, book);
+        try {
+            store.ApplyPendingUpdates();
+            return;
+        } catch (const EngineError& e) {
+            store.CancelPendingUpdates();
+            if (e.code() != kSqliteConstraint || attempt == kApplyAttempts)
+                throw;
+        }
+    }
 }
+
+}  // namespace
 
 int addBooksByIsbn(TDM& store, NdlLookup& lookup, const QStringList& numbers,
                    const std::function<void(const QString&)>& say) {
     QStringList taken;
-    int added = 0;
+    std::vector<BookFromRecord> found;
     QElapsedTimer sinceLast;
     for (const QString& number : numbers) {
         const IsbnCheck check = checkIsbn(number);
@@ -45,13 +70,12 @@ int addBooksByIsbn(TDM& store, NdlLookup& lookup, const QStringList& numbers,
             say(shown + QStringLiteral(": ") + result.message);
             continue;
         }
-        appendLookedUpBook(store, *result.book);
-        ++added;
+        found.push_back(*result.book);
         say(shown + QStringLiteral(": 追加します「") + result.book->title + QStringLiteral("」"));
     }
-    if (added > 0)
-        store.ApplyPendingUpdates();
-    return added;
+    if (!found.empty())
+        addAll(store, found);
+    return static_cast<int>(found.size());
 }
 
 }  // namespace quillo

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 #include <QSet>
+#include <algorithm>
 #include <array>
 
 #include "engine/engine_error.h"
@@ -684,6 +685,11 @@ int TDM::GetMaxId() {
     const int id = static_cast<int>(m_queryWork->integer(0));
     m_queryWork->close();
     return id;
+}
+
+void TDM::TakeIdsAfterStored() {
+    if (m_host)
+        m_host->SetMaxId(std::max(m_host->MaxId(), GetMaxId()));
 }
 
 int TDM::GetDistinctValues(int fieldNo, QStringList* list) {

@@ -125,6 +125,10 @@ public:
     BookCovers& covers() { return *m_covers; }
 
     int GetMaxId();
+    // New books take IDs after the largest stored now, where that is beyond
+    // the largest handed out: for a store that shows no books (a tool's), or
+    // a catalogue another program added to meanwhile.
+    void TakeIdsAfterStored();
     int GetDistinctValues(int fieldNo, QStringList* list);
     // Renumbers the IDs to 1..N in ID order; a table already numbered so is not
     // written at all. True when it was rewritten.

@@ -41,6 +41,24 @@ static QString names(const std::vector<NdlName>& list) {
     return out.join(S("; "));
 }
 
+// Runs quillo-csv add-isbn against the stand-in server; its exit code, and
+// what it printed in `out`.
+static int addIsbn(const QString& program, const test::NdlServer& server, const QString& db,
+                   const QStringList& numbers, QString* out) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(S("QUILLO_NDL_URL"), server.url().toString());
+    process.setProcessEnvironment(env);
+    // The server answers from this test's event loop while the tool waits.
+    QEventLoop loop;
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer::singleShot(120000, &loop, &QEventLoop::quit);
+    process.start(program, QStringList{S("add-isbn")} + numbers + QStringList{S("--db"), db});
+    loop.exec();
+    *out = QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
+    return process.exitCode();
+}
+
 class TestNdlLookup : public QObject {
     Q_OBJECT
 private slots:
@@ -210,20 +228,7 @@ private slots:
         test::TempBookDb db;
         QString program = S(QUILLO_CSV);
         auto tool = [&](const QStringList& numbers, QString* out) {
-            QProcess process;
-            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-            env.insert(S("QUILLO_NDL_URL"), server.url().toString());
-            process.setProcessEnvironment(env);
-            // The server answers from this test's event loop while the tool waits.
-            QEventLoop loop;
-            connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
-            QTimer::singleShot(30000, &loop, &QEventLoop::quit);
-            process.start(program,
-                          QStringList{S("add-isbn")} + numbers + QStringList{S("--db"), db.path()});
-            loop.exec();
-            *out =
-                QString::fromUtf8(process.readAllStandardOutput() + process.readAllStandardError());
-            return process.exitCode();
+            return addIsbn(program, server, db.path(), numbers, out);
         };
         QString out;
         QCOMPARE(tool({S("4883671313"), S("9784344018471"), S("4-88367-131-3"),
@@ -260,6 +265,32 @@ private slots:
         QCOMPARE(tool({S("9784774162133")}, &out), 1);
         QVERIFY2(out.contains(S("[Lookup] Enabled=0")), qPrintable(out));
         QCOMPARE(server.requests, asked);
+    }
+
+    // New books take IDs after the largest a catalogue holds, however many
+    // books it has and whatever another program added while the library was
+    // asked.
+    void theToolAddsToACatalogueOfAnySize() {
+        test::NdlServer server(S(QUILLO_NDL_DIR));
+        test::TempBookDb db;
+        test::exec(
+            S("with recursive n(i) as (select 1 union all select i + 1 from n where i <"
+              " 100000) insert into quillo (ID, Title, Writer) select i, '蔵書' || i,"
+              " '著者' || (i % 997) from n"));
+        server.beforeAnswer = [](const QString& isbn) {
+            if (isbn == S("9780395978276"))
+                test::exec(S("insert into quillo (ID, Title) values (100001, '横から来た本')"));
+        };
+        QString out;
+        QCOMPARE(
+            addIsbn(S(QUILLO_CSV), server, db.path(), {S("4883671313"), S("0395978270")}, &out), 0);
+        QVERIFY2(out.contains(S("2 冊を追加しました")), qPrintable(out));
+        QCOMPARE(test::rows(S("select ID, Title from quillo where ID > 99999 order by ID")),
+                 (QStringList{S("100000|蔵書100000"), S("100001|横から来た本"),
+                              S("100002|情報検索演習"), S("100003|A single shard")}));
+        QCOMPARE(test::rows(S("select ID, Isbn from quillo_isbn order by ID")),
+                 (QStringList{S("100002|9784883671311"), S("100003|9780395978276")}));
+        QCOMPARE(test::scalar(S("select count(*) from quillo_reading")), 100003);
     }
 };
 

@@ -7,6 +7,7 @@
 #include <QTcpSocket>
 #include <QUrl>
 #include <QUrlQuery>
+#include <functional>
 
 #include "lookup/isbn.h"
 #include "lookup/ndl_record.h"
@@ -27,6 +28,8 @@ public:
     QHash<QString, Answer> byIsbn;
     QHash<QString, QByteArray> thumbnails;  // by ISBN-13; others are 404, as the library's
     int requests = 0;
+    // Done before a record's answer is sent (another program at work meanwhile).
+    std::function<void(const QString& isbn)> beforeAnswer;
 
     explicit NdlServer(const QString& folder) {
         for (const QString& name : QDir(folder).entryList({QStringLiteral("*-sru.xml")})) {
@@ -77,6 +80,8 @@ private:
             answer = {404, "not found", false};
         else if (query.startsWith(QLatin1String("isbn=")))
             answer = byIsbn.value(query.mid(5), answer);
+        if (beforeAnswer && query.startsWith(QLatin1String("isbn=")))
+            beforeAnswer(query.mid(5));
         if (answer.silent)
             return;
         socket->write("HTTP/1.1 " + QByteArray::number(answer.status) +
