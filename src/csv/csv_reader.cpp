@@ -2,6 +2,7 @@
 
 #include "csv/csv_text.h"
 #include "platform/cp932.h"
+#include "platform/line_encoding.h"
 #include "platform/utf8_text.h"
 
 namespace quillo {
@@ -126,68 +127,42 @@ void CsvRecordReader::rewind(bool sequential, const QByteArray& copy) {
 
 namespace {
 
-// Whether bytes are shaped as Shift-JIS: single bytes of ASCII or half-width
-// katakana, and lead bytes each followed by a trail byte. Which codes are
-// assigned is left to the decoder, which refuses the others by their line.
-bool shapedAsCp932(QByteArrayView bytes) {
-    for (qsizetype i = 0; i < bytes.size(); ++i) {
-        const auto c = static_cast<unsigned char>(bytes[i]);
-        if (c < 0x80 || (c >= 0xA1 && c <= 0xDF))
-            continue;
-        const bool lead = (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
-        if (!lead || i + 1 >= bytes.size())
-            return false;
-        const auto t = static_cast<unsigned char>(bytes[++i]);
-        if (t < 0x40 || t == 0x7F || t > 0xFC)
-            return false;
-    }
-    return true;
-}
-
 // What the lines beyond ASCII say about a file's encoding, all of them
-// counted: a Shift-JIS line may happen to be valid UTF-8 (ﾎｼ is the bytes of
-// μ, 蟲師 starts with the bytes of 峎), so no single line decides.
+// counted: a Shift-JIS line may happen to be valid UTF-8 (蟲師 starts with the
+// bytes of 峎, ﾎｼ is the bytes of μ) and a UTF-8 line valid Shift-JIS (東京
+// reads 譚ｱ莠ｬ), so no single line decides, and a line that reads well only
+// in the encoding most lines are not written in is the one refused.
 struct EncodingEvidence {
+    LineEncodingJudge judge;
     int utf8Only = 0, cp932Only = 0;
     int firstUtf8Only = 0, firstCp932Only = 0;
-    // Among lines that read either way, how their UTF-8 reading looks: kana,
-    // kanji and accented Latin letters as a text would hold them, or symbols
-    // and Greek, Cyrillic or Arabic letters, which is what half-width katakana
-    // read as UTF-8 become (ﾎｼ gives μ, ﾐｽﾃｷ gives ݽ÷).
-    qint64 likely = 0, unlikely = 0;
+    bool shelfUtf8 = false;  // a line that tells neither reads as UTF-8 text would
 
     void add(QByteArrayView line, int lineNumber) {
-        const bool utf8 = isValidUtf8(line);
-        const bool cp932 = shapedAsCp932(line);
-        if (utf8 && !cp932 && !utf8Only++)
-            firstUtf8Only = lineNumber;
-        if (cp932 && !utf8 && !cp932Only++)
-            firstCp932Only = lineNumber;
-        if (!utf8 || !cp932)
-            return;
-        for (qsizetype i = 0; i < line.size(); ++i) {
-            const auto c = static_cast<unsigned char>(line[i]);
-            if (c >= 0xE1 && c <= 0xEF) {
-                ++likely;  // U+1000 to U+FFFF: kana, kanji, full-width forms
-            } else if (c >= 0xC3 && c <= 0xC5 && i + 1 < line.size()) {
-                // U+00C0 to U+017F: accented letters, but × and ÷
-                const auto next = static_cast<unsigned char>(line[i + 1]);
-                const bool sign = c == 0xC3 && (next == 0x97 || next == 0xB7);
-                ++(sign ? unlikely : likely);
-            } else if (c >= 0xC2 && c <= 0xDF) {
-                ++unlikely;
-            }
+        switch (judge.judge(line)) {
+            case LineEncoding::Utf8:
+                if (!utf8Only++)
+                    firstUtf8Only = lineNumber;
+                break;
+            case LineEncoding::ShiftJis:
+                if (!cp932Only++)
+                    firstCp932Only = lineNumber;
+                break;
+            case LineEncoding::Either:
+                shelfUtf8 = shelfUtf8 || LineEncodingJudge::readsAsShelfUtf8(line);
+                break;
+            case LineEncoding::Neither:
+                break;
         }
     }
-    // UTF-8 where more lines read only so (the first such line deciding a
-    // tie), or where every line reads either way and its UTF-8 reading looks
-    // like text.
+    // UTF-8 where more lines read well only so (the first such line deciding
+    // a tie), or where no line tells and one reads as a shelf's UTF-8 text.
     bool utf8() const {
         if (utf8Only != cp932Only)
             return utf8Only > cp932Only;
         if (utf8Only > 0)
             return firstUtf8Only < firstCp932Only;
-        return likely > 0 && likely >= unlikely;
+        return shelfUtf8;
     }
     // The first line that reads only in the other encoding, or 0.
     int firstInOther(bool utf8) const { return utf8 ? firstCp932Only : firstUtf8Only; }

@@ -160,6 +160,9 @@ private slots:
         QTest::addRow("a Shift-JIS line after UTF-8 ones")
             << S("mixed-encodings.csv") << 5
             << S("5 行目の文字コードが他の行と違います（ほかの行は UTF-8）");
+        QTest::addRow("a Shift-JIS line after UTF-8 ones Shift-JIS also reads")
+            << S("mixed-encodings-valid-both.csv") << 5
+            << S("5 行目の文字コードが他の行と違います（ほかの行は UTF-8）");
     }
     void whatCannotBeReadTruthfullyIsRefusedByItsLine() {
         QFETCH(QString, name);

@@ -2,6 +2,7 @@
 #include <QtTest>
 
 #include "platform/cp932.h"
+#include "platform/line_encoding.h"
 #include "platform/utf8_text.h"
 
 using namespace quillo;
@@ -91,6 +92,34 @@ private slots:
     void utf8IsToldFromShiftJis() {
         QFETCH(QByteArray, bytes);
         QCOMPARE(isValidUtf8(bytes), decodeUtf8Strict(bytes).has_value());
+    }
+
+    // A line valid in both encodings is the one's it reads well in, or
+    // Either where it tells nothing: the rest of its file decides then.
+    void aLineIsJudgedByHowItReads_data() {
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<LineEncoding>("judged");
+        auto sjis = [](const char* text) { return Cp932::encode(S(text)).value(); };
+        QTest::addRow("ASCII") << QByteArray("Norwegian Wood,1987") << LineEncoding::Either;
+        QTest::addRow("UTF-8 kana") << QByteArray("ねこ,なつめ") << LineEncoding::Utf8;
+        QTest::addRow("Shift-JIS") << sjis("吾輩は猫である,夏目 漱石") << LineEncoding::ShiftJis;
+        QTest::addRow("UTF-8 Shift-JIS also reads")
+            << QByteArray("東京散歩,山田,東京出版社") << LineEncoding::Utf8;
+        QTest::addRow("two UTF-8 kanji Shift-JIS also reads")
+            << QByteArray("東京") << LineEncoding::Utf8;
+        QTest::addRow("UTF-8 accented Latin")
+            << QByteArray("Müller, Gödel, Erdős, Straße") << LineEncoding::Utf8;
+        QTest::addRow("蟲師 in Shift-JIS, also UTF-8") << sjis("蟲師") << LineEncoding::Either;
+        QTest::addRow("half-width kana, also UTF-8")
+            << sjis("ﾐｽﾃｷﾎｼﾐｽﾃｷﾎｼ") << LineEncoding::Either;
+        QTest::addRow("café, either way") << QByteArray("café") << LineEncoding::Either;
+        QTest::addRow("neither") << QByteArray("\x80\x80") << LineEncoding::Neither;
+    }
+    void aLineIsJudgedByHowItReads() {
+        QFETCH(QByteArray, line);
+        QFETCH(LineEncoding, judged);
+        LineEncodingJudge judge;
+        QCOMPARE(judge.judge(line), judged);
     }
 };
 
