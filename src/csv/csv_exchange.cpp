@@ -161,22 +161,25 @@ QStringList csvReadingLabels() {
 }
 
 bool mayBeReadingOf(const QString& reading, const QString& text) {
-    // Kana, Latin letters, digits and the marks they come with; a kanji, or
-    // anything else, is no reading.
-    bool spelt = false;
+    // Kana, with the blanks, ー and ・ a reading holds; besides them only the
+    // Latin letters, digits and signs of the text itself, in their order, as
+    // Quillo reads them (Latin text is its own reading, 1Q84 reads
+    // イチQハチジュウヨン). An ISBN, a URL or a memo is no one's reading.
+    const QString folded = text.normalized(QString::NormalizationForm_KC).toCaseFolded();
+    qsizetype at = 0;
     for (const QChar c : reading) {
         const char16_t u = c.unicode();
-        const bool kana = isKanaText(QString(c));
-        const bool ascii = u >= 0x20 && u < 0x7F;
-        const bool wide = u >= 0xFF01 && u <= 0xFF5E;
-        if (!kana && !ascii && !wide && u != 0x3000)
+        if (isKanaText(QString(c)) || u == u' ' || u == 0x3000 || u == 0x30FB || u == 0xFF65)
+            continue;
+        const QString same = QString(c).normalized(QString::NormalizationForm_KC).toCaseFolded();
+        if (same.size() != 1 || same.front().unicode() <= 0x20 || same.front().unicode() >= 0x7F)
             return false;
-        spelt = spelt || kana || c.isLetter();
+        at = folded.indexOf(same.front(), at);
+        if (at < 0)
+            return false;
+        ++at;
     }
-    // Digits alone read only a text of digits alone (a title "2001"): an ISBN
-    // in the column is no one's reading.
-    return reading.isEmpty() || spelt ||
-           std::none_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
+    return true;
 }
 
 namespace {
@@ -294,6 +297,13 @@ QString importNotes(const CsvResult& result, const CsvSettings& settings) {
     if (!result.ignoredColumns.isEmpty())
         notes << QStringLiteral("読まなかった列: ") +
                      result.ignoredColumns.join(QStringLiteral("、"));
+    if (result.extrasNotRead > 0)
+        notes << QStringLiteral(
+                     "13 列目からの項目が読み（カナ）でない行は、その項目を読みません"
+                     "でした: ") +
+                     QString::number(result.extrasNotRead) + QStringLiteral(" 行（") +
+                     QString::number(result.firstExtrasNotRead) + QStringLiteral(" 行目の ") +
+                     result.extrasNotReadExample + QStringLiteral(" など）");
     return notes.join(QLatin1Char('\n'));
 }
 
@@ -701,14 +711,25 @@ CsvResult readCsvBooks(const CsvSettings& settings,
                 values[c] = *date;
             }
             // A reading column holds a reading, or a memo or a number moved
-            // into it (a spreadsheet's extra column) would become the reading
-            // of every book by the writer.
+            // into it would become the reading of the book. Named so by a
+            // heading, it is refused; the columns after the twelve of a file
+            // without one are another program's, and not read.
             for (int k = 0; k < kCsvReadingColumns; ++k) {
-                if (!mayBeReadingOf(readings[k].trimmed(), values[k]))
+                if (mayBeReadingOf(readings[k].trimmed(), values[k]))
+                    continue;
+                if (columns)
                     return refuse(
                         QStringLiteral("%1 番目の項目（%2）が読みではありません")
                             .arg(QString::number(readingColumns[k]), csvReadingLabels()[k]),
                         reader.firstLine());
+                if (result.extrasNotRead++ == 0) {
+                    result.firstExtrasNotRead = reader.firstLine();
+                    result.extrasNotReadExample = csvReadingLabels()[k] + QStringLiteral("「") +
+                                                  readings[k].trimmed() + QStringLiteral("」");
+                }
+                for (int r = 0; r < kCsvReadingColumns; ++r)
+                    readings[r].clear();
+                break;
             }
             // An ISBN column holds ISBNs: a wrong one is said, never stored.
             if (const QString isbn = readings[kIsbnSlot].trimmed(); !isbn.isEmpty()) {
@@ -733,10 +754,10 @@ CsvResult readCsvBooks(const CsvSettings& settings,
 
 namespace {
 
-// The readings a line gives for its book (a writer's or a publisher's learned
-// for the name), where they are not what the book would be read as anyway: a
-// file of Quillo's own readings brought back in pins nothing. A column left
-// empty is read as usual.
+// The readings a line gives for its book, the book's own (never learned for
+// the name: an import changes no other book), where they are not what the
+// book would be read as anyway: a file of Quillo's own readings brought back
+// in pins nothing. A column left empty is read as usual.
 void takeReadings(BookReadings& readings, qint64 id, const QStringList& values,
                   const QStringList& given) {
     for (int k = 0; k < kCsvReadingColumns; ++k) {
@@ -748,7 +769,7 @@ void takeReadings(BookReadings& readings, qint64 id, const QStringList& values,
         QString computed = readings.readingOf(values[k], field);
         QString typed = reading;
         if (typed.remove(u' ') != computed.remove(u' '))
-            readings.setReading(id, field, reading);
+            readings.setOwnReading(id, field, reading);
     }
 }
 

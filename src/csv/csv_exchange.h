@@ -95,6 +95,11 @@ struct CsvResult {
     QChar separator;             // import: the separator the file was read by
     int guardedFields = 0;       // export: texts written after an apostrophe
     QStringList ignoredColumns;  // import: the heading's columns nothing is read from
+    // Import without a heading: lines whose columns after the twelve held no
+    // readings, and were not read; the first of them, and what it held.
+    int extrasNotRead = 0;
+    int firstExtrasNotRead = 0;
+    QString extrasNotReadExample;
     bool ok() const { return kind == Kind::Done; }
 };
 
@@ -112,7 +117,8 @@ QString csvDateForms(int dateFormat);
 // The twelve columns' labels: the user's, or the default ones.
 QStringList csvColumnLabels(const QStringList& userLabels);
 // Whether a reading column's value can be the reading of the text beside it:
-// kana, Latin letters and digits (digits alone only for a text of digits).
+// kana with blanks, ー and ・, and otherwise only the text's own Latin letters,
+// digits and signs in their order.
 bool mayBeReadingOf(const QString& reading, const QString& text);
 
 // The first lines of a file to import, cut into fields by the separator the

@@ -93,16 +93,18 @@ bool CatalogueReadings::booksWritten(const std::vector<qint64>& ids) {
 }
 
 bool CatalogueReadings::pendingWritten() {
-    // A title's reading the user gave is the book's own; a name's is learned
-    // for the name, for every book with it.
+    // A title's reading the user gave is the book's own, as is every reading
+    // a file gave; a name's the user gave is learned for the name, for every
+    // book with it.
     QHash<QString, QString> names;
     for (auto it = m_pending.cbegin(); it != m_pending.cend(); ++it) {
+        const quint8 own = m_ownFields.value(it.key());
         for (size_t i = 0; i < kReadFields.size(); ++i) {
             const std::optional<QString>& reading = it.value()[i];
             if (!reading)
                 continue;
             const int field = kReadFields[i];
-            if (field == FieldNo::Title) {
+            if (field == FieldNo::Title || (own & (1u << i))) {
                 m_table.setReading(it.key(), field, *reading);
                 continue;
             }
@@ -115,9 +117,9 @@ bool CatalogueReadings::pendingWritten() {
     if (!names.isEmpty()) {
         m_table.learn(analyzer(), names);
         m_learned.reset();
-    } else if (!m_pending.isEmpty()) {
-        m_table.sync(analyzer(), std::vector<qint64>(m_pending.keyBegin(), m_pending.keyEnd()));
     }
+    if (!m_pending.isEmpty())
+        m_table.sync(analyzer(), std::vector<qint64>(m_pending.keyBegin(), m_pending.keyEnd()));
     return !names.isEmpty();
 }
 
@@ -144,8 +146,19 @@ QString CatalogueReadings::readingOf(const QString& text, int field) const {
 
 void CatalogueReadings::setReading(qint64 id, int field, const QString& reading) {
     const int index = readingIndex(field);
-    if (index >= 0)
-        m_pending[id][static_cast<size_t>(index)] = reading;
+    if (index < 0)
+        return;
+    m_pending[id][static_cast<size_t>(index)] = reading;
+    if (const auto own = m_ownFields.find(id); own != m_ownFields.end())
+        *own &= static_cast<quint8>(~(1u << index));
+}
+
+void CatalogueReadings::setOwnReading(qint64 id, int field, const QString& reading) {
+    const int index = readingIndex(field);
+    if (index < 0)
+        return;
+    m_pending[id][static_cast<size_t>(index)] = reading;
+    m_ownFields[id] |= static_cast<quint8>(1u << index);
 }
 
 QStringList CatalogueReadings::candidates(const QString& text, int field) const {

@@ -38,10 +38,14 @@ public:
     QString limitation() const override;
     bool booksWritten(const std::vector<qint64>& ids) override;
     bool booksAdded(qint64 first, qint64 last) override;
-    void forgetPending() override { m_pending.clear(); }
+    void forgetPending() override {
+        m_pending.clear();
+        m_ownFields.clear();
+    }
     QString reading(qint64 id, int field, const QString& text) const override;
     QString readingOf(const QString& text, int field) const override;
     void setReading(qint64 id, int field, const QString& reading) override;
+    void setOwnReading(qint64 id, int field, const QString& reading) override;
     QStringList candidates(const QString& text, int field) const override;
     bool uncertain(qint64 id, int field) const override;
     int uncertainBooks() const override;
@@ -59,6 +63,8 @@ private:
     mutable std::optional<LearnedNames> m_learned;        // read when first needed
     // The user's readings of the fields that have one, by book, until applied.
     QHash<qint64, std::array<std::optional<QString>, kReadFields.size()>> m_pending;
+    // Which of them are the book's own, not to be learned (a bit per field).
+    QHash<qint64, quint8> m_ownFields;
     bool m_ready = false;
 };
 

@@ -42,6 +42,10 @@ public:
     // stored when they are applied: a writer's or publisher's reading is learned
     // for the name.
     virtual void setReading(qint64 id, int field, const QString& reading) = 0;
+    // A reading a file gives for a book's field: the book's own (kept until
+    // the field's text changes), never learned for the name, so an import
+    // changes no other book's reading and no reading the user corrected.
+    virtual void setOwnReading(qint64 id, int field, const QString& reading) = 0;
 
     // Readings worth offering for a text of that field, the one readingOf()
     // gives first.
