@@ -17,6 +17,7 @@
 #include "edit/record_clipboard.h"
 #include "engine/date_field.h"
 #include "engine/engine_error.h"
+#include "lookup/pending_book.h"
 #include "platform/busy_cursor.h"
 #include "platform/help_viewer.h"
 #include "platform/jis_order.h"
@@ -613,8 +614,13 @@ void TFormSetRecord::fillFromRecord(const BookFromRecord& book) {
                               QStringLiteral("）を国立国会図書館の記録で置き換えますか？\n"
                                              "「いいえ」では空の項目だけに入れます。"),
                           kMessageConfirmation, kButtonsYesNoDefaultNo) == Answer::Yes;
-    auto given = [&](int field, const NdlName& name) {
+    const BookReadings* readings = m_store.readings();
+    auto given = [&](int field, NdlName name) {
         if (name.reading.isEmpty() || controlText(field) != name.name)
+            return;
+        if (name.readLength >= 0 && readings)
+            name.reading = wholeReading(name.name, name.reading, name.readLength, field, *readings);
+        else if (name.readLength >= 0)
             return;
         if (ReadingBoxes::hasBox(field))
             m_readingBoxes->give(field, name.name, name.reading);
@@ -630,18 +636,19 @@ void TFormSetRecord::fillFromRecord(const BookFromRecord& book) {
         else
             setControlText(field, text);
     }
-    given(FieldNo::Title, {book.title, book.titleReading});
+    given(FieldNo::Title, {book.title, book.titleReading, book.titleReadLength});
     given(FieldNo::Publisher, book.publisher);
     given(FieldNo::Translator, book.translator);
     for (size_t i = 0; i < writerFields.size() && i < book.writers.size(); ++i)
         given(writerFields[i], book.writers[i]);
     if (!book.cover.isEmpty())
         m_foundCover = book.cover;
-    // Where the record holds only a month or a year, the memo says so.
+    // What the record says that no field holds (a month or a year for the
+    // date, the roles, the writers past the fifth) goes in the memo.
     const QString memo = controlText(FieldNo::Memo);
-    if (!book.dateNote.isEmpty() && !memo.contains(book.dateNote))
-        setControlText(FieldNo::Memo, memo.isEmpty() ? book.dateNote
-                                                     : memo + QStringLiteral("\n") + book.dateNote);
+    if (!book.memo.isEmpty() && !memo.contains(book.memo))
+        setControlText(FieldNo::Memo,
+                       memo.isEmpty() ? book.memo : memo + QStringLiteral("\n") + book.memo);
 }
 
 void TFormSetRecord::reject() {

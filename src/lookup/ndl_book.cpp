@@ -1,8 +1,13 @@
 #include "lookup/ndl_book.h"
 
+#include <QDate>
+#include <QHash>
 #include <QRegularExpression>
-#include <QStringList>
 #include <algorithm>
+
+#include "platform/cp932.h"
+#include "platform/kana_text.h"
+#include "store/book_record.h"
 
 namespace quillo {
 
@@ -10,80 +15,55 @@ namespace {
 
 constexpr size_t kMostWriters = 5;
 
-// A name with its blanks and commas gone, to match a statement's "原田智子"
-// with the heading "原田, 智子, 1947-".
-QString compact(QString name) {
-    name.remove(QRegularExpression(QStringLiteral("[\\s,、・]")));
-    return name;
-}
-
-// "原田智子, 江草由佳 共著" → names and the role they had.
-struct Statement {
-    QStringList names;
-    QString role;
-};
-Statement statementOf(const QString& text) {
-    QString names = text.trimmed();
-    QString role;
-    const qsizetype blank = names.lastIndexOf(u' ');
-    if (blank > 0) {
-        role = names.mid(blank + 1);
-        names = names.left(blank);
-    }
-    Statement s;
-    s.role = role;
-    for (const QString& n :
-         names.split(QRegularExpression(QStringLiteral("\\s*[,、]\\s*")), Qt::SkipEmptyParts))
-        s.names << n.trimmed();
-    return s;
-}
-
 QString withoutBlanks(QString reading) {
-    reading.remove(QRegularExpression(QStringLiteral("[\\s\\x{3000}]")));
+    reading.removeIf([](QChar c) { return c.isSpace(); });
     return reading;
 }
 
-// The record's date as the catalogue's "yyyy/mm/dd", the day and month the
-// record lacks taken as the first; the note says so.
-void dateFrom(const QString& catalogued, BookFromRecord& book) {
-    static const QRegularExpression full(
-        QStringLiteral("^\\D{0,2}(\\d{4})(?:[.\\-/](\\d{1,2}))?(?:[.\\-/](\\d{1,2}))?"));
-    const QRegularExpressionMatch m = full.match(catalogued);
-    if (!m.hasMatch()) {
-        if (!catalogued.isEmpty())
-            book.dateNote = QStringLiteral("出版年: ") + catalogued;
-        return;
-    }
-    const int year = m.captured(1).toInt();
+// The record's date as the catalogue's "yyyy/mm/dd": the first date of a range
+// ("2001-2003", "1990.12-1991.1"), the day and month the record lacks taken as
+// the first; the memo says what the record said where that was not one day.
+void dateFrom(const QString& catalogued, BookFromRecord& book, QStringList& memo) {
+    // A month or day is one or two digits followed by no other digit; "-2003"
+    // after a year is the end of a range, never a month.
+    static const QRegularExpression date(QStringLiteral(
+        "^\\D{0,2}(\\d{4})(?:[.\\-/](\\d{1,2})(?!\\d)(?:[.\\-/](\\d{1,2})(?!\\d))?)?"));
+    const QRegularExpressionMatch m = date.match(catalogued);
+    const int year = m.hasMatch() ? m.captured(1).toInt() : 0;
     const int month = m.captured(2).isEmpty() ? 0 : m.captured(2).toInt();
     const int day = m.captured(3).isEmpty() ? 0 : m.captured(3).toInt();
-    if (month < 0 || month > 12 || day > 31)
+    if (!m.hasMatch() || !QDate(year, std::max(month, 1), std::max(day, 1)).isValid()) {
+        if (!catalogued.isEmpty())
+            memo << QStringLiteral("出版年: ") + catalogued;
         return;
+    }
     book.pubDate = QString::asprintf("%04d/%02d/%02d", year, std::max(month, 1), std::max(day, 1));
+    const bool range = catalogued.mid(m.capturedEnd()).trimmed().startsWith(u'-');
+    QStringList said;
+    if (range)
+        said << QStringLiteral("範囲の最初の日付としました");
     if (day == 0)
-        book.dateNote = QStringLiteral("出版年月: ") + catalogued +
-                        (month == 0 ? QStringLiteral("（月日は記録になく、1月1日としました）")
-                                    : QStringLiteral("（日は記録になく、1日としました）"));
+        said << (month == 0 ? QStringLiteral("月日は記録になく、1月1日としました")
+                            : QStringLiteral("日は記録になく、1日としました"));
+    if (!said.isEmpty())
+        memo << QStringLiteral("出版年月: ") + catalogued + QStringLiteral("（") +
+                    said.join(QStringLiteral("。")) + QStringLiteral("）");
+}
+
+// A text cut to what its field holds, said in the notes; a reading of the
+// whole text no longer reads it, and goes.
+void fit(QString& text, QString* reading, int field, const QString& label, QStringList& notes) {
+    const int limit = bookField(field).inputLimitBytes;
+    if (Cp932::byteLength(text) <= limit)
+        return;
+    text = Cp932::cutToBytes(text, limit);
+    if (reading)
+        reading->clear();
+    notes << label + QStringLiteral("は長すぎるため、") + QString::number(limit) +
+                 QStringLiteral(" バイトまでにしました");
 }
 
 }  // namespace
-
-QString nameFromHeading(const QString& heading) {
-    QStringList parts = heading.split(u',', Qt::SkipEmptyParts);
-    for (QString& p : parts)
-        p = p.trimmed();
-    // A trailing "1958-" or "1947-2010" is the person's years, not the name.
-    while (parts.size() > 1 &&
-           QRegularExpression(QStringLiteral("^[\\d\\-?]+$")).match(parts.last()).hasMatch())
-        parts.removeLast();
-    // A Latin name is written as its owner writes it: "Park, Linda Sue" is
-    // "Linda Sue Park"; a Japanese one family name first.
-    const bool latin =
-        std::none_of(heading.begin(), heading.end(), [](QChar c) { return c.unicode() >= 0x2E80; });
-    if (latin && parts.size() == 2)
-        return parts[1] + u' ' + parts[0];
-    return parts.join(u' ');
-}
 
 std::optional<NdlRecord> bestRecord(const std::vector<NdlRecord>& records, const QString& isbn13) {
     const NdlRecord* best = nullptr;
@@ -118,42 +98,43 @@ BookFromRecord bookFromRecord(const NdlRecord& record, const QString& isbn13) {
     const qsizetype readingColon = record.titleReading.indexOf(QLatin1String(" : "));
     book.titleReading = withoutBlanks(readingColon < 0 ? record.titleReading
                                                        : record.titleReading.left(readingColon));
-
-    // Writers in the order the statements name them, each with the reading of
-    // the heading that matches; a translator by the role "訳". Creators no
-    // statement names (a series' editors) are left out, unless there is no
-    // statement at all (foreign books): then the headings are the writers.
-    std::vector<NdlName> headings;
-    for (const NdlName& a : record.agents)
-        headings.push_back({nameFromHeading(a.name), nameFromHeading(a.reading)});
-    auto headingFor = [&](const QString& name) -> NdlName {
-        for (const NdlName& h : headings)
-            if (compact(h.name) == compact(name))
-                return h;
-        return {name, {}};
-    };
-    QStringList seen;
-    for (const QString& text : record.creatorTexts) {
-        const Statement s = statementOf(text);
-        for (const QString& name : s.names) {
-            const NdlName named = headingFor(name);
-            if (seen.contains(compact(named.name)))
-                continue;
-            seen << compact(named.name);
-            if (s.role.contains(u'訳')) {
-                if (book.translator.name.isEmpty())
-                    book.translator = named;
-            } else if (book.writers.size() < kMostWriters) {
-                book.writers.push_back(named);
-            }
-        }
+    // The volume is part of the title (地のはてから 上), read as the record
+    // reads it or, where it does not, as any title is.
+    if (const QString volume = record.volume.trimmed(); !volume.isEmpty()) {
+        // Alone, 上 would read ウエ; as a volume it is ジョウ.
+        static const QHash<QString, QString> parts{{QStringLiteral("上"), QStringLiteral("ジョウ")},
+                                                   {QStringLiteral("中"), QStringLiteral("チュウ")},
+                                                   {QStringLiteral("下"), QStringLiteral("ゲ")}};
+        const QString volumeReading =
+            !record.volumeReading.isEmpty() && isKanaText(record.volumeReading)
+                ? record.volumeReading
+                : parts.value(volume);
+        if (!volumeReading.isEmpty())
+            book.titleReading += withoutBlanks(volumeReading);
+        else if (!book.titleReading.isEmpty())
+            book.titleReadLength = book.title.size();
+        book.title += u' ' + volume;
     }
-    if (record.creatorTexts.isEmpty())
-        for (const NdlName& h : headings)
-            if (book.writers.size() < kMostWriters)
-                book.writers.push_back(h);
+
+    BookCreators creators = creatorsOf(record, kMostWriters);
+    book.writers = std::move(creators.writers);
+    book.translator = std::move(creators.translator);
     book.publisher = record.publisher;
-    dateFrom(record.date, book);
+    QStringList memo;
+    dateFrom(record.date, book, memo);
+    memo += creators.memo;
+    book.memo = memo.join(u'\n');
+
+    // Nothing longer than its field holds reaches the catalogue.
+    fit(book.title, &book.titleReading, FieldNo::Title, QStringLiteral("書名"), book.notes);
+    fit(book.subtitle, nullptr, FieldNo::SubTitle, QStringLiteral("副題"), book.notes);
+    fit(book.publisher.name, &book.publisher.reading, FieldNo::Publisher, QStringLiteral("出版社"),
+        book.notes);
+    fit(book.translator.name, &book.translator.reading, FieldNo::Translator,
+        QStringLiteral("翻訳者"), book.notes);
+    for (NdlName& writer : book.writers)
+        fit(writer.name, &writer.reading, FieldNo::Writer, QStringLiteral("著者名"), book.notes);
+    fit(book.memo, nullptr, FieldNo::Memo, QStringLiteral("メモ"), book.notes);
     return book;
 }
 

@@ -92,10 +92,16 @@ void readRdf(QXmlStreamReader& reader, std::vector<NdlRecord>& records,
         } else if (key == QLatin1String("rdf:value") && path.size() >= 2 &&
                    path[path.size() - 2] == QLatin1String("dc:title")) {
             record->title = text();
+        } else if (key == QLatin1String("rdf:value") && path.size() >= 2 &&
+                   path[path.size() - 2] == QLatin1String("dcndl:volume")) {
+            record->volume = text();
         } else if (key == QLatin1String("dcndl:transcription")) {
             const QString value = text();
-            if (path.size() >= 2 && path[path.size() - 2] == QLatin1String("dc:title"))
+            const QString described = path.size() >= 2 ? path[path.size() - 2] : QString();
+            if (described == QLatin1String("dc:title"))
                 record->titleReading = value;
+            else if (described == QLatin1String("dcndl:volume"))
+                record->volumeReading = value;
             else if (parent == QLatin1String("foaf:Agent"))
                 agent.reading = value;
         } else if (key == QLatin1String("foaf:name") && parent == QLatin1String("foaf:Agent")) {

@@ -12,6 +12,9 @@ namespace quillo {
 struct NdlName {
     QString name;
     QString reading;
+    // How much of the name the reading covers from its start (a body under its
+    // parent's heading); -1 for all of it. The rest is read as any name is.
+    qsizetype readLength = -1;
 };
 
 // One bibliographic record of the National Diet Library (its dcndl RDF), as
@@ -19,6 +22,8 @@ struct NdlName {
 struct NdlRecord {
     QString title;  // the whole title, "主題 : 副題"
     QString titleReading;
+    QString volume;  // "上", "第3巻": the part of a work this book is
+    QString volumeReading;
     QString edition;
     std::vector<NdlName> agents;  // each creator the library identified: "原田, 智子, 1947-"
     QStringList creatorTexts;     // the statements of responsibility: "原田智子 編"

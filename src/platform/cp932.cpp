@@ -155,4 +155,15 @@ qsizetype Cp932::byteLength(const QString& text) {
     return n;
 }
 
+QString Cp932::cutToBytes(const QString& text, qsizetype maxBytes) {
+    qsizetype bytes = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t u = text[i].unicode();
+        bytes += (u < 0x80 || (u >= 0xFF61 && u <= 0xFF9F)) ? 1 : 2;
+        if (bytes > maxBytes)
+            return text.left(i > 0 && text[i].isLowSurrogate() ? i - 1 : i);
+    }
+    return text;
+}
+
 }  // namespace quillo

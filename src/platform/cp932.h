@@ -27,6 +27,8 @@ public:
     // Bytes the text takes in CP932: one for ASCII and half-width katakana, two
     // for anything else.
     static qsizetype byteLength(const QString& text);
+    // The text cut to at most that many bytes, never inside a character.
+    static QString cutToBytes(const QString& text, qsizetype maxBytes);
 
     // The JIS forms of a few characters that the encoder refuses, replaced by the
     // forms CP932 writes for them (wave dash to full-width tilde and so on).

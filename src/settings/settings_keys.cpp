@@ -23,18 +23,6 @@ const QString kJisCollation = QStringLiteral("JIS");
 const QString kCodePointCollation = QStringLiteral("CodePoint");
 const QString kReadingCollation = QStringLiteral("Reading");
 
-// Cuts a text to at most the given number of Shift-JIS bytes, never inside a
-// double-byte character.
-QString cutToBytes(const QString& text, qsizetype maxBytes) {
-    qsizetype bytes = 0;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        bytes += Cp932::byteLength(text.mid(i, 1));
-        if (bytes > maxBytes)
-            return text.left(i);
-    }
-    return text;
-}
-
 template <typename T>
 using Member = std::function<T&(AppSettings&)>;
 
@@ -102,7 +90,7 @@ SettingKey textKey(const char* section, const QByteArray& name, Member<QString> 
                    std::function<bool(const QString&)> allowed = {}) {
     SettingKey k = key(section, name);
     k.read = [member, allowed](AppSettings& s, const QString& value) {
-        const QString text = cutToBytes(value, kMaxSettingsTextBytes);
+        const QString text = Cp932::cutToBytes(value, kMaxSettingsTextBytes);
         AppSettings defaults;
         member(s) = !allowed || allowed(text) ? text : member(defaults);
     };
