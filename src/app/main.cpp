@@ -159,7 +159,12 @@ int main(int argc, char* argv[]) {
             note = showClosingNote();
         store->CloseStore(renumber);
     } catch (const EngineError& e) {
-        ShowDefaultError(e.message());
+        // Another program that began reading after the window asked: the IDs
+        // stay as they are until a close that has the file to itself.
+        if (e.isBusy())
+            ShowSystemMessage(QStringLiteral("Quillo"), kRenumberingDeferred, false);
+        else
+            ShowDefaultError(e.message());
     }
     return 0;
 }

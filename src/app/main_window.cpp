@@ -293,6 +293,9 @@ void TFormMainWin::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    // Said while the window is still there: after it, nothing could be.
+    if (!m_store.readOnly() && !m_store.IdsInOrder() && m_store.RenumberingBlocked())
+        ShowMessageDialog(this, kRenumberingDeferred, kMessageInformation, kButtonsOk);
     FormClose();
     m_closing = true;
     event->accept();
@@ -597,9 +600,10 @@ void TFormMainWin::configureLookup() {
     service.url = m_settings.LookupUrl;
     service.covers = m_settings.LookupCovers;
     // Asked once, at the first look-up: an ISBN leaves the computer only when
-    // the user has agreed; [Lookup] Enabled keeps the answer.
-    service.consent = [this] {
-        if (!m_settings.LookupAsked) {
+    // the user has agreed; [Lookup] Enabled keeps the answer, and Enabled=0,
+    // however it came into the file, is a refusal never asked over.
+    service.consent = [this]() -> QString {
+        if (m_settings.LookupEnabled && !m_settings.LookupAsked) {
             QWidget* owner = QApplication::activeModalWidget();
             m_settings.LookupEnabled =
                 ShowMessageDialog(
@@ -611,7 +615,10 @@ void TFormMainWin::configureLookup() {
                     kMessageConfirmation, kButtonsYesNo) == Answer::Yes;
             m_settings.LookupAsked = true;
         }
-        return m_settings.LookupEnabled;
+        return m_settings.LookupEnabled ? QString()
+                                        : QStringLiteral(
+                                              "国立国会図書館には問い合わせませんでした"
+                                              "（設定ファイルの [Lookup] Enabled=0）");
     };
     NdlLookup::configure(service);
 }

@@ -33,6 +33,11 @@ class TFormStatistics;
 class QPrinter;
 namespace quillo {
 
+// Said at a close that another program keeps from renumbering the IDs.
+inline const QString kRenumberingDeferred = QStringLiteral(
+    "他のプログラムがこのカタログを開いているため、本の ID の付け直しは次に Quillo を終了する"
+    "ときに行います。");
+
 // The main window: menus, tool bar, status bar and the two views of the live
 // query, and every command of the program.
 class TFormMainWin : public QMainWindow,

@@ -19,6 +19,7 @@
 #include "platform/file_identity.h"
 #include "platform/kana_text.h"
 #include "platform/output_file.h"
+#include "platform/shown_text.h"
 #include "platform/utf8_text.h"
 #include "store/book_readings.h"
 #include "store/book_side_values.h"
@@ -269,7 +270,8 @@ QString unencodableField(TDM& store, qint64 id, bool readings) {
     if (!row.step())
         return QString();
     const QString book = QStringLiteral("ID ") + QString::number(id) + QStringLiteral("「") +
-                         QString::fromUtf8(row.textAt(0)) + QStringLiteral("」の");
+                         withControlsShown(QString::fromUtf8(row.textAt(0))) +
+                         QStringLiteral("」の");
     const QStringList readingLabels = csvReadingLabels();
     for (int c = 1; c < row.columnCount(); ++c) {
         if (row.typeAt(c) != Statement::ValueType::Text)
@@ -296,7 +298,7 @@ QString importNotes(const CsvResult& result, const CsvSettings& settings) {
                      QStringLiteral("と判断しました。");
     if (!result.ignoredColumns.isEmpty())
         notes << QStringLiteral("読まなかった列: ") +
-                     result.ignoredColumns.join(QStringLiteral("、"));
+                     withControlsShown(result.ignoredColumns.join(QStringLiteral("、")));
     if (result.extrasNotRead > 0)
         notes << QStringLiteral(
                      "13 列目からの項目が読み（カナ）でない行は、その項目を読みません"
@@ -403,7 +405,8 @@ CsvResult ExportCsv(TDM& store, const CsvSettings* settings) {
     constexpr int kColumns = static_cast<int>(kCsvFields.size());
     auto refuse = [&](CsvResult::Kind kind, int column) {
         return fail(kind, QStringLiteral("ID ") + QString::number(table.integerAt(kColumns)) +
-                              QStringLiteral("「") + QString::fromUtf8(table.textAt(kColumns + 1)) +
+                              QStringLiteral("「") +
+                              withControlsShown(QString::fromUtf8(table.textAt(kColumns + 1))) +
                               QStringLiteral("」の") +
                               QString::fromUtf8(
                                   bookField(kCsvFields[static_cast<size_t>(column)]).defaultLabel));
@@ -702,11 +705,11 @@ CsvResult readCsvBooks(const CsvSettings& settings,
                                   "（1 行目が見出しなら、見出しありにすれば読み飛ばします: "
                                   "--header yes）")
                             : QString();
-                    return refuse(
-                        QStringLiteral("%1: '%2' は日付ではありません（%3 の形）")
-                                .arg(labels[c], values[c], csvDateForms(settings.dateFormat)) +
-                            hint,
-                        reader.firstLine());
+                    return refuse(QStringLiteral("%1: '%2' は日付ではありません（%3 の形）")
+                                          .arg(labels[c], withControlsShown(values[c]),
+                                               csvDateForms(settings.dateFormat)) +
+                                      hint,
+                                  reader.firstLine());
                 }
                 values[c] = *date;
             }
@@ -725,7 +728,8 @@ CsvResult readCsvBooks(const CsvSettings& settings,
                 if (result.extrasNotRead++ == 0) {
                     result.firstExtrasNotRead = reader.firstLine();
                     result.extrasNotReadExample = csvReadingLabels()[k] + QStringLiteral("「") +
-                                                  readings[k].trimmed() + QStringLiteral("」");
+                                                  withControlsShown(readings[k].trimmed()) +
+                                                  QStringLiteral("」");
                 }
                 for (int r = 0; r < kCsvReadingColumns; ++r)
                     readings[r].clear();
@@ -932,7 +936,8 @@ CsvResult ImportCsvIntoTable(Connection& catalogue, const CsvSettings* settings,
                     // is no date refuses its line.
                     const std::optional<QByteArray> stored = shownDateToStored(values[c]);
                     if (!stored)
-                        return QStringLiteral("'%1' は日付ではありません").arg(values[c]);
+                        return QStringLiteral("'%1' は日付ではありません")
+                            .arg(withControlsShown(values[c]));
                     insert.bindText(index, *stored);
                 } else {
                     insert.bindText(index, values[c].toUtf8());

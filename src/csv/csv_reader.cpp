@@ -26,12 +26,13 @@ QString tooLong(const QString& fileName, int lineNumber) {
 }
 
 // Where the decoded text's last whole line ends: after its last LF, or after a
-// CR that is not the text's last character (a CR LF may be cut between blocks).
-qsizetype endOfWholeLines(const QString& text) {
+// CR that is not the text's last character (a CR LF may be cut between blocks)
+// where a lone CR ends a line.
+qsizetype endOfWholeLines(const QString& text, bool loneCrEndsLine) {
     for (qsizetype i = text.size() - 1; i >= 0; --i) {
         if (text[i] == QLatin1Char('\n'))
             return i + 1;
-        if (text[i] == QLatin1Char('\r') && i + 1 < text.size())
+        if (loneCrEndsLine && text[i] == QLatin1Char('\r') && i + 1 < text.size())
             return i + 1;
     }
     return 0;
@@ -86,9 +87,10 @@ void CsvRecordReader::scan(const QString& fileName) {
                                           "「UTF-16」にしてください。")
                                .arg(fileName));
     if (utf16Mark || m_encoding == CsvEncoding::Utf16) {
-        m_utf16 = std::make_unique<QStringDecoder>(
-            littleEndian || !utf16Mark ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
-        scanUtf16();
+        const QStringConverter::Encoding utf16 =
+            littleEndian || !utf16Mark ? QStringConverter::Utf16LE : QStringConverter::Utf16BE;
+        m_utf16 = std::make_unique<QStringDecoder>(utf16);
+        scanUtf16(utf16);
         if (utf16Mark)
             m_source->skip(2);
         return;
@@ -97,13 +99,16 @@ void CsvRecordReader::scan(const QString& fileName) {
 }
 
 // Reads a UTF-16 file through once, so one that cannot be read gives nothing.
-void CsvRecordReader::scanUtf16() {
+void CsvRecordReader::scanUtf16(QStringConverter::Encoding encoding) {
     const bool sequential = m_file.isSequential();
     QByteArray copy;
+    QStringDecoder lines(encoding);
     for (;;) {
         const QByteArray block = m_file.read(kBlockBytes);
         if (block.isEmpty())
             break;
+        if (m_loneCrEndsLine && QString(lines(block)).contains(QLatin1Char('\n')))
+            m_loneCrEndsLine = false;
         if (sequential)
             copy += block;
     }
@@ -181,6 +186,8 @@ void CsvRecordReader::scanBytes(const QString& fileName) {
     try {
         while (readChunk(chunk)) {
             ++lineNumber;
+            if (chunk.endsWith('\n'))
+                m_loneCrEndsLine = false;
             if (chunk.size() >= TCSV::kMaxLineBytes && !chunk.endsWith('\n'))
                 throw CsvFileError(tooLong(fileName, lineNumber));
             QByteArrayView text = chunk;
@@ -215,6 +222,7 @@ void CsvRecordReader::open(const QString& fileName) {
     m_pushedBack = false;
     m_lineNumber = 0;
     m_otherEncodingLine = 0;
+    m_loneCrEndsLine = true;
     m_utf16.reset();
     m_utf16Rest.clear();
     scan(fileName);
@@ -257,13 +265,13 @@ bool CsvRecordReader::fillBlock() {
             whole.reset();
     }
     if (whole) {
-        for (auto& [text, lineBreak] : linesWithBreaks(*whole))
+        for (auto& [text, lineBreak] : linesWithBreaks(*whole, m_loneCrEndsLine))
             addLine(std::move(text), std::move(lineBreak), QString());
         return true;
     }
     const QString unreadable =
         QStringLiteral("%1 として読めない文字があります").arg(encodingName());
-    for (const auto& [line, lineBreak] : linesWithBreaks(bytes)) {
+    for (const auto& [line, lineBreak] : linesWithBreaks(bytes, m_loneCrEndsLine)) {
         std::optional<QString> text = m_utf8 ? decodeUtf8Strict(line) : Cp932::decode(line);
         const bool other = !text && (m_utf8 ? Cp932::decode(line).has_value() : isValidUtf8(line));
         addLine(text.value_or(QString()), QString::fromLatin1(lineBreak),
@@ -279,7 +287,8 @@ bool CsvRecordReader::fillUtf16Block() {
             throw CsvFileError(QStringLiteral("%1: %2").arg(m_fileName, m_file.errorString()));
         const bool atEnd = raw.isEmpty();
         m_utf16Rest += (*m_utf16)(raw);
-        const qsizetype cut = atEnd ? m_utf16Rest.size() : endOfWholeLines(m_utf16Rest);
+        const qsizetype cut =
+            atEnd ? m_utf16Rest.size() : endOfWholeLines(m_utf16Rest, m_loneCrEndsLine);
         if (cut == 0) {
             if (atEnd)
                 return false;
@@ -289,7 +298,7 @@ bool CsvRecordReader::fillUtf16Block() {
         }
         const QString lines = m_utf16Rest.left(cut);
         m_utf16Rest.remove(0, cut);
-        for (auto& [text, lineBreak] : linesWithBreaks(lines)) {
+        for (auto& [text, lineBreak] : linesWithBreaks(lines, m_loneCrEndsLine)) {
             // The decoder puts U+FFFD where the bytes are no UTF-16.
             const bool broken = text.contains(QChar::ReplacementCharacter);
             addLine(std::move(text), std::move(lineBreak),

@@ -54,7 +54,7 @@ private:
     };
     void scan(const QString& fileName);
     void scanBytes(const QString& fileName);
-    void scanUtf16();
+    void scanUtf16(QStringConverter::Encoding encoding);
     void rewind(bool sequential, const QByteArray& copy);
     bool readChunk(QByteArrayView& chunk);
     bool nextLine(Line& line);
@@ -74,6 +74,7 @@ private:
     std::unique_ptr<QStringDecoder> m_utf16;  // set for a UTF-16 file
     QString m_utf16Rest;                      // decoded text of a line not yet ended
     int m_otherEncodingLine = 0;              // the first line written in another encoding, or 0
+    bool m_loneCrEndsLine = true;             // no line of the file ends in LF
 
     QList<Line> m_block;  // decoded lines not yet given
     qsizetype m_blockAt = 0;

@@ -14,9 +14,11 @@ inline bool isCsvBlank(QChar c) {
 
 // A file's lines with the break that ended each, so lines joined again give back
 // the text exactly. Unlike other text files, a NUL does not end a CSV file: its
-// line is refused instead, so no line after it is lost unseen.
+// line is refused instead, so no line after it is lost unseen. A lone CR ends
+// a line only in a file whose lines end so (an old Mac's): in a file of LF or
+// CR LF lines it is a character of its field, as pandas writes one unquoted.
 template <typename Text>
-QList<std::pair<Text, Text>> linesWithBreaks(const Text& text) {
+QList<std::pair<Text, Text>> linesWithBreaks(const Text& text, bool loneCrEndsLine = true) {
     using Char = typename Text::value_type;
     const Char cr = Char(13), lf = Char(10);
     QList<std::pair<Text, Text>> lines;
@@ -24,6 +26,8 @@ QList<std::pair<Text, Text>> linesWithBreaks(const Text& text) {
     const qsizetype n = text.size();
     for (qsizetype i = 0; i < n; ++i) {
         if (text[i] != cr && text[i] != lf)
+            continue;
+        if (text[i] == cr && !loneCrEndsLine && (i + 1 >= n || text[i + 1] != lf))
             continue;
         const qsizetype breakLength = text[i] == cr && i + 1 < n && text[i + 1] == lf ? 2 : 1;
         lines.append({text.mid(start, i - start), text.mid(i, breakLength)});

@@ -17,6 +17,7 @@
 #include "platform/program_info.h"
 #include "platform/qt_translations.h"
 #include "platform/quiet_notices.h"
+#include "platform/shown_text.h"
 #include "print/print_report.h"
 #include "reading/catalogue_readings.h"
 #include "settings/settings_file.h"
@@ -30,7 +31,9 @@ namespace {
 int fail(const QString& message) {
     // Messages from below end without a full stop, as the error display adds one.
     const bool ended = message.endsWith(QStringLiteral("。")) || message.endsWith(QLatin1Char('.'));
-    std::fprintf(stderr, "quillo-report: %s%s\n", message.toUtf8().constData(), ended ? "" : "。");
+    // A control character a file name brought in is written out, never acted on.
+    std::fprintf(stderr, "quillo-report: %s%s\n",
+                 withControlsShownButLineBreaks(message).toUtf8().constData(), ended ? "" : "。");
     return 1;
 }
 

@@ -732,6 +732,20 @@ bool TDM::RenumberIds() {
     return true;
 }
 
+bool TDM::RenumberingBlocked() {
+    // Another connection's read keeps this one from taking the file alone;
+    // nothing is written by asking.
+    try {
+        m_database->execute(QStringLiteral("BEGIN EXCLUSIVE"));
+        m_database->execute(QStringLiteral("ROLLBACK"));
+    } catch (const EngineError& e) {
+        if (!e.isBusy())
+            throw;
+        m_renumberingBlocked = true;
+    }
+    return m_renumberingBlocked;
+}
+
 void TDM::CloseStore(bool renumber) {
     if (m_closed)
         return;
@@ -739,7 +753,7 @@ void TDM::CloseStore(bool renumber) {
     detachCursorHook();
     m_queryBook->close();
     m_queryWork->close();
-    if (renumber && !readOnly())
+    if (renumber && !readOnly() && !m_renumberingBlocked)
         RenumberIds();
 }
 

@@ -134,8 +134,12 @@ public:
     // written at all. True when it was rewritten.
     bool RenumberIds();
     bool IdsInOrder() const;  // numbered 1..N, so a close has nothing to renumber
-    // Closes the queries and, unless told otherwise or read-only, renumbers the
-    // IDs to 1..N.
+    // Whether another program reads or writes the catalogue now, so that a
+    // close could not renumber the IDs (a write needs the file to itself for
+    // an instant); it is then left to the next close, which CloseStore follows.
+    bool RenumberingBlocked();
+    // Closes the queries and, unless told otherwise, read-only or found
+    // blocked, renumbers the IDs to 1..N.
     void CloseStore(bool renumber = true);
 
     // The hooks the live query calls.
@@ -208,6 +212,7 @@ private:
     qint64 m_everyBookChanges = -1;
     qint64 m_everyBookVersion = -1;
     bool m_closed = false;
+    bool m_renumberingBlocked = false;              // found so before the close
     NarrowedTo m_narrowedTo = NarrowedTo::Nothing;  // the list holds 重複の候補 or 読みの確認
 };
 

@@ -89,6 +89,36 @@ private slots:
         QCOMPARE(readOnlyPanel(), QString());
     }
 
+    // Another program reading the catalogue keeps a close from renumbering:
+    // the window says so before it goes, in Japanese, and the IDs stay until a
+    // close that has the file to itself.
+    void aCloseAnotherReaderBlocksSaysSoAndKeepsTheIds() {
+        openWindow();
+        sqlite3* reader = nullptr;
+        QCOMPARE(sqlite3_open(m_db->path().toUtf8().constData(), &reader), SQLITE_OK);
+        QCOMPARE(
+            sqlite3_exec(reader, "BEGIN; SELECT count(*) FROM quillo;", nullptr, nullptr, nullptr),
+            SQLITE_OK);
+        setNextMessageAnswer(Answer::Ok);
+        m_window->close();
+        QVERIFY(lastShownMessage());
+        QCOMPARE(lastShownMessage()->text, kRenumberingDeferred);
+        m_window.reset();
+        m_store->CloseStore();
+        m_store.reset();
+        sqlite3_exec(reader, "COMMIT", nullptr, nullptr, nullptr);
+        sqlite3_close(reader);
+        QCOMPARE(test::scalar(S("select max(ID) from quillo")), 1000);
+        // Alone with the file, the next close renumbers.
+        clearShownMessages();
+        openWindow();
+        m_window->close();
+        QCOMPARE(shownMessageCount(), 0);
+        m_window.reset();
+        m_store->CloseStore();
+        QCOMPARE(test::scalar(S("select max(ID) from quillo")), 300);
+    }
+
     void aDamagedPageTheListReadsIsNamedAndTheCatalogueIsOnlyRead() {
         test::damagePage(m_db->path(), 4);
         const QByteArray before = test::fileBytes(m_db->path());

@@ -195,6 +195,9 @@ private slots:
             << QStringList{S("本")};
         QTest::addRow("nothing but two byte-order marks")
             << QByteArray("\xEF\xBB\xBF\xEF\xBB\xBF") << QStringList{};
+        QTest::addRow("a CR inside an unquoted field, as pandas writes it")
+            << S("上巻\r下巻合本,著者\n次の本,著者\n").toUtf8()
+            << QStringList{S("上巻\r下巻合本"), S("次の本")};
         QTest::addRow("Ctrl-Z at the end")
             << test::sjis(S("猫,夏目\r\n")) + QByteArray("\x1A") << QStringList{S("猫")};
     }

@@ -571,6 +571,19 @@ private slots:
     // cannot undo is no damage; a full disk under the catalogue names it and
     // says nothing was written; a long backup name is taken, a name too long
     // for the file system is said to be so.
+    // What a file brings into a message is written out, so a value can neither
+    // make lines of its own nor send the terminal an escape.
+    void messagesShowTheControlsAValueHolds() {
+        test::writeFile(file("in.csv"),
+                        test::sjis(S("\"本\",\"著者\",\"出版社\",\"2001\n完了: 3 冊を追加しました。"
+                                     "\x1b[2J\t\"\r\n")));
+        const Run r = run({S("import"), file("in.csv")});
+        QCOMPARE(r.status, 1);
+        QVERIFY2(r.err.contains(S("'2001\\n完了: 3 冊を追加しました。\\x1b[2J\\t'")),
+                 qPrintable(r.err));
+        QVERIFY2(!r.err.contains(QChar(0x1b)) && !r.err.contains(S("\n完了")), qPrintable(r.err));
+    }
+
     void messagesTellWhatHappenedToWhichFile() {
         const QStringList before = test::rows(S("select * from quillo order by ID"));
         QCOMPARE(run({S("backup"), file("good.qbk")}).status, 0);
