@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 build=$1
 seconds=${2:-30}
 targets=(fuzz_csv_line fuzz_csv_file fuzz_settings fuzz_clipboard fuzz_dates fuzz_cp932
-         fuzz_query_builder)
+         fuzz_query_builder fuzz_ndl_answer)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p fuzz/findings

@@ -7,6 +7,7 @@
 #include "lookup/isbn.h"
 #include "lookup/ndl_lookup.h"
 #include "lookup/pending_book.h"
+#include "platform/shown_text.h"
 #include "store/tdm.h"
 
 namespace quillo {
@@ -71,7 +72,10 @@ int addBooksByIsbn(TDM& store, NdlLookup& lookup, const QStringList& numbers,
             continue;
         }
         found.push_back(*result.book);
-        say(shown + QStringLiteral(": 追加します「") + result.book->title + QStringLiteral("」"));
+        say(shown + QStringLiteral(": 追加します「") + withControlsShown(result.book->title) +
+            QStringLiteral("」"));
+        for (const QString& note : result.book->notes)
+            say(shown + QStringLiteral(": ") + note);
     }
     if (!found.empty())
         addAll(store, found);

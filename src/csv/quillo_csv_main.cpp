@@ -17,6 +17,7 @@
 #include "platform/program_info.h"
 #include "platform/qt_translations.h"
 #include "platform/quiet_notices.h"
+#include "platform/shown_text.h"
 #include "reading/catalogue_readings.h"
 #include "settings/settings_file.h"
 #include "store/book_table.h"
@@ -28,10 +29,20 @@ using namespace quillo;
 
 namespace {
 
+// A line for the user on standard output or error: a control character a
+// title or a file brought in is written out, never acted on by the terminal.
+void say(std::FILE* to, const QString& text) {
+    std::fprintf(to, "%s\n", withControlsShownButLineBreaks(text).toUtf8().constData());
+}
+
+void warn(const QString& text) {
+    say(stderr, QStringLiteral("quillo-csv: ") + text);
+}
+
 int fail(const QString& message) {
     // Messages from below end without a full stop, as the error display adds one.
     const bool ended = message.endsWith(QStringLiteral("。")) || message.endsWith(QLatin1Char('.'));
-    std::fprintf(stderr, "quillo-csv: %s%s\n", message.toUtf8().constData(), ended ? "" : "。");
+    warn(ended ? message : message + QStringLiteral("。"));
     return 1;
 }
 
@@ -54,24 +65,21 @@ int listBackups(const QString& databasePath) {
     const AutoBackups series = backupsOf(databasePath);
     const std::vector<BackupEntry> backups = series.list();
     if (const int older = series.olderUnkeyed())
-        std::fprintf(stderr, "quillo-csv: %s\n",
-                     QStringLiteral("以前の版が作った同じ名前のバックアップが %1 個あります。"
-                                    "どのカタログのものか記録されていないため一覧には出しません"
-                                    "（quillo-csv restore にファイル名を指定すれば戻せます）")
-                         .arg(older)
-                         .toUtf8()
-                         .constData());
+        warn(QStringLiteral("以前の版が作った同じ名前のバックアップが %1 個あります。"
+                            "どのカタログのものか記録されていないため一覧には出しません"
+                            "（quillo-csv restore にファイル名を指定すれば戻せます）")
+                 .arg(older));
     if (backups.empty()) {
-        std::printf("%s\n", QStringLiteral("%1 のバックアップはありません（%2）")
-                                .arg(databasePath, defaultBackupFolder())
-                                .toUtf8()
-                                .constData());
+        say(stdout, QStringLiteral("%1 のバックアップはありません（%2）")
+                        .arg(databasePath, defaultBackupFolder()));
         return 0;
     }
     for (const BackupEntry& b : backups)
-        std::printf("%s\t%s\t%s\t%s\n", backupTimeText(b).toUtf8().constData(),
-                    backupBooksText(b).toUtf8().constData(),
-                    backupSizeText(b.bytes).toUtf8().constData(), b.path.toUtf8().constData());
+        std::printf("%s\n", QStringList{backupTimeText(b), backupBooksText(b),
+                                        backupSizeText(b.bytes), withControlsShown(b.path)}
+                                .join(u'\t')
+                                .toUtf8()
+                                .constData());
     return 0;
 }
 
@@ -90,6 +98,8 @@ int addByIsbn(const QStringList& numbers, const QString& databasePath) {
     service.url = settings.LookupUrl;
     service.covers = settings.LookupCovers;
     NdlLookup::configure(service);
+    if (const QString problem = NdlLookup::serviceProblem(); !problem.isEmpty())
+        return fail(problem + QStringLiteral("。何も追加していません。"));
     CatalogueLock lock(databasePath, CatalogueUser::CsvTool);
     if (!lock.tryAcquire())
         return fail(catalogueLockRefusal(lock, databasePath));
@@ -100,25 +110,20 @@ int addByIsbn(const QStringList& numbers, const QString& databasePath) {
     try {
         backupsOf(databasePath).beforeImport(store->Database());
     } catch (const EngineError& e) {
-        std::fprintf(stderr, "quillo-csv: %s\n",
-                     (QStringLiteral("自動バックアップを作れませんでした（") + e.message() +
-                      QStringLiteral("）"))
-                         .toUtf8()
-                         .constData());
+        warn(QStringLiteral("自動バックアップを作れませんでした（") + e.message() +
+             QStringLiteral("）"));
     }
     auto bookReadings = std::make_unique<CatalogueReadings>(store->Database());
     bookReadings->prepare(true);
     store->setReadings(std::move(bookReadings));
     NdlLookup lookup;
     const int added = addBooksByIsbn(*store, lookup, numbers, [](const QString& line) {
-        std::printf("%s\n", line.toUtf8().constData());
+        say(stdout, line);
         std::fflush(stdout);
     });
     if (added == 0)
         return fail(QStringLiteral("追加できた本はありません。"));
-    std::printf(
-        "%s\n",
-        (QString::number(added) + QStringLiteral(" 冊を追加しました。")).toUtf8().constData());
+    say(stdout, QString::number(added) + QStringLiteral(" 冊を追加しました。"));
     return 0;
 }
 
@@ -164,11 +169,8 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
         try {
             backupsOf(databasePath).beforeImport(books);
         } catch (const EngineError& e) {
-            std::fprintf(stderr, "quillo-csv: %s\n",
-                         QStringLiteral("自動バックアップを作れませんでした（%1）")
-                             .arg(e.message())
-                             .toUtf8()
-                             .constData());
+            warn(QStringLiteral("自動バックアップを作れませんでした（") + e.message() +
+                 QStringLiteral("）"));
         }
         // The books get their readings in the import's transaction; a catalogue
         // without them gets them all first, as the program would at its start.
@@ -178,19 +180,18 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
         const SameBooksBeforeImport before(books.handle());
         const CsvResult r = ImportCsvIntoTable(books, &settings, &bookReadings);
         if (r.kind == CsvResult::Kind::LineRefused)
-            return fail(QStringLiteral("入力ファイル\n%1\nの %2 行目でｴﾗｰとなりました。\n"
-                                       "（データは登録されていません）\n%3")
-                            .arg(settings.fileName, QString::number(r.line), r.reason));
+            return fail(
+                QStringLiteral("入力ファイル\n%1\nの %2 行目でｴﾗｰとなりました。\n"
+                               "（データは登録されていません）\n%3")
+                    .arg(withControlsShown(settings.fileName), QString::number(r.line), r.reason));
         if (!r.ok())
             return fail(QStringLiteral("CSV 入力に失敗しました。\n") + r.reason);
         const int added = r.books;
         const QString same = before.note();
-        std::printf("%s\n", (QStringLiteral("%1 冊を追加しました。").arg(added) +
-                             (same.isEmpty() ? QString() : same + QStringLiteral("。")))
-                                .toUtf8()
-                                .constData());
+        say(stdout, QStringLiteral("%1 冊を追加しました。").arg(added) +
+                        (same.isEmpty() ? QString() : same + QStringLiteral("。")));
         if (const QString notes = importNotes(r, settings); !notes.isEmpty())
-            std::printf("%s\n", notes.toUtf8().constData());
+            say(stdout, notes);
         return 0;
     }
     // The export reads the stored books row by row; the live query holds none.
@@ -209,10 +210,9 @@ int runCommand(const QString& command, CsvSettings& settings, const QString& dat
     if (!r.ok())
         return fail(r.reason);
     if (r.unsafeBooks > 0)
-        std::fprintf(stderr, "quillo-csv: %s\n",
-                     unquotedExportWarning(r.unsafeBooks).toUtf8().constData());
+        warn(unquotedExportWarning(r.unsafeBooks));
     if (r.guardedFields > 0)
-        std::printf("%s\n", formulaGuardNote(r.guardedFields).trimmed().toUtf8().constData());
+        say(stdout, formulaGuardNote(r.guardedFields).trimmed());
     return 0;
 }
 
@@ -394,10 +394,7 @@ int main(int argc, char* argv[]) {
                                   : runCommand(command, settings, databasePath);
         if (status == 0 && created) {
             dropUnfinished.armed = false;
-            std::printf("%s\n", QStringLiteral("新しいカタログ %1 を作りました。")
-                                    .arg(databasePath)
-                                    .toUtf8()
-                                    .constData());
+            say(stdout, QStringLiteral("新しいカタログ %1 を作りました。").arg(databasePath));
         }
         return status;
     } catch (const EngineError& e) {

@@ -48,7 +48,9 @@ IsbnRow::IsbnRow(QWidget* parent)
     connect(m_box, &QLineEdit::editingFinished, this, [this] { typed(); });
     connect(m_lookup, &NdlLookup::found, this, [this](const BookFromRecord& book) {
         m_button->setText(kLookUpCaption);
-        say(QStringLiteral("国立国会図書館の記録から入れました: ") + book.title, false);
+        // What was cut to fit, or a cover refused, is said with it.
+        say(QStringLiteral("国立国会図書館の記録から入れました: ") + book.title + notesOf(book),
+            !book.notes.isEmpty());
         emit found(book);
     });
     connect(m_lookup, &NdlLookup::failed, this, [this](const QString&, const QString& message) {

@@ -75,8 +75,8 @@ TFormIsbnScan::TFormIsbnScan(TDM& store, QWidget* owner)
         appendLookedUpBook(m_store, book);
         ++m_added;
         entry.item->setData(kRetryRole, false);
-        say(entry.item, entry.isbn, QStringLiteral("「") + book.title + QStringLiteral("」"),
-            false);
+        say(entry.item, entry.isbn,
+            QStringLiteral("「") + book.title + QStringLiteral("」") + notesOf(book), false);
         next();
     });
     connect(m_lookup, &NdlLookup::failed, this, [this](const QString&, const QString& message) {

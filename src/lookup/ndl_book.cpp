@@ -138,4 +138,10 @@ BookFromRecord bookFromRecord(const NdlRecord& record, const QString& isbn13) {
     return book;
 }
 
+QString notesOf(const BookFromRecord& book) {
+    if (book.notes.isEmpty())
+        return {};
+    return QStringLiteral("（") + book.notes.join(QStringLiteral("。")) + QStringLiteral("）");
+}
+
 }  // namespace quillo

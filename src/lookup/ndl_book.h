@@ -35,4 +35,8 @@ std::optional<NdlRecord> bestRecord(const std::vector<NdlRecord>& records, const
 
 BookFromRecord bookFromRecord(const NdlRecord& record, const QString& isbn13);
 
+// The notes of a book found, to follow what is said of it: "（書名は長すぎるため…）",
+// or nothing.
+QString notesOf(const BookFromRecord& book);
+
 }  // namespace quillo

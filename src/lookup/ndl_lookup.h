@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFutureWatcher>
 #include <QNetworkReply>
 #include <QObject>
 #include <QPointer>
@@ -15,17 +16,23 @@ namespace quillo {
 
 // Asks the National Diet Library's SRU interface for the book with an ISBN,
 // in the background: one look-up at a time, cancelled by a new one or by
-// cancel(), given up after ten seconds. Every failure is one Japanese message.
+// cancel(), given up after ten seconds. An answer is at most 4 MB and a cover
+// 2 MB, refused as soon as they grow past it; an answer is read on another
+// thread, so a large one never stops the window. Every failure is one
+// Japanese message.
 // Where and whether look-ups go, as the settings say ([Lookup]): the service
 // (QUILLO_NDL_URL overrides it), whether covers are fetched, and whether ISBNs
 // may be sent at all; `consent`, when set, is asked before a look-up (the
-// window asks the user once).
+// window asks the user once) and gives why not, or nothing to go ahead.
 struct NdlService {
     QString url = QStringLiteral("https://ndlsearch.ndl.go.jp");
     bool enabled = true;
     bool covers = true;
-    std::function<bool()> consent;
+    std::function<QString()> consent;
 };
+
+// An answer is refused once it is larger than this, before it is read.
+inline constexpr qint64 kMostAnswerBytes = 4 * 1024 * 1024;
 
 class NdlLookup : public QObject {
     Q_OBJECT
@@ -40,12 +47,15 @@ public:
     // The service: QUILLO_NDL_URL when set (a test's or a mirror's), else the
     // settings' (https://ndlsearch.ndl.go.jp).
     static QUrl defaultService();
+    // Why the service's address cannot be asked (not an http or https
+    // address), naming where it was set; empty when it can.
+    static QString serviceProblem();
     void setService(const QUrl& service) { m_service = service; }
     void setTimeout(int milliseconds) { m_timeout.setInterval(milliseconds); }
 
     void lookUp(const QString& isbn13);
     void cancel();
-    bool busy() const { return m_reply != nullptr; }
+    bool busy() const { return m_reply != nullptr || m_readingAnswer; }
     QString isbn() const { return m_isbn; }
     // The last failure was the network's (no connection, no answer in time),
     // not the library's: worth asking again later.
@@ -54,6 +64,13 @@ public:
     // The SRU request for an ISBN, and the thumbnail's.
     QUrl requestFor(const QString& isbn13) const;
     QUrl thumbnailFor(const QString& isbn13) const;
+
+    // An answer as it was read, on another thread: its book, or why there is none.
+    struct Reading {
+        std::optional<BookFromRecord> book;
+        QString problem;
+        bool noRecords = false;
+    };
 
 signals:
     void found(const quillo::BookFromRecord& book);
@@ -65,7 +82,9 @@ private:
     void finished();
     void thumbnailFinished();
     void timedOut();
-    void get(const QUrl& url, void (NdlLookup::*done)());
+    void read();
+    void get(const QUrl& url, void (NdlLookup::*done)(), qint64 mostBytes, bool sameOrigin);
+    void tooLarge(qint64 mostBytes);
 
     QNetworkAccessManager* m_network;
     QPointer<QNetworkReply> m_reply;
@@ -74,6 +93,9 @@ private:
     QString m_isbn;
     bool m_networkAway = false;
     BookFromRecord m_book;  // found, while its thumbnail is fetched
+    QFutureWatcher<Reading> m_reading;
+    bool m_readingAnswer = false;
+    QString m_tooLarge;  // why the reply was aborted for its size
 };
 
 // The look-up waited for, for a command-line tool: the book, or the message.

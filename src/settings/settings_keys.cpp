@@ -219,12 +219,10 @@ std::vector<SettingKey> makeKeys() {
         booleanKey("Lookup", "Enabled", [](AppSettings& s) -> bool& { return s.LookupEnabled; }));
     keys.push_back(
         booleanKey("Lookup", "Asked", [](AppSettings& s) -> bool& { return s.LookupAsked; }));
-    keys.push_back(textKey(
-        "Lookup", "Url", [](AppSettings& s) -> QString& { return s.LookupUrl; },
-        [](const QString& url) {
-            return url.startsWith(QLatin1String("https://")) ||
-                   url.startsWith(QLatin1String("http://"));
-        }));
+    // Kept as written: an address that cannot be asked is refused by the
+    // look-up, naming this key, never replaced by the library's.
+    keys.push_back(
+        textKey("Lookup", "Url", [](AppSettings& s) -> QString& { return s.LookupUrl; }));
     keys.push_back(
         booleanKey("Lookup", "Covers", [](AppSettings& s) -> bool& { return s.LookupCovers; }));
     keys.push_back(integerKey(

@@ -287,6 +287,26 @@ private slots:
         QVERIFY(m_fixture.window->settings().LookupAsked);
         QVERIFY(!m_fixture.window->settings().LookupEnabled);
     }
+
+    // Enabled=0 written into the file by hand, never asked: a refusal, not a
+    // question whose はい would turn it on.
+    void enabledZeroIsNeverAskedOver() {
+        m_fixture.window->settings().LookupAsked = false;
+        m_fixture.window->settings().LookupEnabled = false;
+        const int before = m_server->requests;
+        m_fixture.withDialog(
+            "menuEAdd", [&] { return dialog(); },
+            [&] {
+                typeIsbn("4883671313");
+                setNextMessageAnswer(Answer::Yes);
+                QTest::mouseClick(dialog()->isbnRow()->lookUpButton(), Qt::LeftButton);
+                QTRY_VERIFY(status().contains(S("[Lookup] Enabled=0")));
+                QCOMPARE(shownMessageCount(), 0);
+            });
+        QCOMPARE(m_server->requests, before);
+        QVERIFY(!m_fixture.window->settings().LookupEnabled);
+        QVERIFY(!m_fixture.window->settings().LookupAsked);
+    }
 };
 
 QTEST_MAIN(TestIsbnLookup)

@@ -1,6 +1,7 @@
 // ISBNs as typed, the library's recorded answers read into books, and the
 // look-up over real HTTP against a local server standing in for the library.
 #include <QBuffer>
+#include <QDataStream>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
@@ -8,11 +9,13 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "files.h"
 #include "lookup/isbn.h"
 #include "lookup/ndl_book.h"
 #include "lookup/ndl_lookup.h"
 #include "lookup/ndl_record.h"
 #include "ndl_server.h"
+#include "platform/cp932.h"
 #include "test_db.h"
 
 using namespace quillo;
@@ -74,6 +77,46 @@ static QString titled(const char* title, const char* reading) {
     return S("<dc:title><rdf:Description><rdf:value>") + S(title) +
            S("</rdf:value><dcndl:transcription>") + S(reading) +
            S("</dcndl:transcription></rdf:Description></dc:title>");
+}
+
+// A JPEG of a book's cover, as the library's thumbnails are.
+static QByteArray jpegCover() {
+    QImage thumbnail(300, 420, QImage::Format_RGB32);
+    for (int y = 0; y < thumbnail.height(); ++y)
+        for (int x = 0; x < thumbnail.width(); ++x)
+            thumbnail.setPixel(x, y, qRgb(x % 256, y % 256, (x * y) % 256));
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    thumbnail.save(&buffer, "JPEG");
+    return jpeg;
+}
+
+// A PNG whose header claims 30,000 by 30,000 pixels, in a few dozen bytes.
+static QByteArray pixelBomb() {
+    auto crc = [](const QByteArray& bytes) {
+        quint32 c = 0xFFFFFFFF;
+        for (const char b : bytes) {
+            c ^= static_cast<quint8>(b);
+            for (int k = 0; k < 8; ++k)
+                c = (c >> 1) ^ (0xEDB88320 & (0 - (c & 1)));
+        }
+        return ~c;
+    };
+    auto chunk = [&](const QByteArray& type, const QByteArray& data) {
+        QByteArray out;
+        QDataStream stream(&out, QIODevice::WriteOnly);
+        stream << quint32(data.size());
+        out += type + data;
+        QByteArray sum;
+        QDataStream(&sum, QIODevice::WriteOnly) << crc(type + data);
+        return out + sum;
+    };
+    QByteArray header;
+    QDataStream(&header, QIODevice::WriteOnly) << quint32(30000) << quint32(30000) << quint8(8)
+                                               << quint8(2) << quint8(0) << quint8(0) << quint8(0);
+    return QByteArray("\x89PNG\r\n\x1A\n", 8) + chunk("IHDR", header) +
+           chunk("IDAT", QByteArray("\x78\x9C\x03\x00\x00\x00\x00\x01", 8)) + chunk("IEND", {});
 }
 
 // Runs quillo-csv add-isbn against the stand-in server; its exit code, and
@@ -286,6 +329,82 @@ private slots:
         QCOMPARE(book.pubDate, pubDate);
     }
 
+    // What a hostile or broken server sends is refused with its cause, or cut
+    // to what the catalogue holds: nothing crashes, grows without bound, or
+    // goes elsewhere. A cover is a whole JPEG or PNG of sane size, or none.
+    void hostileAnswersAreRefusedOrCut_data() {
+        using Answer = test::NdlServer::Answer;
+        QTest::addColumn<Answer>("answer");
+        QTest::addColumn<Answer>("thumbnail");
+        QTest::addColumn<bool>("found");
+        QTest::addColumn<QString>("says");  // the failure, or a note of the book found
+        QTest::addColumn<bool>("covered");
+        const Answer record{200, recorded("031-sru.xml")};
+        const Answer cover{200, jpegCover()};
+        QByteArray padded = recorded("031-sru.xml");
+        padded.insert(padded.indexOf("<records>"), QByteArray(5 * 1024 * 1024, ' '));
+        QTest::addRow("an answer of 5 MB") << Answer{200, padded} << cover << false
+                                           << S("答えが大きすぎます（4 MB まで）") << false;
+        QTest::addRow("a packed answer")
+            << Answer{200, QByteArray("\x1F\x8B\x08\x00", 4), false, "Content-Encoding: gzip\r\n"}
+            << cover << false << S("圧縮された答え（gzip）は読みません") << false;
+        QTest::addRow("sent elsewhere")
+            << Answer{302, {}, false, "Location: http://localhost:9/api/sru\r\n"} << cover << false
+            << S("別のサーバーへの転送") << false;
+        QTest::addRow("a title of 1 MB")
+            << Answer{200, madeAnswer(titled(QByteArray(1024 * 1024, 'A').constData(), "エー"))}
+            << cover << true << S("書名は長すぎるため、255 バイトまでにしました") << true;
+        QString many = titled("大勢の本", "オオゼイ ノ ホン");
+        QStringList everyone;
+        for (int i = 0; i < 10000; ++i) {
+            many += S("<dcterms:creator><foaf:Agent><foaf:name>著者, %1</foaf:name>"
+                      "</foaf:Agent></dcterms:creator>")
+                        .arg(i);
+            everyone << S("著者%1").arg(i);
+        }
+        many += S("<dc:creator>") + everyone.join(S(", ")) + S(" 著</dc:creator>");
+        QTest::addRow("10,000 creators")
+            << Answer{200, madeAnswer(many)} << cover << true << S("メモは長すぎるため") << true;
+        QTest::addRow("an SVG cover that draws text and loads a file")
+            << record
+            << Answer{200,
+                      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"90\" height=\"120\">"
+                      "<text x=\"5\" y=\"20\">表紙</text><image href=\"file:///etc/hostname\""
+                      " width=\"90\" height=\"90\"/></svg>"}
+            << true << S("表紙: 表紙の画像が JPEG でも PNG でもありません") << false;
+        QTest::addRow("a JPEG cut short")
+            << record << Answer{200, jpegCover().left(jpegCover().size() * 6 / 10)} << true
+            << S("表紙: 表紙の画像が壊れているか途中で切れています") << false;
+        QTest::addRow("a cover of 3 MB")
+            << record << Answer{200, jpegCover() + QByteArray(3 * 1024 * 1024, '\0')} << true
+            << S("表紙: 答えが大きすぎます（2 MB まで）") << false;
+        QTest::addRow("a PNG of 900 million pixels")
+            << record << Answer{200, pixelBomb()} << true
+            << S("表紙: 表紙の画像の大きさが大きすぎます") << false;
+    }
+    void hostileAnswersAreRefusedOrCut() {
+        using Answer = test::NdlServer::Answer;
+        QFETCH(Answer, answer);
+        QFETCH(Answer, thumbnail);
+        QFETCH(bool, found);
+        QFETCH(QString, says);
+        QFETCH(bool, covered);
+        test::NdlServer server(S(QUILLO_NDL_DIR));
+        server.byIsbn.insert(S("9784883671311"), answer);
+        server.thumbnailAnswers.insert(S("9784883671311"), thumbnail);
+        NdlLookup lookup;
+        lookup.setService(server.url());
+        const NdlResult result = lookUpAndWait(lookup, S("9784883671311"));
+        QCOMPARE(result.book.has_value(), found);
+        const QString said = found ? result.book->notes.join(S("\n")) : result.message;
+        QVERIFY2(said.contains(says), qPrintable(said));
+        if (found) {
+            QCOMPARE(!result.book->cover.isEmpty(), covered);
+            QVERIFY(Cp932::byteLength(result.book->title) <= 255);
+            QVERIFY(Cp932::byteLength(result.book->memo) <= 255);
+        }
+    }
+
     // Over real HTTP: a known ISBN gives its book; an unknown one, an HTTP
     // error, a body that is not XML, a server that never answers and one that
     // is not there each give their one message.
@@ -385,6 +504,49 @@ private slots:
         QCOMPARE(server.requests, asked);
     }
 
+    // The address in the settings is asked as written, whatever the case of
+    // its scheme; one that is no http or https address is refused by the
+    // setting's name, never replaced by the library's own.
+    void theServiceIsTheOneTheSettingsName_data() {
+        QTest::addColumn<QString>("url");  // %1: the stand-in server's port
+        QTest::addColumn<bool>("asked");
+        QTest::addRow("as written") << S("http://127.0.0.1:%1") << true;
+        QTest::addRow("scheme in capitals") << S("HTTP://127.0.0.1:%1") << true;
+        QTest::addRow("no scheme") << S("127.0.0.1:%1") << false;
+        QTest::addRow("a file") << S("file:///tmp/%1") << false;
+        QTest::addRow("empty") << QString() << false;
+    }
+    void theServiceIsTheOneTheSettingsName() {
+        QFETCH(QString, url);
+        QFETCH(bool, asked);
+        test::NdlServer server(S(QUILLO_NDL_DIR));
+        test::TempBookDb db;
+        const QString written = url.isNull() ? QString() : url.arg(server.url().port());
+        QTemporaryDir portable;
+        const QString program = portable.filePath(S("quillo-csv"));
+        QVERIFY(QFile::copy(S(QUILLO_CSV), program));
+        QFile ini(portable.filePath(S("quillo.Ini")));
+        QVERIFY(ini.open(QIODevice::WriteOnly));
+        ini.write("[Lookup]\r\nUrl=" + written.toLatin1() + "\r\n");
+        ini.close();
+        const QByteArray before = test::readFile(db.path());
+        QProcess process;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(S("QUILLO_NDL_URL"));
+        process.setProcessEnvironment(env);
+        QEventLoop loop;
+        connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+        process.start(program, {S("add-isbn"), S("4883671313"), S("--db"), db.path()});
+        loop.exec();
+        const QString out = QString::fromUtf8(process.readAllStandardError());
+        QCOMPARE(process.exitCode(), asked ? 0 : 1);
+        QCOMPARE(server.requests > 0, asked);
+        if (!asked) {
+            QVERIFY2(out.contains(S("[Lookup] Url「") + written + S("」")), qPrintable(out));
+            QCOMPARE(test::readFile(db.path()), before);
+        }
+    }
+
     // The library's readings stored whole: a body's, where the heading reads
     // its start; a katakana writer's family name first and not doubtful; a
     // title's with its volume; every translator's.
@@ -404,12 +566,35 @@ private slots:
                         S("<dcterms:identifier rdf:datatype=\"http://ndl.go.jp/dcndl/terms/ISBN\">"
                           "9784000000109</dcterms:identifier>")),
              false});
+        // A cover that draws text needs fonts, which the tool has none of: it is
+        // refused for what it is, and the book comes in without it.
+        server.thumbnailAnswers.insert(
+            S("9784000000109"),
+            {200, "<svg xmlns=\"http://www.w3.org/2000/svg\"><text>表紙</text></svg>"});
+        // A title that would forge a line of the tool's output is written out.
+        server.byIsbn.insert(
+            S("9784000000208"),
+            {200,
+             madeAnswer(titled("偽\n978-4-00-000010-9: 追加します「本物」\u0085\u202e", "ニセ") +
+                        S("<dcterms:identifier rdf:datatype=\"http://ndl.go.jp/dcndl/terms/"
+                          "ISBN\">9784000000208</dcterms:identifier>"))});
         QString out;
-        QCOMPARE(addIsbn(S(QUILLO_CSV), server, db.path(), {S("9784000000109")}, &out), 0);
+        QCOMPARE(addIsbn(S(QUILLO_CSV), server, db.path(), {S("9784000000109"), S("9784000000208")},
+                         &out),
+                 0);
+        QVERIFY2(
+            out.contains(S("978-4-00-000010-9: 表紙: 表紙の画像が JPEG でも PNG でもありません")),
+            qPrintable(out));
+        QVERIFY2(out.contains(S("978-4-00-000020-8: 追加します「偽\\n978-4-00-000010-9: 追加します"
+                                "「本物」\\u0085\\u202e」")),
+                 qPrintable(out));
+        QCOMPARE(out.count(QLatin1Char('\n')), 4);  // three lines for two numbers, and the sum
+        QCOMPARE(test::scalar(S("select count(*) from sqlite_master where name = 'quillo_cover'")),
+                 0);
         QCOMPARE(
             test::rows(S("select q.Title, r.Title, q.Writer, r.Writer, q.Writer2, r.Writer2,"
                          " r.Uncertain, q.Memo from quillo q join quillo_reading r"
-                         " using (ID)")),
+                         " using (ID) where ID = 1")),
             QStringList{S("地のはてから 上|チノハテカラジョウ|ギルバート・ストラング|ストラング "
                           "ギルバート|日本図書館協会目録委員会|ニホン トショカン キョウカイ "
                           "モクロクイインカイ|0|編: 日本図書館協会目録委員会")});

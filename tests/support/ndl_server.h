@@ -23,10 +23,12 @@ public:
     struct Answer {
         int status = 200;
         QByteArray body;
-        bool silent = false;  // never answers: the client's timeout decides
+        bool silent = false;   // never answers: the client's timeout decides
+        QByteArray headers{};  // more header lines, each ending in CR LF
     };
     QHash<QString, Answer> byIsbn;
-    QHash<QString, QByteArray> thumbnails;  // by ISBN-13; others are 404, as the library's
+    QHash<QString, QByteArray> thumbnails;    // by ISBN-13; others are 404, as the library's
+    QHash<QString, Answer> thumbnailAnswers;  // by ISBN-13, answered as they are
     int requests = 0;
     // Done before a record's answer is sent (another program at work meanwhile).
     std::function<void(const QString& isbn)> beforeAnswer;
@@ -73,7 +75,9 @@ private:
         Answer answer{200, noRecords(), false};
         const QString path = url.path();
         if (path.startsWith(QLatin1String("/thumbnail/")))
-            answer = thumbnails.contains(path.mid(11, 13))
+            answer = thumbnailAnswers.contains(path.mid(11, 13))
+                         ? thumbnailAnswers.value(path.mid(11, 13))
+                     : thumbnails.contains(path.mid(11, 13))
                          ? Answer{200, thumbnails.value(path.mid(11, 13)), false}
                          : Answer{404, "not found", false};
         else if (path != QLatin1String("/api/sru"))
@@ -87,8 +91,8 @@ private:
         socket->write("HTTP/1.1 " + QByteArray::number(answer.status) +
                       (answer.status == 200 ? " OK" : " Error") +
                       "\r\nContent-Type: application/xml; charset=UTF-8\r\nContent-Length: " +
-                      QByteArray::number(answer.body.size()) + "\r\nConnection: close\r\n\r\n" +
-                      answer.body);
+                      QByteArray::number(answer.body.size()) + "\r\nConnection: close\r\n" +
+                      answer.headers + "\r\n" + answer.body);
         socket->disconnectFromHost();
     }
 
