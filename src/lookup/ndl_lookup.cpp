@@ -34,9 +34,10 @@ QString whyNot(QNetworkReply& reply) {
     // The library's record comes from the address asked, or not at all.
     if (reply.error() == QNetworkReply::InsecureRedirectError ||
         reply.error() == QNetworkReply::TooManyRedirectsError) {
-        const QUrl target = reply.attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
+        const QUrl target =
+            reply.url().resolved(reply.header(QNetworkRequest::LocationHeader).toUrl());
         return QStringLiteral("問い合わせ先が求めた別のサーバーへの転送（") +
-               reply.url().resolved(target).toDisplayString() + QStringLiteral("）は断りました");
+               target.toDisplayString(QUrl::RemoveQuery) + QStringLiteral("）は断りました");
     }
     const int status = reply.attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
     if (status >= 400)

@@ -151,17 +151,20 @@ LineEncoding LineEncodingJudge::judge(QByteArrayView line) const {
         return LineEncoding::Neither;
     if (isAscii(line))
         return LineEncoding::Either;
+    // Read as UTF-8, half-width katakana become Greek, Cyrillic or Arabic
+    // letters: such a line tells nothing, and its file decides.
+    if (!readsAsShelfUtf8(line))
+        return LineEncoding::Either;
+    // Kanji broken up by half-width katakana is UTF-8 read as Shift-JIS: the
+    // line tells without asking ICU.
+    const std::optional<QString> asShiftJis = Cp932::decode(line);
+    if (asShiftJis && halfWidthAmongFullWidth(*asShiftJis))
+        return LineEncoding::Utf8;
     const auto [utf8Confidence, shiftJisConfidence] = m_detector->confidences(line);
     // Real Shift-JIS text long enough for its frequent characters to show.
     if (shiftJisConfidence > utf8Confidence)
         return LineEncoding::ShiftJis;
-    if (!readsAsShelfUtf8(line))
-        return LineEncoding::Either;
-    if (utf8Confidence >= kSure)
-        return LineEncoding::Utf8;
-    const std::optional<QString> asShiftJis = Cp932::decode(line);
-    return asShiftJis && halfWidthAmongFullWidth(*asShiftJis) ? LineEncoding::Utf8
-                                                              : LineEncoding::Either;
+    return utf8Confidence >= kSure ? LineEncoding::Utf8 : LineEncoding::Either;
 }
 
 }  // namespace quillo

@@ -215,6 +215,19 @@ Reading ReadingAnalyzer::read(const QString& text, ReadingKind kind,
     const QString trimmed = text.trimmed();
     if (trimmed.isEmpty())
         return {};
+    // Several people in one field (翻訳者 "松崎 公紀、新妻 弘"): each read as
+    // the name it is, in the same order.
+    if (kind == ReadingKind::Name && trimmed.contains(u'、')) {
+        Reading joined;
+        QStringList readings;
+        for (const QString& name : trimmed.split(u'、', Qt::SkipEmptyParts)) {
+            const Reading one = read(name, kind, learned);
+            readings << one.text;
+            joined.uncertain = joined.uncertain || one.uncertain;
+        }
+        joined.text = readings.join(u'、');
+        return joined;
+    }
     if (kind != ReadingKind::Text && learned) {
         const auto found = learned->names.constFind(learnedNameKey(trimmed));
         if (found != learned->names.constEnd())

@@ -83,6 +83,8 @@ private slots:
         QTest::newRow("ideographic blank") << S("森　鴎外") << name << S("モリ オウガイ");
         QTest::newRow("kana given name") << S("吉本 ばなな") << name << S("ヨシモト バナナ");
         QTest::newRow("latin name") << S("Bjarne Stroustrup") << name << S("Bjarne Stroustrup");
+        QTest::newRow("two translators")
+            << S("夏目 漱石、森 鴎外") << name << S("ナツメ ソウセキ、モリ オウガイ");
         QTest::newRow("empty") << S("  ") << name << QString();
     }
     void textsAndNamesAreRead() {
