@@ -47,9 +47,9 @@ enum class CsvEncoding { Auto, ShiftJis, Utf8, Utf16 };
 // Holds the lines of a delimited text file and splits one line at a time into its
 // fields. Text inside quotes is kept exactly, separators included.
 //
-// Files are read by `Encoding`. A line that is not valid in its encoding, holds a
-// NUL, or (in a UTF-8 file) holds characters that CP932 cannot hold, is kept as an
-// empty text and marked unreadable, so the caller can refuse it by its number.
+// Files are read by `Encoding`. A line that is not valid in its encoding or holds
+// a NUL is kept as an empty text and marked unreadable, so the caller can refuse
+// it by its number.
 class TCSV {
 public:
     static constexpr qsizetype kMaxLineBytes = 1 << 20;  // one line of a file, at most

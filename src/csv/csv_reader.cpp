@@ -228,9 +228,9 @@ void CsvRecordReader::open(const QString& fileName) {
     scan(fileName);
 }
 
-// A decoded line, with what makes it unreadable. A file's own text may hold
-// characters that have no place in the catalogue's CP932 files; refusing them
-// here means a later export never loses one.
+// A decoded line, with what makes it unreadable. Any character is taken (é, ß,
+// 𠮷 from a foreign or a mixed shelf): a Shift-JIS export refuses such a book by
+// name instead, and UTF-8 writes it.
 void CsvRecordReader::addLine(QString text, QString lineBreak, QString problem, bool readsInOther) {
     const int number = ++m_lineNumber;
     if (m_utf8 || m_utf16)
@@ -240,9 +240,6 @@ void CsvRecordReader::addLine(QString text, QString lineBreak, QString problem, 
                       .arg(QString::number(number), encodingName());
     else if (problem.isEmpty() && text.contains(QChar(0)))
         problem = QStringLiteral("NUL 文字があります");
-    else if (problem.isEmpty() && (m_utf8 || m_utf16) && !Cp932::canEncode(text))
-        problem =
-            Cp932::nameFirstUnencodable(text) + QStringLiteral(" は Shift-JIS にない文字です");
     if (!problem.isEmpty())
         text.clear();
     m_block.append(
@@ -259,11 +256,8 @@ bool CsvRecordReader::fillBlock() {
     if (bytes.isEmpty())
         return false;
     std::optional<QString> whole = m_utf8 ? decodeUtf8Strict(bytes) : Cp932::decode(bytes);
-    if (whole && m_utf8) {
+    if (whole && m_utf8)
         keepYen(*whole);
-        if (!Cp932::canEncode(*whole))
-            whole.reset();
-    }
     if (whole) {
         for (auto& [text, lineBreak] : linesWithBreaks(*whole, m_loneCrEndsLine))
             addLine(std::move(text), std::move(lineBreak), QString());

@@ -21,10 +21,9 @@ namespace quillo {
 // taken nothing from a file it cannot read; and Auto decides the encoding. The
 // records then come from a second read.
 //
-// A line that is not valid in its encoding, holds a NUL, holds characters that
-// CP932 cannot hold, or is written in another encoding than the rest of the file,
-// gives an unreadable record with the reason, so the caller can refuse it by its
-// line number.
+// A line that is not valid in its encoding, holds a NUL, or is written in
+// another encoding than the rest of the file, gives an unreadable record with
+// the reason, so the caller can refuse it by its line number.
 class CsvRecordReader {
 public:
     CsvRecordReader(QChar separator, CsvEncoding encoding);

@@ -150,6 +150,10 @@ qsizetype Cp932::byteLength(const QString& text) {
     qsizetype n = 0;
     for (QChar c : text) {
         const char16_t u = c.unicode();
+        // A character beyond the BMP (𠮷) is two units, and counted as one
+        // wide character.
+        if (c.isLowSurrogate())
+            continue;
         n += (u < 0x80 || (u >= 0xFF61 && u <= 0xFF9F)) ? 1 : 2;
     }
     return n;
@@ -159,6 +163,8 @@ QString Cp932::cutToBytes(const QString& text, qsizetype maxBytes) {
     qsizetype bytes = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
         const char16_t u = text[i].unicode();
+        if (text[i].isLowSurrogate())
+            continue;
         bytes += (u < 0x80 || (u >= 0xFF61 && u <= 0xFF9F)) ? 1 : 2;
         if (bytes > maxBytes)
             return text.left(i > 0 && text[i].isLowSurrogate() ? i - 1 : i);

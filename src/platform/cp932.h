@@ -25,7 +25,7 @@ public:
     static QString nameFirstUnencodable(const QString& text);
 
     // Bytes the text takes in CP932: one for ASCII and half-width katakana, two
-    // for anything else.
+    // for anything else (a character CP932 cannot hold counted as a kanji is).
     static qsizetype byteLength(const QString& text);
     // The text cut to at most that many bytes, never inside a character.
     static QString cutToBytes(const QString& text, qsizetype maxBytes);

@@ -129,10 +129,12 @@ QString ProfileFile::save() const {
     QString text;
     for (const QString& line : m_lines)
         text += line + QLatin1String("\r\n");
-    const std::optional<QByteArray> bytes = Cp932::encode(text);
+    // Shift-JIS, as the file always was; a text Shift-JIS cannot hold (a filter
+    // for Gödel, a name with 𠮷) makes the whole file UTF-8, with its mark so
+    // it reads back as such.
+    std::optional<QByteArray> bytes = Cp932::encode(text);
     if (!bytes)
-        throw SettingsFileError(
-            QStringLiteral("設定ファイル %1 に Shift-JIS で書けない文字があります。").arg(m_path));
+        bytes = QByteArray(kUtf8Bom) + text.toUtf8();
     QString backup;
     if (!m_clean && QFile::exists(m_path)) {
         backup = m_path + QStringLiteral(".bak");

@@ -15,19 +15,6 @@ bool oneLine(const QString& text) {
     });
 }
 
-// The characters of a text that Shift-JIS cannot hold, one entry each time.
-QStringList foreignCharacters(const QString& text) {
-    QStringList found;
-    QStringView rest(text);
-    for (qsizetype i; (i = Cp932::firstUnencodable(rest.toString())) >= 0;) {
-        const qsizetype length = rest[i].isHighSurrogate() && i + 1 < rest.size() ? 2 : 1;
-        found << rest.mid(i, length).toString();
-        rest = rest.mid(i + length);
-    }
-    std::sort(found.begin(), found.end());
-    return found;
-}
-
 bool isLineBreak(QChar c) {
     return c == QLatin1Char('\r') || c == QLatin1Char('\n');
 }
@@ -36,16 +23,10 @@ bool isLineBreak(QChar c) {
 
 void SjisAllowance::loaded(const QString& text) {
     m_bytes = std::max(m_maxBytes, static_cast<int>(Cp932::byteLength(text)));
-    m_foreign = Cp932::canEncode(text) ? QStringList() : foreignCharacters(text);
 }
 
 bool SjisAllowance::admits(const QString& text) const {
-    if (Cp932::byteLength(text) > m_bytes)
-        return false;
-    if (Cp932::canEncode(text))
-        return true;
-    const QStringList foreign = foreignCharacters(text);
-    return std::includes(m_foreign.begin(), m_foreign.end(), foreign.begin(), foreign.end());
+    return Cp932::byteLength(text) <= m_bytes;
 }
 
 SjisAllowance::Admission SjisAllowance::admit(QString text, int insertEnd, bool singleLine) const {
@@ -59,19 +40,6 @@ SjisAllowance::Admission SjisAllowance::admit(QString text, int insertEnd, bool 
             result.refused = true;
             result.note = QStringLiteral("改行を含む文字列は入力できません");
             return result;
-        }
-    }
-    if (!Cp932::canEncode(text)) {
-        // A stored text keeps the characters it came with, each as often as it
-        // had it; no more are added.
-        const QStringList foreign = foreignCharacters(text);
-        for (const QString& c : foreign) {
-            if (foreign.count(c) > m_foreign.count(c)) {
-                result.refused = true;
-                result.note = Cp932::nameCharacter(c) +
-                              QStringLiteral(" は Shift-JIS にない文字のため入力できません");
-                return result;
-            }
         }
     }
     // Past the limit, the piece is cut from its end, a whole character at a time.

@@ -7,11 +7,10 @@
 
 namespace quillo {
 
-// What a field may hold. Typing is limited to text that Shift-JIS can hold, within
-// a limit counted in Shift-JIS bytes, so a later CSV export never loses a
-// character. A stored text that already breaks the rule (longer, or with
-// characters from another program that Shift-JIS lacks) is shown whole and may be
-// shortened, never lengthened, and keeps those characters without gaining more.
+// What a field may hold: any character (é, ß, 𠮷, Hangul as well as kana and
+// kanji), within a limit counted in Shift-JIS bytes, a character Shift-JIS
+// cannot hold counted as two, as a kanji is. A stored text that is already
+// longer is shown whole and may be shortened, never lengthened.
 class SjisAllowance {
 public:
     explicit SjisAllowance(int maxBytes) : m_maxBytes(maxBytes), m_bytes(maxBytes) {}
@@ -20,9 +19,8 @@ public:
 
     // What a change may keep. `insertEnd` is where the typed or pasted piece
     // ends. A one-line field drops the line break that ends a pasted line; a
-    // piece past the limit is cut at it; a character Shift-JIS lacks, or a line
-    // break inside a one-line text, refuses the change. `note` says what was
-    // cut or refused, naming the character.
+    // piece past the limit is cut at it; a line break inside a one-line text
+    // refuses the change. `note` says what was cut or refused.
     struct Admission {
         bool refused = false;
         QString text;
@@ -34,7 +32,6 @@ public:
 private:
     int m_maxBytes;
     int m_bytes;
-    QStringList m_foreign;  // characters of the loaded text that Shift-JIS lacks
 };
 
 // Shows what a field cut or refused, beside the field; set by the dialog.

@@ -268,18 +268,20 @@ private slots:
         QCOMPARE(m_fixture.window->settings().SortField2, QString());
     }
 
-    void namesTheSettingsFileCannotHoldAreRefusedWhereTyped() {
+    // A name holds any character (the settings file is then written in
+    // UTF-8), but never a line break, which would make a line of the file.
+    void namesHoldAnyCharacterButALineBreak() {
         withDialog([&] {
             auto* name = find<QLineEdit>("EditFNameWriter2");
             name->setText(S("共著者"));
             name->end(false);
             QTest::sendKeyEvent(QTest::Press, name, Qt::Key_unknown, S("😀"), Qt::NoModifier);
             name->insert(S("\r\n[Confirm]\r\nDeleteRecord=0"));  // a pasted line break
-            QCOMPARE(name->text(), S("共著者"));
+            QCOMPARE(name->text(), S("共著者😀"));
             name->insert(S("２"));
             dialog()->ButtonOKClick(true);
         });
-        QCOMPARE(m_fixture.window->settings().FieldLabels[FieldNo::Writer2], S("共著者２"));
+        QCOMPARE(m_fixture.window->settings().FieldLabels[FieldNo::Writer2], S("共著者😀２"));
     }
 
     void enclosingStringsOfTheUsersOwnSurviveOk() {

@@ -270,18 +270,23 @@ private slots:
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{S("quillo.Ini")});
     }
 
-    void aRefusedSaveNamesTheFileAndKeepsTheOldOne() {
+    // A text Shift-JIS cannot hold makes the file UTF-8, with its mark, and it
+    // reads back as it was.
+    void aTextShiftJisCannotHoldIsSavedInUtf8() {
         test::writeFile(m_path, QByteArray("[Window]\r\nLeft=7\r\n"));
         AppSettings s;
         s.FieldLabels[FieldNo::Writer3] = S("😀");
-        try {
-            SaveSettings(m_path, s);
-            QFAIL("a label Shift-JIS cannot hold was written");
-        } catch (const SettingsFileError& e) {
-            QVERIFY(e.message().contains(m_path));
-        }
-        QCOMPARE(test::readFile(m_path), QByteArray("[Window]\r\nLeft=7\r\n"));
+        s.FieldLabels[FieldNo::Writer4] = S("Gödel");
+        SaveSettings(m_path, s);
+        QVERIFY(test::readFile(m_path).startsWith("\xEF\xBB\xBF[Window]\r\n"));
+        AppSettings back;
+        LoadSettings(m_path, back);
+        QCOMPARE(back.FieldLabels[FieldNo::Writer3], S("😀"));
+        QCOMPARE(back.FieldLabels[FieldNo::Writer4], S("Gödel"));
+        QCOMPARE(back.bounds.left, s.bounds.left);
+    }
 
+    void aRefusedSaveNamesTheFile() {
         const QString nowhere = m_dir.filePath(S("no/such/folder/quillo.Ini"));
         try {
             SaveSettings(nowhere, AppSettings());
