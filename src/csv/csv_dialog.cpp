@@ -371,6 +371,16 @@ void TFormIoCsv::runExport(const QString& fileName) {
         m_host.ShowStatusText(QStringLiteral("出力中です．．．"));
         result = ExportCsv(m_store, &m_host.csvSettings());
     }
+    // A book Shift-JIS cannot write (é, 𠮷): nothing was written yet, and UTF-8
+    // writes every character; asked, not decided.
+    if (result.kind == CsvResult::Kind::Unencodable &&
+        ShowMessageDialog(this, result.reason + QStringLiteral("\n\nUTF-8 で出力しますか？"),
+                          kMessageConfirmation, kButtonsYesNo) == Answer::Yes) {
+        m_host.csvSettings().encoding = CsvEncoding::Utf8;
+        m_encoding->setCurrentIndex(static_cast<int>(CsvEncoding::Utf8));
+        BusyCursor busy;
+        result = ExportCsv(m_store, &m_host.csvSettings());
+    }
     const QString guarded = formulaGuardNote(result.guardedFields);
     if (result.ok() && result.unsafeBooks > 0)
         message(unquotedExportWarning(result.unsafeBooks) + guarded, kMessageWarning);

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "platform/cp932.h"
+#include "platform/latin_letters.h"
 
 namespace quillo {
 
@@ -63,13 +64,18 @@ JisOrder::JisOrder() : m_weights(0x10000, 0) {
         }
     }
     // The JIS forms CP932 writes another way (wave dash and the rest) sort as
-    // the form they are written in; everything else comes after all of CP932.
+    // the form they are written in, an accented Latin letter CP932 lacks as
+    // its plain one (Gödel among the G's); everything else comes after all of
+    // CP932.
     for (std::uint32_t c = 0x80; c < 0x10000; ++c) {
         if (m_weights[c] != 0)
             continue;
         const QString windows = Cp932::toWindowsForms(QString(QChar(static_cast<char16_t>(c))));
         const std::uint32_t mapped = windows[0].unicode();
-        m_weights[c] = mapped != c && m_weights[mapped] != 0 ? m_weights[mapped] : kNone;
+        if (const char16_t plain = latinBase(static_cast<char16_t>(c)))
+            m_weights[c] = m_weights[plain];
+        else
+            m_weights[c] = mapped != c && m_weights[mapped] != 0 ? m_weights[mapped] : kNone;
     }
 }
 

@@ -1,10 +1,13 @@
 #include "platform/kana_order.h"
 
+#include "platform/latin_letters.h"
+
 namespace quillo {
 
 namespace {
 
-enum Variant : char { Small = 1, Plain = 2, Voiced = 3, SemiVoiced = 4, Long = 5 };
+// An accented Latin letter sorts after its plain one, as a voiced kana does.
+enum Variant : char { Small = 1, Plain = 2, Voiced = 3, SemiVoiced = 4, Long = 5, Accented = 6 };
 
 // The plain kana of a full-width katakana and how it differs from it.
 struct Kana {
@@ -88,6 +91,9 @@ void appendKana(QByteArray& key, char16_t plain) {
 }
 
 void appendOther(QByteArray& key, char16_t c) {
+    // An accented Latin letter sorts as its plain one (Gödel among the G's).
+    if (const char16_t plain = latinBase(c))
+        c = plain;
     if (c == u' ' || c == 0x3000) {
         key.append(kBlank);
     } else if (c < 0x80) {
@@ -121,7 +127,7 @@ QByteArray kanaOrderKey(const QString& katakana) {
             last = kana.plain;
         } else {
             appendOther(primary, c);
-            variants.append(char(Plain));
+            variants.append(char(latinBase(c) ? Accented : Plain));
             last = 0;
         }
     }

@@ -1,6 +1,7 @@
 #include "platform/search_fold.h"
 
 #include "platform/cp932.h"
+#include "platform/latin_letters.h"
 
 namespace quillo {
 
@@ -76,7 +77,10 @@ QString foldForSearch(const QString& text) {
             i = end;
             continue;
         }
-        out += QChar(foldOne(u));
+        if (const QString plain = latinSpelling(u); !plain.isEmpty())
+            out += plain;
+        else
+            out += QChar(foldOne(u));
         ++i;
     }
     return out;
@@ -109,7 +113,13 @@ void foldForSearchUtf8(QByteArrayView utf8, QByteArray& out) {
             to = putUtf8(to, foldOne(c));
             p += 3;
         } else if ((b & 0xE0) == 0xC0 && end - p >= 2 && (p[1] & 0xC0) == 0x80) {
-            to = putUtf8(to, foldOne(static_cast<char16_t>(((b & 0x1F) << 6) | (p[1] & 0x3F))));
+            // An accented Latin letter is its plain one (é e, ß ss): never longer.
+            const char16_t c = static_cast<char16_t>(((b & 0x1F) << 6) | (p[1] & 0x3F));
+            const QString plain = latinSpelling(c);
+            for (const QChar letter : plain)
+                *to++ = static_cast<char>(letter.unicode());
+            if (plain.isEmpty())
+                to = putUtf8(to, foldOne(c));
             p += 2;
         } else {
             out = foldForSearch(QString::fromUtf8(utf8)).toUtf8();

@@ -12,6 +12,8 @@ namespace quillo {
 //    letters lower case;
 //  - half-width katakana become full-width (ｶﾞ → ガ), and hiragana katakana
 //    (ひらがな → ヒラガナ);
+//  - accented Latin letters their plain ones (é → e, Å → a, ß → ss), so a
+//    name on a foreign shelf is found as it is typed on any keyboard;
 //  - the wave dash and the other JIS forms that CP932 writes another way become
 //    the form it writes (〜 → ～).
 // Nothing else changes: punctuation keeps its width, so a full-width ％ is never

@@ -215,6 +215,32 @@ private slots:
         QCOMPARE(m_fixture.window->csvSettings().encoding, CsvEncoding::Utf8);  // kept for the run
         withDialog([&] { QCOMPARE(find<QComboBox>("ComboBoxEncoding")->currentIndex(), 2); });
     }
+
+    // A book Shift-JIS cannot write: the dialog says so before anything is
+    // written, and offers UTF-8; いいえ leaves the old file as it was.
+    void aBookShiftJisCannotWriteIsOfferedUtf8() {
+        test::exec(
+            S("insert into quillo (ID, Title, Writer) values (2, '𠮷野家の本', 'Kurt Gödel')"));
+        test::writeFile(file("out.csv"), "old\r\n");
+        withDialog([&] {
+            radio("RadioGroupProcKind", "出力(&O)")->click();
+            find<QLineEdit>("EditFileName")->setText(file("out.csv"));
+            setNextMessageAnswer(Answer::Yes);  // overwrite
+            setNextMessageAnswer(Answer::No);   // no UTF-8
+            setNextMessageAnswer(Answer::Ok);
+            m_dialog->ButtonExecClick();
+            QVERIFY2(lastShownMessage()->text.contains(S("ID 2「𠮷野家の本」")),
+                     qPrintable(lastShownMessage()->text));
+            QCOMPARE(test::readFile(file("out.csv")), QByteArray("old\r\n"));
+            setNextMessageAnswer(Answer::Yes);
+            setNextMessageAnswer(Answer::Yes);
+            setNextMessageAnswer(Answer::Ok);
+            m_dialog->ButtonExecClick();
+            QCOMPARE(lastShownMessage()->text, S("正常に出力完了しました。"));
+        });
+        QVERIFY(QString::fromUtf8(test::readFile(file("out.csv")))
+                    .contains(S("\"𠮷野家の本\",\"Kurt Gödel\"")));
+    }
 };
 
 QTEST_MAIN(TestCsvDialog)

@@ -65,7 +65,11 @@ private slots:
                                   S("ン"),
                                   S("漢字"),
                                   S("abc"),
-                                  S("Bcd")};
+                                  S("Bcd"),
+                                  S("Gödel"),
+                                  S("Gödelian"),
+                                  S("Goedel"),
+                                  S("Goethe")};
         QStringList shuffled = ordered;
         std::reverse(shuffled.begin(), shuffled.end());
         std::rotate(shuffled.begin(), shuffled.begin() + 7, shuffled.end());
@@ -77,6 +81,7 @@ private slots:
         // Each key is its own: different readings never share one.
         QVERIFY(kanaOrderKey(S("カード")) != kanaOrderKey(S("カアド")));
         QVERIFY(kanaOrderKey(S("ハ")) != kanaOrderKey(S("パ")));
+        QVERIFY(kanaOrderKey(S("Godel")) != kanaOrderKey(S("Gödel")));
     }
 
     void aReadingStartsInARowOfTheKanaTable_data() {

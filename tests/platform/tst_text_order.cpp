@@ -33,6 +33,9 @@ private slots:
         QTest::addRow("katakana before kanji") << S("ヴ") << S("亜");
         QTest::addRow("second level after the first") << S("腕") << S("弌");
         QTest::addRow("a prefix first") << S("中村") << S("中村 花子");
+        QTest::addRow("an accented Latin letter as its plain one")
+            << S("Gödel, Kurt") << S("Goethe");
+        QTest::addRow("Å among the A's") << S("Åsa Larsson") << S("B");
         QTest::addRow("outside CP932 after everything") << S("黑") << S("😀");
         QTest::addRow("outside CP932 by code point") << S("∯") << S("😀");
     }
@@ -87,6 +90,10 @@ private slots:
         QTest::addRow("full-width percent stays literal") << S("100%") << S("100％") << false;
         // Two-byte signs fold to three-byte ones: the folded text outgrows its bytes.
         QTest::addRow("cent and pound signs") << S("¢£¬¢£¬") << S("￠￡￢") << true;
+        QTest::addRow("é found by e") << S("Émile Zola") << S("emile") << true;
+        QTest::addRow("ß found by ss") << S("Die Straße") << S("strasse") << true;
+        QTest::addRow("accents typed find plain letters") << S("Cafe") << S("Café") << true;
+        QTest::addRow("ø and æ") << S("Søren Kierkegaard, Æsop") << S("soren") << true;
         QTest::addRow("long vowel kept apart from a hyphen")
             << S("スーパー") << S("ス-パ-") << false;
     }
