@@ -33,6 +33,27 @@ QChar windowsForm(QChar c) {
     }
 }
 
+QChar jisForm(QChar c) {
+    switch (c.unicode()) {
+        case 0xFF5E:
+            return QChar(0x301C);
+        case 0x2225:
+            return QChar(0x2016);
+        case 0xFF0D:
+            return QChar(0x2212);
+        case 0xFFE0:
+            return QChar(0x00A2);
+        case 0xFFE1:
+            return QChar(0x00A3);
+        case 0xFFE2:
+            return QChar(0x00AC);
+        case 0x2015:
+            return QChar(0x2014);
+        default:
+            return c;
+    }
+}
+
 // ICU's table for this code page rotates three control codes (0x1A, 0x1C and 0x7F
 // map to U+001C, U+007F and U+001A). Windows maps them to themselves; so do we.
 char16_t controlBeforeEncoding(char16_t u) {
@@ -119,6 +140,12 @@ std::optional<QString> Cp932::decode(QByteArrayView bytes) {
         for (QChar& c : text)
             c = QChar(controlAfterDecoding(c.unicode()));
     }
+    // The seven codes CP932 reads as its own forms (～ for 0x8160) read as the
+    // characters Japanese text means by them and Quillo writes to them (〜),
+    // so a book written in Shift-JIS comes back as it was; both forms are
+    // written alike, and found alike.
+    for (QChar& c : text)
+        c = jisForm(c);
     return text;
 }
 

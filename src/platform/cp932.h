@@ -13,7 +13,9 @@ class Cp932 {
 public:
     // The bytes of a text, or nothing when some character has no CP932 form.
     static std::optional<QByteArray> encode(const QString& text);
-    // The text of some bytes, or nothing when they are not valid CP932.
+    // The text of some bytes, or nothing when they are not valid CP932. The
+    // seven codes Windows reads as its own forms (0x8160 as ～) read as the
+    // JIS characters (〜 ‖ − ¢ £ ¬ —), which encode() writes to them.
     static std::optional<QString> decode(QByteArrayView bytes);
 
     static bool canEncode(const QString& text) { return encode(text).has_value(); }
