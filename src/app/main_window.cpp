@@ -606,19 +606,20 @@ void TFormMainWin::configureLookup() {
         if (m_settings.LookupEnabled && !m_settings.LookupAsked) {
             QWidget* owner = QApplication::activeModalWidget();
             m_settings.LookupEnabled =
-                ShowMessageDialog(
-                    owner ? owner : this,
-                    QStringLiteral("本を調べるため、入力した ISBN を国立国会図書館"
-                                   "（国立国会図書館サーチ）に送ります。\n"
-                                   "よろしいですか？（この確認は一度だけです。"
-                                   "設定ファイルの [Lookup] Enabled で変えられます）"),
-                    kMessageConfirmation, kButtonsYesNo) == Answer::Yes;
+                ShowMessageDialog(owner ? owner : this,
+                                  QStringLiteral("本を調べるため、入力した ISBN を国立国会図書館"
+                                                 "（国立国会図書館サーチ）に送ります。\n"
+                                                 "よろしいですか？（この確認は一度だけです。"
+                                                 "表示 > オプションの「国立国会図書館で調べる」で"
+                                                 "変えられます）"),
+                                  kMessageConfirmation, kButtonsYesNo) == Answer::Yes;
             m_settings.LookupAsked = true;
         }
         return m_settings.LookupEnabled ? QString()
                                         : QStringLiteral(
-                                              "国立国会図書館には問い合わせませんでした"
-                                              "（設定ファイルの [Lookup] Enabled=0）");
+                                              "国立国会図書館には問い合わせませんでした（表示 > "
+                                              "オプションの「国立国会図書館で調べる」で調べられる"
+                                              "ようになります）");
     };
     NdlLookup::configure(service);
 }

@@ -93,7 +93,8 @@ int addByIsbn(const QStringList& numbers, const QString& databasePath) {
     if (!settings.LookupEnabled)
         return fail(QStringLiteral("設定ファイル ") + IniPathOf(QStringLiteral("quillo")) +
                     QStringLiteral(" の [Lookup] Enabled=0 のため、国立国会図書館には問い合わせ"
-                                   "ません。何も追加していません。"));
+                                   "ません。何も追加していません（Quillo の 表示 > オプションの"
+                                   "「国立国会図書館で調べる」で変えられます）。"));
     NdlService service;
     service.url = settings.LookupUrl;
     service.covers = settings.LookupCovers;

@@ -34,7 +34,8 @@ IsbnRow::IsbnRow(QWidget* parent)
                        "その読みを入れます。"));
     m_status->setObjectName(QStringLiteral("LabelLookUp"));
     m_status->setTextFormat(Qt::PlainText);
-    // A long message never widens the dialog: it is cut here and whole in its tip.
+    // A long message never widens the dialog: it wraps in the room it has.
+    m_status->setWordWrap(true);
     m_status->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     auto* label = new QLabel(QStringLiteral("ISBN(&I)"), this);
     label->setBuddy(m_box);

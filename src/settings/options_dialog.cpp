@@ -132,8 +132,17 @@ QWidget* TFormOption::generalPage() {
         m_confirm[i] = checkBox(names[i], L(captions[i]));
         layout->addWidget(m_confirm[i]);
     }
+    // Whether an ISBN may go to the library: the answer to the first look-up's
+    // question, changed here either way.
+    auto* lookup = new QGroupBox(QStringLiteral("ISBN から調べる"));
+    m_lookup = checkBox("CheckBoxLookup", QStringLiteral("国立国会図書館で調べる(&N)"));
+    m_lookup->setToolTip(
+        QStringLiteral("本を調べるとき、入力した ISBN を国立国会図書館（国立国会図書館サーチ）に"
+                       "送ります。"));
+    (new QVBoxLayout(lookup))->addWidget(m_lookup);
     auto* pageLayout = new QVBoxLayout(page);
     pageLayout->addWidget(group);
+    pageLayout->addWidget(lookup);
     pageLayout->addStretch();
     return page;
 }
@@ -390,6 +399,7 @@ void TFormOption::FormShow() {
     m_confirm[1]->setChecked(s.ConfirmApply);
     m_confirm[2]->setChecked(s.ConfirmCancel);
     m_confirm[3]->setChecked(s.ConfirmDelete);
+    m_lookup->setChecked(s.LookupEnabled);
     m_titleName->SetFontName(s.TitleFont.name);
     m_titleSize->SetFontSize(s.TitleFont.size);
     m_titleStyle->SetFontStyles(s.TitleFont);
@@ -543,6 +553,11 @@ void TFormOption::ButtonOKClick(bool ok) {
     s.ConfirmApply = m_confirm[1]->isChecked();
     s.ConfirmCancel = m_confirm[2]->isChecked();
     s.ConfirmDelete = m_confirm[3]->isChecked();
+    // A choice made here is the answer: the first look-up asks no more.
+    if (m_lookup->isChecked() != s.LookupEnabled) {
+        s.LookupEnabled = m_lookup->isChecked();
+        s.LookupAsked = true;
+    }
     m_titleStyle->applyTo(s.TitleFont);
     s.TitleFont.name =
         m_titleName->FontName().isEmpty() ? s.TitleFont.name : m_titleName->FontName();

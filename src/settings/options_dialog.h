@@ -69,6 +69,7 @@ private:
     QWidget* m_mainWindow;
     QTabWidget* m_pages = nullptr;
     std::array<QCheckBox*, 4> m_confirm{};
+    QCheckBox* m_lookup = nullptr;
     QComboBox* m_sort1 = nullptr;
     QComboBox* m_sort2 = nullptr;
     QButtonGroup* m_sortOption = nullptr;

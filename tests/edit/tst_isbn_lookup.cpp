@@ -300,8 +300,14 @@ private slots:
                 typeIsbn("4883671313");
                 setNextMessageAnswer(Answer::Yes);
                 QTest::mouseClick(dialog()->isbnRow()->lookUpButton(), Qt::LeftButton);
-                QTRY_VERIFY(status().contains(S("[Lookup] Enabled=0")));
+                QTRY_VERIFY(status().contains(S("「国立国会図書館で調べる」")));
                 QCOMPARE(shownMessageCount(), 0);
+                // Said whole, on as many lines as it takes, in the dialog's width.
+                QLabel* said = dialog()->isbnRow()->status();
+                const int width = dialog()->width();
+                QTRY_VERIFY(said->height() >= 2 * said->fontMetrics().lineSpacing());
+                QVERIFY(said->wordWrap());
+                QCOMPARE(dialog()->width(), width);
             });
         QCOMPARE(m_server->requests, before);
         QVERIFY(!m_fixture.window->settings().LookupEnabled);

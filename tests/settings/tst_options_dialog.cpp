@@ -284,6 +284,30 @@ private slots:
         QCOMPARE(m_fixture.window->settings().FieldLabels[FieldNo::Writer2], S("共著者😀２"));
     }
 
+    // The first look-up's question can be answered again here, either way; a
+    // choice made is the answer, and an untouched box changes nothing.
+    void theLookUpIsTurnedOnAndOffHere() {
+        AppSettings& s = m_fixture.window->settings();
+        s.LookupEnabled = true;
+        s.LookupAsked = false;
+        withDialog([&] { dialog()->ButtonOKClick(true); });
+        QVERIFY(s.LookupEnabled && !s.LookupAsked);
+        withDialog([&] {
+            auto* box = find<QCheckBox>("CheckBoxLookup");
+            QVERIFY(box->isChecked());
+            box->setChecked(false);
+            dialog()->ButtonOKClick(true);
+        });
+        QVERIFY(!s.LookupEnabled && s.LookupAsked);
+        withDialog([&] {
+            auto* box = find<QCheckBox>("CheckBoxLookup");
+            QVERIFY(!box->isChecked());
+            box->setChecked(true);
+            dialog()->ButtonOKClick(true);
+        });
+        QVERIFY(s.LookupEnabled && s.LookupAsked);
+    }
+
     void enclosingStringsOfTheUsersOwnSurviveOk() {
         m_fixture.window->settings().AddStringStart = S("〔");
         m_fixture.window->settings().AddStringEnd = S("〕");
