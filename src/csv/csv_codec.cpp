@@ -51,7 +51,9 @@ CsvFields TCSV::readFields(const QString& line) const {
         return read;
     }
     int broken = -1;
-    CsvFields read{splitRfc4180(line, Separator, &broken), QString()};
+    CsvFields read{
+        Split == CsvSplit::Plain ? line.split(Separator) : splitRfc4180(line, Separator, &broken),
+        QString()};
     // A quote left open would put the separators after it into the text: the
     // line cannot be read truthfully by any rule.
     if (broken >= 0) {

@@ -23,11 +23,13 @@ public:
 //    field; a field in quotes may hold separators, blanks and doubled quotes.
 //  - Auto: RFC 4180, unless the line gives too many fields that way, or has no
 //    separator at all, and the legacy rule gives the expected number.
+//  - Plain: only the separator ends a field, and a quote is text like any
+//    other character (LibraryThing's tab-separated export quotes nothing).
 // With an expected number of fields, RFC 4180's fewer fields are filled up with
 // empty ones (spreadsheets leave off empty columns at the end), more are
 // refused; the legacy rule must give the number exactly. A field that opens
 // with a quote must close it before the separator or the line's end.
-enum class CsvSplit { Auto, Rfc4180, Legacy };
+enum class CsvSplit { Auto, Rfc4180, Legacy, Plain };
 
 // The fields of one record, or why it cannot be read.
 struct CsvFields {

@@ -9,6 +9,7 @@
 
 #include "csv/csv_codec.h"
 #include "csv/csv_heading.h"
+#include "csv/csv_programs.h"
 #include "csv/csv_reader.h"
 #include "csv/csv_separator.h"
 #include "engine/date_field.h"
@@ -296,6 +297,12 @@ QString importNotes(const CsvResult& result, const CsvSettings& settings) {
         result.separator != QLatin1Char(','))
         notes << QStringLiteral("区切り文字は") + csvSeparatorName(result.separator) +
                      QStringLiteral("と判断しました。");
+    if (!result.program.isEmpty()) {
+        // "Goodreads の書き出し", "ブクログの書き出し".
+        const bool latin = result.program.back().unicode() < 0x80;
+        notes.prepend(result.program + (latin ? QStringLiteral(" ") : QString()) +
+                      QStringLiteral("の書き出しとして読みました。"));
+    }
     if (!result.ignoredColumns.isEmpty())
         notes << QStringLiteral("読まなかった列: ") +
                      withControlsShown(result.ignoredColumns.join(QStringLiteral("、")));
@@ -528,27 +535,73 @@ int importIndex(int field) {
     return at == kImportFields.end() ? -1 : static_cast<int>(at - kImportFields.begin());
 }
 
-// A line read by its heading's columns: each field where its column goes, the
-// names of an author column in 著者名, 著者名2 … where no column filled them
-// (the last taking any names beyond five).
+// A line read by its heading's columns: each field where its column goes, as
+// the column's form reads it (a fallback only where no other column filled its
+// field, an empty text never over another's); the names of an author column in
+// 著者名, 著者名2 … where no column filled them (the last taking any names beyond
+// five); notes after the memo, a line each; names with roles where the roles
+// say (a translator in 翻訳者).
 void placeByHeading(const QList<CsvColumn>& columns, const QStringList& fields, QStringList& values,
                     QStringList& readings, QList<int>& readingColumns) {
-    QStringList names;
+    QStringList names, notes, roled, roles;
+    static const QRegularExpression between(QStringLiteral("\\s*[|;]\\s*"));
     for (qsizetype c = 0; c < columns.size() && c < fields.size(); ++c) {
         const CsvColumn& column = columns[c];
-        if (column.kind == CsvColumn::Kind::Isbn) {
-            readings[kIsbnSlot] = fields[c];
-        } else if (column.kind == CsvColumn::Kind::Reading) {
-            readings[column.target] = fields[c];
-            readingColumns[column.target] = static_cast<int>(c) + 1;
-        } else if (column.kind == CsvColumn::Kind::Writers ||
-                   (column.kind == CsvColumn::Kind::Field && column.target == FieldNo::Writer)) {
-            names += splitAuthorNames(fields[c]);
-        } else if (column.kind == CsvColumn::Kind::Field) {
-            values[importIndex(column.target)] =
-                column.target == FieldNo::Memo ? memoText(fields[c]) : fields[c];
+        const QString& text = fields[c];
+        switch (column.kind) {
+            case CsvColumn::Kind::Isbn:
+                if (readings[kIsbnSlot].isEmpty())
+                    readings[kIsbnSlot] = isbnOf(text);
+                break;
+            case CsvColumn::Kind::Reading:
+                readings[column.target] = text;
+                readingColumns[column.target] = static_cast<int>(c) + 1;
+                break;
+            case CsvColumn::Kind::Writers:
+                names += namesOf(column, text);
+                break;
+            case CsvColumn::Kind::Field: {
+                if (column.target == FieldNo::Writer) {
+                    names += namesOf(column, text);
+                    break;
+                }
+                QString& value = values[importIndex(column.target)];
+                const QString formed =
+                    column.target == FieldNo::Memo ? memoText(text) : formedText(column, text);
+                if (!formed.trimmed().isEmpty() && !(column.fallback && !value.isEmpty()))
+                    value = formed;
+                break;
+            }
+            case CsvColumn::Kind::Note:
+                if (const QString note = memoText(formedText(column, text)).trimmed();
+                    !note.isEmpty())
+                    notes << (column.label.isEmpty() ? note
+                                                     : column.label + QStringLiteral(": ") + note);
+                break;
+            case CsvColumn::Kind::RoledNames:
+                for (const QString& name : text.split(between, Qt::SkipEmptyParts))
+                    roled << formedText(column, name);
+                break;
+            case CsvColumn::Kind::Roles:
+                roles += text.split(between);
+                break;
+            case CsvColumn::Kind::Same:
+            case CsvColumn::Kind::Ignored:
+                break;
         }
     }
+    QStringList translators;
+    for (qsizetype n = 0; n < roled.size(); ++n) {
+        const QString role = roles.value(n, roles.value(0)).toCaseFolded();
+        (role.contains(QLatin1String("translat")) || role.contains(u'訳') ? translators : names)
+            << roled[n];
+    }
+    QString& translator = values[importIndex(FieldNo::Translator)];
+    if (translator.isEmpty())
+        translator = translators.join(QStringLiteral("、"));
+    QString& memo = values[importIndex(FieldNo::Memo)];
+    if (!notes.isEmpty())
+        memo = ((memo.isEmpty() ? QStringList() : QStringList{memo}) + notes).join(u'\n');
     const int writers[] = {FieldNo::Writer, FieldNo::Writer2, FieldNo::Writer3, FieldNo::Writer4,
                            FieldNo::Writer5};
     QList<int> free;
@@ -637,16 +690,32 @@ CsvResult readCsvBooks(const CsvSettings& settings,
             if (reader.record().isEmpty() || reader.record() == QStringLiteral("\x1A"))
                 continue;
             // A heading line, as spreadsheets and other programs write, names
-            // the columns.
-            if (first && (settings.columns || settings.header != CsvHeader::No)) {
+            // the columns; the export of a program collectors move from is read
+            // as that program writes it, with its heading or (ブクログ) without.
+            if (first) {
+                first = false;
                 TCSV anyWidth = split;
                 anyWidth.ExpectedFields = anyWidth.FewerFields = 0;
                 const CsvFields heading = anyWidth.readFields(reader.record());
+                std::optional<CsvProgram> program;
+                if (!settings.columns && heading.problem.isEmpty())
+                    program = csvProgramOf(heading.fields, split.Separator);
+                if (program && (program->heading ? settings.header == CsvHeader::No
+                                                 : settings.header == CsvHeader::Yes))
+                    program.reset();
                 bool passOver = settings.header == CsvHeader::Yes;
                 if (settings.columns) {
                     columns = settings.columns;
                     passOver = settings.columnsHeading;
-                } else if (heading.problem.isEmpty()) {
+                } else if (program) {
+                    columns = program->columns;
+                    passOver = program->heading;
+                    result.program = program->name;
+                    if (program->quotesAreText) {
+                        split.Split = CsvSplit::Plain;
+                        reader.setQuotesAreText(true);
+                    }
+                } else if (heading.problem.isEmpty() && settings.header != CsvHeader::No) {
                     const auto remembered =
                         settings.rememberedColumns.constFind(csvHeadingKey(heading.fields));
                     if (remembered != settings.rememberedColumns.constEnd())
@@ -661,7 +730,6 @@ CsvResult readCsvBooks(const CsvSettings& settings,
                     split.ExpectedFields = static_cast<int>(columns->size());
                     split.FewerFields = 0;
                 }
-                first = false;
                 if (passOver)
                     continue;
             }
@@ -673,7 +741,7 @@ CsvResult readCsvBooks(const CsvSettings& settings,
             const bool firstBook = !seenBook;
             seenBook = true;
             for (QString& field : read.fields)
-                field = withoutFormulaGuard(field);
+                field = withoutFormulaGuard(withoutTextFormula(field));
             QStringList values(kImportFields.size());
             QStringList readings(kIsbnSlot + 1);
             QList<int> readingColumns(kCsvReadingColumns);
@@ -824,6 +892,11 @@ QList<CsvColumn> csvColumnsOf(const QList<QStringList>& preview, const CsvSettin
     if (preview.isEmpty())
         return {};
     const QStringList& first = preview.first();
+    if (const auto program = csvProgramOf(first, csvSeparatorChar(settings.separator));
+        program && settings.header != (program->heading ? CsvHeader::No : CsvHeader::Yes)) {
+        *heading = program->heading;
+        return program->columns;
+    }
     const auto remembered = settings.rememberedColumns.constFind(csvHeadingKey(first));
     std::optional<QList<CsvColumn>> columns;
     if (remembered != settings.rememberedColumns.constEnd())

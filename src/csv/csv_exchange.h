@@ -95,6 +95,7 @@ struct CsvResult {
     QChar separator;             // import: the separator the file was read by
     int guardedFields = 0;       // export: texts written after an apostrophe
     QStringList ignoredColumns;  // import: the heading's columns nothing is read from
+    QString program;             // import: the program the file was read as the export of
     // Import without a heading: lines whose columns after the twelve held no
     // readings, and were not read; the first of them, and what it held.
     int extrasNotRead = 0;

@@ -9,15 +9,14 @@
 
 namespace quillo {
 
-namespace {
-
-// A heading's text as names are compared: width folded (著者名２ as 著者名2),
-// without case, blanks, underscores or hyphens.
-QString nameKey(const QString& text) {
+QString csvNameKey(const QString& text) {
+    static const QRegularExpression spacing(QStringLiteral("[\\s_\\-]"));
     QString key = text.trimmed().normalized(QString::NormalizationForm_KC).toCaseFolded();
-    key.remove(QRegularExpression(QStringLiteral("[\\s_\\-]")));
+    key.remove(spacing);
     return key;
 }
+
+namespace {
 
 struct Known {
     CsvColumn::Kind kind;
@@ -30,13 +29,14 @@ QHash<QString, Known> knownNames(const QStringList& userLabels) {
     QHash<QString, Known> names;
     auto add = [&](std::initializer_list<const char*> words, Known known) {
         for (const char* word : words)
-            names.insert(nameKey(QString::fromUtf8(word)), known);
+            names.insert(csvNameKey(QString::fromUtf8(word)), known);
     };
     add({"書名", "タイトル", "題名", "title"}, {K::Field, FieldNo::Title});
     add({"著者名", "著者", "作者", "author", "writer"}, {K::Field, FieldNo::Writer});
     add({"authors", "creators", "creator", "著者名（複数）"}, {K::Writers, FieldNo::Writer});
     add({"出版社", "発行所", "publisher"}, {K::Field, FieldNo::Publisher});
-    add({"初版発行日", "発行日", "出版日", "刊行日", "pubdate", "published", "publication date"},
+    add({"初版発行日", "発行日", "出版日", "刊行日", "pubdate", "published", "publication date",
+         "date"},
         {K::Field, FieldNo::PubDate});
     add({"購入日", "timestamp", "date bought", "date added", "bought", "purchased"},
         {K::Field, FieldNo::BuyDate});
@@ -49,8 +49,8 @@ QHash<QString, Known> knownNames(const QStringList& userLabels) {
     const int more[] = {FieldNo::Writer2, FieldNo::Writer3, FieldNo::Writer4, FieldNo::Writer5};
     for (int i = 0; i < 4; ++i) {
         const QString n = QString::number(i + 2);
-        names.insert(nameKey(QStringLiteral("著者名") + n), {K::Field, more[i]});
-        names.insert(nameKey(QStringLiteral("author") + n), {K::Field, more[i]});
+        names.insert(csvNameKey(QStringLiteral("著者名") + n), {K::Field, more[i]});
+        names.insert(csvNameKey(QStringLiteral("author") + n), {K::Field, more[i]});
     }
     add({"書名ヨミ", "書名よみ", "title reading"}, {K::Reading, 0});
     add({"著者名ヨミ", "著者名よみ", "author reading"}, {K::Reading, 1});
@@ -61,12 +61,13 @@ QHash<QString, Known> knownNames(const QStringList& userLabels) {
     for (int field = 0; field < kFieldCount; ++field) {
         if (field == FieldNo::ID)
             continue;
-        names.insert(nameKey(table.name(field)), {K::Field, field});
-        names.insert(nameKey(QString::fromUtf8(bookField(field).defaultLabel)), {K::Field, field});
+        names.insert(csvNameKey(table.name(field)), {K::Field, field});
+        names.insert(csvNameKey(QString::fromUtf8(bookField(field).defaultLabel)),
+                     {K::Field, field});
     }
     for (qsizetype c = 0; c < userLabels.size() && c < qsizetype(kCsvFields.size()); ++c)
         if (!userLabels[c].trimmed().isEmpty())
-            names.insert(nameKey(userLabels[c]), {K::Field, kCsvFields[size_t(c)]});
+            names.insert(csvNameKey(userLabels[c]), {K::Field, kCsvFields[size_t(c)]});
     return names;
 }
 
@@ -83,7 +84,7 @@ std::optional<QList<CsvColumn>> readCsvHeading(const QStringList& fields,
     for (const QString& field : fields) {
         CsvColumn column;
         column.name = field.trimmed();
-        const auto found = names.constFind(nameKey(field));
+        const auto found = names.constFind(csvNameKey(field));
         if (found != names.constEnd()) {
             ++known;
             // A second column for the same field is not read over the first.
@@ -109,7 +110,7 @@ std::optional<QList<CsvColumn>> readCsvHeading(const QStringList& fields,
 QString csvHeadingKey(const QStringList& fields) {
     QStringList keys;
     for (const QString& field : fields)
-        keys << nameKey(field);
+        keys << csvNameKey(field);
     const QByteArray digest =
         QCryptographicHash::hash(keys.join(QChar(0x1F)).toUtf8(), QCryptographicHash::Sha1);
     return QString::fromLatin1(digest.toHex().left(16));
@@ -131,7 +132,13 @@ QString csvColumnsText(const QList<CsvColumn>& columns) {
             case CsvColumn::Kind::Isbn:
                 codes << QStringLiteral("I");
                 break;
+            case CsvColumn::Kind::Note:
+            case CsvColumn::Kind::RoledNames:
+            case CsvColumn::Kind::Roles:
+            case CsvColumn::Kind::Same:
             case CsvColumn::Kind::Ignored:
+                // Where another program's columns go is its shape's, not the
+                // user's to keep: they read again as that shape says.
                 codes << QStringLiteral("-");
                 break;
         }

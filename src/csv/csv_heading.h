@@ -14,12 +14,35 @@ struct CsvColumn {
         Writers,  // names for 著者名, 著者名2 … in order (`山田 太郎 & 鈴木 花子`)
         Reading,  // the reading of 書名, 著者名 or 出版社: `target` is 0, 1 or 2
         Isbn,     // the book's ISBN, kept beside it
+        Note,     // a line of the memo, after `label` (読了日: 2015/03/02)
+        // Names with roles in the next column (LibraryThing's Secondary
+        // Author): a translator's in 翻訳者, the others' as writers.
+        RoledNames,
+        Roles,
+        Same,     // what another column holds already (Goodreads' Author l-f)
         Ignored,  // a column Quillo does not keep
+    };
+    // How the column's text is read before it goes where `kind` says.
+    enum class Form {
+        AsIs,
+        FamilyFirst,  // "Murakami, Haruki" → "Haruki Murakami", "東野, 圭吾" → "東野 圭吾"
+        Year,         // "2003" → 2003/01/01, "2003-05" → 2003/05/01, else a date
+        DateAndTime,  // "2019-05-12 10:20:30" → 2019/05/12
+        LocalTime,    // "2019-05-11T15:30:00+00:00" → its day where the user is
+        Publication,  // "新潮社 (2003), Paperback" → 新潮社
+        Commas,       // names separated by commas ("Jay Rubin, Philip Gabriel")
     };
     Kind kind = Kind::Ignored;
     int target = -1;
     QString name;  // as the heading writes it
+    Form form = Form::AsIs;
+    bool fallback = false;  // fills its field only where no other column did
+    QString label = {};     // for a note: what its line of the memo starts with
 };
+
+// A heading's text as names are compared: width folded (著者名２ as 著者名2),
+// without case, blanks, underscores or hyphens.
+QString csvNameKey(const QString& text);
 
 // Reads a file's first line as a heading: each column matched by its name
 // wherever it stands — Quillo's labels (the user's and the default ones, with

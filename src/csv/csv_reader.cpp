@@ -329,7 +329,7 @@ bool CsvRecordReader::next() {
     m_firstLine = line.number;
     QString lineBreak = std::move(line.lineBreak);
     // A quoted field may hold line breaks: the record goes on until it closes.
-    while (m_problem.isEmpty() && endsInsideQuotes(m_record, m_separator)) {
+    while (m_problem.isEmpty() && !m_quotesAreText && endsInsideQuotes(m_record, m_separator)) {
         Line more;
         if (!nextLine(more))
             break;

@@ -29,6 +29,9 @@ public:
     CsvRecordReader(QChar separator, CsvEncoding encoding);
 
     void open(const QString& fileName);  // throws CsvFileError with the reason
+    // A quote is text like any other character, and no record goes on past
+    // the end of its line (a file whose fields are never quoted).
+    void setQuotesAreText(bool text) { m_quotesAreText = text; }
     bool isUtf8() const { return m_utf8; }
     bool isUtf16() const { return m_utf16 != nullptr; }
 
@@ -83,6 +86,7 @@ private:
 
     QString m_record;
     QString m_problem;
+    bool m_quotesAreText = false;
     bool m_readsInOther = false;
     int m_firstLine = 0;
 };

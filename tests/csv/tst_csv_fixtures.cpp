@@ -97,6 +97,9 @@ private slots:
         QTest::addRow("full-width digit, a memo")
             << S("書名,著者名,著者名２,メモ\r\n本,甲,乙,覚え書き\r\n")
             << S("本|甲|乙|<null>|<null>|<null>|覚え書き");
+        QTest::addRow("Date as the publication date")
+            << S("Title,Author,Publisher,Date\r\nKokoro,Natsume Soseki,Iwanami,1914-09-20\r\n")
+            << S("Kokoro|Natsume Soseki|<null>|Iwanami|1914-09-20|<null>|<null>");
         QTest::addRow("several authors in one column, an unknown column")
             << S("title,authors,rating\r\n本,山田 太郎; 鈴木 花子,5\r\n")
             << S("本|山田 太郎|鈴木 花子|<null>|<null>|<null>|<null>");
@@ -125,10 +128,11 @@ private slots:
                                 "<null>|小説, 名作|猫の目から見た人間模様。\n名作 & 古典"),
                               S("翻訳夜話|村上 春樹|柴田 元幸|文藝春秋|<null>|2026-12-08|翻訳夜話|"
                                 "<null>|<null>")}));
-        QCOMPARE(result.ignoredColumns,
-                 (QStringList{S("author_sort"), S("cover"), S("formats"), S("id"), S("identifiers"),
-                              S("languages"), S("library_name"), S("rating"), S("series_index"),
-                              S("size"), S("title_sort"), S("uuid")}));
+        QCOMPARE(result.program, S("calibre"));
+        QCOMPARE(
+            result.ignoredColumns,  // author_sort and title_sort repeat what is read
+            (QStringList{S("cover"), S("formats"), S("id"), S("identifiers"), S("languages"),
+                         S("library_name"), S("rating"), S("series_index"), S("size"), S("uuid")}));
         // Its ISBN is kept beside the book.
         QCOMPARE(test::rows(S("select ID, Isbn from quillo_isbn")),
                  QStringList{S("1|9784101010014")});

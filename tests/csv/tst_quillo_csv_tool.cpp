@@ -2,6 +2,7 @@
 #include <sqlite3.h>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <unistd.h>
@@ -271,6 +272,110 @@ private slots:
         QCOMPARE(test::readFile(file("again.csv")), test::readFile(file("first.csv")));
         Connection::setAliasPath(S("book"), second);
         QCOMPARE(test::rows(S("select Title from quillo order by ID")).last(), title);
+    }
+
+    // The export of each program collectors move from, as that program writes
+    // it, comes in with the command the help gives for it, exactly as written
+    // there: every field where it belongs, the program named in the summary.
+    void otherProgramsExportsMoveInAsTheHelpSays_data() {
+        QTest::addColumn<QString>("helpFile");  // as the help's command names it
+        QTest::addColumn<QString>("fixture");
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QStringList>("books");
+        QTest::addColumn<QString>("isbns");
+        QTest::addRow("Goodreads")
+            << S("goodreads_library_export.csv") << S("goodreads_library_export.csv")
+            << S("Goodreads の書き出し")
+            << QStringList{S("Norwegian Wood|Haruki Murakami|Jay Rubin|||Vintage|1987-01-01|"
+                             "2014-12-01||literary, japan|読了日: 2015/03/02 / Quiet, sad, "
+                             "beautiful."),
+                           S("L'Étranger|Albert Camus|Matthew Ward|Jean-Paul Sartre||Gallimard|"
+                             "1942-01-01|2016-07-14||classics|Achat à Paris"),
+                           S("吾輩は猫である|夏目漱石||||新潮社|1905-01-01|2019-05-12||to-read|")}
+            << S("9780375704024 9784101010014");
+        QTest::addRow("LibraryThing")
+            << S("librarything_export.tsv") << S("librarything_export.tsv")
+            << S("LibraryThing の書き出し")
+            << QStringList{S("吾輩は猫である|夏目 漱石||||新潮社|2003-01-01|2019-05-12||文学, 古典|"
+                             "猫の目から見た明治"),
+                           S("Norwegian Wood|Haruki Murakami|||Jay "
+                             "Rubin|Vintage|2000-01-01|2015-03-02||japan|"
+                             "\"Watanabe\" remembers, on the plane to Hamburg"),
+                           S("L'Étranger|Albert Camus|Jean-Paul Sartre||Matthew "
+                             "Ward|Gallimard|1942-01-01|"
+                             "2016-07-14|||")}
+            << S("9784101010014 9780375704024");
+        QTest::addRow("ブクログ, no heading")
+            << S("booklog_export.csv") << S("booklog_export.csv") << S("ブクログの書き出し")
+            << QStringList{S("吾輩は猫である|夏目漱石||||新潮社|2003-01-01|2019-05-12||文学,古典|"
+                             "何度読んでも面白い / 読書メモ: 再読した / 読了日: 2019-06-01"),
+                           S("ONE PIECE 1|尾田栄一郎||||集英社|1997-12-01|2021-01-03||漫画|"),
+                           S("はじめての料理|山田 花子||||||2022-11-20|||")}
+            << S("9784101010014 9784088725093");
+        QTest::addRow("ブクログ, its heading")
+            << S("booklog_export.csv") << S("booklog_export_heading.csv") << S("ブクログの書き出し")
+            << QStringList{S("吾輩は猫である|夏目漱石||||新潮社|2003-01-01|2019-05-12||文学,古典|"
+                             "何度読んでも面白い / 読書メモ: 再読した / 読了日: 2019-06-01"),
+                           S("ONE PIECE 1|尾田栄一郎||||集英社|1997-12-01|2021-01-03||漫画|"),
+                           S("はじめての料理|山田 花子||||||2022-11-20|||")}
+            << S("9784101010014 9784088725093");
+        QTest::addRow("Tellico") << S("tellico_export.csv") << S("tellico_export.csv")
+                                 << S("Tellico の書き出し")
+                                 << QStringList{S("Die Straße der Ölsardinen|John "
+                                                  "Steinbeck|||Rudolf Frank|dtv|1995-01-01|"
+                                                  "2018-03-04|Roman|Fiction|Doc und die Jungs"),
+                                                S("翻訳夜話|村上 春樹|柴田 "
+                                                  "元幸|||文藝春秋|2000-01-01|2020-08-01|文春新書|"
+                                                  "エッセイ|")}
+                                 << S("9783423106252 9784166601295");
+        QTest::addRow("calibre, a mixed shelf in UTC")
+            << S("books.csv") << S("calibre_mixed.csv") << S("calibre の書き出し")
+            << QStringList{S("Über formal unentscheidbare Sätze|Kurt Gödel||||Springer|"
+                             "1931-01-01|2019-05-12||Logik|"),
+                           S("𠮷野家の味|𠮷田 一郎|Åsa Larsson|||||2020-01-01|||")}
+            << QString();
+    }
+    void otherProgramsExportsMoveInAsTheHelpSays() {
+        QFETCH(QString, helpFile);
+        QFETCH(QString, fixture);
+        QFETCH(QString, program);
+        QFETCH(QStringList, books);
+        QFETCH(QString, isbns);
+        QFile help(S(QUILLO_HELP_DIR "/csv.html"));
+        QVERIFY(help.open(QIODevice::ReadOnly));
+        const QString command = S("quillo-csv import ") + helpFile;
+        QVERIFY2(QString::fromUtf8(help.readAll()).contains(S("<code>") + command + S("</code>")),
+                 qPrintable(command));
+        QTemporaryDir where;
+        QVERIFY(QFile::copy(S(QUILLO_CSV_DATA "/") + fixture, where.filePath(helpFile)));
+        test::exec(S("delete from quillo"));
+        QProcess tool;
+        QProcessEnvironment env = toolEnvironment();
+        env.insert(S("TZ"), S("Asia/Tokyo"));  // calibre's times are UTC
+        tool.setProcessEnvironment(env);
+        tool.setWorkingDirectory(where.path());
+        tool.start(S(QUILLO_CSV),
+                   command.split(u' ').mid(1) + QStringList{S("--db"), m_db->path()});
+        QVERIFY(tool.waitForFinished(60000));
+        const QString out =
+            QString::fromUtf8(tool.readAllStandardOutput() + tool.readAllStandardError());
+        QCOMPARE(tool.exitCode(), 0);
+        QVERIFY2(out.contains(program), qPrintable(out));
+        QStringList columns;
+        for (const char* column : {"Title", "Writer", "Writer2", "Writer3", "Translator",
+                                   "Publisher", "PubDate", "BuyDate", "SubTitle", "Kind"})
+            columns << S("ifnull(%1, '')").arg(S(column));
+        QCOMPARE(
+            test::rows(S("select ") + columns.join(S(", ")) +
+                       S(", ifnull(replace(Memo, char(10), ' / '), '') from quillo order by ID")),
+            books);
+        QCOMPARE(test::rows(S("select count(*) from sqlite_master where name = 'quillo_isbn'"))
+                             .first() == S("1")
+                     ? test::rows(S("select group_concat(Isbn, ' ') from (select Isbn from"
+                                    " quillo_isbn order by ID)"))
+                           .first()
+                     : QString(),
+                 isbns);
     }
 
     // Books the catalogue has already are counted, not refused.
