@@ -616,23 +616,25 @@ void placeByHeading(const QList<CsvColumn>& columns, const QStringList& fields, 
     }
 }
 
-// What would read a line refused for its fields: another separator that cuts
-// it into several fields, no more than expected. Empty when none does.
-QString separatorThatReads(const QString& record, const TCSV& split) {
+// Separators that might read a line refused for its fields: another that cuts
+// it into several fields, no more than expected.
+QList<QChar> separatorsThatMayRead(const QString& record, const TCSV& split) {
+    QList<QChar> found;
     for (const QChar other : {QLatin1Char(','), QLatin1Char('\t'), QLatin1Char(';')}) {
         if (other == split.Separator)
             continue;
         int broken = -1;
         const qsizetype fields = TCSV::splitRfc4180(record, other, &broken).size();
         if (broken < 0 && fields >= 2 && fields <= split.ExpectedFields)
-            return QStringLiteral("（区切り文字を") + csvSeparatorName(other) +
-                   QStringLiteral("にすれば読めます: --separator ") +
-                   (other == QLatin1Char('\t')  ? QStringLiteral("tab")
-                    : other == QLatin1Char(';') ? QStringLiteral("semicolon")
-                                                : QStringLiteral("comma")) +
-                   QStringLiteral("）");
+            found << other;
     }
-    return QString();
+    return found;
+}
+
+QString separatorOption(QChar separator) {
+    return separator == QLatin1Char('\t')  ? QStringLiteral("tab")
+           : separator == QLatin1Char(';') ? QStringLiteral("semicolon")
+                                           : QStringLiteral("comma");
 }
 
 // Reads the books of a CSV file one at a time and hands each line's fields
@@ -643,7 +645,16 @@ QString separatorThatReads(const QString& record, const TCSV& split) {
 // why the file could not be read; it counts no books (`add` knows which it
 // took).
 CsvResult readCsvBooks(const CsvSettings& settings,
-                       const std::function<QString(const QStringList&, const QStringList&)>& add) {
+                       const std::function<QString(const QStringList&, const QStringList&)>& add,
+                       bool advise = true) {
+    // Advice in a refusal is given only where following it reads the whole
+    // file: each is tried on it first.
+    auto readsWhole = [&](const CsvSettings& tried) {
+        return advise &&
+               readCsvBooks(
+                   tried, [](const QStringList&, const QStringList&) { return QString(); }, false)
+                   .ok();
+    };
     TCSV split;
     split.Separator = settings.findSeparator
                           ? findCsvSeparator(settings.fileName, settings.encoding)
@@ -672,12 +683,16 @@ CsvResult readCsvBooks(const CsvSettings& settings,
     labels << QString::fromUtf8(bookField(FieldNo::Memo).defaultLabel);
     std::optional<QList<CsvColumn>> columns;
     bool first = true, seenBook = false;
+    QString firstRecord;
     try {
         while (reader.next()) {
             if (!reader.readable()) {
                 // A line the forced encoding cannot read may read in the other.
                 QString hint;
-                if (settings.encoding != CsvEncoding::Auto && reader.readsInOtherEncoding())
+                CsvSettings other = settings;
+                other.encoding = reader.isUtf8() ? CsvEncoding::ShiftJis : CsvEncoding::Utf8;
+                if (settings.encoding != CsvEncoding::Auto && reader.readsInOtherEncoding() &&
+                    readsWhole(other))
                     hint = reader.isUtf8() ? QStringLiteral(
                                                  "（文字コードを Shift-JIS にすれば読めます: "
                                                  "--encoding sjis）")
@@ -689,6 +704,8 @@ CsvResult readCsvBooks(const CsvSettings& settings,
             // A DOS end-of-file mark (Ctrl-Z) on a line of its own is no book.
             if (reader.record().isEmpty() || reader.record() == QStringLiteral("\x1A"))
                 continue;
+            if (firstRecord.isNull())
+                firstRecord = reader.record();
             // A heading line, as spreadsheets and other programs write, names
             // the columns; the export of a program collectors move from is read
             // as that program writes it, with its heading or (ブクログ) without.
@@ -735,9 +752,26 @@ CsvResult readCsvBooks(const CsvSettings& settings,
             }
             first = false;
             CsvFields read = split.readFields(reader.record());
-            if (!read.problem.isEmpty())
-                return refuse(read.problem + separatorThatReads(reader.record(), split),
-                              reader.firstLine());
+            if (!read.problem.isEmpty()) {
+                QString hint;
+                for (const QChar separator : separatorsThatMayRead(reader.record(), split)) {
+                    // The file's own separator cuts its first line too.
+                    if (TCSV::splitRfc4180(firstRecord, separator).size() < 2)
+                        continue;
+                    CsvSettings other = settings;
+                    other.separator = separator == QLatin1Char('\t')  ? 2
+                                      : separator == QLatin1Char(';') ? 1
+                                                                      : 0;
+                    other.findSeparator = false;
+                    if (readsWhole(other)) {
+                        hint = QStringLiteral("（区切り文字を") + csvSeparatorName(separator) +
+                               QStringLiteral("にすれば読めます: --separator ") +
+                               separatorOption(separator) + QStringLiteral("）");
+                        break;
+                    }
+                }
+                return refuse(read.problem + hint, reader.firstLine());
+            }
             const bool firstBook = !seenBook;
             seenBook = true;
             for (QString& field : read.fields)
@@ -765,10 +799,13 @@ CsvResult readCsvBooks(const CsvSettings& settings,
                 if (!date) {
                     // A heading of names Quillo does not know reads as a book
                     // whose dates are words without a digit.
+                    CsvSettings headed = settings;
+                    headed.header = CsvHeader::Yes;
                     const QString hint =
                         firstBook && !columns && settings.header == CsvHeader::Auto &&
                                 std::none_of(values[c].begin(), values[c].end(),
-                                             [](QChar ch) { return ch.isDigit(); })
+                                             [](QChar ch) { return ch.isDigit(); }) &&
+                                readsWhole(headed)
                             ? QStringLiteral(
                                   "（1 行目が見出しなら、見出しありにすれば読み飛ばします: "
                                   "--header yes）")
