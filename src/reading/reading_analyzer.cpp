@@ -210,9 +210,23 @@ ReadingAnalyzer::ReadingAnalyzer(const QString& nameIndex) : m_names(NameIndex::
 
 ReadingAnalyzer::~ReadingAnalyzer() = default;
 
+namespace {
+
+// Kanji of names that Shift-JIS and the dictionaries lack, read as the common
+// form they vary (𠮷田 is read as 吉田, ヨシダ).
+QString withCommonForms(QString text) {
+    static const std::pair<const char16_t*, const char16_t*> variants[] = {
+        {u"\U00020BB7", u"吉"}, {u"\U0002123D", u"土"}, {u"\U0002363A", u"橋"}};
+    for (const auto& [variant, common] : variants)
+        text.replace(QString::fromUtf16(variant), QString::fromUtf16(common));
+    return text;
+}
+
+}  // namespace
+
 Reading ReadingAnalyzer::read(const QString& text, ReadingKind kind,
                               const LearnedNames* learned) const {
-    const QString trimmed = text.trimmed();
+    const QString trimmed = withCommonForms(text.trimmed());
     if (trimmed.isEmpty())
         return {};
     // Several people in one field (翻訳者 "松崎 公紀、新妻 弘"): each read as
@@ -235,6 +249,12 @@ Reading ReadingAnalyzer::read(const QString& text, ReadingKind kind,
     }
     if (!m_mecab)
         return {expandIterationMarks(katakanaReading(trimmed)), false};
+    // A name of a foreign shelf (Kurt Gödel, Åsa Larsson) is its own reading,
+    // and no doubt about it.
+    if (kind != ReadingKind::Text && !hasKanji(trimmed) &&
+        std::none_of(trimmed.begin(), trimmed.end(),
+                     [](QChar c) { return isKanaText(QString(c)); }))
+        return {trimmed, false};
     // What the user taught about a name's parts is the catalogue's own: such a
     // reading is made afresh, not kept for other catalogues.
     const bool personal = kind == ReadingKind::Name && learned &&

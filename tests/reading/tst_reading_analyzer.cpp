@@ -83,6 +83,8 @@ private slots:
         QTest::newRow("ideographic blank") << S("森　鴎外") << name << S("モリ オウガイ");
         QTest::newRow("kana given name") << S("吉本 ばなな") << name << S("ヨシモト バナナ");
         QTest::newRow("latin name") << S("Bjarne Stroustrup") << name << S("Bjarne Stroustrup");
+        QTest::newRow("a foreign name, not doubted") << S("Kurt Gödel") << name << S("Kurt Gödel");
+        QTest::newRow("𠮷 read as 吉") << S("𠮷田 茂") << name << S("ヨシダ シゲル");
         QTest::newRow("two translators")
             << S("夏目 漱石、森 鴎外") << name << S("ナツメ ソウセキ、モリ オウガイ");
         QTest::newRow("empty") << S("  ") << name << QString();
@@ -91,7 +93,10 @@ private slots:
         QFETCH(QString, text);
         QFETCH(int, kind);
         QFETCH(QString, reading);
-        QCOMPARE(m_analyzer.reading(text, ReadingKind(kind)), reading);
+        const Reading read = m_analyzer.read(text, ReadingKind(kind));
+        QCOMPARE(read.text, reading);
+        if (QLatin1String(QTest::currentDataTag()) == QLatin1String("a foreign name, not doubted"))
+            QVERIFY(!read.uncertain);
     }
 
     // Lists of writers, publishers and titles with readings known to be
