@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build qt6-base-dev libqt6sql6-sqlite libsqlite3-dev libsqlitecpp-dev libicu-dev libjpeg-dev
-          libqt6svg6 qt6-translations-l10n xvfb xauth fontconfig fonts-ipafont-gothic fonts-ipafont-mincho
+          libqt6svg6 qt6-translations-l10n xvfb xauth fontconfig fonts-ipafont-gothic fonts-ipafont-mincho fonts-noto-cjk
           clang libclang-rt-14-dev poppler-utils libcups2-dev cups printer-driver-cups-pdf appstream desktop-file-utils
           lintian help2man dpkg-dev libmecab-dev mecab-ipadic-utf8 qt6-charts-dev libqt6opengl6-dev
           sqlite3 mecab mecab-utils enamdict skkdic-extra kanjidic libreoffice-calc-nogui)
