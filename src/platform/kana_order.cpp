@@ -79,11 +79,19 @@ char16_t vowelOf(char16_t plain) {
 }
 
 // The primary key is one byte a kana, so keys stay short and the list sorts
-// by them quickly: 0 ends the key, 1 is a blank, 2 onwards the plain kana in
-// their order; (unread) kanji and other text follow as 0x60 and their code,
-// Latin letters and digits come last as 0x80 and their lower-case code.
+// by them quickly: 0 ends the key, 1 is a blank, 2 starts a number (its count
+// of digits, then the digits: 2 before 10), 3 onwards the plain kana in their
+// order; (unread) kanji and other text follow as 0x60 and their code, Latin
+// letters and digits come last as 0x80 and their lower-case code.
 constexpr char16_t kFirstKana = 0x30A1;
-constexpr char kBlank = 1, kKanaBase = 2, kOther = 0x60;
+constexpr char kBlank = 1, kNumber = 2, kKanaBase = 3, kOther = 0x60;
+
+void appendNumber(QByteArray& key, quint64 value) {
+    const QByteArray digits = QByteArray::number(value);
+    key.append(kNumber);
+    key.append(static_cast<char>(digits.size()));
+    key.append(digits);
+}
 constexpr unsigned char kAscii = 0x80;
 
 void appendKana(QByteArray& key, char16_t plain) {
@@ -109,12 +117,22 @@ void appendOther(QByteArray& key, char16_t c) {
 
 }  // namespace
 
-QByteArray kanaOrderKey(const QString& katakana) {
+QByteArray kanaOrderKey(const QString& katakana, const QList<NumberInReading>& numbers) {
     QByteArray primary, variants;
     primary.reserve(katakana.size() + 2);
     char16_t last = 0;
-    for (const QChar ch : katakana) {
-        const char16_t c = ch.unicode();
+    auto number = numbers.cbegin();
+    for (qsizetype i = 0; i < katakana.size(); ++i) {
+        while (number != numbers.cend() && number->from < i)
+            ++number;
+        if (number != numbers.cend() && number->from == i && number->length > 0) {
+            appendNumber(primary, number->value);
+            variants.append(char(Plain));
+            i += number->length - 1;
+            last = 0;
+            continue;
+        }
+        const char16_t c = katakana[i].unicode();
         Kana kana = kanaOf(c);
         if (c == 0x30FC && last) {  // ー: the vowel it lengthens
             kana = {vowelOf(last), Long};

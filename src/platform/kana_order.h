@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 namespace quillo {
@@ -13,7 +14,16 @@ namespace quillo {
 // ナツメ ソウセキ sorts before ナツメヤ; Latin letters and digits, kept as they
 // are, come after all kana, and letters compare without case. Keys compare
 // bytewise (memcmp), so they can be stored and compared by SQLite as blobs.
-QByteArray kanaOrderKey(const QString& katakana);
+//
+// A number the reading reads out (イチ for 1, ジョウ for a volume's 上) and
+// `numbers` points at sorts by its value, before any kana: ワンピース ニ
+// (2) before ワンピース ジュウ (10).
+struct NumberInReading {
+    qsizetype from = 0;    // where its reading starts in the reading
+    qsizetype length = 0;  // how long its reading is
+    quint64 value = 0;
+};
+QByteArray kanaOrderKey(const QString& katakana, const QList<NumberInReading>& numbers = {});
 
 // The row of the kana table (あ か さ た な は ま や ら わ: 0..9) a reading
 // starts in, or -1 when it starts with no kana.

@@ -51,7 +51,8 @@ QString CatalogueReadings::limitation() const {
 }
 
 int CatalogueReadings::booksToRead() const {
-    if (m_table.exists())
+    // Keys of an older version: every book is ordered anew.
+    if (m_table.exists() && m_table.keysInStep())
         return m_table.booksOutOfStep();
     Statement count(m_connection.handle(), {QStringLiteral("SELECT count(*) FROM quillo")});
     return count.step() ? static_cast<int>(count.integerAt(0)) : 0;
@@ -66,6 +67,13 @@ void CatalogueReadings::prepare(bool writable, const std::function<void(int, int
         TransactionGuard transaction(m_connection);
         m_table.create(analyzer());
         m_table.sync(analyzer(), progress);
+        transaction.commit();
+    }
+    // Keys an older version made (numbers ordered as words) are made again.
+    if (!m_table.keysInStep()) {
+        TransactionGuard transaction(m_connection);
+        m_table.create(analyzer());
+        m_table.rekey();
         transaction.commit();
     }
     m_ready = true;

@@ -1,14 +1,18 @@
 #include "reading/reading_memo.h"
 
-#include "platform/kana_order.h"
 #include "platform/romaji.h"
 #include "platform/search_fold.h"
+#include "reading/order_key.h"
 
 namespace quillo {
 
-const QByteArray& MadeReading::orderKey() const {
-    if (!m_keyMade) {
-        m_key = kanaOrderKey(text);
+const QByteArray& MadeReading::orderKey(std::string_view fieldText) const {
+    // A kept reading serves every book that has it; the key is made again for
+    // a book whose text differs (rarely: a reading the user gave twice).
+    if (!m_keyMade || m_keyText != fieldText) {
+        m_key = readingOrderKey(
+            QString::fromUtf8(fieldText.data(), static_cast<qsizetype>(fieldText.size())), text);
+        m_keyText = fieldText;
         m_keyMade = true;
     }
     return m_key;

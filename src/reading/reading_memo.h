@@ -17,12 +17,15 @@ struct MadeReading {
     QByteArray utf8;
     bool uncertain = false;
 
-    const QByteArray& orderKey() const;
+    // The key the field sorts by: its numbers by value, the rest as kana.
+    // `fieldText` is the field's text as stored, the reading's own.
+    const QByteArray& orderKey(std::string_view fieldText) const;
     const QByteArray& searchedKana() const;    // folded, without blanks
     const QByteArray& searchedRomaji() const;  // as the filter matches romaji
 
 private:
     mutable QByteArray m_key, m_kana, m_romaji;
+    mutable std::string m_keyText;  // the text the key was made for
     mutable bool m_keyMade = false, m_formsMade = false;
     void makeForms() const;
 };

@@ -111,7 +111,7 @@ void BookReader::read(const BookToRead& book, BookRead& made) {
         made.readings[i] = readings[i]->utf8;
     }
     for (size_t k = 0; k < made.keys.size(); ++k)
-        made.keys[k] = readings[k]->orderKey();
+        made.keys[k] = readings[k]->orderKey(book.texts[searchedIndexOf(kReadFields[k])]);
     makeSearchText(book, readings, made.search);
 }
 

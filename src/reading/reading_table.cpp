@@ -11,6 +11,7 @@
 #include "engine/text_functions.h"
 #include "platform/kana_order.h"
 #include "platform/search_fold.h"
+#include "reading/order_key.h"
 #include "reading/reading_pass.h"
 #include "store/book_record.h"
 
@@ -21,6 +22,9 @@ namespace {
 // The tables' version: 1 kept three readings, 2 keeps eight with what is
 // known of each.
 constexpr int kVersion = 2;
+// How the sort keys are made, kept apart from kVersion so that a catalogue
+// read by an older Quillo is still in step for it: 1 orders numbers by value.
+constexpr int kKeysVersion = 1;
 
 void run(sqlite3* db, const QString& sql) {
     Statement statement(db, {sql});
@@ -139,6 +143,14 @@ void ReadingTable::create(const ReadingAnalyzer& analyzer) {
                              " Role INTEGER NOT NULL, Reading TEXT NOT NULL, PRIMARY KEY (Name,"
                              " Role))"));
     run(m_db, QStringLiteral("CREATE TABLE IF NOT EXISTS quillo_reading_info (Version INTEGER)"));
+    // A table of its own, which an older Quillo neither needs nor looks at.
+    const bool keysKept = count(m_db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE"
+                                                     " name = 'quillo_reading_keys'")) == 1;
+    run(m_db, QStringLiteral("CREATE TABLE IF NOT EXISTS quillo_reading_keys (Version INTEGER)"));
+    // Rows made from here on have keys of this version; rows from before are
+    // made again by rekey().
+    if (!keysKept && count(m_db, QStringLiteral("SELECT count(*) FROM quillo_reading")) == 0)
+        markKeysInStep();
     if (current && hadTriggers)
         return;
     if (!hadTriggers) {
@@ -511,8 +523,12 @@ void ReadingTable::setReading(qint64 id, int field, const QString& reading) {
                         keyed ? QStringLiteral(", %1Key = ?").arg(columnOf(field)) : QString())});
     int at = 1;
     set.bindText(at++, reading.toUtf8());
-    if (keyed)
-        set.bindBlob(at++, kanaOrderKey(reading));
+    if (keyed) {
+        Statement text(m_db,
+                       {QStringLiteral("SELECT %1 FROM quillo WHERE ID = ?").arg(columnOf(field))});
+        text.bindInteger(1, id);
+        set.bindBlob(at++, readingOrderKey(text.step() ? textAt(text, 0) : QString(), reading));
+    }
     for (int i = 0; i < 3; ++i)
         set.bindInteger(at++, bitOf(field));
     set.bindInteger(at, id);
@@ -583,6 +599,34 @@ void ReadingTable::learn(const ReadingAnalyzer& analyzer, const QHash<QString, Q
     run(m_db, QStringLiteral("DELETE FROM quillo_search WHERE ID IN (SELECT ID FROM"
                              " quillo_reading WHERE Stale <> 0)"));
     sync(analyzer);
+}
+
+bool ReadingTable::keysInStep() const {
+    return count(m_db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name ="
+                                      " 'quillo_reading_keys'")) == 1 &&
+           count(m_db, QStringLiteral("SELECT ifnull(max(Version), 0) FROM quillo_reading_keys")) ==
+               kKeysVersion;
+}
+
+void ReadingTable::markKeysInStep() {
+    run(m_db, QStringLiteral("DELETE FROM quillo_reading_keys"));
+    run(m_db, QStringLiteral("INSERT INTO quillo_reading_keys VALUES (%1)").arg(kKeysVersion));
+}
+
+void ReadingTable::rekey() {
+    Statement rows(m_db, {QStringLiteral("SELECT q.ID, q.Title, q.Writer, q.Publisher, r.Title,"
+                                         " r.Writer, r.Publisher FROM quillo q JOIN"
+                                         " quillo_reading r ON r.ID = q.ID")});
+    Statement set(m_db, {QStringLiteral("UPDATE quillo_reading SET TitleKey = ?, WriterKey = ?,"
+                                        " PublisherKey = ? WHERE ID = ?")});
+    while (rows.step()) {
+        set.reset();
+        for (int k = 0; k < 3; ++k)
+            set.bindBlob(k + 1, readingOrderKey(textAt(rows, 1 + k), textAt(rows, 4 + k)));
+        set.bindInteger(4, rows.integerAt(0));
+        set.step();
+    }
+    markKeysInStep();
 }
 
 QString ReadingTable::learned(const QString& name) const {

@@ -76,6 +76,12 @@ public:
     void learn(const ReadingAnalyzer& analyzer, const QString& name, const QString& reading) {
         learn(analyzer, {{name, reading}});
     }
+    // Whether every book's sort keys are made as this version makes them
+    // (numbers by their value); rekey() makes them so, in the caller's
+    // transaction.
+    bool keysInStep() const;
+    void rekey();
+
     // The corrected reading of a name; empty when none was learned.
     QString learned(const QString& name) const;
     // Everything learned, as the analyzer takes it.
@@ -87,6 +93,7 @@ private:
     int foldMissing(const qint64* id, const std::function<void(int done)>& progress = {});
     int countMissing(const char* table) const;
     void createTriggers();
+    void markKeysInStep();
     void upgradeFromFirstVersion(const ReadingAnalyzer& analyzer);
 
     sqlite3* m_db;

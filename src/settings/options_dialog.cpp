@@ -175,11 +175,12 @@ QWidget* TFormOption::sortPage() {
     }
     m_collation = new QComboBox;
     m_collation->setObjectName(QStringLiteral("ComboBoxCollation"));
-    m_collation->addItems({QStringLiteral("読み順（五十音）"),
+    m_collation->addItems({QStringLiteral("読み順（五十音、数は大きさ順）"),
                            QStringLiteral("JIS順（読みに近い）"), QStringLiteral("文字コード順")});
     m_collation->setToolTip(QStringLiteral(
         "文字の並べ方を選択します。読み順では書名・著者名・出版社が読みの五十音順に、"
-        "JIS順では第一水準の漢字が読みの順に並びます。"));
+        "巻の数（2、第10巻、十二、Ⅲ、上・中・下）は大きさの順に並びます。JIS順では第一水準の"
+        "漢字が読みの順に、数は文字の順に並びます。"));
     auto* collationLabel = new QLabel(QStringLiteral("並び順(&J)"));
     collationLabel->setBuddy(m_collation);
     auto* grid = new QGridLayout(page);

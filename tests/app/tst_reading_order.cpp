@@ -52,7 +52,7 @@ private slots:
         QCOMPARE(writersShown(), (QStringList{S("阿部"), S("伊藤"), S("井上"), S("中村")}));
         d().options([](TFormOption* dialog) {
             auto* order = dialog->findChild<QComboBox*>(S("ComboBoxCollation"));
-            QCOMPARE(order->currentText(), S("読み順（五十音）"));  // a first run's
+            QCOMPARE(order->currentText(), S("読み順（五十音、数は大きさ順）"));  // a first run's
             order->setCurrentIndex(order->findText(S("文字コード順")));
         });
         QCOMPARE(writersShown(), (QStringList{S("中村"), S("井上"), S("伊藤"), S("阿部")}));

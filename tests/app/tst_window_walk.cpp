@@ -174,7 +174,8 @@ struct Model {
             if (k < 0)
                 continue;
             if (byReading && (k == FieldNo::Title || k == FieldNo::Writer)) {
-                if (const int order = walk_text::compareReadings(readingOf(a, k), readingOf(b, k)))
+                if (const int order = walk_text::compareReadings(a.field(k), readingOf(a, k),
+                                                                 b.field(k), readingOf(b, k)))
                     return sortOption == 0 ? order < 0 : order > 0;
             }
             const QByteArray x = a.field(k).toUtf8(), y = b.field(k).toUtf8();

@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <QByteArray>
+#include <QStringList>
 #include <algorithm>
 #include <cstring>
 #include <utility>
@@ -235,8 +236,32 @@ QByteArray cp932(const QString& text) {
 
 }  // namespace
 
+// A reading whose text ends in one digit, read as that digit or as its word,
+// sorts that digit by its value, after a blank and before any kana.
+Sorted sortedWithNumber(const QString& text, const QString& reading) {
+    static const QStringList words{QStringLiteral("ゼロ"), QStringLiteral("イチ"),
+                                   QStringLiteral("ニ")};
+    const int digit = text.isEmpty() ? -1 : text.back().digitValue();
+    if (digit >= 0 && digit < words.size()) {
+        for (const QString& word : QStringList{words[digit], QString::number(digit)}) {
+            if (!reading.endsWith(word))
+                continue;
+            Sorted s = sorted(reading.chopped(word.size()));
+            s.plain.insert(s.plain.end(), {2, 1, digit});
+            s.variant.push_back(2);
+            return s;
+        }
+    }
+    return sorted(reading);
+}
+
 int compareReadings(const QString& a, const QString& b) {
-    const Sorted x = sorted(a), y = sorted(b);
+    return compareReadings(QString(), a, QString(), b);
+}
+
+int compareReadings(const QString& textA, const QString& a, const QString& textB,
+                    const QString& b) {
+    const Sorted x = sortedWithNumber(textA, a), y = sortedWithNumber(textB, b);
     if (const int plain = threeWay(x.plain, y.plain))
         return plain;
     return threeWay(x.variant, y.variant);

@@ -25,6 +25,9 @@ QString romajiKey(const QString& latin);
 // letters and digits last without case; then plain before voiced before
 // semi-voiced, small before large. Negative, zero or positive.
 int compareReadings(const QString& a, const QString& b);
+// The same for the readings of two texts: a text's last digit, where its
+// reading reads it, sorts by its value (夜2 before 夜10).
+int compareReadings(const QString& textA, const QString& a, const QString& textB, const QString& b);
 // Texts as their CP932 bytes sort, encoded by the C library's own converter.
 int compareJis(const QString& a, const QString& b);
 

@@ -9,6 +9,7 @@
 
 #include "files.h"
 #include "reading/name_index.h"
+#include "reading/order_key.h"
 #include "reading/reading_analyzer.h"
 
 using namespace quillo;
@@ -97,6 +98,58 @@ private slots:
         QCOMPARE(read.text, reading);
         if (QLatin1String(QTest::currentDataTag()) == QLatin1String("a foreign name, not doubted"))
             QVERIFY(!read.uncertain);
+    }
+
+    // A series sorts by its volumes' numbers, as the analyzer reads them or
+    // as a reading is typed: digits of either width, 第…巻 in digits or kanji,
+    // Roman numerals, 上 中 下 and 前編 後編; the readings stay as they were.
+    void numbersSortByTheirValue_data() {
+        QTest::addColumn<QStringList>("ordered");
+        QTest::addColumn<int>("kind");
+        const int text = int(ReadingKind::Text);
+        QStringList digits, volumes, kanji, wide;
+        for (int i = 1; i <= 100; ++i) {
+            digits << S("ワンピース %1").arg(i);
+            volumes << S("宇宙兄弟 第%1巻").arg(i);
+        }
+        for (const char* n : {"一", "二", "三", "九", "十", "十一", "十二", "二十", "九十九", "百"})
+            kanji << S("三国志 第%1巻").arg(S(n));
+        for (const char* n : {"１", "２", "９", "１０", "１１"})
+            wide << S("ベルサイユのばら %1").arg(S(n));
+        QTest::addRow("1 to 100") << digits << text;
+        QTest::addRow("第1巻 to 第100巻") << volumes << text;
+        QTest::addRow("kanji numerals") << kanji << text;
+        QTest::addRow("full-width digits") << wide << text;
+        QTest::addRow("上 中 下") << QStringList{S("地のはてから 上"), S("地のはてから 中"),
+                                                 S("地のはてから 下"), S("地のはてから（上巻）")}
+                                  << text;
+        QTest::addRow("前編 後編") << QStringList{S("転生 前編"), S("転生 後編")} << text;
+        QTest::addRow("Roman numerals")
+            << QStringList{S("無題Ⅰ"), S("無題Ⅱ"), S("無題Ⅸ"), S("無題Ⅹ")} << text;
+        QTest::addRow("writers W1 to W5")
+            << QStringList{S("W1"), S("W2"), S("W3"), S("W4"), S("W5")} << int(ReadingKind::Name);
+        QTest::addRow("the series before other titles after it")
+            << QStringList{S("ワンピース"), S("ワンピース 2"), S("ワンピース 10"),
+                           S("ワンピース エピソードA")}
+            << text;
+    }
+    void numbersSortByTheirValue() {
+        QFETCH(QStringList, ordered);
+        QFETCH(int, kind);
+        QStringList shuffled = ordered;
+        std::reverse(shuffled.begin(), shuffled.end());
+        std::rotate(shuffled.begin(), shuffled.begin() + shuffled.size() / 3, shuffled.end());
+        QHash<QString, QByteArray> keys;
+        for (const QString& title : shuffled)
+            keys[title] = readingOrderKey(title, m_analyzer.reading(title, ReadingKind(kind)));
+        std::stable_sort(shuffled.begin(), shuffled.end(),
+                         [&](const QString& a, const QString& b) { return keys[a] < keys[b]; });
+        QCOMPARE(shuffled, ordered);
+        // A reading typed with the digits, or read out, sorts alike.
+        QVERIFY(readingOrderKey(S("ワンピース 9"), S("ワンピース 9")) <
+                readingOrderKey(S("ワンピース 10"), S("ワンピース ジュウ")));
+        // The reading itself keeps its kana: イチ is still searched for 1.
+        QCOMPARE(m_analyzer.reading(S("ワンピース 1"), ReadingKind::Text), S("ワンピース イチ"));
     }
 
     // Lists of writers, publishers and titles with readings known to be

@@ -270,6 +270,52 @@ private slots:
         QCOMPARE(table.learned(S("吉本ばなな")), S("ヨシモト バナナ"));
     }
 
+    // A catalogue whose keys an older version made (numbers as words) has them
+    // made again when it is next written, its readings untouched, so a series
+    // lists in volume order without the user doing anything; an older Quillo
+    // still takes the tables as its own.
+    void keysOfAnOlderVersionAreMadeAgain() {
+        exec(S("DELETE FROM quillo"));
+        QStringList titles;
+        for (int i = 1; i <= 12; ++i)
+            titles << S("(%1, 'ワンピース %2')").arg(i).arg(13 - i);
+        exec(S("INSERT INTO quillo (ID, Title) VALUES ") + titles.join(S(",")));
+        ReadingTable table(m_db);
+        table.create(m_analyzer);
+        table.sync(m_analyzer);
+        QVERIFY(table.keysInStep());
+        auto byKey = [&] {
+            QStringList ordered;
+            sqlite3_stmt* statement = nullptr;
+            sqlite3_prepare_v2(m_db,
+                               "SELECT q.Title FROM quillo q JOIN quillo_reading r USING (ID)"
+                               " ORDER BY r.TitleKey",
+                               -1, &statement, nullptr);
+            while (sqlite3_step(statement) == SQLITE_ROW)
+                ordered << QString::fromUtf8(
+                    reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+            sqlite3_finalize(statement);
+            return ordered;
+        };
+        QStringList expected;
+        for (int i = 1; i <= 12; ++i)
+            expected << S("ワンピース %1").arg(i);
+        QCOMPARE(byKey(), expected);
+        // As an older version left it: keys of the readings' kana alone, and no
+        // word of their version.
+        exec(S("DROP TABLE quillo_reading_keys"));
+        exec(S("UPDATE quillo_reading SET TitleKey = CAST(Title AS BLOB)"));
+        QVERIFY(byKey() != expected);
+        QVERIFY(table.exists());  // what an older version checks
+        QVERIFY(!table.keysInStep());
+        const QString reading = table.reading(5, FieldNo::Title);
+        table.create(m_analyzer);
+        table.rekey();
+        QVERIFY(table.keysInStep());
+        QCOMPARE(byKey(), expected);
+        QCOMPARE(table.reading(5, FieldNo::Title), reading);
+    }
+
     // A name's corrected reading goes to every book with the name, however its
     // blanks and width are typed, now and when books with it come later; its
     // family and given names are learned on their own too; other names keep
