@@ -77,18 +77,26 @@ SchemaProblem FindSchemaProblem(sqlite3* db, const TableSchema& schema) {
             QStringLiteral("%1 は表ではなく %2 です").arg(schema.table, kind.text(0)));
 
     QStringList present;
-    Query columns(db, "SELECT upper(name) FROM pragma_table_info('" + table + "')");
+    Query columns(db, "SELECT name FROM pragma_table_info('" + table + "')");
     while (columns.step() == SQLITE_ROW)
         present << columns.text(0);
     if (columns.failed())
         return damaged(columns);
     QStringList missing;
     for (const QString& column : schema.columns)
-        if (!present.contains(column.toUpper()))
+        if (!present.contains(column, Qt::CaseInsensitive))
             missing << column;
     if (!missing.isEmpty())
         return notCatalogue(
             QStringLiteral("列 %1 がありません").arg(missing.join(QStringLiteral(", "))));
+    // The books are read in the columns' order: a table made with the same
+    // columns in another order, or with one of its own among them, would show
+    // and save each field in its neighbour's place.
+    for (qsizetype i = 0; i < schema.columns.size(); ++i)
+        if (present.at(i).compare(schema.columns.at(i), Qt::CaseInsensitive) != 0)
+            return notCatalogue(
+                QStringLiteral("%1 番目の列が %2 ではなく %3 です")
+                    .arg(QString::number(i + 1), schema.columns.at(i), present.at(i)));
 
     // Only an INTEGER PRIMARY KEY holds whole numbers that are unique: the list,
     // the search and renumbering rely on both. A table without row IDs, or a

@@ -68,6 +68,14 @@ private slots:
             << S("quillo は表ではなく view です");
         QTest::addRow("columns missing")
             << S("CREATE TABLE quillo (ID INTEGER PRIMARY KEY, Title TEXT)") << S("Writer");
+        // Read in another order, every field would show and save in its neighbour's place.
+        QTest::addRow("the same columns in another order")
+            << S("CREATE TABLE quillo (ID INTEGER PRIMARY KEY, Writer TEXT, Title TEXT,") +
+                   columns.mid(columns.indexOf(S(" Publisher"))) + S(")")
+            << S("2 番目の列が Title ではなく Writer です");
+        QTest::addRow("a column of its own among them")
+            << S("CREATE TABLE quillo (ID INTEGER PRIMARY KEY, Shelf TEXT, ") + columns + S(")")
+            << S("2 番目の列が Title ではなく Shelf です");
         QTest::addRow("text IDs") << S("CREATE TABLE quillo (ID TEXT PRIMARY KEY, ") + columns +
                                          S(")")
                                   << S("INTEGER PRIMARY KEY");
