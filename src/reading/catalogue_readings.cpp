@@ -61,6 +61,13 @@ int CatalogueReadings::booksToRead() const {
 void CatalogueReadings::prepare(bool writable, const std::function<void(int, int)>& progress) {
     if (!writable) {
         m_ready = m_table.inStep();
+        // An older version's keys, ordered anew beside the file for as long
+        // as it is open.
+        if (m_ready && !m_table.keysInStep()) {
+            TransactionGuard transaction(m_connection);
+            m_table.rekeyAside();
+            transaction.commit();
+        }
         return;
     }
     if (!m_table.exists() || !m_table.inStep()) {

@@ -614,6 +614,24 @@ void ReadingTable::markKeysInStep() {
 }
 
 void ReadingTable::rekey() {
+    makeKeys();
+    markKeysInStep();
+}
+
+void ReadingTable::rekeyAside() {
+    Statement made(m_db, {QStringLiteral("SELECT sql FROM main.sqlite_master WHERE name ="
+                                         " 'quillo_reading' AND type = 'table'")});
+    if (!made.step())
+        return;
+    // SQLite keeps the statement as made, from its "CREATE TABLE" on.
+    QString sql = textAt(made, 0);
+    sql.replace(0, QStringLiteral("CREATE TABLE").size(), QStringLiteral("CREATE TEMP TABLE"));
+    run(m_db, sql);
+    run(m_db, QStringLiteral("INSERT INTO temp.quillo_reading SELECT * FROM main.quillo_reading"));
+    makeKeys();
+}
+
+void ReadingTable::makeKeys() {
     Statement rows(m_db, {QStringLiteral("SELECT q.ID, q.Title, q.Writer, q.Publisher, r.Title,"
                                          " r.Writer, r.Publisher FROM quillo q JOIN"
                                          " quillo_reading r ON r.ID = q.ID")});
@@ -626,7 +644,6 @@ void ReadingTable::rekey() {
         set.bindInteger(4, rows.integerAt(0));
         set.step();
     }
-    markKeysInStep();
 }
 
 QString ReadingTable::learned(const QString& name) const {

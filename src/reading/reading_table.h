@@ -81,6 +81,11 @@ public:
     // transaction.
     bool keysInStep() const;
     void rekey();
+    // For a catalogue this connection may only read: the keys made anew in a
+    // copy of the table in the connection's temporary schema, which every
+    // later statement of the connection reads in place of the file's own. The
+    // file is not written.
+    void rekeyAside();
 
     // The corrected reading of a name; empty when none was learned.
     QString learned(const QString& name) const;
@@ -94,6 +99,7 @@ private:
     int countMissing(const char* table) const;
     void createTriggers();
     void markKeysInStep();
+    void makeKeys();
     void upgradeFromFirstVersion(const ReadingAnalyzer& analyzer);
 
     sqlite3* m_db;

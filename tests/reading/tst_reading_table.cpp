@@ -309,6 +309,12 @@ private slots:
         QVERIFY(table.exists());  // what an older version checks
         QVERIFY(!table.keysInStep());
         const QString reading = table.reading(5, FieldNo::Title);
+        // Where the file may only be read, the keys are made beside it.
+        table.rekeyAside();
+        QCOMPARE(byKey(), expected);
+        exec(S("DROP TABLE temp.quillo_reading"));
+        QVERIFY(byKey() != expected);
+        QVERIFY(!table.keysInStep());
         table.create(m_analyzer);
         table.rekey();
         QVERIFY(table.keysInStep());
