@@ -201,7 +201,7 @@ QList<NumberInReading> numbersInReading(const QString& text, const QString& read
 }
 
 QByteArray readingOrderKey(const QString& text, const QString& reading) {
-    return kanaOrderKey(reading, numbersInReading(text, reading));
+    return QByteArray(kOrderKeyMark) + kanaOrderKey(reading, numbersInReading(text, reading));
 }
 
 }  // namespace quillo

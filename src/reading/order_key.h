@@ -18,6 +18,12 @@ QList<NumberInReading> numbersInReading(const QString& text, const QString& read
 
 // The key a book's field sorts by in reading order: its reading's kana in
 // 五十音 order, its numbers by their value (第9巻 before 第10巻, 上 before 下).
+// Every key starts with the two bytes of kOrderKeyMark, which no key of an
+// older version starts with (it would need a reading that starts with two
+// DEL and tilde controls): a book an older Quillo keyed in a catalogue of
+// today is found by it and keyed again.
+inline constexpr char kOrderKeyMark[] = "\xFF\xFE";
+inline constexpr char kOrderKeyMarkSql[] = "x'FFFE'";
 QByteArray readingOrderKey(const QString& text, const QString& reading);
 
 }  // namespace quillo

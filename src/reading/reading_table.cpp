@@ -601,11 +601,32 @@ void ReadingTable::learn(const ReadingAnalyzer& analyzer, const QHash<QString, Q
     sync(analyzer);
 }
 
-bool ReadingTable::keysInStep() const {
+namespace {
+
+// A row one of whose keys an older version made (see kOrderKeyMark).
+QString unmarkedKey(const QString& table) {
+    QStringList terms;
+    for (const char* key : {"TitleKey", "WriterKey", "PublisherKey"})
+        terms << QStringLiteral("substr(%1.%2, 1, 2) <> %3")
+                     .arg(table, QLatin1String(key), QLatin1String(kOrderKeyMarkSql));
+    return u'(' + terms.join(QStringLiteral(" OR ")) + u')';
+}
+
+}  // namespace
+
+bool ReadingTable::keysVersionKept() const {
     return count(m_db, QStringLiteral("SELECT count(*) FROM sqlite_master WHERE name ="
                                       " 'quillo_reading_keys'")) == 1 &&
            count(m_db, QStringLiteral("SELECT ifnull(max(Version), 0) FROM quillo_reading_keys")) ==
                kKeysVersion;
+}
+
+bool ReadingTable::keysInStep() const {
+    // The version says how the keys are made; the mark finds a book an older
+    // Quillo added or changed since.
+    return keysVersionKept() &&
+           count(m_db, QStringLiteral("SELECT EXISTS (SELECT 1 FROM quillo_reading r WHERE ") +
+                           unmarkedKey(QStringLiteral("r")) + u')') == 0;
 }
 
 void ReadingTable::markKeysInStep() {
@@ -614,7 +635,7 @@ void ReadingTable::markKeysInStep() {
 }
 
 void ReadingTable::rekey() {
-    makeKeys();
+    makeKeys(!keysVersionKept());
     markKeysInStep();
 }
 
@@ -628,13 +649,16 @@ void ReadingTable::rekeyAside() {
     sql.replace(0, QStringLiteral("CREATE TABLE").size(), QStringLiteral("CREATE TEMP TABLE"));
     run(m_db, sql);
     run(m_db, QStringLiteral("INSERT INTO temp.quillo_reading SELECT * FROM main.quillo_reading"));
-    makeKeys();
+    makeKeys(!keysVersionKept());
 }
 
-void ReadingTable::makeKeys() {
-    Statement rows(m_db, {QStringLiteral("SELECT q.ID, q.Title, q.Writer, q.Publisher, r.Title,"
-                                         " r.Writer, r.Publisher FROM quillo q JOIN"
-                                         " quillo_reading r ON r.ID = q.ID")});
+void ReadingTable::makeKeys(bool everyBook) {
+    Statement rows(
+        m_db,
+        {QStringLiteral("SELECT q.ID, q.Title, q.Writer, q.Publisher, r.Title,"
+                        " r.Writer, r.Publisher FROM quillo q JOIN"
+                        " quillo_reading r ON r.ID = q.ID") +
+         (everyBook ? QString() : QStringLiteral(" WHERE ") + unmarkedKey(QStringLiteral("r")))});
     Statement set(m_db, {QStringLiteral("UPDATE quillo_reading SET TitleKey = ?, WriterKey = ?,"
                                         " PublisherKey = ? WHERE ID = ?")});
     while (rows.step()) {

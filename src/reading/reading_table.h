@@ -98,8 +98,9 @@ private:
     int foldMissing(const qint64* id, const std::function<void(int done)>& progress = {});
     int countMissing(const char* table) const;
     void createTriggers();
+    bool keysVersionKept() const;
     void markKeysInStep();
-    void makeKeys();
+    void makeKeys(bool everyBook);
     void upgradeFromFirstVersion(const ReadingAnalyzer& analyzer);
 
     sqlite3* m_db;

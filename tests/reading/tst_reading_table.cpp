@@ -320,6 +320,12 @@ private slots:
         QVERIFY(table.keysInStep());
         QCOMPARE(byKey(), expected);
         QCOMPARE(table.reading(5, FieldNo::Title), reading);
+        // An older Quillo, sharing the catalogue, keys a book its own way.
+        exec(S("UPDATE quillo_reading SET TitleKey = CAST(Title AS BLOB) WHERE ID = 4"));
+        QVERIFY(!table.keysInStep());
+        table.rekey();
+        QVERIFY(table.keysInStep());
+        QCOMPARE(byKey(), expected);
     }
 
     // A name's corrected reading goes to every book with the name, however its
